@@ -1,0 +1,30 @@
+// A picture file drawn stretched to an exact pixel size, ready for an encoder.
+// libvips types stay inside the imaging library: only its own sources and its
+// tests include this header.
+#pragma once
+
+#include "platform/colour.h"
+
+#include <QString>
+
+#include <vips/vips8>
+
+#include <optional>
+
+namespace imaging {
+
+// Pictures whose header declares more pixels than this are refused unread:
+// a decompression bomb or a broken header, never a photo.
+inline constexpr long long kMaxSourcePixels = 500'000'000;
+
+// The whole picture of `path` resampled to exactly width x height, each
+// direction on its own (the caller keeps the proportions), as an opaque 8-bit
+// sRGB picture: colour profiles, CMYK, grey, 16-bit and palette sources are
+// converted, and transparency is flattened onto `background`. Pixels stay as
+// stored; an EXIF orientation of the source stays with the picture as metadata.
+// No picture for a size below 1, a file that is not a readable JPEG, PNG, GIF,
+// TIFF, BMP or TGA (TGA by its ".tga" name), a damaged file or an absurd size.
+std::optional<vips::VImage> DrawScaledPicture(const QString &path, int width, int height,
+                                              platform::ColourValue background);
+
+} // namespace imaging

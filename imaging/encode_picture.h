@@ -1,0 +1,21 @@
+// Encoding a drawn picture into the bytes of an output file.
+#pragma once
+
+#include "imaging/output_format.h"
+
+#include <QByteArray>
+
+#include <vips/vips8>
+
+#include <optional>
+
+namespace imaging {
+
+// The file bytes of an opaque 8-bit sRGB picture in the given format: JPEG at
+// quality 100, PNG, GIF (palette chosen by the encoder), TIFF uncompressed at
+// 24 bits per pixel, BMP uncompressed at 24 bits per pixel, TGA uncompressed
+// true colour. Only an orientation tag travels with the picture, and only into
+// JPEG and TIFF, which carry it. Nothing when the encoder fails.
+std::optional<QByteArray> encodePicture(const vips::VImage &picture, OutputFormat format);
+
+} // namespace imaging

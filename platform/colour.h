@@ -1,0 +1,37 @@
+// Colour values as the program stores them: 32 bits laid out 0x00BBGGRR (red in
+// the low byte); a value with the top bit set names a system colour.
+#pragma once
+
+#include <QColor>
+
+#include <cstdint>
+#include <optional>
+
+namespace platform {
+
+using ColourValue = std::uint32_t;
+
+inline constexpr ColourValue kSystemColourFlag = 0x80000000u;
+inline constexpr ColourValue kSysWindow = 0x80000005u;
+inline constexpr ColourValue kSysWindowText = 0x80000008u;
+inline constexpr ColourValue kSysHighlight = 0x8000000Du;
+inline constexpr ColourValue kSysButtonFace = 0x8000000Fu;
+inline constexpr ColourValue kSysButtonText = 0x80000012u;
+
+constexpr ColourValue rgbValue(int red, int green, int blue)
+{
+    return ColourValue(red & 0xFF) | ColourValue(green & 0xFF) << 8 | ColourValue(blue & 0xFF) << 16;
+}
+constexpr int redOf(ColourValue c) { return int(c & 0xFF); }
+constexpr int greenOf(ColourValue c) { return int((c >> 8) & 0xFF); }
+constexpr int blueOf(ColourValue c) { return int((c >> 16) & 0xFF); }
+
+// Resolves a system colour (top bit set) from the application palette; any
+// other value is returned as it is. A system colour index the program does not
+// know has no value.
+std::optional<ColourValue> resolveColour(ColourValue value);
+
+QColor toQColor(ColourValue rgb);
+ColourValue fromQColor(const QColor &colour);
+
+} // namespace platform

@@ -1,0 +1,312 @@
+#include "imaging/modify_image_size.h"
+
+#include "platform/colour.h"
+#include "support/temp_dir.h"
+#include "test_pictures.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using imaging::SaveScaledPicture;
+using vips::VImage;
+
+namespace {
+
+constexpr platform::ColourValue kBackground = platform::rgbValue(236, 233, 216);
+
+struct FormatCase {
+    const char *extension;
+    const char *signature;
+};
+
+QByteArray head(const QString &path, int n)
+{
+    return testpics::readBytes(path).left(n);
+}
+
+} // namespace
+
+TEST(SaveScaledPicture, WritesEveryFormatAtExactlyTheRequestedSize)
+{
+    TempDir dir;
+    const QString source = dir.file("source.png");
+    testpics::save(testpics::gradient(200, 150), source, ".png");
+
+    const std::vector<FormatCase> cases{
+        {"bmp", "BM"}, {"gif", "GIF8"}, {"jpg", "\xFF\xD8\xFF"}, {"JPEG", "\xFF\xD8\xFF"},
+        {"png", "\x89PNG"}, {"tif", "II*"}, {"TIFF", "II*"}, {"tga", ""}};
+    for (const auto &c : cases) {
+        const QString target = dir.file(QStringLiteral("out.") + c.extension);
+        ASSERT_TRUE(SaveScaledPicture(source, target, 123, 77, kBackground)) << c.extension;
+        EXPECT_TRUE(head(target, 4).startsWith(c.signature)) << c.extension;
+        const VImage out = testpics::load(target);
+        EXPECT_EQ(out.width(), 123) << c.extension;
+        EXPECT_EQ(out.height(), 77) << c.extension;
+        EXPECT_EQ(out.format(), VIPS_FORMAT_UCHAR) << c.extension;
+    }
+}
+
+TEST(SaveScaledPicture, StretchesTheWholeSourceIndependentlyInXAndY)
+{
+    TempDir dir;
+    const QString source = dir.file("quadrants.png");
+    testpics::save(testpics::quadrants(400, 200), source, ".png");
+    for (auto [w, h] : {std::pair{50, 100}, {800, 40}, {7, 5}}) {
+        const QString target = dir.file("out.png");
+        ASSERT_TRUE(SaveScaledPicture(source, target, w, h, kBackground));
+        const VImage out = testpics::load(target);
+        ASSERT_EQ(out.width(), w);
+        ASSERT_EQ(out.height(), h);
+        // Each corner shows its own quadrant: nothing was cropped.
+        EXPECT_EQ(testpics::pixel(out, 0, 0), (std::array<double, 3>{255, 0, 0}));
+        EXPECT_EQ(testpics::pixel(out, w - 1, 0), (std::array<double, 3>{0, 255, 0}));
+        EXPECT_EQ(testpics::pixel(out, 0, h - 1), (std::array<double, 3>{0, 0, 255}));
+        EXPECT_EQ(testpics::pixel(out, w - 1, h - 1), (std::array<double, 3>{255, 255, 0}));
+    }
+}
+
+TEST(SaveScaledPicture, JpegIsQuality100AndCloseToTheScaledSource)
+{
+    TempDir dir;
+    const QString source = dir.file("source.png");
+    const VImage picture = testpics::gradient(640, 480);
+    testpics::save(picture, source, ".png");
+    const QString target = dir.file("out.jpg");
+    ASSERT_TRUE(SaveScaledPicture(source, target, 320, 240, kBackground));
+    const VImage expected = picture.resize(0.5);
+    EXPECT_GT(testpics::psnr(testpics::load(target), expected), 45.0);
+    // At quality 100 every entry of the luminance quantisation table is 1.
+    const QByteArray bytes = testpics::readBytes(target);
+    const qsizetype dqt = bytes.indexOf(QByteArray("\xFF\xDB", 2));
+    ASSERT_GE(dqt, 0);
+    for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(bytes[dqt + 5 + i], 1) << i;
+}
+
+TEST(SaveScaledPicture, TiffIsUncompressed24BitAndEnlargesSmallSources)
+{
+    TempDir dir;
+    const QString source = dir.file("small.png");
+    testpics::save(testpics::solid(10, 10, {128, 128, 128}), source, ".png");
+    const QString target = dir.file("big.tif");
+    ASSERT_TRUE(SaveScaledPicture(source, target, 300, 200, kBackground));
+    const VImage out = testpics::load(target);
+    EXPECT_EQ(out.bands(), 3);
+    EXPECT_EQ(out.format(), VIPS_FORMAT_UCHAR);
+    // 180000 bytes of pixels: compression of a flat grey would leave far less.
+    EXPECT_GE(testpics::readBytes(target).size(), 300 * 200 * 3);
+    EXPECT_EQ(testpics::pixel(out, 150, 100), (std::array<double, 3>{128, 128, 128}));
+}
+
+TEST(SaveScaledPicture, BmpIsAClassic24BitBitmapEvenForFewColours)
+{
+    TempDir dir;
+    const QString source = dir.file("grey.png");
+    testpics::save(testpics::solid(40, 30, {90}), source, ".png");
+    const QString target = dir.file("out.bmp");
+    ASSERT_TRUE(SaveScaledPicture(source, target, 21, 13, kBackground));
+    const QByteArray bmp = testpics::readBytes(target);
+    ASSERT_GE(bmp.size(), 54);
+    EXPECT_EQ(bmp[14], 40);              // BITMAPINFOHEADER
+    EXPECT_EQ(bmp[28], 24);              // bits per pixel
+    EXPECT_EQ(bmp[30], 0);               // BI_RGB, uncompressed
+    EXPECT_EQ(bmp.size(), 54 + 13 * 64); // rows of 63 bytes padded to 64
+}
+
+TEST(SaveScaledPicture, TransparencyIsFlattenedOntoTheButtonFace)
+{
+    TempDir dir;
+    const QString source = dir.file("clear.png");
+    testpics::save(testpics::solid(64, 64, {10, 200, 30, 0}), source, ".png");
+    const QString target = dir.file("out.png");
+    ASSERT_TRUE(SaveScaledPicture(source, target, 32, 32, kBackground));
+    const VImage out = testpics::load(target);
+    EXPECT_EQ(out.bands(), 3);
+    EXPECT_EQ(testpics::pixel(out, 16, 16), (std::array<double, 3>{236, 233, 216}));
+
+    // Without a colour given, the palette's button face is used.
+    ASSERT_TRUE(SaveScaledPicture(source, target, 32, 32));
+    const platform::ColourValue face = *platform::resolveColour(platform::kSysButtonFace);
+    EXPECT_EQ(testpics::pixel(testpics::load(target), 5, 5),
+              (std::array<double, 3>{double(platform::redOf(face)), double(platform::greenOf(face)),
+                                     double(platform::blueOf(face))}));
+
+    // Half transparent in 16 bits: half the colour, half the background.
+    const QString half = dir.file("half16.png");
+    testpics::save(testpics::solid(8, 8, {0, 0, 0, 32768}, VIPS_FORMAT_USHORT), half, ".png");
+    ASSERT_TRUE(SaveScaledPicture(half, target, 8, 8, platform::rgbValue(200, 100, 50)));
+    const auto p = testpics::pixel(testpics::load(target), 4, 4);
+    EXPECT_NEAR(p[0], 100, 2);
+    EXPECT_NEAR(p[1], 50, 2);
+    EXPECT_NEAR(p[2], 25, 2);
+}
+
+TEST(SaveScaledPicture, ColourManagedSourcesComeOutAsSrgb)
+{
+    TempDir dir;
+    const QString target = dir.file("out.png");
+    struct Case {
+        const char *name;
+        VImage picture;
+        const char *suffix;
+        std::array<double, 3> expected;
+        double tolerance;
+    };
+    const std::vector<Case> cases{
+        {"grey.png", testpics::solid(20, 20, {77}), ".png", {77, 77, 77}, 0},
+        {"grey16.png", testpics::solid(20, 20, {65535}, VIPS_FORMAT_USHORT), ".png", {255, 255, 255}, 0},
+        {"rgb16.png", testpics::solid(20, 20, {65535, 32896, 0}, VIPS_FORMAT_USHORT), ".png",
+         {255, 128, 0}, 1},
+        {"palette.png", testpics::solid(20, 20, {200, 40, 90}), ".png[palette]", {200, 40, 90}, 0},
+        // Plain CMYK without a profile: converted through the fallback CMYK
+        // profile, so full cyan comes out a strong cyan.
+        {"cmyk.jpg",
+         testpics::solid(20, 20, {255, 0, 0, 0}).copy(
+             VImage::option()->set("interpretation", VIPS_INTERPRETATION_CMYK)),
+         ".jpg[Q=100]", {0, 160, 230}, 45},
+    };
+    for (const auto &c : cases) {
+        const QString source = dir.file(c.name);
+        testpics::save(c.picture, source, c.suffix);
+        ASSERT_TRUE(SaveScaledPicture(source, target, 10, 10, kBackground)) << c.name;
+        const VImage out = testpics::load(target);
+        EXPECT_EQ(out.bands(), 3) << c.name;
+        EXPECT_EQ(out.format(), VIPS_FORMAT_UCHAR) << c.name;
+        const auto p = testpics::pixel(out, 5, 5);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(p[i], c.expected[i], c.tolerance) << c.name << " band " << i;
+    }
+}
+
+TEST(SaveScaledPicture, TgaIsReadAndWrittenTheRightWayUp)
+{
+    TempDir dir;
+    // Red on top, blue below, written by three TGA writers: bottom-up raw,
+    // top-down raw and run-length encoded.
+    const VImage picture = testpics::solid(40, 20, {255, 0, 0})
+                               .join(testpics::solid(40, 20, {0, 0, 255}), VIPS_DIRECTION_VERTICAL);
+    testpics::save(picture, dir.file("source.png"), ".png");
+    ASSERT_TRUE(SaveScaledPicture(dir.file("source.png"), dir.file("ours.tga"), 40, 40, kBackground));
+
+    QByteArray topDown = testpics::readBytes(dir.file("ours.tga"));
+    {
+        // Same pixels stored top row first, flagged by bit 5 of the descriptor.
+        QByteArray rows = topDown.mid(18, 40 * 40 * 3);
+        QByteArray flipped;
+        for (int y = 39; y >= 0; --y)
+            flipped += rows.mid(y * 120, 120);
+        topDown.replace(18, flipped.size(), flipped);
+        topDown[17] = 0x20;
+    }
+    testpics::writeBytes(dir.file("topdown.tga"), topDown);
+    testpics::save(picture, dir.file("rle.tga"), ".tga"); // libvips' ImageMagick saver: RLE, bottom-up
+
+    for (const char *name : {"ours.tga", "topdown.tga", "rle.TGA"}) {
+        QString source = dir.file(name);
+        if (QString(name) == "rle.TGA")
+            QFile::rename(dir.file("rle.tga"), source);
+        const QString target = dir.file("back.png");
+        ASSERT_TRUE(SaveScaledPicture(source, target, 20, 10, kBackground)) << name;
+        const VImage out = testpics::load(target);
+        EXPECT_EQ(testpics::pixel(out, 10, 1), (std::array<double, 3>{255, 0, 0})) << name;
+        EXPECT_EQ(testpics::pixel(out, 10, 8), (std::array<double, 3>{0, 0, 255})) << name;
+    }
+}
+
+TEST(SaveScaledPicture, FileNamesAreTakenLiterally)
+{
+    TempDir dir;
+    // libvips and ImageMagick both read options from "[...]" at the end of a
+    // name; these files must be read and written as named.
+    const std::vector<std::pair<QString, QString>> names{
+        {"photo[1].jpg", "photo[1] out.jpg"},
+        {"a[Q=5].png", "a[Q=5].png.tif"},
+        {"100%,名 字.jpeg", "输出 100%,x.bmp"},
+        {"shot[2].tga", "shot[0].tga"},
+        {"b[page=1].gif", "c[compression=jpeg].tiff"},
+    };
+    for (const auto &[sourceName, targetName] : names) {
+        const QString source = dir.file(sourceName);
+        if (sourceName.endsWith(".tga"))
+            ASSERT_TRUE(SaveScaledPicture(dir.file("photo[1].jpg"), source, 90, 60, kBackground));
+        else
+            testpics::save(testpics::gradient(90, 60), source,
+                           sourceName.endsWith(".gif") ? ".gif" : sourceName.endsWith(".png") ? ".png" : ".jpg");
+        ASSERT_TRUE(SaveScaledPicture(source, dir.file(targetName), 45, 30, kBackground))
+            << sourceName.toStdString();
+        const VImage out = testpics::load(dir.file(targetName));
+        EXPECT_EQ(out.width(), 45);
+        EXPECT_EQ(out.height(), 30);
+    }
+}
+
+TEST(SaveScaledPicture, InPlaceConversionReplacesTheSourceEveryTime)
+{
+    TempDir dir;
+    const QString path = dir.file("same.jpg");
+    testpics::save(testpics::gradient(300, 200), path, ".jpg");
+    // Twice at the same path: a cached decode of the first file would give the
+    // old size back.
+    ASSERT_TRUE(SaveScaledPicture(path, path, 150, 100, kBackground));
+    EXPECT_EQ(testpics::load(path).width(), 150);
+    ASSERT_TRUE(SaveScaledPicture(path, path, 60, 40, kBackground));
+    const VImage out = testpics::load(path);
+    EXPECT_EQ(out.width(), 60);
+    EXPECT_EQ(out.height(), 40);
+    EXPECT_EQ(dir.entries(), QStringList{"same.jpg"});
+}
+
+TEST(SaveScaledPicture, JpegKeepsItsOrientationTag)
+{
+    TempDir dir;
+    const QString source = dir.file("turned.jpg");
+    VImage picture = testpics::gradient(120, 80).copy();
+    picture.set("orientation", 6);
+    testpics::save(picture, source, ".jpg");
+    const QString target = dir.file("out.jpg");
+    ASSERT_TRUE(SaveScaledPicture(source, target, 60, 40, kBackground));
+    const VImage out = testpics::load(target);
+    EXPECT_EQ(out.width(), 60); // stored pixels, not turned
+    EXPECT_EQ(out.get_int("orientation"), 6);
+}
+
+TEST(SaveScaledPicture, FourThreadsConvertAtOnce)
+{
+    TempDir dir;
+    const char *formats[] = {".jpg", ".png", ".bmp", ".tga", ".gif", ".tif"};
+    for (int i = 0; i < 6; ++i) {
+        const QString source = dir.file(QStringLiteral("src%1").arg(i) + formats[i]);
+        testpics::save(testpics::gradient(200 + i * 10, 150), dir.file(QStringLiteral("p%1.png").arg(i)), ".png");
+        ASSERT_TRUE(SaveScaledPicture(dir.file(QStringLiteral("p%1.png").arg(i)), source, 200 + i * 10, 150,
+                                      kBackground));
+    }
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 6; ++round) {
+                const int i = (t + round) % 6;
+                const QString source = dir.file(QStringLiteral("src%1").arg(i) + formats[i]);
+                const QString target = dir.file(QStringLiteral("t%1-%2").arg(t).arg(round) + formats[i]);
+                if (!SaveScaledPicture(source, target, 50 + t, 40 + round, kBackground))
+                    ++failures;
+            }
+        });
+    }
+    for (auto &thread : threads)
+        thread.join();
+    EXPECT_EQ(failures, 0);
+    for (int t = 0; t < 4; ++t) {
+        for (int round = 0; round < 6; ++round) {
+            const int i = (t + round) % 6;
+            const VImage out = testpics::load(dir.file(QStringLiteral("t%1-%2").arg(t).arg(round) + formats[i]));
+            EXPECT_EQ(out.width(), 50 + t);
+            EXPECT_EQ(out.height(), 40 + round);
+        }
+    }
+}

@@ -1,0 +1,100 @@
+#include "test_pictures.h"
+
+#include "imaging/vips_runtime.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using vips::VImage;
+
+namespace testpics {
+
+VImage gradient(int width, int height)
+{
+    imaging::ensureVipsStarted();
+    const VImage xy = VImage::xyz(width, height);
+    const VImage red = xy[0] * (255.0 / std::max(1, width - 1));
+    const VImage green = xy[1] * (255.0 / std::max(1, height - 1));
+    const VImage blue = VImage::black(width, height) + 80;
+    return red.bandjoin(green).bandjoin(blue).cast(VIPS_FORMAT_UCHAR).copy(
+        VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+VImage solid(int width, int height, std::vector<double> bands, VipsBandFormat format)
+{
+    imaging::ensureVipsStarted();
+    VImage out = (VImage::black(width, height, VImage::option()->set("bands", int(bands.size()))) + bands)
+                     .cast(format);
+    const VipsInterpretation interpretation = bands.size() >= 3
+        ? (format == VIPS_FORMAT_USHORT ? VIPS_INTERPRETATION_RGB16 : VIPS_INTERPRETATION_sRGB)
+        : (format == VIPS_FORMAT_USHORT ? VIPS_INTERPRETATION_GREY16 : VIPS_INTERPRETATION_B_W);
+    return out.copy(VImage::option()->set("interpretation", interpretation));
+}
+
+VImage quadrants(int width, int height)
+{
+    const int hw = width / 2, hh = height / 2;
+    const VImage top = solid(hw, hh, {255, 0, 0}).join(solid(width - hw, hh, {0, 255, 0}),
+                                                        VIPS_DIRECTION_HORIZONTAL);
+    const VImage bottom = solid(hw, height - hh, {0, 0, 255})
+                              .join(solid(width - hw, height - hh, {255, 255, 0}),
+                                    VIPS_DIRECTION_HORIZONTAL);
+    return top.join(bottom, VIPS_DIRECTION_VERTICAL);
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void save(const VImage &picture, const QString &path, const char *suffix)
+{
+    void *buffer = nullptr;
+    size_t size = 0;
+    picture.write_to_buffer(suffix, &buffer, &size);
+    writeBytes(path, QByteArray(static_cast<const char *>(buffer), qsizetype(size)));
+    g_free(buffer);
+}
+
+VImage load(const QString &path)
+{
+    const QByteArray bytes = readBytes(path);
+    VipsBlob *blob = vips_blob_copy(bytes.constData(), size_t(bytes.size()));
+    VImage out;
+    const char *loader = vips_foreign_find_load_buffer(bytes.constData(), size_t(bytes.size()));
+    if (path.endsWith(".tga", Qt::CaseInsensitive) || !loader)
+        out = VImage::magickload_buffer(blob);
+    else
+        out = VImage::new_from_buffer(bytes.constData(), size_t(bytes.size()), "");
+    vips_area_unref(VIPS_AREA(blob));
+    // Decode now, while the bytes are alive.
+    return out.copy_memory();
+}
+
+std::array<double, 3> pixel(const VImage &picture, int x, int y)
+{
+    const std::vector<double> p = picture.getpoint(x, y);
+    if (p.size() < 3)
+        return {p.at(0), p.at(0), p.at(0)};
+    return {p[0], p[1], p[2]};
+}
+
+double psnr(const VImage &a, const VImage &b)
+{
+    const VImage diff = a.cast(VIPS_FORMAT_FLOAT) - b.cast(VIPS_FORMAT_FLOAT);
+    const double mse = (diff * diff).avg();
+    return mse == 0 ? 100.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+} // namespace testpics

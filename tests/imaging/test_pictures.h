@@ -1,0 +1,40 @@
+// Pictures made with libvips for the imaging tests, written and read through
+// memory so that file names are never parsed for options.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vips/vips8>
+
+#include <array>
+
+namespace testpics {
+
+// width x height, 3 bands: red grows along x, green along y, blue fixed at 80.
+vips::VImage gradient(int width, int height);
+
+// Four solid quadrants: red top-left, green top-right, blue bottom-left,
+// yellow bottom-right.
+vips::VImage quadrants(int width, int height);
+
+// A solid picture of the given band values.
+vips::VImage solid(int width, int height, std::vector<double> bands,
+                   VipsBandFormat format = VIPS_FORMAT_UCHAR);
+
+// Encodes with the saver of `suffix` (".png", ".jpg[Q=90]", ...) and writes the
+// bytes to `path`.
+void save(const vips::VImage &picture, const QString &path, const char *suffix);
+void writeBytes(const QString &path, const QByteArray &bytes);
+QByteArray readBytes(const QString &path);
+
+// Decodes a file of any format the program writes (TGA and BMP through the
+// ImageMagick loader).
+vips::VImage load(const QString &path);
+
+std::array<double, 3> pixel(const vips::VImage &picture, int x, int y);
+
+// Peak signal-to-noise ratio of two pictures of the same size, in dB.
+double psnr(const vips::VImage &a, const vips::VImage &b);
+
+} // namespace testpics

@@ -1,0 +1,81 @@
+#include "platform/file_system.h"
+
+#include "support/temp_dir.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+void writeText(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(FileSystem, RegularFileAndFolderTests)
+{
+    TempDir dir;
+    writeText(dir.file("a.txt"), "x");
+    writeText(dir.file(".hidden"), "x");
+    QDir(dir.path()).mkdir("sub");
+    QFile::link(dir.file("a.txt"), dir.file("link"));
+
+    EXPECT_TRUE(isRegularFile(dir.file("a.txt")));
+    EXPECT_TRUE(isRegularFile(dir.file(".hidden")));
+    EXPECT_TRUE(isRegularFile(dir.file("link")));
+    EXPECT_FALSE(isRegularFile(dir.file("sub")));
+    EXPECT_FALSE(isRegularFile(dir.file("missing")));
+    EXPECT_FALSE(isRegularFile(QString()));
+
+    EXPECT_TRUE(isFolder(dir.file("sub")));
+    EXPECT_FALSE(isFolder(dir.file("a.txt")));
+    EXPECT_FALSE(isFolder(dir.file("missing")));
+    EXPECT_FALSE(isFolder(QString()));
+}
+
+TEST(FileSystem, AtomicWriteReplacesWholeFileAndLeavesNoTemporary)
+{
+    TempDir dir;
+    const QString target = dir.file("out.bin");
+    writeText(target, "old content that is longer");
+    ASSERT_TRUE(writeFileAtomically(target, QByteArrayView("new")));
+    EXPECT_EQ(readAll(target), "new");
+    EXPECT_EQ(dir.entries(), QStringList{"out.bin"});
+}
+
+TEST(FileSystem, FailedAtomicWriteLeavesNothing)
+{
+    TempDir dir;
+    writeText(dir.file("plain"), "x");
+    // A regular file cannot hold a folder entry, not even for root.
+    EXPECT_FALSE(writeFileAtomically(dir.file("plain/out.bin"), QByteArrayView("new")));
+    EXPECT_FALSE(writeFileAtomically(dir.file("missing/out.bin"), QByteArrayView("new")));
+    EXPECT_EQ(dir.entries(), QStringList{"plain"});
+}
+
+TEST(FileSystem, AtomicWriteKeepsPermissionsOfTheReplacedFile)
+{
+    TempDir dir;
+    const QString target = dir.file("out.bin");
+    writeText(target, "old");
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    ASSERT_TRUE(writeFileAtomically(target, QByteArrayView("new")));
+    EXPECT_EQ(QFile::permissions(target) & 0x0FFF,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+}
