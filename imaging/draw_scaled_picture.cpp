@@ -1,6 +1,7 @@
 #include "imaging/draw_scaled_picture.h"
 
 #include "imaging/source_format.h"
+#include "imaging/tga_file.h"
 #include "imaging/vips_runtime.h"
 
 #include <QFile>
@@ -20,11 +21,15 @@ namespace {
 // stored size of the picture.
 vips::VOption *thumbnailOptions(int height)
 {
-    return VImage::option()
-        ->set("height", height)
-        ->set("size", VIPS_SIZE_FORCE)
-        ->set("no_rotate", true)
-        ->set("fail_on", VIPS_FAIL_ON_ERROR);
+    return VImage::option()->set("height", height)->set("size", VIPS_SIZE_FORCE)->set("no_rotate", true);
+}
+
+// A damaged or truncated file is a failure, not a picture with a grey end.
+// (thumbnail_source does not hand its own fail_on to the loader; the loader's
+// option string does reach it.)
+vips::VOption *sourceThumbnailOptions(int height)
+{
+    return thumbnailOptions(height)->set("option_string", "fail_on=error");
 }
 
 bool tooManyPixels(long long width, long long height)
@@ -32,20 +37,57 @@ bool tooManyPixels(long long width, long long height)
     return width <= 0 || height <= 0 || width * height > kMaxSourcePixels;
 }
 
-// BMP and TGA go through libvips' ImageMagick loader, which reads only from
-// memory here: given a file name, ImageMagick would read "[...]" at its end
-// as frame or size options.
+// The whole file in memory: mapped when the system allows, read otherwise.
+class FileBytes {
+public:
+    explicit FileBytes(QFile &file)
+    {
+        if (uchar *mapped = file.map(0, file.size())) {
+            m_view = QByteArrayView(reinterpret_cast<const char *>(mapped), file.size());
+        } else {
+            file.seek(0);
+            m_copy = file.readAll();
+            m_view = m_copy;
+        }
+    }
+    QByteArrayView view() const { return m_view; }
+
+private:
+    QByteArray m_copy;
+    QByteArrayView m_view;
+};
+
+// BMP goes through libvips' ImageMagick loader, fed from memory: given a file
+// name, ImageMagick would read "[...]" at its end as frame or size options.
 VImage loadWithImageMagick(QFile &file)
 {
-    file.seek(0);
-    const QByteArray bytes = file.readAll();
-    file.close();
-    VipsBlob *blob = vips_blob_copy(bytes.constData(), size_t(bytes.size()));
+    const FileBytes bytes(file);
+    VipsBlob *blob = vips_blob_copy(bytes.view().data(), size_t(bytes.view().size()));
     struct BlobRef {
         VipsBlob *blob;
         ~BlobRef() { vips_area_unref(VIPS_AREA(blob)); }
     } ref{blob};
     return VImage::magickload_buffer(blob);
+}
+
+std::optional<VImage> loadTga(QFile &file)
+{
+    const FileBytes bytes(file);
+    const auto header = parseTgaHeader(bytes.view());
+    if (!header)
+        return std::nullopt;
+    const size_t size = size_t(header->width) * size_t(header->height) * size_t(header->bands());
+    auto *pixels = static_cast<unsigned char *>(g_try_malloc(size));
+    if (!pixels)
+        return std::nullopt;
+    if (!decodeTga(bytes.view(), *header, pixels)) {
+        g_free(pixels);
+        return std::nullopt;
+    }
+    VImage image = VImage::new_from_memory_steal(pixels, size, header->width, header->height,
+                                                 header->bands(), VIPS_FORMAT_UCHAR);
+    return image.copy(VImage::option()->set(
+        "interpretation", header->bands() <= 2 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
 }
 
 VImage toOpaqueSrgb(VImage image, platform::ColourValue background)
@@ -86,12 +128,14 @@ std::optional<VImage> DrawScaledPicture(const QString &path, int width, int heig
         case SourceFormat::Tga: {
             if (tooManyPixels(kind.declaredWidth, kind.declaredHeight))
                 return std::nullopt;
-            VImage image = loadWithImageMagick(file);
-            // ImageMagick reports a TGA's bottom-up storage as an orientation;
-            // its rows are already the right way up.
-            if (kind.format == SourceFormat::Tga && image.get_typeof(VIPS_META_ORIENTATION))
-                image.remove(VIPS_META_ORIENTATION);
-            scaled = image.thumbnail_image(width, thumbnailOptions(height));
+            std::optional<VImage> image;
+            if (kind.format == SourceFormat::Tga)
+                image = loadTga(file);
+            else
+                image = loadWithImageMagick(file);
+            if (!image)
+                return std::nullopt;
+            scaled = image->thumbnail_image(width, thumbnailOptions(height));
             break;
         }
         default: {
@@ -105,7 +149,7 @@ std::optional<VImage> DrawScaledPicture(const QString &path, int width, int heig
             if (tooManyPixels(header.width(), header.height()))
                 return std::nullopt;
             scaled = VImage::thumbnail_source(VSource::new_from_file(native.constData()), width,
-                                              thumbnailOptions(height));
+                                              sourceThumbnailOptions(height));
             break;
         }
         }

@@ -1,8 +1,14 @@
 #include "imaging/tga_file.h"
 
+#include <array>
+#include <cstring>
+#include <vector>
+
 namespace imaging {
 
 namespace {
+
+constexpr qsizetype kHeaderSize = 18;
 
 int byteAt(QByteArrayView bytes, qsizetype offset)
 {
@@ -20,49 +26,179 @@ void appendLe16(QByteArray &out, int value)
     out.append(char((value >> 8) & 0xFF));
 }
 
+using Rgba = std::array<unsigned char, 4>;
+
+// One stored colour of 15, 16, 24 or 32 bits (little-endian BGR order).
+Rgba storedColour(const unsigned char *p, int bits)
+{
+    if (bits <= 16) {
+        const int v = p[0] | p[1] << 8;
+        auto five = [](int c) { return static_cast<unsigned char>(c << 3 | c >> 2); };
+        return {five((v >> 10) & 31), five((v >> 5) & 31), five(v & 31),
+                static_cast<unsigned char>(v & 0x8000 ? 255 : 0)};
+    }
+    return {p[2], p[1], p[0], bits == 32 ? p[3] : static_cast<unsigned char>(255)};
+}
+
+// Reads stored pixel values in file order, through run-length packets when
+// the file has them; every read is checked against the end of the file.
+class PixelStream {
+public:
+    PixelStream(QByteArrayView file, qsizetype start, int bytesPerPixel, bool runLength)
+        : m_data(reinterpret_cast<const unsigned char *>(file.data())), m_size(file.size()), m_pos(start),
+          m_bytes(bytesPerPixel), m_runLength(runLength)
+    {
+    }
+
+    // The next stored value, or null past the end of the file.
+    const unsigned char *next()
+    {
+        if (!m_runLength)
+            return take();
+        if (m_left == 0) {
+            if (m_pos >= m_size)
+                return nullptr;
+            const int packet = m_data[m_pos++];
+            m_left = (packet & 0x7F) + 1;
+            m_repeat = packet & 0x80;
+            if (m_repeat && !(m_value = take()))
+                return nullptr;
+        }
+        --m_left;
+        return m_repeat ? m_value : take();
+    }
+
+private:
+    const unsigned char *take()
+    {
+        if (m_size - m_pos < m_bytes)
+            return nullptr;
+        const unsigned char *p = m_data + m_pos;
+        m_pos += m_bytes;
+        return p;
+    }
+
+    const unsigned char *m_data;
+    qsizetype m_size;
+    qsizetype m_pos;
+    int m_bytes;
+    bool m_runLength;
+    int m_left = 0;
+    bool m_repeat = false;
+    const unsigned char *m_value = nullptr;
+};
+
 } // namespace
+
+int TgaHeader::bands() const
+{
+    if (isGrey())
+        return pixelDepth == 16 ? 2 : 1;
+    const int bits = isColourMapped() ? mapEntryBits : pixelDepth;
+    if (bits == 32)
+        return alphaBits > 0 ? 4 : 3;
+    if (bits == 16)
+        return alphaBits == 1 ? 4 : 3;
+    return 3;
+}
 
 std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes)
 {
-    constexpr qsizetype kHeaderSize = 18;
     if (bytes.size() < kHeaderSize)
         return std::nullopt;
     const int colourMapType = byteAt(bytes, 1);
-    TgaHeader header;
-    header.imageType = byteAt(bytes, 2);
-    header.width = le16At(bytes, 12);
-    header.height = le16At(bytes, 14);
-    header.pixelDepth = byteAt(bytes, 16);
+    TgaHeader h;
+    h.idLength = byteAt(bytes, 0);
+    h.imageType = byteAt(bytes, 2);
+    h.mapFirst = le16At(bytes, 3);
+    h.mapLength = le16At(bytes, 5);
+    h.mapEntryBits = byteAt(bytes, 7);
+    h.width = le16At(bytes, 12);
+    h.height = le16At(bytes, 14);
+    h.pixelDepth = byteAt(bytes, 16);
+    const int descriptor = byteAt(bytes, 17);
+    h.alphaBits = descriptor & 0x0F;
+    h.rightToLeft = descriptor & 0x10;
+    h.topToBottom = descriptor & 0x20;
 
-    const bool mapped = header.imageType == 1 || header.imageType == 9;
-    const bool trueColour = header.imageType == 2 || header.imageType == 10;
-    const bool grey = header.imageType == 3 || header.imageType == 11;
-    if (colourMapType > 1 || (mapped && colourMapType != 1))
+    const bool trueColour = h.imageType == 2 || h.imageType == 10;
+    if (!trueColour && !h.isColourMapped() && !h.isGrey())
         return std::nullopt;
-    if (header.width == 0 || header.height == 0)
+    if (colourMapType > 1 || (h.isColourMapped() && colourMapType != 1))
         return std::nullopt;
-    const int depth = header.pixelDepth;
-    if (mapped && depth != 8 && depth != 16)
+    if (h.width == 0 || h.height == 0)
         return std::nullopt;
-    if (trueColour && depth != 15 && depth != 16 && depth != 24 && depth != 32)
-        return std::nullopt;
-    if (grey && depth != 8 && depth != 16)
-        return std::nullopt;
-    if (!mapped && !trueColour && !grey)
-        return std::nullopt;
-    if (mapped) {
-        const int entryBits = byteAt(bytes, 7);
-        if (entryBits != 15 && entryBits != 16 && entryBits != 24 && entryBits != 32)
+    const int depth = h.pixelDepth;
+    if (h.isColourMapped()) {
+        const int entry = h.mapEntryBits;
+        if ((depth != 8 && depth != 16) || h.mapLength == 0
+            || (entry != 15 && entry != 16 && entry != 24 && entry != 32))
             return std::nullopt;
+    } else if (trueColour) {
+        if (depth != 15 && depth != 16 && depth != 24 && depth != 32)
+            return std::nullopt;
+    } else if (depth != 8 && depth != 16) {
+        return std::nullopt;
     }
-    return header;
+    return h;
+}
+
+bool decodeTga(QByteArrayView file, const TgaHeader &h, unsigned char *out)
+{
+    // A colour map may also sit in a true-colour file (map type 1); it is
+    // skipped there and used for colour-mapped pictures.
+    const bool hasMap = file.size() > 1 && byteAt(file, 1) == 1;
+    const int entryBytes = (h.mapEntryBits + 7) / 8;
+    const qsizetype mapStart = kHeaderSize + h.idLength;
+    const qsizetype mapBytes = hasMap ? qsizetype(h.mapLength) * entryBytes : 0;
+    if (file.size() < mapStart + mapBytes)
+        return false;
+
+    std::vector<Rgba> map;
+    if (h.isColourMapped()) {
+        map.reserve(size_t(h.mapLength));
+        const auto *p = reinterpret_cast<const unsigned char *>(file.data()) + mapStart;
+        for (int i = 0; i < h.mapLength; ++i)
+            map.push_back(storedColour(p + i * entryBytes, h.mapEntryBits));
+    }
+
+    const int bands = h.bands();
+    const int storedBytes = (h.pixelDepth + 7) / 8;
+    PixelStream stream(file, mapStart + mapBytes, storedBytes, h.isRunLength());
+    for (int row = 0; row < h.height; ++row) {
+        const int y = h.topToBottom ? row : h.height - 1 - row;
+        for (int column = 0; column < h.width; ++column) {
+            const unsigned char *p = stream.next();
+            if (!p)
+                return false;
+            const int x = h.rightToLeft ? h.width - 1 - column : column;
+            unsigned char *dst = out + (qsizetype(y) * h.width + x) * bands;
+            if (h.isGrey()) {
+                dst[0] = p[0];
+                if (bands == 2)
+                    dst[1] = p[1];
+                continue;
+            }
+            Rgba colour;
+            if (h.isColourMapped()) {
+                const int index = (storedBytes == 1 ? p[0] : p[0] | p[1] << 8) - h.mapFirst;
+                if (index < 0 || index >= h.mapLength)
+                    return false;
+                colour = map[size_t(index)];
+            } else {
+                colour = storedColour(p, h.pixelDepth);
+            }
+            std::memcpy(dst, colour.data(), size_t(bands));
+        }
+    }
+    return true;
 }
 
 QByteArray encodeTga24(const unsigned char *rgb, int width, int height)
 {
     QByteArray out;
     const qsizetype rowBytes = qsizetype(width) * 3;
-    out.reserve(18 + rowBytes * height + 26);
+    out.reserve(kHeaderSize + rowBytes * height + 26);
     out.append(char(0)); // no image id
     out.append(char(0)); // no colour map
     out.append(char(2)); // uncompressed true colour

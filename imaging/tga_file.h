@@ -1,7 +1,8 @@
-// Truevision TGA: recognising a header and writing a 24-bit true-colour file.
-// The ImageMagick loader behind libvips reads TGA; its saver cannot be told to
-// keep true colour (a grey-looking picture becomes an 8-bit grey TGA), so the
-// program writes its own TGA files, which are simple.
+// Truevision TGA, read and written by the program itself. ImageMagick's TGA
+// support does not depend on a picture's stored origin the same way from one
+// version to the next (6.9.11 returns bottom-up files upside down and reports
+// the origin as an orientation instead), and its saver turns grey-looking
+// pictures into 8-bit grey files; the format is small enough to handle here.
 #pragma once
 
 #include <QByteArray>
@@ -12,16 +13,33 @@
 namespace imaging {
 
 struct TgaHeader {
+    int idLength = 0;
     int imageType = 0;
+    int mapFirst = 0;
+    int mapLength = 0;
+    int mapEntryBits = 0;
     int width = 0;
     int height = 0;
     int pixelDepth = 0;
+    int alphaBits = 0;
+    bool rightToLeft = false;
+    bool topToBottom = false;
+
+    bool isColourMapped() const { return imageType == 1 || imageType == 9; }
+    bool isGrey() const { return imageType == 3 || imageType == 11; }
+    bool isRunLength() const { return imageType >= 9; }
+    // Bands of the decoded picture: 1 grey, 2 grey and alpha, 3 RGB, 4 RGBA.
+    int bands() const;
 };
 
-// The header when the first 18 bytes look like a TGA picture of a kind that
-// decoders read: colour-mapped, true-colour or grey, raw or run-length encoded,
-// with a non-zero size and a usual pixel depth.
+// The header when the first 18 bytes look like a TGA picture of a kind this
+// program decodes: colour-mapped, true-colour or grey, raw or run-length
+// encoded, with a non-zero size and a usual pixel depth.
 std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes);
+
+// Decodes the whole file into `out`, width * height * bands() bytes,
+// interleaved, top row first. False for a truncated or damaged file.
+bool decodeTga(QByteArrayView file, const TgaHeader &header, unsigned char *out);
 
 // An uncompressed 24-bit true-colour TGA (image type 2, rows stored bottom to
 // top) of interleaved 8-bit RGB pixels, `width * height * 3` bytes.

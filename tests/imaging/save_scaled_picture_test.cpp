@@ -24,6 +24,37 @@ struct FormatCase {
     const char *signature;
 };
 
+void expectNear(const std::array<double, 3> &actual, const std::array<double, 3> &expected, double tolerance)
+{
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(actual[i], expected[i], tolerance) << "band " << i;
+}
+
+// A run-length encoded 24-bit TGA, stored bottom row first.
+QByteArray rleTga(const VImage &picture)
+{
+    const VImage rgb = picture.copy_memory();
+    QByteArray tga(18, '\0');
+    tga[2] = 10;
+    tga[12] = char(rgb.width() & 0xFF);
+    tga[13] = char(rgb.width() >> 8);
+    tga[14] = char(rgb.height() & 0xFF);
+    tga[15] = char(rgb.height() >> 8);
+    tga[16] = 24;
+    for (int y = rgb.height() - 1; y >= 0; --y) {
+        for (int x = 0; x < rgb.width();) {
+            const auto p = testpics::pixel(rgb, x, y);
+            int run = 1;
+            while (x + run < rgb.width() && run < 128 && testpics::pixel(rgb, x + run, y) == p)
+                ++run;
+            tga.append(char(0x80 | (run - 1)));
+            tga.append(char(p[2])).append(char(p[1])).append(char(p[0]));
+            x += run;
+        }
+    }
+    return tga;
+}
+
 QByteArray head(const QString &path, int n)
 {
     return testpics::readBytes(path).left(n);
@@ -62,11 +93,12 @@ TEST(SaveScaledPicture, StretchesTheWholeSourceIndependentlyInXAndY)
         const VImage out = testpics::load(target);
         ASSERT_EQ(out.width(), w);
         ASSERT_EQ(out.height(), h);
-        // Each corner shows its own quadrant: nothing was cropped.
-        EXPECT_EQ(testpics::pixel(out, 0, 0), (std::array<double, 3>{255, 0, 0}));
-        EXPECT_EQ(testpics::pixel(out, w - 1, 0), (std::array<double, 3>{0, 255, 0}));
-        EXPECT_EQ(testpics::pixel(out, 0, h - 1), (std::array<double, 3>{0, 0, 255}));
-        EXPECT_EQ(testpics::pixel(out, w - 1, h - 1), (std::array<double, 3>{255, 255, 0}));
+        // Each corner shows its own quadrant: nothing was cropped. (The
+        // resampling kernel may blend a few levels in from the neighbours.)
+        expectNear(testpics::pixel(out, 0, 0), {255, 0, 0}, 10);
+        expectNear(testpics::pixel(out, w - 1, 0), {0, 255, 0}, 10);
+        expectNear(testpics::pixel(out, 0, h - 1), {0, 0, 255}, 10);
+        expectNear(testpics::pixel(out, w - 1, h - 1), {255, 255, 0}, 10);
     }
 }
 
@@ -204,12 +236,10 @@ TEST(SaveScaledPicture, TgaIsReadAndWrittenTheRightWayUp)
         topDown[17] = 0x20;
     }
     testpics::writeBytes(dir.file("topdown.tga"), topDown);
-    testpics::save(picture, dir.file("rle.tga"), ".tga"); // libvips' ImageMagick saver: RLE, bottom-up
+    testpics::writeBytes(dir.file("rle.TGA"), rleTga(picture));
 
     for (const char *name : {"ours.tga", "topdown.tga", "rle.TGA"}) {
-        QString source = dir.file(name);
-        if (QString(name) == "rle.TGA")
-            QFile::rename(dir.file("rle.tga"), source);
+        const QString source = dir.file(name);
         const QString target = dir.file("back.png");
         ASSERT_TRUE(SaveScaledPicture(source, target, 20, 10, kBackground)) << name;
         const VImage out = testpics::load(target);

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "support/qt_printers.h"
+
 class TempDir {
 public:
     TempDir();
