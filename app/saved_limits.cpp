@@ -1,0 +1,97 @@
+#include "app/saved_limits.h"
+
+#include "platform/file_system.h"
+#include "platform/numeric.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QStandardPaths>
+
+namespace app {
+
+namespace {
+
+const QString kFileName = QStringLiteral("CULERT.txt");
+
+QByteArray numberField(std::int32_t value)
+{
+    // A positive number is written with a leading space where a sign would go.
+    const QByteArray digits = QByteArray::number(value);
+    return (value < 0 ? digits : QByteArray(" ") + digits) + ' ';
+}
+
+} // namespace
+
+QByteArray formatSavedLimits(const SavedLimits &limits)
+{
+    return numberField(limits.Width) + "\r\n" + numberField(limits.Height);
+}
+
+SavedLimits parseSavedLimits(const QByteArray &content)
+{
+    // A line ends at CR LF, CR or LF, as line input reads it.
+    QList<QByteArray> lines;
+    QByteArray current;
+    bool pending = false;
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        const char c = content[i];
+        if (c == '\r' || c == '\n') {
+            lines << current;
+            current.clear();
+            pending = false;
+            if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
+                ++i;
+        } else {
+            current += c;
+            pending = true;
+        }
+    }
+    if (pending)
+        lines << current;
+    lines.removeIf([](const QByteArray &line) { return line.isEmpty(); });
+
+    SavedLimits limits;
+    if (lines.isEmpty())
+        return limits;
+    auto valueOf = [](const QByteArray &line, std::int32_t fallback) {
+        return platform::roundToInt32(platform::numericValue(QString::fromUtf8(line))).value_or(fallback);
+    };
+    limits.Width = valueOf(lines.constFirst(), limits.Width);
+    limits.Height = valueOf(lines.constLast(), limits.Height);
+    return limits;
+}
+
+QString savedLimitsPath()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    if (!programFolder.isEmpty() && QFileInfo(programFolder).isWritable())
+        return QDir(programFolder).filePath(kFileName);
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(config);
+    return QDir(config).filePath(kFileName);
+}
+
+SavedLimits LoadSavedLimits(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists()) {
+        const SavedLimits defaults;
+        StoreSavedLimits(path, defaults);
+        return defaults;
+    }
+    if (!file.open(QIODevice::ReadOnly))
+        return SavedLimits{};
+    return parseSavedLimits(file.readAll());
+}
+
+bool StoreSavedLimits(const QString &path, const SavedLimits &limits)
+{
+    // Written whole or not at all, so a crash mid-write cannot leave half a
+    // number behind.
+    return platform::writeFileAtomically(path, formatSavedLimits(limits));
+}
+
+} // namespace app

@@ -1,0 +1,26 @@
+// The folder browser and open-file dialog on Qt's own file dialog.
+#pragma once
+
+#include "dialogs/file_dialogs.h"
+
+namespace dialogs {
+
+class QtFileDialogs final : public FileDialogs {
+public:
+    QString BrowseForFolder(QWidget *owner, const QString &prompt, const QString &initialFolder,
+                            bool newStyle) override;
+    void SetDialogPlacement(DialogPlacement placement) override { m_placement = placement; }
+    bool GetOpenFileName(OpenDialogRecord &record) override;
+
+private:
+    DialogPlacement m_placement = DialogPlacement::Platform;
+};
+
+// A filter's file pattern matched without regard to case, as users of the
+// dialog expect ("*.bmp" also lists PHOTO.BMP): "*.[bB][mM][pP]".
+QString caseInsensitivePattern(const QString &pattern);
+
+// The Qt name filter for a description and pattern pair.
+QString nameFilter(const QString &description, const QString &pattern);
+
+} // namespace dialogs

@@ -1,0 +1,15 @@
+// Listing a folder the way the batch scan sees it.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+
+// Names of the folder's files, without recursion, in the order the file system
+// returns them (no sorting). Hidden files (names starting with ".") and
+// sub-folders are left out; links to files count as files. A folder that
+// cannot be read gives an empty list.
+QStringList listOrdinaryFiles(const QString &folder);
+
+} // namespace platform
