@@ -2,6 +2,8 @@
 
 #include <vips/vips8>
 
+#include <malloc.h>
+
 #include <mutex>
 
 namespace imaging {
@@ -11,6 +13,12 @@ bool ensureVipsStarted()
     static std::once_flag once;
     static bool started = false;
     std::call_once(once, [] {
+        // libvips allocates and frees picture-sized buffers on many threads.
+        // glibc raises its mmap threshold after such frees, and later buffers
+        // then come from per-thread heaps that never shrink: a batch of large
+        // photos grew to twice the memory it needs. A fixed threshold keeps
+        // big buffers in mmap, returned to the system when freed.
+        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
         if (VIPS_INIT("tarvel") != 0)
             return;
         // The operation cache would hand back a picture loaded before its file
