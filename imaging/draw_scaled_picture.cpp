@@ -90,6 +90,17 @@ std::optional<VImage> loadTga(QFile &file)
         "interpretation", header->bands() <= 2 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
 }
 
+// A picture decoded whole into memory can be read in any order, but libvips'
+// shrink only takes its fast top-to-bottom path for images marked as read
+// sequentially (as its loaders mark theirs); unmarked, reducing a 13-megapixel
+// picture took seven times as long.
+VImage markSequential(VImage image)
+{
+    VImage marked = image.copy();
+    marked.set("vips-sequential", 1);
+    return marked;
+}
+
 VImage toOpaqueSrgb(VImage image, platform::ColourValue background)
 {
     if (image.interpretation() != VIPS_INTERPRETATION_sRGB || image.format() != VIPS_FORMAT_UCHAR)
@@ -135,7 +146,7 @@ std::optional<VImage> DrawScaledPicture(const QString &path, int width, int heig
                 image = loadWithImageMagick(file);
             if (!image)
                 return std::nullopt;
-            scaled = image->thumbnail_image(width, thumbnailOptions(height));
+            scaled = markSequential(*image).thumbnail_image(width, thumbnailOptions(height));
             break;
         }
         default: {
