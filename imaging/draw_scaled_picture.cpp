@@ -1,5 +1,6 @@
 #include "imaging/draw_scaled_picture.h"
 
+#include "imaging/bmp_file.h"
 #include "imaging/source_format.h"
 #include "imaging/tga_file.h"
 #include "imaging/vips_runtime.h"
@@ -57,17 +58,24 @@ private:
     QByteArrayView m_view;
 };
 
-// BMP goes through libvips' ImageMagick loader, fed from memory: given a file
-// name, ImageMagick would read "[...]" at its end as frame or size options.
-VImage loadWithImageMagick(QFile &file)
+// Pixels decoded by one of the program's own decoders, handed to libvips
+// without a copy. `decode` fills a buffer of width * height * bands bytes.
+template <typename Header, typename Decode>
+std::optional<VImage> decodedImage(const Header &header, Decode decode)
 {
-    const FileBytes bytes(file);
-    VipsBlob *blob = vips_blob_copy(bytes.view().data(), size_t(bytes.view().size()));
-    struct BlobRef {
-        VipsBlob *blob;
-        ~BlobRef() { vips_area_unref(VIPS_AREA(blob)); }
-    } ref{blob};
-    return VImage::magickload_buffer(blob);
+    const int bands = header.bands();
+    const size_t size = size_t(header.width) * size_t(header.height) * size_t(bands);
+    auto *pixels = static_cast<unsigned char *>(g_try_malloc(size));
+    if (!pixels)
+        return std::nullopt;
+    if (!decode(pixels)) {
+        g_free(pixels);
+        return std::nullopt;
+    }
+    const VImage image =
+        VImage::new_from_memory_steal(pixels, size, header.width, header.height, bands, VIPS_FORMAT_UCHAR);
+    return image.copy(VImage::option()->set(
+        "interpretation", bands <= 2 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
 }
 
 std::optional<VImage> loadTga(QFile &file)
@@ -76,18 +84,23 @@ std::optional<VImage> loadTga(QFile &file)
     const auto header = parseTgaHeader(bytes.view());
     if (!header)
         return std::nullopt;
-    const size_t size = size_t(header->width) * size_t(header->height) * size_t(header->bands());
-    auto *pixels = static_cast<unsigned char *>(g_try_malloc(size));
-    if (!pixels)
-        return std::nullopt;
-    if (!decodeTga(bytes.view(), *header, pixels)) {
-        g_free(pixels);
-        return std::nullopt;
-    }
-    VImage image = VImage::new_from_memory_steal(pixels, size, header->width, header->height,
-                                                 header->bands(), VIPS_FORMAT_UCHAR);
-    return image.copy(VImage::option()->set(
-        "interpretation", header->bands() <= 2 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
+    return decodedImage(*header, [&](unsigned char *out) { return decodeTga(bytes.view(), *header, out); });
+}
+
+// Bitmaps in layouts the program's decoder does not read (run-length, JPEG or
+// PNG inside) go through libvips' ImageMagick loader, fed from memory: given a
+// file name, ImageMagick would read "[...]" at its end as frame or size options.
+std::optional<VImage> loadBmp(QFile &file)
+{
+    const FileBytes bytes(file);
+    if (const auto header = parseBmpHeader(bytes.view()))
+        return decodedImage(*header, [&](unsigned char *out) { return decodeBmp(bytes.view(), *header, out); });
+    VipsBlob *blob = vips_blob_copy(bytes.view().data(), size_t(bytes.view().size()));
+    struct BlobRef {
+        VipsBlob *blob;
+        ~BlobRef() { vips_area_unref(VIPS_AREA(blob)); }
+    } ref{blob};
+    return VImage::magickload_buffer(blob);
 }
 
 // A picture decoded whole into memory can be read in any order, but libvips'
@@ -139,11 +152,8 @@ std::optional<VImage> DrawScaledPicture(const QString &path, int width, int heig
         case SourceFormat::Tga: {
             if (tooManyPixels(kind.declaredWidth, kind.declaredHeight))
                 return std::nullopt;
-            std::optional<VImage> image;
-            if (kind.format == SourceFormat::Tga)
-                image = loadTga(file);
-            else
-                image = loadWithImageMagick(file);
+            const std::optional<VImage> image =
+                kind.format == SourceFormat::Tga ? loadTga(file) : loadBmp(file);
             if (!image)
                 return std::nullopt;
             scaled = markSequential(*image).thumbnail_image(width, thumbnailOptions(height));

@@ -340,3 +340,29 @@ TEST(SaveScaledPicture, FourThreadsConvertAtOnce)
         }
     }
 }
+
+TEST(SaveScaledPicture, RunLengthBitmapsStillConvertThroughImageMagick)
+{
+    TempDir dir;
+    // 4 x 2, 8-bit run-length: a run of four red pixels on each row.
+    QByteArray bmp(14 + 40, '\0');
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    bmp[14] = 40;
+    bmp[18] = 4;
+    bmp[22] = 2;
+    bmp[26] = 1;
+    bmp[28] = 8;
+    bmp[30] = 1; // BI_RLE8
+    bmp[46] = 2; // colours used
+    bmp.append(QByteArray("\0\0\xFF\0\0\xFF\0\0", 8)); // red, green
+    bmp[10] = char(bmp.size());
+    bmp.append(QByteArray("\x04\x00\x00\x00\x04\x00\x00\x01", 8)); // run, end of line, run, end of bitmap
+    bmp[2] = char(bmp.size());
+    testpics::writeBytes(dir.file("rle8.bmp"), bmp);
+
+    ASSERT_TRUE(SaveScaledPicture(dir.file("rle8.bmp"), dir.file("out.png"), 8, 4, kBackground));
+    const VImage out = testpics::load(dir.file("out.png"));
+    EXPECT_EQ(out.width(), 8);
+    expectNear(testpics::pixel(out, 4, 2), {255, 0, 0}, 0);
+}
