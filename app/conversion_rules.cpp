@@ -1,0 +1,52 @@
+#include "app/conversion_rules.h"
+
+#include "app/path_names.h"
+
+#include <QFileInfo>
+
+namespace app {
+
+bool hasConvertibleExtension(const QString &name)
+{
+    static const QStringList spellings{
+        QStringLiteral("bmp"), QStringLiteral("BMP"), QStringLiteral("gif"),  QStringLiteral("GIF"),
+        QStringLiteral("jpg"), QStringLiteral("JPG"), QStringLiteral("jpeg"), QStringLiteral("JPEG"),
+        QStringLiteral("png"), QStringLiteral("PNG"), QStringLiteral("tif"),  QStringLiteral("TIF"),
+        QStringLiteral("tiff"), QStringLiteral("TIFF"), QStringLiteral("tga"), QStringLiteral("TGA")};
+    const QString extension = GetExtension(name);
+    return !extension.isEmpty() && spellings.contains(extension);
+}
+
+QString defaultNewName(const QString &path)
+{
+    if (path.isEmpty())
+        return QString();
+    return GetBaseName(path) + QStringLiteral(u"副本");
+}
+
+QString singleOutputPath(const QString &sourcePath, const QString &newName, const QString &extension)
+{
+    const qsizetype slash = sourcePath.lastIndexOf(u'/');
+    const QString folder = slash < 0 ? QString() : sourcePath.left(slash + 1);
+    return folder + RemoveSpaces(newName) + extension;
+}
+
+bool isSameFolder(const QString &a, const QString &b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+}
+
+QString batchFailureNotice(int converted, const QStringList &failedNames)
+{
+    QString text = QStringLiteral(u"转换完成：成功 %1 个，失败 %2 个。\n以下文件未能转换：")
+                       .arg(converted)
+                       .arg(failedNames.size());
+    for (qsizetype i = 0; i < failedNames.size() && i < kMaxListedFailures; ++i)
+        text += QLatin1Char('\n') + failedNames[i];
+    if (failedNames.size() > kMaxListedFailures)
+        text += QStringLiteral(u"\n……");
+    return text;
+}
+
+} // namespace app
