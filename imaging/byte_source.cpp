@@ -1,0 +1,74 @@
+#include "imaging/byte_source.h"
+
+#include <array>
+#include <cstring>
+#include <limits>
+
+namespace imaging {
+
+bool MemoryByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out)
+{
+    if (!holds(*this, offset, out.size()))
+        return false;
+    if (!out.empty())
+        std::memcpy(out.data(), m_bytes.data() + offset, out.size());
+    return true;
+}
+
+bool holds(const ByteSource &bytes, std::uint64_t offset, std::uint64_t length)
+{
+    const std::uint64_t size = bytes.size();
+    return offset <= size && length <= size - offset;
+}
+
+bool readAt(ByteSource &bytes, std::uint64_t offset, std::span<std::uint8_t> out)
+{
+    return holds(bytes, offset, out.size()) && bytes.read(offset, out);
+}
+
+namespace {
+
+template <std::size_t N, typename Decode>
+std::optional<std::uint32_t> readValue(ByteSource &bytes, std::uint64_t offset, Decode decode)
+{
+    std::array<std::uint8_t, N> buffer{};
+    if (!readAt(bytes, offset, buffer))
+        return std::nullopt;
+    return decode(buffer.data());
+}
+
+} // namespace
+
+std::optional<std::uint32_t> readByte(ByteSource &bytes, std::uint64_t offset)
+{
+    return readValue<1>(bytes, offset, [](const std::uint8_t *p) { return std::uint32_t(*p); });
+}
+
+std::optional<std::uint32_t> readLe16(ByteSource &bytes, std::uint64_t offset)
+{
+    return readValue<2>(bytes, offset, le16);
+}
+
+std::optional<std::uint32_t> readBe16(ByteSource &bytes, std::uint64_t offset)
+{
+    return readValue<2>(bytes, offset, be16);
+}
+
+std::optional<std::uint32_t> readLe32(ByteSource &bytes, std::uint64_t offset)
+{
+    return readValue<4>(bytes, offset, le32);
+}
+
+std::optional<std::uint32_t> readBe32(ByteSource &bytes, std::uint64_t offset)
+{
+    return readValue<4>(bytes, offset, be32);
+}
+
+std::int32_t dimension(std::optional<std::uint32_t> stored)
+{
+    if (!stored || *stored > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
+        return 0;
+    return std::int32_t(*stored);
+}
+
+} // namespace imaging

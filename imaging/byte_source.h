@@ -1,0 +1,54 @@
+// Random access to the bytes of a picture file, so that the header probe runs
+// the same over a file and over memory (tests, fuzzer).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace imaging {
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual std::uint64_t size() const = 0;
+    // Fills `out` with the bytes from `offset` on; false when they cannot all
+    // be read. The probe only asks for bytes that lie inside size().
+    virtual bool read(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
+};
+
+class MemoryByteSource final : public ByteSource {
+public:
+    explicit MemoryByteSource(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    std::uint64_t size() const override { return m_bytes.size(); }
+    bool read(std::uint64_t offset, std::span<std::uint8_t> out) override;
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+};
+
+// True when `length` bytes from `offset` lie inside the source.
+bool holds(const ByteSource &bytes, std::uint64_t offset, std::uint64_t length);
+
+// Reads `out.size()` bytes at `offset` after checking they lie inside the
+// source, so no caller can ask for a byte beyond the end.
+bool readAt(ByteSource &bytes, std::uint64_t offset, std::span<std::uint8_t> out);
+
+// Unsigned integers at an offset; nothing when they are not all in the source.
+std::optional<std::uint32_t> readByte(ByteSource &bytes, std::uint64_t offset);
+std::optional<std::uint32_t> readLe16(ByteSource &bytes, std::uint64_t offset);
+std::optional<std::uint32_t> readBe16(ByteSource &bytes, std::uint64_t offset);
+std::optional<std::uint32_t> readLe32(ByteSource &bytes, std::uint64_t offset);
+std::optional<std::uint32_t> readBe32(ByteSource &bytes, std::uint64_t offset);
+
+// Integers stored in a buffer already read.
+inline std::uint32_t le16(const std::uint8_t *p) { return p[0] | std::uint32_t(p[1]) << 8; }
+inline std::uint32_t be16(const std::uint8_t *p) { return std::uint32_t(p[0]) << 8 | p[1]; }
+inline std::uint32_t le32(const std::uint8_t *p) { return le16(p) | le16(p + 2) << 16; }
+inline std::uint32_t be32(const std::uint8_t *p) { return be16(p) << 16 | be16(p + 2); }
+
+// A stored dimension as a size: 0 when it was not read or does not fit a
+// signed 32-bit integer.
+std::int32_t dimension(std::optional<std::uint32_t> stored);
+
+} // namespace imaging

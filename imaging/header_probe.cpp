@@ -1,0 +1,86 @@
+#include "imaging/header_probe.h"
+
+#include "imaging/jpeg_frame.h"
+#include "imaging/tiff_directory.h"
+
+#include <array>
+#include <cstdlib>
+#include <limits>
+
+namespace imaging {
+
+namespace {
+
+using Signature = std::array<std::uint8_t, 4>;
+
+bool startsWith(const Signature &head, std::initializer_list<std::uint8_t> signature)
+{
+    std::size_t i = 0;
+    for (const std::uint8_t byte : signature) {
+        if (head[i++] != byte)
+            return false;
+    }
+    return true;
+}
+
+// Colour-mapped, true-colour and grey pictures, raw or run-length encoded.
+bool isTgaImageType(std::uint8_t type)
+{
+    return (type >= 1 && type <= 3) || (type >= 9 && type <= 11);
+}
+
+// An icon directory stores 256 as 0 in its one-byte width and height.
+std::int32_t iconSide(std::optional<std::uint32_t> stored)
+{
+    if (!stored)
+        return 0;
+    return *stored == 0 ? 256 : std::int32_t(*stored);
+}
+
+PictureSize bmpSize(ByteSource &bytes)
+{
+    // The old OS/2 header (12 bytes) keeps 16-bit unsigned sides; every later
+    // one keeps signed 32-bit sides, a negative height marking rows stored top
+    // to bottom.
+    if (readLe32(bytes, 14) == 12u)
+        return {dimension(readLe16(bytes, 18)), dimension(readLe16(bytes, 20))};
+    const auto width = readLe32(bytes, 18);
+    const auto height = readLe32(bytes, 22);
+    PictureSize size;
+    if (width && std::int32_t(*width) > 0)
+        size.Width = std::int32_t(*width);
+    if (height && std::int32_t(*height) != std::numeric_limits<std::int32_t>::min())
+        size.Height = std::abs(std::int32_t(*height));
+    return size;
+}
+
+} // namespace
+
+PictureSize probePictureSize(ByteSource &bytes, bool tgaName)
+{
+    Signature head{};
+    if (!readAt(bytes, 0, head))
+        return {};
+
+    if (tgaName && isTgaImageType(head[2]))
+        return {dimension(readLe16(bytes, 12)), dimension(readLe16(bytes, 14))};
+    if (startsWith(head, {137, 'P', 'N', 'G'}))
+        return {dimension(readBe32(bytes, 16)), dimension(readBe32(bytes, 20))};
+    if (startsWith(head, {0, 0, 1, 0}))
+        return {iconSide(readByte(bytes, 6)), iconSide(readByte(bytes, 7))};
+    if (startsWith(head, {'G', 'I', 'F', '8'}))
+        return {dimension(readLe16(bytes, 6)), dimension(readLe16(bytes, 8))};
+    if (startsWith(head, {0xFF, 0xD8, 0xFF}))
+        return jpegFrameSize(bytes);
+    if (startsWith(head, {'B', 'M'}))
+        return bmpSize(bytes);
+    if (startsWith(head, {'8', 'B', 'P', 'S'}))
+        return {dimension(readBe32(bytes, 18)), dimension(readBe32(bytes, 14))};
+    if (startsWith(head, {'M', 'M', 0, 42}))
+        return tiffDirectorySize(bytes, ByteOrder::BigEndian);
+    if (startsWith(head, {'I', 'I', 42, 0}))
+        return tiffDirectorySize(bytes, ByteOrder::LittleEndian);
+    return {};
+}
+
+} // namespace imaging

@@ -1,0 +1,16 @@
+// The header probe: a picture's pixel size from the few header bytes that
+// state it, without decoding the picture.
+#pragma once
+
+#include "imaging/byte_source.h"
+#include "imaging/picture_size.h"
+
+namespace imaging {
+
+// Recognises the format from the first four bytes (TGA, which has no
+// signature, from its name: `tgaName` says the file name ends in ".tga") and
+// reads the size where that format keeps it. Never fails: what cannot be read
+// is 0, an unknown or damaged file is (0, 0). Reads only inside the source.
+PictureSize probePictureSize(ByteSource &bytes, bool tgaName);
+
+} // namespace imaging

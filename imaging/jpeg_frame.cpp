@@ -1,0 +1,76 @@
+#include "imaging/jpeg_frame.h"
+
+#include <algorithm>
+#include <array>
+
+namespace imaging {
+
+namespace {
+
+constexpr std::uint8_t kFill = 0xFF;
+constexpr std::uint8_t kEndOfImage = 0xD9;
+constexpr std::uint8_t kStartOfScan = 0xDA;
+
+// Frame headers of every coding process (baseline, extended, progressive,
+// lossless; Huffman or arithmetic, plain or differential). 0xC4, 0xC8 and 0xCC
+// sit in the same range but are tables and a reserved code, not frames.
+bool isFrameHeader(std::uint8_t code)
+{
+    return code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
+}
+
+// The position of the next marker code at or after `from`: the byte after a
+// 0xFF that is not itself 0xFF, so fill bytes before a marker are passed over.
+// Reads a small window at a time rather than a syscall per byte.
+std::optional<std::uint64_t> findMarkerCode(ByteSource &bytes, std::uint64_t from)
+{
+    std::array<std::uint8_t, 32> window{};
+    const std::uint64_t size = bytes.size();
+    while (from < size && size - from >= 2) {
+        const std::size_t n = std::size_t(std::min<std::uint64_t>(window.size(), size - from));
+        if (!readAt(bytes, from, std::span(window.data(), n)))
+            return std::nullopt;
+        for (std::size_t i = 0; i + 1 < n; ++i) {
+            if (window[i] == kFill && window[i + 1] != kFill)
+                return from + i + 1;
+        }
+        // The last byte may be the 0xFF of a marker split across windows.
+        from += n - 1;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+PictureSize jpegFrameSize(ByteSource &bytes)
+{
+    std::uint64_t next = 2;
+    for (;;) {
+        const std::optional<std::uint64_t> code = findMarkerCode(bytes, next);
+        if (!code)
+            return {};
+        // Marker code, segment length and, in a frame header, the sample
+        // precision, the height and the width.
+        std::array<std::uint8_t, 8> marker{};
+        const std::size_t available = std::size_t(std::min<std::uint64_t>(marker.size(), bytes.size() - *code));
+        if (available < 3 || !readAt(bytes, *code, std::span(marker.data(), available)))
+            return {};
+        // A frame header always comes before the first scan; past the scan or
+        // the end of the image there are only picture data and trailers.
+        if (marker[0] == kStartOfScan || marker[0] == kEndOfImage)
+            return {};
+        // The length counts its own two bytes, so anything shorter is damage.
+        const std::uint32_t length = be16(&marker[1]);
+        if (length < 2)
+            return {};
+        if (isFrameHeader(marker[0])) {
+            if (length < 7 || available < marker.size())
+                return {};
+            return {std::int32_t(be16(&marker[6])), std::int32_t(be16(&marker[4]))};
+        }
+        // Each step moves past at least the code and the length, so the walk ends.
+        next = *code + 1 + length;
+    }
+}
+
+} // namespace imaging

@@ -1,0 +1,38 @@
+#include "imaging/read_picture_size.h"
+
+#include "imaging/header_probe.h"
+#include "platform/read_only_file.h"
+
+namespace imaging {
+
+namespace {
+
+class FileByteSource final : public ByteSource {
+public:
+    explicit FileByteSource(const platform::ReadOnlyFile &file) : m_file(file) {}
+    std::uint64_t size() const override { return m_file.size(); }
+    bool read(std::uint64_t offset, std::span<std::uint8_t> out) override { return m_file.readAt(offset, out); }
+
+private:
+    const platform::ReadOnlyFile &m_file;
+};
+
+bool hasTgaName(const QString &path)
+{
+    return path.endsWith(QLatin1String(".tga"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+PictureSize ReadPictureSize(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    const platform::ReadOnlyFile file(path);
+    if (!file.isOpen())
+        return {};
+    FileByteSource bytes(file);
+    return probePictureSize(bytes, hasTgaName(path));
+}
+
+} // namespace imaging

@@ -1,0 +1,15 @@
+// ReadPictureSize: a picture file's pixel size from its header.
+#pragma once
+
+#include "imaging/picture_size.h"
+
+#include <QString>
+
+namespace imaging {
+
+// The size the file's header states, or (0, 0) when the path is empty, the
+// file cannot be opened or is not a picture the probe knows. Opens the file
+// once, reads only header bytes, closes it before returning; never fails.
+PictureSize ReadPictureSize(const QString &path);
+
+} // namespace imaging

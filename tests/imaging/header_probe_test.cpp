@@ -1,0 +1,147 @@
+// The header probe over bytes in memory: every format's odd cases, damage and
+// the promise to read only header bytes inside the data.
+#include "imaging/header_probe.h"
+
+#include "header_bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+
+using imaging::PictureSize;
+using namespace hdr;
+
+namespace {
+
+// Fails the test when the probe asks for a byte beyond the end.
+class CheckedSource final : public imaging::ByteSource {
+public:
+    explicit CheckedSource(const QByteArray &bytes) : m_bytes(bytes) {}
+    std::uint64_t size() const override { return std::uint64_t(m_bytes.size()); }
+    bool read(std::uint64_t offset, std::span<std::uint8_t> out) override
+    {
+        EXPECT_LE(offset + out.size(), size()) << "read outside the data at " << offset;
+        if (offset + out.size() > size())
+            return false;
+        std::memcpy(out.data(), m_bytes.constData() + offset, out.size());
+        bytesRead += out.size();
+        return true;
+    }
+    std::size_t bytesRead = 0;
+
+private:
+    QByteArray m_bytes;
+};
+
+PictureSize probe(const QByteArray &bytes, bool tgaName = false)
+{
+    CheckedSource source(bytes);
+    return imaging::probePictureSize(source, tgaName);
+}
+
+} // namespace
+
+TEST(HeaderProbe, DimensionsAreReadAtTheirFullWidth)
+{
+    EXPECT_EQ(probe(png(70000, 10)), (PictureSize{70000, 10}));
+    EXPECT_EQ(probe(png(0x80000000u, 5)), (PictureSize{0, 5}));
+    EXPECT_EQ(probe("GIF89a" + le16(40000) + le16(100)), (PictureSize{40000, 100}));
+    EXPECT_EQ(probe("8BPS" + QByteArray(10, '\0') + be32(70000) + be32(40000)), (PictureSize{40000, 70000}));
+    EXPECT_EQ(probe(bmp(70000, 3, false, false)), (PictureSize{70000, 3}));
+}
+
+TEST(HeaderProbe, BmpTopDownOldHeaderAndImpossibleSides)
+{
+    EXPECT_EQ(probe(bmp(800, -600)), (PictureSize{800, 600}));
+    EXPECT_EQ(probe(bmp(300, 200, true)), (PictureSize{300, 200}));
+    EXPECT_EQ(probe(bmp(-5, 7, false, false)), (PictureSize{0, 7}));
+    EXPECT_EQ(probe(bmp(5, std::numeric_limits<qint32>::min(), false, false)), (PictureSize{5, 0}));
+}
+
+TEST(HeaderProbe, IconStoresTwoHundredFiftySixAsZero)
+{
+    EXPECT_EQ(probe(bytes({0, 0, 1, 0, 1, 0, 0, 0})), (PictureSize{256, 256}));
+    EXPECT_EQ(probe(bytes({0, 0, 1, 0, 1, 0, 48, 32})), (PictureSize{48, 32}));
+    EXPECT_EQ(probe(bytes({0, 0, 1, 0, 1, 0})), (PictureSize{0, 0}));
+}
+
+TEST(HeaderProbe, TgaIsKnownByItsNameForEveryImageType)
+{
+    for (int type : {1, 2, 3, 9, 10, 11})
+        EXPECT_EQ(probe(tga(type, 1024, 768), true), (PictureSize{1024, 768})) << type;
+    for (int type : {0, 4, 32})
+        EXPECT_EQ(probe(tga(type, 1024, 768), true), (PictureSize{0, 0})) << type;
+    EXPECT_EQ(probe(tga(10, 1024, 768), false), (PictureSize{0, 0}));
+    // A PNG named .tga is still a PNG: its third byte is no TGA image type.
+    EXPECT_EQ(probe(png(30, 20), true), (PictureSize{30, 20}));
+}
+
+TEST(HeaderProbe, TiffSizeTagsAreFoundWhereverTheyStand)
+{
+    for (bool bigEndian : {false, true}) {
+        for (quint16 type : {quint16(3), quint16(4)}) {
+            SCOPED_TRACE(testing::Message() << "big-endian " << bigEndian << " type " << type);
+            EXPECT_EQ(probe(greyTiff(bigEndian, 640, 480, type)), (PictureSize{640, 480}));
+            const std::vector<TiffEntry> shuffled{{254, 4, 1, 0}, {258, 3, 1, 8}, {257, type, 1, 3000}, {256, type, 1, 40000}};
+            EXPECT_EQ(probe(tiff(bigEndian, shuffled, QByteArray(100, 'x'))), (PictureSize{40000, 3000}));
+        }
+    }
+    EXPECT_EQ(probe(tiff(false, {{256, 4, 1, 0x80000000u}, {257, 3, 1, 9}})), (PictureSize{0, 9}));
+}
+
+TEST(HeaderProbe, TiffDamageGivesWhatWasFound)
+{
+    // A rational width, a width of two values: no usable entry.
+    EXPECT_EQ(probe(tiff(true, {{256, 5, 1, 640}, {257, 3, 1, 480}})), (PictureSize{0, 480}));
+    EXPECT_EQ(probe(tiff(true, {{256, 3, 2, 640}, {257, 3, 1, 480}})), (PictureSize{0, 480}));
+    // Cut inside the height entry; a directory claiming 65535 entries.
+    const QByteArray both = tiff(false, {{256, 3, 1, 640}, {257, 3, 1, 480}});
+    EXPECT_EQ(probe(both.left(both.size() - 8)), (PictureSize{640, 0}));
+    QByteArray many = both;
+    many[8] = many[9] = char(0xFF);
+    EXPECT_EQ(probe(many), (PictureSize{640, 480}));
+    QByteArray far = both;
+    far.replace(4, 4, le32(0xFFFFFFF0u));
+    EXPECT_EQ(probe(far), (PictureSize{0, 0}));
+}
+
+TEST(HeaderProbe, JpegEveryFrameHeaderCounts)
+{
+    for (int code = 0xC0; code <= 0xCF; ++code) {
+        const bool frame = code != 0xC4 && code != 0xC8 && code != 0xCC;
+        // A table segment shaped like a frame must be skipped, not read.
+        const QByteArray file = kJpegStart + jpegFrame(code, 11, 22) + jpegFrame(0xC0, 1024, 768);
+        EXPECT_EQ(probe(file), (frame ? PictureSize{11, 22} : PictureSize{1024, 768})) << code;
+    }
+}
+
+TEST(HeaderProbe, JpegFillBytesAndDamage)
+{
+    const QByteArray frame = jpegFrame(0xC2, 1024, 768);
+    EXPECT_EQ(probe(kJpegStart + bytes({0xFF, 0xFF, 0xFF}) + frame), (PictureSize{1024, 768}));
+    for (int length : {0, 1})
+        EXPECT_EQ(probe(kJpegStart + bytes({0xFF, 0xE1, 0, length}) + frame), (PictureSize{0, 0})) << length;
+    EXPECT_EQ(probe(kJpegStart + jpegSegment(0xDA, bytes({1, 1, 0})) + frame), (PictureSize{0, 0}));
+    EXPECT_EQ(probe(kJpegStart + bytes({0xFF, 0xD9}) + frame), (PictureSize{0, 0}));
+    EXPECT_EQ(probe(kJpegStart + bytes({0xFF, 0xC0, 0, 4, 8, 3, 0, 4, 0})), (PictureSize{0, 0}));
+    EXPECT_EQ(probe(kJpegStart + jpegSegment(0xE1, QByteArray(100, 'x')).left(60) + frame), (PictureSize{0, 0}));
+    const QByteArray whole = kJpegStart + frame;
+    // Cut anywhere before the end of the width field; four component bytes follow it.
+    for (qsizetype cut = 0; cut < whole.size() - 4; ++cut)
+        EXPECT_EQ(probe(whole.left(cut)), (PictureSize{0, 0})) << cut;
+}
+
+TEST(HeaderProbe, JpegSegmentsAreSkippedWithoutReadingThem)
+{
+    CheckedSource source(kJpegStart + jpegSegment(0xE1, QByteArray(60000, '\xFF')) + jpegFrame(0xC0, 640, 480));
+    EXPECT_EQ(imaging::probePictureSize(source, false), (PictureSize{640, 480}));
+    EXPECT_LT(source.bytesRead, 200u);
+}
+
+TEST(HeaderProbe, ShortAndUnknownDataHasNoSize)
+{
+    for (const QByteArray &data : {QByteArray(), bytes({0x89, 'P', 'N'}), QByteArray("just some text here"),
+                                   QByteArray("II*\0", 4), QByteArray("MM\0*", 4)})
+        EXPECT_EQ(probe(data), (PictureSize{0, 0}));
+}
