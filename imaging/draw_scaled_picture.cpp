@@ -134,28 +134,35 @@ VImage toOpaqueSrgb(VImage image, platform::ColourValue background)
 } // namespace
 
 std::optional<VImage> DrawScaledPicture(const QString &path, int width, int height,
-                                        platform::ColourValue background)
+                                        platform::ColourValue background, ConversionStatus *failure)
 {
-    if (width < 1 || height < 1 || !ensureVipsStarted())
+    auto fail = [failure](ConversionStatus why) -> std::optional<VImage> {
+        if (failure)
+            *failure = why;
         return std::nullopt;
+    };
+    if (width < 1 || height < 1)
+        return fail(ConversionStatus::NoSize);
+    if (!ensureVipsStarted())
+        return fail(ConversionStatus::Damaged);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return fail(ConversionStatus::SourceUnreadable);
     const SourceKind kind = sniffSource(file.read(kSniffBytes), path);
 
     try {
         VImage scaled;
         switch (kind.format) {
         case SourceFormat::Unknown:
-            return std::nullopt;
+            return fail(ConversionStatus::NotAPicture);
         case SourceFormat::Bmp:
         case SourceFormat::Tga: {
             if (tooManyPixels(kind.declaredWidth, kind.declaredHeight))
-                return std::nullopt;
+                return fail(ConversionStatus::TooLarge);
             const std::optional<VImage> image =
                 kind.format == SourceFormat::Tga ? loadTga(file) : loadBmp(file);
             if (!image)
-                return std::nullopt;
+                return fail(ConversionStatus::Damaged);
             scaled = markSequential(*image).thumbnail_image(width, thumbnailOptions(height));
             break;
         }
@@ -168,17 +175,17 @@ std::optional<VImage> DrawScaledPicture(const QString &path, int width, int heig
                 VSource::new_from_file(native.constData()), "",
                 VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
             if (tooManyPixels(header.width(), header.height()))
-                return std::nullopt;
+                return fail(ConversionStatus::TooLarge);
             scaled = VImage::thumbnail_source(VSource::new_from_file(native.constData()), width,
                                               sourceThumbnailOptions(height));
             break;
         }
         }
         if (scaled.width() != width || scaled.height() != height)
-            return std::nullopt;
+            return fail(ConversionStatus::Damaged);
         return toOpaqueSrgb(scaled, background);
     } catch (const vips::VError &) {
-        return std::nullopt;
+        return fail(ConversionStatus::Damaged);
     }
 }
 

@@ -3,6 +3,7 @@
 // tests include this header.
 #pragma once
 
+#include "imaging/modify_image_size.h"
 #include "platform/colour.h"
 
 #include <QString>
@@ -23,8 +24,11 @@ inline constexpr long long kMaxSourcePixels = 500'000'000;
 // converted, and transparency is flattened onto `background`. Pixels stay as
 // stored; an EXIF orientation of the source stays with the picture as metadata.
 // No picture for a size below 1, a file that is not a readable JPEG, PNG, GIF,
-// TIFF, BMP or TGA (TGA by its ".tga" name), a damaged file or an absurd size.
+// TIFF, BMP or TGA (TGA by its ".tga" name), a damaged file or an absurd size;
+// `failure` then says which. Pixels are decoded when the picture is encoded,
+// so damage further into a file shows only then.
 std::optional<vips::VImage> DrawScaledPicture(const QString &path, int width, int height,
-                                              platform::ColourValue background);
+                                              platform::ColourValue background,
+                                              ConversionStatus *failure = nullptr);
 
 } // namespace imaging

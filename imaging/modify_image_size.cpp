@@ -17,17 +17,30 @@ bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int
 bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                        platform::ColourValue background)
 {
-    if (targetPath.isEmpty() || !platform::isRegularFile(sourcePath))
-        return false;
-    const auto format = outputFormatForPath(targetPath);
-    if (!format || width < 1 || height < 1)
-        return false;
+    return ConvertPicture(sourcePath, targetPath, width, height, background) == ConversionStatus::Converted;
+}
 
-    const auto picture = DrawScaledPicture(sourcePath, width, height, background);
+ConversionStatus ConvertPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
+                                platform::ColourValue background)
+{
+    if (!platform::isRegularFile(sourcePath))
+        return ConversionStatus::SourceUnreadable;
+    const auto format = outputFormatForPath(targetPath);
+    if (!format)
+        return ConversionStatus::UnsupportedTarget;
+    if (width < 1 || height < 1)
+        return ConversionStatus::NoSize;
+
+    ConversionStatus failure = ConversionStatus::Damaged;
+    const auto picture = DrawScaledPicture(sourcePath, width, height, background, &failure);
     if (!picture)
-        return false;
+        return failure;
+    // The source is decoded while it is encoded: a damaged file fails here.
     const auto bytes = encodePicture(*picture, *format);
-    return bytes && platform::writeFileAtomically(targetPath, *bytes);
+    if (!bytes)
+        return ConversionStatus::Damaged;
+    return platform::writeFileAtomically(targetPath, *bytes) ? ConversionStatus::Converted
+                                                             : ConversionStatus::WriteFailed;
 }
 
 } // namespace imaging

@@ -142,3 +142,27 @@ TEST_F(SaveFailure, HiddenSourceChosenExplicitlyStillConverts)
     QFile::copy(dir.file("good.png"), dir.file(".hidden.png"));
     EXPECT_TRUE(SaveScaledPicture(dir.file(".hidden.png"), dir.file("out.png"), 10, 10, kBackground));
 }
+
+TEST_F(SaveFailure, EachFailureSaysWhy)
+{
+    using imaging::ConversionStatus;
+    using imaging::ConvertPicture;
+    const QByteArray jpeg = testpics::readBytes(dir.file("good.jpg"));
+    testpics::writeBytes(dir.file("cut.jpg"), jpeg.left(jpeg.size() / 2));
+    testpics::writeBytes(dir.file("words.png"), "plain words, no picture");
+    testpics::writeBytes(dir.file("bomb.png"), pngHeaderClaiming(40000, 40000));
+    const QString good = dir.file("good.png");
+    EXPECT_EQ(ConvertPicture(good, dir.file("out.png"), 10, 10, kBackground), ConversionStatus::Converted);
+    EXPECT_EQ(ConvertPicture(dir.file("none.png"), dir.file("out.png"), 10, 10, kBackground),
+              ConversionStatus::SourceUnreadable);
+    EXPECT_EQ(ConvertPicture(good, dir.file("out.webp"), 10, 10, kBackground), ConversionStatus::UnsupportedTarget);
+    EXPECT_EQ(ConvertPicture(good, dir.file("out.png"), 0, 0, kBackground), ConversionStatus::NoSize);
+    EXPECT_EQ(ConvertPicture(dir.file("words.png"), dir.file("out.png"), 10, 10, kBackground),
+              ConversionStatus::NotAPicture);
+    EXPECT_EQ(ConvertPicture(dir.file("bomb.png"), dir.file("out.png"), 10, 10, kBackground),
+              ConversionStatus::TooLarge);
+    EXPECT_EQ(ConvertPicture(dir.file("cut.jpg"), dir.file("out.png"), 10, 10, kBackground),
+              ConversionStatus::Damaged);
+    EXPECT_EQ(ConvertPicture(good, dir.file("missing/out.png"), 10, 10, kBackground),
+              ConversionStatus::WriteFailed);
+}
