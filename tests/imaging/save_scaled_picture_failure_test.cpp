@@ -31,6 +31,18 @@ protected:
     QStringList before;
 };
 
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int k = 0; k < 8; ++k)
+            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
+// A PNG signature and a valid IHDR chunk claiming the size, and nothing more.
 QByteArray pngHeaderClaiming(quint32 width, quint32 height)
 {
     QByteArray png("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
@@ -38,7 +50,9 @@ QByteArray pngHeaderClaiming(quint32 width, quint32 height)
         for (int shift = 24; shift >= 0; shift -= 8)
             png.append(char((v >> shift) & 0xFF));
     png.append("\x08\x02\0\0\0", 5);
-    png.append("\0\0\0\0", 4); // CRC, not checked before the size is
+    const quint32 crc = crc32(png.mid(12));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        png.append(char((crc >> shift) & 0xFF));
     return png;
 }
 
