@@ -42,17 +42,29 @@ quint32 crc32(const QByteArray &bytes)
     return ~crc;
 }
 
-// A PNG signature and a valid IHDR chunk claiming the size, and nothing more.
-QByteArray pngHeaderClaiming(quint32 width, quint32 height)
+void appendChunk(QByteArray &png, const char *type, const QByteArray &data)
 {
-    QByteArray png("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
-    for (quint32 v : {width, height})
-        for (int shift = 24; shift >= 0; shift -= 8)
-            png.append(char((v >> shift) & 0xFF));
-    png.append("\x08\x02\0\0\0", 5);
-    const quint32 crc = crc32(png.mid(12));
+    const QByteArray body = QByteArray(type, 4) + data;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        png.append(char((quint32(data.size()) >> shift) & 0xFF));
+    png.append(body);
+    const quint32 crc = crc32(body);
     for (int shift = 24; shift >= 0; shift -= 8)
         png.append(char((crc >> shift) & 0xFF));
+}
+
+// A PNG whose valid header claims the size, with an empty image data chunk.
+QByteArray pngHeaderClaiming(quint32 width, quint32 height)
+{
+    QByteArray png("\x89PNG\r\n\x1A\n", 8);
+    QByteArray header;
+    for (quint32 v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            header.append(char((v >> shift) & 0xFF));
+    header.append("\x08\x02\0\0\0", 5); // 8-bit RGB
+    appendChunk(png, "IHDR", header);
+    appendChunk(png, "IDAT", {});
+    appendChunk(png, "IEND", {});
     return png;
 }
 
