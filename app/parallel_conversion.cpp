@@ -7,13 +7,12 @@
 
 namespace app {
 
-std::vector<bool> convertInParallel(const std::vector<ConversionJob> &jobs, int threads,
+ConversionResults convertInParallel(const std::vector<ConversionJob> &jobs, int threads,
                                     platform::ColourValue background,
-                                    const std::function<void(std::size_t, bool)> &done,
+                                    const std::function<void(std::size_t, ConversionStatus)> &done,
                                     const std::atomic<bool> *stop)
 {
-    // vector<bool> packs bits, so workers write their results to separate chars.
-    std::vector<char> results(jobs.size(), 0);
+    ConversionResults results(jobs.size());
     std::atomic<std::size_t> next{0};
     auto work = [&] {
         for (;;) {
@@ -23,11 +22,11 @@ std::vector<bool> convertInParallel(const std::vector<ConversionJob> &jobs, int 
             if (i >= jobs.size())
                 return;
             const ConversionJob &job = jobs[i];
-            const bool converted =
-                imaging::SaveScaledPicture(job.source, job.target, job.width, job.height, background);
-            results[i] = converted;
+            const ConversionStatus status =
+                imaging::ConvertPicture(job.source, job.target, job.width, job.height, background);
+            results[i] = status;
             if (done)
-                done(i, converted);
+                done(i, status);
         }
     };
     const int count = std::clamp<int>(threads, 1, int(std::max<std::size_t>(jobs.size(), 1)));
@@ -37,7 +36,7 @@ std::vector<bool> convertInParallel(const std::vector<ConversionJob> &jobs, int 
     work();
     for (auto &worker : workers)
         worker.join();
-    return std::vector<bool>(results.begin(), results.end());
+    return results;
 }
 
 } // namespace app

@@ -2,12 +2,14 @@
 // window's batch run and the command-line batch tool.
 #pragma once
 
+#include "imaging/modify_image_size.h"
 #include "platform/colour.h"
 
 #include <QString>
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace app {
@@ -19,13 +21,18 @@ struct ConversionJob {
     int height = 0;
 };
 
-// Runs SaveScaledPicture for every job on up to `threads` threads. Jobs start
-// in list order; `done(index, converted)` is called on the worker thread as
+using imaging::ConversionStatus;
+
+// What became of each job; a job that never started has no status.
+using ConversionResults = std::vector<std::optional<ConversionStatus>>;
+
+// Converts every job (SaveScaledPicture) on up to `threads` threads. Jobs
+// start in list order; `done(index, status)` is called on the worker thread as
 // each one ends. Once `stop` is set no new job starts, and the ones under way
-// finish. Returns each job's result (false for a job that never started).
-std::vector<bool> convertInParallel(const std::vector<ConversionJob> &jobs, int threads,
+// finish.
+ConversionResults convertInParallel(const std::vector<ConversionJob> &jobs, int threads,
                                     platform::ColourValue background,
-                                    const std::function<void(std::size_t, bool)> &done = {},
+                                    const std::function<void(std::size_t, ConversionStatus)> &done = {},
                                     const std::atomic<bool> *stop = nullptr);
 
 } // namespace app

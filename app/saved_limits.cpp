@@ -69,9 +69,9 @@ QString savedLimitsPath()
     const QString programFolder = QCoreApplication::applicationDirPath();
     if (!programFolder.isEmpty() && QFileInfo(programFolder).isWritable())
         return QDir(programFolder).filePath(kFileName);
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(config);
-    return QDir(config).filePath(kFileName);
+    // One place for the window and the command-line tool, whatever each is called.
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QDir(config).filePath(QStringLiteral("tarvel/") + kFileName);
 }
 
 SavedLimits LoadSavedLimits(const QString &path)
@@ -91,6 +91,7 @@ bool StoreSavedLimits(const QString &path, const SavedLimits &limits)
 {
     // Written whole or not at all, so a crash mid-write cannot leave half a
     // number behind.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     return platform::writeFileAtomically(path, formatSavedLimits(limits));
 }
 

@@ -25,6 +25,10 @@ bool ensureVipsStarted()
         // was rewritten (an in-place conversion, a second run); pictures are
         // never loaded twice on purpose, so the cache only costs memory.
         vips_cache_set_max(0);
+        // libvips warns on stderr about things like odd EXIF units or the end
+        // of a damaged file; the program reports failed pictures itself.
+        g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, [](const gchar *, GLogLevelFlags, const gchar *, gpointer) {},
+                          nullptr);
         started = true;
     });
     return started;

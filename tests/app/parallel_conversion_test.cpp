@@ -36,16 +36,16 @@ TEST(ParallelConversion, ConvertsEveryJobAndReportsEachOnce)
 
     std::mutex mutex;
     std::vector<int> reported(jobs.size(), 0);
-    const auto results = convertInParallel(jobs, 3, 0xFFFFFF, [&](std::size_t i, bool) {
+    const auto results = convertInParallel(jobs, 3, 0xFFFFFF, [&](std::size_t i, ConversionStatus) {
         std::lock_guard lock(mutex);
         ++reported[i];
     });
     ASSERT_EQ(results.size(), jobs.size());
     for (std::size_t i = 0; i + 1 < jobs.size(); ++i) {
-        EXPECT_TRUE(results[i]) << i;
+        EXPECT_EQ(results[i], ConversionStatus::Converted) << i;
         EXPECT_EQ(QImage(jobs[i].target).size(), QSize(jobs[i].width, jobs[i].height)) << i;
     }
-    EXPECT_FALSE(results.back());
+    EXPECT_EQ(results.back(), ConversionStatus::NotAPicture);
     EXPECT_EQ(reported, std::vector<int>(jobs.size(), 1));
 }
 
@@ -60,10 +60,12 @@ TEST(ParallelConversion, StopStartsNoNewJobs)
     }
     std::atomic<bool> stop{false};
     int finished = 0;
-    const auto results = convertInParallel(jobs, 1, 0xFFFFFF, [&](std::size_t, bool) {
+    const auto results = convertInParallel(jobs, 1, 0xFFFFFF, [&](std::size_t, ConversionStatus) {
         if (++finished == 2)
             stop = true;
     }, &stop);
-    EXPECT_EQ(results, (std::vector<bool>{true, true, false, false, false, false}));
+    const ConversionResults expected{ConversionStatus::Converted, ConversionStatus::Converted, std::nullopt,
+                                     std::nullopt, std::nullopt, std::nullopt};
+    EXPECT_EQ(results, expected);
     EXPECT_FALSE(QFile::exists(dir.file("o2.png")));
 }

@@ -70,7 +70,8 @@ TEST(SavedLimits, FirstStartCreatesTheFileAndLaterStartsReadIt)
 TEST(SavedLimits, UnwritableFolderIsReportedNotFatal)
 {
     TempDir dir;
-    const QString path = dir.file("missing/CULERT.txt");
+    write(dir.file("plain"), "a file, not a folder");
+    const QString path = dir.file("plain/CULERT.txt");
     EXPECT_FALSE(StoreSavedLimits(path, {640, 480}));
     EXPECT_EQ(LoadSavedLimits(path), (SavedLimits{425, 321}));
 }

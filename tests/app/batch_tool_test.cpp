@@ -1,0 +1,173 @@
+#include "app/batch_tool.h"
+
+#include "support/temp_dir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using namespace app;
+
+namespace {
+
+void makePicture(const QString &path, int w, int h, const char *format)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, 90));
+    ASSERT_TRUE(image.save(path, format));
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the tool with its output captured.
+ToolRun run(const QStringList &arguments, const QString &settingsPath)
+{
+    std::FILE *out = std::tmpfile();
+    std::FILE *err = std::tmpfile();
+    ToolRun result;
+    result.status = runBatchTool(arguments, out, err, false, settingsPath);
+    for (auto [stream, text] : {std::pair{out, &result.out}, std::pair{err, &result.err}}) {
+        std::rewind(stream);
+        QByteArray bytes;
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
+            bytes.append(buffer, qsizetype(n));
+        *text = QString::fromUtf8(bytes);
+        std::fclose(stream);
+    }
+    return result;
+}
+
+class BatchTool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir(dir.path()).mkdir("in");
+        QDir(dir.path()).mkdir("out");
+        makePicture(dir.file("in/wide.jpg"), 800, 400, "JPG");
+        makePicture(dir.file("in/TALL.PNG"), 300, 900, "PNG");
+        makePicture(dir.file("in/small.bmp"), 100, 50, "BMP");
+        makePicture(dir.file("in/mixed.Jpg"), 800, 400, "JPG"); // not a convertible spelling
+        QFile(dir.file("in/notes.txt")).open(QIODevice::WriteOnly);
+        settings = dir.file("CULERT.txt");
+    }
+
+    TempDir dir;
+    QString settings;
+};
+
+} // namespace
+
+TEST_F(BatchTool, ConvertsTheFolderWithTheRememberedLimits)
+{
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(" 400 \r\n 300 ");
+    file.close();
+
+    const ToolRun r = run({dir.file("in"), dir.file("out")}, settings);
+    EXPECT_EQ(r.status, kAllConverted) << r.err.toStdString();
+    EXPECT_EQ(QImage(dir.file("out/wide.jpg")).size(), QSize(400, 200));
+    EXPECT_EQ(QImage(dir.file("out/TALL.PNG")).size(), QSize(100, 300));
+    EXPECT_EQ(QImage(dir.file("out/small.bmp")).size(), QSize(100, 50));
+    EXPECT_FALSE(QFile::exists(dir.file("out/mixed.Jpg")));
+    EXPECT_EQ(QDir(dir.file("out")).count(), 3u + 2u); // three pictures, "." and ".."
+    EXPECT_TRUE(r.out.contains(QStringLiteral(u"转换完成：成功 3 个，失败 0 个。")));
+    EXPECT_EQ(r.out.count(QStringLiteral("] ")), 3); // one line per picture
+    EXPECT_EQ(readAll(settings), QByteArray(" 400 \r\n 300 ")); // read, never rewritten
+}
+
+TEST_F(BatchTool, OptionsOverrideTheRememberedLimits)
+{
+    const ToolRun r = run({"--width", "200", "--height", "200", "--enlarge", "--jobs", "1", dir.file("in"),
+                       dir.file("out")},
+                      settings);
+    EXPECT_EQ(r.status, kAllConverted);
+    EXPECT_EQ(QImage(dir.file("out/small.bmp")).size(), QSize(200, 100));
+    EXPECT_EQ(QImage(dir.file("out/wide.jpg")).size(), QSize(200, 100));
+    EXPECT_FALSE(QFile::exists(settings)); // no settings file is created either
+}
+
+TEST_F(BatchTool, FailedPicturesAreListedWithTheirReason)
+{
+    QFile broken(dir.file("in/broken.jpg"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(readAll(dir.file("in/wide.jpg")).left(300));
+    broken.close();
+    const ToolRun r = run({"--stats", dir.file("in"), dir.file("out")}, settings);
+    EXPECT_EQ(r.status, kSomeFailed);
+    EXPECT_TRUE(r.out.contains(QStringLiteral(u"转换完成：成功 3 个，失败 1 个。")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral(u"broken.jpg：")));
+    EXPECT_TRUE(r.out.contains("bench: pictures=4 failed=1 seconds="));
+    EXPECT_FALSE(QFile::exists(dir.file("out/broken.jpg")));
+}
+
+TEST_F(BatchTool, BadArgumentsAndFoldersExitWithTwo)
+{
+    EXPECT_EQ(run({dir.file("in")}, settings).status, kBadArguments);
+    EXPECT_EQ(run({"--width", "1025", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(run({"--height", "0", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(run({"--jobs", "x", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(run({"--bogus", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(run({dir.file("missing"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(run({dir.file("in"), dir.file("in/wide.jpg")}, settings).status, kBadArguments);
+    QDir(dir.path()).mkdir("empty");
+    const ToolRun empty = run({dir.file("empty"), dir.file("out")}, settings);
+    EXPECT_EQ(empty.status, kBadArguments);
+    EXPECT_TRUE(empty.err.contains(QStringLiteral(u"没有找到可以转换的文件")));
+
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("2000\r\n300");
+    file.close();
+    EXPECT_EQ(run({dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
+
+    const ToolRun help = run({"--help"}, settings);
+    EXPECT_EQ(help.status, kAllConverted);
+    EXPECT_TRUE(help.out.contains("--overwrite-originals"));
+}
+
+TEST_F(BatchTool, OverwritingOriginalsMustBeAskedFor)
+{
+    const QByteArray original = readAll(dir.file("in/wide.jpg"));
+    const ToolRun refused = run({dir.file("in"), dir.file("in/../in")}, settings);
+    EXPECT_EQ(refused.status, kBadArguments);
+    EXPECT_TRUE(refused.err.contains("--overwrite-originals"));
+    EXPECT_EQ(readAll(dir.file("in/wide.jpg")), original);
+
+    EXPECT_EQ(run({"--overwrite-originals", "--width", "100", "--height", "100", dir.file("in"), dir.file("in")},
+                  settings)
+                  .status,
+              kAllConverted);
+    EXPECT_EQ(QImage(dir.file("in/wide.jpg")).size(), QSize(100, 50));
+}
+
+TEST_F(BatchTool, OneOrFourAtOnceWriteTheSameBytes)
+{
+    QDir(dir.path()).mkdir("out4");
+    for (int i = 0; i < 6; ++i)
+        makePicture(dir.file(QStringLiteral("in/extra%1.png").arg(i)), 500 + 37 * i, 333, "PNG");
+    ASSERT_EQ(run({"--jobs", "1", dir.file("in"), dir.file("out")}, settings).status, kAllConverted);
+    ASSERT_EQ(run({"--jobs", "4", dir.file("in"), dir.file("out4")}, settings).status, kAllConverted);
+    const QStringList names = QDir(dir.file("out")).entryList(QDir::Files);
+    EXPECT_EQ(names.size(), 9);
+    EXPECT_EQ(QDir(dir.file("out4")).entryList(QDir::Files), names);
+    for (const QString &name : names)
+        EXPECT_EQ(readAll(dir.file("out/" + name)), readAll(dir.file("out4/" + name))) << name.toStdString();
+}
