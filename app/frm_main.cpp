@@ -1,0 +1,300 @@
+#include "app/frm_main.h"
+
+#include "app/artwork.h"
+#include "app/conversion_runner.h"
+#include "app/size_fields.h"
+#include "controls/ph_button.h"
+#include "controls/set_ctrl_color.h"
+#include "controls/xp_combo.h"
+#include "controls/xp_progress_bar.h"
+#include "platform/colour.h"
+#include "platform/property_bag.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace app {
+
+namespace {
+
+const QColor kWindowColour(236, 233, 216);
+constexpr platform::ColourValue kFieldBorder = platform::rgbValue(127, 157, 185);
+
+void paintBackground(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, kWindowColour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QLabel *caption(QWidget *parent, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QLineEdit *field(QWidget *parent, const QRect &geometry)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setGeometry(geometry);
+    return edit;
+}
+
+// A picture button stored with its three faces, each carrying the caption.
+controls::PhButton *pictureButton(QWidget *parent, const QString &text, const QRect &geometry)
+{
+    auto *button = new controls::PhButton(parent);
+    button->setGeometry(geometry);
+    platform::PropertyBag bag;
+    const int w = geometry.width(), h = geometry.height();
+    bag.write(QStringLiteral("PictureMouseOn"), buttonFacePicture(text, w, h, ButtonFace::Hover), QVariant());
+    bag.write(QStringLiteral("PictureDown"), buttonFacePicture(text, w, h, ButtonFace::Pressed), QVariant());
+    bag.write(QStringLiteral("Picture"), buttonFacePicture(text, w, h, ButtonFace::Normal), QVariant());
+    button->readProperties(bag);
+    return button;
+}
+
+QStringList localPaths(const QMimeData *mime)
+{
+    QStringList paths;
+    if (!mime || !mime->hasUrls())
+        return paths;
+    for (const QUrl &url : mime->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+} // namespace
+
+frmMain::frmMain(const FormServices &services, QWidget *parent) : QWidget(parent), m_services(services)
+{
+    buildControls();
+    loadWindow();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildControls()
+{
+    setWindowTitle(QStringLiteral(u"Tarvel图片尺寸批量修改工具_v1.0"));
+    setFixedSize(439, 292); // 6585 x 4380 twips
+    setWindowIcon(QIcon(QPixmap::fromImage(emblemPicture(64))));
+
+    Option1 = new QRadioButton(QStringLiteral(u"单张转换"), this);
+    Option1->setGeometry(12, 10, 84, 20);
+    Option2 = new QRadioButton(QStringLiteral(u"批量转换"), this);
+    Option2->setGeometry(104, 10, 84, 20);
+    Check1 = new QCheckBox(QStringLiteral(u"小图放大"), this);
+    Check1->setGeometry(196, 10, 84, 20);
+    Label3 = caption(this, QStringLiteral(u"可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga"), QRect(12, 36, 360, 18));
+    Picture1 = new QLabel(this);
+    Picture1->setGeometry(381, 6, 48, 48);
+    Picture1->setPixmap(QPixmap::fromImage(emblemPicture(48)));
+
+    const QRect panel(0, 60, 439, 178);
+    const QString widthCaption = QStringLiteral(u"图片的缩放最大限宽");
+    const QString heightCaption = QStringLiteral(u"图片缩放的最大限高");
+    const QString limitNote = QStringLiteral(u"(最大值限定1024)");
+
+    Frame1 = new QFrame(this);
+    Frame1->setGeometry(panel);
+    cmdrgtBrowe = pictureButton(Frame1, QStringLiteral(u"选择图片"), QRect(8, 6, 71, 25));
+    txtPathdz = field(Frame1, QRect(86, 6, 345, 25));
+    caption(Frame1, QStringLiteral(u"图片转换后的新名称"), QRect(8, 42, 118, 22));
+    txtPathdz2 = field(Frame1, QRect(130, 42, 148, 22));
+    caption(Frame1, QStringLiteral(u"格式:"), QRect(292, 42, 34, 22));
+    XPCombo1 = new controls::XPCombo(Frame1);
+    XPCombo1->setGeometry(328, 42, 103, 21);
+    caption(Frame1, widthCaption, QRect(8, 76, 118, 22));
+    Text3 = field(Frame1, QRect(130, 76, 64, 22));
+    caption(Frame1, limitNote, QRect(200, 76, 140, 22));
+    caption(Frame1, heightCaption, QRect(8, 106, 118, 22));
+    Text4 = field(Frame1, QRect(130, 106, 64, 22));
+    caption(Frame1, limitNote, QRect(200, 106, 140, 22));
+    cmdStartConvertdz = pictureButton(Frame1, QStringLiteral(u"开始转换"), QRect(8, 144, 425, 25));
+
+    Frame2 = new QFrame(this);
+    Frame2->setGeometry(panel);
+    cmdSelectFolder = pictureButton(Frame2, QStringLiteral(u"源文件夹"), QRect(8, 6, 71, 25));
+    txtPath = field(Frame2, QRect(86, 6, 345, 25));
+    cmdSaveFolder = pictureButton(Frame2, QStringLiteral(u"输出到"), QRect(8, 40, 71, 25));
+    txtPath2 = field(Frame2, QRect(86, 40, 345, 25));
+    caption(Frame2, widthCaption, QRect(8, 76, 118, 22));
+    Text1 = field(Frame2, QRect(130, 76, 64, 22));
+    caption(Frame2, limitNote, QRect(200, 76, 140, 22));
+    caption(Frame2, heightCaption, QRect(8, 106, 118, 22));
+    Text2 = field(Frame2, QRect(130, 106, 64, 22));
+    caption(Frame2, limitNote, QRect(200, 106, 140, 22));
+    cmdStartConvert = pictureButton(Frame2, QStringLiteral(u"开始批量转换"), QRect(8, 144, 425, 25));
+
+    PB = new controls::XP_ProgressBar(this);
+    PB->setGeometry(8, 252, 423, 22);
+    platform::PropertyBag progressBag;
+    progressBag.write(QStringLiteral("Scrolling"), 1, 0);
+    progressBag.write(QStringLiteral("Color"), platform::rgbValue(49, 106, 197), platform::kSysHighlight);
+    PB->readProperties(progressBag);
+
+    m_sizeFields = new SizeFields(Text1, Text2, Text3, Text4, this);
+    m_runner = new ConversionRunner(this);
+
+    connect(Option1, &QRadioButton::clicked, this, [this] { showPanel(true); });
+    connect(Option2, &QRadioButton::clicked, this, [this] { showPanel(false); });
+    connect(cmdSelectFolder, &controls::PhButton::Click, this, &frmMain::cmdSelectFolder_Click);
+    connect(cmdSaveFolder, &controls::PhButton::Click, this, &frmMain::cmdSaveFolder_Click);
+    connect(cmdStartConvert, &controls::PhButton::Click, this, &frmMain::cmdStartConvert_Click);
+    connect(cmdrgtBrowe, &controls::PhButton::Click, this, &frmMain::cmdrgtBrowe_Click);
+    connect(cmdStartConvertdz, &controls::PhButton::Click, this, &frmMain::cmdStartConvertdz_Click);
+    connect(m_runner, &ConversionRunner::pictureDone, this, [this] { PB->setValue(PB->Value() + 1); });
+
+    for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2})
+        edit->installEventFilter(this);
+}
+
+void frmMain::loadWindow()
+{
+    // The start buttons sit at 120 twips and span 6375 twips of their panel.
+    for (controls::PhButton *start : {cmdStartConvert, cmdStartConvertdz})
+        start->setGeometry(8, start->y(), 425, start->height());
+    for (QWidget *widget : std::initializer_list<QWidget *>{this, Frame1, Frame2, Option1, Option2, Check1})
+        paintBackground(widget);
+    raise();
+
+    for (const char *extension : {".bmp", ".gif", ".jpg", ".jpeg", ".png", ".tif", ".tiff", ".tga"})
+        XPCombo1->AddItem(QString::fromLatin1(extension));
+    XPCombo1->SetListIndex(0);
+    XPCombo1->SetEnabled(true);
+
+    for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2, Text1, Text2, Text3, Text4})
+        controls::HookBorderColor(edit, kFieldBorder);
+    for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz})
+        edit->setReadOnly(true);
+
+    Option1->setChecked(true);
+    showPanel(true);
+
+    savedLimits = LoadSavedLimits(m_services.settingsPath);
+    // The twins and the bounds follow through the size fields' own rules.
+    Text1->setText(QString::number(savedLimits.Width));
+    Text4->setText(QString::number(savedLimits.Height));
+
+    CentreWindow();
+    for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz})
+        edit->setAcceptDrops(true);
+}
+
+void frmMain::showPanel(bool single)
+{
+    Frame1->setVisible(single);
+    Frame2->setVisible(!single);
+}
+
+void frmMain::CentreWindow()
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize outer = frameGeometry().size();
+    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+}
+
+std::int32_t frmMain::limitValue(const QLineEdit *field) const
+{
+    return SizeFields::wholeValue(*field).value_or(0);
+}
+
+bool frmMain::limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const
+{
+    return !width->text().isEmpty() && !height->text().isEmpty() && SizeFields::value(*width) >= 1
+        && SizeFields::value(*height) >= 1;
+}
+
+bool frmMain::isConverting() const
+{
+    return m_runner->isRunning();
+}
+
+qint64 frmMain::lastRunLongestEventGapMs() const
+{
+    return m_runner->longestEventGapMs();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *edit = qobject_cast<QLineEdit *>(watched);
+    const bool pathField = edit == txtPath || edit == txtPath2 || edit == txtPathdz;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (pathField && (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace)) {
+            // The field takes no typing; these two keys empty it. (The work
+            // lists stay as they are.)
+            edit->clear();
+            return true;
+        }
+        if (edit == txtPathdz2 && key->text() == QStringLiteral("."))
+            return true; // a new name cannot be typed with a dot
+        break;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        if (pathField) {
+            auto *drag = static_cast<QDropEvent *>(event);
+            if (localPaths(drag->mimeData()).isEmpty())
+                drag->ignore();
+            else
+                drag->acceptProposedAction();
+            return true;
+        }
+        break;
+    case QEvent::Drop:
+        if (pathField) {
+            auto *drop = static_cast<QDropEvent *>(event);
+            const QStringList paths = localPaths(drop->mimeData());
+            drop->acceptProposedAction();
+            if (edit == txtPathdz)
+                dropOnPictureField(paths);
+            else
+                dropOnFolderField(edit, paths);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_runner->isRunning()) {
+        // The pictures under way finish; no new one starts; then the window closes.
+        m_closeAfterRun = true;
+        m_runner->requestStop();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void frmMain::clearAfterRun()
+{
+    List1.clear();
+    List2.clear();
+    m_workList = WorkList::Empty;
+    for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2})
+        edit->clear();
+}
+
+} // namespace app

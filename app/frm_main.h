@@ -1,0 +1,125 @@
+// frmMain, the program's one window: a panel converting a single picture and
+// a panel converting a whole folder, switched by two option buttons. The window
+// owns all workflow state: its fields, the work lists List1 (file names) and
+// List2 (their size texts), the table TargetSizes and the remembered limits.
+#pragma once
+
+#include "app/saved_limits.h"
+#include "app/target_sizes.h"
+
+#include <QStringList>
+#include <QWidget>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace controls {
+class PhButton;
+class XPCombo;
+class XP_ProgressBar;
+} // namespace controls
+
+namespace dialogs {
+class FileDialogs;
+}
+
+namespace platform {
+class Notifier;
+}
+
+namespace app {
+
+class ConversionRunner;
+class SizeFields;
+
+// What the window needs from outside: notices, dialogs, where the remembered
+// limits live and how many pictures to convert at once.
+struct FormServices {
+    platform::Notifier *notifier = nullptr;
+    dialogs::FileDialogs *dialogs = nullptr;
+    QString settingsPath;
+    int jobs = 1;
+};
+
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmMain(const FormServices &services, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The controls, by the names the program knows them by.
+    QRadioButton *Option1 = nullptr;
+    QRadioButton *Option2 = nullptr;
+    QCheckBox *Check1 = nullptr;
+    QLabel *Label3 = nullptr;
+    QFrame *Frame1 = nullptr;
+    controls::PhButton *cmdrgtBrowe = nullptr;
+    QLineEdit *txtPathdz = nullptr;
+    QLineEdit *txtPathdz2 = nullptr;
+    controls::XPCombo *XPCombo1 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QLineEdit *Text4 = nullptr;
+    controls::PhButton *cmdStartConvertdz = nullptr;
+    QFrame *Frame2 = nullptr;
+    controls::PhButton *cmdSelectFolder = nullptr;
+    QLineEdit *txtPath = nullptr;
+    controls::PhButton *cmdSaveFolder = nullptr;
+    QLineEdit *txtPath2 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    controls::PhButton *cmdStartConvert = nullptr;
+    controls::XP_ProgressBar *PB = nullptr;
+    QLabel *Picture1 = nullptr;
+
+    // The hidden work lists and the target sizes fitted from List2.
+    QStringList List1;
+    QStringList List2;
+    TargetSizeTable TargetSizes;
+    SavedLimits savedLimits;
+
+    // Batch panel.
+    void ScanSourceFolder();
+    void cmdStartConvert_Click();
+    void cmdSelectFolder_Click();
+    void cmdSaveFolder_Click();
+    // Single-picture panel.
+    void cmdrgtBrowe_Click();
+    void cmdStartConvertdz_Click();
+
+    // Drops onto the three path fields: the dropped paths, in order.
+    void dropOnFolderField(QLineEdit *field, const QStringList &paths);
+    void dropOnPictureField(const QStringList &paths);
+
+    // Places the window in the middle of the screen.
+    void CentreWindow();
+    // True while a conversion runs.
+    bool isConverting() const;
+    // How late the event loop got at worst during the last conversion, in ms.
+    qint64 lastRunLongestEventGapMs() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void loadWindow();
+    void showPanel(bool single);
+    void choosePicture(const QString &path);
+    void clearAfterRun();
+    std::int32_t limitValue(const QLineEdit *field) const;
+    bool limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const;
+
+    FormServices m_services;
+    SizeFields *m_sizeFields = nullptr;
+    ConversionRunner *m_runner = nullptr;
+    // Whose pictures List1 holds: those of txtPath's folder, or the single one.
+    enum class WorkList { Empty, Folder, Picture } m_workList = WorkList::Empty;
+    bool m_closeAfterRun = false;
+};
+
+} // namespace app

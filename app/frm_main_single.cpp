@@ -1,0 +1,122 @@
+// The single-picture panel: choosing or dropping a picture, naming its copy and
+// converting it next to the source.
+#include "app/frm_main.h"
+
+#include "app/batch_plan.h"
+#include "app/conversion_rules.h"
+#include "app/conversion_runner.h"
+#include "app/path_names.h"
+#include "app/wait_seconds.h"
+#include "controls/xp_combo.h"
+#include "dialogs/file_dialogs.h"
+#include "platform/notifier.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+
+namespace app {
+
+namespace {
+
+std::vector<std::pair<QString, QString>> pictureFilters()
+{
+    return {
+        {QStringLiteral(u"BMP位图(*.bmp)"), QStringLiteral("*.bmp")},
+        {QStringLiteral(u"gif图形交换格式(*.gif)"), QStringLiteral("*.gif")},
+        {QStringLiteral(u"jpg压缩格式(*.jpg)"), QStringLiteral("*.jpg")},
+        {QStringLiteral(u"jpeg压缩格式(*.jpeg)"), QStringLiteral("*.jpeg")},
+        {QStringLiteral(u"png图像(*.png)"), QStringLiteral("*.png")},
+        {QStringLiteral(u"tif图像(*.tif)"), QStringLiteral("*.tif")},
+        {QStringLiteral(u"tiff图像(*.tiff)"), QStringLiteral("*.tiff")},
+        {QStringLiteral(u"tga图像(*.TGA)"), QStringLiteral("*.tga")},
+    };
+}
+
+} // namespace
+
+void frmMain::cmdrgtBrowe_Click()
+{
+    m_services.dialogs->SetDialogPlacement(dialogs::DialogPlacement::MainWindow);
+    dialogs::OpenDialogRecord record;
+    record.owner = this;
+    record.filters = pictureFilters();
+    record.filterIndex = 1;
+    record.initialFolder = QDir::currentPath();
+    record.title = QStringLiteral(u"打开图像文件");
+    if (!m_services.dialogs->GetOpenFileName(record))
+        return;
+    WaitSeconds(0.05);
+    const QString path = TrimAtNull(record.fileName).trimmed();
+    txtPathdz->setText(path);
+    choosePicture(txtPathdz->text());
+}
+
+void frmMain::dropOnPictureField(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QString &dropped = paths.constFirst();
+    if (IsFolder(dropped))
+        txtPathdz->clear();
+    if (hasConvertibleExtension(dropped)) {
+        txtPathdz->setText(dropped);
+        txtPathdz2->clear();
+    }
+    choosePicture(txtPathdz->text());
+}
+
+// Fills the name and the one-entry work lists for the picture at `path`.
+void frmMain::choosePicture(const QString &path)
+{
+    txtPathdz2->setText(defaultNewName(path));
+    List1 = QStringList{GetFileName(path)};
+    List2 = QStringList{readSizeText(path)};
+    m_workList = WorkList::Picture;
+    TargetSizes = ComputeTargetSizes(List2, limitValue(Text3), limitValue(Text4), Check1->isChecked());
+}
+
+void frmMain::cmdStartConvertdz_Click()
+{
+    if (!limitsAreUsable(Text3, Text4))
+        return;
+    if (txtPathdz->text().isEmpty()) {
+        m_services.notifier->information(QStringLiteral(u"请选择要转换图片文件！"));
+        return;
+    }
+    if (txtPathdz2->text().isEmpty()) {
+        m_services.notifier->information(QStringLiteral(u"请给新图像命名！"));
+        return;
+    }
+    // A folder listed in the batch panel since the picture was chosen has
+    // replaced the work lists; the picture's own size is read again.
+    const QString source = txtPathdz->text();
+    List1 = QStringList{GetFileName(source)};
+    List2 = QStringList{readSizeText(source)};
+    m_workList = WorkList::Picture;
+    const std::int32_t width = limitValue(Text1);
+    const std::int32_t height = limitValue(Text2);
+    TargetSizes = ComputeTargetSizes(List2, width, height, Check1->isChecked());
+
+    const QString target = singleOutputPath(source, txtPathdz2->text(), XPCombo1->Text());
+    const TargetSize size = TargetSizes.empty() ? TargetSize{} : TargetSizes.front();
+    const auto background = platform::resolveColour(platform::kSysButtonFace).value_or(0xFFFFFF);
+    const ConversionResults results =
+        m_runner->run({ConversionJob{source, target, size.width, size.height}}, 1, background);
+
+    savedLimits = {limitValue(Text3), limitValue(Text4)};
+    StoreSavedLimits(m_services.settingsPath, savedLimits);
+
+    if (!m_closeAfterRun) {
+        if (!results.empty() && results.front() == ConversionStatus::Converted)
+            m_services.notifier->selfClosingInformation(target + QStringLiteral(u" 转换成功"),
+                                                        platform::kSelfClosingTimeout);
+        else
+            m_services.notifier->information(target + QStringLiteral(u" 转换失败"));
+    }
+    clearAfterRun();
+    if (m_closeAfterRun)
+        close();
+}
+
+} // namespace app
