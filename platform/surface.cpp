@@ -74,15 +74,30 @@ ColourValue Surface::pixel(int x, int y) const
     return rgbValue(qRed(rgb), qGreen(rgb), qBlue(rgb));
 }
 
+void Surface::setClipRect(const Rect &clip)
+{
+    m_clip = clip;
+}
+
+void Surface::clearClip()
+{
+    m_clip.reset();
+}
+
+Rect Surface::drawable() const
+{
+    return m_clip ? intersect(*m_clip, bounds()) : bounds();
+}
+
 void Surface::put(int x, int y, QRgb rgb)
 {
-    if (bounds().contains(x, y))
+    if (drawable().contains(x, y))
         reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = rgb;
 }
 
 void Surface::fillClipped(const Rect &rect, QRgb rgb)
 {
-    const Rect r = intersect(rect, bounds());
+    const Rect r = intersect(rect, drawable());
     if (r.isEmpty())
         return;
     for (int y = r.top; y < r.bottom; ++y)
@@ -149,7 +164,7 @@ void Surface::LineTo(int x, int y, ColourValue pen)
 void Surface::GradientFill(const GradientVertex &first, const GradientVertex &second, GradientDirection direction)
 {
     const Rect whole{first.x, first.y, second.x, second.y};
-    const Rect r = intersect(whole, bounds());
+    const Rect r = intersect(whole, drawable());
     if (whole.isEmpty() || r.isEmpty())
         return;
     const bool horizontal = direction == GradientDirection::Horizontal;
@@ -181,7 +196,7 @@ void Surface::BitBlt(int xDst, int yDst, int width, int height, const QImage &so
     // Clip the block against the source, then against this surface.
     Rect block = intersect(Rect::fromSize(xSrc, ySrc, width, height), Rect{0, 0, src.width(), src.height()});
     block = intersect(Rect::fromSize(block.left - xSrc + xDst, block.top - ySrc + yDst, block.width(), block.height()),
-                      bounds());
+                      drawable());
     if (block.isEmpty())
         return;
     for (int y = block.top; y < block.bottom; ++y) {
@@ -200,7 +215,7 @@ void Surface::StretchBlt(const Rect &destination, const QImage &source, const Re
     // surface as it is, partly transparent ones are blended onto it.
     const QImage src = source.convertToFormat(QImage::Format_ARGB32);
     const Rect sourceBounds{0, 0, src.width(), src.height()};
-    const Rect visible = intersect(destination, bounds());
+    const Rect visible = intersect(destination, drawable());
     const long long dw = destination.width();
     const long long dh = destination.height();
     for (int y = visible.top; y < visible.bottom; ++y) {
@@ -227,10 +242,11 @@ QRect centredTextRect(const QString &text, const Rect &rect, const QFont &font)
 QRect Surface::DrawText(const QString &text, const Rect &rect, const QFont &font, ColourValue colour)
 {
     const auto rgb = toRgb(colour);
-    if (!rgb || isNull() || text.isEmpty() || rect.isEmpty())
+    const Rect visible = intersect(rect, drawable());
+    if (!rgb || text.isEmpty() || rect.isEmpty() || visible.isEmpty())
         return {};
     QPainter painter(&m_image);
-    painter.setClipRect(toQRect(rect));
+    painter.setClipRect(toQRect(visible));
     painter.setFont(font);
     painter.setPen(QColor::fromRgb(*rgb));
     QRect laidOut;

@@ -1,6 +1,7 @@
 // An in-memory 32-bit RGB picture with the drawing rules the custom controls are
 // written against: rectangles are left/top inclusive and right/bottom exclusive,
-// lines leave out their end point, and anything outside the picture is clipped.
+// lines leave out their end point, and anything outside the picture (or its
+// clip rectangle) is clipped.
 // Colours are colour values (0x00BBGGRR, top bit = system colour); a system
 // colour that cannot be resolved makes the call draw nothing.
 #pragma once
@@ -11,6 +12,8 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+
+#include <optional>
 
 class QFont;
 
@@ -61,6 +64,10 @@ public:
 
     // Pixels as RGB32; the surface only ever writes opaque values.
     const QImage &image() const { return m_image; }
+
+    // Limits all drawing to the rectangle (within the picture) until cleared.
+    void setClipRect(const Rect &clip);
+    void clearClip();
     // The colour value at (x, y); 0 outside the picture.
     ColourValue pixel(int x, int y) const;
 
@@ -99,11 +106,13 @@ public:
     QRect DrawText(const QString &text, const Rect &rect, const QFont &font, ColourValue colour);
 
 private:
+    Rect drawable() const;
     void fillClipped(const Rect &rect, QRgb rgb);
     void put(int x, int y, QRgb rgb);
 
     QImage m_image;
     QPoint m_position;
+    std::optional<Rect> m_clip;
 };
 
 // Where DrawText puts the text: its bounding rectangle centred in `rect`.

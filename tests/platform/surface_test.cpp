@@ -336,3 +336,24 @@ TEST(Surface, DrawTextIsClippedToItsRectangleAndSkipsEmptyText)
     EXPECT_GT(inside, 0);
     EXPECT_TRUE(s.DrawText(QString(), {0, 0, 40, 20}, font, kWhite).isEmpty());
 }
+
+TEST(Surface, ClipRectangleLimitsEveryOperationUntilCleared)
+{
+    const Surface source = surfaceFromMap("\n####\n####\n####\n", kColours);
+    Surface s(5, 4);
+    s.setClipRect({1, 1, 3, 9});
+    s.FillRect(s.bounds(), kRed);
+    s.SetPixelV(0, 0, kWhite);
+    s.MoveToEx(0, 3);
+    s.LineTo(5, 3, kGreen);
+    s.GradientFill(gradientVertex(0, 0, kBlue), gradientVertex(5, 1, kBlue), GradientDirection::Horizontal);
+    s.BitBlt(2, 2, 3, 3, source, 0, 0);
+    s.clearClip();
+    s.SetPixelV(4, 0, kWhite);
+    EXPECT_EQ(map(s), R"(
+....#
+.rr..
+.r#..
+.g#..
+)");
+}
