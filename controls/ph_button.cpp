@@ -113,8 +113,12 @@ void PhButton::paintDispatch()
 
 void PhButton::drawFace(ButtonFace face)
 {
-    if (m_surface.width() != width() || m_surface.height() != height())
+    if (m_surface.width() != width() || m_surface.height() != height()) {
+        // A fresh surface starts in the face colour, as a control's own surface
+        // does; transparent parts of a face picture show it.
         m_surface = platform::Surface(width(), height());
+        m_surface.FillRect(m_surface.bounds(), m_look.BackColor);
+    }
     if (!m_surface.isNull())
         paintButtonFace(m_surface, face, m_look);
     m_shownFace = face;
