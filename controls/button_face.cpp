@@ -1,0 +1,78 @@
+#include "controls/button_face.h"
+
+#include "platform/colour_blend.h"
+
+namespace controls {
+
+using platform::ColourValue;
+using platform::Rect;
+
+namespace {
+
+const QImage &pictureFor(ButtonFace face, const ButtonLook &look)
+{
+    switch (face) {
+    case ButtonFace::Hover:
+        return look.PictureMouseOn;
+    case ButtonFace::Pressed:
+        return look.PictureDown;
+    default:
+        return look.Picture;
+    }
+}
+
+} // namespace
+
+void drawNineSlice(platform::Surface &surface, const QImage &picture, int border)
+{
+    const int w = picture.width();
+    const int h = picture.height();
+    const int W = surface.width();
+    const int H = surface.height();
+    const int b = border;
+    struct Slice {
+        Rect destination;
+        Rect source;
+    };
+    const Slice slices[] = {
+        {Rect::fromSize(0, 0, b, b), Rect::fromSize(0, 0, b, b)},
+        {Rect::fromSize(b, 0, W - 2 * b, b), Rect::fromSize(b, 0, w - 2 * b, b)},
+        {Rect::fromSize(W - b, 0, b, b), Rect::fromSize(w - b, 0, b, b)},
+        {Rect::fromSize(0, b, b, H - 2 * b), Rect::fromSize(0, b, b, h - 2 * b)},
+        {Rect::fromSize(b, b, W - 2 * b, H - 2 * b), Rect::fromSize(b, b, w - 2 * b, h - 2 * b)},
+        {Rect::fromSize(W - b, b, b, H - 2 * b), Rect::fromSize(w - b, b, b, h - 2 * b)},
+        {Rect::fromSize(0, H - b, b, b), Rect::fromSize(0, h - b, b, b)},
+        {Rect::fromSize(b, H - b, W - 2 * b, b), Rect::fromSize(b, h - b, w - 2 * b, b)},
+        {Rect::fromSize(W - b, H - b, b, b), Rect::fromSize(w - b, h - b, b, b)},
+    };
+    for (const Slice &slice : slices)
+        surface.StretchBlt(slice.destination, picture, slice.source);
+}
+
+void drawBevel(platform::Surface &surface, bool pressed, ColourValue fore, ColourValue back)
+{
+    const int right = surface.width() - 1;
+    const int bottom = surface.height() - 1;
+    const ColourValue light = platform::Mix(fore, 0xFFFFFF, 0);
+    const ColourValue dark = platform::Mix(fore, 0x000000, 128);
+    const ColourValue topLeft = pressed ? dark : light;
+    const ColourValue bottomRight = pressed ? light : dark;
+    surface.FillRect(surface.bounds(), back);
+    surface.MoveToEx(0, bottom);
+    surface.LineTo(0, 0, topLeft);
+    surface.LineTo(right, 0, topLeft);
+    surface.LineTo(right, bottom, bottomRight);
+    surface.LineTo(0, bottom, bottomRight);
+}
+
+void paintButtonFace(platform::Surface &surface, ButtonFace face, const ButtonLook &look)
+{
+    const QImage &picture = pictureFor(face, look);
+    if (!picture.isNull())
+        drawNineSlice(surface, picture);
+    else
+        drawBevel(surface, face == ButtonFace::Pressed, look.ForeColor, look.BackColor);
+    surface.DrawText(look.Caption, surface.bounds(), look.Font, look.ForeColor);
+}
+
+} // namespace controls

@@ -1,0 +1,256 @@
+#include "controls/ph_button.h"
+
+#include "controls/hand_cursor.h"
+#include "controls/stored_colour.h"
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace controls {
+
+using platform::ColourValue;
+
+namespace {
+
+short buttonCode(Qt::MouseButtons buttons)
+{
+    short code = 0;
+    if (buttons & Qt::LeftButton)
+        code |= kLeftButton;
+    if (buttons & Qt::RightButton)
+        code |= kRightButton;
+    if (buttons & Qt::MiddleButton)
+        code |= kMiddleButton;
+    return code;
+}
+
+short shiftCode(Qt::KeyboardModifiers modifiers)
+{
+    short code = 0;
+    if (modifiers & Qt::ShiftModifier)
+        code |= 1;
+    if (modifiers & Qt::ControlModifier)
+        code |= 2;
+    if (modifiers & Qt::AltModifier)
+        code |= 4;
+    return code;
+}
+
+} // namespace
+
+PhButton::PhButton(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(handCursor());
+    m_pushTimer.setInterval(1);
+    connect(&m_pushTimer, &QTimer::timeout, this, &PhButton::pushTick);
+    m_look.Font = font();
+    paintDispatch();
+}
+
+void PhButton::changed(const QString &name)
+{
+    emit propertyChanged(name);
+    paintDispatch();
+}
+
+void PhButton::setPictureMouseOn(const QImage &New_PictureMouseOn)
+{
+    m_look.PictureMouseOn = New_PictureMouseOn;
+    changed(QStringLiteral("PictureMouseOn"));
+}
+
+void PhButton::setPictureDown(const QImage &New_PictureDown)
+{
+    m_look.PictureDown = New_PictureDown;
+    changed(QStringLiteral("PictureDown"));
+}
+
+void PhButton::setPicture(const QImage &New_Picture)
+{
+    m_look.Picture = New_Picture;
+    changed(QStringLiteral("Picture"));
+}
+
+void PhButton::setCaption(const QString &New_Caption)
+{
+    m_look.Caption = New_Caption;
+    changed(QStringLiteral("Caption"));
+}
+
+void PhButton::setForeColor(ColourValue New_ForeColor)
+{
+    m_look.ForeColor = New_ForeColor;
+    changed(QStringLiteral("ForeColor"));
+}
+
+void PhButton::setBackColor(ColourValue New_BackColor)
+{
+    m_look.BackColor = New_BackColor;
+    changed(QStringLiteral("BackColor"));
+}
+
+void PhButton::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        m_look.Font = font();
+        changed(QStringLiteral("Font"));
+    }
+    QWidget::changeEvent(event);
+}
+
+void PhButton::paintDispatch()
+{
+    if (const auto face = m_tracking.face())
+        drawFace(*face);
+}
+
+void PhButton::drawFace(ButtonFace face)
+{
+    if (m_surface.width() != width() || m_surface.height() != height()) {
+        // A fresh surface starts in the face colour, as a control's own surface
+        // does; transparent parts of a face picture show it.
+        m_surface = platform::Surface(width(), height());
+        m_surface.FillRect(m_surface.bounds(), m_look.BackColor);
+    }
+    if (!m_surface.isNull())
+        paintButtonFace(m_surface, face, m_look);
+    m_shownFace = face;
+    update();
+}
+
+void PhButton::apply(const ButtonTracking::Effects &effects)
+{
+    // The faces of one event follow each other without the event loop running
+    // in between, so only the last of them can ever be seen.
+    if (!effects.faces.empty())
+        drawFace(effects.faces.back());
+}
+
+void PhButton::Push(bool CheckAfterPush)
+{
+    const PushSequence::Step step = m_push.start(CheckAfterPush);
+    drawFace(*step.face);
+    if (step.click)
+        emit Click();
+    m_pushTimer.start();
+}
+
+void PhButton::pushTick()
+{
+    const PushSequence::Step step = m_push.tick();
+    if (!m_push.isRunning())
+        m_pushTimer.stop();
+    // The face is back to normal before a delayed Click runs its handler.
+    if (step.face)
+        drawFace(*step.face);
+    if (step.click)
+        emit Click();
+}
+
+void PhButton::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPointF pos = event->position();
+    const bool over = rect().contains(pos.toPoint());
+    if (over) {
+        emit MouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), float(pos.x()), float(pos.y()));
+        apply(m_tracking.mouseMove(buttonCode(event->buttons())));
+    }
+    // Stands in for the pointer check: a move is when the answer can change.
+    apply(m_tracking.tick(over));
+}
+
+void PhButton::mousePressEvent(QMouseEvent *event)
+{
+    const QPointF pos = event->position();
+    const short button = buttonCode(event->button());
+    emit MouseDown(button, shiftCode(event->modifiers()), float(pos.x()), float(pos.y()));
+    apply(m_tracking.mouseDown(button));
+    apply(m_tracking.tick(rect().contains(pos.toPoint())));
+}
+
+void PhButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPointF pos = event->position();
+    const short button = buttonCode(event->button());
+    const ButtonTracking::Effects effects = m_tracking.mouseUp(button, rect().contains(pos.toPoint()));
+    apply(effects);
+    if (effects.click)
+        emit Click();
+    if (effects.mouseUp)
+        emit MouseUp(button, shiftCode(event->modifiers()), float(pos.x()), float(pos.y()));
+}
+
+void PhButton::enterEvent(QEnterEvent *)
+{
+    apply(m_tracking.tick(true));
+}
+
+void PhButton::leaveEvent(QEvent *)
+{
+    apply(m_tracking.tick(false));
+}
+
+void PhButton::paintEvent(QPaintEvent *)
+{
+    if (m_surface.width() != width() || m_surface.height() != height())
+        drawFace(m_shownFace);
+    if (m_surface.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_surface.image());
+}
+
+void PhButton::resizeEvent(QResizeEvent *)
+{
+    // While pressed before the first pointer check the states call for no
+    // face; the button then shows the face it had, at its new size.
+    drawFace(m_tracking.face().value_or(m_shownFace));
+}
+
+QSize PhButton::sizeHint() const
+{
+    return {71, 25};
+}
+
+QFont PhButton::ambientFont() const
+{
+    return parentWidget() ? parentWidget()->font() : QApplication::font();
+}
+
+void PhButton::readProperties(const platform::PropertyBag &bag)
+{
+    // Pictures, caption and font are taken as they are; the colours go through
+    // their setters, which repaint.
+    m_look.PictureMouseOn = bag.read(QStringLiteral("PictureMouseOn")).value<QImage>();
+    m_look.PictureDown = bag.read(QStringLiteral("PictureDown")).value<QImage>();
+    m_look.Picture = bag.read(QStringLiteral("Picture")).value<QImage>();
+    m_look.Caption = bag.read(QStringLiteral("Caption"), QString()).toString();
+    const QVariant storedFont = bag.read(QStringLiteral("Font"));
+    if (storedFont.isValid()) {
+        const QSignalBlocker quiet(this);
+        setFont(storedFont.value<QFont>());
+    }
+    setForeColor(colourFromStored(bag.read(QStringLiteral("ForeColor"), storedColour(platform::kSysButtonText))));
+    setBackColor(colourFromStored(bag.read(QStringLiteral("BackColor"), storedColour(platform::kSysButtonFace))));
+}
+
+void PhButton::writeProperties(platform::PropertyBag &bag) const
+{
+    auto picture = [](const QImage &image) { return image.isNull() ? QVariant() : QVariant(image); };
+    bag.write(QStringLiteral("PictureMouseOn"), picture(m_look.PictureMouseOn));
+    bag.write(QStringLiteral("PictureDown"), picture(m_look.PictureDown));
+    bag.write(QStringLiteral("Picture"), picture(m_look.Picture));
+    bag.write(QStringLiteral("Caption"), m_look.Caption, QString());
+    bag.write(QStringLiteral("Font"), font(), ambientFont());
+    bag.write(QStringLiteral("ForeColor"), storedColour(m_look.ForeColor), storedColour(platform::kSysButtonText));
+    bag.write(QStringLiteral("BackColor"), storedColour(m_look.BackColor), storedColour(platform::kSysButtonFace));
+}
+
+} // namespace controls

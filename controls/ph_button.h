@@ -1,0 +1,95 @@
+// A push button with a picture for each face (normal, hover, pressed), or a
+// bevel where a picture is missing, and an optional centred caption. It
+// follows the mouse only: no keyboard activation, no focus mark. `Click` comes
+// from a left release over the button or from `Push`.
+#pragma once
+
+#include "controls/button_face.h"
+#include "controls/button_tracking.h"
+#include "platform/property_bag.h"
+#include "platform/surface.h"
+
+#include <QTimer>
+#include <QWidget>
+
+namespace controls {
+
+class PhButton : public QWidget {
+    Q_OBJECT
+
+public:
+    // Name of the control's stored properties.
+    static constexpr const char *kProgId = "Quillmoor.PhButton";
+
+    explicit PhButton(QWidget *parent = nullptr);
+
+    // The face pictures, drawn stretched with 6-pixel borders; a null image
+    // means none (the bevel face).
+    QImage PictureMouseOn() const { return m_look.PictureMouseOn; }
+    void setPictureMouseOn(const QImage &New_PictureMouseOn);
+    QImage PictureDown() const { return m_look.PictureDown; }
+    void setPictureDown(const QImage &New_PictureDown);
+    QImage Picture() const { return m_look.Picture; }
+    void setPicture(const QImage &New_Picture);
+    QString Caption() const { return m_look.Caption; }
+    void setCaption(const QString &New_Caption);
+    // The caption font is the widget's font(); setting it repaints too.
+    platform::ColourValue ForeColor() const { return m_look.ForeColor; }
+    void setForeColor(platform::ColourValue New_ForeColor);
+    platform::ColourValue BackColor() const { return m_look.BackColor; }
+    void setBackColor(platform::ColourValue New_BackColor);
+
+    // Shows the pressed face for two ticks of a 1 ms timer, then the normal
+    // face. Click is raised at once, or after the face returned to normal when
+    // `CheckAfterPush` is true.
+    void Push(bool CheckAfterPush);
+
+    // Stored properties: PictureMouseOn, PictureDown, Picture, Caption, Font,
+    // ForeColor, BackColor, each left out when equal to its default (the font's
+    // default is the parent's font).
+    void readProperties(const platform::PropertyBag &bag);
+    void writeProperties(platform::PropertyBag &bag) const;
+
+    // What is on the button now, for tests and the demo.
+    const ButtonTracking &tracking() const { return m_tracking; }
+    ButtonFace shownFace() const { return m_shownFace; }
+    const platform::Surface &surface() const { return m_surface; }
+    bool isPushRunning() const { return m_push.isRunning(); }
+
+    QSize sizeHint() const override;
+
+signals:
+    void Click();
+    void MouseDown(short Button, short Shift, float X, float Y);
+    void MouseUp(short Button, short Shift, float X, float Y);
+    void MouseMove(short Button, short Shift, float X, float Y);
+    // A property changed under its stored name.
+    void propertyChanged(const QString &name);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    void changed(const QString &name);
+    void paintDispatch();
+    void drawFace(ButtonFace face);
+    void apply(const ButtonTracking::Effects &effects);
+    void pushTick();
+    QFont ambientFont() const;
+
+    ButtonLook m_look;
+    ButtonTracking m_tracking;
+    PushSequence m_push;
+    QTimer m_pushTimer;
+    platform::Surface m_surface;
+    ButtonFace m_shownFace = ButtonFace::Normal;
+};
+
+} // namespace controls

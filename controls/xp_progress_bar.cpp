@@ -1,0 +1,168 @@
+#include "controls/xp_progress_bar.h"
+
+#include "controls/stored_colour.h"
+
+#include <QEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace controls {
+
+using platform::ColourValue;
+
+namespace {
+
+constexpr ColourValue kDefaultColor = platform::kSysHighlight;
+
+} // namespace
+
+XP_ProgressBar::XP_ProgressBar(QWidget *parent)
+    : QWidget(parent)
+    , m_window(this)
+{
+    // Every pixel is painted, so Qt need not clear the background first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPointSize(8);
+    setFont(tahoma);
+    setColor(kDefaultColor);
+    setHDC();
+    applyRegion();
+    DrawProgressBar();
+}
+
+void XP_ProgressBar::setColor(ColourValue lColor)
+{
+    if (const auto rgb = platform::resolveColour(lColor))
+        m_state.Color = *rgb;
+}
+
+void XP_ProgressBar::setShowText(bool bShowText)
+{
+    m_state.ShowText = bShowText;
+    DrawProgressBar();
+}
+
+void XP_ProgressBar::setValue(int cValue)
+{
+    m_state.Value = cValue;
+    DrawProgressBar();
+}
+
+void XP_ProgressBar::setHDC()
+{
+    const int w = width();
+    const int h = height();
+    if (w < 1 || h < 1)
+        return; // keep what there is; a widget without area draws nothing
+    if (m_surface.isNull() || m_surface.width() < w || m_surface.height() < h) {
+        // Grow in both directions at once, so a surface never gets smaller.
+        platform::Surface grown(std::max(w, m_surface.width()), std::max(h, m_surface.height()));
+        if (!grown.isNull())
+            m_surface = std::move(grown);
+    }
+}
+
+platform::Rect XP_ProgressBar::measuredClient() const
+{
+    if (!m_window)
+        return {};
+    return {0, 0, m_window->width(), m_window->height()};
+}
+
+void XP_ProgressBar::drawOffscreen()
+{
+    // A hidden widget gets its resize events only when shown; draw at the
+    // size it has now all the same.
+    setHDC();
+    const platform::Rect client = measuredClient();
+    if (m_surface.isNull() || client.isEmpty())
+        return;
+    m_state.Font = font();
+    paintProgressBar(m_surface, m_state, client);
+}
+
+void XP_ProgressBar::DrawProgressBar()
+{
+    drawOffscreen();
+    update();
+}
+
+void XP_ProgressBar::pDraw(platform::Surface &destination, int xSrc, int ySrc, int WidthSrc, int HeightSrc, int xDst,
+                           int yDst) const
+{
+    if (WidthSrc < 1)
+        WidthSrc = m_surface.width();
+    if (HeightSrc < 1)
+        HeightSrc = m_surface.height();
+    destination.BitBlt(xDst, yDst, WidthSrc, HeightSrc, m_surface, xSrc, ySrc);
+}
+
+void XP_ProgressBar::applyRegion()
+{
+    setMask(progressBarRegion(width(), height()).toQRegion());
+}
+
+void XP_ProgressBar::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (m_surface.isNull()) {
+        // No off-screen surface: draw straight to the screen.
+        platform::Surface direct(width(), height());
+        if (direct.isNull())
+            return;
+        m_state.Font = font();
+        paintProgressBar(direct, m_state, measuredClient());
+        painter.drawImage(0, 0, direct.image());
+        return;
+    }
+    drawOffscreen();
+    painter.drawImage(QPoint(0, 0), m_surface.image(), QRect(0, 0, width(), height()));
+}
+
+void XP_ProgressBar::resizeEvent(QResizeEvent *)
+{
+    // Only the surface and the shape follow the size here; Qt paints next.
+    setHDC();
+    applyRegion();
+}
+
+void XP_ProgressBar::changeEvent(QEvent *event)
+{
+    // A new font is used from the next redraw on; it does not redraw by itself.
+    if (event->type() == QEvent::FontChange) {
+        updateGeometry();
+        return;
+    }
+    QWidget::changeEvent(event);
+}
+
+QSize XP_ProgressBar::sizeHint() const
+{
+    return {200, 20};
+}
+
+void XP_ProgressBar::readProperties(const platform::PropertyBag &bag)
+{
+    setColor(colourFromStored(bag.read(QStringLiteral("Color"), storedColour(kDefaultColor))));
+    setMax(bag.read(QStringLiteral("Max"), 100).toInt());
+    setMin(bag.read(QStringLiteral("Min"), 0).toInt());
+    setOrientation(bag.read(QStringLiteral("Orientation"), 0).toInt());
+    setScrolling(bag.read(QStringLiteral("Scrolling"), 0).toInt());
+    setShowText(bag.read(QStringLiteral("ShowText"), false).toBool());
+    setValue(bag.read(QStringLiteral("Value"), 0).toInt());
+}
+
+void XP_ProgressBar::writeProperties(platform::PropertyBag &bag) const
+{
+    bag.write(QStringLiteral("Color"), storedColour(m_state.Color), storedColour(kDefaultColor));
+    bag.write(QStringLiteral("Max"), m_state.Max, 100);
+    bag.write(QStringLiteral("Min"), m_state.Min, 0);
+    bag.write(QStringLiteral("Orientation"), m_state.Orientation, 0);
+    bag.write(QStringLiteral("Scrolling"), m_state.Scrolling, 0);
+    bag.write(QStringLiteral("ShowText"), m_state.ShowText, false);
+    bag.write(QStringLiteral("Value"), m_state.Value, 0);
+}
+
+} // namespace controls

@@ -1,0 +1,257 @@
+#include "platform/surface.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+namespace platform {
+
+namespace {
+
+constexpr int kTextFlags = Qt::AlignCenter | Qt::TextSingleLine;
+
+std::optional<QRgb> toRgb(ColourValue colour)
+{
+    const std::optional<ColourValue> rgb = resolveColour(colour);
+    if (!rgb)
+        return std::nullopt;
+    return qRgb(redOf(*rgb), greenOf(*rgb), blueOf(*rgb));
+}
+
+QRect toQRect(const Rect &r)
+{
+    return QRect(r.left, r.top, r.width(), r.height());
+}
+
+Rect intersect(const Rect &a, const Rect &b)
+{
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+// One 16-bit channel at `pos` of `length` steps from `from` towards `to`,
+// reduced to 8 bits. Wide arithmetic: lengths come from callers' rectangles.
+int channelAt(quint16 from, quint16 to, long long pos, long long length)
+{
+    const long long value = (from * (length - pos) + to * pos) / length;
+    return int(value >> 8);
+}
+
+QRgb blend(QRgb below, QRgb above)
+{
+    const int a = qAlpha(above);
+    if (a == 255)
+        return above;
+    auto mix = [a](int under, int over) { return (over * a + under * (255 - a) + 127) / 255; };
+    return qRgb(mix(qRed(below), qRed(above)), mix(qGreen(below), qGreen(above)), mix(qBlue(below), qBlue(above)));
+}
+
+} // namespace
+
+GradientVertex gradientVertex(int x, int y, ColourValue rgb)
+{
+    return {x, y, quint16(redOf(rgb) << 8), quint16(greenOf(rgb) << 8), quint16(blueOf(rgb) << 8)};
+}
+
+Surface::Surface(int width, int height)
+{
+    if (width < 1 || height < 1)
+        return;
+    m_image = QImage(width, height, QImage::Format_RGB32);
+    if (!m_image.isNull())
+        m_image.fill(qRgb(0, 0, 0));
+}
+
+ColourValue Surface::pixel(int x, int y) const
+{
+    if (!bounds().contains(x, y))
+        return 0;
+    const QRgb rgb = reinterpret_cast<const QRgb *>(m_image.constScanLine(y))[x];
+    return rgbValue(qRed(rgb), qGreen(rgb), qBlue(rgb));
+}
+
+void Surface::setClipRect(const Rect &clip)
+{
+    m_clip = clip;
+}
+
+void Surface::clearClip()
+{
+    m_clip.reset();
+}
+
+Rect Surface::drawable() const
+{
+    return m_clip ? intersect(*m_clip, bounds()) : bounds();
+}
+
+void Surface::put(int x, int y, QRgb rgb)
+{
+    if (drawable().contains(x, y))
+        reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = rgb;
+}
+
+void Surface::fillClipped(const Rect &rect, QRgb rgb)
+{
+    const Rect r = intersect(rect, drawable());
+    if (r.isEmpty())
+        return;
+    for (int y = r.top; y < r.bottom; ++y)
+        std::fill_n(reinterpret_cast<QRgb *>(m_image.scanLine(y)) + r.left, r.width(), rgb);
+}
+
+void Surface::FillRect(const Rect &rect, ColourValue colour)
+{
+    if (const auto rgb = toRgb(colour))
+        fillClipped(rect, *rgb);
+}
+
+void Surface::FrameRect(const Rect &rect, ColourValue colour)
+{
+    const auto rgb = toRgb(colour);
+    if (!rgb || rect.isEmpty())
+        return;
+    fillClipped({rect.left, rect.top, rect.right, rect.top + 1}, *rgb);
+    fillClipped({rect.left, rect.bottom - 1, rect.right, rect.bottom}, *rgb);
+    fillClipped({rect.left, rect.top, rect.left + 1, rect.bottom}, *rgb);
+    fillClipped({rect.right - 1, rect.top, rect.right, rect.bottom}, *rgb);
+}
+
+void Surface::SetPixelV(int x, int y, ColourValue colour)
+{
+    if (const auto rgb = toRgb(colour))
+        put(x, y, *rgb);
+}
+
+void Surface::MoveToEx(int x, int y)
+{
+    m_position = QPoint(x, y);
+}
+
+void Surface::LineTo(int x, int y, ColourValue pen)
+{
+    const QPoint from = m_position;
+    m_position = QPoint(x, y);
+    const auto rgb = toRgb(pen);
+    if (!rgb)
+        return;
+    // Bresenham from the start point, stopping before the end point.
+    int cx = from.x();
+    int cy = from.y();
+    const int dx = std::abs(x - cx);
+    const int dy = -std::abs(y - cy);
+    const int sx = cx < x ? 1 : -1;
+    const int sy = cy < y ? 1 : -1;
+    int error = dx + dy;
+    while (cx != x || cy != y) {
+        put(cx, cy, *rgb);
+        const int twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            cx += sx;
+        }
+        if (twice <= dx) {
+            error += dx;
+            cy += sy;
+        }
+    }
+}
+
+void Surface::GradientFill(const GradientVertex &first, const GradientVertex &second, GradientDirection direction)
+{
+    const Rect whole{first.x, first.y, second.x, second.y};
+    const Rect r = intersect(whole, drawable());
+    if (whole.isEmpty() || r.isEmpty())
+        return;
+    const bool horizontal = direction == GradientDirection::Horizontal;
+    const long long length = horizontal ? whole.width() : whole.height();
+    auto colourAt = [&](int coordinate) {
+        const long long pos = coordinate - (horizontal ? whole.left : whole.top);
+        return qRgb(channelAt(first.red, second.red, pos, length), channelAt(first.green, second.green, pos, length),
+                    channelAt(first.blue, second.blue, pos, length));
+    };
+    if (horizontal) {
+        for (int x = r.left; x < r.right; ++x)
+            fillClipped({x, r.top, x + 1, r.bottom}, colourAt(x));
+    } else {
+        for (int y = r.top; y < r.bottom; ++y)
+            fillClipped({r.left, y, r.right, y + 1}, colourAt(y));
+    }
+}
+
+void Surface::BitBlt(int xDst, int yDst, int width, int height, const Surface &source, int xSrc, int ySrc)
+{
+    BitBlt(xDst, yDst, width, height, source.image(), xSrc, ySrc);
+}
+
+void Surface::BitBlt(int xDst, int yDst, int width, int height, const QImage &source, int xSrc, int ySrc)
+{
+    if (source.isNull() || width <= 0 || height <= 0)
+        return;
+    const QImage src = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
+    // Clip the block against the source, then against this surface.
+    Rect block = intersect(Rect::fromSize(xSrc, ySrc, width, height), Rect{0, 0, src.width(), src.height()});
+    block = intersect(Rect::fromSize(block.left - xSrc + xDst, block.top - ySrc + yDst, block.width(), block.height()),
+                      drawable());
+    if (block.isEmpty())
+        return;
+    for (int y = block.top; y < block.bottom; ++y) {
+        const QRgb *in = reinterpret_cast<const QRgb *>(src.constScanLine(y - yDst + ySrc)) + (block.left - xDst + xSrc);
+        QRgb *out = reinterpret_cast<QRgb *>(m_image.scanLine(y)) + block.left;
+        for (int i = 0; i < block.width(); ++i)
+            out[i] = in[i] | 0xFF000000u;
+    }
+}
+
+void Surface::StretchBlt(const Rect &destination, const QImage &source, const Rect &sourceRect)
+{
+    if (source.isNull() || destination.isEmpty() || sourceRect.isEmpty())
+        return;
+    // Pictures may carry transparency (GIF faces): transparent pixels leave the
+    // surface as it is, partly transparent ones are blended onto it.
+    const QImage src = source.convertToFormat(QImage::Format_ARGB32);
+    const Rect sourceBounds{0, 0, src.width(), src.height()};
+    const Rect visible = intersect(destination, drawable());
+    const long long dw = destination.width();
+    const long long dh = destination.height();
+    for (int y = visible.top; y < visible.bottom; ++y) {
+        // Sample at the centre of each destination pixel.
+        const int sy = sourceRect.top + int(((2LL * (y - destination.top) + 1) * sourceRect.height()) / (2 * dh));
+        QRgb *out = reinterpret_cast<QRgb *>(m_image.scanLine(y));
+        for (int x = visible.left; x < visible.right; ++x) {
+            const int sx = sourceRect.left + int(((2LL * (x - destination.left) + 1) * sourceRect.width()) / (2 * dw));
+            if (!sourceBounds.contains(sx, sy))
+                continue;
+            const QRgb in = reinterpret_cast<const QRgb *>(src.constScanLine(sy))[sx];
+            out[x] = blend(out[x], in);
+        }
+    }
+}
+
+QRect centredTextRect(const QString &text, const Rect &rect, const QFont &font)
+{
+    if (text.isEmpty() || rect.isEmpty())
+        return {};
+    return QFontMetrics(font).boundingRect(toQRect(rect), kTextFlags, text);
+}
+
+QRect Surface::DrawText(const QString &text, const Rect &rect, const QFont &font, ColourValue colour)
+{
+    const auto rgb = toRgb(colour);
+    const Rect visible = intersect(rect, drawable());
+    if (!rgb || text.isEmpty() || rect.isEmpty() || visible.isEmpty())
+        return {};
+    QPainter painter(&m_image);
+    painter.setClipRect(toQRect(visible));
+    painter.setFont(font);
+    painter.setPen(QColor::fromRgb(*rgb));
+    QRect laidOut;
+    painter.drawText(toQRect(rect), kTextFlags, text, &laidOut);
+    return laidOut;
+}
+
+} // namespace platform
