@@ -26,9 +26,10 @@ void SizeFields::bind(QLineEdit *field, QLineEdit *twin)
         // copies the empty text into the twin.
         if (kept != field->text())
             field->setText(kept);
-        // Qt reports no change for the text a field already holds, so the copy
-        // back from the twin stops the mirroring after one round.
-        if (twinGuard)
+        // Setting the text a field already holds is no change and runs no rule,
+        // which ends the mirroring after one round. Skipping it altogether also
+        // keeps QLineEdit from moving the cursor of the field being typed in.
+        if (twinGuard && twinGuard->text() != field->text())
             twinGuard->setText(field->text());
     });
 }

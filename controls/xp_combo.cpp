@@ -265,18 +265,30 @@ void XPCombo::SetEnabled(bool New_Enabled)
     emit PropertyChanged(QStringLiteral("Enabled"));
 }
 
+namespace {
+
+XPComboLayout layoutFor(const QWidget &control, const QFont &font)
+{
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96.0;
+    return xpComboLayout(control.width() * kTwipsPerPixel, points);
+}
+
+} // namespace
+
+QRect XPCombo::arrowRect() const
+{
+    const XPComboLayout layout = layoutFor(*this, m_text->font());
+    return {twipsToPixels(layout.arrowLeft), twipsToPixels(layout.arrowTop), kArrowImageSize, kArrowImageSize};
+}
+
 void XPCombo::layoutParts()
 {
-    const QFont font = m_text->font();
-    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96.0;
-    const XPComboLayout layout = xpComboLayout(width() * kTwipsPerPixel, points);
+    const XPComboLayout layout = layoutFor(*this, m_text->font());
 
     const int textTop = twipsToPixels(layout.textTop);
     // The field fills the height inside the border; a tall font may need more.
     const int textHeight = std::max(height() - 2 - textTop, m_text->fontMetrics().height());
     m_text->setGeometry(twipsToPixels(layout.textLeft), textTop, twipsToPixels(layout.textWidth), textHeight);
-    m_arrowRect = QRect(twipsToPixels(layout.arrowLeft), twipsToPixels(layout.arrowTop), kArrowImageSize,
-                        kArrowImageSize);
     // The list drops from the control's bottom edge.
     const int listTop = twipsToPixels(layout.listTop);
     m_combo->setGeometry(0, listTop, twipsToPixels(layout.listWidth), height() - listTop);
@@ -288,7 +300,7 @@ void XPCombo::showPic(XPComboPic pic)
     if (m_pic == pic)
         return;
     m_pic = pic;
-    update(m_arrowRect);
+    update(arrowRect());
 }
 
 void XPCombo::showSelectedText()
@@ -348,7 +360,7 @@ void XPCombo::paintEvent(QPaintEvent *)
     painter.fillRect(QRect(0, all.height() - 1, all.width(), 1), m_border);
     painter.fillRect(QRect(0, 0, 1, all.height()), m_border);
     painter.fillRect(QRect(all.width() - 1, 0, 1, all.height()), m_border);
-    painter.drawImage(m_arrowRect.topLeft(), m_pics[int(m_pic)]);
+    painter.drawImage(arrowRect().topLeft(), m_pics[int(m_pic)]);
 }
 
 void XPCombo::resizeEvent(QResizeEvent *)

@@ -96,7 +96,7 @@ public:
     XPComboPic currentPic() const { return m_pic; }
     QColor borderColour() const { return m_border; }
     // The arrow button in pixels.
-    QRect arrowRect() const { return m_arrowRect; }
+    QRect arrowRect() const;
     QSize sizeHint() const override;
 
 signals:
@@ -135,7 +135,6 @@ private:
     QComboBox *m_combo = nullptr; // JCombo
     std::array<QImage, 4> m_pics; // Img
     XPComboPic m_pic = XPComboPic::Normal;
-    QRect m_arrowRect;
     QColor m_border;
     bool m_enabled = false;
     bool m_replayingKey = false;

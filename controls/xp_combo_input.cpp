@@ -28,9 +28,10 @@ void XPCombo::mouseMoveEvent(QMouseEvent *event)
     const short shift = platform::shiftState(event->modifiers());
     // The disabled picture stays while disabled; the hot one stays until the next
     // ResetPic, as the button has always behaved.
-    if (m_arrowRect.contains(pos.toPoint()) && m_text->isEnabled()) {
+    const QRect arrow = arrowRect();
+    if (arrow.contains(pos.toPoint()) && m_text->isEnabled()) {
         showPic(XPComboPic::Hot);
-        const QPointF local = pos - m_arrowRect.topLeft();
+        const QPointF local = pos - arrow.topLeft();
         emit MouseMove(button, shift, twips(local.x()), twips(local.y()));
         return;
     }
@@ -40,13 +41,14 @@ void XPCombo::mouseMoveEvent(QMouseEvent *event)
 void XPCombo::mousePressEvent(QMouseEvent *event)
 {
     // A disabled combo must not drop its list: a pick would change its text.
-    if (!m_arrowRect.contains(event->position().toPoint()) || !m_text->isEnabled()) {
+    const QRect arrow = arrowRect();
+    if (!arrow.contains(event->position().toPoint()) || !m_text->isEnabled()) {
         QWidget::mousePressEvent(event);
         return;
     }
     showPic(XPComboPic::Pressed);
     // Paint the pressed picture now; it lasts only while the list opens.
-    repaint(m_arrowRect);
+    repaint(arrow);
     toggleList();
     ResetPic();
 }
