@@ -38,6 +38,9 @@ XPCombo::XPCombo(QWidget *parent) : QWidget(parent), m_border(kEnabledBorder)
     m_combo->setObjectName(QStringLiteral("JCombo"));
     m_combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     m_combo->hide();
+    // The list window, which takes every mouse event while it is open.
+    m_listWindow = m_combo->view()->window();
+    m_listWindow->installEventFilter(this);
     connect(m_combo, &QComboBox::activated, this, [this](int index) {
         if (m_list.setListIndex(index))
             showSelectedText();
@@ -326,10 +329,14 @@ void XPCombo::syncList()
 
 void XPCombo::toggleList()
 {
-    if (m_combo->view()->isVisible())
+    if (m_combo->view()->isVisible()) {
         m_combo->hidePopup();
-    else
+    } else {
         m_combo->showPopup();
+        // The release of the press that opened the list reaches the list window,
+        // which would close itself at once.
+        m_swallowRelease = m_combo->view()->isVisible();
+    }
 }
 
 void XPCombo::applyColours()

@@ -127,17 +127,20 @@ private:
     void toggleList();
     void applyColours();
     bool filterTextKey(QKeyEvent *event);
+    bool filterListPopup(QEvent *event);
     QFont ambientFont() const;
     QString listFilePath() const;
 
     XPComboList m_list;
     QLineEdit *m_text = nullptr;  // JTexto
     QComboBox *m_combo = nullptr; // JCombo
+    QWidget *m_listWindow = nullptr; // JCombo's drop-down list window
     std::array<QImage, 4> m_pics; // Img
     XPComboPic m_pic = XPComboPic::Normal;
     QColor m_border;
     bool m_enabled = false;
     bool m_replayingKey = false;
+    bool m_swallowRelease = false;
     platform::ColourValue m_backColor = platform::kSysWindow;
     platform::ColourValue m_foreColor = platform::kSysWindowText;
     int m_maxLength = 0;

@@ -53,8 +53,29 @@ void XPCombo::mousePressEvent(QMouseEvent *event)
     ResetPic();
 }
 
+bool XPCombo::filterListPopup(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease:
+        if (m_swallowRelease) {
+            m_swallowRelease = false;
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::Hide:
+        m_swallowRelease = false;
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
 bool XPCombo::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_listWindow)
+        return filterListPopup(event);
     if (watched != m_text)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {

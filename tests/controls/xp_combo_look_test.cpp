@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -137,6 +138,20 @@ TEST_F(XPComboShown, ArrowOpensTheListAndAPickShowsTheItem)
     EXPECT_EQ(combo->Text(), ".gif");
     EXPECT_EQ(combo->ListIndex(), 1);
     EXPECT_EQ(change.count(), 1);
+}
+
+TEST_F(XPComboShown, SecondPressOnTheArrowClosesTheList)
+{
+    // Through the window system, where an open list takes every press.
+    const QPoint arrow = combo->mapTo(&window, combo->arrowRect().center());
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, arrow);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popupShown(*combo); }, 2000));
+    QWindow *popup = listBox(*combo)->view()->window()->windowHandle();
+    QTest::mouseClick(popup, Qt::LeftButton, {}, popup->mapFromGlobal(window.windowHandle()->mapToGlobal(arrow)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !popupShown(*combo); }, 2000));
+    QTest::qWait(50);
+    EXPECT_FALSE(popupShown(*combo)) << "the press that closed the list must not open it again";
+    EXPECT_EQ(combo->Text(), ".bmp");
 }
 
 TEST_F(XPComboShown, PointerOverTheArrowShowsTheHotPictureUntilReset)
