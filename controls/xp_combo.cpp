@@ -18,6 +18,12 @@ const QColor kDisabledBorder(192, 192, 192);
 // QLineEdit's own limit, which stands for "no limit".
 constexpr int kUnlimitedLength = 32767;
 
+XPComboLayout layoutFor(const QWidget &control, const QFont &font)
+{
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96.0;
+    return xpComboLayout(control.width() * kTwipsPerPixel, points);
+}
+
 QColor resolved(platform::ColourValue value, QColor fallback)
 {
     const auto rgb = platform::resolveColour(value);
@@ -268,16 +274,6 @@ void XPCombo::SetEnabled(bool New_Enabled)
     emit PropertyChanged(QStringLiteral("Enabled"));
 }
 
-namespace {
-
-XPComboLayout layoutFor(const QWidget &control, const QFont &font)
-{
-    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96.0;
-    return xpComboLayout(control.width() * kTwipsPerPixel, points);
-}
-
-} // namespace
-
 QRect XPCombo::arrowRect() const
 {
     const XPComboLayout layout = layoutFor(*this, m_text->font());
@@ -313,14 +309,12 @@ void XPCombo::showSelectedText()
 
 void XPCombo::syncList()
 {
+    // The list box only shows the list; XPComboList holds it.
     const QSignalBlocker blocker(m_combo);
-    if (m_combo->count() != m_list.count() || [&] {
-            for (int i = 0; i < m_list.count(); ++i) {
-                if (m_combo->itemText(i) != m_list.items()[i])
-                    return true;
-            }
-            return false;
-        }()) {
+    QStringList shown;
+    for (int i = 0; i < m_combo->count(); ++i)
+        shown << m_combo->itemText(i);
+    if (shown != m_list.items()) {
         m_combo->clear();
         m_combo->addItems(m_list.items());
     }

@@ -31,11 +31,3 @@ TEST(XPComboLayout, LargerFontsRaiseTheText)
     EXPECT_EQ(xpComboLayout(1500, 8.5).textTop, 60);
     EXPECT_EQ(xpComboLayout(1500, 9.5).textTop, 30);
 }
-
-TEST(XPComboLayout, TwipsToPixels)
-{
-    EXPECT_EQ(controls::twipsToPixels(315), 21);
-    EXPECT_EQ(controls::twipsToPixels(1215), 81);
-    EXPECT_EQ(controls::twipsToPixels(115), 8);
-    EXPECT_EQ(controls::kXPComboMinWidthPixels, 27);
-}

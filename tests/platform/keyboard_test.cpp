@@ -27,16 +27,12 @@ TEST(Keyboard, KeysThatTypeNothing)
 
 TEST(Keyboard, KeyCodesAndMasks)
 {
-    EXPECT_EQ(platform::keyCode(Qt::Key_A, {}), 65);
+    EXPECT_EQ(platform::keyCode(Qt::Key_A, Qt::ShiftModifier), 65) << "one code for both cases";
     EXPECT_EQ(platform::keyCode(Qt::Key_7, {}), 55);
     EXPECT_EQ(platform::keyCode(Qt::Key_7, Qt::KeypadModifier), 103);
-    EXPECT_EQ(platform::keyCode(Qt::Key_F1, {}), 112);
-    EXPECT_EQ(platform::keyCode(Qt::Key_Down, {}), 40);
-    EXPECT_EQ(platform::keyCode(Qt::Key_Delete, {}), 46);
-    EXPECT_EQ(platform::keyCode(Qt::Key_Return, {}), 13);
+    EXPECT_EQ(platform::keyCode(Qt::Key_F12, {}), 123);
     EXPECT_EQ(platform::keyCode(Qt::Key_Plus, Qt::KeypadModifier), 107);
-    EXPECT_EQ(platform::keyCode(Qt::Key_Launch0, {}), 0);
+    EXPECT_EQ(platform::keyCode(Qt::Key_Plus, {}), 0);
     EXPECT_EQ(platform::shiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
     EXPECT_EQ(platform::buttonState(Qt::LeftButton | Qt::MiddleButton), 5);
-    EXPECT_EQ(platform::buttonState(Qt::RightButton), 2);
 }
