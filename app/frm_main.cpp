@@ -32,6 +32,8 @@ void paintBackground(QWidget *widget)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, kWindowColour);
     widget->setPalette(palette);
+    // Buttons fill with their button colour unless told to use the window's.
+    widget->setBackgroundRole(QPalette::Window);
     widget->setAutoFillBackground(true);
 }
 
@@ -115,6 +117,7 @@ void frmMain::buildControls()
     txtPathdz2 = field(Frame1, QRect(130, 42, 148, 22));
     caption(Frame1, QStringLiteral(u"格式:"), QRect(292, 42, 34, 22));
     XPCombo1 = new controls::XPCombo(Frame1);
+    XPCombo1->setObjectName(QStringLiteral("XPCombo1"));
     XPCombo1->setGeometry(328, 42, 103, 21);
     caption(Frame1, widthCaption, QRect(8, 76, 118, 22));
     Text3 = field(Frame1, QRect(130, 76, 64, 22));

@@ -1,0 +1,152 @@
+// The single-picture panel, end to end: a picture chosen through the scripted
+// open-file dialog or dropped, converted next to itself under a new name.
+#include "window_fixture.h"
+
+#include "controls/xp_combo.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+
+TEST_F(WindowTest, BrowsingChoosesAPictureAndConvertsItBesideItself)
+{
+    QDir(dir.path()).mkdir("pics");
+    const QString picture = dir.file("pics/sea.view.jpg");
+    makePicture(picture, 2000, 1000);
+    app::frmMain &w = window();
+    dialogs.openAnswer = picture;
+    QTest::mouseClick(w.cmdrgtBrowe, Qt::LeftButton);
+
+    EXPECT_EQ(dialogs.placement, dialogs::DialogPlacement::MainWindow);
+    const dialogs::OpenDialogRecord &record = dialogs.lastRecord;
+    EXPECT_EQ(record.title, QStringLiteral(u"打开图像文件"));
+    EXPECT_EQ(record.initialFolder, QDir::currentPath());
+    EXPECT_EQ(record.filterIndex, 1);
+    ASSERT_EQ(record.filters.size(), 8u);
+    EXPECT_EQ(record.filters[0], std::make_pair(QStringLiteral(u"BMP位图(*.bmp)"), QStringLiteral("*.bmp")));
+    EXPECT_EQ(record.filters[7], std::make_pair(QStringLiteral(u"tga图像(*.TGA)"), QStringLiteral("*.tga")));
+
+    EXPECT_EQ(w.txtPathdz->text(), picture);
+    EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"sea副本"));
+    EXPECT_EQ(w.List1, QStringList{"sea.view.jpg"});
+    EXPECT_EQ(w.List2, QStringList{"2000-1000"});
+
+    w.Text3->setText("1024");
+    w.Text4->setText("1024");
+    w.txtPathdz2->setText(QStringLiteral(u" my  pic "));
+    w.XPCombo1->SetListIndex(4); // .png
+    QTest::mouseClick(w.cmdStartConvertdz, Qt::LeftButton);
+
+    const QString target = dir.file("pics/mypic.png");
+    EXPECT_EQ(sizeOf(target), QSize(1024, 512));
+    ASSERT_EQ(notices().size(), 1u);
+    EXPECT_EQ(notices()[0], (Notice{Notice::SelfClosing, target + QStringLiteral(u" 转换成功")}));
+    for (QLineEdit *field : {w.txtPath, w.txtPath2, w.txtPathdz, w.txtPathdz2})
+        EXPECT_TRUE(field->text().isEmpty());
+    EXPECT_TRUE(w.List1.isEmpty());
+    EXPECT_EQ(readFile(settings), QByteArray(" 1024 \r\n 1024 "));
+}
+
+TEST_F(WindowTest, CancelledDialogChangesNothing)
+{
+    app::frmMain &w = window();
+    w.txtPathdz2->setText("kept");
+    w.cmdrgtBrowe_Click();
+    EXPECT_EQ(dialogs.openCalls, 1);
+    EXPECT_EQ(w.txtPathdz2->text(), "kept");
+    EXPECT_TRUE(w.List1.isEmpty());
+}
+
+TEST_F(WindowTest, SmallPicturesGrowOnlyWhenAsked)
+{
+    const QString picture = dir.file("small.png");
+    makePicture(picture, 300, 200);
+    app::frmMain &w = window();
+    w.Text1->setText("1024");
+    w.Text2->setText("1024");
+    w.dropOnPictureField({picture});
+    EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"small副本"));
+    w.cmdStartConvertdz_Click();
+    EXPECT_EQ(sizeOf(dir.file(QStringLiteral(u"small副本.bmp"))), QSize(300, 200));
+
+    w.dropOnPictureField({picture});
+    w.Check1->setChecked(true);
+    w.cmdStartConvertdz_Click();
+    EXPECT_EQ(sizeOf(dir.file(QStringLiteral(u"small副本.bmp"))), QSize(1024, 683));
+}
+
+TEST_F(WindowTest, DropsOntoThePictureField)
+{
+    const QString upper = dir.file("photo.JPG");
+    const QString mixed = dir.file("other.Jpg");
+    makePicture(upper, 64, 48);
+    makePicture(mixed, 64, 48);
+    app::frmMain &w = window();
+
+    w.dropOnPictureField({upper, mixed});
+    EXPECT_EQ(w.txtPathdz->text(), upper);
+    EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"photo副本"));
+
+    w.txtPathdz2->setText("renamed");
+    w.dropOnPictureField({mixed}); // refused: the previous picture stays and its entries are rebuilt
+    EXPECT_EQ(w.txtPathdz->text(), upper);
+    EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"photo副本"));
+    EXPECT_EQ(w.List2, QStringList{"64-48"});
+
+    w.dropOnPictureField({}); // dragged text carries no file: nothing changes
+    EXPECT_EQ(w.txtPathdz->text(), upper);
+
+    w.dropOnPictureField({dir.path()}); // a folder clears the picture
+    EXPECT_TRUE(w.txtPathdz->text().isEmpty());
+    EXPECT_TRUE(w.txtPathdz2->text().isEmpty());
+
+    w.dropOnPictureField({upper});
+    QTest::keyClick(w.txtPathdz, Qt::Key_Delete);
+    EXPECT_TRUE(w.txtPathdz->text().isEmpty());
+    QTest::keyClicks(w.txtPathdz2, "a.b");
+    EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"photo副本ab"));
+}
+
+TEST_F(WindowTest, SinglePictureValidationAndFailure)
+{
+    const QString picture = dir.file("pic.png");
+    makePicture(picture, 64, 48);
+    app::frmMain &w = window();
+
+    w.cmdStartConvertdz_Click();
+    EXPECT_EQ(notices().back(), (Notice{Notice::Information, QStringLiteral(u"请选择要转换图片文件！")}));
+    w.dropOnPictureField({picture});
+    w.txtPathdz2->clear();
+    w.cmdStartConvertdz_Click();
+    EXPECT_EQ(notices().back(), (Notice{Notice::Information, QStringLiteral(u"请给新图像命名！")}));
+
+    const size_t before = notices().size();
+    w.txtPathdz2->setText("copy");
+    w.Text3->setText("0");
+    w.cmdStartConvertdz_Click();
+    EXPECT_EQ(notices().size(), before);
+
+    // The picture is damaged after it was chosen: the failure is reported.
+    w.Text3->setText("100");
+    writeFile(picture, "no longer a picture");
+    w.XPCombo1->SetListIndex(2);
+    w.cmdStartConvertdz_Click();
+    const QString target = dir.file("copy.jpg");
+    EXPECT_EQ(notices().back(), (Notice{Notice::Information, target + QStringLiteral(u" 转换失败")}));
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_TRUE(w.txtPathdz->text().isEmpty());
+}
+
+TEST_F(WindowTest, SingleConversionUsesItsOwnPictureAfterAFolderWasListed)
+{
+    QDir(dir.path()).mkdir("folder");
+    makePicture(dir.file("folder/square.png"), 900, 900);
+    const QString picture = dir.file("wide.png");
+    makePicture(picture, 1600, 400);
+    app::frmMain &w = window();
+    w.dropOnPictureField({picture});
+    w.dropOnFolderField(w.txtPath, {dir.file("folder")}); // replaces the work lists
+    w.cmdStartConvertdz_Click();
+    EXPECT_EQ(sizeOf(dir.file(QStringLiteral(u"wide副本.bmp"))), QSize(425, 106));
+}

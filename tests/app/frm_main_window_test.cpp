@@ -1,0 +1,102 @@
+// Start-up, the remembered limits, panel switching and the single running copy.
+#include "window_fixture.h"
+
+#include "controls/xp_combo.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+TEST_F(WindowTest, FirstStartShowsTheDefaultsAndWritesTheSettingsFile)
+{
+    app::frmMain &w = window();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral(u"Tarvel图片尺寸批量修改工具_v1.0"));
+    EXPECT_EQ(w.size(), QSize(439, 292));
+    EXPECT_TRUE(w.Option1->isChecked());
+    EXPECT_FALSE(w.Option2->isChecked());
+    EXPECT_FALSE(w.Check1->isChecked());
+    EXPECT_FALSE(w.Frame1->isHidden());
+    EXPECT_TRUE(w.Frame2->isHidden());
+    for (QLineEdit *path : {w.txtPath, w.txtPath2, w.txtPathdz}) {
+        EXPECT_TRUE(path->text().isEmpty());
+        EXPECT_TRUE(path->isReadOnly());
+    }
+    EXPECT_FALSE(w.txtPathdz2->isReadOnly());
+    EXPECT_EQ(w.Text1->text(), "425");
+    EXPECT_EQ(w.Text3->text(), "425");
+    EXPECT_EQ(w.Text2->text(), "321");
+    EXPECT_EQ(w.Text4->text(), "321");
+    EXPECT_EQ(w.XPCombo1->ListCount(), 8);
+    EXPECT_EQ(w.XPCombo1->Text(), ".bmp");
+    EXPECT_EQ(w.XPCombo1->GetItem(7), ".tga");
+    EXPECT_EQ(readFile(settings), QByteArray(" 425 \r\n 321 "));
+}
+
+TEST_F(WindowTest, RememberedLimitsAreReadAsTheSettingsFileHasThem)
+{
+    struct Case {
+        QByteArray file;
+        QString width, height;
+    };
+    const std::vector<Case> cases{
+        {"800\r\n\r\n600", "800", "600"},
+        {"100\r\n200\r\n300", "100", "300"},
+        {" 2000 \r\n 300 ", "", "300"}, // above 1024: that dimension's fields stay empty
+        {"", "425", "321"},
+    };
+    for (const Case &c : cases) {
+        writeFile(settings, c.file);
+        form.reset();
+        app::frmMain &w = window();
+        EXPECT_EQ(w.Text1->text(), c.width) << c.file.toStdString();
+        EXPECT_EQ(w.Text3->text(), c.width) << c.file.toStdString();
+        EXPECT_EQ(w.Text2->text(), c.height) << c.file.toStdString();
+        EXPECT_EQ(w.Text4->text(), c.height) << c.file.toStdString();
+    }
+}
+
+TEST_F(WindowTest, SwitchingPanelsKeepsEveryField)
+{
+    app::frmMain &w = window();
+    w.txtPathdz2->setText("name");
+    w.txtPath->setText("/somewhere");
+    w.Text3->setText("640");
+    w.Option2->click();
+    EXPECT_TRUE(w.Frame1->isHidden());
+    EXPECT_FALSE(w.Frame2->isHidden());
+    w.Option1->click();
+    EXPECT_FALSE(w.Frame1->isHidden());
+    EXPECT_TRUE(w.Frame2->isHidden());
+    EXPECT_EQ(w.txtPathdz2->text(), "name");
+    EXPECT_EQ(w.txtPath->text(), "/somewhere");
+    EXPECT_EQ(w.Text1->text(), "640");
+}
+
+TEST(SingleInstance, SecondStartEndsAtOnceAndLeavesTheFirstRunning)
+{
+    QTemporaryDir runtime;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("XDG_CONFIG_HOME", runtime.path());
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(TARVEL_EXECUTABLE), {});
+    ASSERT_TRUE(first.waitForStarted());
+    // Give the first copy time to take the lock.
+    ASSERT_FALSE(first.waitForFinished(1500));
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(TARVEL_EXECUTABLE), {});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
+}
