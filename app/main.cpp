@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -32,6 +34,12 @@ int main(int argc, char *argv[])
             break;
         }
     }
+
+    // The window speaks Chinese; so do Qt's own dialogs and message boxes.
+    QTranslator qtChinese;
+    if (qtChinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtChinese);
 
     platform::QtNotifier notifier;
     dialogs::QtFileDialogs fileDialogs;
