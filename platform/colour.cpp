@@ -7,20 +7,6 @@ namespace platform {
 
 namespace {
 
-// The colours a palette-less process (no QGuiApplication, as in the batch tool
-// and the imaging tests) resolves to: Qt's own Fusion defaults.
-QColor fallbackColour(ColourValue index)
-{
-    switch (index) {
-    case 5: return QColor(255, 255, 255);
-    case 8: return QColor(0, 0, 0);
-    case 13: return QColor(48, 140, 198);
-    case 15: return QColor(239, 239, 239);
-    case 18: return QColor(0, 0, 0);
-    default: return {};
-    }
-}
-
 QPalette::ColorRole roleOf(ColourValue index, bool *known)
 {
     *known = true;
@@ -45,10 +31,21 @@ std::optional<ColourValue> resolveColour(ColourValue value)
     const QPalette::ColorRole role = roleOf(index, &known);
     if (!known)
         return std::nullopt;
-    const QColor colour = qobject_cast<QGuiApplication *>(QCoreApplication::instance())
-        ? QGuiApplication::palette().color(QPalette::Active, role)
-        : fallbackColour(index);
-    return fromQColor(colour);
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return standardSystemColour(index);
+    return fromQColor(QGuiApplication::palette().color(QPalette::Active, role));
+}
+
+std::optional<ColourValue> standardSystemColour(ColourValue index)
+{
+    switch (index) {
+    case 5: return rgbValue(255, 255, 255);
+    case 8: return rgbValue(0, 0, 0);
+    case 13: return rgbValue(48, 140, 198);
+    case 15: return rgbValue(239, 239, 239);
+    case 18: return rgbValue(0, 0, 0);
+    default: return std::nullopt;
+    }
 }
 
 QColor toQColor(ColourValue rgb)

@@ -31,6 +31,11 @@ constexpr int blueOf(ColourValue c) { return int((c >> 16) & 0xFF); }
 // know has no value.
 std::optional<ColourValue> resolveColour(ColourValue value);
 
+// The system colour of `index` in the standard palette of Qt's Fusion style,
+// which the window uses on every desktop; a process without a GUI, such as
+// tarvel-batch, resolves system colours to these. Nothing for an unknown index.
+std::optional<ColourValue> standardSystemColour(ColourValue index);
+
 QColor toQColor(ColourValue rgb);
 ColourValue fromQColor(const QColor &colour);
 

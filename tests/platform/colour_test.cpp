@@ -2,6 +2,10 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
+
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -33,4 +37,19 @@ TEST(Colour, QColorRoundTripKeepsChannelOrder)
     const QColor c = toQColor(rgbValue(1, 2, 3));
     EXPECT_EQ(c, QColor(1, 2, 3));
     EXPECT_EQ(fromQColor(c), rgbValue(1, 2, 3));
+}
+
+TEST(Colour, WithoutAGuiSystemColoursAreFusionsStandardOnes)
+{
+    // The window runs with Fusion's standard palette and tarvel-batch with this
+    // table; transparent pictures must come out the same from both.
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create("Fusion"));
+    ASSERT_TRUE(fusion);
+    const QPalette standard = fusion->standardPalette();
+    EXPECT_EQ(standardSystemColour(5), fromQColor(standard.color(QPalette::Base)));
+    EXPECT_EQ(standardSystemColour(8), fromQColor(standard.color(QPalette::Text)));
+    EXPECT_EQ(standardSystemColour(13), fromQColor(standard.color(QPalette::Highlight)));
+    EXPECT_EQ(standardSystemColour(15), fromQColor(standard.color(QPalette::Button)));
+    EXPECT_EQ(standardSystemColour(18), fromQColor(standard.color(QPalette::ButtonText)));
+    EXPECT_EQ(standardSystemColour(99), std::nullopt);
 }
