@@ -3,6 +3,7 @@
 #include "imaging/header_probe.h"
 #include "platform/read_only_file.h"
 
+
 namespace imaging {
 
 namespace {
@@ -32,7 +33,8 @@ PictureSize ReadPictureSize(const QString &path)
     if (!file.isOpen())
         return {};
     FileByteSource bytes(file);
-    return probePictureSize(bytes, hasTgaName(path));
+    BlockedByteSource blocks(bytes);
+    return probePictureSize(blocks, hasTgaName(path));
 }
 
 } // namespace imaging

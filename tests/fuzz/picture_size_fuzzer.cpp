@@ -1,7 +1,8 @@
 // The header probe over arbitrary bytes. The first input byte says whether the
 // file is named like a TGA; the rest is the file. Besides the sanitizers, it
 // stops on a read the probe should never ask for (beyond the end), on work
-// out of proportion to the input, and on a negative side.
+// out of proportion to the input, on a negative side, and when reading
+// through blocks, as files are read, gives another size than reading directly.
 #include "imaging/header_probe.h"
 
 #include <cstdlib>
@@ -30,9 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     if (size == 0)
         return 0;
-    StrictSource source(std::span(data + 1, size - 1));
-    const imaging::PictureSize picture = imaging::probePictureSize(source, data[0] & 1);
+    const std::span file(data + 1, size - 1);
+    const bool tgaName = data[0] & 1;
+    StrictSource direct(file);
+    const imaging::PictureSize picture = imaging::probePictureSize(direct, tgaName);
     if (picture.Width < 0 || picture.Height < 0)
+        std::abort();
+    StrictSource underBlocks(file);
+    imaging::BlockedByteSource blocks(underBlocks);
+    if (!(imaging::probePictureSize(blocks, tgaName) == picture))
         std::abort();
     return 0;
 }
