@@ -3,7 +3,6 @@
 #include "imaging/header_probe.h"
 #include "platform/read_only_file.h"
 
-
 namespace imaging {
 
 namespace {
