@@ -1,5 +1,6 @@
 #include "imaging/byte_source.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
@@ -12,6 +13,26 @@ bool MemoryByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out)
         return false;
     if (!out.empty())
         std::memcpy(out.data(), m_bytes.data() + offset, out.size());
+    return true;
+}
+
+bool BlockedByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out)
+{
+    if (out.size() > m_block.size())
+        return m_source.read(offset, out);
+    if (offset < m_blockStart || offset - m_blockStart + out.size() > m_blockLength) {
+        if (!holds(*this, offset, out.size()))
+            return false;
+        const std::size_t length = std::size_t(std::min<std::uint64_t>(m_block.size(), size() - offset));
+        if (!m_source.read(offset, std::span(m_block.data(), length))) {
+            m_blockLength = 0;
+            return false;
+        }
+        m_blockStart = offset;
+        m_blockLength = length;
+    }
+    if (!out.empty())
+        std::memcpy(out.data(), m_block.data() + (offset - m_blockStart), out.size());
     return true;
 }
 

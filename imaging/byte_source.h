@@ -2,6 +2,7 @@
 // the same over a file and over memory (tests, fuzzer).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -25,6 +26,25 @@ public:
 
 private:
     std::span<const std::uint8_t> m_bytes;
+};
+
+// Serves reads from one block of the underlying source at a time. The probe
+// asks for a few bytes at a time, mostly close together (a signature and the
+// fields after it, the short segments of a JPEG header, a TIFF directory), and
+// one read of 512 bytes, a fraction of the page the system reads anyway,
+// answers most of them: probing a folder then costs little more than opening
+// its files.
+class BlockedByteSource final : public ByteSource {
+public:
+    explicit BlockedByteSource(ByteSource &source) : m_source(source) {}
+    std::uint64_t size() const override { return m_source.size(); }
+    bool read(std::uint64_t offset, std::span<std::uint8_t> out) override;
+
+private:
+    ByteSource &m_source;
+    std::array<std::uint8_t, 512> m_block{};
+    std::uint64_t m_blockStart = 0;
+    std::size_t m_blockLength = 0;
 };
 
 // True when `length` bytes from `offset` lie inside the source.

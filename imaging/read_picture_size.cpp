@@ -32,7 +32,8 @@ PictureSize ReadPictureSize(const QString &path)
     if (!file.isOpen())
         return {};
     FileByteSource bytes(file);
-    return probePictureSize(bytes, hasTgaName(path));
+    BlockedByteSource blocks(bytes);
+    return probePictureSize(blocks, hasTgaName(path));
 }
 
 } // namespace imaging

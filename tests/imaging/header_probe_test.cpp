@@ -34,10 +34,14 @@ private:
     QByteArray m_bytes;
 };
 
+// Probes directly and through blocks, as files are read; both must agree.
 PictureSize probe(const QByteArray &bytes, bool tgaName = false)
 {
-    CheckedSource source(bytes);
-    return imaging::probePictureSize(source, tgaName);
+    CheckedSource direct(bytes), underBlocks(bytes);
+    imaging::BlockedByteSource blocks(underBlocks);
+    const PictureSize size = imaging::probePictureSize(direct, tgaName);
+    EXPECT_EQ(imaging::probePictureSize(blocks, tgaName), size);
+    return size;
 }
 
 } // namespace
