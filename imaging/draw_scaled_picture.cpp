@@ -1,6 +1,7 @@
 #include "imaging/draw_scaled_picture.h"
 
 #include "imaging/bmp_file.h"
+#include "imaging/read_picture_size.h"
 #include "imaging/source_format.h"
 #include "imaging/tga_file.h"
 #include "imaging/vips_runtime.h"
@@ -78,22 +79,33 @@ std::optional<VImage> decodedImage(const Header &header, Decode decode)
         "interpretation", bands <= 2 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
 }
 
-std::optional<VImage> loadTga(QFile &file)
+std::optional<VImage> loadTga(QFile &file, ConversionStatus &failure)
 {
     const FileBytes bytes(file);
     const auto header = parseTgaHeader(bytes.view());
     if (!header)
         return std::nullopt;
+    if (tooManyPixels(header->width, header->height)) {
+        failure = ConversionStatus::TooLarge;
+        return std::nullopt;
+    }
     return decodedImage(*header, [&](unsigned char *out) { return decodeTga(bytes.view(), *header, out); });
 }
 
 // Bitmaps in layouts the program's decoder does not read (run-length, JPEG or
 // PNG inside) go through libvips' ImageMagick loader, fed from memory: given a
 // file name, ImageMagick would read "[...]" at its end as frame or size options.
-std::optional<VImage> loadBmp(QFile &file)
+std::optional<VImage> loadBmp(QFile &file, ConversionStatus &failure)
 {
     const FileBytes bytes(file);
-    if (const auto header = parseBmpHeader(bytes.view()))
+    const auto header = parseBmpHeader(bytes.view());
+    const PictureSize declared =
+        header ? PictureSize{header->width, header->height} : ReadPictureSize(file.fileName());
+    if (tooManyPixels(declared.Width, declared.Height)) {
+        failure = declared.Width > 0 && declared.Height > 0 ? ConversionStatus::TooLarge : ConversionStatus::Damaged;
+        return std::nullopt;
+    }
+    if (header)
         return decodedImage(*header, [&](unsigned char *out) { return decodeBmp(bytes.view(), *header, out); });
     VipsBlob *blob = vips_blob_copy(bytes.view().data(), size_t(bytes.view().size()));
     struct BlobRef {
@@ -148,21 +160,20 @@ std::optional<VImage> DrawScaledPicture(const QString &path, int width, int heig
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(ConversionStatus::SourceUnreadable);
-    const SourceKind kind = sniffSource(file.read(kSniffBytes), path);
+    const SourceFormat format = sniffSource(file.read(kSniffBytes), path);
 
     try {
         VImage scaled;
-        switch (kind.format) {
+        switch (format) {
         case SourceFormat::Unknown:
             return fail(ConversionStatus::NotAPicture);
         case SourceFormat::Bmp:
         case SourceFormat::Tga: {
-            if (tooManyPixels(kind.declaredWidth, kind.declaredHeight))
-                return fail(ConversionStatus::TooLarge);
+            ConversionStatus why = ConversionStatus::Damaged;
             const std::optional<VImage> image =
-                kind.format == SourceFormat::Tga ? loadTga(file) : loadBmp(file);
+                format == SourceFormat::Tga ? loadTga(file, why) : loadBmp(file, why);
             if (!image)
-                return fail(ConversionStatus::Damaged);
+                return fail(why);
             scaled = markSequential(*image).thumbnail_image(width, thumbnailOptions(height));
             break;
         }
