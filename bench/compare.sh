@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# bench/compare.sh CORPUS_DIR WORK_DIR
+#
+# Times tarvel-batch side by side with the tools users would otherwise pick, in
+# one run on one machine: the peers through ../shared/bench/bench-peers.sh, then
+# tarvel-batch with the same hyperfine settings on the whole corpus and on its
+# JPEGs alone. Fits into 1024 x 768, JPEG quality 100, same format out.
+# Needs a built tree (./dev build) and the peers' packages (bench-peers.sh
+# installs them). Results go to WORK_DIR/results; the table is printed last.
+set -euo pipefail
+export LC_ALL=C
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+C=$(realpath "${1:?usage: compare.sh CORPUS_DIR WORK_DIR}")
+W=$(realpath -m "${2:?usage: compare.sh CORPUS_DIR WORK_DIR}")
+R=$W/results
+PEERS=${PEERS:-$ROOT/../shared/bench/bench-peers.sh}
+BATCH=$ROOT/build/app/tarvel-batch
+RUNS=${RUNS:-5}
+mkdir -p "$W" "$R"
+
+MODES=${MODES:-"floor-xargs2 vips-xargs2 vips-parallel2 im-mogrify im-xargs2-1thr gm-xargs2-1thr"} \
+PHASES=${PEER_PHASES:-"time rss"} RUNS_FAST=$RUNS RUNS_SLOW=${RUNS_SLOW:-3} \
+  bash "$PEERS" "$C" "$W/peers" "$R"
+
+# The JPEGs alone, for the comparison with the djpeg + cjpeg floor.
+J=$W/jpeg-only
+rm -rf "$J" && mkdir -p "$J"
+find "$C" -maxdepth 1 -type f \( -iname '*.jpg' -o -iname '*.jpeg' \) ! -name '.*' -exec ln -s {} "$J/" \;
+
+run_ours() { # name folder
+  hyperfine --style basic --runs "$RUNS" --warmup 1 \
+    --prepare "rm -rf '$W/out-$1' && mkdir -p '$W/out-$1'" \
+    --export-json "$R/json/tarvel-$1.json" -n "tarvel-$1" \
+    "'$BATCH' --width 1024 --height 768 '$2' '$W/out-$1'" | tee "$R/logs/tarvel-$1.txt"
+}
+run_ours all "$C"
+run_ours jpeg "$J"
+
+# Peak memory of the whole run and of the largest JPEG alone.
+rm -rf "$W/out-rss" && mkdir -p "$W/out-rss"
+/usr/bin/time -v "$BATCH" --width 1024 --height 768 --stats "$C" "$W/out-rss" >"$R/tarvel-stats.txt" 2>"$R/tarvel-time.txt"
+big=$(ls -S "$J" | head -n1)
+S=$W/single && rm -rf "$S" && mkdir -p "$S" "$W/out-single" && ln -sf "$J/$big" "$S/"
+/usr/bin/time -v "$BATCH" --width 1024 --height 768 "$S" "$W/out-single" >/dev/null 2>"$R/tarvel-single-time.txt"
+
+median() { python3 -c "import json,sys; print('%.2f' % json.load(open(sys.argv[1]))['results'][0]['median'])" "$1"; }
+rss() { awk -F': ' '/Maximum resident set size/{printf "%.0f", $2/1024}' "$1"; }
+ours=$(median "$R/json/tarvel-all.json"); oursj=$(median "$R/json/tarvel-jpeg.json")
+{
+  printf '| run | median s | tarvel-batch / it |\n|---|---|---|\n'
+  printf '| tarvel-batch, whole corpus | %s | 1.00 |\n' "$ours"
+  for m in $MODES; do
+    [ -f "$R/json/$m.json" ] || continue
+    t=$(median "$R/json/$m.json")
+    case $m in floor-*) ref=$oursj; label="$m (JPEGs only)";; *) ref=$ours; label=$m;; esac
+    printf '| %s | %s | %s |\n' "$label" "$t" "$(python3 -c "print('%.2f' % ($ref / $t))")"
+  done
+  printf '| tarvel-batch, JPEGs only | %s | |\n' "$oursj"
+  printf '\npeak RSS: whole run %s MB; largest JPEG alone (%s) %s MB\n' \
+    "$(rss "$R/tarvel-time.txt")" "$big" "$(rss "$R/tarvel-single-time.txt")"
+} | tee "$R/compare.md"
