@@ -112,18 +112,12 @@ void XP_ProgressBar::applyRegion()
 
 void XP_ProgressBar::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    if (m_surface.isNull()) {
-        // No off-screen surface: draw straight to the screen.
-        platform::Surface direct(width(), height());
-        if (direct.isNull())
-            return;
-        paintProgressBar(direct, m_state, measuredClient());
-        painter.drawImage(0, 0, direct.image());
+    // Without a surface (no area, or no memory for one) there is nothing to show.
+    if (m_surface.isNull())
         return;
-    }
     if (!m_copyOnly)
         drawOffscreen();
+    QPainter painter(this);
     painter.drawImage(QPoint(0, 0), m_surface.image(), QRect(0, 0, width(), height()));
 }
 
