@@ -23,8 +23,10 @@ const QImage &pictureFor(ButtonFace face, const ButtonLook &look)
 
 } // namespace
 
-void drawNineSlice(platform::Surface &surface, const QImage &picture, int border)
+void drawNineSlice(platform::Surface &surface, const QImage &face, int border)
 {
+    // Converted once here rather than in each of the nine copies.
+    const QImage picture = face.convertToFormat(QImage::Format_ARGB32);
     const int w = picture.width();
     const int h = picture.height();
     const int W = surface.width();

@@ -226,8 +226,8 @@ QFont PhButton::ambientFont() const
 
 void PhButton::readProperties(const platform::PropertyBag &bag)
 {
-    // Pictures, caption and font are taken as they are; the colours go through
-    // their setters, which repaint.
+    // Pictures, caption and font are taken as they are, without change notices;
+    // the colours go through their setters, which repaint.
     m_look.PictureMouseOn = bag.read(QStringLiteral("PictureMouseOn")).value<QImage>();
     m_look.PictureDown = bag.read(QStringLiteral("PictureDown")).value<QImage>();
     m_look.Picture = bag.read(QStringLiteral("Picture")).value<QImage>();

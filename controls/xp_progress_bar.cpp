@@ -26,6 +26,7 @@ XP_ProgressBar::XP_ProgressBar(QWidget *parent)
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPointSize(8);
     setFont(tahoma);
+    m_state.Font = font();
     setColor(kDefaultColor);
     setHDC();
     applyRegion();
@@ -79,14 +80,19 @@ void XP_ProgressBar::drawOffscreen()
     const platform::Rect client = measuredClient();
     if (m_surface.isNull() || client.isEmpty())
         return;
-    m_state.Font = font();
     paintProgressBar(m_surface, m_state, client);
 }
 
 void XP_ProgressBar::DrawProgressBar()
 {
+    // Copy to the screen at once: the batch conversion moves the bar without
+    // returning to the event loop in between.
     drawOffscreen();
-    update();
+    if (isVisible()) {
+        m_copyOnly = true; // the surface is fresh: the paint below only copies it
+        repaint();
+        m_copyOnly = false;
+    }
 }
 
 void XP_ProgressBar::pDraw(platform::Surface &destination, int xSrc, int ySrc, int WidthSrc, int HeightSrc, int xDst,
@@ -106,18 +112,12 @@ void XP_ProgressBar::applyRegion()
 
 void XP_ProgressBar::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    if (m_surface.isNull()) {
-        // No off-screen surface: draw straight to the screen.
-        platform::Surface direct(width(), height());
-        if (direct.isNull())
-            return;
-        m_state.Font = font();
-        paintProgressBar(direct, m_state, measuredClient());
-        painter.drawImage(0, 0, direct.image());
+    // Without a surface (no area, or no memory for one) there is nothing to show.
+    if (m_surface.isNull())
         return;
-    }
-    drawOffscreen();
+    if (!m_copyOnly)
+        drawOffscreen();
+    QPainter painter(this);
     painter.drawImage(QPoint(0, 0), m_surface.image(), QRect(0, 0, width(), height()));
 }
 
@@ -132,6 +132,7 @@ void XP_ProgressBar::changeEvent(QEvent *event)
 {
     // A new font is used from the next redraw on; it does not redraw by itself.
     if (event->type() == QEvent::FontChange) {
+        m_state.Font = font();
         updateGeometry();
         return;
     }

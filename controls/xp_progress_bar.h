@@ -50,8 +50,8 @@ public:
     // the widget outgrew it, else the same.
     void setHDC();
 
-    // Redraws the whole control into the off-screen surface and schedules the
-    // copy to the screen.
+    // Redraws the whole control into the off-screen surface and, when shown,
+    // copies it to the screen before returning.
     void DrawProgressBar();
     // Copies a WidthSrc × HeightSrc block of the off-screen surface from
     // (xSrc, ySrc) to (xDst, yDst) of `destination`; a size below 1 means the
@@ -80,6 +80,7 @@ private:
     ProgressBarState m_state;
     QPointer<QWidget> m_window;
     platform::Surface m_surface;
+    bool m_copyOnly = false;
 };
 
 } // namespace controls

@@ -137,7 +137,10 @@ void Surface::LineTo(int x, int y, ColourValue pen)
     const QPoint from = m_position;
     m_position = QPoint(x, y);
     const auto rgb = toRgb(pen);
-    if (!rgb)
+    const Rect area = drawable();
+    const bool missesArea = (from.x() < area.left && x < area.left) || (from.x() >= area.right && x >= area.right)
+        || (from.y() < area.top && y < area.top) || (from.y() >= area.bottom && y >= area.bottom);
+    if (!rgb || missesArea)
         return;
     // Bresenham from the start point, stopping before the end point.
     int cx = from.x();

@@ -241,6 +241,13 @@ TEST(ProgressBarPaint, VerticalSearchingBlocksGoDownFromTheFillEdge)
     EXPECT_EQ(s.pixel(3, 50), Lighten(kBar, 220)); // side band, light at the top
 }
 
+TEST(ProgressBarPaint, UnknownModesDrawContinuousAndAnyOrientationButZeroIsVertical)
+{
+    EXPECT_EQ(render(bar(45, 7), 120, 20).image(), render(bar(45, kScrollingContinuous), 120, 20).image());
+    EXPECT_EQ(render(bar(45, -1, 5), 20, 120).image(), render(bar(45, kScrollingContinuous, 1), 20, 120).image());
+    EXPECT_EQ(layout(bar(45, 1, -3), 20, 120).fill, layout(bar(45, 1, 1), 20, 120).fill);
+}
+
 TEST(ProgressBarPaint, TinyControlsAndEmptyRangesDrawOnlyInsideTheClient)
 {
     for (const auto &[w, h] : {std::pair{1, 20}, {20, 1}, {1, 1}, {2, 2}}) {

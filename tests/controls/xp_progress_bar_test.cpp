@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,18 @@ TEST(XP_ProgressBar, OnlyValueShowTextAndDrawProgressBarRedraw)
         s.ShowText = false;
         return s;
     }(), 300, 20));
+}
+
+TEST(XP_ProgressBar, ShownBarRedrawsWithoutWaitingForTheEventLoop)
+{
+    XP_ProgressBar pb;
+    pb.resize(200, 20);
+    pb.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pb));
+    for (int value = 10; value <= 100; value += 30) {
+        pb.setValue(value); // as a batch does, between two files
+        EXPECT_EQ(visiblePart(pb.HDC(), 200, 20), expectedPicture(pb.state(), 200, 20)) << value;
+    }
 }
 
 TEST(XP_ProgressBar, RenderedWidgetShowsThePainterPictureInsideItsShape)

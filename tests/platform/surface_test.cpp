@@ -131,6 +131,9 @@ TEST(Surface, LineToDrawsDiagonalsAndClipsWithoutError)
     s.LineTo(7, 2, kRed);
     s.MoveToEx(3, 3);
     s.LineTo(3, 3, kBlue); // zero length: nothing
+    s.MoveToEx(-2000000000, 4);
+    s.LineTo(-1, 4, kBlue); // entirely left of the surface
+    EXPECT_EQ(s.currentPosition(), QPoint(-1, 4));
     EXPECT_EQ(map(s), R"(
 #....
 .#...
