@@ -16,10 +16,10 @@ R=$W/results
 PEERS=${PEERS:-$ROOT/../shared/bench/bench-peers.sh}
 BATCH=$ROOT/build/app/tarvel-batch
 RUNS=${RUNS:-5}
+MODES=${MODES:-"floor-xargs2 vips-xargs2 vips-parallel2 im-mogrify im-xargs2-1thr gm-xargs2-1thr"}
 mkdir -p "$W" "$R"
 
-MODES=${MODES:-"floor-xargs2 vips-xargs2 vips-parallel2 im-mogrify im-xargs2-1thr gm-xargs2-1thr"} \
-PHASES=${PEER_PHASES:-"time rss"} RUNS_FAST=$RUNS RUNS_SLOW=${RUNS_SLOW:-3} \
+MODES=$MODES PHASES=${PEER_PHASES:-"time rss"} RUNS_FAST=$RUNS RUNS_SLOW=${RUNS_SLOW:-3} \
   bash "$PEERS" "$C" "$W/peers" "$R"
 
 # The JPEGs alone, for the comparison with the djpeg + cjpeg floor.

@@ -34,6 +34,20 @@ vips::VOption *sourceThumbnailOptions(int height)
     return thumbnailOptions(height)->set("option_string", "fail_on=error");
 }
 
+// The largest factor libjpeg can shrink by while decoding (1, 2, 4 or 8) that
+// still leaves at least the target size. libvips' own thumbnail keeps twice the
+// target's pixels in hand; decoding no more than needed is what makes large
+// photos fast, and libjpeg's scaled decode is a proper reduction of its own.
+int jpegShrink(int sourceWidth, int sourceHeight, int width, int height)
+{
+    int shrink = 1;
+    for (int n : {2, 4, 8}) {
+        if ((sourceWidth + n - 1) / n >= width && (sourceHeight + n - 1) / n >= height)
+            shrink = n;
+    }
+    return shrink;
+}
+
 bool tooManyPixels(long long width, long long height)
 {
     return width <= 0 || height <= 0 || width * height > kMaxSourcePixels;
@@ -187,8 +201,18 @@ std::optional<VImage> DrawScaledPicture(const QString &path, int width, int heig
                 VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
             if (tooManyPixels(header.width(), header.height()))
                 return fail(ConversionStatus::TooLarge);
-            scaled = VImage::thumbnail_source(VSource::new_from_file(native.constData()), width,
-                                              sourceThumbnailOptions(height));
+            if (format == SourceFormat::Jpeg) {
+                const int shrink = jpegShrink(header.width(), header.height(), width, height);
+                const VImage shrunk = VImage::jpegload_source(VSource::new_from_file(native.constData()),
+                                                              VImage::option()
+                                                                  ->set("shrink", shrink)
+                                                                  ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                                                  ->set("fail_on", VIPS_FAIL_ON_ERROR));
+                scaled = shrunk.thumbnail_image(width, thumbnailOptions(height));
+            } else {
+                scaled = VImage::thumbnail_source(VSource::new_from_file(native.constData()), width,
+                                                  sourceThumbnailOptions(height));
+            }
             break;
         }
         }
