@@ -284,3 +284,27 @@ TEST_F(BatchWindow, TheCommandLineToolWritesTheSameBytesAsTheWindow)
         EXPECT_EQ(readFile(dir.file(QStringLiteral("cli/") + name)), fromWindow) << name;
     }
 }
+
+TEST_F(BatchWindow, TheWindowKeepsHandlingEventsThroughoutAHundredPictureRun)
+{
+    // TARVEL_RESPONSIVENESS_DIR names a folder of real photos to measure with;
+    // by default a hundred generated pictures are converted.
+    QString folder = qEnvironmentVariable("TARVEL_RESPONSIVENESS_DIR");
+    if (folder.isEmpty()) {
+        makePicture(dir.file("in/p000.jpg"), 1600, 1200);
+        for (int i = 1; i < 100; ++i)
+            QFile::copy(dir.file("in/p000.jpg"), dir.file(QStringLiteral("in/p%1.jpg").arg(i, 3, 10, QLatin1Char('0'))));
+        folder = source;
+    }
+    app::frmMain &w = window();
+    w.show();
+    dialogs.folderAnswers = {folder, output};
+    w.cmdSelectFolder_Click();
+    w.cmdSaveFolder_Click();
+    const qsizetype pictures = w.List1.size();
+    w.cmdStartConvert_Click();
+    EXPECT_EQ(QDir(output).entryList(QDir::Files).size(), pictures);
+    std::printf("%lld pictures: the event loop was at most %lld ms late\n", static_cast<long long>(pictures),
+                static_cast<long long>(w.lastRunLongestEventGapMs()));
+    EXPECT_LT(w.lastRunLongestEventGapMs(), 100);
+}
