@@ -17,21 +17,13 @@ namespace imaging {
 
 namespace {
 
-// Every resize goes through libvips' thumbnail: shrink-on-load where the
-// format allows it, then a high-quality reduce or enlarge to the exact size.
-// The orientation tag is not applied: the target size was fitted to the
-// stored size of the picture.
+// Every resize goes through libvips' thumbnail of the loaded picture: colour
+// management, then a high-quality reduce or enlarge to the exact size. The
+// orientation tag is not applied: the target size was fitted to the stored
+// size of the picture.
 vips::VOption *thumbnailOptions(int height)
 {
     return VImage::option()->set("height", height)->set("size", VIPS_SIZE_FORCE)->set("no_rotate", true);
-}
-
-// A damaged or truncated file is a failure, not a picture with a grey end.
-// (thumbnail_source does not hand its own fail_on to the loader; the loader's
-// option string does reach it.)
-vips::VOption *sourceThumbnailOptions(int height)
-{
-    return thumbnailOptions(height)->set("option_string", "fail_on=error");
 }
 
 // The largest factor libjpeg can shrink by while decoding (1, 2, 4 or 8) that
@@ -159,8 +151,7 @@ VImage toOpaqueSrgb(VImage image, platform::ColourValue background)
 
 } // namespace
 
-std::optional<VImage> DrawScaledPicture(const QString &path, int width, int height,
-                                        platform::ColourValue background, ConversionStatus *failure)
+std::optional<VImage> LoadForScaling(const QString &path, int width, int height, ConversionStatus *failure)
 {
     auto fail = [failure](ConversionStatus why) -> std::optional<VImage> {
         if (failure)
@@ -177,7 +168,6 @@ std::optional<VImage> DrawScaledPicture(const QString &path, int width, int heig
     const SourceFormat format = sniffSource(file.read(kSniffBytes), path);
 
     try {
-        VImage scaled;
         switch (format) {
         case SourceFormat::Unknown:
             return fail(ConversionStatus::NotAPicture);
@@ -188,40 +178,57 @@ std::optional<VImage> DrawScaledPicture(const QString &path, int width, int heig
                 format == SourceFormat::Tga ? loadTga(file, why) : loadBmp(file, why);
             if (!image)
                 return fail(why);
-            scaled = markSequential(*image).thumbnail_image(width, thumbnailOptions(height));
-            break;
+            return markSequential(*image);
         }
         default: {
             file.close();
             // Sources, not file names: libvips would parse "[...]" at the end
-            // of a name as load options.
+            // of a name as load options. Pixels are read on demand, top to
+            // bottom; a damaged or truncated file is an error, not a picture
+            // with a grey end.
             const QByteArray native = QFile::encodeName(path);
-            const VImage header = VImage::new_from_source(
-                VSource::new_from_file(native.constData()), "",
-                VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
-            if (tooManyPixels(header.width(), header.height()))
+            auto options = [] {
+                return VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail_on", VIPS_FAIL_ON_ERROR);
+            };
+            const VImage image = VImage::new_from_source(VSource::new_from_file(native.constData()), "", options());
+            if (tooManyPixels(image.width(), image.height()))
                 return fail(ConversionStatus::TooLarge);
-            if (format == SourceFormat::Jpeg) {
-                const int shrink = jpegShrink(header.width(), header.height(), width, height);
-                const VImage shrunk = VImage::jpegload_source(VSource::new_from_file(native.constData()),
-                                                              VImage::option()
-                                                                  ->set("shrink", shrink)
-                                                                  ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                                                                  ->set("fail_on", VIPS_FAIL_ON_ERROR));
-                scaled = shrunk.thumbnail_image(width, thumbnailOptions(height));
-            } else {
-                scaled = VImage::thumbnail_source(VSource::new_from_file(native.constData()), width,
-                                                  sourceThumbnailOptions(height));
-            }
-            break;
+            const int shrink =
+                format == SourceFormat::Jpeg ? jpegShrink(image.width(), image.height(), width, height) : 1;
+            if (shrink == 1)
+                return image;
+            return VImage::jpegload_source(VSource::new_from_file(native.constData()),
+                                           options()->set("shrink", shrink));
         }
         }
-        if (scaled.width() != width || scaled.height() != height)
-            return fail(ConversionStatus::Damaged);
-        return toOpaqueSrgb(scaled, background);
     } catch (const vips::VError &) {
         return fail(ConversionStatus::Damaged);
     }
+    return fail(ConversionStatus::NotAPicture);
+}
+
+std::optional<VImage> ScaleToSize(const VImage &loaded, int width, int height, platform::ColourValue background)
+{
+    try {
+        const VImage scaled = loaded.thumbnail_image(width, thumbnailOptions(height));
+        if (scaled.width() != width || scaled.height() != height)
+            return std::nullopt;
+        return toOpaqueSrgb(scaled, background);
+    } catch (const vips::VError &) {
+        return std::nullopt;
+    }
+}
+
+std::optional<VImage> DrawScaledPicture(const QString &path, int width, int height,
+                                        platform::ColourValue background, ConversionStatus *failure)
+{
+    const std::optional<VImage> loaded = LoadForScaling(path, width, height, failure);
+    if (!loaded)
+        return std::nullopt;
+    std::optional<VImage> scaled = ScaleToSize(*loaded, width, height, background);
+    if (!scaled && failure)
+        *failure = ConversionStatus::Damaged;
+    return scaled;
 }
 
 } // namespace imaging

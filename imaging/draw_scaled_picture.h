@@ -31,4 +31,13 @@ std::optional<vips::VImage> DrawScaledPicture(const QString &path, int width, in
                                               platform::ColourValue background,
                                               ConversionStatus *failure = nullptr);
 
+// The two steps of DrawScaledPicture, apart so that the bench can time them.
+// The source as it is decoded for a target of width x height: JPEG at the
+// largest scale libjpeg offers that still covers the target, the others whole.
+std::optional<vips::VImage> LoadForScaling(const QString &path, int width, int height,
+                                           ConversionStatus *failure = nullptr);
+// A loaded picture resized to exactly width x height, as opaque 8-bit sRGB.
+std::optional<vips::VImage> ScaleToSize(const vips::VImage &loaded, int width, int height,
+                                        platform::ColourValue background);
+
 } // namespace imaging
