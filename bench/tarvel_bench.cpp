@@ -1,44 +1,38 @@
-// tarvel-bench SOURCE_DIR OUTPUT_DIR [--width W] [--height H] [--enlarge] [--jobs N]
 // tarvel-bench --probe DIR [--list]
+// tarvel-bench --stages DIR [--width W] [--height H] [--enlarge]
 //
-// The first form converts every picture of a folder into OUTPUT_DIR, same name
-// and format, fitted into W x H (default 1024 x 768) the way the program fits
-// them (ReadPictureSize, ComputeTargetSizes, SaveScaledPicture), and prints one
-// summary line for scripts.
-// The second form reads the size of every file of a folder with the header
-// probe and prints how many files per second it reads; --list also prints each
-// file's size text.
+// Developer measurements; the conversion itself is timed with
+// `tarvel-batch --stats`, which ends with the same kind of summary line.
+// --probe reads the size of every file of a folder with the header probe and
+// prints how many files per second it reads; --list also prints each file's
+// size text.
+// --stages converts every picture of a folder one at a time, in memory, and
+// prints how long each stage took, per format: header probe, decode (with
+// shrink-on-load), resample to the fitted size, encode in the same format, and
+// the atomic write (to a temporary folder).
 #include "app/size_text.h"
 #include "app/target_sizes.h"
-#include "imaging/modify_image_size.h"
+#include "app/batch_plan.h"
+#include "imaging/draw_scaled_picture.h"
+#include "imaging/encode_picture.h"
 #include "imaging/read_picture_size.h"
-#include "imaging/vips_runtime.h"
+#include "platform/file_system.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 
-#include <sys/resource.h>
-
-#include <atomic>
+#include <array>
 #include <cstdio>
-#include <thread>
-#include <vector>
+#include <map>
 
 namespace {
 
-bool qualifies(const QString &name)
-{
-    static const QStringList extensions{"bmp", "BMP", "gif", "GIF", "jpg", "JPG", "jpeg", "JPEG",
-                                        "png", "PNG", "tif", "TIF", "tiff", "TIFF", "tga", "TGA"};
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot >= 0 && extensions.contains(name.mid(dot + 1));
-}
-
 int usage()
 {
-    std::fprintf(stderr, "usage: tarvel-bench SOURCE_DIR OUTPUT_DIR [--width W] [--height H] [--enlarge] [--jobs N]\n"
-                         "       tarvel-bench --probe DIR [--list]\n");
+    std::fprintf(stderr, "usage: tarvel-bench --probe DIR [--list]\n"
+                         "       tarvel-bench --stages DIR [--width W] [--height H] [--enlarge]\n");
     return 2;
 }
 
@@ -70,24 +64,100 @@ int probeFolder(const QString &folder, bool list)
     return 0;
 }
 
+// Seconds spent in each stage, summed over the pictures of one format.
+struct StageTimes {
+    int pictures = 0;
+    std::array<double, 5> seconds{};
+};
+const std::array<const char *, 5> kStages{"probe", "decode", "resample", "encode", "write"};
+
+int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
+{
+    QTemporaryDir scratch;
+    const QStringList names = app::listConvertibleFiles(folder);
+    std::map<QString, StageTimes> byFormat;
+    QElapsedTimer timer;
+    for (const QString &name : names) {
+        const QString path = app::pathInFolder(folder, name);
+        StageTimes &t = byFormat[name.mid(name.lastIndexOf(u'.') + 1).toLower()];
+        timer.start();
+        const QString size = app::sizeText(imaging::ReadPictureSize(path));
+        t.seconds[0] += timer.nsecsElapsed() / 1e9;
+        const app::TargetSize target = app::ComputeTargetSizes({size}, maxW, maxH, enlarge).front();
+
+        // Each stage is forced into memory so the next one starts from pixels.
+        timer.restart();
+        auto loaded = imaging::LoadForScaling(path, target.width, target.height);
+        std::optional<vips::VImage> decoded;
+        if (loaded) {
+            try {
+                decoded = loaded->copy_memory();
+            } catch (const vips::VError &) {
+            }
+        }
+        t.seconds[1] += timer.nsecsElapsed() / 1e9;
+        timer.restart();
+        auto scaled = decoded ? imaging::ScaleToSize(*decoded, target.width, target.height, 0xEFEFEF) : std::nullopt;
+        if (scaled)
+            *scaled = scaled->copy_memory();
+        t.seconds[2] += timer.nsecsElapsed() / 1e9;
+        timer.restart();
+        const auto format = imaging::outputFormatForPath(name);
+        const auto bytes = scaled && format ? imaging::encodePicture(*scaled, *format) : std::nullopt;
+        t.seconds[3] += timer.nsecsElapsed() / 1e9;
+        timer.restart();
+        const bool written = bytes && platform::writeFileAtomically(scratch.filePath(name), *bytes);
+        t.seconds[4] += timer.nsecsElapsed() / 1e9;
+        if (!written)
+            std::fprintf(stderr, "failed: %s\n", qPrintable(name));
+        ++t.pictures;
+    }
+
+    std::printf("format\tpictures");
+    for (const char *stage : kStages)
+        std::printf("\t%s_s", stage);
+    std::printf("\ttotal_s\tms_per_picture\n");
+    StageTimes all;
+    for (const auto &[format, t] : byFormat) {
+        double total = 0;
+        std::printf("%s\t%d", qPrintable(format), t.pictures);
+        for (size_t i = 0; i < t.seconds.size(); ++i) {
+            std::printf("\t%.3f", t.seconds[i]);
+            total += t.seconds[i];
+            all.seconds[i] += t.seconds[i];
+        }
+        all.pictures += t.pictures;
+        std::printf("\t%.3f\t%.0f\n", total, 1000 * total / t.pictures);
+    }
+    double total = 0;
+    std::printf("all\t%d", all.pictures);
+    for (double seconds : all.seconds) {
+        std::printf("\t%.3f", seconds);
+        total += seconds;
+    }
+    std::printf("\t%.3f\t%.0f\n", total, all.pictures ? 1000 * total / all.pictures : 0.0);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    int maxW = 1024, maxH = 768, jobs = int(std::thread::hardware_concurrency());
-    bool enlarge = false, probe = false, list = false;
+    const QStringList args = app.arguments().mid(1);
+    int maxW = 1024, maxH = 768;
+    bool enlarge = false, probe = false, stages = false, list = false;
     QStringList folders;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        if ((a == "--width" || a == "--height" || a == "--jobs") && i + 1 < args.size()) {
-            const int v = args[++i].toInt();
-            (a == "--width" ? maxW : a == "--height" ? maxH : jobs) = v;
+        if ((a == "--width" || a == "--height") && i + 1 < args.size()) {
+            (a == "--width" ? maxW : maxH) = args[++i].toInt();
         } else if (a == "--enlarge") {
             enlarge = true;
         } else if (a == "--probe") {
             probe = true;
+        } else if (a == "--stages") {
+            stages = true;
         } else if (a == "--list") {
             list = true;
         } else if (a.startsWith("--")) {
@@ -96,47 +166,7 @@ int main(int argc, char *argv[])
             folders << a;
         }
     }
-    if (probe)
-        return folders.size() == 1 ? probeFolder(folders[0], list) : usage();
-    if (folders.size() != 2 || maxW < 1 || maxH < 1 || jobs < 1)
+    if (folders.size() != 1 || probe == stages || maxW < 1 || maxH < 1)
         return usage();
-    imaging::ensureVipsStarted();
-
-    QElapsedTimer timer;
-    timer.start();
-    const QDir source(folders[0]);
-    QStringList names, sizes;
-    for (const QString &name : source.entryList(QDir::Files, QDir::NoSort)) {
-        if (!qualifies(name))
-            continue;
-        names << name;
-        sizes << app::sizeText(imaging::ReadPictureSize(source.filePath(name)));
-    }
-    const app::TargetSizeTable targets = app::ComputeTargetSizes(sizes, maxW, maxH, enlarge);
-
-    std::atomic<qsizetype> next{0};
-    std::atomic<int> failed{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < jobs; ++t) {
-        threads.emplace_back([&] {
-            for (qsizetype i; (i = next++) < names.size();) {
-                const app::TargetSize &target = targets[std::size_t(i)];
-                if (!imaging::SaveScaledPicture(source.filePath(names[i]), folders[1] + "/" + names[i],
-                                                target.width, target.height)) {
-                    ++failed;
-                    std::fprintf(stderr, "failed: %s\n", qPrintable(names[i]));
-                }
-            }
-        });
-    }
-    for (auto &thread : threads)
-        thread.join();
-
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("bench: pictures=%lld failed=%d seconds=%.2f per_second=%.2f peak_rss_mb=%.1f\n",
-                static_cast<long long>(names.size()), failed.load(), seconds, names.size() / seconds,
-                usage.ru_maxrss / 1024.0);
-    return failed ? 1 : 0;
+    return probe ? probeFolder(folders[0], list) : stagesOfFolder(folders[0], maxW, maxH, enlarge);
 }
