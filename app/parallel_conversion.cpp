@@ -1,6 +1,9 @@
 #include "app/parallel_conversion.h"
 
 #include "imaging/modify_image_size.h"
+#include "imaging/vips_runtime.h"
+
+#include <QThread>
 
 #include <algorithm>
 #include <thread>
@@ -30,6 +33,9 @@ ConversionResults convertInParallel(const std::vector<ConversionJob> &jobs, int 
         }
     };
     const int count = std::clamp<int>(threads, 1, int(std::max<std::size_t>(jobs.size(), 1)));
+    // Pictures side by side, each with libvips threads of its own, should
+    // not ask for more threads than there are cores.
+    imaging::setThreadsPerPicture(std::max(1, std::max(1, QThread::idealThreadCount()) / count));
     std::vector<std::thread> workers;
     for (int t = 1; t < count; ++t)
         workers.emplace_back(work);

@@ -4,6 +4,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace imaging {
@@ -34,6 +35,16 @@ bool ensureVipsStarted()
         started = true;
     });
     return started;
+}
+
+} // namespace imaging
+
+namespace imaging {
+
+void setThreadsPerPicture(int threads)
+{
+    if (ensureVipsStarted())
+        vips_concurrency_set(std::max(1, threads));
 }
 
 } // namespace imaging
