@@ -20,6 +20,8 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include <tuple>
+
 namespace app {
 
 namespace {
@@ -49,6 +51,19 @@ QLineEdit *field(QWidget *parent, const QRect &geometry)
     auto *edit = new QLineEdit(parent);
     edit->setGeometry(geometry);
     return edit;
+}
+
+// The width and height limit fields of a panel, with their captions and notes.
+std::pair<QLineEdit *, QLineEdit *> limitFields(QWidget *panel)
+{
+    const QString note = QStringLiteral(u"(最大值限定1024)");
+    caption(panel, QStringLiteral(u"图片的缩放最大限宽"), QRect(8, 76, 118, 22));
+    QLineEdit *width = field(panel, QRect(130, 76, 64, 22));
+    caption(panel, note, QRect(200, 76, 140, 22));
+    caption(panel, QStringLiteral(u"图片缩放的最大限高"), QRect(8, 106, 118, 22));
+    QLineEdit *height = field(panel, QRect(130, 106, 64, 22));
+    caption(panel, note, QRect(200, 106, 140, 22));
+    return {width, height};
 }
 
 // A picture button stored with its three faces, each carrying the caption.
@@ -105,9 +120,6 @@ void frmMain::buildControls()
     Picture1->setPixmap(QPixmap::fromImage(emblemPicture(48)));
 
     const QRect panel(0, 60, 439, 178);
-    const QString widthCaption = QStringLiteral(u"图片的缩放最大限宽");
-    const QString heightCaption = QStringLiteral(u"图片缩放的最大限高");
-    const QString limitNote = QStringLiteral(u"(最大值限定1024)");
 
     Frame1 = new QFrame(this);
     Frame1->setGeometry(panel);
@@ -119,12 +131,7 @@ void frmMain::buildControls()
     XPCombo1 = new controls::XPCombo(Frame1);
     XPCombo1->setObjectName(QStringLiteral("XPCombo1"));
     XPCombo1->setGeometry(328, 42, 103, 21);
-    caption(Frame1, widthCaption, QRect(8, 76, 118, 22));
-    Text3 = field(Frame1, QRect(130, 76, 64, 22));
-    caption(Frame1, limitNote, QRect(200, 76, 140, 22));
-    caption(Frame1, heightCaption, QRect(8, 106, 118, 22));
-    Text4 = field(Frame1, QRect(130, 106, 64, 22));
-    caption(Frame1, limitNote, QRect(200, 106, 140, 22));
+    std::tie(Text3, Text4) = limitFields(Frame1);
     cmdStartConvertdz = pictureButton(Frame1, QStringLiteral(u"开始转换"), QRect(8, 144, 425, 25));
 
     Frame2 = new QFrame(this);
@@ -133,12 +140,7 @@ void frmMain::buildControls()
     txtPath = field(Frame2, QRect(86, 6, 345, 25));
     cmdSaveFolder = pictureButton(Frame2, QStringLiteral(u"输出到"), QRect(8, 40, 71, 25));
     txtPath2 = field(Frame2, QRect(86, 40, 345, 25));
-    caption(Frame2, widthCaption, QRect(8, 76, 118, 22));
-    Text1 = field(Frame2, QRect(130, 76, 64, 22));
-    caption(Frame2, limitNote, QRect(200, 76, 140, 22));
-    caption(Frame2, heightCaption, QRect(8, 106, 118, 22));
-    Text2 = field(Frame2, QRect(130, 106, 64, 22));
-    caption(Frame2, limitNote, QRect(200, 106, 140, 22));
+    std::tie(Text1, Text2) = limitFields(Frame2);
     cmdStartConvert = pictureButton(Frame2, QStringLiteral(u"开始批量转换"), QRect(8, 144, 425, 25));
 
     PB = new controls::XP_ProgressBar(this);
