@@ -61,8 +61,8 @@ void XPCombo::ReadProperties(const platform::PropertyBag &PropBag)
     m_text->setFont(PropBag.read(kFont, QVariant::fromValue(ambientFont())).value<QFont>());
     m_foreColor = PropBag.read(kForeColor, kDefaultForeColor).toUInt();
     applyColours();
-    // The list is not stored, so only -1 can apply to a freshly read control; a
-    // stored position waits for nothing and is refused.
+    // The list itself is not stored: a stored position has no item to select
+    // in a freshly read control and is refused like any position past the end.
     if (m_list.setListIndex(PropBag.read(kListIndex, -1).toInt())) {
         syncList();
         if (m_list.listIndex() >= 0)
