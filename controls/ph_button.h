@@ -18,9 +18,6 @@ class PhButton : public QWidget {
     Q_OBJECT
 
 public:
-    // Name of the control's stored properties.
-    static constexpr const char *kProgId = "Quillmoor.PhButton";
-
     explicit PhButton(QWidget *parent = nullptr);
 
     // The face pictures, drawn stretched with 6-pixel borders; a null image

@@ -17,9 +17,6 @@ class XP_ProgressBar : public QWidget {
     Q_OBJECT
 
 public:
-    // Name of the control's stored properties.
-    static constexpr const char *kProgId = "Quillmoor.XP_ProgressBar";
-
     explicit XP_ProgressBar(QWidget *parent = nullptr);
 
     // The bar colour, always a resolved RGB value. Setting a system colour
