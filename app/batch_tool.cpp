@@ -233,7 +233,7 @@ int runBatchTool(const QStringList &arguments, std::FILE *out, std::FILE *err, b
                    .arg(height)
                    .arg(options.enlarge ? QStringLiteral(u"，小图放大") : QString()));
     Progress progress(out, terminal, int(names.size()));
-    const auto background = platform::resolveColour(platform::kSysButtonFace).value_or(0xFFFFFF);
+    const auto background = platform::buttonFaceColour();
     const ConversionResults results = convertInParallel(
         jobs, options.jobs ? options.jobs : defaultJobCount(), background,
         [&](std::size_t i, ConversionStatus status) { progress.pictureDone(names[qsizetype(i)], status); }, stop);

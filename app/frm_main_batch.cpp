@@ -110,7 +110,7 @@ void frmMain::cmdStartConvert_Click()
     PB->raise();
 
     const auto jobs = batchJobs(txtPath->text(), txtPath2->text(), List1, TargetSizes);
-    const auto background = platform::resolveColour(platform::kSysButtonFace).value_or(0xFFFFFF);
+    const auto background = platform::buttonFaceColour();
     const ConversionResults results = m_runner->run(jobs, m_services.jobs, background);
     PB->setValue(0);
 

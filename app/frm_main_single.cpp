@@ -100,7 +100,7 @@ void frmMain::cmdStartConvertdz_Click()
 
     const QString target = singleOutputPath(source, txtPathdz2->text(), XPCombo1->Text());
     const TargetSize size = TargetSizes.empty() ? TargetSize{} : TargetSizes.front();
-    const auto background = platform::resolveColour(platform::kSysButtonFace).value_or(0xFFFFFF);
+    const auto background = platform::buttonFaceColour();
     const ConversionResults results =
         m_runner->run({ConversionJob{source, target, size.width, size.height}}, 1, background);
 

@@ -9,9 +9,7 @@ namespace imaging {
 
 bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height)
 {
-    const auto buttonFace = platform::resolveColour(platform::kSysButtonFace);
-    return SaveScaledPicture(sourcePath, targetPath, width, height,
-                             buttonFace.value_or(platform::rgbValue(255, 255, 255)));
+    return SaveScaledPicture(sourcePath, targetPath, width, height, platform::buttonFaceColour());
 }
 
 bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height,

@@ -48,6 +48,12 @@ std::optional<ColourValue> standardSystemColour(ColourValue index)
     }
 }
 
+ColourValue buttonFaceColour()
+{
+    // Index 15 is always known; white only if the palette itself were broken.
+    return resolveColour(kSysButtonFace).value_or(rgbValue(255, 255, 255));
+}
+
 QColor toQColor(ColourValue rgb)
 {
     return QColor(redOf(rgb), greenOf(rgb), blueOf(rgb));

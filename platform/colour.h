@@ -36,6 +36,9 @@ std::optional<ColourValue> resolveColour(ColourValue value);
 // tarvel-batch, resolves system colours to these. Nothing for an unknown index.
 std::optional<ColourValue> standardSystemColour(ColourValue index);
 
+// The button-face colour as RGB, onto which transparent pictures are flattened.
+ColourValue buttonFaceColour();
+
 QColor toQColor(ColourValue rgb);
 ColourValue fromQColor(const QColor &colour);
 
