@@ -1,10 +1,12 @@
 #include "app/batch_tool.h"
 
 #include "app/batch_plan.h"
+#include "app/batch_workflow.h"
 #include "app/conversion_rules.h"
 #include "app/saved_limits.h"
 #include "platform/colour.h"
 #include "platform/file_system.h"
+#include "platform/native_path.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,21 +20,6 @@ namespace app {
 namespace {
 
 constexpr int kMaxLimit = 1024;
-
-QString statusText(ConversionStatus status)
-{
-    switch (status) {
-    case ConversionStatus::Converted: return QStringLiteral(u"已转换");
-    case ConversionStatus::SourceUnreadable: return QStringLiteral(u"源文件不存在或无法读取");
-    case ConversionStatus::UnsupportedTarget: return QStringLiteral(u"不支持的输出格式");
-    case ConversionStatus::NoSize: return QStringLiteral(u"无法读取图片尺寸");
-    case ConversionStatus::NotAPicture: return QStringLiteral(u"不是可以转换的图片");
-    case ConversionStatus::TooLarge: return QStringLiteral(u"图片尺寸过大");
-    case ConversionStatus::Damaged: return QStringLiteral(u"图片已损坏或无法解码");
-    case ConversionStatus::WriteFailed: return QStringLiteral(u"无法写入输出文件");
-    }
-    return QString();
-}
 
 void print(std::FILE *stream, const QString &text)
 {
@@ -76,15 +63,15 @@ public:
         if (!m_terminal) {
             const QString outcome = status == ConversionStatus::Converted
                 ? QStringLiteral(u"完成")
-                : QStringLiteral(u"失败（%1）").arg(statusText(status));
-            print(m_out, QStringLiteral("[%1/%2] %3 %4\n").arg(m_done).arg(m_total).arg(outcome, name));
+                : QStringLiteral(u"失败（%1）").arg(failureReason(status));
+            print(m_out, QStringLiteral("[%1/%2] %3 %4\n").arg(m_done).arg(m_total).arg(outcome, platform::displayPath(name)));
             return;
         }
         constexpr int kBarWidth = 30;
         const int filled = m_total ? m_done * kBarWidth / m_total : kBarWidth;
         const qint64 elapsed = m_timer.elapsed();
         const qint64 remaining = m_done ? elapsed * (m_total - m_done) / m_done : 0;
-        QString shown = name;
+        QString shown = platform::displayPath(name);
         if (shown.size() > 40)
             shown = shown.left(37) + QStringLiteral("...");
         print(m_out, QStringLiteral("\r\x1b[K[%1%2] %3/%4  已用 %5  剩余 %6  %7")
@@ -203,11 +190,11 @@ int runBatchTool(const QStringList &arguments, std::FILE *out, std::FILE *err, b
         return kBadArguments;
     }
     if (!platform::isFolder(options.sourceFolder)) {
-        print(err, QStringLiteral(u"tarvel-batch：源文件夹不存在：%1\n").arg(options.sourceFolder));
+        print(err, QStringLiteral(u"tarvel-batch：源文件夹不存在：%1\n").arg(platform::displayPath(options.sourceFolder)));
         return kBadArguments;
     }
     if (!platform::isFolder(options.outputFolder)) {
-        print(err, QStringLiteral(u"tarvel-batch：输出文件夹不存在：%1\n").arg(options.outputFolder));
+        print(err, QStringLiteral(u"tarvel-batch：输出文件夹不存在：%1\n").arg(platform::displayPath(options.outputFolder)));
         return kBadArguments;
     }
     if (isSameFolder(options.sourceFolder, options.outputFolder) && !options.overwriteOriginals) {
@@ -215,17 +202,12 @@ int runBatchTool(const QStringList &arguments, std::FILE *out, std::FILE *err, b
                                   u"确定要这样做时请加上 --overwrite-originals\n"));
         return kBadArguments;
     }
-    const QStringList names = listConvertibleFiles(options.sourceFolder);
+    const BatchListing listing = scanBatchFolder(options.sourceFolder);
+    const QStringList &names = listing.names;
     if (names.isEmpty()) {
         print(err, QStringLiteral(u"tarvel-batch：没有找到可以转换的文件\n"));
         return kBadArguments;
     }
-
-    QStringList sizes;
-    for (const QString &name : names)
-        sizes << readSizeText(pathInFolder(options.sourceFolder, name));
-    const auto targets = ComputeTargetSizes(sizes, width, height, options.enlarge);
-    const auto jobs = batchJobs(options.sourceFolder, options.outputFolder, names, targets);
 
     print(out, QStringLiteral(u"转换 %1 张图片，限宽 %2，限高 %3%4\n")
                    .arg(names.size())
@@ -233,35 +215,37 @@ int runBatchTool(const QStringList &arguments, std::FILE *out, std::FILE *err, b
                    .arg(height)
                    .arg(options.enlarge ? QStringLiteral(u"，小图放大") : QString()));
     Progress progress(out, terminal, int(names.size()));
-    const auto background = platform::buttonFaceColour();
-    const ConversionResults results = convertInParallel(
-        jobs, options.jobs ? options.jobs : defaultJobCount(), background,
-        [&](std::size_t i, ConversionStatus status) { progress.pictureDone(names[qsizetype(i)], status); }, stop);
+    const ConversionOptions conversion{options.jobs ? options.jobs : defaultJobCount(), platform::buttonFaceColour(),
+                                       {}};
+    const BatchSummary summary = runBatch(
+        {options.sourceFolder, options.outputFolder, width, height, options.enlarge}, listing,
+        [&](const std::vector<ConversionJob> &jobs) {
+            return convertInParallel(
+                jobs, conversion,
+                [&](std::size_t i, ConversionStatus status) { progress.pictureDone(names[qsizetype(i)], status); },
+                stop);
+        });
     progress.finish();
 
-    int converted = 0;
     QStringList failures;
-    for (size_t i = 0; i < results.size(); ++i) {
-        if (results[i] == ConversionStatus::Converted)
-            ++converted;
-        else if (results[i])
-            failures << QStringLiteral(u"  %1：%2").arg(names[qsizetype(i)], statusText(*results[i]));
-        else
-            failures << QStringLiteral(u"  %1：%2").arg(names[qsizetype(i)], QStringLiteral(u"已中断，未转换"));
-    }
-    print(out, QStringLiteral(u"转换完成：成功 %1 个，失败 %2 个。\n").arg(converted).arg(failures.size()));
+    for (const BatchFailure &failure : summary.failures)
+        failures << QStringLiteral("  ") + failureLine(failure);
+    print(out, QStringLiteral(u"转换完成：成功 %1 个，失败 %2 个。\n").arg(summary.converted).arg(failures.size()));
     if (!failures.isEmpty())
         print(out, QStringLiteral(u"以下文件未能转换：\n") + failures.join(u'\n') + u'\n');
     if (options.stats) {
+        // The peaks of this process and of every worker, summed: an upper
+        // bound of the memory the run took at any moment.
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
+        const double peakMb = (usage.ru_maxrss + summary.workersPeakKb) / 1024.0;
         const double seconds = progress.seconds();
         print(out, QStringLiteral("bench: pictures=%1 failed=%2 seconds=%3 per_second=%4 peak_rss_mb=%5\n")
                        .arg(names.size())
                        .arg(failures.size())
                        .arg(seconds, 0, 'f', 2)
                        .arg(names.size() / seconds, 0, 'f', 2)
-                       .arg(usage.ru_maxrss / 1024.0, 0, 'f', 1));
+                       .arg(peakMb, 0, 'f', 1));
     }
     return failures.isEmpty() ? kAllConverted : kSomeFailed;
 }

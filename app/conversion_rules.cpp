@@ -2,7 +2,7 @@
 
 #include "app/path_names.h"
 
-#include <QFileInfo>
+#include "platform/file_system.h"
 
 namespace app {
 
@@ -33,8 +33,7 @@ QString singleOutputPath(const QString &sourcePath, const QString &newName, cons
 
 bool isSameFolder(const QString &a, const QString &b)
 {
-    const QString canonicalA = QFileInfo(a).canonicalFilePath();
-    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+    return platform::isFolder(a) && platform::isSameFile(a, b);
 }
 
 QString batchFailureNotice(int converted, const QStringList &failedNames)

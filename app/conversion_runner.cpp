@@ -40,8 +40,7 @@ bool isUserInput(QEvent::Type type)
 
 ConversionRunner::ConversionRunner(QWidget *window) : QObject(window), m_window(window) {}
 
-ConversionResults ConversionRunner::run(const std::vector<ConversionJob> &jobs, int threads,
-                                        platform::ColourValue background)
+ConversionRun ConversionRunner::run(const std::vector<ConversionJob> &jobs, const ConversionOptions &options)
 {
     m_stop = false;
     m_running = true;
@@ -50,10 +49,10 @@ ConversionResults ConversionRunner::run(const std::vector<ConversionJob> &jobs, 
     QApplication::setOverrideCursor(Qt::BusyCursor);
 
     QEventLoop loop;
-    ConversionResults results;
+    ConversionRun results;
     std::thread worker([&] {
         results = convertInParallel(
-            jobs, threads, background,
+            jobs, options,
             [this](std::size_t index, ConversionStatus status) {
                 QMetaObject::invokeMethod(
                     this, [this, index, status] { Q_EMIT pictureDone(int(index), status); }, Qt::QueuedConnection);

@@ -21,9 +21,9 @@ public:
     // Input to `window` and its children is swallowed while a run is under way.
     explicit ConversionRunner(QWidget *window);
 
-    // Converts the jobs on `threads` threads and returns when all have ended
+    // Converts the jobs (convertInParallel) and returns when all have ended
     // or, after requestStop(), when the ones under way have.
-    ConversionResults run(const std::vector<ConversionJob> &jobs, int threads, platform::ColourValue background);
+    ConversionRun run(const std::vector<ConversionJob> &jobs, const ConversionOptions &options);
 
     bool isRunning() const { return m_running; }
     // No picture starts after this; the ones under way finish.

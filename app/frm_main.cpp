@@ -2,6 +2,7 @@
 
 #include "app/artwork.h"
 #include "app/conversion_runner.h"
+#include "app/path_field.h"
 #include "app/size_fields.h"
 #include "controls/ph_button.h"
 #include "controls/set_ctrl_color.h"
@@ -16,7 +17,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QRadioButton>
 #include <QScreen>
 
@@ -78,18 +78,6 @@ controls::PhButton *pictureButton(QWidget *parent, const QString &text, const QR
     bag.write(QStringLiteral("Picture"), buttonFacePicture(text, w, h, ButtonFace::Normal), QVariant());
     button->readProperties(bag);
     return button;
-}
-
-QStringList localPaths(const QMimeData *mime)
-{
-    QStringList paths;
-    if (!mime || !mime->hasUrls())
-        return paths;
-    for (const QUrl &url : mime->urls()) {
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    }
-    return paths;
 }
 
 } // namespace
@@ -225,6 +213,11 @@ bool frmMain::limitsAreUsable(const QLineEdit *width, const QLineEdit *height) c
         && SizeFields::value(*height) >= 1;
 }
 
+ConversionOptions frmMain::conversionOptions() const
+{
+    return {m_services.jobs, platform::buttonFaceColour(), m_services.worker};
+}
+
 bool frmMain::isConverting() const
 {
     return m_runner->isRunning();
@@ -256,7 +249,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragMove:
         if (pathField) {
             auto *drag = static_cast<QDropEvent *>(event);
-            if (localPaths(drag->mimeData()).isEmpty())
+            if (droppedPaths(drag->mimeData()).isEmpty())
                 drag->ignore();
             else
                 drag->acceptProposedAction();
@@ -266,7 +259,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Drop:
         if (pathField) {
             auto *drop = static_cast<QDropEvent *>(event);
-            const QStringList paths = localPaths(drop->mimeData());
+            const QStringList paths = droppedPaths(drop->mimeData());
             drop->acceptProposedAction();
             if (edit == txtPathdz)
                 dropOnPictureField(paths);

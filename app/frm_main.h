@@ -4,6 +4,7 @@
 // List2 (their size texts), the table TargetSizes and the remembered limits.
 #pragma once
 
+#include "app/parallel_conversion.h"
 #include "app/saved_limits.h"
 #include "app/target_sizes.h"
 
@@ -36,12 +37,14 @@ class ConversionRunner;
 class SizeFields;
 
 // What the window needs from outside: notices, dialogs, where the remembered
-// limits live and how many pictures to convert at once.
+// limits live, how many pictures to convert at once and the conversion
+// workers' settings (their budgets).
 struct FormServices {
     platform::Notifier *notifier = nullptr;
     dialogs::FileDialogs *dialogs = nullptr;
     QString settingsPath;
     int jobs = 1;
+    imaging::WorkerSettings worker;
 };
 
 class frmMain : public QWidget {
@@ -113,6 +116,7 @@ private:
     void clearAfterRun();
     std::int32_t limitValue(const QLineEdit *field) const;
     bool limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const;
+    ConversionOptions conversionOptions() const;
 
     FormServices m_services;
     SizeFields *m_sizeFields = nullptr;

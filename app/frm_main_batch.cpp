@@ -2,9 +2,10 @@
 // source's pictures, and converting them all.
 #include "app/frm_main.h"
 
-#include "app/batch_plan.h"
+#include "app/batch_workflow.h"
 #include "app/conversion_rules.h"
 #include "app/conversion_runner.h"
+#include "app/path_field.h"
 #include "app/path_names.h"
 #include "controls/xp_progress_bar.h"
 #include "dialogs/file_dialogs.h"
@@ -46,35 +47,24 @@ void frmMain::ScanSourceFolder()
     List1.clear();
     List2.clear();
     m_workList = WorkList::Empty;
-    const QString folder = txtPath->text();
-    const QStringList names = listConvertibleFiles(folder);
-    if (names.isEmpty()) {
+    PaintPump pump;
+    const BatchListing listing = scanBatchFolder(pathText(txtPath), [&](int done, int total) {
+        if (done == 1) {
+            PB->setMin(0);
+            PB->setValue(0);
+            PB->setMax(total);
+        }
+        PB->setValue(done);
+        pump.maybePaint();
+    });
+    PB->setValue(0);
+    if (listing.names.isEmpty()) {
         m_services.notifier->information(QStringLiteral(u"没有找到可以转换的文件"));
-        List1.clear();
-        List2.clear();
         txtPath->clear();
         return;
     }
-
-    PaintPump pump;
-    PB->setMin(0);
-    PB->setValue(0);
-    PB->setMax(int(names.size()));
-    for (const QString &name : names) {
-        List1 << name;
-        PB->setValue(PB->Value() + 1);
-    }
-    PB->setValue(0);
-
-    PB->setMax(int(List1.size()));
-    PB->setMin(0);
-    PB->setValue(0);
-    for (const QString &name : std::as_const(List1)) {
-        List2 << readSizeText(pathInFolder(folder, name));
-        PB->setValue(PB->Value() + 1);
-        pump.maybePaint();
-    }
-    PB->setValue(0);
+    List1 = listing.names;
+    List2 = listing.sizes;
     m_workList = WorkList::Folder;
 }
 
@@ -96,40 +86,37 @@ void frmMain::cmdStartConvert_Click()
         ScanSourceFolder();
     if (List1.isEmpty())
         return;
-    if (isSameFolder(txtPath->text(), txtPath2->text())
+    if (isSameFolder(pathText(txtPath), pathText(txtPath2))
         && !m_services.notifier->question(
             QStringLiteral(u"输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
         return;
 
     const std::int32_t width = limitValue(Text1);
     const std::int32_t height = limitValue(Text2);
-    TargetSizes = ComputeTargetSizes(List2, width, height, Check1->isChecked());
     PB->setMax(int(List1.size()));
     PB->setMin(0);
     PB->setValue(0);
     PB->raise();
 
-    const auto jobs = batchJobs(txtPath->text(), txtPath2->text(), List1, TargetSizes);
-    const auto background = platform::buttonFaceColour();
-    const ConversionResults results = m_runner->run(jobs, m_services.jobs, background);
+    const BatchRequest request{pathText(txtPath), pathText(txtPath2), width, height, Check1->isChecked()};
+    const BatchSummary summary = runBatch(request, {List1, List2}, [this](const std::vector<ConversionJob> &jobs) {
+        return m_runner->run(jobs, conversionOptions());
+    });
+    TargetSizes = summary.targets;
     PB->setValue(0);
 
     savedLimits = {width, height};
     StoreSavedLimits(m_services.settingsPath, savedLimits);
 
     if (!m_closeAfterRun) {
-        int converted = 0;
-        QStringList failed;
-        for (size_t i = 0; i < results.size(); ++i) {
-            if (results[i] == ConversionStatus::Converted)
-                ++converted;
-            else
-                failed << List1[qsizetype(i)];
-        }
-        if (failed.isEmpty())
+        if (summary.failures.empty()) {
             m_services.notifier->selfClosingInformation(QStringLiteral(u"转换成功"), platform::kSelfClosingTimeout);
-        else
-            m_services.notifier->information(batchFailureNotice(converted, failed));
+        } else {
+            QStringList lines;
+            for (const BatchFailure &failure : summary.failures)
+                lines << failureLine(failure);
+            m_services.notifier->information(batchFailureNotice(summary.converted, lines));
+        }
     }
     clearAfterRun();
     if (m_closeAfterRun)
@@ -139,9 +126,9 @@ void frmMain::cmdStartConvert_Click()
 void frmMain::cmdSelectFolder_Click()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString chosen = m_services.dialogs->BrowseForFolder(this, kFolderPrompt, txtPath->text(), true);
+    const QString chosen = m_services.dialogs->BrowseForFolder(this, kFolderPrompt, pathText(txtPath), true);
     if (!chosen.isEmpty())
-        txtPath->setText(chosen);
+        setPathText(txtPath, chosen);
     if (!txtPath->text().isEmpty())
         ScanSourceFolder();
     QApplication::restoreOverrideCursor();
@@ -149,10 +136,10 @@ void frmMain::cmdSelectFolder_Click()
 
 void frmMain::cmdSaveFolder_Click()
 {
-    const QString chosen = m_services.dialogs->BrowseForFolder(this, kFolderPrompt, txtPath2->text(), true);
+    const QString chosen = m_services.dialogs->BrowseForFolder(this, kFolderPrompt, pathText(txtPath2), true);
     if (!chosen.isEmpty())
-        txtPath2->setText(chosen);
-    if (!IsFolder(txtPath2->text())) {
+        setPathText(txtPath2, chosen);
+    if (!IsFolder(pathText(txtPath2))) {
         m_services.notifier->information(QStringLiteral(u"您选择的不是一个文件夹，请重新选择"));
         txtPath2->clear();
     }
@@ -162,7 +149,7 @@ void frmMain::dropOnFolderField(QLineEdit *field, const QStringList &paths)
 {
     if (paths.isEmpty() || !IsFolder(paths.constFirst()))
         return;
-    field->setText(paths.constFirst());
+    setPathText(field, paths.constFirst());
     if (field == txtPath)
         ScanSourceFolder();
 }

@@ -5,10 +5,12 @@
 #include "app/batch_plan.h"
 #include "app/conversion_rules.h"
 #include "app/conversion_runner.h"
+#include "app/path_field.h"
 #include "app/path_names.h"
 #include "app/wait_seconds.h"
 #include "controls/xp_combo.h"
 #include "dialogs/file_dialogs.h"
+#include "platform/native_path.h"
 #include "platform/notifier.h"
 
 #include <QCheckBox>
@@ -48,8 +50,8 @@ void frmMain::cmdrgtBrowe_Click()
         return;
     WaitSeconds(0.05);
     const QString path = TrimAtNull(record.fileName).trimmed();
-    txtPathdz->setText(path);
-    choosePicture(txtPathdz->text());
+    setPathText(txtPathdz, path);
+    choosePicture(pathText(txtPathdz));
 }
 
 void frmMain::dropOnPictureField(const QStringList &paths)
@@ -60,10 +62,10 @@ void frmMain::dropOnPictureField(const QStringList &paths)
     if (IsFolder(dropped))
         txtPathdz->clear();
     if (hasConvertibleExtension(dropped)) {
-        txtPathdz->setText(dropped);
+        setPathText(txtPathdz, dropped);
         txtPathdz2->clear();
     }
-    choosePicture(txtPathdz->text());
+    choosePicture(pathText(txtPathdz));
 }
 
 // Fills the name and the one-entry work lists for the picture at `path`.
@@ -90,7 +92,7 @@ void frmMain::cmdStartConvertdz_Click()
     }
     // A folder listed in the batch panel since the picture was chosen has
     // replaced the work lists; the picture's own size is read again.
-    const QString source = txtPathdz->text();
+    const QString source = pathText(txtPathdz);
     List1 = QStringList{GetFileName(source)};
     List2 = QStringList{readSizeText(source)};
     m_workList = WorkList::Picture;
@@ -100,19 +102,19 @@ void frmMain::cmdStartConvertdz_Click()
 
     const QString target = singleOutputPath(source, txtPathdz2->text(), XPCombo1->Text());
     const TargetSize size = TargetSizes.empty() ? TargetSize{} : TargetSizes.front();
-    const auto background = platform::buttonFaceColour();
-    const ConversionResults results =
-        m_runner->run({ConversionJob{source, target, size.width, size.height}}, 1, background);
+    ConversionOptions options = conversionOptions();
+    options.jobs = 1;
+    const ConversionResults results = m_runner->run({ConversionJob{source, target, size.width, size.height}}, options).results;
 
     savedLimits = {limitValue(Text3), limitValue(Text4)};
     StoreSavedLimits(m_services.settingsPath, savedLimits);
 
     if (!m_closeAfterRun) {
         if (!results.empty() && results.front() == ConversionStatus::Converted)
-            m_services.notifier->selfClosingInformation(target + QStringLiteral(u" 转换成功"),
+            m_services.notifier->selfClosingInformation(platform::displayPath(target) + QStringLiteral(u" 转换成功"),
                                                         platform::kSelfClosingTimeout);
         else
-            m_services.notifier->information(target + QStringLiteral(u" 转换失败"));
+            m_services.notifier->information(platform::displayPath(target) + QStringLiteral(u" 转换失败"));
     }
     clearAfterRun();
     if (m_closeAfterRun)

@@ -43,7 +43,7 @@ int main(int argc, char *argv[])
 
     platform::QtNotifier notifier;
     dialogs::QtFileDialogs fileDialogs;
-    app::frmMain window({&notifier, &fileDialogs, app::savedLimitsPath(), app::defaultJobCount()});
+    app::frmMain window({&notifier, &fileDialogs, app::savedLimitsPath(), app::defaultJobCount(), {}});
     notifier.setOwner(&window);
     window.show();
     return application.exec();

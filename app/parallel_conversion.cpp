@@ -1,7 +1,6 @@
 #include "app/parallel_conversion.h"
 
 #include "imaging/modify_image_size.h"
-#include "imaging/vips_runtime.h"
 
 #include <QThread>
 
@@ -10,39 +9,48 @@
 
 namespace app {
 
-ConversionResults convertInParallel(const std::vector<ConversionJob> &jobs, int threads,
-                                    platform::ColourValue background,
-                                    const std::function<void(std::size_t, ConversionStatus)> &done,
-                                    const std::atomic<bool> *stop)
+ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const ConversionOptions &options,
+                                const std::function<void(std::size_t, ConversionStatus)> &done,
+                                const std::atomic<bool> *stop)
 {
-    ConversionResults results(jobs.size());
+    ConversionRun run;
+    run.results.resize(jobs.size());
+    const int count = std::clamp<int>(options.jobs, 1, int(std::max<std::size_t>(jobs.size(), 1)));
+    imaging::WorkerSettings settings = options.worker;
+    // Pictures side by side, each with libvips threads of its own, should
+    // not ask for more threads than there are cores.
+    settings.threadsPerPicture = std::max(1, std::max(1, QThread::idealThreadCount()) / count);
+    if (settings.budget.memoryBytes == 0)
+        settings.budget.memoryBytes = imaging::defaultWorkerMemory(count);
+
     std::atomic<std::size_t> next{0};
+    std::atomic<long> peakKb{0};
     auto work = [&] {
+        imaging::ConversionWorker worker(settings);
         for (;;) {
             if (stop && stop->load())
-                return;
+                break;
             const std::size_t i = next.fetch_add(1);
             if (i >= jobs.size())
-                return;
+                break;
             const ConversionJob &job = jobs[i];
             const ConversionStatus status =
-                imaging::ConvertPicture(job.source, job.target, job.width, job.height, background);
-            results[i] = status;
+                imaging::ConvertPicture(worker, job.source, job.target, job.width, job.height, options.background);
+            run.results[i] = status;
             if (done)
                 done(i, status);
         }
+        worker.shutDown();
+        peakKb += worker.endedWorkersPeakKb();
     };
-    const int count = std::clamp<int>(threads, 1, int(std::max<std::size_t>(jobs.size(), 1)));
-    // Pictures side by side, each with libvips threads of its own, should
-    // not ask for more threads than there are cores.
-    imaging::setThreadsPerPicture(std::max(1, std::max(1, QThread::idealThreadCount()) / count));
-    std::vector<std::thread> workers;
+    std::vector<std::thread> threads;
     for (int t = 1; t < count; ++t)
-        workers.emplace_back(work);
+        threads.emplace_back(work);
     work();
-    for (auto &worker : workers)
-        worker.join();
-    return results;
+    for (auto &thread : threads)
+        thread.join();
+    run.workersPeakKb = peakKb;
+    return run;
 }
 
 } // namespace app

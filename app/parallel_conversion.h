@@ -1,8 +1,9 @@
-// Converting a list of pictures on several threads at once. Shared by the
-// window's batch run and the command-line batch tool.
+// Converting a list of pictures, several at once, each in a worker process.
+// Shared by the window's runs and the command-line batch tool.
 #pragma once
 
-#include "imaging/modify_image_size.h"
+#include "imaging/conversion_status.h"
+#include "imaging/conversion_worker.h"
 #include "platform/colour.h"
 
 #include <QString>
@@ -26,13 +27,27 @@ using imaging::ConversionStatus;
 // What became of each job; a job that never started has no status.
 using ConversionResults = std::vector<std::optional<ConversionStatus>>;
 
-// Converts every job (SaveScaledPicture) on up to `threads` threads. Jobs
-// start in list order; `done(index, status)` is called on the worker thread as
-// each one ends. Once `stop` is set no new job starts, and the ones under way
-// finish.
-ConversionResults convertInParallel(const std::vector<ConversionJob> &jobs, int threads,
-                                    platform::ColourValue background,
-                                    const std::function<void(std::size_t, ConversionStatus)> &done = {},
-                                    const std::atomic<bool> *stop = nullptr);
+struct ConversionOptions {
+    int jobs = 1; // pictures at once, one worker process each
+    platform::ColourValue background = 0;
+    // The worker executable, the budgets per picture and an observer; the
+    // libvips threads per picture are set here, and a memory budget of 0
+    // shares the machine's memory out among the workers.
+    imaging::WorkerSettings worker;
+};
+
+struct ConversionRun {
+    ConversionResults results;
+    // Peak resident memory of every worker process of the run, summed, in KiB.
+    long workersPeakKb = 0;
+};
+
+// Converts every job (ConvertPicture) in up to `options.jobs` workers, each
+// driven by a thread of its own. Jobs start in list order; `done(index,
+// status)` is called on a driving thread as each one ends. Once `stop` is set
+// no new job starts, and the ones under way finish.
+ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const ConversionOptions &options,
+                                const std::function<void(std::size_t, ConversionStatus)> &done = {},
+                                const std::atomic<bool> *stop = nullptr);
 
 } // namespace app

@@ -1,6 +1,7 @@
 // tarvel-batch: the batch conversion of the window, from a terminal.
 #include "app/batch_tool.h"
 #include "app/saved_limits.h"
+#include "platform/native_path.h"
 
 #include <QCoreApplication>
 
@@ -26,6 +27,11 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    return app::runBatchTool(application.arguments().mid(1), stdout, stderr, isatty(fileno(stdout)),
-                             app::savedLimitsPath(), &interrupted);
+    // Folder names come as the bytes the shell passed, not as Qt decodes
+    // them: a name that is not valid UTF-8 must still name its folder.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << platform::pathFromNative(argv[i]);
+    return app::runBatchTool(arguments, stdout, stderr, isatty(fileno(stdout)), app::savedLimitsPath(),
+                             &interrupted);
 }

@@ -14,7 +14,7 @@ C=$(realpath "${1:?usage: compare.sh CORPUS_DIR WORK_DIR}")
 W=$(realpath -m "${2:?usage: compare.sh CORPUS_DIR WORK_DIR}")
 R=$W/results
 PEERS=${PEERS:-$ROOT/../shared/bench/bench-peers.sh}
-BATCH=$ROOT/build/app/tarvel-batch
+BATCH=$ROOT/build/bin/tarvel-batch
 RUNS=${RUNS:-5}
 MODES=${MODES:-"floor-xargs2 vips-xargs2 vips-parallel2 im-mogrify im-xargs2-1thr gm-xargs2-1thr"}
 mkdir -p "$W" "$R"

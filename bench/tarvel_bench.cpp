@@ -6,7 +6,8 @@
 // --probe reads the size of every file of a folder with the header probe and
 // prints how many files per second it reads; --list also prints each file's
 // size text.
-// --stages converts every picture of a folder one at a time, in memory, and
+// --stages converts every picture of a folder one at a time, in memory and in
+// this process (not in a worker, so that nothing but the stages is timed), and
 // prints how long each stage took, per format: header probe, decode (with
 // shrink-on-load), resample to the fitted size, encode in the same format, and
 // the atomic write (to a temporary folder).
@@ -15,8 +16,10 @@
 #include "app/batch_plan.h"
 #include "imaging/draw_scaled_picture.h"
 #include "imaging/encode_picture.h"
+#include "imaging/mapped_file.h"
 #include "imaging/read_picture_size.h"
 #include "platform/file_system.h"
+#include "platform/read_only_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -87,7 +90,9 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
 
         // Each stage is forced into memory so the next one starts from pixels.
         timer.restart();
-        auto loaded = imaging::LoadForScaling(path, target.width, target.height);
+        const platform::ReadOnlyFile file(path);
+        const imaging::MappedFile mapped(file.descriptor());
+        auto loaded = imaging::LoadForScaling({mapped.bytes(), imaging::hasTgaName(path)}, target.width, target.height);
         std::optional<vips::VImage> decoded;
         if (loaded) {
             try {

@@ -1,12 +1,10 @@
 #include "imaging/draw_scaled_picture.h"
 
 #include "imaging/bmp_file.h"
-#include "imaging/read_picture_size.h"
+#include "imaging/header_probe.h"
 #include "imaging/source_format.h"
 #include "imaging/tga_file.h"
 #include "imaging/vips_runtime.h"
-
-#include <QFile>
 
 #include <vector>
 
@@ -30,11 +28,14 @@ vips::VOption *thumbnailOptions(int height)
 // still leaves at least the target size. libvips' own thumbnail keeps twice the
 // target's pixels in hand; decoding no more than needed is what makes large
 // photos fast, and libjpeg's scaled decode is a proper reduction of its own.
+// libvips sizes a shrunk JPEG by rounding down, and a side that rounds to 0
+// (a 1 x 1 picture at 1/8, a 3-pixel-wide one at 1/4) makes it abort the whole
+// process; a target of at least 1 keeps every side at 1 or more.
 int jpegShrink(int sourceWidth, int sourceHeight, int width, int height)
 {
     int shrink = 1;
     for (int n : {2, 4, 8}) {
-        if ((sourceWidth + n - 1) / n >= width && (sourceHeight + n - 1) / n >= height)
+        if (sourceWidth / n >= std::max(width, 1) && sourceHeight / n >= std::max(height, 1))
             shrink = n;
     }
     return shrink;
@@ -45,38 +46,21 @@ bool tooManyPixels(long long width, long long height)
     return width <= 0 || height <= 0 || width * height > kMaxSourcePixels;
 }
 
-// The whole file in memory: mapped when the system allows, read otherwise.
-class FileBytes {
-public:
-    explicit FileBytes(QFile &file)
-    {
-        if (uchar *mapped = file.map(0, file.size())) {
-            m_view = QByteArrayView(reinterpret_cast<const char *>(mapped), file.size());
-        } else {
-            file.seek(0);
-            m_copy = file.readAll();
-            m_view = m_copy;
-        }
-    }
-    QByteArrayView view() const { return m_view; }
-
-private:
-    QByteArray m_copy;
-    QByteArrayView m_view;
-};
-
 // Pixels decoded by one of the program's own decoders, handed to libvips
 // without a copy. `decode` fills a buffer of width * height * bands bytes.
 template <typename Header, typename Decode>
-std::optional<VImage> decodedImage(const Header &header, Decode decode)
+std::optional<VImage> decodedImage(const Header &header, Decode decode, EngineFailure &failure)
 {
     const int bands = header.bands();
     const size_t size = size_t(header.width) * size_t(header.height) * size_t(bands);
     auto *pixels = static_cast<unsigned char *>(g_try_malloc(size));
-    if (!pixels)
+    if (!pixels) {
+        failure = {ConversionStatus::OutOfMemory, QStringLiteral("cannot allocate %1 bytes").arg(size)};
         return std::nullopt;
+    }
     if (!decode(pixels)) {
         g_free(pixels);
+        failure = {ConversionStatus::Damaged, QStringLiteral("the pixels end before the picture does")};
         return std::nullopt;
     }
     const VImage image =
@@ -85,35 +69,42 @@ std::optional<VImage> decodedImage(const Header &header, Decode decode)
         "interpretation", bands <= 2 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
 }
 
-std::optional<VImage> loadTga(QFile &file, ConversionStatus &failure)
+std::optional<VImage> loadTga(QByteArrayView bytes, EngineFailure &failure)
 {
-    const FileBytes bytes(file);
-    const auto header = parseTgaHeader(bytes.view());
-    if (!header)
-        return std::nullopt;
-    if (tooManyPixels(header->width, header->height)) {
-        failure = ConversionStatus::TooLarge;
+    const auto header = parseTgaHeader(bytes);
+    if (!header) {
+        failure = {ConversionStatus::Damaged, QStringLiteral("not a TGA this program reads")};
         return std::nullopt;
     }
-    return decodedImage(*header, [&](unsigned char *out) { return decodeTga(bytes.view(), *header, out); });
+    if (tooManyPixels(header->width, header->height)) {
+        failure = {ConversionStatus::TooLarge, QString()};
+        return std::nullopt;
+    }
+    return decodedImage(*header, [&](unsigned char *out) { return decodeTga(bytes, *header, out); }, failure);
 }
 
 // Bitmaps in layouts the program's decoder does not read (run-length, JPEG or
-// PNG inside) go through libvips' ImageMagick loader, fed from memory: given a
-// file name, ImageMagick would read "[...]" at its end as frame or size options.
-std::optional<VImage> loadBmp(QFile &file, ConversionStatus &failure)
+// PNG inside) go through libvips' ImageMagick loader, fed from memory.
+std::optional<VImage> loadBmp(QByteArrayView bytes, EngineFailure &failure)
 {
-    const FileBytes bytes(file);
-    const auto header = parseBmpHeader(bytes.view());
-    const PictureSize declared =
-        header ? PictureSize{header->width, header->height} : ReadPictureSize(file.fileName());
+    const auto header = parseBmpHeader(bytes);
+    if (header) {
+        if (tooManyPixels(header->width, header->height)) {
+            failure = {ConversionStatus::TooLarge, QString()};
+            return std::nullopt;
+        }
+        return decodedImage(*header, [&](unsigned char *out) { return decodeBmp(bytes, *header, out); }, failure);
+    }
+    // ImageMagick allocates the whole picture as it decodes, so the size the
+    // header declares is checked first.
+    MemoryByteSource probeBytes(std::span(reinterpret_cast<const std::uint8_t *>(bytes.data()), size_t(bytes.size())));
+    const PictureSize declared = probePictureSize(probeBytes, false);
     if (tooManyPixels(declared.Width, declared.Height)) {
-        failure = declared.Width > 0 && declared.Height > 0 ? ConversionStatus::TooLarge : ConversionStatus::Damaged;
+        failure = {declared.Width > 0 && declared.Height > 0 ? ConversionStatus::TooLarge : ConversionStatus::Damaged,
+                   QString()};
         return std::nullopt;
     }
-    if (header)
-        return decodedImage(*header, [&](unsigned char *out) { return decodeBmp(bytes.view(), *header, out); });
-    VipsBlob *blob = vips_blob_copy(bytes.view().data(), size_t(bytes.view().size()));
+    VipsBlob *blob = vips_blob_copy(bytes.data(), size_t(bytes.size()));
     struct BlobRef {
         VipsBlob *blob;
         ~BlobRef() { vips_area_unref(VIPS_AREA(blob)); }
@@ -149,86 +140,86 @@ VImage toOpaqueSrgb(VImage image, platform::ColourValue background)
     return image;
 }
 
+// Pixels are read on demand, top to bottom; a damaged or truncated file is an
+// error, not a picture with a grey end.
+vips::VOption *loadOptions()
+{
+    return VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail_on", VIPS_FAIL_ON_ERROR);
+}
+
+std::optional<VImage> fail(EngineFailure *failure, EngineFailure why)
+{
+    if (failure)
+        *failure = std::move(why);
+    return std::nullopt;
+}
+
 } // namespace
 
-std::optional<VImage> LoadForScaling(const QString &path, int width, int height, ConversionStatus *failure)
+std::optional<VImage> LoadForScaling(SourceFile source, int width, int height, EngineFailure *failure)
 {
-    auto fail = [failure](ConversionStatus why) -> std::optional<VImage> {
-        if (failure)
-            *failure = why;
-        return std::nullopt;
-    };
     if (width < 1 || height < 1)
-        return fail(ConversionStatus::NoSize);
+        return fail(failure, {ConversionStatus::NoSize, QString()});
     if (!ensureVipsStarted())
-        return fail(ConversionStatus::Damaged);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(ConversionStatus::SourceUnreadable);
-    const SourceFormat format = sniffSource(file.read(kSniffBytes), path);
-
+        return fail(failure, {ConversionStatus::Damaged, QStringLiteral("libvips did not start")});
+    const QByteArrayView bytes = source.bytes;
+    const SourceFormat format = sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName);
     try {
         switch (format) {
         case SourceFormat::Unknown:
-            return fail(ConversionStatus::NotAPicture);
+            return fail(failure, {ConversionStatus::NotAPicture, QString()});
         case SourceFormat::Bmp:
         case SourceFormat::Tga: {
-            ConversionStatus why = ConversionStatus::Damaged;
-            const std::optional<VImage> image =
-                format == SourceFormat::Tga ? loadTga(file, why) : loadBmp(file, why);
+            EngineFailure why;
+            const std::optional<VImage> image = format == SourceFormat::Tga ? loadTga(bytes, why) : loadBmp(bytes, why);
             if (!image)
-                return fail(why);
+                return fail(failure, why);
             return markSequential(*image);
         }
         default: {
-            file.close();
-            // Sources, not file names: libvips would parse "[...]" at the end
-            // of a name as load options. Pixels are read on demand, top to
-            // bottom; a damaged or truncated file is an error, not a picture
-            // with a grey end.
-            const QByteArray native = QFile::encodeName(path);
-            auto options = [] {
-                return VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail_on", VIPS_FAIL_ON_ERROR);
-            };
-            const VImage image = VImage::new_from_source(VSource::new_from_file(native.constData()), "", options());
+            auto memory = [&] { return VSource::new_from_memory(bytes.data(), size_t(bytes.size())); };
+            const VImage image = VImage::new_from_source(memory(), "", loadOptions());
             if (tooManyPixels(image.width(), image.height()))
-                return fail(ConversionStatus::TooLarge);
+                return fail(failure, {ConversionStatus::TooLarge, QString()});
             const int shrink =
                 format == SourceFormat::Jpeg ? jpegShrink(image.width(), image.height(), width, height) : 1;
             if (shrink == 1)
                 return image;
-            return VImage::jpegload_source(VSource::new_from_file(native.constData()),
-                                           options()->set("shrink", shrink));
+            return VImage::jpegload_source(memory(), loadOptions()->set("shrink", shrink));
         }
         }
-    } catch (const vips::VError &) {
-        return fail(ConversionStatus::Damaged);
+    } catch (const vips::VError &error) {
+        return fail(failure, failureOf(error));
     }
-    return fail(ConversionStatus::NotAPicture);
+    return fail(failure, {ConversionStatus::NotAPicture, QString()});
 }
 
-std::optional<VImage> ScaleToSize(const VImage &loaded, int width, int height, platform::ColourValue background)
+std::optional<VImage> ScaleToSize(const VImage &loaded, int width, int height, platform::ColourValue background,
+                                  EngineFailure *failure)
 {
+    if (width < 1 || height < 1)
+        return fail(failure, {ConversionStatus::NoSize, QString()});
     try {
         const VImage scaled = loaded.thumbnail_image(width, thumbnailOptions(height));
         if (scaled.width() != width || scaled.height() != height)
-            return std::nullopt;
+            return fail(failure, {ConversionStatus::Damaged, QStringLiteral("resampled to %1 x %2 instead of %3 x %4")
+                                                                 .arg(scaled.width())
+                                                                 .arg(scaled.height())
+                                                                 .arg(width)
+                                                                 .arg(height)});
         return toOpaqueSrgb(scaled, background);
-    } catch (const vips::VError &) {
-        return std::nullopt;
+    } catch (const vips::VError &error) {
+        return fail(failure, failureOf(error));
     }
 }
 
-std::optional<VImage> DrawScaledPicture(const QString &path, int width, int height,
-                                        platform::ColourValue background, ConversionStatus *failure)
+std::optional<VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background,
+                                        EngineFailure *failure)
 {
-    const std::optional<VImage> loaded = LoadForScaling(path, width, height, failure);
+    const std::optional<VImage> loaded = LoadForScaling(source, width, height, failure);
     if (!loaded)
         return std::nullopt;
-    std::optional<VImage> scaled = ScaleToSize(*loaded, width, height, background);
-    if (!scaled && failure)
-        *failure = ConversionStatus::Damaged;
-    return scaled;
+    return ScaleToSize(*loaded, width, height, background, failure);
 }
 
 } // namespace imaging

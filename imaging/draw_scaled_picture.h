@@ -1,11 +1,12 @@
 // A picture file drawn stretched to an exact pixel size, ready for an encoder.
-// libvips types stay inside the imaging library: only its own sources and its
-// tests include this header.
+// This is the engine that runs inside the conversion worker: libvips types stay
+// in the engine's own sources, the worker, the bench and the engine's tests.
 #pragma once
 
-#include "imaging/modify_image_size.h"
+#include "imaging/engine_failure.h"
 #include "platform/colour.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <vips/vips8>
@@ -18,26 +19,32 @@ namespace imaging {
 // a decompression bomb or a broken header, never a photo.
 inline constexpr long long kMaxSourcePixels = 500'000'000;
 
-// The whole picture of `path` resampled to exactly width x height, each
-// direction on its own (the caller keeps the proportions), as an opaque 8-bit
-// sRGB picture: colour profiles, CMYK, grey, 16-bit and palette sources are
-// converted, and transparency is flattened onto `background`. Pixels stay as
-// stored; an EXIF orientation of the source stays with the picture as metadata.
-// No picture for a size below 1, a file that is not a readable JPEG, PNG, GIF,
-// TIFF, BMP or TGA (TGA by its ".tga" name), a damaged file or an absurd size;
-// `failure` then says which. Pixels are decoded when the picture is encoded,
-// so damage further into a file shows only then.
-std::optional<vips::VImage> DrawScaledPicture(const QString &path, int width, int height,
-                                              platform::ColourValue background,
-                                              ConversionStatus *failure = nullptr);
+// The bytes of a source file, and whether its name ends in ".tga" (a TGA has
+// no signature; content that a signature claims wins over the name).
+struct SourceFile {
+    QByteArrayView bytes;
+    bool tgaName = false;
+};
+
+// The whole picture resampled to exactly width x height, each direction on its
+// own (the caller keeps the proportions), as an opaque 8-bit sRGB picture:
+// colour profiles, CMYK, grey, 16-bit and palette sources are converted, and
+// transparency is flattened onto `background`. Pixels stay as stored; an EXIF
+// orientation of the source stays with the picture as metadata. No picture for
+// a size below 1, a file that is not a JPEG, PNG, GIF, TIFF, BMP or TGA, a
+// damaged file or an absurd size; `failure` then says why. Pixels are decoded
+// when the picture is encoded, so damage further into a file shows only then.
+// `source.bytes` must outlive the returned picture.
+std::optional<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height,
+                                              platform::ColourValue background, EngineFailure *failure = nullptr);
 
 // The two steps of DrawScaledPicture, apart so that the bench can time them.
 // The source as it is decoded for a target of width x height: JPEG at the
 // largest scale libjpeg offers that still covers the target, the others whole.
-std::optional<vips::VImage> LoadForScaling(const QString &path, int width, int height,
-                                           ConversionStatus *failure = nullptr);
+std::optional<vips::VImage> LoadForScaling(SourceFile source, int width, int height,
+                                           EngineFailure *failure = nullptr);
 // A loaded picture resized to exactly width x height, as opaque 8-bit sRGB.
 std::optional<vips::VImage> ScaleToSize(const vips::VImage &loaded, int width, int height,
-                                        platform::ColourValue background);
+                                        platform::ColourValue background, EngineFailure *failure = nullptr);
 
 } // namespace imaging

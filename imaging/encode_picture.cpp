@@ -55,7 +55,7 @@ QByteArray encodeTga(const VImage &picture)
 
 } // namespace
 
-std::optional<QByteArray> encodePicture(const VImage &picture, OutputFormat format)
+std::optional<QByteArray> encodePicture(const VImage &picture, OutputFormat format, EngineFailure *failure)
 {
     try {
         const bool keepOrientation = hasTurnedOrientation(picture)
@@ -81,7 +81,9 @@ std::optional<QByteArray> encodePicture(const VImage &picture, OutputFormat form
         case OutputFormat::Tga:
             return encodeTga(image);
         }
-    } catch (const vips::VError &) {
+    } catch (const vips::VError &error) {
+        if (failure)
+            *failure = failureOf(error);
     }
     return std::nullopt;
 }

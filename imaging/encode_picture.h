@@ -1,6 +1,7 @@
 // Encoding a drawn picture into the bytes of an output file.
 #pragma once
 
+#include "imaging/engine_failure.h"
 #include "imaging/output_format.h"
 
 #include <QByteArray>
@@ -15,7 +16,9 @@ namespace imaging {
 // quality 100, PNG, GIF (palette chosen by the encoder), TIFF uncompressed at
 // 24 bits per pixel, BMP uncompressed at 24 bits per pixel, TGA uncompressed
 // true colour. Only an orientation tag travels with the picture, and only into
-// JPEG and TIFF, which carry it. Nothing when the encoder fails.
-std::optional<QByteArray> encodePicture(const vips::VImage &picture, OutputFormat format);
+// JPEG and TIFF, which carry it. Nothing when the encoder fails (or the
+// source, decoded now, turns out damaged); `failure` then says why.
+std::optional<QByteArray> encodePicture(const vips::VImage &picture, OutputFormat format,
+                                        EngineFailure *failure = nullptr);
 
 } // namespace imaging

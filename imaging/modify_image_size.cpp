@@ -1,9 +1,9 @@
 #include "imaging/modify_image_size.h"
 
-#include "imaging/draw_scaled_picture.h"
-#include "imaging/encode_picture.h"
+#include "imaging/read_picture_size.h"
 #include "imaging/output_format.h"
 #include "platform/file_system.h"
+#include "platform/read_only_file.h"
 
 namespace imaging {
 
@@ -21,7 +21,16 @@ bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int
 ConversionStatus ConvertPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                                 platform::ColourValue background)
 {
-    if (!platform::isRegularFile(sourcePath))
+    ConversionWorker worker;
+    return ConvertPicture(worker, sourcePath, targetPath, width, height, background);
+}
+
+ConversionStatus ConvertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+                                int width, int height, platform::ColourValue background, QString *detail)
+{
+    // Opened here, once: the worker gets this descriptor and never the name.
+    const platform::ReadOnlyFile source(sourcePath);
+    if (!source.isOpen() || !platform::isRegularFile(sourcePath))
         return ConversionStatus::SourceUnreadable;
     const auto format = outputFormatForPath(targetPath);
     if (!format)
@@ -29,16 +38,17 @@ ConversionStatus ConvertPicture(const QString &sourcePath, const QString &target
     if (width < 1 || height < 1)
         return ConversionStatus::NoSize;
 
-    ConversionStatus failure = ConversionStatus::Damaged;
-    const auto picture = DrawScaledPicture(sourcePath, width, height, background, &failure);
-    if (!picture)
-        return failure;
-    // The source is decoded while it is encoded: a damaged file fails here.
-    const auto bytes = encodePicture(*picture, *format);
-    if (!bytes)
-        return ConversionStatus::Damaged;
-    return platform::writeFileAtomically(targetPath, *bytes) ? ConversionStatus::Converted
-                                                             : ConversionStatus::WriteFailed;
+    const bool tgaName = hasTgaName(sourcePath);
+    const PictureSize declared = ReadPictureSize(source, tgaName);
+    const WorkerOutcome outcome = worker.convert(
+        source.descriptor(),
+        {width, height, *format, background, tgaName, std::int64_t(declared.Width) * declared.Height});
+    if (detail)
+        *detail = outcome.detail;
+    if (outcome.status != ConversionStatus::Converted)
+        return outcome.status;
+    return platform::writeFileAtomically(targetPath, outcome.bytes) ? ConversionStatus::Converted
+                                                                    : ConversionStatus::WriteFailed;
 }
 
 } // namespace imaging

@@ -1,24 +1,17 @@
 // The program's one conversion operation: a picture file drawn at an exact
-// pixel size and written in the format of the target's extension.
+// pixel size and written in the format of the target's extension. The picture
+// is decoded, resized and encoded in a worker process (conversion_worker.h);
+// this process only checks the paths, hands the file over and writes the
+// result.
 #pragma once
 
+#include "imaging/conversion_status.h"
+#include "imaging/conversion_worker.h"
 #include "platform/colour.h"
 
 #include <QString>
 
 namespace imaging {
-
-// How a conversion ended, for callers that tell the user why a picture failed.
-enum class ConversionStatus {
-    Converted,
-    SourceUnreadable,  // missing, not a regular file, or not readable
-    UnsupportedTarget, // the target's extension names no output format
-    NoSize,            // a width or height below 1
-    NotAPicture,       // not a JPEG, PNG, GIF, TIFF, BMP or TGA
-    TooLarge,          // declares more pixels than any photo has
-    Damaged,           // truncated or corrupt
-    WriteFailed,       // the target could not be written
-};
 
 // Converts `sourcePath` into `targetPath` at exactly width x height pixels,
 // stretched independently in x and y, encoded by the target's extension (bmp,
@@ -29,7 +22,8 @@ enum class ConversionStatus {
 // at all: on failure nothing is left behind and an existing target (the source
 // itself when both paths are the same) is untouched.
 //
-// Safe to call from several threads at once.
+// Safe to call from several threads at once. Each call starts a worker of its
+// own; a batch keeps its workers (ConvertPicture with a ConversionWorker).
 bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height);
 
 // The same with the colour that transparency is flattened onto given as an
@@ -40,5 +34,10 @@ bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int
 // The same conversion, telling how it ended.
 ConversionStatus ConvertPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                                 platform::ColourValue background);
+
+// The same conversion in a worker the caller keeps for many pictures;
+// `detail` receives what went wrong in the decoder's or the system's words.
+ConversionStatus ConvertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+                                int width, int height, platform::ColourValue background, QString *detail = nullptr);
 
 } // namespace imaging

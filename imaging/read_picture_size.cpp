@@ -17,23 +17,27 @@ private:
     const platform::ReadOnlyFile &m_file;
 };
 
+} // namespace
+
 bool hasTgaName(const QString &path)
 {
     return path.endsWith(QLatin1String(".tga"), Qt::CaseInsensitive);
 }
 
-} // namespace
+PictureSize ReadPictureSize(const platform::ReadOnlyFile &file, bool tgaName)
+{
+    if (!file.isOpen())
+        return {};
+    FileByteSource bytes(file);
+    BlockedByteSource blocks(bytes);
+    return probePictureSize(blocks, tgaName);
+}
 
 PictureSize ReadPictureSize(const QString &path)
 {
     if (path.isEmpty())
         return {};
-    const platform::ReadOnlyFile file(path);
-    if (!file.isOpen())
-        return {};
-    FileByteSource bytes(file);
-    BlockedByteSource blocks(bytes);
-    return probePictureSize(blocks, hasTgaName(path));
+    return ReadPictureSize(platform::ReadOnlyFile(path), hasTgaName(path));
 }
 
 } // namespace imaging

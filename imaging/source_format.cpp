@@ -13,7 +13,7 @@ bool startsWith(QByteArrayView head, QByteArrayView signature)
 
 } // namespace
 
-SourceFormat sniffSource(QByteArrayView head, const QString &path)
+SourceFormat sniffSource(QByteArrayView head, bool tgaName)
 {
     if (startsWith(head, "\xFF\xD8\xFF"))
         return SourceFormat::Jpeg;
@@ -29,7 +29,7 @@ SourceFormat sniffSource(QByteArrayView head, const QString &path)
         return SourceFormat::Bmp;
     // No real TGA starts with any of the signatures above (its second byte, the
     // colour map type, is 0 or 1), so content always wins over the name.
-    if (path.endsWith(u".tga", Qt::CaseInsensitive) && parseTgaHeader(head))
+    if (tgaName && parseTgaHeader(head))
         return SourceFormat::Tga;
     return SourceFormat::Unknown;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QByteArrayView>
-#include <QString>
 
 namespace imaging {
 
@@ -12,7 +11,8 @@ enum class SourceFormat { Unknown, Jpeg, Png, Gif, Tiff, Bmp, Tga };
 // How many leading bytes `sniffSource` wants to see.
 inline constexpr qsizetype kSniffBytes = 32;
 
-// `head` holds the first bytes of the file (fewer for a short file).
-SourceFormat sniffSource(QByteArrayView head, const QString &path);
+// `head` holds the first bytes of the file (fewer for a short file);
+// `tgaName` says the file's name ends in ".tga".
+SourceFormat sniffSource(QByteArrayView head, bool tgaName);
 
 } // namespace imaging

@@ -1,33 +1,94 @@
 #include "platform/file_system.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
+#include "platform/native_path.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
+namespace {
+
+bool statPath(const QString &path, struct stat &info)
+{
+    const QByteArray native = nativePath(path);
+    return !native.isEmpty() && !native.contains('\0') && ::stat(native.constData(), &info) == 0;
+}
+
+bool writeAll(int fd, QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// The folder part (with its "/") and the name part of a native path.
+std::pair<QByteArray, QByteArray> splitFolder(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return {path.left(slash + 1), path.mid(slash + 1)};
+}
+
+} // namespace
+
 bool isRegularFile(const QString &path)
 {
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    return info.isFile() && info.isReadable();
+    struct stat info {};
+    return statPath(path, info) && S_ISREG(info.st_mode) && ::access(nativePath(path).constData(), R_OK) == 0;
 }
 
 bool isFolder(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(path).isDir();
+    struct stat info {};
+    return statPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool isSameFile(const QString &a, const QString &b)
+{
+    struct stat infoA {}, infoB {};
+    return statPath(a, infoA) && statPath(b, infoB) && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
 }
 
 bool writeFileAtomically(const QString &path, QByteArrayView bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const QByteArray target = nativePath(path);
+    const auto [folder, name] = splitFolder(target);
+    if (name.isEmpty() || target.contains('\0'))
         return false;
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+    // A dot-file, so that the program's own folder scan and file managers
+    // pass over one left by a power cut.
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = folder + '.' + name.left(200) + ".tarvel-"
+            + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
     }
-    return file.commit();
+    if (fd < 0)
+        return false;
+    struct stat existing {};
+    bool ok = true;
+    if (::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
+        ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+    ok = ok && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
+    if (!ok)
+        ::unlink(temporary.constData());
+    return ok;
 }
 
 } // namespace platform

@@ -1,4 +1,5 @@
 // File-system services: existence tests and writing a file whole or not at all.
+// Paths may carry bytes that are not valid UTF-8 (see native_path.h).
 #pragma once
 
 #include <QByteArrayView>
@@ -13,9 +14,14 @@ bool isRegularFile(const QString &path);
 // True when the path is not empty and names an existing folder.
 bool isFolder(const QString &path);
 
-// Writes the bytes to a temporary file beside the path and renames it over the
-// path, so readers see the old file or the new one, never a part. On failure
-// nothing is left behind and an existing file keeps its content.
+// True when both paths name the same existing file or folder, however they
+// spell it (links, "..", another mount of the same file system).
+bool isSameFile(const QString &a, const QString &b);
+
+// Writes the bytes to a hidden temporary file beside the path and renames it
+// over the path, so readers see the old file or the new one, never a part. A
+// file it replaces keeps its permissions. On failure nothing is left behind
+// and an existing file keeps its content.
 bool writeFileAtomically(const QString &path, QByteArrayView bytes);
 
 } // namespace platform

@@ -1,6 +1,6 @@
 #include "platform/read_only_file.h"
 
-#include <QFile>
+#include "platform/native_path.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -12,7 +12,7 @@ namespace platform {
 
 ReadOnlyFile::ReadOnlyFile(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = nativePath(path);
     // A NUL would cut the name short and open another file.
     if (native.isEmpty() || native.contains('\0'))
         return;

@@ -20,6 +20,8 @@ public:
     ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
+    // The open descriptor, for handing the file on; it stays owned here.
+    int descriptor() const { return m_fd; }
     // Length in bytes when the file was opened.
     std::uint64_t size() const { return m_size; }
     // Fills `out` from `offset` on; false when not every byte could be read.

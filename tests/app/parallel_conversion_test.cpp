@@ -36,10 +36,10 @@ TEST(ParallelConversion, ConvertsEveryJobAndReportsEachOnce)
 
     std::mutex mutex;
     std::vector<int> reported(jobs.size(), 0);
-    const auto results = convertInParallel(jobs, 3, 0xFFFFFF, [&](std::size_t i, ConversionStatus) {
+    const auto results = convertInParallel(jobs, {3, 0xFFFFFF, {}}, [&](std::size_t i, ConversionStatus) {
         std::lock_guard lock(mutex);
         ++reported[i];
-    });
+    }).results;
     ASSERT_EQ(results.size(), jobs.size());
     for (std::size_t i = 0; i + 1 < jobs.size(); ++i) {
         EXPECT_EQ(results[i], ConversionStatus::Converted) << i;
@@ -60,10 +60,10 @@ TEST(ParallelConversion, StopStartsNoNewJobs)
     }
     std::atomic<bool> stop{false};
     int finished = 0;
-    const auto results = convertInParallel(jobs, 1, 0xFFFFFF, [&](std::size_t, ConversionStatus) {
+    const auto results = convertInParallel(jobs, {1, 0xFFFFFF, {}}, [&](std::size_t, ConversionStatus) {
         if (++finished == 2)
             stop = true;
-    }, &stop);
+    }, &stop).results;
     const ConversionResults expected{ConversionStatus::Converted, ConversionStatus::Converted, std::nullopt,
                                      std::nullopt, std::nullopt, std::nullopt};
     EXPECT_EQ(results, expected);

@@ -13,7 +13,7 @@ void WindowTest::SetUp()
 app::frmMain &WindowTest::window()
 {
     if (!form)
-        form = std::make_unique<app::frmMain>(app::FormServices{&notifier, &dialogs, settings, 2});
+        form = std::make_unique<app::frmMain>(app::FormServices{&notifier, &dialogs, settings, 2, worker});
     return *form;
 }
 

@@ -37,5 +37,6 @@ protected:
     QString settings;
     FakeNotifier notifier;
     FakeDialogs dialogs;
+    imaging::WorkerSettings worker; // budgets a test may lower before window()
     std::unique_ptr<app::frmMain> form;
 };

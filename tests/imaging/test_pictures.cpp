@@ -69,6 +69,7 @@ void save(const VImage &picture, const QString &path, const char *suffix)
 
 VImage load(const QString &path)
 {
+    imaging::ensureVipsStarted();
     const QByteArray bytes = readBytes(path);
     VipsBlob *blob = vips_blob_copy(bytes.constData(), size_t(bytes.size()));
     VImage out;

@@ -1,0 +1,353 @@
+#include "imaging/conversion_worker.h"
+
+#include "imaging/worker_protocol.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace imaging {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kStartupTime = std::chrono::seconds(10);
+constexpr auto kExitGrace = std::chrono::seconds(2);
+
+enum class Io { Done, Closed, TimedOut };
+
+int millisecondsUntil(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return int(std::clamp<long long>(left, 0, 60 * 60 * 1000));
+}
+
+Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline)
+{
+    auto *p = static_cast<char *>(data);
+    while (size > 0) {
+        pollfd waiting{fd, POLLIN, 0};
+        const int ready = ::poll(&waiting, 1, millisecondsUntil(deadline));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0)
+            return Io::TimedOut;
+        if (ready < 0)
+            return Io::Closed;
+        const ssize_t n = ::recv(fd, p, size, MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            return Io::Closed;
+        p += n;
+        size -= std::size_t(n);
+    }
+    return Io::Done;
+}
+
+// The request with the source's descriptor attached to its first byte.
+bool sendRequest(int channel, const worker::Request &request, int source)
+{
+    iovec io{const_cast<worker::Request *>(&request), sizeof request};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    msghdr message{};
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr *c = CMSG_FIRSTHDR(&message);
+    c->cmsg_level = SOL_SOCKET;
+    c->cmsg_type = SCM_RIGHTS;
+    c->cmsg_len = CMSG_LEN(sizeof(int));
+    std::memcpy(CMSG_DATA(c), &source, sizeof source);
+    ssize_t n;
+    do
+        n = ::sendmsg(channel, &message, MSG_NOSIGNAL);
+    while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return false;
+    // The socket buffer is empty between pictures; a short send of a few
+    // bytes does not happen, but would be finished here.
+    const auto *rest = reinterpret_cast<const char *>(&request) + n;
+    for (std::size_t left = sizeof request - std::size_t(n); left > 0;) {
+        const ssize_t m = ::send(channel, rest, left, MSG_NOSIGNAL);
+        if (m < 0 && errno == EINTR)
+            continue;
+        if (m <= 0)
+            return false;
+        rest += m;
+        left -= std::size_t(m);
+    }
+    return true;
+}
+
+// How many processes the kernel's out-of-memory killer has ended since boot,
+// or -1 when the system does not say.
+long long oomKillCount()
+{
+    QFile vmstat(QStringLiteral("/proc/vmstat"));
+    if (!vmstat.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : vmstat.readAll().split('\n')) {
+        if (line.startsWith("oom_kill "))
+            return line.mid(9).trimmed().toLongLong();
+    }
+    return -1;
+}
+
+bool validStatus(std::uint32_t status)
+{
+    return status <= std::uint32_t(ConversionStatus::WorkerUnavailable);
+}
+
+void warnOnceWithoutLandlock()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        std::fputs("tarvel：此系统的内核没有 Landlock，转换进程只受 seccomp 限制。\n", stderr);
+    });
+}
+
+} // namespace
+
+std::chrono::milliseconds WorkerBudget::timeFor(std::int64_t declaredPixels) const
+{
+    const std::int64_t megapixels = std::max<std::int64_t>(declaredPixels, 0) / 1'000'000;
+    return baseTime + timePerMegapixel * megapixels;
+}
+
+std::uint64_t defaultWorkerMemory(int workers)
+{
+    constexpr std::uint64_t kGiB = 1ull << 30;
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    const std::uint64_t total = pages > 0 && pageSize > 0 ? std::uint64_t(pages) * std::uint64_t(pageSize) : 4 * kGiB;
+    return std::clamp<std::uint64_t>(total / 4 * 3 / std::uint64_t(std::max(workers, 1)), kGiB, 4 * kGiB);
+}
+
+QString workerExecutable()
+{
+    const QString program = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    const QString folder = program.left(program.lastIndexOf(u'/'));
+    for (const QString &candidate : {folder + QStringLiteral("/tarvel-worker"),
+                                     folder + QStringLiteral("/../libexec/tarvel/tarvel-worker")}) {
+        if (::access(QFile::encodeName(candidate).constData(), X_OK) == 0)
+            return candidate;
+    }
+    return QString();
+}
+
+ConversionWorker::ConversionWorker(WorkerSettings settings) : m_settings(std::move(settings))
+{
+    if (m_settings.budget.memoryBytes == 0)
+        m_settings.budget.memoryBytes = defaultWorkerMemory(1);
+}
+
+ConversionWorker::~ConversionWorker()
+{
+    stop(false);
+}
+
+bool ConversionWorker::start(QString &problem)
+{
+    const QString executable =
+        m_settings.executable.isEmpty() ? workerExecutable() : m_settings.executable;
+    if (executable.isEmpty()) {
+        problem = QStringLiteral("tarvel-worker was not found beside the program");
+        return false;
+    }
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+        problem = QStringLiteral("socketpair: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    int childEnd = ends[1];
+    // dup2 onto the same number would keep close-on-exec set.
+    if (childEnd == worker::kChannelDescriptor) {
+        childEnd = ::fcntl(ends[1], F_DUPFD_CLOEXEC, worker::kChannelDescriptor + 1);
+        ::close(ends[1]);
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, childEnd, worker::kChannelDescriptor);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    const QByteArray path = QFile::encodeName(executable);
+    const QByteArray parent = QByteArray::number(::getpid());
+    const QByteArray threads = QByteArray::number(std::max(1, m_settings.threadsPerPicture));
+    const char *argv[] = {path.constData(), "--parent", parent.constData(), "--threads", threads.constData(), nullptr};
+    pid_t pid = -1;
+    const int spawned = ::posix_spawn(&pid, path.constData(), &actions, nullptr, const_cast<char **>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(childEnd);
+    if (spawned != 0) {
+        ::close(ends[0]);
+        problem = QStringLiteral("%1: %2").arg(executable, QString::fromLocal8Bit(std::strerror(spawned)));
+        return false;
+    }
+    m_pid = pid;
+    m_channel = ends[0];
+    // The kernel holds the worker to its memory budget. It reads no picture
+    // before its first request, which comes after this.
+    const rlimit limit{rlim_t(m_settings.budget.memoryBytes), rlim_t(m_settings.budget.memoryBytes)};
+    if (::prlimit(pid, RLIMIT_AS, &limit, nullptr) != 0) {
+        stop(true);
+        problem = QStringLiteral("the worker's memory budget could not be set");
+        return false;
+    }
+    worker::Hello hello{};
+    const Io io = receiveExact(m_channel, &hello, sizeof hello, Clock::now() + kStartupTime);
+    if (io == Io::Closed) {
+        const Ending ending = reap(false);
+        problem = ending.exitStatus == worker::kSandboxFailedStatus
+            ? QStringLiteral("the worker could not shut itself in its sandbox")
+            : ending.detail;
+        return false;
+    }
+    if (io != Io::Done || hello.magic != worker::kHelloMagic) {
+        stop(true);
+        problem = QStringLiteral("the worker did not start");
+        return false;
+    }
+    m_landlockAbi = hello.landlockAbi;
+    if (m_landlockAbi == 0)
+        warnOnceWithoutLandlock();
+    return true;
+}
+
+WorkerOutcome ConversionWorker::convert(int source, const WorkerTask &task)
+{
+    if (m_pid >= 0 && workerHasGone())
+        reap(false);
+    QString problem;
+    if (m_pid < 0 && !start(problem))
+        return {ConversionStatus::WorkerUnavailable, {}, problem};
+
+    worker::Request request;
+    request.width = task.width;
+    request.height = task.height;
+    request.format = std::uint32_t(task.format);
+    request.background = task.background;
+    request.flags = task.tgaName ? std::uint32_t(worker::kNameSaysTga) : 0u;
+    const long long oomKillsBefore = oomKillCount();
+    if (!sendRequest(m_channel, request, source))
+        return {ConversionStatus::Crashed, {}, reap(false).detail};
+    if (m_settings.pictureSent)
+        m_settings.pictureSent(m_pid);
+
+    const auto allowed = m_settings.budget.timeFor(task.declaredPixels);
+    const Clock::time_point deadline = Clock::now() + allowed;
+    // Whatever ends the conversation early says what became of the worker.
+    auto ended = [&](Io io) -> WorkerOutcome {
+        if (io == Io::TimedOut) {
+            ::kill(m_pid, SIGKILL);
+            reap(true);
+            return {ConversionStatus::TimedOut, {}, QStringLiteral("no answer within %1 s").arg(allowed.count() / 1000.0)};
+        }
+        const Ending ending = reap(false);
+        // A SIGKILL that did not come from here came from the kernel's
+        // out-of-memory killer when its count went up meanwhile.
+        const bool oomKilled = ending.signal == SIGKILL && oomKillsBefore >= 0 && oomKillCount() > oomKillsBefore;
+        return {oomKilled ? ConversionStatus::OutOfMemory : ConversionStatus::Crashed, {}, ending.detail};
+    };
+
+    worker::Reply reply{};
+    if (const Io io = receiveExact(m_channel, &reply, sizeof reply, deadline); io != Io::Done)
+        return ended(io);
+    if (reply.magic != worker::kReplyMagic || !validStatus(reply.status) || reply.byteCount > worker::kMaxOutputBytes
+        || reply.detailLength > worker::kMaxDetailBytes) {
+        stop(true);
+        return {ConversionStatus::Crashed, {}, QStringLiteral("the worker's answer made no sense")};
+    }
+    WorkerOutcome outcome{ConversionStatus(reply.status), QByteArray(qsizetype(reply.byteCount), Qt::Uninitialized),
+                          QString()};
+    QByteArray detail(qsizetype(reply.detailLength), Qt::Uninitialized);
+    for (QByteArray *part : {&outcome.bytes, &detail}) {
+        if (const Io io = receiveExact(m_channel, part->data(), std::size_t(part->size()), deadline); io != Io::Done)
+            return ended(io);
+    }
+    outcome.detail = QString::fromUtf8(detail);
+    if (reply.flags & worker::kWorkerEnds)
+        stop(false);
+    return outcome;
+}
+
+bool ConversionWorker::workerHasGone() const
+{
+    // Between pictures the worker says nothing: anything readable, or a
+    // hang-up, means it has ended.
+    pollfd waiting{m_channel, POLLIN, 0};
+    return ::poll(&waiting, 1, 0) != 0;
+}
+
+ConversionWorker::Ending ConversionWorker::reap(bool killedHere)
+{
+    if (m_channel >= 0) {
+        ::close(m_channel);
+        m_channel = -1;
+    }
+    int wstatus = 0;
+    rusage usage{};
+    pid_t waited;
+    do
+        waited = ::wait4(m_pid, &wstatus, 0, &usage);
+    while (waited < 0 && errno == EINTR);
+    m_pid = -1;
+    if (waited > 0)
+        m_endedPeakKb += usage.ru_maxrss;
+    Ending ending;
+    if (killedHere) {
+        ending.detail = QStringLiteral("the worker was ended");
+    } else if (WIFSIGNALED(wstatus)) {
+        ending.signal = WTERMSIG(wstatus);
+        ending.detail = QStringLiteral("the worker was ended by signal %1 (%2)")
+                            .arg(ending.signal)
+                            .arg(QString::fromLocal8Bit(::strsignal(ending.signal)));
+    } else {
+        ending.exitStatus = WEXITSTATUS(wstatus);
+        ending.detail = QStringLiteral("the worker exited with status %1").arg(ending.exitStatus);
+    }
+    return ending;
+}
+
+void ConversionWorker::stop(bool kill)
+{
+    if (m_pid < 0)
+        return;
+    // With its channel closed, a worker between pictures ends by itself.
+    ::close(m_channel);
+    m_channel = -1;
+    if (kill)
+        ::kill(m_pid, SIGKILL);
+    const Clock::time_point deadline = Clock::now() + kExitGrace;
+    int wstatus = 0;
+    rusage usage{};
+    while (::wait4(m_pid, &wstatus, WNOHANG, &usage) == 0) {
+        if (Clock::now() >= deadline) {
+            ::kill(m_pid, SIGKILL);
+            ::wait4(m_pid, &wstatus, 0, &usage);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    m_endedPeakKb += usage.ru_maxrss;
+    m_pid = -1;
+}
+
+} // namespace imaging

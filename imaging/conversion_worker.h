@@ -1,0 +1,110 @@
+// The program's side of one conversion worker: a tarvel-worker process that
+// decodes, resizes and encodes pictures for it (worker_protocol.h). The worker
+// is started when first needed and replaced when it dies; whatever a picture
+// does to it (a crash, a hang, a memory bomb) costs that picture only.
+#pragma once
+
+#include "imaging/conversion_status.h"
+#include "imaging/output_format.h"
+#include "platform/colour.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+#include <sys/types.h>
+
+namespace imaging {
+
+// What one picture may cost, enforced by the parent (time) and by the kernel
+// (memory), never by trusting the decoder.
+struct WorkerBudget {
+    // Wall time for one picture: a base plus a share per declared megapixel,
+    // generous for honest pictures (a 100-megapixel PNG takes a few seconds).
+    std::chrono::milliseconds baseTime{15'000};
+    std::chrono::milliseconds timePerMegapixel{300};
+    // The address space of a worker process (RLIMIT_AS); 0 for the default.
+    std::uint64_t memoryBytes = 0;
+
+    std::chrono::milliseconds timeFor(std::int64_t declaredPixels) const;
+};
+
+// The default address-space budget of each of `workers` workers: three
+// quarters of the machine's memory shared out, between 1 and 4 GiB each.
+std::uint64_t defaultWorkerMemory(int workers);
+
+struct WorkerSettings {
+    // The worker executable; empty for the one beside this program.
+    QString executable;
+    int threadsPerPicture = 1;
+    WorkerBudget budget;
+    // Called with the worker's process id once a picture has been handed to
+    // it, on the calling thread.
+    std::function<void(pid_t)> pictureSent;
+};
+
+// Where the worker executable is: beside the running program, or in the
+// libexec folder of an installed layout.
+QString workerExecutable();
+
+// One picture for the worker: the output's exact size and format.
+struct WorkerTask {
+    int width = 0;
+    int height = 0;
+    OutputFormat format = OutputFormat::Png;
+    platform::ColourValue background = 0;
+    bool tgaName = false;          // the source's name ends in ".tga"
+    std::int64_t declaredPixels = 0; // as the header says; sets the time budget
+};
+
+struct WorkerOutcome {
+    ConversionStatus status = ConversionStatus::Crashed;
+    QByteArray bytes; // the output file, when converted
+    QString detail;   // for logs: the decoder's message, or what became of the worker
+};
+
+class ConversionWorker {
+public:
+    explicit ConversionWorker(WorkerSettings settings = {});
+    ~ConversionWorker();
+    ConversionWorker(const ConversionWorker &) = delete;
+    ConversionWorker &operator=(const ConversionWorker &) = delete;
+
+    // Converts the open regular file `source` (the descriptor stays the
+    // caller's) in the worker, starting one first when there is none.
+    WorkerOutcome convert(int source, const WorkerTask &task);
+
+    // Ends the worker, if one runs; the next picture starts another.
+    void shutDown() { stop(false); }
+
+    // The Landlock ABI of the last worker started, 0 when it had none.
+    int landlockAbi() const { return m_landlockAbi; }
+    // Peak resident memory of the worker processes this object has ended,
+    // summed, in KiB.
+    long endedWorkersPeakKb() const { return m_endedPeakKb; }
+
+private:
+    bool start(QString &problem);
+    // Closes the channel and waits for the worker to end; a worker that does
+    // not end in time is killed. `kill` kills it at once.
+    void stop(bool kill);
+    // Waits for the worker process to end and says what ended it.
+    struct Ending {
+        int signal = 0;      // the signal that ended it, if one did
+        int exitStatus = -1; // its exit status, if it exited
+        QString detail;
+    };
+    Ending reap(bool killedHere);
+    bool workerHasGone() const;
+
+    WorkerSettings m_settings;
+    pid_t m_pid = -1;
+    int m_channel = -1;
+    int m_landlockAbi = 0;
+    long m_endedPeakKb = 0;
+};
+
+} // namespace imaging

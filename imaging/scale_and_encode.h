@@ -1,0 +1,27 @@
+// One picture converted in memory, from the bytes of its file to the bytes of
+// the output file: what a conversion worker does for each request.
+#pragma once
+
+#include "imaging/conversion_status.h"
+#include "imaging/draw_scaled_picture.h"
+#include "imaging/output_format.h"
+#include "platform/colour.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace imaging {
+
+struct EncodedPicture {
+    ConversionStatus status = ConversionStatus::Damaged;
+    QByteArray bytes;  // the output file, when converted
+    QString detail;    // the decoder's message, for logs
+};
+
+// The source drawn at exactly width x height (DrawScaledPicture) and encoded
+// in `format` (encodePicture). The source is decoded while it is encoded, so a
+// damaged file fails here at the latest.
+EncodedPicture scaleAndEncode(SourceFile source, int width, int height, OutputFormat format,
+                              platform::ColourValue background);
+
+} // namespace imaging

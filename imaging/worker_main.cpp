@@ -1,0 +1,172 @@
+// tarvel-worker: converts the pictures its parent hands it, one at a time,
+// shut in by the kernel. The conversation is described in worker_protocol.h.
+#include "imaging/mapped_file.h"
+#include "imaging/scale_and_encode.h"
+#include "imaging/vips_runtime.h"
+#include "imaging/worker_protocol.h"
+#include "imaging/worker_sandbox.h"
+
+#include <glib.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace imaging;
+
+namespace {
+
+constexpr int kChannel = worker::kChannelDescriptor;
+
+bool sendAll(const void *data, std::size_t size)
+{
+    const auto *p = static_cast<const char *>(data);
+    while (size > 0) {
+        const ssize_t n = ::send(kChannel, p, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+bool sendReply(ConversionStatus status, const QByteArray &bytes, const QByteArray &detail, std::uint32_t flags = 0)
+{
+    worker::Reply reply;
+    reply.status = std::uint32_t(status);
+    reply.byteCount = std::uint64_t(bytes.size());
+    reply.detailLength = std::uint32_t(std::min<qsizetype>(detail.size(), worker::kMaxDetailBytes));
+    reply.flags = flags;
+    return sendAll(&reply, sizeof reply) && sendAll(bytes.constData(), std::size_t(bytes.size()))
+        && sendAll(detail.constData(), reply.detailLength);
+}
+
+// A request and the descriptor that came with it; false at the end of the
+// conversation or on anything malformed.
+bool receiveRequest(worker::Request &request, int &source)
+{
+    source = -1;
+    auto *p = reinterpret_cast<char *>(&request);
+    std::size_t got = 0;
+    while (got < sizeof request) {
+        iovec io{p + got, sizeof request - got};
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
+        msghdr message{};
+        message.msg_iov = &io;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        const ssize_t n = ::recvmsg(kChannel, &message, MSG_CMSG_CLOEXEC);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+            if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS)
+                continue;
+            int fd = -1;
+            std::memcpy(&fd, CMSG_DATA(c), sizeof fd);
+            if (source >= 0)
+                ::close(source);
+            source = fd;
+        }
+        got += std::size_t(n);
+    }
+    return request.magic == worker::kRequestMagic && source >= 0;
+}
+
+// glib ends the process when an allocation fails, as one under the memory
+// budget will. Before it does, the parent hears why.
+std::atomic<bool> g_converting{false};
+std::atomic<bool> g_lastWordSent{false};
+
+void onFatalLog(const gchar *, GLogLevelFlags, const gchar *message, gpointer)
+{
+    if (g_converting && !g_lastWordSent.exchange(true)) {
+        const bool memory = message && std::strstr(message, "alloc");
+        sendReply(memory ? ConversionStatus::OutOfMemory : ConversionStatus::Crashed, {},
+                  QByteArray(message ? message : ""), worker::kWorkerEnds);
+    }
+    ::_exit(EXIT_FAILURE);
+}
+
+EncodedPicture convert(const worker::Request &request, int source)
+{
+    const MappedFile file(source);
+    if (!file.isValid())
+        return {ConversionStatus::SourceUnreadable, {}, QStringLiteral("the file could not be read")};
+    if (request.format > std::uint32_t(OutputFormat::Tga))
+        return {ConversionStatus::UnsupportedTarget, {}, QString()};
+    try {
+        return scaleAndEncode({file.bytes(), (request.flags & worker::kNameSaysTga) != 0}, request.width,
+                              request.height, OutputFormat(request.format), request.background);
+    } catch (const std::bad_alloc &) {
+        return {ConversionStatus::OutOfMemory, {}, QStringLiteral("out of memory")};
+    }
+}
+
+int argument(int argc, char **argv, const char *name, int fallback)
+{
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0)
+            return std::atoi(argv[i + 1]);
+    }
+    return fallback;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The worker goes with its parent, even in the middle of a picture.
+    const int parent = argument(argc, argv, "--parent", 0);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (parent <= 0 || ::getppid() != parent)
+        return EXIT_FAILURE;
+    // Nothing but the channel and the standard streams comes along.
+    ::close_range(kChannel + 1, ~0u, 0);
+    // libvips keeps large intermediate pictures in temporary files; a worker
+    // writes none, and its memory is bounded by the budget instead.
+    ::setenv("VIPS_DISC_THRESHOLD", "1t", 1);
+
+    const SandboxReport sandbox = enterWorkerSandbox();
+    if (!sandbox.confined) {
+        std::fprintf(stderr, "tarvel-worker: no sandbox, no conversions: %s\n", sandbox.problem.c_str());
+        return worker::kSandboxFailedStatus;
+    }
+    if (!ensureVipsStarted())
+        return EXIT_FAILURE;
+    setThreadsPerPicture(argument(argc, argv, "--threads", 1));
+    g_log_set_handler("GLib", GLogLevelFlags(G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL), onFatalLog, nullptr);
+
+    worker::Hello hello;
+    hello.landlockAbi = sandbox.landlockAbi;
+    if (!sendAll(&hello, sizeof hello))
+        return EXIT_FAILURE;
+
+    worker::Request request;
+    int source = -1;
+    while (receiveRequest(request, source)) {
+        g_converting = true;
+        const EncodedPicture result = convert(request, source);
+        g_converting = false;
+        ::close(source);
+        if (!sendReply(result.status, result.bytes, result.detail.toUtf8()))
+            break;
+    }
+    if (source >= 0)
+        ::close(source);
+    return EXIT_SUCCESS;
+}

@@ -1,0 +1,78 @@
+// What the program and a conversion worker (tarvel-worker) say to each other.
+//
+// The worker decodes untrusted files, so it runs as a process of its own,
+// shut in by the kernel (worker_sandbox.h): a picture that crashes it, hangs it
+// or eats its memory costs only itself. The parent starts it with one end of a
+// stream socket as descriptor kChannelDescriptor and these arguments:
+//     tarvel-worker --parent PID --threads N
+// (the parent's process id, so the worker ends when the parent has gone, and
+// the libvips threads it may use for one picture). Then:
+//
+// 1. The worker shuts itself in, starts libvips and sends a Hello.
+// 2. The parent sends a Request with the source file's open descriptor
+//    attached (SCM_RIGHTS). The worker never opens a picture by name.
+// 3. The worker answers with a Reply followed by `byteCount` bytes, the
+//    encoded output file, and `detailLength` bytes of UTF-8, the decoder's own
+//    message for logs. The parent writes the output file itself.
+// 4. Steps 2 and 3 repeat until the parent closes its end; the worker exits.
+//
+// The parent trusts nothing it reads: a reply whose magic, status or lengths
+// are out of range counts as a crash. Both ends are the same build, so the
+// integers travel in the machine's own byte order.
+#pragma once
+
+#include <cstdint>
+
+namespace imaging::worker {
+
+inline constexpr int kChannelDescriptor = 3;
+
+inline constexpr std::uint32_t kHelloMagic = 0x54574831;   // "TWH1"
+inline constexpr std::uint32_t kRequestMagic = 0x54575131; // "TWQ1"
+inline constexpr std::uint32_t kReplyMagic = 0x54575231;   // "TWR1"
+
+// The largest output a reply may carry: a 1024 x 1024 picture is at most
+// about 3 MB in any of the formats written.
+inline constexpr std::uint64_t kMaxOutputBytes = 64u << 20;
+inline constexpr std::uint32_t kMaxDetailBytes = 4096;
+
+// Exit status of a worker that could not shut itself in: it converts nothing
+// rather than run without its sandbox.
+inline constexpr int kSandboxFailedStatus = 70;
+
+struct Hello {
+    std::uint32_t magic = kHelloMagic;
+    // The Landlock ABI version the worker is confined by, 0 when the kernel
+    // has none (seccomp still applies; the parent warns).
+    std::int32_t landlockAbi = 0;
+};
+
+enum RequestFlags : std::uint32_t {
+    // The source is named ".tga": a TGA has no signature to be told by.
+    kNameSaysTga = 1u << 0,
+};
+
+struct Request {
+    std::uint32_t magic = kRequestMagic;
+    std::int32_t width = 0;       // the exact size of the output, in pixels
+    std::int32_t height = 0;
+    std::uint32_t format = 0;     // imaging::OutputFormat
+    std::uint32_t background = 0; // 0x00BBGGRR, what transparency lands on
+    std::uint32_t flags = 0;
+};
+
+enum ReplyFlags : std::uint32_t {
+    // The worker ends after this reply (it ran out of memory in a way that
+    // leaves it unusable); the next picture needs a new one.
+    kWorkerEnds = 1u << 0,
+};
+
+struct Reply {
+    std::uint32_t magic = kReplyMagic;
+    std::uint32_t status = 0; // imaging::ConversionStatus
+    std::uint64_t byteCount = 0;
+    std::uint32_t detailLength = 0;
+    std::uint32_t flags = 0;
+};
+
+} // namespace imaging::worker
