@@ -50,8 +50,10 @@ constexpr std::uint64_t kNetBindAndConnectTcp = (1u << 0) | (1u << 1);
 constexpr std::uint64_t kScopeAbstractSocketsAndSignals = (1u << 0) | (1u << 1);
 
 // Folders the libraries read after start-up: loadable modules and their
-// dependencies, ImageMagick's configuration, the processor count.
-constexpr std::array kReadableFolders{"/usr", "/lib", "/lib64", "/etc", "/sys/devices/system"};
+// dependencies, ImageMagick's configuration, the processor count, and the
+// worker's own entry of /proc ("/proc/self" names the worker's own folder
+// once opened; the entries of other processes stay closed).
+constexpr std::array kReadableFolders{"/usr", "/lib", "/lib64", "/etc", "/sys/devices/system", "/proc/self"};
 
 int landlockAbi()
 {

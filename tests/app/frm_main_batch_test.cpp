@@ -12,6 +12,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/native_path.h"
+
+#include <unistd.h>
+
 namespace {
 
 class BatchWindow : public WindowTest {
@@ -125,8 +129,49 @@ TEST_F(BatchWindow, BrokenPicturesAreReportedAndTheRestConverted)
     EXPECT_EQ(notices()[0].kind, Notice::Information);
     const QString text = notices()[0].text;
     EXPECT_TRUE(text.startsWith(QStringLiteral(u"转换完成：成功 2 个，失败 2 个。\n以下文件未能转换：\n"))) << text.toStdString();
-    EXPECT_TRUE(text.contains("broken.jpg"));
-    EXPECT_TRUE(text.contains("words.png"));
+    EXPECT_TRUE(text.contains(QStringLiteral(u"\nbroken.jpg：图片已损坏或无法解码"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral(u"\nwords.png：无法读取图片尺寸"))) << text.toStdString();
+}
+
+TEST_F(BatchWindow, NamesAreConvertedUnderTheirOwnBytes)
+{
+    // "中文" in GBK bytes, as archives from older Windows systems extract it,
+    // and names that trip up option parsers, shells and URL decoders.
+    const std::vector<QByteArray> names{"\xD6\xD0\xCE\xC4.jpg", "-leading dash.png", "photo [1].jpg",
+                                        "100% 'quoted' \"name\".gif", QByteArray(251, 'x') + ".bmp"};
+    makePicture(dir.file("made.jpg"), 800, 600);
+    for (const QByteArray &name : names)
+        ASSERT_EQ(::link(QFile::encodeName(dir.file("made.jpg")).constData(),
+                         (QFile::encodeName(source) + '/' + name).constData()),
+                  0)
+            << name.constData();
+    // A damaged one is named in the notice, shown with replacement characters.
+    writeFile(dir.file("in/broken.png"), "not a picture");
+    ASSERT_EQ(::rename(QFile::encodeName(dir.file("in/broken.png")).constData(),
+                       (QFile::encodeName(source) + "/\xB5\xA5.png").constData()),
+              0);
+
+    app::frmMain &w = window();
+    chooseFolders(w);
+    EXPECT_EQ(w.List1.size(), qsizetype(names.size() + 1));
+    w.cmdStartConvert_Click();
+    for (const QByteArray &name : names) {
+        const QString path = platform::pathFromNative(QFile::encodeName(output) + '/' + name);
+        EXPECT_EQ(sizeOf(path), QSize(425, 319)) << name.constData();
+    }
+    ASSERT_EQ(notices().size(), 1u);
+    EXPECT_TRUE(notices()[0].text.contains(QStringLiteral(u"\n\uFFFD\uFFFD.png：无法读取图片尺寸")))
+        << notices()[0].text.toStdString();
+
+    // tarvel-batch takes the same bytes from its command line.
+    std::FILE *out = std::tmpfile();
+    QDir(dir.path()).mkdir("cli");
+    EXPECT_EQ(app::runBatchTool({source, dir.file("cli")}, out, out, false, settings), app::kSomeFailed);
+    for (const QByteArray &name : names)
+        EXPECT_EQ(readFile(platform::pathFromNative(QFile::encodeName(dir.file("cli")) + '/' + name)),
+                  readFile(platform::pathFromNative(QFile::encodeName(output) + '/' + name)))
+            << name.constData();
+    std::fclose(out);
 }
 
 TEST_F(BatchWindow, OutputIntoTheSourceFolderIsAskedFirst)

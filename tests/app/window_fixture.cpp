@@ -3,7 +3,12 @@
 #include "imaging/modify_image_size.h"
 #include "imaging/read_picture_size.h"
 
+#include "platform/file_system.h"
+#include "platform/native_path.h"
+
 #include <QFile>
+
+#include <fcntl.h>
 
 void WindowTest::SetUp()
 {
@@ -40,15 +45,19 @@ void WindowTest::writeFile(const QString &path, const QByteArray &bytes)
 
 QByteArray WindowTest::readFile(const QString &path) const
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    // By the path's own bytes: it may name a file whose name is not UTF-8.
+    QFile file;
+    const int fd = ::open(platform::nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return QByteArray();
+    return file.readAll();
 }
 
 QSize WindowTest::sizeOf(const QString &path)
 {
     // The header probe, checked against libvips in its own tests, reads every
     // format the program writes.
-    if (!QFile::exists(path))
+    if (!platform::isRegularFile(path))
         return {};
     const imaging::PictureSize size = imaging::ReadPictureSize(path);
     return QSize(size.Width, size.Height);

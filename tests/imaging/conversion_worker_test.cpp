@@ -1,0 +1,126 @@
+// Whatever a picture does to its worker (a crash, a hang, a memory bomb), it
+// costs that picture only: it fails with its own reason, nothing is written
+// for it, and the next picture converts in a new worker.
+#include "imaging/conversion_worker.h"
+#include "imaging/modify_image_size.h"
+#include "imaging/tga_file.h"
+
+#include "support/temp_dir.h"
+#include "test_pictures.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using imaging::ConversionStatus;
+using imaging::ConversionWorker;
+
+namespace {
+
+constexpr platform::ColourValue kBackground = 0xEFEFEF;
+
+class WorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override { testpics::save(testpics::gradient(40, 30), dir.file("small.png"), ".png"); }
+
+    ConversionStatus convert(ConversionWorker &worker, const QString &source, const QString &target,
+                             QString *detail = nullptr)
+    {
+        return imaging::ConvertPicture(worker, dir.file(source), dir.file(target), 20, 15, kBackground, detail);
+    }
+
+    TempDir dir;
+};
+
+// A run-length TGA that declares width x height of one grey: a few bytes per
+// 128 pixels, and width * height * 3 bytes once decoded.
+QByteArray tgaBomb(int width, int height)
+{
+    QByteArray tga(18, '\0');
+    tga[2] = 10;
+    tga[12] = char(width & 0xFF);
+    tga[13] = char(width >> 8);
+    tga[14] = char(height & 0xFF);
+    tga[15] = char(height >> 8);
+    tga[16] = 24;
+    const QByteArray packet("\xFF\x80\x80\x80", 4);
+    tga.reserve(tga.size() + qsizetype(width) * height / 128 * 4 + 4);
+    for (long long left = qint64(width) * height; left > 0; left -= 128)
+        tga += packet;
+    return tga;
+}
+
+} // namespace
+
+TEST_F(WorkerTest, AWorkerKilledMidPictureCostsOnlyThatPicture)
+{
+    imaging::WorkerSettings settings;
+    int sent = 0;
+    // The first picture's worker is killed outright, the second's crashes.
+    settings.pictureSent = [&](pid_t pid) {
+        if (++sent <= 2)
+            ::kill(pid, sent == 1 ? SIGKILL : SIGSEGV);
+    };
+    ConversionWorker worker(settings);
+    QString detail;
+    EXPECT_EQ(convert(worker, "small.png", "killed.png", &detail), ConversionStatus::Crashed);
+    EXPECT_TRUE(detail.contains(QLatin1String("signal 9"))) << detail.toStdString();
+    EXPECT_EQ(convert(worker, "small.png", "crashed.png"), ConversionStatus::Crashed);
+    EXPECT_EQ(convert(worker, "small.png", "out.png"), ConversionStatus::Converted);
+    EXPECT_EQ(testpics::load(dir.file("out.png")).width(), 20);
+    EXPECT_EQ(dir.entries(), QStringList({"out.png", "small.png"}));
+}
+
+TEST_F(WorkerTest, APictureOverItsTimeBudgetTimesOut)
+{
+    // 64 megapixels of one colour: a small file that takes far longer than
+    // a tenth of a second to decode.
+    testpics::save(testpics::solid(8000, 8000, {90, 90, 90}), dir.file("large.png"), ".png[compression=1]");
+    imaging::WorkerSettings settings;
+    settings.budget.baseTime = std::chrono::milliseconds(100);
+    settings.budget.timePerMegapixel = std::chrono::milliseconds(0);
+    ConversionWorker worker(settings);
+    EXPECT_EQ(convert(worker, "large.png", "large-out.png"), ConversionStatus::TimedOut);
+    EXPECT_EQ(convert(worker, "small.png", "out.png"), ConversionStatus::Converted);
+    EXPECT_FALSE(QFile::exists(dir.file("large-out.png")));
+}
+
+TEST_F(WorkerTest, ABombOverTheMemoryBudgetRunsOutOfMemory)
+{
+    // 12000 x 12000 decodes to 432 MB, more than the 384 MB the worker may
+    // have; the file itself is 4.5 MB.
+    testpics::writeBytes(dir.file("bomb.tga"), tgaBomb(12000, 12000));
+    imaging::WorkerSettings settings;
+    settings.budget.memoryBytes = 384ull << 20;
+    ConversionWorker worker(settings);
+    EXPECT_EQ(convert(worker, "bomb.tga", "bomb.png"), ConversionStatus::OutOfMemory);
+    EXPECT_EQ(convert(worker, "small.png", "out.png"), ConversionStatus::Converted);
+    EXPECT_FALSE(QFile::exists(dir.file("bomb.png")));
+}
+
+TEST_F(WorkerTest, AMissingOrLyingWorkerConvertsNothing)
+{
+    imaging::WorkerSettings missing;
+    missing.executable = dir.file("no-such-worker");
+    ConversionWorker absent(missing);
+    EXPECT_EQ(convert(absent, "small.png", "out.png"), ConversionStatus::WorkerUnavailable);
+
+    // A worker that greets properly, then claims a terabyte of output: the
+    // program believes none of it.
+    const QString script = dir.file("liar.sh");
+    testpics::writeBytes(script, "#!/bin/sh\n"
+                                 "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
+                                 "head -c 24 <&3 >/dev/null\n"
+                                 "printf '\\061\\122\\127\\124\\000\\000\\000\\000\\000\\000\\000\\000\\000\\001\\000\\000"
+                                 "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
+                                 "exec sleep 5\n");
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    imaging::WorkerSettings lying;
+    lying.executable = script;
+    ConversionWorker liar(lying);
+    EXPECT_EQ(convert(liar, "small.png", "lie.png"), ConversionStatus::Crashed);
+    EXPECT_FALSE(QFile::exists(dir.file("out.png")));
+    EXPECT_FALSE(QFile::exists(dir.file("lie.png")));
+}
