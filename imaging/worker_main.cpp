@@ -137,6 +137,9 @@ int main(int argc, char **argv)
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (parent <= 0 || ::getppid() != parent)
         return EXIT_FAILURE;
+    // Ctrl-C in a terminal reaches the whole process group; the parent decides
+    // what happens to the pictures under way, and ends its workers itself.
+    ::signal(SIGINT, SIG_IGN);
     // Nothing but the channel and the standard streams comes along.
     ::close_range(kChannel + 1, ~0u, 0);
     // libvips keeps large intermediate pictures in temporary files; a worker
