@@ -7,6 +7,7 @@
 # JPEGs alone. Fits into 1024 x 768, JPEG quality 100, same format out.
 # Needs a built tree (./dev build) and the peers' packages (bench-peers.sh
 # installs them). Results go to WORK_DIR/results; the table is printed last.
+# BEFORE=/path/to/an/older/tarvel-batch times that build too, in the same run.
 set -euo pipefail
 export LC_ALL=C
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +16,7 @@ W=$(realpath -m "${2:?usage: compare.sh CORPUS_DIR WORK_DIR}")
 R=$W/results
 PEERS=${PEERS:-$ROOT/../shared/bench/bench-peers.sh}
 BATCH=$ROOT/build/bin/tarvel-batch
+BEFORE=${BEFORE:-}
 RUNS=${RUNS:-5}
 MODES=${MODES:-"floor-xargs2 vips-xargs2 vips-parallel2 im-mogrify im-xargs2-1thr gm-xargs2-1thr"}
 mkdir -p "$W" "$R"
@@ -27,26 +29,37 @@ J=$W/jpeg-only
 rm -rf "$J" && mkdir -p "$J"
 find "$C" -maxdepth 1 -type f \( -iname '*.jpg' -o -iname '*.jpeg' \) ! -name '.*' -exec ln -s {} "$J/" \;
 
-run_ours() { # name folder
+run_ours() { # name folder [binary]
   hyperfine --style basic --runs "$RUNS" --warmup 1 \
     --prepare "rm -rf '$W/out-$1' && mkdir -p '$W/out-$1'" \
     --export-json "$R/json/tarvel-$1.json" -n "tarvel-$1" \
-    "'$BATCH' --width 1024 --height 768 '$2' '$W/out-$1'" | tee "$R/logs/tarvel-$1.txt"
+    "'${3:-$BATCH}' --width 1024 --height 768 '$2' '$W/out-$1'" | tee "$R/logs/tarvel-$1.txt"
 }
 run_ours all "$C"
 run_ours jpeg "$J"
+if [ -n "$BEFORE" ]; then
+  run_ours before-all "$C" "$BEFORE"
+  run_ours before-jpeg "$J" "$BEFORE"
+fi
 
-# Peak memory of the whole run and of the largest JPEG alone.
-rm -rf "$W/out-rss" && mkdir -p "$W/out-rss"
-/usr/bin/time -v "$BATCH" --width 1024 --height 768 --stats "$C" "$W/out-rss" >"$R/tarvel-stats.txt" 2>"$R/tarvel-time.txt"
-# The JPEG with the most pixels, alone.
+# Peak memory of the whole run (the program and its workers together, sampled)
+# and of the largest JPEG alone.
+peak() { # name folder binary
+  rm -rf "$W/out-$1" && mkdir -p "$W/out-$1"
+  python3 "$ROOT/bench/peak_memory.py" "$3" --width 1024 --height 768 "$2" "$W/out-$1" >/dev/null 2>"$R/peak-$1.txt"
+}
 big=$(for f in "$J"/*; do echo "$(( $(vipsheader -f width "$f") * $(vipsheader -f height "$f") )) $(basename "$f")"; done \
       | sort -rn | head -n1 | cut -d' ' -f2)
-S=$W/single && rm -rf "$S" "$W/out-single" && mkdir -p "$S" "$W/out-single" && ln -sf "$(readlink -f "$J/$big")" "$S/"
-/usr/bin/time -v "$BATCH" --width 1024 --height 768 "$S" "$W/out-single" >/dev/null 2>"$R/tarvel-single-time.txt"
+S=$W/single && rm -rf "$S" && mkdir -p "$S" && ln -sf "$(readlink -f "$J/$big")" "$S/"
+peak rss "$C" "$BATCH"
+peak single "$S" "$BATCH"
+if [ -n "$BEFORE" ]; then
+  peak before-rss "$C" "$BEFORE"
+  peak before-single "$S" "$BEFORE"
+fi
 
 median() { python3 -c "import json,sys; print('%.2f' % json.load(open(sys.argv[1]))['results'][0]['median'])" "$1"; }
-rss() { awk -F': ' '/Maximum resident set size/{printf "%.0f", $2/1024}' "$1"; }
+mem() { sed -n 's/.*total_mb=\([0-9.]*\) total_pss_mb=\([0-9.]*\).*/\1 MB resident, \2 MB proportional/p' "$R/peak-$1.txt"; }
 ours=$(median "$R/json/tarvel-all.json"); oursj=$(median "$R/json/tarvel-jpeg.json")
 {
   printf '| run | median s | tarvel-batch / it |\n|---|---|---|\n'
@@ -58,6 +71,13 @@ ours=$(median "$R/json/tarvel-all.json"); oursj=$(median "$R/json/tarvel-jpeg.js
     printf '| %s | %s | %s |\n' "$label" "$t" "$(python3 -c "print('%.2f' % ($ref / $t))")"
   done
   printf '| tarvel-batch, JPEGs only | %s | |\n' "$oursj"
-  printf '\npeak RSS: whole run %s MB; the JPEG with the most pixels alone (%s) %s MB\n' \
-    "$(rss "$R/tarvel-time.txt")" "$big" "$(rss "$R/tarvel-single-time.txt")"
+  if [ -n "$BEFORE" ]; then
+    printf '| before: tarvel-batch, whole corpus | %s | %s |\n' "$(median "$R/json/tarvel-before-all.json")" \
+      "$(python3 -c "print('%.2f' % ($ours / $(median "$R/json/tarvel-before-all.json")))")"
+    printf '| before: tarvel-batch, JPEGs only | %s | %s |\n' "$(median "$R/json/tarvel-before-jpeg.json")" \
+      "$(python3 -c "print('%.2f' % ($oursj / $(median "$R/json/tarvel-before-jpeg.json")))")"
+  fi
+  printf '\npeak memory, all processes: whole run %s; the JPEG with the most pixels alone (%s) %s\n' \
+    "$(mem rss)" "$big" "$(mem single)"
+  [ -z "$BEFORE" ] || printf 'before: whole run %s; that JPEG alone %s\n' "$(mem before-rss)" "$(mem before-single)"
 } | tee "$R/compare.md"

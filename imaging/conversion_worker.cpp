@@ -161,7 +161,7 @@ ConversionWorker::ConversionWorker(WorkerSettings settings) : m_settings(std::mo
 
 ConversionWorker::~ConversionWorker()
 {
-    stop(false);
+    end(false);
 }
 
 bool ConversionWorker::start(QString &problem)
@@ -207,21 +207,21 @@ bool ConversionWorker::start(QString &problem)
     // before its first request, which comes after this.
     const rlimit limit{rlim_t(m_settings.budget.memoryBytes), rlim_t(m_settings.budget.memoryBytes)};
     if (::prlimit(pid, RLIMIT_AS, &limit, nullptr) != 0) {
-        stop(true);
+        end(true);
         problem = QStringLiteral("the worker's memory budget could not be set");
         return false;
     }
     worker::Hello hello{};
     const Io io = receiveExact(m_channel, &hello, sizeof hello, Clock::now() + kStartupTime);
     if (io == Io::Closed) {
-        const Ending ending = reap(false);
+        const Ending ending = end(false);
         problem = ending.exitStatus == worker::kSandboxFailedStatus
             ? QStringLiteral("the worker could not shut itself in its sandbox")
             : ending.detail;
         return false;
     }
     if (io != Io::Done || hello.magic != worker::kHelloMagic) {
-        stop(true);
+        end(true);
         problem = QStringLiteral("the worker did not start");
         return false;
     }
@@ -234,7 +234,7 @@ bool ConversionWorker::start(QString &problem)
 WorkerOutcome ConversionWorker::convert(int source, const WorkerTask &task)
 {
     if (m_pid >= 0 && workerHasGone())
-        reap(false);
+        end(true);
     QString problem;
     if (m_pid < 0 && !start(problem))
         return {ConversionStatus::WorkerUnavailable, {}, problem};
@@ -247,7 +247,7 @@ WorkerOutcome ConversionWorker::convert(int source, const WorkerTask &task)
     request.flags = task.tgaName ? std::uint32_t(worker::kNameSaysTga) : 0u;
     const long long oomKillsBefore = oomKillCount();
     if (!sendRequest(m_channel, request, source))
-        return {ConversionStatus::Crashed, {}, reap(false).detail};
+        return {ConversionStatus::Crashed, {}, end(false).detail};
     if (m_settings.pictureSent)
         m_settings.pictureSent(m_pid);
 
@@ -256,11 +256,10 @@ WorkerOutcome ConversionWorker::convert(int source, const WorkerTask &task)
     // Whatever ends the conversation early says what became of the worker.
     auto ended = [&](Io io) -> WorkerOutcome {
         if (io == Io::TimedOut) {
-            ::kill(m_pid, SIGKILL);
-            reap(true);
+            end(true);
             return {ConversionStatus::TimedOut, {}, QStringLiteral("no answer within %1 s").arg(allowed.count() / 1000.0)};
         }
-        const Ending ending = reap(false);
+        const Ending ending = end(false);
         // A SIGKILL that did not come from here came from the kernel's
         // out-of-memory killer when its count went up meanwhile.
         const bool oomKilled = ending.signal == SIGKILL && oomKillsBefore >= 0 && oomKillCount() > oomKillsBefore;
@@ -272,7 +271,7 @@ WorkerOutcome ConversionWorker::convert(int source, const WorkerTask &task)
         return ended(io);
     if (reply.magic != worker::kReplyMagic || !validStatus(reply.status) || reply.byteCount > worker::kMaxOutputBytes
         || reply.detailLength > worker::kMaxDetailBytes) {
-        stop(true);
+        end(true);
         return {ConversionStatus::Crashed, {}, QStringLiteral("the worker's answer made no sense")};
     }
     WorkerOutcome outcome{ConversionStatus(reply.status), QByteArray(qsizetype(reply.byteCount), Qt::Uninitialized),
@@ -284,7 +283,7 @@ WorkerOutcome ConversionWorker::convert(int source, const WorkerTask &task)
     }
     outcome.detail = QString::fromUtf8(detail);
     if (reply.flags & worker::kWorkerEnds)
-        stop(false);
+        end(false);
     return outcome;
 }
 
@@ -296,23 +295,38 @@ bool ConversionWorker::workerHasGone() const
     return ::poll(&waiting, 1, 0) != 0;
 }
 
-ConversionWorker::Ending ConversionWorker::reap(bool killedHere)
+ConversionWorker::Ending ConversionWorker::end(bool kill)
 {
+    Ending ending;
+    if (m_pid < 0)
+        return ending;
+    // With its channel closed, a worker between pictures ends by itself.
     if (m_channel >= 0) {
         ::close(m_channel);
         m_channel = -1;
     }
+    if (kill)
+        ::kill(m_pid, SIGKILL);
     int wstatus = 0;
     rusage usage{};
+    const Clock::time_point deadline = Clock::now() + kExitGrace;
     pid_t waited;
-    do
-        waited = ::wait4(m_pid, &wstatus, 0, &usage);
-    while (waited < 0 && errno == EINTR);
+    while ((waited = ::wait4(m_pid, &wstatus, WNOHANG, &usage)) == 0 || (waited < 0 && errno == EINTR)) {
+        if (Clock::now() >= deadline) {
+            // One that lingers (it closed the channel but goes on) is ended.
+            ::kill(m_pid, SIGKILL);
+            kill = true;
+            do
+                waited = ::wait4(m_pid, &wstatus, 0, &usage);
+            while (waited < 0 && errno == EINTR);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     m_pid = -1;
     if (waited > 0)
         m_endedPeakKb += usage.ru_maxrss;
-    Ending ending;
-    if (killedHere) {
+    if (kill) {
         ending.detail = QStringLiteral("the worker was ended");
     } else if (WIFSIGNALED(wstatus)) {
         ending.signal = WTERMSIG(wstatus);
@@ -324,30 +338,6 @@ ConversionWorker::Ending ConversionWorker::reap(bool killedHere)
         ending.detail = QStringLiteral("the worker exited with status %1").arg(ending.exitStatus);
     }
     return ending;
-}
-
-void ConversionWorker::stop(bool kill)
-{
-    if (m_pid < 0)
-        return;
-    // With its channel closed, a worker between pictures ends by itself.
-    ::close(m_channel);
-    m_channel = -1;
-    if (kill)
-        ::kill(m_pid, SIGKILL);
-    const Clock::time_point deadline = Clock::now() + kExitGrace;
-    int wstatus = 0;
-    rusage usage{};
-    while (::wait4(m_pid, &wstatus, WNOHANG, &usage) == 0) {
-        if (Clock::now() >= deadline) {
-            ::kill(m_pid, SIGKILL);
-            ::wait4(m_pid, &wstatus, 0, &usage);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    m_endedPeakKb += usage.ru_maxrss;
-    m_pid = -1;
 }
 
 } // namespace imaging

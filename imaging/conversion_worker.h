@@ -78,7 +78,7 @@ public:
     WorkerOutcome convert(int source, const WorkerTask &task);
 
     // Ends the worker, if one runs; the next picture starts another.
-    void shutDown() { stop(false); }
+    void shutDown() { end(false); }
 
     // The Landlock ABI of the last worker started, 0 when it had none.
     int landlockAbi() const { return m_landlockAbi; }
@@ -88,16 +88,14 @@ public:
 
 private:
     bool start(QString &problem);
-    // Closes the channel and waits for the worker to end; a worker that does
-    // not end in time is killed. `kill` kills it at once.
-    void stop(bool kill);
-    // Waits for the worker process to end and says what ended it.
+    // Closes the channel, waits for the worker to end and says what ended
+    // it. `kill` kills it at once; one that does not end in time is killed.
     struct Ending {
         int signal = 0;      // the signal that ended it, if one did
         int exitStatus = -1; // its exit status, if it exited
         QString detail;
     };
-    Ending reap(bool killedHere);
+    Ending end(bool kill);
     bool workerHasGone() const;
 
     WorkerSettings m_settings;
