@@ -24,6 +24,12 @@ QString defaultNewName(const QString &path)
     return GetBaseName(path) + QStringLiteral(u"副本");
 }
 
+bool isPlainNewName(const QString &newName)
+{
+    const QString name = RemoveSpaces(newName);
+    return !name.isEmpty() && !name.startsWith(u'.') && !name.contains(u'/') && !name.contains(QChar(0));
+}
+
 QString singleOutputPath(const QString &sourcePath, const QString &newName, const QString &extension)
 {
     const qsizetype slash = sourcePath.lastIndexOf(u'/');

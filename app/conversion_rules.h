@@ -16,6 +16,11 @@ bool hasConvertibleExtension(const QString &name);
 // followed by "副本", or nothing for an empty path ("a.b.png" gives "a副本").
 QString defaultNewName(const QString &path);
 
+// Whether a new name typed for a single picture's copy makes a plain file
+// name once its spaces are removed: not empty, not starting with "." (a
+// hidden file), without "/" (another folder) or a NUL.
+bool isPlainNewName(const QString &newName);
+
 // Where a single picture is written: its own folder (with the final "/"), the
 // new name without spaces, then the chosen extension with its dot.
 QString singleOutputPath(const QString &sourcePath, const QString &newName, const QString &extension);

@@ -148,7 +148,11 @@ void frmMain::buildControls()
     connect(cmdStartConvert, &controls::PhButton::Click, this, &frmMain::cmdStartConvert_Click);
     connect(cmdrgtBrowe, &controls::PhButton::Click, this, &frmMain::cmdrgtBrowe_Click);
     connect(cmdStartConvertdz, &controls::PhButton::Click, this, &frmMain::cmdStartConvertdz_Click);
-    connect(m_runner, &ConversionRunner::pictureDone, this, [this] { PB->setValue(PB->Value() + 1); });
+    // The bar belongs to the batch: a single conversion leaves it alone.
+    connect(m_runner, &ConversionRunner::pictureDone, this, [this] {
+        if (m_batchRunning)
+            PB->setValue(PB->Value() + 1);
+    });
 
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2})
         edit->installEventFilter(this);
@@ -241,8 +245,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             edit->clear();
             return true;
         }
-        if (edit == txtPathdz2 && key->text() == QStringLiteral("."))
-            return true; // a new name cannot be typed with a dot
+        if (edit == txtPathdz2 && (key->text() == QStringLiteral(".") || key->text() == QStringLiteral("/")))
+            return true; // a new name is typed without a dot or a folder
         break;
     }
     case QEvent::DragEnter:

@@ -124,6 +124,7 @@ private:
     // Whose pictures List1 holds: those of txtPath's folder, or the single one.
     enum class WorkList { Empty, Folder, Picture } m_workList = WorkList::Empty;
     bool m_closeAfterRun = false;
+    bool m_batchRunning = false;
 };
 
 } // namespace app

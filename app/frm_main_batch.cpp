@@ -99,9 +99,11 @@ void frmMain::cmdStartConvert_Click()
     PB->raise();
 
     const BatchRequest request{pathText(txtPath), pathText(txtPath2), width, height, Check1->isChecked()};
+    m_batchRunning = true;
     const BatchSummary summary = runBatch(request, {List1, List2}, [this](const std::vector<ConversionJob> &jobs) {
         return m_runner->run(jobs, conversionOptions());
     });
+    m_batchRunning = false;
     TargetSizes = summary.targets;
     PB->setValue(0);
 

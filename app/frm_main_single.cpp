@@ -10,6 +10,7 @@
 #include "app/wait_seconds.h"
 #include "controls/xp_combo.h"
 #include "dialogs/file_dialogs.h"
+#include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "platform/notifier.h"
 
@@ -86,13 +87,21 @@ void frmMain::cmdStartConvertdz_Click()
         m_services.notifier->information(QStringLiteral(u"请选择要转换图片文件！"));
         return;
     }
-    if (txtPathdz2->text().isEmpty()) {
+    // The copy gets a plain file name: not empty, not hidden, in the
+    // picture's own folder.
+    if (!isPlainNewName(txtPathdz2->text())) {
         m_services.notifier->information(QStringLiteral(u"请给新图像命名！"));
         return;
     }
+    const QString source = pathText(txtPathdz);
+    const QString target = singleOutputPath(source, txtPathdz2->text(), XPCombo1->Text());
+    if (platform::isSameFile(source, target)
+        && !m_services.notifier->question(
+            QStringLiteral(u"输出文件与源图片相同，转换后的图片将覆盖原图。确定要继续吗？")))
+        return;
+
     // A folder listed in the batch panel since the picture was chosen has
     // replaced the work lists; the picture's own size is read again.
-    const QString source = pathText(txtPathdz);
     List1 = QStringList{GetFileName(source)};
     List2 = QStringList{readSizeText(source)};
     m_workList = WorkList::Picture;
@@ -100,7 +109,6 @@ void frmMain::cmdStartConvertdz_Click()
     const std::int32_t height = limitValue(Text2);
     TargetSizes = ComputeTargetSizes(List2, width, height, Check1->isChecked());
 
-    const QString target = singleOutputPath(source, txtPathdz2->text(), XPCombo1->Text());
     const TargetSize size = TargetSizes.empty() ? TargetSize{} : TargetSizes.front();
     ConversionOptions options = conversionOptions();
     options.jobs = 1;

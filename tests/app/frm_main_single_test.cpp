@@ -3,6 +3,7 @@
 #include "window_fixture.h"
 
 #include "controls/xp_combo.h"
+#include "controls/xp_progress_bar.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -117,9 +118,20 @@ TEST_F(WindowTest, SinglePictureValidationAndFailure)
     w.cmdStartConvertdz_Click();
     EXPECT_EQ(notices().back(), (Notice{Notice::Information, QStringLiteral(u"请选择要转换图片文件！")}));
     w.dropOnPictureField({picture});
+    // Names that would make no plain file beside the picture: none, a hidden
+    // one, one in another folder (pasted or dropped text can carry "/").
+    for (const QString &name : {QString(), QStringLiteral("   "), QStringLiteral(" .hidden"), QStringLiteral("../up"),
+                                QStringLiteral("sub/name")}) {
+        const size_t shown = notices().size();
+        w.txtPathdz2->setText(name);
+        w.cmdStartConvertdz_Click();
+        ASSERT_EQ(notices().size(), shown + 1) << name.toStdString();
+        EXPECT_EQ(notices().back(), (Notice{Notice::Information, QStringLiteral(u"请给新图像命名！")}));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"CULERT.txt", "pic.png"}));
     w.txtPathdz2->clear();
-    w.cmdStartConvertdz_Click();
-    EXPECT_EQ(notices().back(), (Notice{Notice::Information, QStringLiteral(u"请给新图像命名！")}));
+    QTest::keyClicks(w.txtPathdz2, "x/y.z");
+    EXPECT_EQ(w.txtPathdz2->text(), "xyz");
 
     const size_t before = notices().size();
     w.txtPathdz2->setText("copy");
@@ -149,4 +161,32 @@ TEST_F(WindowTest, SingleConversionUsesItsOwnPictureAfterAFolderWasListed)
     w.dropOnFolderField(w.txtPath, {dir.file("folder")}); // replaces the work lists
     w.cmdStartConvertdz_Click();
     EXPECT_EQ(sizeOf(dir.file(QStringLiteral(u"wide副本.bmp"))), QSize(425, 106));
+}
+
+TEST_F(WindowTest, ReplacingThePictureItselfIsAskedFirst)
+{
+    const QString picture = dir.file("e.bmp");
+    makePicture(picture, 1600, 1200);
+    const QByteArray original = readFile(picture);
+    app::frmMain &w = window();
+    w.PB->setMax(4);
+    w.PB->setValue(2);
+    w.dropOnPictureField({picture});
+    w.txtPathdz2->setText("e"); // the format list shows .bmp
+
+    notifier.answer = false;
+    w.cmdStartConvertdz_Click();
+    ASSERT_EQ(notices().size(), 1u);
+    EXPECT_EQ(notices()[0], (Notice{Notice::Question,
+                                    QStringLiteral(u"输出文件与源图片相同，转换后的图片将覆盖原图。确定要继续吗？")}));
+    EXPECT_EQ(readFile(picture), original);
+    EXPECT_EQ(w.txtPathdz->text(), picture);
+
+    notifier.answer = true;
+    w.cmdStartConvertdz_Click();
+    EXPECT_EQ(sizeOf(picture), QSize(425, 319));
+    EXPECT_EQ(notices().back(), (Notice{Notice::SelfClosing, picture + QStringLiteral(u" 转换成功")}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"CULERT.txt", "e.bmp"}));
+    // A single conversion leaves the progress bar alone.
+    EXPECT_EQ(w.PB->Value(), 2);
 }
