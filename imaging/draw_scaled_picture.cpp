@@ -123,6 +123,32 @@ VImage markSequential(VImage image)
     return marked;
 }
 
+// The colours a colour-managed viewer shows: pixels converted from their
+// embedded profile to sRGB by lcms (libvips' icc_transform), CMYK without a
+// profile through libvips' own CMYK profile. The profile goes with the
+// conversion; one that does not fit the pixels is ignored, as viewers do.
+VImage managedToSrgb(const VImage &image)
+{
+    const bool cmyk = image.interpretation() == VIPS_INTERPRETATION_CMYK;
+    if (!cmyk && !image.get_typeof(VIPS_META_ICC_NAME))
+        return image;
+    try {
+        auto options = VImage::option()
+                           ->set("embedded", true)
+                           ->set("intent", VIPS_INTENT_PERCEPTUAL)
+                           ->set("depth", 8);
+        if (cmyk)
+            options->set("input_profile", "cmyk");
+        VImage converted = image.icc_transform("srgb", options);
+        converted.remove(VIPS_META_ICC_NAME);
+        return converted;
+    } catch (const vips::VError &) {
+        VImage unmanaged = image.copy();
+        unmanaged.remove(VIPS_META_ICC_NAME);
+        return unmanaged;
+    }
+}
+
 VImage toOpaqueSrgb(VImage image, platform::ColourValue background)
 {
     if (image.interpretation() != VIPS_INTERPRETATION_sRGB || image.format() != VIPS_FORMAT_UCHAR)
@@ -200,7 +226,11 @@ std::optional<VImage> ScaleToSize(const VImage &loaded, int width, int height, p
     if (width < 1 || height < 1)
         return fail(failure, {ConversionStatus::NoSize, QString()});
     try {
-        const VImage scaled = loaded.thumbnail_image(width, thumbnailOptions(height));
+        // CMYK is converted before the resize, which would otherwise convert
+        // it by libvips' own route, several levels away from what viewers
+        // show; profiles of RGB and grey pictures after it, on fewer pixels.
+        const VImage input = loaded.interpretation() == VIPS_INTERPRETATION_CMYK ? managedToSrgb(loaded) : loaded;
+        const VImage scaled = managedToSrgb(input.thumbnail_image(width, thumbnailOptions(height)));
         if (scaled.width() != width || scaled.height() != height)
             return fail(failure, {ConversionStatus::Damaged, QStringLiteral("resampled to %1 x %2 instead of %3 x %4")
                                                                  .arg(scaled.width())
