@@ -92,4 +92,11 @@ std::int32_t dimension(std::optional<std::uint32_t> stored)
     return std::int32_t(*stored);
 }
 
+std::int32_t dimension(std::optional<std::int64_t> stored)
+{
+    if (!stored || *stored < 0 || *stored > std::numeric_limits<std::int32_t>::max())
+        return 0;
+    return std::int32_t(*stored);
+}
+
 } // namespace imaging

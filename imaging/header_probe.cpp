@@ -77,9 +77,13 @@ PictureSize probePictureSize(ByteSource &bytes, bool tgaName)
     if (startsWith(head, {'8', 'B', 'P', 'S'}))
         return {dimension(readBe32(bytes, 18)), dimension(readBe32(bytes, 14))};
     if (startsWith(head, {'M', 'M', 0, 42}))
-        return tiffDirectorySize(bytes, ByteOrder::BigEndian);
+        return tiffDirectorySize(bytes, ByteOrder::BigEndian, TiffVariant::Classic);
     if (startsWith(head, {'I', 'I', 42, 0}))
-        return tiffDirectorySize(bytes, ByteOrder::LittleEndian);
+        return tiffDirectorySize(bytes, ByteOrder::LittleEndian, TiffVariant::Classic);
+    if (startsWith(head, {'M', 'M', 0, 43}))
+        return tiffDirectorySize(bytes, ByteOrder::BigEndian, TiffVariant::Big);
+    if (startsWith(head, {'I', 'I', 43, 0}))
+        return tiffDirectorySize(bytes, ByteOrder::LittleEndian, TiffVariant::Big);
     return {};
 }
 

@@ -9,8 +9,9 @@ namespace imaging {
 
 // Recognises the format from the first four bytes (TGA, which has no
 // signature, from its name: `tgaName` says the file name ends in ".tga") and
-// reads the size where that format keeps it. Never fails: what cannot be read
-// is 0, an unknown or damaged file is (0, 0). Reads only inside the source.
+// reads the size where that format keeps it: PNG, icon, GIF, JPEG, BMP, PSD,
+// TIFF and BigTIFF. Never fails: what cannot be read is 0, an unknown or
+// damaged file is (0, 0). Reads only inside the source.
 PictureSize probePictureSize(ByteSource &bytes, bool tgaName);
 
 } // namespace imaging

@@ -9,63 +9,117 @@ namespace {
 
 constexpr std::uint32_t kImageWidth = 256;
 constexpr std::uint32_t kImageLength = 257;
-constexpr std::uint32_t kShort = 3;
-constexpr std::uint32_t kLong = 4;
-constexpr std::uint64_t kEntryBytes = 12;
 constexpr std::uint64_t kEntriesPerRead = 16;
+
+// What differs between the variants. An entry is a 2-byte tag and type, then
+// a value count and a value field of one word each; the field holds the value
+// itself, left-justified, when it fits.
+struct Layout {
+    std::uint64_t firstDirectoryAt; // where the first directory's offset is stored
+    int wordBytes;
+    int entryCountBytes;
+    std::uint64_t entryBytes() const { return 4 + 2 * std::uint64_t(wordBytes); }
+};
+
+constexpr Layout kClassic{4, 4, 2};
+constexpr Layout kBig{8, 8, 8};
+constexpr std::uint64_t kLargestEntry = 20;
 
 struct Reader {
     ByteOrder order;
-    std::uint32_t u16(const std::uint8_t *p) const { return order == ByteOrder::BigEndian ? be16(p) : le16(p); }
-    std::uint32_t u32(const std::uint8_t *p) const { return order == ByteOrder::BigEndian ? be32(p) : le32(p); }
+    // An unsigned integer of 1, 2, 4 or 8 bytes in the file's byte order.
+    std::uint64_t at(const std::uint8_t *p, int bytes) const
+    {
+        const bool big = order == ByteOrder::BigEndian;
+        switch (bytes) {
+        case 1:
+            return *p;
+        case 2:
+            return big ? be16(p) : le16(p);
+        case 4:
+            return big ? be32(p) : le32(p);
+        default:
+            return big ? be64(p) : le64(p);
+        }
+    }
 };
 
-// The value of a one-value SHORT or LONG entry. Its value field holds the
-// value itself, left-justified, in the file's byte order.
-std::optional<std::uint32_t> entryValue(const Reader &reader, const std::uint8_t *entry)
+struct IntegerType {
+    int bytes;
+    bool isSigned;
+};
+
+std::optional<IntegerType> integerType(std::uint64_t type)
 {
-    const std::uint32_t type = reader.u16(entry + 2);
-    if (reader.u32(entry + 4) != 1)
+    switch (type) {
+    case 1: return IntegerType{1, false};  // BYTE
+    case 6: return IntegerType{1, true};   // SBYTE
+    case 3: return IntegerType{2, false};  // SHORT
+    case 8: return IntegerType{2, true};   // SSHORT
+    case 4: return IntegerType{4, false};  // LONG
+    case 9: return IntegerType{4, true};   // SLONG
+    case 16: return IntegerType{8, false}; // LONG8
+    case 17: return IntegerType{8, true};  // SLONG8
+    default: return std::nullopt;
+    }
+}
+
+// The value of a one-value entry of an integer type, signed types extended.
+// A type too wide for the value field (LONG8 in classic TIFF) has its value
+// elsewhere, which a writer of sizes has no reason to do: no value.
+std::optional<std::int64_t> entryValue(const Reader &reader, const Layout &layout, const std::uint8_t *entry)
+{
+    const auto type = integerType(reader.at(entry + 2, 2));
+    if (!type || type->bytes > layout.wordBytes || reader.at(entry + 4, layout.wordBytes) != 1)
         return std::nullopt;
-    if (type == kShort)
-        return reader.u16(entry + 8);
-    if (type == kLong)
-        return reader.u32(entry + 8);
-    return std::nullopt;
+    const std::uint64_t raw = reader.at(entry + 4 + layout.wordBytes, type->bytes);
+    const int bits = 8 * type->bytes;
+    if (type->isSigned && bits < 64 && raw >> (bits - 1))
+        return std::int64_t(raw) - (std::int64_t(1) << bits);
+    // A LONG8 of 2^63 or more turns negative here, which refuses it as a size
+    // just as it should be.
+    return std::int64_t(raw);
 }
 
 } // namespace
 
-PictureSize tiffDirectorySize(ByteSource &bytes, ByteOrder order)
+PictureSize tiffDirectorySize(ByteSource &bytes, ByteOrder order, TiffVariant variant)
 {
     const Reader reader{order};
-    const auto directory = order == ByteOrder::BigEndian ? readBe32(bytes, 4) : readLe32(bytes, 4);
-    if (!directory)
+    const Layout &layout = variant == TiffVariant::Big ? kBig : kClassic;
+    std::array<std::uint8_t, 16> header{};
+    if (!readAt(bytes, 0, std::span(header.data(), std::size_t(layout.firstDirectoryAt + layout.wordBytes))))
         return {};
-    const auto count = order == ByteOrder::BigEndian ? readBe16(bytes, *directory) : readLe16(bytes, *directory);
-    if (!count)
+    if (variant == TiffVariant::Big && (reader.at(&header[4], 2) != 8 || reader.at(&header[6], 2) != 0))
+        return {};
+    const std::uint64_t directory = reader.at(&header[layout.firstDirectoryAt], layout.wordBytes);
+    std::array<std::uint8_t, 8> countField{};
+    if (!readAt(bytes, directory, std::span(countField.data(), std::size_t(layout.entryCountBytes))))
         return {};
 
-    std::optional<std::uint32_t> width, height;
-    std::array<std::uint8_t, kEntriesPerRead * kEntryBytes> chunk{};
-    std::uint64_t position = *directory + 2;
-    std::uint64_t left = *count;
+    const std::uint64_t entryBytes = layout.entryBytes();
+    std::optional<std::int64_t> width, height;
+    std::array<std::uint8_t, kEntriesPerRead * kLargestEntry> chunk{};
+    // Cannot wrap: the count field just read lies inside the file.
+    std::uint64_t position = directory + layout.entryCountBytes;
+    std::uint64_t left = reader.at(countField.data(), layout.entryCountBytes);
     // Only whole entries inside the file are looked at: a directory cut short
-    // by the end of the file gives what its first entries hold.
-    while (left > 0 && !(width && height) && holds(bytes, position, kEntryBytes)) {
-        const std::uint64_t inFile = (bytes.size() - position) / kEntryBytes;
+    // by the end of the file, or claiming more entries than it holds, gives
+    // what its first entries hold.
+    while (left > 0 && !(width && height) && holds(bytes, position, entryBytes)) {
+        const std::uint64_t inFile = (bytes.size() - position) / entryBytes;
         const std::uint64_t n = std::min({left, kEntriesPerRead, inFile});
-        if (!readAt(bytes, position, std::span(chunk.data(), std::size_t(n * kEntryBytes))))
+        if (!readAt(bytes, position, std::span(chunk.data(), std::size_t(n * entryBytes))))
             break;
         for (std::uint64_t i = 0; i < n; ++i) {
-            const std::uint8_t *entry = chunk.data() + i * kEntryBytes;
-            const std::uint32_t tag = reader.u16(entry);
+            const std::uint8_t *entry = chunk.data() + i * entryBytes;
+            const std::uint64_t tag = reader.at(entry, 2);
             if (tag == kImageWidth && !width)
-                width = entryValue(reader, entry);
+                width = entryValue(reader, layout, entry);
             else if (tag == kImageLength && !height)
-                height = entryValue(reader, entry);
+                height = entryValue(reader, layout, entry);
         }
-        position += n * kEntryBytes;
+        position += n * entryBytes;
         left -= n;
     }
     return {dimension(width), dimension(height)};

@@ -1,4 +1,4 @@
-// The pixel size a TIFF states in its first image directory.
+// The pixel size a TIFF or BigTIFF states in its first image directory.
 #pragma once
 
 #include "imaging/byte_source.h"
@@ -8,9 +8,16 @@ namespace imaging {
 
 enum class ByteOrder { LittleEndian, BigEndian };
 
-// Reads the first directory, at the offset stored at byte 4, and takes the
-// values of the ImageWidth (256) and ImageLength (257) entries, wherever they
-// stand in it, stored as SHORT or LONG. A dimension without a usable entry is 0.
-PictureSize tiffDirectorySize(ByteSource &bytes, ByteOrder order);
+// Classic TIFF stores offsets, value counts and values in 4 bytes and the
+// entry count of a directory in 2; BigTIFF stores all of them in 8.
+enum class TiffVariant { Classic, Big };
+
+// Reads the first directory, at the offset stored at byte 4 (BigTIFF: at byte
+// 8, after the offset size 8 and a zero, else the file is refused), and takes
+// the values of the ImageWidth (256) and ImageLength (257) entries, wherever
+// they stand in it: the first entry of each that holds exactly one value of an
+// integer type that fits the value field. A dimension without such an entry,
+// or stored negative or beyond a signed 32-bit integer, is 0.
+PictureSize tiffDirectorySize(ByteSource &bytes, ByteOrder order, TiffVariant variant);
 
 } // namespace imaging

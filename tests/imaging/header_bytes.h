@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
 #include <ostream>
@@ -48,33 +49,65 @@ inline QByteArray bmp(qint32 width, qint32 height, bool coreHeader = false, bool
 
 struct TiffEntry {
     quint16 tag;
-    quint16 type; // 3 SHORT, 4 LONG
-    quint32 count;
-    quint32 value;
+    quint16 type; // 1 BYTE, 3 SHORT, 4 LONG, 6 SBYTE, 8 SSHORT, 9 SLONG, 16 LONG8, 17 SLONG8
+    quint64 count;
+    quint64 value;
 };
 
-// A TIFF whose first directory follows `data` (stored from offset 8); the
-// directory offset at byte 4 says where it is.
-inline QByteArray tiff(bool bigEndian, const std::vector<TiffEntry> &entries, QByteArray data = {})
+// `v` in its `n` low bytes, in the given byte order.
+inline QByteArray inOrder(bool bigEndian, quint64 v, int n)
 {
-    auto u16 = [&](quint32 v) { return bigEndian ? be16(v) : le16(v); };
-    auto u32 = [&](quint32 v) { return bigEndian ? be32(v) : le32(v); };
-    if (data.size() % 2)
-        data.append('\0');
-    QByteArray out = QByteArray(bigEndian ? "MM" : "II") + u16(42) + u32(8 + quint32(data.size())) + data;
-    out += u16(quint32(entries.size()));
-    for (const TiffEntry &e : entries)
-        out += u16(e.tag) + u16(e.type) + u32(e.count) + (e.type == 3 ? u16(e.value) + u16(0) : u32(e.value));
-    return out + u32(0);
+    QByteArray out(n, '\0');
+    for (int i = 0; i < n; ++i)
+        out[bigEndian ? n - 1 - i : i] = char(v >> 8 * i & 0xFF);
+    return out;
 }
 
-// A decodable 8-bit grey TIFF, the sides stored as SHORT or LONG.
-inline QByteArray greyTiff(bool bigEndian, quint32 width, quint32 height, quint16 sideType)
+// Bytes of one value of an integer type; any other type stands for an offset.
+inline int tiffValueBytes(quint16 type)
+{
+    switch (type) {
+    case 1: case 6: return 1;
+    case 3: case 8: return 2;
+    case 16: case 17: return 8;
+    default: return 4;
+    }
+}
+
+// A TIFF whose first directory follows `data` (stored after the header); the
+// header says where it is. A BigTIFF (`big`) has 8-byte offsets, counts and
+// value fields. A value narrower than its field is left-justified, the rest of
+// the field filled with junk that readers must ignore.
+inline QByteArray tiff(bool bigEndian, const std::vector<TiffEntry> &entries, QByteArray data = {}, bool big = false)
+{
+    const int word = big ? 8 : 4;
+    auto u = [&](quint64 v, int n) { return inOrder(bigEndian, v, n); };
+    if (data.size() % 2)
+        data.append('\0');
+    QByteArray out = QByteArray(bigEndian ? "MM" : "II") + u(big ? 43 : 42, 2);
+    if (big)
+        out += u(8, 2) + u(0, 2);
+    out += u(quint64(out.size() + word + data.size()), word) + data + u(entries.size(), big ? 8 : 2);
+    for (const TiffEntry &e : entries) {
+        const int bytes = std::min(tiffValueBytes(e.type), word);
+        out += u(e.tag, 2) + u(e.type, 2) + u(e.count, word) + u(e.value, bytes) + QByteArray(word - bytes, '\xEE');
+    }
+    return out + u(0, word);
+}
+
+inline QByteArray bigTiff(bool bigEndian, const std::vector<TiffEntry> &entries, QByteArray data = {})
+{
+    return tiff(bigEndian, entries, data, true);
+}
+
+// A decodable 8-bit grey TIFF or BigTIFF, the sides stored as `sideType`.
+inline QByteArray greyTiff(bool bigEndian, quint32 width, quint32 height, quint16 sideType, bool big = false)
 {
     return tiff(bigEndian,
                 {{256, sideType, 1, width}, {257, sideType, 1, height}, {258, 3, 1, 8}, {259, 3, 1, 1},
-                 {262, 3, 1, 1}, {273, 4, 1, 8}, {277, 3, 1, 1}, {278, 4, 1, height}, {279, 4, 1, width * height}},
-                QByteArray(int(width * height), '\x40'));
+                 {262, 3, 1, 1}, {273, 4, 1, big ? 16u : 8u}, {277, 3, 1, 1}, {278, 4, 1, height},
+                 {279, 4, 1, width * height}},
+                QByteArray(int(width * height), '\x40'), big);
 }
 
 inline QByteArray jpegSegment(int code, const QByteArray &payload)

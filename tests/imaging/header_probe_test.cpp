@@ -83,15 +83,44 @@ TEST(HeaderProbe, TgaIsKnownByItsNameForEveryImageType)
 
 TEST(HeaderProbe, TiffSizeTagsAreFoundWhereverTheyStand)
 {
-    for (bool bigEndian : {false, true}) {
-        for (quint16 type : {quint16(3), quint16(4)}) {
-            SCOPED_TRACE(testing::Message() << "big-endian " << bigEndian << " type " << type);
-            EXPECT_EQ(probe(greyTiff(bigEndian, 640, 480, type)), (PictureSize{640, 480}));
-            const std::vector<TiffEntry> shuffled{{254, 4, 1, 0}, {258, 3, 1, 8}, {257, type, 1, 3000}, {256, type, 1, 40000}};
-            EXPECT_EQ(probe(tiff(bigEndian, shuffled, QByteArray(100, 'x'))), (PictureSize{40000, 3000}));
+    for (bool big : {false, true}) {
+        for (bool bigEndian : {false, true}) {
+            for (quint16 type : {quint16(3), quint16(4), quint16(big ? 16 : 4)}) {
+                SCOPED_TRACE(testing::Message() << "BigTIFF " << big << " big-endian " << bigEndian << " type " << type);
+                EXPECT_EQ(probe(greyTiff(bigEndian, 640, 480, type, big)), (PictureSize{640, 480}));
+                const std::vector<TiffEntry> shuffled{
+                    {254, 4, 1, 0}, {258, 3, 1, 8}, {257, type, 1, 3000}, {256, type, 1, 40000}};
+                EXPECT_EQ(probe(tiff(bigEndian, shuffled, QByteArray(100, 'x'), big)), (PictureSize{40000, 3000}));
+            }
         }
     }
-    EXPECT_EQ(probe(tiff(false, {{256, 4, 1, 0x80000000u}, {257, 3, 1, 9}})), (PictureSize{0, 9}));
+}
+
+TEST(HeaderProbe, TiffSidesOfEveryIntegerType)
+{
+    struct Case {
+        quint16 type;
+        quint64 stored;
+        qint32 classic, big;
+    };
+    const qint32 top = std::numeric_limits<qint32>::max();
+    const Case cases[] = {
+        {1, 200, 200, 200},          {6, 100, 100, 100},       {6, 0x80, 0, 0},
+        {3, 65535, 65535, 65535},    {8, 30000, 30000, 30000}, {8, 0xFFFF, 0, 0},
+        {4, 70000, 70000, 70000},    {4, 0x80000000u, 0, 0},   {9, 0x7FFFFFFF, top, top},
+        {9, 0xFFFFFFFFu, 0, 0},
+        // Eight-byte values fit only BigTIFF's value field.
+        {16, 70000, 0, 70000},       {16, 0x100000005u, 0, 0}, {16, 0x8000000000000005u, 0, 0},
+        {17, 40000, 0, 40000},       {17, ~quint64(0), 0, 0},
+    };
+    for (bool bigEndian : {false, true}) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(testing::Message() << "big-endian " << bigEndian << " type " << c.type << " " << c.stored);
+            const std::vector<TiffEntry> sides{{256, c.type, 1, c.stored}, {257, c.type, 1, c.stored}};
+            EXPECT_EQ(probe(tiff(bigEndian, sides)), (PictureSize{c.classic, c.classic}));
+            EXPECT_EQ(probe(bigTiff(bigEndian, sides)), (PictureSize{c.big, c.big}));
+        }
+    }
 }
 
 TEST(HeaderProbe, TiffDamageGivesWhatWasFound)
@@ -99,6 +128,7 @@ TEST(HeaderProbe, TiffDamageGivesWhatWasFound)
     // A rational width, a width of two values: no usable entry.
     EXPECT_EQ(probe(tiff(true, {{256, 5, 1, 640}, {257, 3, 1, 480}})), (PictureSize{0, 480}));
     EXPECT_EQ(probe(tiff(true, {{256, 3, 2, 640}, {257, 3, 1, 480}})), (PictureSize{0, 480}));
+    EXPECT_EQ(probe(bigTiff(true, {{256, 16, 2, 640}, {257, 16, 1, 480}})), (PictureSize{0, 480}));
     // Cut inside the height entry; a directory claiming 65535 entries.
     const QByteArray both = tiff(false, {{256, 3, 1, 640}, {257, 3, 1, 480}});
     EXPECT_EQ(probe(both.left(both.size() - 8)), (PictureSize{640, 0}));
@@ -108,6 +138,45 @@ TEST(HeaderProbe, TiffDamageGivesWhatWasFound)
     QByteArray far = both;
     far.replace(4, 4, le32(0xFFFFFFF0u));
     EXPECT_EQ(probe(far), (PictureSize{0, 0}));
+}
+
+TEST(HeaderProbe, BigTiffDamageGivesWhatWasFound)
+{
+    const QByteArray both = bigTiff(false, {{256, 16, 1, 640}, {257, 3, 1, 480}});
+    ASSERT_EQ(probe(both), (PictureSize{640, 480}));
+    // A directory claiming more entries than any file could hold.
+    QByteArray many = both;
+    many.replace(16, 8, QByteArray(8, '\xFF'));
+    EXPECT_EQ(probe(many), (PictureSize{640, 480}));
+    // The first directory past the end, also where adding to its offset wraps.
+    for (quint64 offset : {quint64(both.size()), ~quint64(0) - 4}) {
+        QByteArray far = both;
+        far.replace(8, 8, inOrder(false, offset, 8));
+        EXPECT_EQ(probe(far), (PictureSize{0, 0})) << offset;
+    }
+    // An offset size other than 8, a non-zero word after it.
+    for (int at : {4, 6}) {
+        QByteArray odd = both;
+        odd[at] = 4;
+        EXPECT_EQ(probe(odd), (PictureSize{0, 0})) << at;
+    }
+}
+
+TEST(HeaderProbe, TiffCutAnywhereNeverInventsASide)
+{
+    for (bool big : {false, true}) {
+        for (bool bigEndian : {false, true}) {
+            const QByteArray whole =
+                tiff(bigEndian, {{254, 4, 1, 0}, {256, quint16(big ? 16 : 4), 1, 70000}, {257, 3, 1, 600}},
+                     QByteArray(30, 'x'), big);
+            ASSERT_EQ(probe(whole), (PictureSize{70000, 600}));
+            for (qsizetype cut = 0; cut < whole.size(); ++cut) {
+                const PictureSize size = probe(whole.left(cut));
+                EXPECT_TRUE(size.Width == 0 || size.Width == 70000) << big << bigEndian << " cut " << cut;
+                EXPECT_TRUE(size.Height == 0 || size.Height == 600) << big << bigEndian << " cut " << cut;
+            }
+        }
+    }
 }
 
 TEST(HeaderProbe, JpegEveryFrameHeaderCounts)
@@ -146,6 +215,7 @@ TEST(HeaderProbe, JpegSegmentsAreSkippedWithoutReadingThem)
 TEST(HeaderProbe, ShortAndUnknownDataHasNoSize)
 {
     for (const QByteArray &data : {QByteArray(), bytes({0x89, 'P', 'N'}), QByteArray("just some text here"),
-                                   QByteArray("II*\0", 4), QByteArray("MM\0*", 4)})
+                                   QByteArray("II*\0", 4), QByteArray("MM\0*", 4),
+                                   QByteArray("II+\0", 4), QByteArray("MM\0+", 4)})
         EXPECT_EQ(probe(data), (PictureSize{0, 0}));
 }

@@ -57,6 +57,9 @@ protected:
         testpics::save(rgb, dir.file("strips.tif"), ".tif");
         testpics::save(tall, dir.file("tiles.tif"), ".tif[tile,compression=lzw]");
         testpics::save(testpics::gradient(1000, 600), dir.file("pyramid.tif"), ".tif[tile,pyramid]");
+        // Small enough that the cuts below reach its directory, written after the pixels.
+        testpics::save(testpics::gradient(9, 7), dir.file("big.tif"), ".tif[bigtiff]");
+        testpics::save(testpics::gradient(70000, 2), dir.file("big-wide.tif"), ".tif[bigtiff,tile,compression=deflate]");
         saveMagick(rgb, dir.file("info.bmp"), "bmp3");
         saveMagick(rgb, dir.file("v5.bmp"), "bmp");
         saveMagick(rgb, dir.file("core.bmp"), "bmp2");
@@ -69,6 +72,7 @@ protected:
                              imaging::encodeTga24(static_cast<const unsigned char *>(pixels.data()), 301, 173));
         testpics::writeBytes(dir.file("big-endian-short.tif"), hdr::greyTiff(true, 70, 50, 3));
         testpics::writeBytes(dir.file("big-endian-long.tif"), hdr::greyTiff(true, 50, 70, 4));
+        testpics::writeBytes(dir.file("big-endian-long8.tif"), hdr::greyTiff(true, 30, 20, 16, true));
         testpics::writeBytes(dir.file("top-down.bmp"), hdr::bmp(40, -30));
         // An extended-sequential frame (0xC1) that decoders read like a baseline one.
         QByteArray sof1 = testpics::readBytes(dir.file("baseline.jpg"));
@@ -87,7 +91,7 @@ protected:
 TEST_F(RealPictures, ProbeAgreesWithLibvips)
 {
     const QStringList names = dir.entries();
-    ASSERT_EQ(names.size(), 24);
+    ASSERT_EQ(names.size(), 27);
     for (const QString &name : names) {
         const PictureSize size = ReadPictureSize(dir.file(name));
         EXPECT_EQ(size, vipsSize(dir.file(name))) << name.toStdString();
