@@ -36,6 +36,16 @@ bool BlockedByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out)
     return true;
 }
 
+WindowByteSource::WindowByteSource(ByteSource &base, std::uint64_t start, std::uint64_t length)
+    : m_base(base), m_start(std::min(start, base.size())), m_length(std::min(length, base.size() - m_start))
+{
+}
+
+bool WindowByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out)
+{
+    return holds(*this, offset, out.size()) && m_base.read(m_start + offset, out);
+}
+
 bool holds(const ByteSource &bytes, std::uint64_t offset, std::uint64_t length)
 {
     const std::uint64_t size = bytes.size();

@@ -47,6 +47,21 @@ private:
     std::size_t m_blockLength = 0;
 };
 
+// The bytes from `start` on of another source, `length` at most, as a source
+// of their own: a structure inside a file (a JPEG's EXIF block) with offsets
+// counted from its own start.
+class WindowByteSource final : public ByteSource {
+public:
+    WindowByteSource(ByteSource &base, std::uint64_t start, std::uint64_t length);
+    std::uint64_t size() const override { return m_length; }
+    bool read(std::uint64_t offset, std::span<std::uint8_t> out) override;
+
+private:
+    ByteSource &m_base;
+    std::uint64_t m_start;
+    std::uint64_t m_length;
+};
+
 // True when `length` bytes from `offset` lie inside the source.
 bool holds(const ByteSource &bytes, std::uint64_t offset, std::uint64_t length);
 

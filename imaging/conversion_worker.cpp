@@ -245,6 +245,7 @@ WorkerOutcome ConversionWorker::convert(int source, const WorkerTask &task)
     request.format = std::uint32_t(task.format);
     request.background = task.background;
     request.flags = task.tgaName ? std::uint32_t(worker::kNameSaysTga) : 0u;
+    request.orientation = std::uint32_t(task.orientation);
     const long long oomKillsBefore = oomKillCount();
     if (!sendRequest(m_channel, request, source))
         return {ConversionStatus::Crashed, {}, end(false).detail};

@@ -50,13 +50,15 @@ struct WorkerSettings {
 // libexec folder of an installed layout.
 QString workerExecutable();
 
-// One picture for the worker: the output's exact size and format.
+// One picture for the worker: the output's exact size (as shown, after the
+// orientation is applied) and format.
 struct WorkerTask {
     int width = 0;
     int height = 0;
     OutputFormat format = OutputFormat::Png;
     platform::ColourValue background = 0;
-    bool tgaName = false;          // the source's name ends in ".tga"
+    bool tgaName = false;            // the source's name ends in ".tga"
+    int orientation = 1;             // the EXIF orientation to apply (1 to 8)
     std::int64_t declaredPixels = 0; // as the header says; sets the time budget
 };
 

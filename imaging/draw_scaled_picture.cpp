@@ -2,6 +2,7 @@
 
 #include "imaging/bmp_file.h"
 #include "imaging/header_probe.h"
+#include "imaging/picture_size.h"
 #include "imaging/source_format.h"
 #include "imaging/tga_file.h"
 #include "imaging/vips_runtime.h"
@@ -246,10 +247,28 @@ std::optional<VImage> ScaleToSize(const VImage &loaded, int width, int height, p
 std::optional<VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background,
                                         EngineFailure *failure)
 {
-    const std::optional<VImage> loaded = LoadForScaling(source, width, height, failure);
+    // Resized as stored, turned afterwards: the turn then handles the few
+    // pixels of the output, and the decoder still streams top to bottom.
+    const int orientation = exifOrientation(source.orientation);
+    const bool quarterTurn = orientation >= 5;
+    const int storedWidth = quarterTurn ? height : width;
+    const int storedHeight = quarterTurn ? width : height;
+    const std::optional<VImage> loaded = LoadForScaling(source, storedWidth, storedHeight, failure);
     if (!loaded)
         return std::nullopt;
-    return ScaleToSize(*loaded, width, height, background, failure);
+    std::optional<VImage> scaled = ScaleToSize(*loaded, storedWidth, storedHeight, background, failure);
+    if (!scaled || orientation == 1)
+        return scaled;
+    try {
+        // libvips' own rotation, told the orientation the program read
+        // rather than whatever the decoder found. Turning reads the picture
+        // in any order, so the few output pixels are made first.
+        VImage upright = scaled->copy_memory();
+        upright.set(VIPS_META_ORIENTATION, orientation);
+        return upright.autorot();
+    } catch (const vips::VError &error) {
+        return fail(failure, failureOf(error));
+    }
 }
 
 } // namespace imaging

@@ -19,18 +19,21 @@ namespace imaging {
 // a decompression bomb or a broken header, never a photo.
 inline constexpr long long kMaxSourcePixels = 500'000'000;
 
-// The bytes of a source file, and whether its name ends in ".tga" (a TGA has
-// no signature; content that a signature claims wins over the name).
+// The bytes of a source file, whether its name ends in ".tga" (a TGA has no
+// signature; content that a signature claims wins over the name), and the
+// EXIF orientation to apply (1 to 8), as the program's header probe read it.
 struct SourceFile {
     QByteArrayView bytes;
     bool tgaName = false;
+    int orientation = 1;
 };
 
 // The whole picture resampled to exactly width x height, each direction on its
 // own (the caller keeps the proportions), as an opaque 8-bit sRGB picture:
 // colour profiles, CMYK, grey, 16-bit and palette sources are converted, and
-// transparency is flattened onto `background`. Pixels stay as stored; an EXIF
-// orientation of the source stays with the picture as metadata. No picture for
+// transparency is flattened onto `background`. The pixels are turned and
+// mirrored by `source.orientation`, so width x height is the size as shown,
+// and the picture is upright in any viewer; it carries no metadata. No picture for
 // a size below 1, a file that is not a JPEG, PNG, GIF, TIFF, BMP or TGA, a
 // damaged file or an absurd size; `failure` then says why. Pixels are decoded
 // when the picture is encoded, so damage further into a file shows only then.
@@ -38,9 +41,10 @@ struct SourceFile {
 std::optional<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height,
                                               platform::ColourValue background, EngineFailure *failure = nullptr);
 
-// The two steps of DrawScaledPicture, apart so that the bench can time them.
-// The source as it is decoded for a target of width x height: JPEG at the
-// largest scale libjpeg offers that still covers the target, the others whole.
+// The steps of DrawScaledPicture, apart so that the bench can time them, in
+// the stored orientation. The source as it is decoded for a target of width x
+// height: JPEG at the largest scale libjpeg offers that still covers the
+// target, the others whole.
 std::optional<vips::VImage> LoadForScaling(SourceFile source, int width, int height,
                                            EngineFailure *failure = nullptr);
 // A loaded picture resized to exactly width x height, as opaque 8-bit sRGB.

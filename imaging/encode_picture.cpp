@@ -21,30 +21,6 @@ QByteArray takeBlob(VipsBlob *blob)
     return bytes;
 }
 
-bool hasTurnedOrientation(const VImage &picture)
-{
-    return picture.get_typeof(VIPS_META_ORIENTATION)
-        && picture.get_int(VIPS_META_ORIENTATION) != 1;
-}
-
-// A copy of the picture whose only metadata is its orientation, so that a
-// saver told not to strip writes that tag and nothing else (no camera EXIF,
-// no stale colour profile: the pixels are plain sRGB now).
-VImage withOnlyOrientation(const VImage &picture)
-{
-    VImage copy = picture.copy();
-    std::unique_ptr<gchar *, decltype(&g_strfreev)> fields(
-        vips_image_get_fields(copy.get_image()), &g_strfreev);
-    for (gchar **field = fields.get(); *field; ++field) {
-        if (g_str_equal(*field, VIPS_META_ORIENTATION))
-            continue;
-        // Width, height and the other built-in fields cannot be removed; that
-        // is fine, they are not metadata.
-        copy.remove(*field);
-    }
-    return copy;
-}
-
 QByteArray encodeTga(const VImage &picture)
 {
     size_t size = 0;
@@ -58,13 +34,12 @@ QByteArray encodeTga(const VImage &picture)
 std::optional<QByteArray> encodePicture(const VImage &picture, OutputFormat format, EngineFailure *failure)
 {
     try {
-        const bool keepOrientation = hasTurnedOrientation(picture)
-            && (format == OutputFormat::Jpeg || format == OutputFormat::Tiff);
-        const VImage image = keepOrientation ? withOnlyOrientation(picture) : picture;
+        // No metadata at all: the pixels are upright sRGB now, so neither an
+        // orientation nor a colour profile would be true of them.
+        const VImage &image = picture;
         switch (format) {
         case OutputFormat::Jpeg:
-            return takeBlob(image.jpegsave_buffer(
-                VImage::option()->set("Q", 100)->set("strip", !keepOrientation)));
+            return takeBlob(image.jpegsave_buffer(VImage::option()->set("Q", 100)->set("strip", true)));
         case OutputFormat::Png:
             return takeBlob(image.pngsave_buffer(VImage::option()->set("strip", true)));
         case OutputFormat::Gif:
@@ -72,7 +47,7 @@ std::optional<QByteArray> encodePicture(const VImage &picture, OutputFormat form
         case OutputFormat::Tiff:
             return takeBlob(image.tiffsave_buffer(VImage::option()
                                                      ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_NONE)
-                                                     ->set("strip", !keepOrientation)));
+                                                     ->set("strip", true)));
         case OutputFormat::Bmp:
             // BMP3 is the classic Windows bitmap with the 40-byte header that
             // every reader knows; a 3-band picture is written at 24 bits.

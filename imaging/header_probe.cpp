@@ -56,35 +56,41 @@ PictureSize bmpSize(ByteSource &bytes)
 
 } // namespace
 
-PictureSize probePictureSize(ByteSource &bytes, bool tgaName)
+PictureHeader probePictureHeader(ByteSource &bytes, bool tgaName)
 {
     Signature head{};
     if (!readAt(bytes, 0, head))
         return {};
+    auto stored = [](PictureSize size) { return PictureHeader{size, 1}; };
 
     if (tgaName && isTgaImageType(head[2]))
-        return {dimension(readLe16(bytes, 12)), dimension(readLe16(bytes, 14))};
+        return stored({dimension(readLe16(bytes, 12)), dimension(readLe16(bytes, 14))});
     if (startsWith(head, {137, 'P', 'N', 'G'}))
-        return {dimension(readBe32(bytes, 16)), dimension(readBe32(bytes, 20))};
+        return stored({dimension(readBe32(bytes, 16)), dimension(readBe32(bytes, 20))});
     if (startsWith(head, {0, 0, 1, 0}))
-        return {iconSide(readByte(bytes, 6)), iconSide(readByte(bytes, 7))};
+        return stored({iconSide(readByte(bytes, 6)), iconSide(readByte(bytes, 7))});
     if (startsWith(head, {'G', 'I', 'F', '8'}))
-        return {dimension(readLe16(bytes, 6)), dimension(readLe16(bytes, 8))};
+        return stored({dimension(readLe16(bytes, 6)), dimension(readLe16(bytes, 8))});
     if (startsWith(head, {0xFF, 0xD8, 0xFF}))
-        return jpegFrameSize(bytes);
+        return jpegFrameHeader(bytes);
     if (startsWith(head, {'B', 'M'}))
-        return bmpSize(bytes);
+        return stored(bmpSize(bytes));
     if (startsWith(head, {'8', 'B', 'P', 'S'}))
-        return {dimension(readBe32(bytes, 18)), dimension(readBe32(bytes, 14))};
+        return stored({dimension(readBe32(bytes, 18)), dimension(readBe32(bytes, 14))});
     if (startsWith(head, {'M', 'M', 0, 42}))
-        return tiffDirectorySize(bytes, ByteOrder::BigEndian, TiffVariant::Classic);
+        return tiffDirectoryHeader(bytes, ByteOrder::BigEndian, TiffVariant::Classic);
     if (startsWith(head, {'I', 'I', 42, 0}))
-        return tiffDirectorySize(bytes, ByteOrder::LittleEndian, TiffVariant::Classic);
+        return tiffDirectoryHeader(bytes, ByteOrder::LittleEndian, TiffVariant::Classic);
     if (startsWith(head, {'M', 'M', 0, 43}))
-        return tiffDirectorySize(bytes, ByteOrder::BigEndian, TiffVariant::Big);
+        return tiffDirectoryHeader(bytes, ByteOrder::BigEndian, TiffVariant::Big);
     if (startsWith(head, {'I', 'I', 43, 0}))
-        return tiffDirectorySize(bytes, ByteOrder::LittleEndian, TiffVariant::Big);
+        return tiffDirectoryHeader(bytes, ByteOrder::LittleEndian, TiffVariant::Big);
     return {};
+}
+
+PictureSize probePictureSize(ByteSource &bytes, bool tgaName)
+{
+    return probePictureHeader(bytes, tgaName).shown();
 }
 
 } // namespace imaging

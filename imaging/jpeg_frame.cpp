@@ -1,5 +1,7 @@
 #include "imaging/jpeg_frame.h"
 
+#include "imaging/tiff_directory.h"
+
 #include <algorithm>
 #include <array>
 
@@ -10,6 +12,7 @@ namespace {
 constexpr std::uint8_t kFill = 0xFF;
 constexpr std::uint8_t kEndOfImage = 0xD9;
 constexpr std::uint8_t kStartOfScan = 0xDA;
+constexpr std::uint8_t kApp1 = 0xE1;
 
 // Frame headers of every coding process (baseline, extended, progressive,
 // lossless; Huffman or arithmetic, plain or differential). 0xC4, 0xC8 and 0xCC
@@ -40,10 +43,31 @@ std::optional<std::uint64_t> findMarkerCode(ByteSource &bytes, std::uint64_t fro
     return std::nullopt;
 }
 
+// The orientation in an APP1 segment of `length` bytes (its length field
+// included) whose length field starts at `at`, when it holds EXIF data: "Exif",
+// two zeros, then a little TIFF file of its own.
+std::optional<int> exifBlockOrientation(ByteSource &bytes, std::uint64_t at, std::uint32_t length)
+{
+    constexpr std::uint64_t kExifHeader = 6;
+    std::array<std::uint8_t, kExifHeader + 4> head{};
+    if (length < 2 + head.size() || !readAt(bytes, at + 2, head))
+        return std::nullopt;
+    if (!std::equal(head.begin(), head.begin() + kExifHeader, "Exif\0\0"))
+        return std::nullopt;
+    const std::uint8_t *tiff = head.data() + kExifHeader;
+    WindowByteSource block(bytes, at + 2 + kExifHeader, length - 2 - kExifHeader);
+    if (tiff[0] == 'I' && tiff[1] == 'I' && tiff[2] == 42 && tiff[3] == 0)
+        return tiffDirectoryHeader(block, ByteOrder::LittleEndian, TiffVariant::Classic).orientation;
+    if (tiff[0] == 'M' && tiff[1] == 'M' && tiff[2] == 0 && tiff[3] == 42)
+        return tiffDirectoryHeader(block, ByteOrder::BigEndian, TiffVariant::Classic).orientation;
+    return 1; // EXIF, but not in a form any reader takes: no orientation
+}
+
 } // namespace
 
-PictureSize jpegFrameSize(ByteSource &bytes)
+PictureHeader jpegFrameHeader(ByteSource &bytes)
 {
+    std::optional<int> orientation;
     std::uint64_t next = 2;
     for (;;) {
         const std::optional<std::uint64_t> code = findMarkerCode(bytes, next);
@@ -66,8 +90,11 @@ PictureSize jpegFrameSize(ByteSource &bytes)
         if (isFrameHeader(marker[0])) {
             if (length < 7 || available < marker.size())
                 return {};
-            return {std::int32_t(be16(&marker[6])), std::int32_t(be16(&marker[4]))};
+            return {{std::int32_t(be16(&marker[6])), std::int32_t(be16(&marker[4]))}, orientation.value_or(1)};
         }
+        // Only the first EXIF block counts, as for libjpeg's readers.
+        if (marker[0] == kApp1 && !orientation)
+            orientation = exifBlockOrientation(bytes, *code + 1, length);
         // Each step moves past at least the code and the length, so the walk ends.
         next = *code + 1 + length;
     }

@@ -39,10 +39,12 @@ ConversionStatus ConvertPicture(ConversionWorker &worker, const QString &sourceP
         return ConversionStatus::NoSize;
 
     const bool tgaName = hasTgaName(sourcePath);
-    const PictureSize declared = ReadPictureSize(source, tgaName);
+    // The worker turns the picture as this header says, so that the output
+    // has the size fitted to what viewers show.
+    const PictureHeader header = ReadPictureHeader(source, tgaName);
     const WorkerOutcome outcome = worker.convert(
-        source.descriptor(),
-        {width, height, *format, background, tgaName, std::int64_t(declared.Width) * declared.Height});
+        source.descriptor(), {width, height, *format, background, tgaName, header.orientation,
+                              std::int64_t(header.stored.Width) * header.stored.Height});
     if (detail)
         *detail = outcome.detail;
     if (outcome.status != ConversionStatus::Converted)

@@ -14,4 +14,27 @@ struct PictureSize {
     friend bool operator==(const PictureSize &, const PictureSize &) = default;
 };
 
+// What the header probe reads: the size as the pixels are stored, and the EXIF
+// orientation, which says how a viewer turns or mirrors them (1 to 8, 1 when
+// the file has none).
+struct PictureHeader {
+    PictureSize stored;
+    int orientation = 1;
+
+    // The size a viewer shows: orientations 5 to 8 turn the picture a
+    // quarter, so its sides swap.
+    PictureSize shown() const
+    {
+        return orientation >= 5 ? PictureSize{stored.Height, stored.Width} : stored;
+    }
+
+    friend bool operator==(const PictureHeader &, const PictureHeader &) = default;
+};
+
+// An orientation value as stored: 1 to 8, and 1 (as stored) for anything else.
+inline int exifOrientation(std::int64_t stored)
+{
+    return stored >= 1 && stored <= 8 ? int(stored) : 1;
+}
+
 } // namespace imaging

@@ -24,20 +24,20 @@ bool hasTgaName(const QString &path)
     return path.endsWith(QLatin1String(".tga"), Qt::CaseInsensitive);
 }
 
-PictureSize ReadPictureSize(const platform::ReadOnlyFile &file, bool tgaName)
+PictureHeader ReadPictureHeader(const platform::ReadOnlyFile &file, bool tgaName)
 {
     if (!file.isOpen())
         return {};
     FileByteSource bytes(file);
     BlockedByteSource blocks(bytes);
-    return probePictureSize(blocks, tgaName);
+    return probePictureHeader(blocks, tgaName);
 }
 
 PictureSize ReadPictureSize(const QString &path)
 {
     if (path.isEmpty())
         return {};
-    return ReadPictureSize(platform::ReadOnlyFile(path), hasTgaName(path));
+    return ReadPictureHeader(platform::ReadOnlyFile(path), hasTgaName(path)).shown();
 }
 
 } // namespace imaging

@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::uint32_t kImageWidth = 256;
 constexpr std::uint32_t kImageLength = 257;
+constexpr std::uint32_t kOrientation = 274;
 constexpr std::uint64_t kEntriesPerRead = 16;
 
 // What differs between the variants. An entry is a 2-byte tag and type, then
@@ -83,7 +84,7 @@ std::optional<std::int64_t> entryValue(const Reader &reader, const Layout &layou
 
 } // namespace
 
-PictureSize tiffDirectorySize(ByteSource &bytes, ByteOrder order, TiffVariant variant)
+PictureHeader tiffDirectoryHeader(ByteSource &bytes, ByteOrder order, TiffVariant variant)
 {
     const Reader reader{order};
     const Layout &layout = variant == TiffVariant::Big ? kBig : kClassic;
@@ -98,7 +99,7 @@ PictureSize tiffDirectorySize(ByteSource &bytes, ByteOrder order, TiffVariant va
         return {};
 
     const std::uint64_t entryBytes = layout.entryBytes();
-    std::optional<std::int64_t> width, height;
+    std::optional<std::int64_t> width, height, orientation;
     std::array<std::uint8_t, kEntriesPerRead * kLargestEntry> chunk{};
     // Cannot wrap: the count field just read lies inside the file.
     std::uint64_t position = directory + layout.entryCountBytes;
@@ -106,7 +107,7 @@ PictureSize tiffDirectorySize(ByteSource &bytes, ByteOrder order, TiffVariant va
     // Only whole entries inside the file are looked at: a directory cut short
     // by the end of the file, or claiming more entries than it holds, gives
     // what its first entries hold.
-    while (left > 0 && !(width && height) && holds(bytes, position, entryBytes)) {
+    while (left > 0 && !(width && height && orientation) && holds(bytes, position, entryBytes)) {
         const std::uint64_t inFile = (bytes.size() - position) / entryBytes;
         const std::uint64_t n = std::min({left, kEntriesPerRead, inFile});
         if (!readAt(bytes, position, std::span(chunk.data(), std::size_t(n * entryBytes))))
@@ -118,11 +119,13 @@ PictureSize tiffDirectorySize(ByteSource &bytes, ByteOrder order, TiffVariant va
                 width = entryValue(reader, layout, entry);
             else if (tag == kImageLength && !height)
                 height = entryValue(reader, layout, entry);
+            else if (tag == kOrientation && !orientation)
+                orientation = entryValue(reader, layout, entry);
         }
         position += n * entryBytes;
         left -= n;
     }
-    return {dimension(width), dimension(height)};
+    return {{dimension(width), dimension(height)}, orientation ? exifOrientation(*orientation) : 1};
 }
 
 } // namespace imaging

@@ -14,10 +14,13 @@ enum class TiffVariant { Classic, Big };
 
 // Reads the first directory, at the offset stored at byte 4 (BigTIFF: at byte
 // 8, after the offset size 8 and a zero, else the file is refused), and takes
-// the values of the ImageWidth (256) and ImageLength (257) entries, wherever
-// they stand in it: the first entry of each that holds exactly one value of an
-// integer type that fits the value field. A dimension without such an entry,
-// or stored negative or beyond a signed 32-bit integer, is 0.
-PictureSize tiffDirectorySize(ByteSource &bytes, ByteOrder order, TiffVariant variant);
+// the values of the ImageWidth (256), ImageLength (257) and Orientation (274)
+// entries, wherever they stand in it: the first entry of each that holds
+// exactly one value of an integer type that fits the value field. A dimension
+// without such an entry, or stored negative or beyond a signed 32-bit integer,
+// is 0; an orientation without one, or out of range, is 1.
+// The EXIF block of a JPEG is such a structure too (classic, byte order
+// marked at its start, offsets counted from there).
+PictureHeader tiffDirectoryHeader(ByteSource &bytes, ByteOrder order, TiffVariant variant);
 
 } // namespace imaging

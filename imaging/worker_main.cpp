@@ -1,6 +1,7 @@
 // tarvel-worker: converts the pictures its parent hands it, one at a time,
 // shut in by the kernel. The conversation is described in worker_protocol.h.
 #include "imaging/mapped_file.h"
+#include "imaging/picture_size.h"
 #include "imaging/scale_and_encode.h"
 #include "imaging/vips_runtime.h"
 #include "imaging/worker_protocol.h"
@@ -112,8 +113,10 @@ EncodedPicture convert(const worker::Request &request, int source)
     if (request.format > std::uint32_t(OutputFormat::Tga))
         return {ConversionStatus::UnsupportedTarget, {}, QString()};
     try {
-        return scaleAndEncode({file.bytes(), (request.flags & worker::kNameSaysTga) != 0}, request.width,
-                              request.height, OutputFormat(request.format), request.background);
+        const SourceFile source{file.bytes(), (request.flags & worker::kNameSaysTga) != 0,
+                                exifOrientation(request.orientation)};
+        return scaleAndEncode(source, request.width, request.height, OutputFormat(request.format),
+                              request.background);
     } catch (const std::bad_alloc &) {
         return {ConversionStatus::OutOfMemory, {}, QStringLiteral("out of memory")};
     }

@@ -54,11 +54,15 @@ enum RequestFlags : std::uint32_t {
 
 struct Request {
     std::uint32_t magic = kRequestMagic;
-    std::int32_t width = 0;       // the exact size of the output, in pixels
-    std::int32_t height = 0;
+    std::int32_t width = 0;       // the exact size of the output, in pixels,
+    std::int32_t height = 0;      // as shown: after the orientation is applied
     std::uint32_t format = 0;     // imaging::OutputFormat
     std::uint32_t background = 0; // 0x00BBGGRR, what transparency lands on
     std::uint32_t flags = 0;
+    // The EXIF orientation (1 to 8) as the program's header probe read it.
+    // The worker turns the pixels by it, whatever the decoder thinks, so that
+    // the output has exactly the size the program fitted.
+    std::uint32_t orientation = 1;
 };
 
 enum ReplyFlags : std::uint32_t {

@@ -291,20 +291,6 @@ TEST(SaveScaledPicture, InPlaceConversionReplacesTheSourceEveryTime)
     EXPECT_EQ(dir.entries(), QStringList{"same.jpg"});
 }
 
-TEST(SaveScaledPicture, JpegKeepsItsOrientationTag)
-{
-    TempDir dir;
-    const QString source = dir.file("turned.jpg");
-    VImage picture = testpics::gradient(120, 80).copy();
-    picture.set("orientation", 6);
-    testpics::save(picture, source, ".jpg");
-    const QString target = dir.file("out.jpg");
-    ASSERT_TRUE(SaveScaledPicture(source, target, 60, 40, kBackground));
-    const VImage out = testpics::load(target);
-    EXPECT_EQ(out.width(), 60); // stored pixels, not turned
-    EXPECT_EQ(out.get_int("orientation"), 6);
-}
-
 TEST(SaveScaledPicture, FourThreadsConvertAtOnce)
 {
     TempDir dir;
