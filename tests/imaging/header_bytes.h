@@ -14,6 +14,11 @@
 
 namespace imaging {
 inline void PrintTo(const PictureSize &s, std::ostream *os) { *os << '(' << s.Width << ", " << s.Height << ')'; }
+inline void PrintTo(const PictureHeader &h, std::ostream *os)
+{
+    PrintTo(h.stored, os);
+    *os << " orientation " << h.orientation;
+}
 } // namespace imaging
 
 namespace hdr {

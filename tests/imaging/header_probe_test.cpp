@@ -44,6 +44,21 @@ PictureSize probe(const QByteArray &bytes, bool tgaName = false)
     return size;
 }
 
+// The same for the whole header, orientation included.
+imaging::PictureHeader probeHeader(const QByteArray &bytes)
+{
+    CheckedSource direct(bytes), underBlocks(bytes);
+    imaging::BlockedByteSource blocks(underBlocks);
+    const imaging::PictureHeader header = imaging::probePictureHeader(direct, false);
+    EXPECT_EQ(imaging::probePictureHeader(blocks, false), header);
+    return header;
+}
+
+QByteArray exif(bool bigEndian, const std::vector<TiffEntry> &entries)
+{
+    return jpegSegment(0xE1, QByteArray("Exif\0\0", 6) + tiff(bigEndian, entries));
+}
+
 } // namespace
 
 TEST(HeaderProbe, DimensionsAreReadAtTheirFullWidth)
@@ -218,4 +233,51 @@ TEST(HeaderProbe, ShortAndUnknownDataHasNoSize)
                                    QByteArray("II*\0", 4), QByteArray("MM\0*", 4),
                                    QByteArray("II+\0", 4), QByteArray("MM\0+", 4)})
         EXPECT_EQ(probe(data), (PictureSize{0, 0}));
+}
+
+TEST(HeaderProbe, ExifOrientationTurnsTheSizeAsShown)
+{
+    for (const bool bigEndian : {false, true}) {
+        for (int orientation = 1; orientation <= 8; ++orientation) {
+            const bool quarter = orientation >= 5;
+            const PictureSize shown = quarter ? PictureSize{480, 640} : PictureSize{640, 480};
+            const std::string what = std::to_string(orientation) + (bigEndian ? " MM" : " II");
+            const QByteArray jpeg = kJpegStart + exif(bigEndian, {{271, 2, 4, 0}, {274, 3, 1, quint64(orientation)}})
+                + jpegFrame(0xC0, 640, 480);
+            EXPECT_EQ(probeHeader(jpeg), (imaging::PictureHeader{{640, 480}, orientation})) << what;
+            EXPECT_EQ(probe(jpeg), shown) << what;
+            for (const bool big : {false, true}) {
+                const QByteArray file =
+                    tiff(bigEndian, {{256, 3, 1, 640}, {257, 4, 1, 480}, {274, 3, 1, quint64(orientation)}}, {}, big);
+                EXPECT_EQ(probe(file), shown) << what << (big ? " BigTIFF" : " TIFF");
+            }
+        }
+    }
+}
+
+TEST(HeaderProbe, OnlyAPlainFirstExifOrientationCounts)
+{
+    const QByteArray frame = jpegFrame(0xC0, 640, 480);
+    const QByteArray xmp = jpegSegment(0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0<x/>", 33));
+    auto orientationOf = [&](const QByteArray &segments) { return probeHeader(kJpegStart + segments + frame).orientation; };
+    EXPECT_EQ(orientationOf(xmp + exif(false, {{274, 3, 1, 6}})), 6);
+    EXPECT_EQ(orientationOf(exif(false, {{274, 3, 1, 6}}) + exif(false, {{274, 3, 1, 3}})), 6);
+    // Out of range, of another type, or more than one value: as if none.
+    for (const TiffEntry &odd : {TiffEntry{274, 3, 1, 0}, TiffEntry{274, 3, 1, 9}, TiffEntry{274, 3, 1, 0xFFFF},
+                                 TiffEntry{274, 5, 1, 6}, TiffEntry{274, 3, 2, 6}})
+        EXPECT_EQ(orientationOf(exif(true, {odd})), 1) << odd.type << ' ' << odd.count << ' ' << odd.value;
+    // A directory offset out of the EXIF block is not followed out of it,
+    // though the file goes on: the block's offsets count from its own start.
+    // The block starts after the marker, its length and "Exif\0\0"; its
+    // directory offset is redirected past its end, where one says 6.
+    QByteArray pointsOut = exif(false, {{274, 3, 1, 3}});
+    const qsizetype blockStart = 4 + 6;
+    pointsOut[blockStart + 4] = char(200);
+    const QByteArray beyond = QByteArray(200 - (pointsOut.size() - blockStart), '\0') + le16(1) + le16(274) + le16(3)
+        + le32(1) + le32(6) + le32(0);
+    EXPECT_EQ(orientationOf(pointsOut + beyond), 1);
+    EXPECT_EQ(orientationOf(jpegSegment(0xE1, QByteArray("Exif\0\0XX*\0", 10))), 1);
+    const QByteArray whole = kJpegStart + exif(true, {{274, 3, 1, 8}}) + frame;
+    for (qsizetype cut = 0; cut < whole.size() - 4; ++cut)
+        EXPECT_EQ(probe(whole.left(cut)), (PictureSize{0, 0})) << cut;
 }
