@@ -2,6 +2,7 @@
 
 #include "support/temp_dir.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -170,4 +171,35 @@ TEST_F(BatchTool, OneOrFourAtOnceWriteTheSameBytes)
     EXPECT_EQ(QDir(dir.file("out4")).entryList(QDir::Files), names);
     for (const QString &name : names)
         EXPECT_EQ(readAll(dir.file("out/" + name)), readAll(dir.file("out4/" + name))) << name.toStdString();
+}
+
+TEST_F(BatchTool, PhonePhotosAreFittedAndWrittenAsTheyAreShown)
+{
+    // A portrait from a phone: stored 1600 x 900, top half red, with EXIF
+    // orientation 6 (turn a quarter clockwise to show), so it shows 900 x 1600
+    // with the red half on the right.
+    QImage stored(1600, 900, QImage::Format_RGB32);
+    stored.fill(QColor(20, 20, 230));
+    for (int y = 0; y < 450; ++y)
+        for (int x = 0; x < 1600; ++x)
+            stored.setPixel(x, y, qRgb(230, 20, 20));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(stored.save(&buffer, "JPG", 95));
+    const QByteArray exif = QByteArray("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0", 32);
+    QByteArray app1("\xFF\xE1", 2);
+    app1 += char((exif.size() + 2) >> 8);
+    app1 += char((exif.size() + 2) & 0xFF);
+    QDir(dir.path()).mkdir("phone");
+    QFile file(dir.file("phone/portrait.jpg"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(buffer.data().left(2) + app1 + exif + buffer.data().mid(2));
+    file.close();
+
+    const ToolRun r = run({"--width", "800", "--height", "600", dir.file("phone"), dir.file("out")}, settings);
+    ASSERT_EQ(r.status, kAllConverted) << r.out.toStdString();
+    const QImage out(dir.file("out/portrait.jpg"));
+    ASSERT_EQ(out.size(), QSize(338, 600));
+    EXPECT_GT(qRed(out.pixel(290, 300)), 180);  // red on the right
+    EXPECT_GT(qBlue(out.pixel(40, 300)), 180);  // blue on the left
 }
