@@ -2,6 +2,7 @@
 
 #include "app/conversion_rules.h"
 #include "app/size_text.h"
+#include "imaging/picture_formats.h"
 #include "imaging/read_picture_size.h"
 #include "platform/folder_listing.h"
 
@@ -12,7 +13,7 @@ namespace app {
 QStringList listConvertibleFiles(const QString &folder)
 {
     QStringList names = platform::listOrdinaryFiles(folder);
-    names.removeIf([](const QString &name) { return !hasConvertibleExtension(name); });
+    names.removeIf([](const QString &name) { return !imaging::hasConvertibleExtension(name); });
     return names;
 }
 

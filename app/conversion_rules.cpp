@@ -6,17 +6,6 @@
 
 namespace app {
 
-bool hasConvertibleExtension(const QString &name)
-{
-    static const QStringList spellings{
-        QStringLiteral("bmp"), QStringLiteral("BMP"), QStringLiteral("gif"),  QStringLiteral("GIF"),
-        QStringLiteral("jpg"), QStringLiteral("JPG"), QStringLiteral("jpeg"), QStringLiteral("JPEG"),
-        QStringLiteral("png"), QStringLiteral("PNG"), QStringLiteral("tif"),  QStringLiteral("TIF"),
-        QStringLiteral("tiff"), QStringLiteral("TIFF"), QStringLiteral("tga"), QStringLiteral("TGA")};
-    const QString extension = GetExtension(name);
-    return !extension.isEmpty() && spellings.contains(extension);
-}
-
 QString defaultNewName(const QString &path)
 {
     if (path.isEmpty())

@@ -7,11 +7,6 @@
 
 namespace app {
 
-// Whether a file name (or path) has one of the sixteen extension spellings
-// the program converts: bmp, gif, jpg, jpeg, png, tif, tiff, tga, each all in
-// lower or all in upper case. "Jpg" does not qualify; a name without "." never.
-bool hasConvertibleExtension(const QString &name);
-
 // The name offered for the converted copy of a single picture: its base name
 // followed by "副本", or nothing for an empty path ("a.b.png" gives "a副本").
 QString defaultNewName(const QString &path);

@@ -8,6 +8,7 @@
 #include "controls/set_ctrl_color.h"
 #include "controls/xp_combo.h"
 #include "controls/xp_progress_bar.h"
+#include "imaging/picture_formats.h"
 #include "platform/colour.h"
 #include "platform/property_bag.h"
 
@@ -167,8 +168,8 @@ void frmMain::loadWindow()
         paintBackground(widget);
     raise();
 
-    for (const char *extension : {".bmp", ".gif", ".jpg", ".jpeg", ".png", ".tif", ".tiff", ".tga"})
-        XPCombo1->AddItem(QString::fromLatin1(extension));
+    for (const imaging::FileType &type : imaging::fileTypes())
+        XPCombo1->AddItem(QStringLiteral(".") + QString::fromUtf16(type.extension));
     XPCombo1->SetListIndex(0);
     XPCombo1->SetEnabled(true);
 

@@ -10,6 +10,7 @@
 #include "app/wait_seconds.h"
 #include "controls/xp_combo.h"
 #include "dialogs/file_dialogs.h"
+#include "imaging/picture_formats.h"
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "platform/notifier.h"
@@ -22,18 +23,13 @@ namespace app {
 
 namespace {
 
+// The dialog's filters, one per file type: its label and its pattern.
 std::vector<std::pair<QString, QString>> pictureFilters()
 {
-    return {
-        {QStringLiteral(u"BMP位图(*.bmp)"), QStringLiteral("*.bmp")},
-        {QStringLiteral(u"gif图形交换格式(*.gif)"), QStringLiteral("*.gif")},
-        {QStringLiteral(u"jpg压缩格式(*.jpg)"), QStringLiteral("*.jpg")},
-        {QStringLiteral(u"jpeg压缩格式(*.jpeg)"), QStringLiteral("*.jpeg")},
-        {QStringLiteral(u"png图像(*.png)"), QStringLiteral("*.png")},
-        {QStringLiteral(u"tif图像(*.tif)"), QStringLiteral("*.tif")},
-        {QStringLiteral(u"tiff图像(*.tiff)"), QStringLiteral("*.tiff")},
-        {QStringLiteral(u"tga图像(*.TGA)"), QStringLiteral("*.tga")},
-    };
+    std::vector<std::pair<QString, QString>> filters;
+    for (const imaging::FileType &type : imaging::fileTypes())
+        filters.emplace_back(QString::fromUtf16(type.filterLabel), QStringLiteral("*.") + QString::fromUtf16(type.extension));
+    return filters;
 }
 
 } // namespace
@@ -62,7 +58,7 @@ void frmMain::dropOnPictureField(const QStringList &paths)
     const QString &dropped = paths.constFirst();
     if (IsFolder(dropped))
         txtPathdz->clear();
-    if (hasConvertibleExtension(dropped)) {
+    if (imaging::hasConvertibleExtension(dropped)) {
         setPathText(txtPathdz, dropped);
         txtPathdz2->clear();
     }

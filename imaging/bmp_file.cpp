@@ -1,5 +1,7 @@
 #include "imaging/bmp_file.h"
 
+#include "imaging/byte_order.h"
+
 #include <algorithm>
 #include <bit>
 #include <limits>
@@ -9,16 +11,6 @@ namespace imaging {
 namespace {
 
 constexpr std::int64_t kFileHeaderSize = 14;
-
-std::uint32_t le16(const unsigned char *p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8;
-}
-
-std::uint32_t le32(const unsigned char *p)
-{
-    return le16(p) | le16(p + 2) << 16;
-}
 
 // One channel of a bit-field mask, scaled to 8 bits.
 struct Channel {

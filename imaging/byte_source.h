@@ -2,6 +2,8 @@
 // the same over a file and over memory (tests, fuzzer).
 #pragma once
 
+#include "imaging/byte_order.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -76,13 +78,6 @@ std::optional<std::uint32_t> readBe16(ByteSource &bytes, std::uint64_t offset);
 std::optional<std::uint32_t> readLe32(ByteSource &bytes, std::uint64_t offset);
 std::optional<std::uint32_t> readBe32(ByteSource &bytes, std::uint64_t offset);
 
-// Integers stored in a buffer already read.
-inline std::uint32_t le16(const std::uint8_t *p) { return p[0] | std::uint32_t(p[1]) << 8; }
-inline std::uint32_t be16(const std::uint8_t *p) { return std::uint32_t(p[0]) << 8 | p[1]; }
-inline std::uint32_t le32(const std::uint8_t *p) { return le16(p) | le16(p + 2) << 16; }
-inline std::uint32_t be32(const std::uint8_t *p) { return be16(p) << 16 | be16(p + 2); }
-inline std::uint64_t le64(const std::uint8_t *p) { return le32(p) | std::uint64_t(le32(p + 4)) << 32; }
-inline std::uint64_t be64(const std::uint8_t *p) { return std::uint64_t(be32(p)) << 32 | be32(p + 4); }
 
 // A stored dimension as a size: 0 when it was not read or does not fit a
 // signed 32-bit integer.

@@ -270,8 +270,9 @@ WorkerOutcome ConversionWorker::convert(int source, const WorkerTask &task)
     worker::Reply reply{};
     if (const Io io = receiveExact(m_channel, &reply, sizeof reply, deadline); io != Io::Done)
         return ended(io);
+    const bool converted = reply.status == std::uint32_t(ConversionStatus::Converted);
     if (reply.magic != worker::kReplyMagic || !validStatus(reply.status) || reply.byteCount > worker::kMaxOutputBytes
-        || reply.detailLength > worker::kMaxDetailBytes) {
+        || reply.detailLength > worker::kMaxDetailBytes || (converted && reply.byteCount == 0)) {
         end(true);
         return {ConversionStatus::Crashed, {}, QStringLiteral("the worker's answer made no sense")};
     }

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "imaging/conversion_status.h"
-#include "imaging/output_format.h"
+#include "imaging/picture_formats.h"
 #include "platform/colour.h"
 
 #include <QByteArray>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "imaging/engine_failure.h"
-#include "imaging/output_format.h"
+#include "imaging/picture_formats.h"
 
 #include <QByteArray>
 

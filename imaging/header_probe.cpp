@@ -1,6 +1,7 @@
 #include "imaging/header_probe.h"
 
 #include "imaging/jpeg_frame.h"
+#include "imaging/signatures.h"
 #include "imaging/tiff_directory.h"
 
 #include <array>
@@ -10,18 +11,6 @@
 namespace imaging {
 
 namespace {
-
-using Signature = std::array<std::uint8_t, 4>;
-
-bool startsWith(const Signature &head, std::initializer_list<std::uint8_t> signature)
-{
-    std::size_t i = 0;
-    for (const std::uint8_t byte : signature) {
-        if (head[i++] != byte)
-            return false;
-    }
-    return true;
-}
 
 // Colour-mapped, true-colour and grey pictures, raw or run-length encoded.
 bool isTgaImageType(std::uint8_t type)
@@ -58,33 +47,37 @@ PictureSize bmpSize(ByteSource &bytes)
 
 PictureHeader probePictureHeader(ByteSource &bytes, bool tgaName)
 {
-    Signature head{};
+    std::array<std::uint8_t, 4> head{};
     if (!readAt(bytes, 0, head))
         return {};
     auto stored = [](PictureSize size) { return PictureHeader{size, 1}; };
 
     if (tgaName && isTgaImageType(head[2]))
         return stored({dimension(readLe16(bytes, 12)), dimension(readLe16(bytes, 14))});
-    if (startsWith(head, {137, 'P', 'N', 'G'}))
+    switch (probeSignature(head)) {
+    case Signature::Png:
         return stored({dimension(readBe32(bytes, 16)), dimension(readBe32(bytes, 20))});
-    if (startsWith(head, {0, 0, 1, 0}))
+    case Signature::Icon:
         return stored({iconSide(readByte(bytes, 6)), iconSide(readByte(bytes, 7))});
-    if (startsWith(head, {'G', 'I', 'F', '8'}))
+    case Signature::Gif:
         return stored({dimension(readLe16(bytes, 6)), dimension(readLe16(bytes, 8))});
-    if (startsWith(head, {0xFF, 0xD8, 0xFF}))
+    case Signature::Jpeg:
         return jpegFrameHeader(bytes);
-    if (startsWith(head, {'B', 'M'}))
+    case Signature::Bmp:
         return stored(bmpSize(bytes));
-    if (startsWith(head, {'8', 'B', 'P', 'S'}))
+    case Signature::Photoshop:
         return stored({dimension(readBe32(bytes, 18)), dimension(readBe32(bytes, 14))});
-    if (startsWith(head, {'M', 'M', 0, 42}))
+    case Signature::TiffBigEndian:
         return tiffDirectoryHeader(bytes, ByteOrder::BigEndian, TiffVariant::Classic);
-    if (startsWith(head, {'I', 'I', 42, 0}))
+    case Signature::TiffLittleEndian:
         return tiffDirectoryHeader(bytes, ByteOrder::LittleEndian, TiffVariant::Classic);
-    if (startsWith(head, {'M', 'M', 0, 43}))
+    case Signature::BigTiffBigEndian:
         return tiffDirectoryHeader(bytes, ByteOrder::BigEndian, TiffVariant::Big);
-    if (startsWith(head, {'I', 'I', 43, 0}))
+    case Signature::BigTiffLittleEndian:
         return tiffDirectoryHeader(bytes, ByteOrder::LittleEndian, TiffVariant::Big);
+    case Signature::None:
+        break;
+    }
     return {};
 }
 

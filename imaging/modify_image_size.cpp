@@ -1,7 +1,7 @@
 #include "imaging/modify_image_size.h"
 
 #include "imaging/read_picture_size.h"
-#include "imaging/output_format.h"
+#include "imaging/picture_formats.h"
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
 

@@ -4,7 +4,7 @@
 
 #include "imaging/conversion_status.h"
 #include "imaging/draw_scaled_picture.h"
-#include "imaging/output_format.h"
+#include "imaging/picture_formats.h"
 #include "platform/colour.h"
 
 #include <QByteArray>

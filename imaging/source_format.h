@@ -8,7 +8,8 @@ namespace imaging {
 
 enum class SourceFormat { Unknown, Jpeg, Png, Gif, Tiff, Bmp, Tga };
 
-// How many leading bytes `sniffSource` wants to see.
+// How many leading bytes `sniffSource` wants to see: enough for the
+// signatures and for a TGA header.
 inline constexpr qsizetype kSniffBytes = 32;
 
 // `head` holds the first bytes of the file (fewer for a short file);

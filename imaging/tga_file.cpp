@@ -1,5 +1,7 @@
 #include "imaging/tga_file.h"
 
+#include "imaging/byte_order.h"
+
 #include <array>
 #include <cstring>
 #include <vector>
@@ -17,7 +19,7 @@ int byteAt(QByteArrayView bytes, qsizetype offset)
 
 int le16At(QByteArrayView bytes, qsizetype offset)
 {
-    return byteAt(bytes, offset) | byteAt(bytes, offset + 1) << 8;
+    return int(le16(reinterpret_cast<const std::uint8_t *>(bytes.data()) + offset));
 }
 
 void appendLe16(QByteArray &out, int value)
@@ -32,7 +34,7 @@ using Rgba = std::array<unsigned char, 4>;
 Rgba storedColour(const unsigned char *p, int bits)
 {
     if (bits <= 16) {
-        const int v = p[0] | p[1] << 8;
+        const int v = int(le16(p));
         auto five = [](int c) { return static_cast<unsigned char>(c << 3 | c >> 2); };
         return {five((v >> 10) & 31), five((v >> 5) & 31), five(v & 31),
                 static_cast<unsigned char>(v & 0x8000 ? 255 : 0)};

@@ -9,17 +9,6 @@
 
 using namespace app;
 
-TEST(ConversionRules, OnlyTheSixteenSpellingsQualify)
-{
-    for (const char *name : {"a.bmp", "a.BMP", "a.gif", "a.GIF", "a.jpg", "a.JPG", "a.jpeg", "a.JPEG", "a.png",
-                             "a.PNG", "a.tif", "a.TIF", "a.tiff", "a.TIFF", "a.tga", "a.TGA", "a,b.jpg",
-                             "/x.y/photo.JPG"})
-        EXPECT_TRUE(hasConvertibleExtension(QString::fromUtf8(name))) << name;
-    for (const char *name : {"photo.Jpg", "photo.Png", "notes.txt", "jpg", "photo.", "photo", "photo.jpg.bak",
-                             "photo.webp", ".png.", ""})
-        EXPECT_FALSE(hasConvertibleExtension(QString::fromUtf8(name))) << name;
-}
-
 TEST(ConversionRules, DefaultNameIsTheBaseNameWithTheCopySuffix)
 {
     EXPECT_EQ(defaultNewName("/pics/sea.view.jpg"), QStringLiteral(u"sea副本"));

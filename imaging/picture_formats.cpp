@@ -1,0 +1,61 @@
+#include "imaging/picture_formats.h"
+
+#include <array>
+
+namespace imaging {
+
+namespace {
+
+constexpr std::array<FileType, 8> kFileTypes{{
+    {u"bmp", OutputFormat::Bmp, u"BMP位图(*.bmp)"},
+    {u"gif", OutputFormat::Gif, u"gif图形交换格式(*.gif)"},
+    {u"jpg", OutputFormat::Jpeg, u"jpg压缩格式(*.jpg)"},
+    {u"jpeg", OutputFormat::Jpeg, u"jpeg压缩格式(*.jpeg)"},
+    {u"png", OutputFormat::Png, u"png图像(*.png)"},
+    {u"tif", OutputFormat::Tiff, u"tif图像(*.tif)"},
+    {u"tiff", OutputFormat::Tiff, u"tiff图像(*.tiff)"},
+    {u"tga", OutputFormat::Tga, u"tga图像(*.TGA)"},
+}};
+
+// The text after the last "." of a name, or nothing without one.
+std::optional<QStringView> extensionOf(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return std::nullopt;
+    return QStringView(name).mid(dot + 1);
+}
+
+} // namespace
+
+std::span<const FileType> fileTypes()
+{
+    return kFileTypes;
+}
+
+bool hasConvertibleExtension(const QString &name)
+{
+    const auto extension = extensionOf(name);
+    if (!extension || extension->isEmpty())
+        return false;
+    for (const FileType &type : kFileTypes) {
+        const QString lower = QString::fromUtf16(type.extension);
+        if (*extension == lower || *extension == lower.toUpper())
+            return true;
+    }
+    return false;
+}
+
+std::optional<OutputFormat> outputFormatForPath(const QString &targetPath)
+{
+    const auto extension = extensionOf(targetPath);
+    if (!extension)
+        return std::nullopt;
+    for (const FileType &type : kFileTypes) {
+        if (extension->compare(QStringView(type.extension), Qt::CaseInsensitive) == 0)
+            return type.encoder;
+    }
+    return std::nullopt;
+}
+
+} // namespace imaging

@@ -1,0 +1,37 @@
+// The program's eight file types, described once: the extension of each, the
+// encoder that writes it, and how the open-file dialog labels it. The batch's
+// accepted spellings, the format list of the single panel, the dialog's
+// filters and the choice of encoder all come from here.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <span>
+
+namespace imaging {
+
+enum class OutputFormat { Bmp, Gif, Jpeg, Png, Tiff, Tga };
+
+struct FileType {
+    const char16_t *extension;   // lower case, without the dot: "jpeg"
+    OutputFormat encoder;
+    const char16_t *filterLabel; // "jpeg压缩格式(*.jpeg)"
+};
+
+// In the order the format list and the dialog show them: bmp, gif, jpg,
+// jpeg, png, tif, tiff, tga.
+std::span<const FileType> fileTypes();
+
+// Whether a file name (or path) has one of the sixteen spellings the batch
+// converts: each extension all in lower or all in upper case. "Jpg" does not
+// qualify; a name without "." never.
+bool hasConvertibleExtension(const QString &name);
+
+// The encoder of a target path: its extension (after the last ".") compared
+// without regard to case with the whole of one of the eight. A path without a
+// dot, or with any other extension, has none.
+std::optional<OutputFormat> outputFormatForPath(const QString &targetPath);
+
+} // namespace imaging
