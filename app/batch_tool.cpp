@@ -4,7 +4,7 @@
 #include "app/batch_workflow.h"
 #include "app/conversion_rules.h"
 #include "app/saved_limits.h"
-#include "platform/colour.h"
+#include "platform/system_colours.h"
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 

@@ -9,7 +9,7 @@
 #include "controls/xp_combo.h"
 #include "controls/xp_progress_bar.h"
 #include "imaging/picture_formats.h"
-#include "platform/colour.h"
+#include "platform/system_colours.h"
 #include "platform/property_bag.h"
 
 #include <QCheckBox>

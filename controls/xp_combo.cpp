@@ -1,4 +1,5 @@
 #include "controls/xp_combo.h"
+#include "platform/system_colours.h"
 
 #include "controls/xp_combo_layout.h"
 #include "controls/xp_combo_list_file.h"

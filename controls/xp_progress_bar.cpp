@@ -1,4 +1,5 @@
 #include "controls/xp_progress_bar.h"
+#include "platform/system_colours.h"
 
 #include "controls/stored_colour.h"
 

@@ -7,11 +7,6 @@
 
 namespace imaging {
 
-bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height)
-{
-    return SaveScaledPicture(sourcePath, targetPath, width, height, platform::buttonFaceColour());
-}
-
 bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                        platform::ColourValue background)
 {

@@ -16,7 +16,8 @@ namespace imaging {
 // Converts `sourcePath` into `targetPath` at exactly width x height pixels,
 // stretched independently in x and y, encoded by the target's extension (bmp,
 // gif, jpg, jpeg, png, tif, tiff or tga, any case). Transparent parts are
-// flattened onto the system button-face colour.
+// flattened onto `background`, an RGB value: the callers pass the system
+// button-face colour, resolved once.
 //
 // True exactly when the target file was written. The file appears whole or not
 // at all: on failure nothing is left behind and an existing target (the source
@@ -24,10 +25,6 @@ namespace imaging {
 //
 // Safe to call from several threads at once. Each call starts a worker of its
 // own; a batch keeps its workers (ConvertPicture with a ConversionWorker).
-bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height);
-
-// The same with the colour that transparency is flattened onto given as an
-// RGB value, for callers that resolved the button-face colour once.
 bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                        platform::ColourValue background);
 

@@ -1,8 +1,7 @@
 // Colour values as the program stores them: 32 bits laid out 0x00BBGGRR (red in
-// the low byte); a value with the top bit set names a system colour.
+// the low byte); a value with the top bit set names a system colour, which
+// system_colours.h resolves from the GUI's palette.
 #pragma once
-
-#include <QColor>
 
 #include <cstdint>
 #include <optional>
@@ -26,20 +25,9 @@ constexpr int redOf(ColourValue c) { return int(c & 0xFF); }
 constexpr int greenOf(ColourValue c) { return int((c >> 8) & 0xFF); }
 constexpr int blueOf(ColourValue c) { return int((c >> 16) & 0xFF); }
 
-// Resolves a system colour (top bit set) from the application palette; any
-// other value is returned as it is. A system colour index the program does not
-// know has no value.
-std::optional<ColourValue> resolveColour(ColourValue value);
-
 // The system colour of `index` in the standard palette of Qt's Fusion style,
 // which the window uses on every desktop; a process without a GUI, such as
 // tarvel-batch, resolves system colours to these. Nothing for an unknown index.
 std::optional<ColourValue> standardSystemColour(ColourValue index);
-
-// The button-face colour as RGB, onto which transparent pictures are flattened.
-ColourValue buttonFaceColour();
-
-QColor toQColor(ColourValue rgb);
-ColourValue fromQColor(const QColor &colour);
 
 } // namespace platform

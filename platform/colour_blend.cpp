@@ -1,4 +1,5 @@
 #include "platform/colour_blend.h"
+#include "platform/system_colours.h"
 
 #include "platform/numeric.h"
 

@@ -1,4 +1,5 @@
 #include "controls/button_face.h"
+#include "platform/system_colours.h"
 #include "controls/hand_cursor.h"
 
 #include "platform/ascii_surface.h"

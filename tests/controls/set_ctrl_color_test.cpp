@@ -1,4 +1,5 @@
 #include "controls/set_ctrl_color.h"
+#include "platform/system_colours.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,4 @@
-#include "platform/colour.h"
+#include "platform/system_colours.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,4 +1,5 @@
 #include "platform/surface.h"
+#include "platform/system_colours.h"
 
 #include "platform/ascii_surface.h"
 
