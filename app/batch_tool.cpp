@@ -56,14 +56,14 @@ public:
         m_timer.start();
     }
 
-    void pictureDone(const QString &name, ConversionStatus status)
+    void pictureDone(const QString &name, const ConversionResult &result)
     {
         std::lock_guard lock(m_mutex);
         ++m_done;
         if (!m_terminal) {
-            const QString outcome = status == ConversionStatus::Converted
+            const QString outcome = result.converted()
                 ? QStringLiteral(u"完成")
-                : QStringLiteral(u"失败（%1）").arg(failureReason(status));
+                : QStringLiteral(u"失败（%1）").arg(failureReason(result));
             print(m_out, QStringLiteral("[%1/%2] %3 %4\n").arg(m_done).arg(m_total).arg(outcome, platform::displayPath(name)));
             return;
         }
@@ -115,6 +115,7 @@ QString batchToolHelp()
         u"  --enlarge              小图放大：把比限制小的图片也放大到限制边缘\n"
         u"  --jobs N               同时转换的图片数（默认：处理器核心数）\n"
         u"  --stats                结束时多输出一行统计：bench: pictures=… failed=… seconds=… per_second=… peak_rss_mb=…\n"
+        u"  --verbose              失败的图片后面附上解码库或系统给出的原文说明\n"
         u"  --overwrite-originals  允许输出文件夹就是源文件夹（转换后的图片将覆盖原图）\n"
         u"  --help                 显示本说明\n"
         u"\n"
@@ -134,6 +135,8 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
             options.enlarge = true;
         } else if (a == QStringLiteral("--stats")) {
             options.stats = true;
+        } else if (a == QStringLiteral("--verbose")) {
+            options.verbose = true;
         } else if (a == QStringLiteral("--overwrite-originals")) {
             options.overwriteOriginals = true;
         } else if (a == QStringLiteral("--width") || a == QStringLiteral("--height")
@@ -222,14 +225,14 @@ int runBatchTool(const QStringList &arguments, std::FILE *out, std::FILE *err, b
         [&](const std::vector<ConversionJob> &jobs) {
             return convertInParallel(
                 jobs, conversion,
-                [&](std::size_t i, ConversionStatus status) { progress.pictureDone(names[qsizetype(i)], status); },
+                [&](std::size_t i, const ConversionResult &result) { progress.pictureDone(names[qsizetype(i)], result); },
                 stop);
         });
     progress.finish();
 
     QStringList failures;
     for (const BatchFailure &failure : summary.failures)
-        failures << QStringLiteral("  ") + failureLine(failure);
+        failures << QStringLiteral("  ") + failureLine(failure, options.verbose);
     print(out, QStringLiteral(u"转换完成：成功 %1 个，失败 %2 个。\n").arg(summary.converted).arg(failures.size()));
     if (!failures.isEmpty())
         print(out, QStringLiteral(u"以下文件未能转换：\n") + failures.join(u'\n') + u'\n');

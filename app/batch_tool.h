@@ -16,6 +16,7 @@ struct BatchToolOptions {
     bool enlarge = false;
     int jobs = 0; // 0: one per processor
     bool stats = false;
+    bool verbose = false; // failures with the library's own message
     bool overwriteOriginals = false;
     bool help = false;
     QString sourceFolder;

@@ -26,23 +26,26 @@ BatchSummary runBatch(const BatchRequest &request, const BatchListing &listing, 
     const ConversionRun run = execute(jobs);
     summary.workersPeakKb = run.workersPeakKb;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
-        const auto status = i < run.results.size() ? run.results[i] : std::nullopt;
-        if (status == ConversionStatus::Converted)
+        const auto result = i < run.results.size() ? run.results[i] : std::nullopt;
+        if (result && result->converted())
             ++summary.converted;
         else
-            summary.failures.push_back({listing.names[qsizetype(i)], status});
+            summary.failures.push_back({listing.names[qsizetype(i)], result});
     }
     return summary;
 }
 
-QString failureReason(std::optional<ConversionStatus> status)
+QString failureReason(const std::optional<ConversionResult> &result)
 {
-    return status ? imaging::reasonText(*status) : QStringLiteral(u"已中断，未转换");
+    return result ? imaging::reasonText(result->status) : QStringLiteral(u"已中断，未转换");
 }
 
-QString failureLine(const BatchFailure &failure)
+QString failureLine(const BatchFailure &failure, bool withDetail)
 {
-    return QStringLiteral(u"%1：%2").arg(platform::displayPath(failure.name), failureReason(failure.status));
+    QString line = QStringLiteral(u"%1：%2").arg(platform::displayPath(failure.name), failureReason(failure.result));
+    if (withDetail && failure.result && !failure.result->detail.isEmpty())
+        line += QStringLiteral(u"（%1）").arg(failure.result->detail);
+    return line;
 }
 
 } // namespace app

@@ -41,7 +41,7 @@ using ConversionExecutor = std::function<ConversionRun(const std::vector<Convers
 
 struct BatchFailure {
     QString name;
-    std::optional<ConversionStatus> status; // none: never started (interrupted)
+    std::optional<ConversionResult> result; // none: never started (interrupted)
 };
 
 struct BatchSummary {
@@ -56,10 +56,10 @@ struct BatchSummary {
 BatchSummary runBatch(const BatchRequest &request, const BatchListing &listing, const ConversionExecutor &execute);
 
 // Why a picture failed, in Chinese; "已中断，未转换" for one never started.
-QString failureReason(std::optional<ConversionStatus> status);
+QString failureReason(const std::optional<ConversionResult> &result);
 
 // "name：reason", the name shown with replacement characters where its bytes
-// are not UTF-8.
-QString failureLine(const BatchFailure &failure);
+// are not UTF-8; `withDetail` adds the library's own message, for logs.
+QString failureLine(const BatchFailure &failure, bool withDetail = false);
 
 } // namespace app

@@ -53,9 +53,10 @@ ConversionRun ConversionRunner::run(const std::vector<ConversionJob> &jobs, cons
     std::thread worker([&] {
         results = convertInParallel(
             jobs, options,
-            [this](std::size_t index, ConversionStatus status) {
+            [this](std::size_t index, const ConversionResult &result) {
                 QMetaObject::invokeMethod(
-                    this, [this, index, status] { Q_EMIT pictureDone(int(index), status); }, Qt::QueuedConnection);
+                    this, [this, index, status = result.status] { Q_EMIT pictureDone(int(index), status); },
+                    Qt::QueuedConnection);
             },
             &m_stop);
         // Posted after every pictureDone, so the loop sees them all first.

@@ -114,7 +114,7 @@ void frmMain::cmdStartConvertdz_Click()
     StoreSavedLimits(m_services.settingsPath, savedLimits);
 
     if (!m_closeAfterRun) {
-        if (!results.empty() && results.front() == ConversionStatus::Converted)
+        if (!results.empty() && results.front() && results.front()->converted())
             m_services.notifier->selfClosingInformation(platform::displayPath(target) + QStringLiteral(u" 转换成功"),
                                                         platform::kSelfClosingTimeout);
         else

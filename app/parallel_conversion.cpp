@@ -10,7 +10,7 @@
 namespace app {
 
 ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const ConversionOptions &options,
-                                const std::function<void(std::size_t, ConversionStatus)> &done,
+                                const std::function<void(std::size_t, const ConversionResult &)> &done,
                                 const std::atomic<bool> *stop)
 {
     ConversionRun run;
@@ -34,11 +34,11 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
             if (i >= jobs.size())
                 break;
             const ConversionJob &job = jobs[i];
-            const ConversionStatus status =
+            const ConversionResult result =
                 imaging::ConvertPicture(worker, job.source, job.target, job.width, job.height, options.background);
-            run.results[i] = status;
+            run.results[i] = result;
             if (done)
-                done(i, status);
+                done(i, result);
         }
         worker.shutDown();
         peakKb += worker.endedWorkersPeakKb();

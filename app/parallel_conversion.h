@@ -22,10 +22,11 @@ struct ConversionJob {
     int height = 0;
 };
 
+using imaging::ConversionResult;
 using imaging::ConversionStatus;
 
-// What became of each job; a job that never started has no status.
-using ConversionResults = std::vector<std::optional<ConversionStatus>>;
+// What became of each job; a job that never started has no result.
+using ConversionResults = std::vector<std::optional<ConversionResult>>;
 
 struct ConversionOptions {
     int jobs = 1; // pictures at once, one worker process each
@@ -44,10 +45,10 @@ struct ConversionRun {
 
 // Converts every job (ConvertPicture) in up to `options.jobs` workers, each
 // driven by a thread of its own. Jobs start in list order; `done(index,
-// status)` is called on a driving thread as each one ends. Once `stop` is set
+// result)` is called on a driving thread as each one ends. Once `stop` is set
 // no new job starts, and the ones under way finish.
 ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const ConversionOptions &options,
-                                const std::function<void(std::size_t, ConversionStatus)> &done = {},
+                                const std::function<void(std::size_t, const ConversionResult &)> &done = {},
                                 const std::atomic<bool> *stop = nullptr);
 
 } // namespace app

@@ -18,6 +18,7 @@
 #include "imaging/encode_picture.h"
 #include "imaging/mapped_file.h"
 #include "imaging/read_picture_size.h"
+#include "imaging/vips_errors.h"
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
 
@@ -84,31 +85,35 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
         const QString path = app::pathInFolder(folder, name);
         StageTimes &t = byFormat[name.mid(name.lastIndexOf(u'.') + 1).toLower()];
         timer.start();
-        const QString size = app::sizeText(imaging::ReadPictureSize(path));
+        const platform::ReadOnlyFile file(path);
+        const imaging::PictureHeader header = imaging::ReadPictureHeader(file, imaging::hasTgaName(path));
         t.seconds[0] += timer.nsecsElapsed() / 1e9;
-        const app::TargetSize target = app::ComputeTargetSizes({size}, maxW, maxH, enlarge).front();
+        // Fitted to the size as shown, resized as stored (the engine turns the
+        // small result afterwards, which this leaves out).
+        app::TargetSize target = app::ComputeTargetSizes({app::sizeText(header.shown())}, maxW, maxH, enlarge).front();
+        if (header.orientation >= 5)
+            std::swap(target.width, target.height);
 
         // Each stage is forced into memory so the next one starts from pixels.
         timer.restart();
-        const platform::ReadOnlyFile file(path);
         const imaging::MappedFile mapped(file.descriptor());
-        auto loaded = imaging::LoadForScaling({mapped.bytes(), imaging::hasTgaName(path)}, target.width, target.height);
-        std::optional<vips::VImage> decoded;
-        if (loaded) {
-            try {
-                decoded = loaded->copy_memory();
-            } catch (const vips::VError &) {
-            }
+        auto decoded = imaging::LoadForScaling({mapped.bytes(), imaging::hasTgaName(path)}, target.width, target.height);
+        try {
+            if (decoded)
+                *decoded = decoded->copy_memory();
+        } catch (const vips::VError &error) {
+            decoded = imaging::failureOf(error);
         }
         t.seconds[1] += timer.nsecsElapsed() / 1e9;
         timer.restart();
-        auto scaled = decoded ? imaging::ScaleToSize(*decoded, target.width, target.height, 0xEFEFEF) : std::nullopt;
+        auto scaled = decoded ? imaging::ScaleToSize(*decoded, target.width, target.height, 0xEFEFEF) : decoded;
         if (scaled)
             *scaled = scaled->copy_memory();
         t.seconds[2] += timer.nsecsElapsed() / 1e9;
         timer.restart();
         const auto format = imaging::outputFormatForPath(name);
-        const auto bytes = scaled && format ? imaging::encodePicture(*scaled, *format) : std::nullopt;
+        const imaging::Result<QByteArray> bytes =
+            scaled && format ? imaging::encodePicture(*scaled, *format) : imaging::Result<QByteArray>(scaled.failure());
         t.seconds[3] += timer.nsecsElapsed() / 1e9;
         timer.restart();
         const bool written = bytes && platform::writeFileAtomically(scratch.filePath(name), *bytes);

@@ -1,7 +1,12 @@
-// How a conversion ended, for callers that tell the user why a picture failed.
+// How a conversion ended: one status, the words the window and tarvel-batch
+// show for it, and the library's own message for logs. Every step of the
+// conversion, in the program and in its workers, reports failure this way.
 #pragma once
 
 #include <QString>
+
+#include <optional>
+#include <utility>
 
 namespace imaging {
 
@@ -23,5 +28,32 @@ enum class ConversionStatus {
 // Why a picture was not converted, in the words the window and tarvel-batch
 // show ("内存不足", "转换超时", ...).
 QString reasonText(ConversionStatus status);
+
+struct ConversionResult {
+    ConversionStatus status = ConversionStatus::Converted;
+    QString detail; // what the decoder, the encoder or the system said, for logs
+
+    bool converted() const { return status == ConversionStatus::Converted; }
+};
+
+// A value, or the result that says why there is none.
+template <typename T>
+class Result {
+public:
+    Result(T value) : m_value(std::move(value)) {}
+    Result(ConversionStatus status, QString detail = {}) : m_failure{status, std::move(detail)} {}
+    Result(ConversionResult failure) : m_failure(std::move(failure)) {}
+
+    explicit operator bool() const { return m_value.has_value(); }
+    T &operator*() { return *m_value; }
+    const T &operator*() const { return *m_value; }
+    T *operator->() { return &*m_value; }
+    const T *operator->() const { return &*m_value; }
+    const ConversionResult &failure() const { return m_failure; }
+
+private:
+    std::optional<T> m_value;
+    ConversionResult m_failure;
+};
 
 } // namespace imaging

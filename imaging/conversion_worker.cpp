@@ -231,13 +231,13 @@ bool ConversionWorker::start(QString &problem)
     return true;
 }
 
-WorkerOutcome ConversionWorker::convert(int source, const WorkerTask &task)
+Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
 {
     if (m_pid >= 0 && workerHasGone())
         end(true);
     QString problem;
     if (m_pid < 0 && !start(problem))
-        return {ConversionStatus::WorkerUnavailable, {}, problem};
+        return {ConversionStatus::WorkerUnavailable, problem};
 
     worker::Request request;
     request.width = task.width;
@@ -248,23 +248,23 @@ WorkerOutcome ConversionWorker::convert(int source, const WorkerTask &task)
     request.orientation = std::uint32_t(task.orientation);
     const long long oomKillsBefore = oomKillCount();
     if (!sendRequest(m_channel, request, source))
-        return {ConversionStatus::Crashed, {}, end(false).detail};
+        return {ConversionStatus::Crashed, end(false).detail};
     if (m_settings.pictureSent)
         m_settings.pictureSent(m_pid);
 
     const auto allowed = m_settings.budget.timeFor(task.declaredPixels);
     const Clock::time_point deadline = Clock::now() + allowed;
     // Whatever ends the conversation early says what became of the worker.
-    auto ended = [&](Io io) -> WorkerOutcome {
+    auto ended = [&](Io io) -> Result<QByteArray> {
         if (io == Io::TimedOut) {
             end(true);
-            return {ConversionStatus::TimedOut, {}, QStringLiteral("no answer within %1 s").arg(allowed.count() / 1000.0)};
+            return {ConversionStatus::TimedOut, QStringLiteral("no answer within %1 s").arg(allowed.count() / 1000.0)};
         }
         const Ending ending = end(false);
         // A SIGKILL that did not come from here came from the kernel's
         // out-of-memory killer when its count went up meanwhile.
         const bool oomKilled = ending.signal == SIGKILL && oomKillsBefore >= 0 && oomKillCount() > oomKillsBefore;
-        return {oomKilled ? ConversionStatus::OutOfMemory : ConversionStatus::Crashed, {}, ending.detail};
+        return {oomKilled ? ConversionStatus::OutOfMemory : ConversionStatus::Crashed, ending.detail};
     };
 
     worker::Reply reply{};
@@ -274,19 +274,19 @@ WorkerOutcome ConversionWorker::convert(int source, const WorkerTask &task)
     if (reply.magic != worker::kReplyMagic || !validStatus(reply.status) || reply.byteCount > worker::kMaxOutputBytes
         || reply.detailLength > worker::kMaxDetailBytes || (converted && reply.byteCount == 0)) {
         end(true);
-        return {ConversionStatus::Crashed, {}, QStringLiteral("the worker's answer made no sense")};
+        return {ConversionStatus::Crashed, QStringLiteral("the worker's answer made no sense")};
     }
-    WorkerOutcome outcome{ConversionStatus(reply.status), QByteArray(qsizetype(reply.byteCount), Qt::Uninitialized),
-                          QString()};
+    QByteArray bytes(qsizetype(reply.byteCount), Qt::Uninitialized);
     QByteArray detail(qsizetype(reply.detailLength), Qt::Uninitialized);
-    for (QByteArray *part : {&outcome.bytes, &detail}) {
+    for (QByteArray *part : {&bytes, &detail}) {
         if (const Io io = receiveExact(m_channel, part->data(), std::size_t(part->size()), deadline); io != Io::Done)
             return ended(io);
     }
-    outcome.detail = QString::fromUtf8(detail);
     if (reply.flags & worker::kWorkerEnds)
         end(false);
-    return outcome;
+    if (!converted)
+        return {ConversionStatus(reply.status), QString::fromUtf8(detail)};
+    return bytes;
 }
 
 bool ConversionWorker::workerHasGone() const

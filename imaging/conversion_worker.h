@@ -62,12 +62,6 @@ struct WorkerTask {
     std::int64_t declaredPixels = 0; // as the header says; sets the time budget
 };
 
-struct WorkerOutcome {
-    ConversionStatus status = ConversionStatus::Crashed;
-    QByteArray bytes; // the output file, when converted
-    QString detail;   // for logs: the decoder's message, or what became of the worker
-};
-
 class ConversionWorker {
 public:
     explicit ConversionWorker(WorkerSettings settings = {});
@@ -76,8 +70,10 @@ public:
     ConversionWorker &operator=(const ConversionWorker &) = delete;
 
     // Converts the open regular file `source` (the descriptor stays the
-    // caller's) in the worker, starting one first when there is none.
-    WorkerOutcome convert(int source, const WorkerTask &task);
+    // caller's) in the worker, starting one first when there is none: the
+    // bytes of the output file, or why there are none (the decoder's message,
+    // or what became of the worker).
+    Result<QByteArray> convert(int source, const WorkerTask &task);
 
     // Ends the worker, if one runs; the next picture starts another.
     void shutDown() { end(false); }

@@ -5,6 +5,7 @@
 #include "imaging/picture_size.h"
 #include "imaging/source_format.h"
 #include "imaging/tga_file.h"
+#include "imaging/vips_errors.h"
 #include "imaging/vips_runtime.h"
 
 #include <vector>
@@ -50,19 +51,16 @@ bool tooManyPixels(long long width, long long height)
 // Pixels decoded by one of the program's own decoders, handed to libvips
 // without a copy. `decode` fills a buffer of width * height * bands bytes.
 template <typename Header, typename Decode>
-std::optional<VImage> decodedImage(const Header &header, Decode decode, EngineFailure &failure)
+Result<VImage> decodedImage(const Header &header, Decode decode)
 {
     const int bands = header.bands();
     const size_t size = size_t(header.width) * size_t(header.height) * size_t(bands);
     auto *pixels = static_cast<unsigned char *>(g_try_malloc(size));
-    if (!pixels) {
-        failure = {ConversionStatus::OutOfMemory, QStringLiteral("cannot allocate %1 bytes").arg(size)};
-        return std::nullopt;
-    }
+    if (!pixels)
+        return {ConversionStatus::OutOfMemory, QStringLiteral("cannot allocate %1 bytes").arg(size)};
     if (!decode(pixels)) {
         g_free(pixels);
-        failure = {ConversionStatus::Damaged, QStringLiteral("the pixels end before the picture does")};
-        return std::nullopt;
+        return {ConversionStatus::Damaged, QStringLiteral("the pixels end before the picture does")};
     }
     const VImage image =
         VImage::new_from_memory_steal(pixels, size, header.width, header.height, bands, VIPS_FORMAT_UCHAR);
@@ -70,41 +68,32 @@ std::optional<VImage> decodedImage(const Header &header, Decode decode, EngineFa
         "interpretation", bands <= 2 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
 }
 
-std::optional<VImage> loadTga(QByteArrayView bytes, EngineFailure &failure)
+Result<VImage> loadTga(QByteArrayView bytes)
 {
     const auto header = parseTgaHeader(bytes);
-    if (!header) {
-        failure = {ConversionStatus::Damaged, QStringLiteral("not a TGA this program reads")};
-        return std::nullopt;
-    }
-    if (tooManyPixels(header->width, header->height)) {
-        failure = {ConversionStatus::TooLarge, QString()};
-        return std::nullopt;
-    }
-    return decodedImage(*header, [&](unsigned char *out) { return decodeTga(bytes, *header, out); }, failure);
+    if (!header)
+        return {ConversionStatus::Damaged, QStringLiteral("not a TGA this program reads")};
+    if (tooManyPixels(header->width, header->height))
+        return ConversionStatus::TooLarge;
+    return decodedImage(*header, [&](unsigned char *out) { return decodeTga(bytes, *header, out); });
 }
 
 // Bitmaps in layouts the program's decoder does not read (run-length, JPEG or
 // PNG inside) go through libvips' ImageMagick loader, fed from memory.
-std::optional<VImage> loadBmp(QByteArrayView bytes, EngineFailure &failure)
+Result<VImage> loadBmp(QByteArrayView bytes)
 {
     const auto header = parseBmpHeader(bytes);
     if (header) {
-        if (tooManyPixels(header->width, header->height)) {
-            failure = {ConversionStatus::TooLarge, QString()};
-            return std::nullopt;
-        }
-        return decodedImage(*header, [&](unsigned char *out) { return decodeBmp(bytes, *header, out); }, failure);
+        if (tooManyPixels(header->width, header->height))
+            return ConversionStatus::TooLarge;
+        return decodedImage(*header, [&](unsigned char *out) { return decodeBmp(bytes, *header, out); });
     }
     // ImageMagick allocates the whole picture as it decodes, so the size the
     // header declares is checked first.
     MemoryByteSource probeBytes(std::span(reinterpret_cast<const std::uint8_t *>(bytes.data()), size_t(bytes.size())));
     const PictureSize declared = probePictureSize(probeBytes, false);
-    if (tooManyPixels(declared.Width, declared.Height)) {
-        failure = {declared.Width > 0 && declared.Height > 0 ? ConversionStatus::TooLarge : ConversionStatus::Damaged,
-                   QString()};
-        return std::nullopt;
-    }
+    if (tooManyPixels(declared.Width, declared.Height))
+        return declared.Width > 0 && declared.Height > 0 ? ConversionStatus::TooLarge : ConversionStatus::Damaged;
     VipsBlob *blob = vips_blob_copy(bytes.data(), size_t(bytes.size()));
     struct BlobRef {
         VipsBlob *blob;
@@ -174,40 +163,32 @@ vips::VOption *loadOptions()
     return VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail_on", VIPS_FAIL_ON_ERROR);
 }
 
-std::optional<VImage> fail(EngineFailure *failure, EngineFailure why)
-{
-    if (failure)
-        *failure = std::move(why);
-    return std::nullopt;
-}
-
 } // namespace
 
-std::optional<VImage> LoadForScaling(SourceFile source, int width, int height, EngineFailure *failure)
+Result<VImage> LoadForScaling(SourceFile source, int width, int height)
 {
     if (width < 1 || height < 1)
-        return fail(failure, {ConversionStatus::NoSize, QString()});
+        return ConversionStatus::NoSize;
     if (!ensureVipsStarted())
-        return fail(failure, {ConversionStatus::Damaged, QStringLiteral("libvips did not start")});
+        return {ConversionStatus::Damaged, QStringLiteral("libvips did not start")};
     const QByteArrayView bytes = source.bytes;
     const SourceFormat format = sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName);
     try {
         switch (format) {
         case SourceFormat::Unknown:
-            return fail(failure, {ConversionStatus::NotAPicture, QString()});
+            return ConversionStatus::NotAPicture;
         case SourceFormat::Bmp:
         case SourceFormat::Tga: {
-            EngineFailure why;
-            const std::optional<VImage> image = format == SourceFormat::Tga ? loadTga(bytes, why) : loadBmp(bytes, why);
+            const Result<VImage> image = format == SourceFormat::Tga ? loadTga(bytes) : loadBmp(bytes);
             if (!image)
-                return fail(failure, why);
+                return image;
             return markSequential(*image);
         }
         default: {
             auto memory = [&] { return VSource::new_from_memory(bytes.data(), size_t(bytes.size())); };
             const VImage image = VImage::new_from_source(memory(), "", loadOptions());
             if (tooManyPixels(image.width(), image.height()))
-                return fail(failure, {ConversionStatus::TooLarge, QString()});
+                return ConversionStatus::TooLarge;
             const int shrink =
                 format == SourceFormat::Jpeg ? jpegShrink(image.width(), image.height(), width, height) : 1;
             if (shrink == 1)
@@ -216,16 +197,15 @@ std::optional<VImage> LoadForScaling(SourceFile source, int width, int height, E
         }
         }
     } catch (const vips::VError &error) {
-        return fail(failure, failureOf(error));
+        return failureOf(error);
     }
-    return fail(failure, {ConversionStatus::NotAPicture, QString()});
+    return ConversionStatus::NotAPicture;
 }
 
-std::optional<VImage> ScaleToSize(const VImage &loaded, int width, int height, platform::ColourValue background,
-                                  EngineFailure *failure)
+Result<VImage> ScaleToSize(const VImage &loaded, int width, int height, platform::ColourValue background)
 {
     if (width < 1 || height < 1)
-        return fail(failure, {ConversionStatus::NoSize, QString()});
+        return ConversionStatus::NoSize;
     try {
         // CMYK is converted before the resize, which would otherwise convert
         // it by libvips' own route, several levels away from what viewers
@@ -233,19 +213,18 @@ std::optional<VImage> ScaleToSize(const VImage &loaded, int width, int height, p
         const VImage input = loaded.interpretation() == VIPS_INTERPRETATION_CMYK ? managedToSrgb(loaded) : loaded;
         const VImage scaled = managedToSrgb(input.thumbnail_image(width, thumbnailOptions(height)));
         if (scaled.width() != width || scaled.height() != height)
-            return fail(failure, {ConversionStatus::Damaged, QStringLiteral("resampled to %1 x %2 instead of %3 x %4")
-                                                                 .arg(scaled.width())
-                                                                 .arg(scaled.height())
-                                                                 .arg(width)
-                                                                 .arg(height)});
+            return {ConversionStatus::Damaged, QStringLiteral("resampled to %1 x %2 instead of %3 x %4")
+                                                   .arg(scaled.width())
+                                                   .arg(scaled.height())
+                                                   .arg(width)
+                                                   .arg(height)};
         return toOpaqueSrgb(scaled, background);
     } catch (const vips::VError &error) {
-        return fail(failure, failureOf(error));
+        return failureOf(error);
     }
 }
 
-std::optional<VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background,
-                                        EngineFailure *failure)
+Result<VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background)
 {
     // Resized as stored, turned afterwards: the turn then handles the few
     // pixels of the output, and the decoder still streams top to bottom.
@@ -253,10 +232,10 @@ std::optional<VImage> DrawScaledPicture(SourceFile source, int width, int height
     const bool quarterTurn = orientation >= 5;
     const int storedWidth = quarterTurn ? height : width;
     const int storedHeight = quarterTurn ? width : height;
-    const std::optional<VImage> loaded = LoadForScaling(source, storedWidth, storedHeight, failure);
+    const Result<VImage> loaded = LoadForScaling(source, storedWidth, storedHeight);
     if (!loaded)
-        return std::nullopt;
-    std::optional<VImage> scaled = ScaleToSize(*loaded, storedWidth, storedHeight, background, failure);
+        return loaded;
+    Result<VImage> scaled = ScaleToSize(*loaded, storedWidth, storedHeight, background);
     if (!scaled || orientation == 1)
         return scaled;
     try {
@@ -267,7 +246,7 @@ std::optional<VImage> DrawScaledPicture(SourceFile source, int width, int height
         upright.set(VIPS_META_ORIENTATION, orientation);
         return upright.autorot();
     } catch (const vips::VError &error) {
-        return fail(failure, failureOf(error));
+        return failureOf(error);
     }
 }
 

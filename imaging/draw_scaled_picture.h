@@ -3,7 +3,7 @@
 // in the engine's own sources, the worker, the bench and the engine's tests.
 #pragma once
 
-#include "imaging/engine_failure.h"
+#include "imaging/conversion_status.h"
 #include "platform/colour.h"
 
 #include <QByteArrayView>
@@ -11,7 +11,6 @@
 
 #include <vips/vips8>
 
-#include <optional>
 
 namespace imaging {
 
@@ -35,20 +34,17 @@ struct SourceFile {
 // mirrored by `source.orientation`, so width x height is the size as shown,
 // and the picture is upright in any viewer; it carries no metadata. No picture for
 // a size below 1, a file that is not a JPEG, PNG, GIF, TIFF, BMP or TGA, a
-// damaged file or an absurd size; `failure` then says why. Pixels are decoded
+// damaged file or an absurd size, but the result that says why. Pixels are decoded
 // when the picture is encoded, so damage further into a file shows only then.
 // `source.bytes` must outlive the returned picture.
-std::optional<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height,
-                                              platform::ColourValue background, EngineFailure *failure = nullptr);
+Result<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background);
 
 // The steps of DrawScaledPicture, apart so that the bench can time them, in
 // the stored orientation. The source as it is decoded for a target of width x
 // height: JPEG at the largest scale libjpeg offers that still covers the
 // target, the others whole.
-std::optional<vips::VImage> LoadForScaling(SourceFile source, int width, int height,
-                                           EngineFailure *failure = nullptr);
+Result<vips::VImage> LoadForScaling(SourceFile source, int width, int height);
 // A loaded picture resized to exactly width x height, as opaque 8-bit sRGB.
-std::optional<vips::VImage> ScaleToSize(const vips::VImage &loaded, int width, int height,
-                                        platform::ColourValue background, EngineFailure *failure = nullptr);
+Result<vips::VImage> ScaleToSize(const vips::VImage &loaded, int width, int height, platform::ColourValue background);
 
 } // namespace imaging

@@ -1,6 +1,7 @@
 #include "imaging/encode_picture.h"
 
 #include "imaging/tga_file.h"
+#include "imaging/vips_errors.h"
 
 #include <glib.h>
 
@@ -31,7 +32,7 @@ QByteArray encodeTga(const VImage &picture)
 
 } // namespace
 
-std::optional<QByteArray> encodePicture(const VImage &picture, OutputFormat format, EngineFailure *failure)
+Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format)
 {
     try {
         // No metadata at all: the pixels are upright sRGB now, so neither an
@@ -57,10 +58,9 @@ std::optional<QByteArray> encodePicture(const VImage &picture, OutputFormat form
             return encodeTga(image);
         }
     } catch (const vips::VError &error) {
-        if (failure)
-            *failure = failureOf(error);
+        return failureOf(error);
     }
-    return std::nullopt;
+    return ConversionStatus::UnsupportedTarget;
 }
 
 } // namespace imaging

@@ -29,12 +29,11 @@ bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int
                        platform::ColourValue background);
 
 // The same conversion, telling how it ended.
-ConversionStatus ConvertPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
+ConversionResult ConvertPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                                 platform::ColourValue background);
 
-// The same conversion in a worker the caller keeps for many pictures;
-// `detail` receives what went wrong in the decoder's or the system's words.
-ConversionStatus ConvertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                int width, int height, platform::ColourValue background, QString *detail = nullptr);
+// The same conversion in a worker the caller keeps for many pictures.
+ConversionResult ConvertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+                                int width, int height, platform::ColourValue background);
 
 } // namespace imaging

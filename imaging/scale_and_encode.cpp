@@ -4,17 +4,13 @@
 
 namespace imaging {
 
-EncodedPicture scaleAndEncode(SourceFile source, int width, int height, OutputFormat format,
-                              platform::ColourValue background)
+Result<QByteArray> scaleAndEncode(SourceFile source, int width, int height, OutputFormat format,
+                                  platform::ColourValue background)
 {
-    EngineFailure failure;
-    const auto picture = DrawScaledPicture(source, width, height, background, &failure);
+    const Result<vips::VImage> picture = DrawScaledPicture(source, width, height, background);
     if (!picture)
-        return {failure.status, {}, failure.detail};
-    auto bytes = encodePicture(*picture, format, &failure);
-    if (!bytes)
-        return {failure.status, {}, failure.detail};
-    return {ConversionStatus::Converted, std::move(*bytes), QString()};
+        return picture.failure();
+    return encodePicture(*picture, format);
 }
 
 } // namespace imaging

@@ -8,20 +8,13 @@
 #include "platform/colour.h"
 
 #include <QByteArray>
-#include <QString>
 
 namespace imaging {
-
-struct EncodedPicture {
-    ConversionStatus status = ConversionStatus::Damaged;
-    QByteArray bytes;  // the output file, when converted
-    QString detail;    // the decoder's message, for logs
-};
 
 // The source drawn at exactly width x height (DrawScaledPicture) and encoded
 // in `format` (encodePicture). The source is decoded while it is encoded, so a
 // damaged file fails here at the latest.
-EncodedPicture scaleAndEncode(SourceFile source, int width, int height, OutputFormat format,
-                              platform::ColourValue background);
+Result<QByteArray> scaleAndEncode(SourceFile source, int width, int height, OutputFormat format,
+                                  platform::ColourValue background);
 
 } // namespace imaging

@@ -106,20 +106,20 @@ void onFatalLog(const gchar *, GLogLevelFlags, const gchar *message, gpointer)
     ::_exit(EXIT_FAILURE);
 }
 
-EncodedPicture convert(const worker::Request &request, int source)
+Result<QByteArray> convert(const worker::Request &request, int source)
 {
     const MappedFile file(source);
     if (!file.isValid())
-        return {ConversionStatus::SourceUnreadable, {}, QStringLiteral("the file could not be read")};
+        return {ConversionStatus::SourceUnreadable, QStringLiteral("the file could not be read")};
     if (request.format > std::uint32_t(OutputFormat::Tga))
-        return {ConversionStatus::UnsupportedTarget, {}, QString()};
+        return ConversionStatus::UnsupportedTarget;
     try {
         const SourceFile source{file.bytes(), (request.flags & worker::kNameSaysTga) != 0,
                                 exifOrientation(request.orientation)};
         return scaleAndEncode(source, request.width, request.height, OutputFormat(request.format),
                               request.background);
     } catch (const std::bad_alloc &) {
-        return {ConversionStatus::OutOfMemory, {}, QStringLiteral("out of memory")};
+        return {ConversionStatus::OutOfMemory, QStringLiteral("out of memory")};
     }
 }
 
@@ -169,7 +169,7 @@ int main(int argc, char **argv)
     int source = -1;
     while (receiveRequest(request, source)) {
         g_converting = true;
-        const EncodedPicture result = convert(request, source);
+        const Result<QByteArray> result = convert(request, source);
         g_converting = false;
         ::close(source);
         // Freed picture buffers stay in the heap unless handed back; between
@@ -178,7 +178,9 @@ int main(int argc, char **argv)
         // more in page faults than it saves, so only a lot is handed back.
         if (::mallinfo2().fordblks > kHeapKeptBytes)
             ::malloc_trim(0);
-        if (!sendReply(result.status, result.bytes, result.detail.toUtf8()))
+        const bool sent = result ? sendReply(ConversionStatus::Converted, *result, {})
+                                 : sendReply(result.failure().status, {}, result.failure().detail.toUtf8());
+        if (!sent)
             break;
     }
     if (source >= 0)

@@ -86,8 +86,12 @@ bool writeFileAtomically(const QString &path, QByteArrayView bytes)
     ok = ok && writeAll(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
-    if (!ok)
+    if (!ok) {
+        // The caller may say why: errno stays that of the step that failed.
+        const int error = errno;
         ::unlink(temporary.constData());
+        errno = error;
+    }
     return ok;
 }
 

@@ -20,8 +20,8 @@ bool isSameFile(const QString &a, const QString &b);
 
 // Writes the bytes to a hidden temporary file beside the path and renames it
 // over the path, so readers see the old file or the new one, never a part. A
-// file it replaces keeps its permissions. On failure nothing is left behind
-// and an existing file keeps its content.
+// file it replaces keeps its permissions. On failure nothing is left behind,
+// an existing file keeps its content and errno says what failed.
 bool writeFileAtomically(const QString &path, QByteArrayView bytes);
 
 } // namespace platform

@@ -36,7 +36,7 @@ TEST(BatchWorkflow, EveryShapeConvertsAtItsFittedSizeInEveryFormat)
                 continue;
             }
             ASSERT_EQ(imaging::ConvertPicture(maker, png, dir.file("in/" + name), shape.width(), shape.height(),
-                                              0xFFFFFF),
+                                              0xFFFFFF).status,
                       imaging::ConversionStatus::Converted)
                 << name.toStdString();
         }

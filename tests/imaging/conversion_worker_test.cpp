@@ -28,7 +28,11 @@ protected:
     ConversionStatus convert(ConversionWorker &worker, const QString &source, const QString &target,
                              QString *detail = nullptr)
     {
-        return imaging::ConvertPicture(worker, dir.file(source), dir.file(target), 20, 15, kBackground, detail);
+        const imaging::ConversionResult result =
+            imaging::ConvertPicture(worker, dir.file(source), dir.file(target), 20, 15, kBackground);
+        if (detail)
+            *detail = result.detail;
+        return result.status;
     }
 
     TempDir dir;

@@ -178,17 +178,17 @@ TEST_F(SaveFailure, EachFailureSaysWhy)
     testpics::writeBytes(dir.file("words.png"), "plain words, no picture");
     testpics::writeBytes(dir.file("bomb.png"), pngHeaderClaiming(40000, 40000));
     const QString good = dir.file("good.png");
-    EXPECT_EQ(ConvertPicture(good, dir.file("out.png"), 10, 10, kBackground), ConversionStatus::Converted);
-    EXPECT_EQ(ConvertPicture(dir.file("none.png"), dir.file("out.png"), 10, 10, kBackground),
+    EXPECT_EQ(ConvertPicture(good, dir.file("out.png"), 10, 10, kBackground).status, ConversionStatus::Converted);
+    EXPECT_EQ(ConvertPicture(dir.file("none.png"), dir.file("out.png"), 10, 10, kBackground).status,
               ConversionStatus::SourceUnreadable);
-    EXPECT_EQ(ConvertPicture(good, dir.file("out.webp"), 10, 10, kBackground), ConversionStatus::UnsupportedTarget);
-    EXPECT_EQ(ConvertPicture(good, dir.file("out.png"), 0, 0, kBackground), ConversionStatus::NoSize);
-    EXPECT_EQ(ConvertPicture(dir.file("words.png"), dir.file("out.png"), 10, 10, kBackground),
+    EXPECT_EQ(ConvertPicture(good, dir.file("out.webp"), 10, 10, kBackground).status, ConversionStatus::UnsupportedTarget);
+    EXPECT_EQ(ConvertPicture(good, dir.file("out.png"), 0, 0, kBackground).status, ConversionStatus::NoSize);
+    EXPECT_EQ(ConvertPicture(dir.file("words.png"), dir.file("out.png"), 10, 10, kBackground).status,
               ConversionStatus::NotAPicture);
-    EXPECT_EQ(ConvertPicture(dir.file("bomb.png"), dir.file("out.png"), 10, 10, kBackground),
+    EXPECT_EQ(ConvertPicture(dir.file("bomb.png"), dir.file("out.png"), 10, 10, kBackground).status,
               ConversionStatus::TooLarge);
-    EXPECT_EQ(ConvertPicture(dir.file("cut.jpg"), dir.file("out.png"), 10, 10, kBackground),
+    EXPECT_EQ(ConvertPicture(dir.file("cut.jpg"), dir.file("out.png"), 10, 10, kBackground).status,
               ConversionStatus::Damaged);
-    EXPECT_EQ(ConvertPicture(good, dir.file("missing/out.png"), 10, 10, kBackground),
+    EXPECT_EQ(ConvertPicture(good, dir.file("missing/out.png"), 10, 10, kBackground).status,
               ConversionStatus::WriteFailed);
 }

@@ -43,7 +43,7 @@ TEST(WorkerSandbox, TheRealWorkerRunsConfined)
             status = file.readAll();
     };
     imaging::ConversionWorker worker(settings);
-    ASSERT_EQ(imaging::ConvertPicture(worker, dir.file("in.png"), dir.file("out.png"), 20, 15, 0xFFFFFF),
+    ASSERT_EQ(imaging::ConvertPicture(worker, dir.file("in.png"), dir.file("out.png"), 20, 15, 0xFFFFFF).status,
               imaging::ConversionStatus::Converted);
     EXPECT_TRUE(status.contains("NoNewPrivs:\t1")) << status.constData();
     EXPECT_TRUE(status.contains("Seccomp:\t2")) << status.constData();

@@ -1,10 +1,10 @@
-#include "imaging/engine_failure.h"
+#include "imaging/vips_errors.h"
 
 #include <vips/vips8>
 
 namespace imaging {
 
-EngineFailure failureOf(const vips::VError &error)
+ConversionResult failureOf(const vips::VError &error)
 {
     const QString detail = QString::fromUtf8(error.what()).trimmed();
     // libvips, libjpeg, libpng and ImageMagick all say "memory" when an
