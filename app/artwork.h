@@ -3,12 +3,14 @@
 // small emblem shown in Picture1 and as the window icon.
 #pragma once
 
+#include "controls/button_tracking.h"
+
 #include <QImage>
 #include <QString>
 
 namespace app {
 
-enum class ButtonFace { Normal, Hover, Pressed };
+using controls::ButtonFace;
 
 // A face of `width` x `height` pixels with `caption` centred on it. The
 // rounded frame stays within 6 pixels of the edges, so the button can stretch

@@ -121,6 +121,7 @@ void frmMain::buildControls()
     XPCombo1->setObjectName(QStringLiteral("XPCombo1"));
     XPCombo1->setGeometry(328, 42, 103, 21);
     std::tie(Text3, Text4) = limitFields(Frame1);
+    // The start buttons sit at 120 twips and span 6375 twips of their panel.
     cmdStartConvertdz = pictureButton(Frame1, QStringLiteral(u"开始转换"), QRect(8, 144, 425, 25));
 
     Frame2 = new QFrame(this);
@@ -161,9 +162,6 @@ void frmMain::buildControls()
 
 void frmMain::loadWindow()
 {
-    // The start buttons sit at 120 twips and span 6375 twips of their panel.
-    for (controls::PhButton *start : {cmdStartConvert, cmdStartConvertdz})
-        start->setGeometry(8, start->y(), 425, start->height());
     for (QWidget *widget : std::initializer_list<QWidget *>{this, Frame1, Frame2, Option1, Option2, Check1})
         paintBackground(widget);
     raise();

@@ -2,6 +2,7 @@
 
 #include "platform/file_system.h"
 #include "platform/numeric.h"
+#include "platform/text_lines.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,32 +33,14 @@ QByteArray formatSavedLimits(const SavedLimits &limits)
 
 SavedLimits parseSavedLimits(const QByteArray &content)
 {
-    // A line ends at CR LF, CR or LF, as line input reads it.
-    QList<QByteArray> lines;
-    QByteArray current;
-    bool pending = false;
-    for (qsizetype i = 0; i < content.size(); ++i) {
-        const char c = content[i];
-        if (c == '\r' || c == '\n') {
-            lines << current;
-            current.clear();
-            pending = false;
-            if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
-                ++i;
-        } else {
-            current += c;
-            pending = true;
-        }
-    }
-    if (pending)
-        lines << current;
-    lines.removeIf([](const QByteArray &line) { return line.isEmpty(); });
+    QStringList lines = platform::splitLines(QString::fromUtf8(content));
+    lines.removeIf([](const QString &line) { return line.isEmpty(); });
 
     SavedLimits limits;
     if (lines.isEmpty())
         return limits;
-    auto valueOf = [](const QByteArray &line, std::int32_t fallback) {
-        return platform::roundToInt32(platform::numericValue(QString::fromUtf8(line))).value_or(fallback);
+    auto valueOf = [](const QString &line, std::int32_t fallback) {
+        return platform::roundToInt32(platform::numericValue(line)).value_or(fallback);
     };
     limits.Width = valueOf(lines.constFirst(), limits.Width);
     limits.Height = valueOf(lines.constLast(), limits.Height);

@@ -2,6 +2,7 @@
 
 #include "controls/hand_cursor.h"
 #include "controls/stored_colour.h"
+#include "platform/keyboard.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -13,33 +14,6 @@ namespace controls {
 
 using platform::ColourValue;
 
-namespace {
-
-short buttonCode(Qt::MouseButtons buttons)
-{
-    short code = 0;
-    if (buttons & Qt::LeftButton)
-        code |= kLeftButton;
-    if (buttons & Qt::RightButton)
-        code |= kRightButton;
-    if (buttons & Qt::MiddleButton)
-        code |= kMiddleButton;
-    return code;
-}
-
-short shiftCode(Qt::KeyboardModifiers modifiers)
-{
-    short code = 0;
-    if (modifiers & Qt::ShiftModifier)
-        code |= 1;
-    if (modifiers & Qt::ControlModifier)
-        code |= 2;
-    if (modifiers & Qt::AltModifier)
-        code |= 4;
-    return code;
-}
-
-} // namespace
 
 PhButton::PhButton(QWidget *parent)
     : QWidget(parent)
@@ -159,8 +133,8 @@ void PhButton::mouseMoveEvent(QMouseEvent *event)
     const QPointF pos = event->position();
     const bool over = rect().contains(pos.toPoint());
     if (over) {
-        emit MouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), float(pos.x()), float(pos.y()));
-        apply(m_tracking.mouseMove(buttonCode(event->buttons())));
+        emit MouseMove(platform::buttonState(event->buttons()), platform::shiftState(event->modifiers()), float(pos.x()), float(pos.y()));
+        apply(m_tracking.mouseMove(platform::buttonState(event->buttons())));
     }
     // Stands in for the pointer check: a move is when the answer can change.
     apply(m_tracking.tick(over));
@@ -169,8 +143,8 @@ void PhButton::mouseMoveEvent(QMouseEvent *event)
 void PhButton::mousePressEvent(QMouseEvent *event)
 {
     const QPointF pos = event->position();
-    const short button = buttonCode(event->button());
-    emit MouseDown(button, shiftCode(event->modifiers()), float(pos.x()), float(pos.y()));
+    const short button = platform::buttonState(event->button());
+    emit MouseDown(button, platform::shiftState(event->modifiers()), float(pos.x()), float(pos.y()));
     apply(m_tracking.mouseDown(button));
     apply(m_tracking.tick(rect().contains(pos.toPoint())));
 }
@@ -178,13 +152,13 @@ void PhButton::mousePressEvent(QMouseEvent *event)
 void PhButton::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPointF pos = event->position();
-    const short button = buttonCode(event->button());
+    const short button = platform::buttonState(event->button());
     const ButtonTracking::Effects effects = m_tracking.mouseUp(button, rect().contains(pos.toPoint()));
     apply(effects);
     if (effects.click)
         emit Click();
     if (effects.mouseUp)
-        emit MouseUp(button, shiftCode(event->modifiers()), float(pos.x()), float(pos.y()));
+        emit MouseUp(button, platform::shiftState(event->modifiers()), float(pos.x()), float(pos.y()));
 }
 
 void PhButton::enterEvent(QEnterEvent *)

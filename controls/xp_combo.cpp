@@ -217,9 +217,14 @@ void XPCombo::SetLocked(bool New_Locked)
 
 void XPCombo::SetMaxLength(int New_MaxLength)
 {
-    m_maxLength = std::max(New_MaxLength, 0);
-    m_text->setMaxLength(m_maxLength > 0 ? m_maxLength : kUnlimitedLength);
+    applyMaxLength(New_MaxLength);
     emit PropertyChanged(QStringLiteral("MaxLength"));
+}
+
+void XPCombo::applyMaxLength(int maxLength)
+{
+    m_maxLength = std::max(maxLength, 0);
+    m_text->setMaxLength(m_maxLength > 0 ? m_maxLength : kUnlimitedLength);
 }
 
 QString XPCombo::ToolTipText() const

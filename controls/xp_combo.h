@@ -126,6 +126,8 @@ private:
     void syncList();
     void toggleList();
     void applyColours();
+    // Hands MaxLength to the text field, where 0 stands for no limit.
+    void applyMaxLength(int maxLength);
     bool filterTextKey(QKeyEvent *event);
     bool filterListPopup(QEvent *event);
     QFont ambientFont() const;

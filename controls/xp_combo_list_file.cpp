@@ -2,6 +2,7 @@
 
 #include "controls/tagged_item.h"
 #include "platform/file_system.h"
+#include "platform/text_lines.h"
 
 #include <QFile>
 #include <QStringList>
@@ -19,25 +20,6 @@ QString cutLine(QStringView line)
     for (int characters = 0; units < line.size() && characters < kListFileLineLength; ++characters)
         units += line[units].isHighSurrogate() && units + 1 < line.size() && line[units + 1].isLowSurrogate() ? 2 : 1;
     return line.left(units).toString();
-}
-
-// CR LF, CR and LF all end a line: files written here use CR LF, files edited on
-// Linux usually LF, and joining LF-only lines into one item would garble them.
-QStringList splitLines(QStringView content)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < content.size(); ++i) {
-        if (content[i] != u'\r' && content[i] != u'\n')
-            continue;
-        lines << cutLine(content.mid(start, i - start));
-        if (content[i] == u'\r' && i + 1 < content.size() && content[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < content.size())
-        lines << cutLine(content.mid(start));
-    return lines;
 }
 
 bool isComment(const QString &line)
@@ -65,7 +47,9 @@ QString listFileText(const XPComboList &list)
 
 bool readListFileText(XPComboList &list, QStringView content)
 {
-    const QStringList lines = splitLines(content);
+    QStringList lines = platform::splitLines(content);
+    for (QString &line : lines)
+        line = cutLine(line);
     const auto first = std::find_if(lines.begin(), lines.end(), [](const QString &line) {
         return line.size() >= 2 && !isComment(line) && !isBlank(line);
     });

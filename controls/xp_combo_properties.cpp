@@ -69,8 +69,7 @@ void XPCombo::ReadProperties(const platform::PropertyBag &PropBag)
             showSelectedText();
     }
     m_text->setReadOnly(PropBag.read(kLocked, false).toBool());
-    m_maxLength = std::max(PropBag.read(kMaxLength, 0).toInt(), 0);
-    m_text->setMaxLength(m_maxLength > 0 ? m_maxLength : 32767);
+    applyMaxLength(PropBag.read(kMaxLength, 0).toInt());
     m_text->setToolTip(PropBag.read(kToolTipText, QString()).toString());
     m_fieldName = PropBag.read(kFieldName, QString()).toString();
     layoutParts();
