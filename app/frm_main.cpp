@@ -118,7 +118,6 @@ void frmMain::buildControls()
     txtPathdz2 = field(Frame1, QRect(130, 42, 148, 22));
     caption(Frame1, QStringLiteral(u"格式:"), QRect(292, 42, 34, 22));
     XPCombo1 = new controls::XPCombo(Frame1);
-    XPCombo1->setObjectName(QStringLiteral("XPCombo1"));
     XPCombo1->setGeometry(328, 42, 103, 21);
     std::tie(Text3, Text4) = limitFields(Frame1);
     // The start buttons sit at 120 twips and span 6375 twips of their panel.
@@ -142,6 +141,20 @@ void frmMain::buildControls()
 
     m_sizeFields = new SizeFields(Text1, Text2, Text3, Text4, this);
     m_runner = new ConversionRunner(this);
+
+    // Every control answers to its name.
+    const std::pair<QWidget *, const char *> named[] = {
+        {Option1, "Option1"},   {Option2, "Option2"},     {Check1, "Check1"},
+        {Label3, "Label3"},     {Picture1, "Picture1"},   {Frame1, "Frame1"},
+        {Frame2, "Frame2"},     {cmdrgtBrowe, "cmdrgtBrowe"}, {txtPathdz, "txtPathdz"},
+        {txtPathdz2, "txtPathdz2"}, {XPCombo1, "XPCombo1"}, {Text1, "Text1"},
+        {Text2, "Text2"},       {Text3, "Text3"},         {Text4, "Text4"},
+        {cmdStartConvertdz, "cmdStartConvertdz"}, {cmdSelectFolder, "cmdSelectFolder"},
+        {txtPath, "txtPath"},   {cmdSaveFolder, "cmdSaveFolder"}, {txtPath2, "txtPath2"},
+        {cmdStartConvert, "cmdStartConvert"}, {PB, "PB"},
+    };
+    for (const auto &[widget, name] : named)
+        widget->setObjectName(QString::fromLatin1(name));
 
     connect(Option1, &QRadioButton::clicked, this, [this] { showPanel(true); });
     connect(Option2, &QRadioButton::clicked, this, [this] { showPanel(false); });

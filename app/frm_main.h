@@ -47,12 +47,54 @@ struct FormServices {
     imaging::WorkerSettings worker;
 };
 
+// Its controls carry their names as object names ("Text3", "cmdStartConvert"),
+// and the work lists are the read-only properties "List1" and "List2": that
+// is how tests and tools reach them; nothing else of the window is public.
 class frmMain : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(QStringList List1 READ workNames)
+    Q_PROPERTY(QStringList List2 READ workSizes)
 
 public:
     explicit frmMain(const FormServices &services, QWidget *parent = nullptr);
     ~frmMain() override;
+
+    // True while a conversion runs.
+    bool isConverting() const;
+    // How late the event loop got at worst during the last conversion, in ms.
+    qint64 lastRunLongestEventGapMs() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    // Batch panel.
+    void ScanSourceFolder();
+    void cmdStartConvert_Click();
+    void cmdSelectFolder_Click();
+    void cmdSaveFolder_Click();
+    // Single-picture panel.
+    void cmdrgtBrowe_Click();
+    void cmdStartConvertdz_Click();
+
+private:
+    // Drops onto the three path fields: the dropped paths, in order.
+    void dropOnFolderField(QLineEdit *field, const QStringList &paths);
+    void dropOnPictureField(const QStringList &paths);
+    // Places the window in the middle of the screen.
+    void CentreWindow();
+
+    void buildControls();
+    void loadWindow();
+    void showPanel(bool single);
+    void choosePicture(const QString &path);
+    void clearAfterRun();
+    std::int32_t limitValue(const QLineEdit *field) const;
+    bool limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const;
+    ConversionOptions conversionOptions() const;
+    QStringList workNames() const { return List1; }
+    QStringList workSizes() const { return List2; }
 
     // The controls, by the names the program knows them by.
     QRadioButton *Option1 = nullptr;
@@ -83,40 +125,6 @@ public:
     QStringList List2;
     TargetSizeTable TargetSizes;
     SavedLimits savedLimits;
-
-    // Batch panel.
-    void ScanSourceFolder();
-    void cmdStartConvert_Click();
-    void cmdSelectFolder_Click();
-    void cmdSaveFolder_Click();
-    // Single-picture panel.
-    void cmdrgtBrowe_Click();
-    void cmdStartConvertdz_Click();
-
-    // Drops onto the three path fields: the dropped paths, in order.
-    void dropOnFolderField(QLineEdit *field, const QStringList &paths);
-    void dropOnPictureField(const QStringList &paths);
-
-    // Places the window in the middle of the screen.
-    void CentreWindow();
-    // True while a conversion runs.
-    bool isConverting() const;
-    // How late the event loop got at worst during the last conversion, in ms.
-    qint64 lastRunLongestEventGapMs() const;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
-private:
-    void buildControls();
-    void loadWindow();
-    void showPanel(bool single);
-    void choosePicture(const QString &path);
-    void clearAfterRun();
-    std::int32_t limitValue(const QLineEdit *field) const;
-    bool limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const;
-    ConversionOptions conversionOptions() const;
 
     FormServices m_services;
     SizeFields *m_sizeFields = nullptr;

@@ -30,7 +30,7 @@ protected:
     }
 
     // Chooses both folders through the buttons' dialogs.
-    void chooseFolders(app::frmMain &w)
+    void chooseFolders(Form &w)
     {
         dialogs.folderAnswers = {source, output};
         w.cmdSelectFolder_Click();
@@ -59,13 +59,13 @@ TEST_F(BatchWindow, ConvertsEveryPictureOfTheFolderAndClearsUp)
     writeFile(dir.file("in/notes.txt"), "not a picture");
     QDir(dir.path()).mkdir("in/sub.jpg");
 
-    app::frmMain &w = window();
+    Form &w = window();
     w.Option2->click();
     chooseFolders(w);
     EXPECT_EQ(dialogs.prompts, QStringList({QStringLiteral(u"\r\n请选择文件夹："), QStringLiteral(u"\r\n请选择文件夹：")}));
     EXPECT_EQ(dialogs.initialFolders, QStringList({QString(), QString()}));
-    EXPECT_EQ(w.List1.size(), qsizetype(pictures.size()));
-    EXPECT_EQ(w.List2.size(), w.List1.size());
+    EXPECT_EQ(w.List1().size(), qsizetype(pictures.size()));
+    EXPECT_EQ(w.List2().size(), w.List1().size());
     EXPECT_TRUE(notices().empty());
 
     QTest::mouseClick(w.cmdStartConvert, Qt::LeftButton);
@@ -78,8 +78,8 @@ TEST_F(BatchWindow, ConvertsEveryPictureOfTheFolderAndClearsUp)
     EXPECT_EQ(notifier.lastTimeout, std::chrono::milliseconds(1500));
     for (QLineEdit *field : {w.txtPath, w.txtPath2, w.txtPathdz, w.txtPathdz2})
         EXPECT_TRUE(field->text().isEmpty());
-    EXPECT_TRUE(w.List1.isEmpty());
-    EXPECT_TRUE(w.List2.isEmpty());
+    EXPECT_TRUE(w.List1().isEmpty());
+    EXPECT_TRUE(w.List2().isEmpty());
     EXPECT_EQ(w.PB->Value(), 0);
     EXPECT_EQ(readFile(settings), QByteArray(" 425 \r\n 321 "));
 
@@ -92,7 +92,7 @@ TEST_F(BatchWindow, RemembersTheLimitsOfTheLastRun)
 {
     makePicture(dir.file("in/a.png"), 1600, 1200);
     {
-        app::frmMain &w = window();
+        Form &w = window();
         w.Text1->setText("640");
         w.Text2->setText("480");
         chooseFolders(w);
@@ -101,7 +101,7 @@ TEST_F(BatchWindow, RemembersTheLimitsOfTheLastRun)
     }
     EXPECT_EQ(readFile(settings), QByteArray(" 640 \r\n 480 "));
     form.reset();
-    app::frmMain &again = window();
+    Form &again = window();
     EXPECT_EQ(again.Text1->text(), "640");
     EXPECT_EQ(again.Text3->text(), "640");
     EXPECT_EQ(again.Text2->text(), "480");
@@ -117,7 +117,7 @@ TEST_F(BatchWindow, BrokenPicturesAreReportedAndTheRestConverted)
     writeFile(dir.file("in/words.png"), "words, not a picture");
     writeFile(dir.file("out/words.png"), "left from an earlier run");
 
-    app::frmMain &w = window();
+    Form &w = window();
     chooseFolders(w);
     w.cmdStartConvert_Click();
 
@@ -151,9 +151,9 @@ TEST_F(BatchWindow, NamesAreConvertedUnderTheirOwnBytes)
                        (QFile::encodeName(source) + "/\xB5\xA5.png").constData()),
               0);
 
-    app::frmMain &w = window();
+    Form &w = window();
     chooseFolders(w);
-    EXPECT_EQ(w.List1.size(), qsizetype(names.size() + 1));
+    EXPECT_EQ(w.List1().size(), qsizetype(names.size() + 1));
     w.cmdStartConvert_Click();
     for (const QByteArray &name : names) {
         const QString path = platform::pathFromNative(QFile::encodeName(output) + '/' + name);
@@ -162,6 +162,16 @@ TEST_F(BatchWindow, NamesAreConvertedUnderTheirOwnBytes)
     ASSERT_EQ(notices().size(), 1u);
     EXPECT_TRUE(notices()[0].text.contains(QStringLiteral(u"\n\uFFFD\uFFFD.png：无法读取图片尺寸")))
         << notices()[0].text.toStdString();
+
+    // A picture dropped on the single panel is read by its bytes too, and
+    // shown with replacement characters.
+    const QString gbk = platform::pathFromNative(QFile::encodeName(source) + '/' + names[0]);
+    w.Option1->click();
+    w.dropOnPictureField({gbk});
+    EXPECT_EQ(w.txtPathdz->text(), platform::displayPath(gbk));
+    w.txtPathdz2->setText("copy");
+    w.cmdStartConvertdz_Click();
+    EXPECT_EQ(sizeOf(dir.file("in/copy.bmp")), QSize(425, 319));
 
     // tarvel-batch takes the same bytes from its command line.
     std::FILE *out = std::tmpfile();
@@ -178,7 +188,7 @@ TEST_F(BatchWindow, OutputIntoTheSourceFolderIsAskedFirst)
 {
     makePicture(dir.file("in/photo.jpg"), 1600, 1200);
     const QByteArray original = readFile(dir.file("in/photo.jpg"));
-    app::frmMain &w = window();
+    Form &w = window();
     dialogs.folderAnswers = {source, dir.file("in/.")};
     w.cmdSelectFolder_Click();
     w.cmdSaveFolder_Click();
@@ -190,7 +200,7 @@ TEST_F(BatchWindow, OutputIntoTheSourceFolderIsAskedFirst)
                                                           u"输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")}));
     EXPECT_EQ(readFile(dir.file("in/photo.jpg")), original);
     EXPECT_EQ(w.txtPath->text(), source);
-    EXPECT_EQ(w.List1, QStringList{"photo.jpg"});
+    EXPECT_EQ(w.List1(), QStringList{"photo.jpg"});
 
     notifier.answer = true;
     w.cmdStartConvert_Click();
@@ -202,7 +212,7 @@ TEST_F(BatchWindow, OutputIntoTheSourceFolderIsAskedFirst)
 TEST_F(BatchWindow, ValidationNotices)
 {
     makePicture(dir.file("in/a.png"), 100, 100);
-    app::frmMain &w = window();
+    Form &w = window();
 
     w.cmdStartConvert_Click();
     EXPECT_EQ(notices().back().text, QStringLiteral(u"请选择要转换图片的文件夹！"));
@@ -241,18 +251,18 @@ TEST_F(BatchWindow, ValidationNotices)
     w.cmdSelectFolder_Click();
     EXPECT_EQ(notices().back().text, QStringLiteral(u"没有找到可以转换的文件"));
     EXPECT_TRUE(w.txtPath->text().isEmpty());
-    EXPECT_TRUE(w.List1.isEmpty());
+    EXPECT_TRUE(w.List1().isEmpty());
 }
 
 TEST_F(BatchWindow, CancellingTheSourceDialogScansTheFolderAgain)
 {
     makePicture(dir.file("in/a.png"), 100, 100);
-    app::frmMain &w = window();
+    Form &w = window();
     dialogs.folderAnswers = {source};
     w.cmdSelectFolder_Click();
     makePicture(dir.file("in/b.png"), 100, 100);
     w.cmdSelectFolder_Click(); // cancelled: the same folder is listed again
-    EXPECT_EQ(w.List1.size(), 2);
+    EXPECT_EQ(w.List1().size(), 2);
     EXPECT_EQ(dialogs.initialFolders.back(), source);
 }
 
@@ -260,7 +270,7 @@ TEST_F(BatchWindow, DropsAndKeysOnTheFolderFields)
 {
     makePicture(dir.file("in/a.png"), 100, 100);
     QDir(dir.path()).mkdir("other");
-    app::frmMain &w = window();
+    Form &w = window();
 
     w.dropOnFolderField(w.txtPath2, {output, source});
     EXPECT_EQ(w.txtPath2->text(), output);
@@ -272,14 +282,14 @@ TEST_F(BatchWindow, DropsAndKeysOnTheFolderFields)
     EXPECT_TRUE(w.txtPath->text().isEmpty());
     w.dropOnFolderField(w.txtPath, {source, dir.file("other")});
     EXPECT_EQ(w.txtPath->text(), source);
-    EXPECT_EQ(w.List1, QStringList{"a.png"});
+    EXPECT_EQ(w.List1(), QStringList{"a.png"});
 
     w.Option2->click();
     QTest::keyClick(w.txtPath2, Qt::Key_Delete);
     EXPECT_TRUE(w.txtPath2->text().isEmpty());
     QTest::keyClick(w.txtPath, Qt::Key_Backspace);
     EXPECT_TRUE(w.txtPath->text().isEmpty());
-    EXPECT_EQ(w.List1, QStringList{"a.png"}); // the work list stays
+    EXPECT_EQ(w.List1(), QStringList{"a.png"}); // the work list stays
     QTest::keyClick(w.txtPath, Qt::Key_A);
     EXPECT_TRUE(w.txtPath->text().isEmpty());
 }
@@ -288,17 +298,17 @@ TEST_F(BatchWindow, ClosingDuringARunFinishesThePicturesUnderWayOnly)
 {
     for (int i = 0; i < 24; ++i)
         makePicture(dir.file(QStringLiteral("in/p%1.png").arg(i, 2, 10, QLatin1Char('0'))), 1200, 900);
-    app::frmMain &w = window();
-    w.show();
+    Form &w = window();
+    w->show();
     chooseFolders(w);
     int finished = 0;
-    QObject::connect(w.findChild<app::ConversionRunner *>(), &app::ConversionRunner::pictureDone, &w, [&] {
+    QObject::connect(w->findChild<app::ConversionRunner *>(), &app::ConversionRunner::pictureDone, &w.window(), [&] {
         if (++finished == 2)
-            w.close();
+            w->close();
     });
     w.cmdStartConvert_Click();
 
-    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(w->isVisible());
     const QStringList written = QDir(output).entryList(QDir::Files | QDir::Hidden);
     EXPECT_GE(written.size(), 2);
     EXPECT_LT(written.size(), 24);
@@ -313,7 +323,7 @@ TEST_F(BatchWindow, TheCommandLineToolWritesTheSameBytesAsTheWindow)
     for (const char *name : names)
         makePicture(dir.file(QStringLiteral("in/") + name), 900, 700);
     QDir(dir.path()).mkdir("cli");
-    app::frmMain &w = window();
+    Form &w = window();
     w.Check1->setChecked(true);
     w.Text1->setText("1000");
     chooseFolders(w);
@@ -341,15 +351,15 @@ TEST_F(BatchWindow, TheWindowKeepsHandlingEventsThroughoutAHundredPictureRun)
             QFile::copy(dir.file("in/p000.jpg"), dir.file(QStringLiteral("in/p%1.jpg").arg(i, 3, 10, QLatin1Char('0'))));
         folder = source;
     }
-    app::frmMain &w = window();
-    w.show();
+    Form &w = window();
+    w->show();
     dialogs.folderAnswers = {folder, output};
     w.cmdSelectFolder_Click();
     w.cmdSaveFolder_Click();
-    const qsizetype pictures = w.List1.size();
+    const qsizetype pictures = w.List1().size();
     w.cmdStartConvert_Click();
     EXPECT_EQ(QDir(output).entryList(QDir::Files).size(), pictures);
     std::printf("%lld pictures: the event loop was at most %lld ms late\n", static_cast<long long>(pictures),
-                static_cast<long long>(w.lastRunLongestEventGapMs()));
-    EXPECT_LT(w.lastRunLongestEventGapMs(), 100);
+                static_cast<long long>(w->lastRunLongestEventGapMs()));
+    EXPECT_LT(w->lastRunLongestEventGapMs(), 100);
 }

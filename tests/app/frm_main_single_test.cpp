@@ -15,7 +15,7 @@ TEST_F(WindowTest, BrowsingChoosesAPictureAndConvertsItBesideItself)
     QDir(dir.path()).mkdir("pics");
     const QString picture = dir.file("pics/sea.view.jpg");
     makePicture(picture, 2000, 1000);
-    app::frmMain &w = window();
+    Form &w = window();
     dialogs.openAnswer = picture;
     QTest::mouseClick(w.cmdrgtBrowe, Qt::LeftButton);
 
@@ -30,8 +30,8 @@ TEST_F(WindowTest, BrowsingChoosesAPictureAndConvertsItBesideItself)
 
     EXPECT_EQ(w.txtPathdz->text(), picture);
     EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"sea副本"));
-    EXPECT_EQ(w.List1, QStringList{"sea.view.jpg"});
-    EXPECT_EQ(w.List2, QStringList{"2000-1000"});
+    EXPECT_EQ(w.List1(), QStringList{"sea.view.jpg"});
+    EXPECT_EQ(w.List2(), QStringList{"2000-1000"});
 
     w.Text3->setText("1024");
     w.Text4->setText("1024");
@@ -45,25 +45,25 @@ TEST_F(WindowTest, BrowsingChoosesAPictureAndConvertsItBesideItself)
     EXPECT_EQ(notices()[0], (Notice{Notice::SelfClosing, target + QStringLiteral(u" 转换成功")}));
     for (QLineEdit *field : {w.txtPath, w.txtPath2, w.txtPathdz, w.txtPathdz2})
         EXPECT_TRUE(field->text().isEmpty());
-    EXPECT_TRUE(w.List1.isEmpty());
+    EXPECT_TRUE(w.List1().isEmpty());
     EXPECT_EQ(readFile(settings), QByteArray(" 1024 \r\n 1024 "));
 }
 
 TEST_F(WindowTest, CancelledDialogChangesNothing)
 {
-    app::frmMain &w = window();
+    Form &w = window();
     w.txtPathdz2->setText("kept");
     w.cmdrgtBrowe_Click();
     EXPECT_EQ(dialogs.openCalls, 1);
     EXPECT_EQ(w.txtPathdz2->text(), "kept");
-    EXPECT_TRUE(w.List1.isEmpty());
+    EXPECT_TRUE(w.List1().isEmpty());
 }
 
 TEST_F(WindowTest, SmallPicturesGrowOnlyWhenAsked)
 {
     const QString picture = dir.file("small.png");
     makePicture(picture, 300, 200);
-    app::frmMain &w = window();
+    Form &w = window();
     w.Text1->setText("1024");
     w.Text2->setText("1024");
     w.dropOnPictureField({picture});
@@ -83,7 +83,7 @@ TEST_F(WindowTest, DropsOntoThePictureField)
     const QString mixed = dir.file("other.Jpg");
     makePicture(upper, 64, 48);
     makePicture(mixed, 64, 48);
-    app::frmMain &w = window();
+    Form &w = window();
 
     w.dropOnPictureField({upper, mixed});
     EXPECT_EQ(w.txtPathdz->text(), upper);
@@ -93,7 +93,7 @@ TEST_F(WindowTest, DropsOntoThePictureField)
     w.dropOnPictureField({mixed}); // refused: the previous picture stays and its entries are rebuilt
     EXPECT_EQ(w.txtPathdz->text(), upper);
     EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"photo副本"));
-    EXPECT_EQ(w.List2, QStringList{"64-48"});
+    EXPECT_EQ(w.List2(), QStringList{"64-48"});
 
     w.dropOnPictureField({}); // dragged text carries no file: nothing changes
     EXPECT_EQ(w.txtPathdz->text(), upper);
@@ -113,7 +113,7 @@ TEST_F(WindowTest, SinglePictureValidationAndFailure)
 {
     const QString picture = dir.file("pic.png");
     makePicture(picture, 64, 48);
-    app::frmMain &w = window();
+    Form &w = window();
 
     w.cmdStartConvertdz_Click();
     EXPECT_EQ(notices().back(), (Notice{Notice::Information, QStringLiteral(u"请选择要转换图片文件！")}));
@@ -156,7 +156,7 @@ TEST_F(WindowTest, SingleConversionUsesItsOwnPictureAfterAFolderWasListed)
     makePicture(dir.file("folder/square.png"), 900, 900);
     const QString picture = dir.file("wide.png");
     makePicture(picture, 1600, 400);
-    app::frmMain &w = window();
+    Form &w = window();
     w.dropOnPictureField({picture});
     w.dropOnFolderField(w.txtPath, {dir.file("folder")}); // replaces the work lists
     w.cmdStartConvertdz_Click();
@@ -168,7 +168,7 @@ TEST_F(WindowTest, ReplacingThePictureItselfIsAskedFirst)
     const QString picture = dir.file("e.bmp");
     makePicture(picture, 1600, 1200);
     const QByteArray original = readFile(picture);
-    app::frmMain &w = window();
+    Form &w = window();
     w.PB->setMax(4);
     w.PB->setValue(2);
     w.dropOnPictureField({picture});

@@ -12,9 +12,9 @@
 
 TEST_F(WindowTest, FirstStartShowsTheDefaultsAndWritesTheSettingsFile)
 {
-    app::frmMain &w = window();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral(u"Tarvel图片尺寸批量修改工具_v1.0"));
-    EXPECT_EQ(w.size(), QSize(439, 292));
+    Form &w = window();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral(u"Tarvel图片尺寸批量修改工具_v1.0"));
+    EXPECT_EQ(w->size(), QSize(439, 292));
     EXPECT_TRUE(w.Option1->isChecked());
     EXPECT_FALSE(w.Option2->isChecked());
     EXPECT_FALSE(w.Check1->isChecked());
@@ -50,7 +50,7 @@ TEST_F(WindowTest, RememberedLimitsAreReadAsTheSettingsFileHasThem)
     for (const Case &c : cases) {
         writeFile(settings, c.file);
         form.reset();
-        app::frmMain &w = window();
+        Form &w = window();
         EXPECT_EQ(w.Text1->text(), c.width) << c.file.toStdString();
         EXPECT_EQ(w.Text3->text(), c.width) << c.file.toStdString();
         EXPECT_EQ(w.Text2->text(), c.height) << c.file.toStdString();
@@ -60,7 +60,7 @@ TEST_F(WindowTest, RememberedLimitsAreReadAsTheSettingsFileHasThem)
 
 TEST_F(WindowTest, SwitchingPanelsKeepsEveryField)
 {
-    app::frmMain &w = window();
+    Form &w = window();
     w.txtPathdz2->setText("name");
     w.txtPath->setText("/somewhere");
     w.Text3->setText("640");

@@ -15,11 +15,13 @@ void WindowTest::SetUp()
     settings = dir.file("CULERT.txt");
 }
 
-app::frmMain &WindowTest::window()
+Form &WindowTest::window()
 {
-    if (!form)
+    if (!form) {
         form = std::make_unique<app::frmMain>(app::FormServices{&notifier, &dialogs, settings, 2, worker});
-    return *form;
+        controls = std::make_unique<Form>(*form);
+    }
+    return *controls;
 }
 
 void WindowTest::makePicture(const QString &path, int w, int h)

@@ -6,6 +6,7 @@
 #include "app/frm_main.h"
 #include "controls/ph_button.h"
 #include "fake_services.h"
+#include "form.h"
 #include "support/temp_dir.h"
 
 #include <QCheckBox>
@@ -23,7 +24,7 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
     // Builds the window (after the test prepared the settings file, say).
-    app::frmMain &window();
+    Form &window();
 
     // A picture of `w` x `h`, top half red and bottom half blue, in the
     // format of its extension (any of the program's eight).
@@ -39,4 +40,5 @@ protected:
     FakeDialogs dialogs;
     imaging::WorkerSettings worker; // budgets a test may lower before window()
     std::unique_ptr<app::frmMain> form;
+    std::unique_ptr<Form> controls;
 };
