@@ -1,6 +1,6 @@
 #include "app/parallel_conversion.h"
 
-#include "imaging/modify_image_size.h"
+#include "imaging/save_scaled_picture.h"
 
 #include <QThread>
 
@@ -35,7 +35,7 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
                 break;
             const ConversionJob &job = jobs[i];
             const ConversionResult result =
-                imaging::ConvertPicture(worker, job.source, job.target, job.width, job.height, options.background);
+                imaging::convertPicture(worker, job.source, job.target, job.width, job.height, options.background);
             run.results[i] = result;
             if (done)
                 done(i, result);

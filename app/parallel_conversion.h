@@ -43,7 +43,7 @@ struct ConversionRun {
     long workersPeakKb = 0;
 };
 
-// Converts every job (ConvertPicture) in up to `options.jobs` workers, each
+// Converts every job (convertPicture) in up to `options.jobs` workers, each
 // driven by a thread of its own. Jobs start in list order; `done(index,
 // result)` is called on a driving thread as each one ends. Once `stop` is set
 // no new job starts, and the ones under way finish.

@@ -86,7 +86,7 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
         StageTimes &t = byFormat[name.mid(name.lastIndexOf(u'.') + 1).toLower()];
         timer.start();
         const platform::ReadOnlyFile file(path);
-        const imaging::PictureHeader header = imaging::ReadPictureHeader(file, imaging::hasTgaName(path));
+        const imaging::PictureHeader header = imaging::readPictureHeader(file, imaging::hasTgaName(path));
         t.seconds[0] += timer.nsecsElapsed() / 1e9;
         // Fitted to the size as shown, resized as stored (the engine turns the
         // small result afterwards, which this leaves out).
@@ -97,7 +97,7 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
         // Each stage is forced into memory so the next one starts from pixels.
         timer.restart();
         const imaging::MappedFile mapped(file.descriptor());
-        auto decoded = imaging::LoadForScaling({mapped.bytes(), imaging::hasTgaName(path)}, target.width, target.height);
+        auto decoded = imaging::loadForScaling({mapped.bytes(), imaging::hasTgaName(path)}, target.width, target.height);
         try {
             if (decoded)
                 *decoded = decoded->copy_memory();
@@ -106,7 +106,7 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
         }
         t.seconds[1] += timer.nsecsElapsed() / 1e9;
         timer.restart();
-        auto scaled = decoded ? imaging::ScaleToSize(*decoded, target.width, target.height, 0xEFEFEF) : decoded;
+        auto scaled = decoded ? imaging::scaleToSize(*decoded, target.width, target.height, 0xEFEFEF) : decoded;
         if (scaled)
             *scaled = scaled->copy_memory();
         t.seconds[2] += timer.nsecsElapsed() / 1e9;

@@ -165,7 +165,7 @@ vips::VOption *loadOptions()
 
 } // namespace
 
-Result<VImage> LoadForScaling(SourceFile source, int width, int height)
+Result<VImage> loadForScaling(SourceFile source, int width, int height)
 {
     if (width < 1 || height < 1)
         return ConversionStatus::NoSize;
@@ -202,7 +202,7 @@ Result<VImage> LoadForScaling(SourceFile source, int width, int height)
     return ConversionStatus::NotAPicture;
 }
 
-Result<VImage> ScaleToSize(const VImage &loaded, int width, int height, platform::ColourValue background)
+Result<VImage> scaleToSize(const VImage &loaded, int width, int height, platform::ColourValue background)
 {
     if (width < 1 || height < 1)
         return ConversionStatus::NoSize;
@@ -232,10 +232,10 @@ Result<VImage> DrawScaledPicture(SourceFile source, int width, int height, platf
     const bool quarterTurn = orientation >= 5;
     const int storedWidth = quarterTurn ? height : width;
     const int storedHeight = quarterTurn ? width : height;
-    const Result<VImage> loaded = LoadForScaling(source, storedWidth, storedHeight);
+    const Result<VImage> loaded = loadForScaling(source, storedWidth, storedHeight);
     if (!loaded)
         return loaded;
-    Result<VImage> scaled = ScaleToSize(*loaded, storedWidth, storedHeight, background);
+    Result<VImage> scaled = scaleToSize(*loaded, storedWidth, storedHeight, background);
     if (!scaled || orientation == 1)
         return scaled;
     try {

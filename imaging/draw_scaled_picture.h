@@ -43,8 +43,8 @@ Result<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height,
 // the stored orientation. The source as it is decoded for a target of width x
 // height: JPEG at the largest scale libjpeg offers that still covers the
 // target, the others whole.
-Result<vips::VImage> LoadForScaling(SourceFile source, int width, int height);
+Result<vips::VImage> loadForScaling(SourceFile source, int width, int height);
 // A loaded picture resized to exactly width x height, as opaque 8-bit sRGB.
-Result<vips::VImage> ScaleToSize(const vips::VImage &loaded, int width, int height, platform::ColourValue background);
+Result<vips::VImage> scaleToSize(const vips::VImage &loaded, int width, int height, platform::ColourValue background);
 
 } // namespace imaging

@@ -24,7 +24,7 @@ bool hasTgaName(const QString &path)
     return path.endsWith(QLatin1String(".tga"), Qt::CaseInsensitive);
 }
 
-PictureHeader ReadPictureHeader(const platform::ReadOnlyFile &file, bool tgaName)
+PictureHeader readPictureHeader(const platform::ReadOnlyFile &file, bool tgaName)
 {
     if (!file.isOpen())
         return {};
@@ -37,7 +37,7 @@ PictureSize ReadPictureSize(const QString &path)
 {
     if (path.isEmpty())
         return {};
-    return ReadPictureHeader(platform::ReadOnlyFile(path), hasTgaName(path)).shown();
+    return readPictureHeader(platform::ReadOnlyFile(path), hasTgaName(path)).shown();
 }
 
 } // namespace imaging

@@ -19,7 +19,7 @@ PictureSize ReadPictureSize(const QString &path);
 
 // The header of a file already open (`tgaName`: its name ends in ".tga"):
 // the size as stored and the EXIF orientation.
-PictureHeader ReadPictureHeader(const platform::ReadOnlyFile &file, bool tgaName);
+PictureHeader readPictureHeader(const platform::ReadOnlyFile &file, bool tgaName);
 
 // Whether a file's name ends in ".tga", in any case: a TGA has no signature,
 // so its name is what tells it.

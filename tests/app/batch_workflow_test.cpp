@@ -2,7 +2,7 @@
 // exactly its fitted size, with and without enlarging.
 #include "app/batch_workflow.h"
 
-#include "imaging/modify_image_size.h"
+#include "imaging/save_scaled_picture.h"
 #include "imaging/read_picture_size.h"
 #include "support/temp_dir.h"
 
@@ -35,7 +35,7 @@ TEST(BatchWorkflow, EveryShapeConvertsAtItsFittedSizeInEveryFormat)
                 ASSERT_TRUE(image.save(dir.file("in/" + name)));
                 continue;
             }
-            ASSERT_EQ(imaging::ConvertPicture(maker, png, dir.file("in/" + name), shape.width(), shape.height(),
+            ASSERT_EQ(imaging::convertPicture(maker, png, dir.file("in/" + name), shape.width(), shape.height(),
                                               0xFFFFFF).status,
                       imaging::ConversionStatus::Converted)
                 << name.toStdString();

@@ -1,6 +1,6 @@
 #include "window_fixture.h"
 
-#include "imaging/modify_image_size.h"
+#include "imaging/save_scaled_picture.h"
 #include "imaging/read_picture_size.h"
 
 #include "platform/file_system.h"

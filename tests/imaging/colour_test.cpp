@@ -2,7 +2,7 @@
 // colour space, with its profile embedded, come out as the same colours in
 // sRGB. The expected values are what lcms' own tools (jpgicc, tificc, transicc
 // of liblcms2-utils, perceptual intent) make of the same files.
-#include "imaging/modify_image_size.h"
+#include "imaging/save_scaled_picture.h"
 #include "imaging/vips_runtime.h"
 
 #include "support/temp_dir.h"

@@ -2,7 +2,7 @@
 // costs that picture only: it fails with its own reason, nothing is written
 // for it, and the next picture converts in a new worker.
 #include "imaging/conversion_worker.h"
-#include "imaging/modify_image_size.h"
+#include "imaging/save_scaled_picture.h"
 #include "imaging/tga_file.h"
 
 #include "support/temp_dir.h"
@@ -29,7 +29,7 @@ protected:
                              QString *detail = nullptr)
     {
         const imaging::ConversionResult result =
-            imaging::ConvertPicture(worker, dir.file(source), dir.file(target), 20, 15, kBackground);
+            imaging::convertPicture(worker, dir.file(source), dir.file(target), 20, 15, kBackground);
         if (detail)
             *detail = result.detail;
         return result.status;

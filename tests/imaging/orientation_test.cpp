@@ -2,7 +2,7 @@
 // pixels, the probe reports the size as shown, and the output is upright and
 // carries no orientation, in the same format and in another.
 #include "imaging/conversion_worker.h"
-#include "imaging/modify_image_size.h"
+#include "imaging/save_scaled_picture.h"
 #include "imaging/read_picture_size.h"
 #include "imaging/vips_runtime.h"
 
@@ -93,7 +93,7 @@ TEST(Orientation, EveryOrientationComesOutUprightInTheSameFormatAndInAnother)
             const QString other = QString::fromLatin1(others[(orientation + (format[0] == 't')) % 4]);
             for (const QString &extension : {QString::fromLatin1(format), other}) {
                 const QString target = dir.file(QStringLiteral("out%1-%2.%3").arg(orientation).arg(format, extension));
-                ASSERT_EQ(imaging::ConvertPicture(worker, source, target, 150, 100, 0xFFFFFF).status,
+                ASSERT_EQ(imaging::convertPicture(worker, source, target, 150, 100, 0xFFFFFF).status,
                           imaging::ConversionStatus::Converted)
                     << what << " to " << extension.toStdString();
                 const VImage out = testpics::load(target);

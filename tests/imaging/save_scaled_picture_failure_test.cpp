@@ -1,5 +1,5 @@
 // Every way a conversion can fail gives false and leaves the folder as it was.
-#include "imaging/modify_image_size.h"
+#include "imaging/save_scaled_picture.h"
 
 #include "support/temp_dir.h"
 #include "test_pictures.h"
@@ -172,23 +172,23 @@ TEST_F(SaveFailure, HiddenSourceChosenExplicitlyStillConverts)
 TEST_F(SaveFailure, EachFailureSaysWhy)
 {
     using imaging::ConversionStatus;
-    using imaging::ConvertPicture;
+    using imaging::convertPicture;
     const QByteArray jpeg = testpics::readBytes(dir.file("good.jpg"));
     testpics::writeBytes(dir.file("cut.jpg"), jpeg.left(jpeg.size() / 2));
     testpics::writeBytes(dir.file("words.png"), "plain words, no picture");
     testpics::writeBytes(dir.file("bomb.png"), pngHeaderClaiming(40000, 40000));
     const QString good = dir.file("good.png");
-    EXPECT_EQ(ConvertPicture(good, dir.file("out.png"), 10, 10, kBackground).status, ConversionStatus::Converted);
-    EXPECT_EQ(ConvertPicture(dir.file("none.png"), dir.file("out.png"), 10, 10, kBackground).status,
+    EXPECT_EQ(convertPicture(good, dir.file("out.png"), 10, 10, kBackground).status, ConversionStatus::Converted);
+    EXPECT_EQ(convertPicture(dir.file("none.png"), dir.file("out.png"), 10, 10, kBackground).status,
               ConversionStatus::SourceUnreadable);
-    EXPECT_EQ(ConvertPicture(good, dir.file("out.webp"), 10, 10, kBackground).status, ConversionStatus::UnsupportedTarget);
-    EXPECT_EQ(ConvertPicture(good, dir.file("out.png"), 0, 0, kBackground).status, ConversionStatus::NoSize);
-    EXPECT_EQ(ConvertPicture(dir.file("words.png"), dir.file("out.png"), 10, 10, kBackground).status,
+    EXPECT_EQ(convertPicture(good, dir.file("out.webp"), 10, 10, kBackground).status, ConversionStatus::UnsupportedTarget);
+    EXPECT_EQ(convertPicture(good, dir.file("out.png"), 0, 0, kBackground).status, ConversionStatus::NoSize);
+    EXPECT_EQ(convertPicture(dir.file("words.png"), dir.file("out.png"), 10, 10, kBackground).status,
               ConversionStatus::NotAPicture);
-    EXPECT_EQ(ConvertPicture(dir.file("bomb.png"), dir.file("out.png"), 10, 10, kBackground).status,
+    EXPECT_EQ(convertPicture(dir.file("bomb.png"), dir.file("out.png"), 10, 10, kBackground).status,
               ConversionStatus::TooLarge);
-    EXPECT_EQ(ConvertPicture(dir.file("cut.jpg"), dir.file("out.png"), 10, 10, kBackground).status,
+    EXPECT_EQ(convertPicture(dir.file("cut.jpg"), dir.file("out.png"), 10, 10, kBackground).status,
               ConversionStatus::Damaged);
-    EXPECT_EQ(ConvertPicture(good, dir.file("missing/out.png"), 10, 10, kBackground).status,
+    EXPECT_EQ(convertPicture(good, dir.file("missing/out.png"), 10, 10, kBackground).status,
               ConversionStatus::WriteFailed);
 }

@@ -1,4 +1,4 @@
-#include "imaging/modify_image_size.h"
+#include "imaging/save_scaled_picture.h"
 
 #include "platform/colour.h"
 #include "support/temp_dir.h"

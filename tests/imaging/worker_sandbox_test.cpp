@@ -1,7 +1,7 @@
 // The worker's cell, tried from the inside: a probe process shuts itself in
 // the way tarvel-worker does, then attempts what a compromised decoder would.
 #include "imaging/conversion_worker.h"
-#include "imaging/modify_image_size.h"
+#include "imaging/save_scaled_picture.h"
 
 #include "sandbox_escapes.h"
 #include "support/temp_dir.h"
@@ -43,7 +43,7 @@ TEST(WorkerSandbox, TheRealWorkerRunsConfined)
             status = file.readAll();
     };
     imaging::ConversionWorker worker(settings);
-    ASSERT_EQ(imaging::ConvertPicture(worker, dir.file("in.png"), dir.file("out.png"), 20, 15, 0xFFFFFF).status,
+    ASSERT_EQ(imaging::convertPicture(worker, dir.file("in.png"), dir.file("out.png"), 20, 15, 0xFFFFFF).status,
               imaging::ConversionStatus::Converted);
     EXPECT_TRUE(status.contains("NoNewPrivs:\t1")) << status.constData();
     EXPECT_TRUE(status.contains("Seccomp:\t2")) << status.constData();

@@ -24,16 +24,16 @@ namespace imaging {
 // itself when both paths are the same) is untouched.
 //
 // Safe to call from several threads at once. Each call starts a worker of its
-// own; a batch keeps its workers (ConvertPicture with a ConversionWorker).
+// own; a batch keeps its workers (convertPicture with a ConversionWorker).
 bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                        platform::ColourValue background);
 
 // The same conversion, telling how it ended.
-ConversionResult ConvertPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
+ConversionResult convertPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                                 platform::ColourValue background);
 
 // The same conversion in a worker the caller keeps for many pictures.
-ConversionResult ConvertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 int width, int height, platform::ColourValue background);
 
 } // namespace imaging

@@ -1,4 +1,4 @@
-#include "imaging/modify_image_size.h"
+#include "imaging/save_scaled_picture.h"
 
 #include "imaging/read_picture_size.h"
 #include "imaging/picture_formats.h"
@@ -13,17 +13,17 @@ namespace imaging {
 bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                        platform::ColourValue background)
 {
-    return ConvertPicture(sourcePath, targetPath, width, height, background).converted();
+    return convertPicture(sourcePath, targetPath, width, height, background).converted();
 }
 
-ConversionResult ConvertPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
+ConversionResult convertPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                                 platform::ColourValue background)
 {
     ConversionWorker worker;
-    return ConvertPicture(worker, sourcePath, targetPath, width, height, background);
+    return convertPicture(worker, sourcePath, targetPath, width, height, background);
 }
 
-ConversionResult ConvertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 int width, int height, platform::ColourValue background)
 {
     // Opened here, once: the worker gets this descriptor and never the name.
@@ -39,7 +39,7 @@ ConversionResult ConvertPicture(ConversionWorker &worker, const QString &sourceP
     const bool tgaName = hasTgaName(sourcePath);
     // The worker turns the picture as this header says, so that the output
     // has the size fitted to what viewers show.
-    const PictureHeader header = ReadPictureHeader(source, tgaName);
+    const PictureHeader header = readPictureHeader(source, tgaName);
     const Result<QByteArray> bytes = worker.convert(
         source.descriptor(), {width, height, *format, background, tgaName, header.orientation,
                               std::int64_t(header.stored.Width) * header.stored.Height});
