@@ -57,8 +57,13 @@ QImage emblemPicture(int size)
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 48.0, size / 48.0);
+    painter.scale(size / double(kEmblemUnits), size / double(kEmblemUnits));
+    paintEmblem(painter);
+    return image;
+}
 
+void paintEmblem(QPainter &painter)
+{
     // The larger picture: a frame with sky and hills.
     const QRectF photo(4, 6, 34, 26);
     painter.setPen(QPen(QColor(70, 90, 120), 1.5));
@@ -89,7 +94,6 @@ QImage emblemPicture(int size)
     painter.drawLine(QPointF(14, 38), QPointF(23, 38));
     painter.drawLine(QPointF(19, 34.5), QPointF(23, 38));
     painter.drawLine(QPointF(19, 41.5), QPointF(23, 38));
-    return image;
 }
 
 } // namespace app

@@ -6,6 +6,7 @@
 #include "controls/button_tracking.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QString>
 
 namespace app {
@@ -17,7 +18,13 @@ using controls::ButtonFace;
 // the face's middle and keep its corners.
 QImage buttonFacePicture(const QString &caption, int width, int height, ButtonFace face);
 
-// A picture in a frame with arrows pointing to a smaller size.
+// A picture in a frame with arrows pointing to a smaller size: the window's
+// icon and the icon files an installation gets.
 QImage emblemPicture(int size);
+
+// The emblem's one drawing, on a square of kEmblemUnits units: every size of
+// it, and its SVG, come from here.
+inline constexpr int kEmblemUnits = 48;
+void paintEmblem(QPainter &painter);
 
 } // namespace app

@@ -3,14 +3,16 @@
 #include "app/artwork.h"
 #include "app/conversion_runner.h"
 #include "app/path_field.h"
+#include "app/path_names.h"
 #include "app/size_fields.h"
 #include "controls/ph_button.h"
 #include "controls/set_ctrl_color.h"
 #include "controls/xp_combo.h"
 #include "controls/xp_progress_bar.h"
 #include "imaging/picture_formats.h"
-#include "platform/system_colours.h"
+#include "platform/file_system.h"
 #include "platform/property_bag.h"
+#include "platform/system_colours.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -227,6 +229,30 @@ bool frmMain::limitsAreUsable(const QLineEdit *width, const QLineEdit *height) c
 {
     return !width->text().isEmpty() && !height->text().isEmpty() && SizeFields::value(*width) >= 1
         && SizeFields::value(*height) >= 1;
+}
+
+void frmMain::openPaths(const QStringList &paths)
+{
+    if (paths.isEmpty() || isConverting())
+        return;
+    const QString &first = paths.constFirst();
+    if (IsFolder(first)) {
+        Option2->setChecked(true);
+        showPanel(false);
+        dropOnFolderField(txtPath, paths);
+    } else if (platform::isRegularFile(first)) {
+        Option1->setChecked(true);
+        showPanel(true);
+        dropOnPictureField(paths);
+    }
+}
+
+void frmMain::bringToFront()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
 }
 
 ConversionOptions frmMain::conversionOptions() const

@@ -59,6 +59,16 @@ public:
     explicit frmMain(const FormServices &services, QWidget *parent = nullptr);
     ~frmMain() override;
 
+    // Opens what the program was given on its command line or by a later
+    // start: a folder is scanned in the batch panel as if dropped on the
+    // source field, a picture chosen in the single panel as if dropped on the
+    // picture field; of several, the first, as a drop takes it. A path that
+    // names neither an existing file nor a folder changes nothing, and so
+    // does anything while a conversion runs.
+    void openPaths(const QStringList &paths);
+    // Shows the window above the others and gives it the focus.
+    void bringToFront();
+
     // True while a conversion runs.
     bool isConverting() const;
     // How late the event loop got at worst during the last conversion, in ms.

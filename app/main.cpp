@@ -3,6 +3,7 @@
 #include "app/frm_main.h"
 #include "app/saved_limits.h"
 #include "dialogs/qt_file_dialogs.h"
+#include "platform/native_path.h"
 #include "platform/notifier.h"
 #include "platform/single_instance.h"
 
@@ -13,15 +14,46 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include <cstring>
+
+#include <unistd.h>
+
+namespace {
+
+// The paths on the command line (what Qt leaves of it), made absolute, each
+// with every byte of its name.
+QStringList pathsToOpen(int argc, char *argv[])
+{
+    QByteArray folder(4096, '\0');
+    const bool haveFolder = ::getcwd(folder.data(), size_t(folder.size())) != nullptr;
+    folder.truncate(qsizetype(std::strlen(folder.constData())));
+    QStringList paths;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument.isEmpty())
+            continue;
+        paths << platform::pathFromNative(argument.startsWith('/') || !haveFolder ? argument
+                                                                                  : folder + '/' + argument);
+    }
+    return paths;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarvel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(TARVEL_APP_ID));
+    const QStringList paths = pathsToOpen(argc, argv);
 
-    // A second start ends at once, without a window or a message.
-    const platform::SingleInstance instance(QStringLiteral("tarvel"));
-    if (!instance.isFirst())
+    // A second start hands what it was given to the running window, which
+    // comes to the front, and ends.
+    platform::SingleInstance instance(QStringLiteral("tarvel"));
+    if (!instance.isFirst()) {
+        instance.handOver(paths);
         return 0;
+    }
 
     // The window has a fixed look of its own; the same style and palette on
     // every desktop also make the button-face colour, onto which transparent
@@ -45,6 +77,13 @@ int main(int argc, char *argv[])
     dialogs::QtFileDialogs fileDialogs;
     app::frmMain window({&notifier, &fileDialogs, app::savedLimitsPath(), app::defaultJobCount(), {}});
     notifier.setOwner(&window);
+    QObject::connect(&instance, &platform::SingleInstance::handedOver, &window,
+                     [&window](const QStringList &handed) {
+                         window.bringToFront();
+                         window.openPaths(handed);
+                     });
+    instance.listen();
     window.show();
+    window.openPaths(paths);
     return application.exec();
 }

@@ -50,7 +50,11 @@ SavedLimits parseSavedLimits(const QByteArray &content)
 QString savedLimitsPath()
 {
     const QString programFolder = QCoreApplication::applicationDirPath();
-    if (!programFolder.isEmpty() && QFileInfo(programFolder).isWritable())
+    // An installed program (its desktop entry under share/ beside bin/) keeps
+    // the limits with the user's settings, even when root could write /usr/bin.
+    const bool installed = QFileInfo::exists(programFolder + QStringLiteral("/../share/applications/")
+                                             + QStringLiteral(TARVEL_APP_ID) + QStringLiteral(".desktop"));
+    if (!installed && !programFolder.isEmpty() && QFileInfo(programFolder).isWritable())
         return QDir(programFolder).filePath(kFileName);
     // One place for the window and the command-line tool, whatever each is called.
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);

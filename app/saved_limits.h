@@ -27,7 +27,8 @@ QByteArray formatSavedLimits(const SavedLimits &limits);
 SavedLimits parseSavedLimits(const QByteArray &content);
 
 // Where CULERT.txt lives: beside the executable when that folder is writable
-// (a portable copy), else in the user's configuration folder, ~/.config/tarvel.
+// and the program is not installed (a portable copy), else in the user's
+// configuration folder, ~/.config/tarvel.
 QString savedLimitsPath();
 
 // Reads the file at `path`; a missing file is created with the defaults.

@@ -2,8 +2,10 @@
 #include "window_fixture.h"
 
 #include "controls/xp_combo.h"
+#include "platform/single_instance.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFrame>
 #include <QLineEdit>
 #include <QProcess>
@@ -99,4 +101,64 @@ TEST(SingleInstance, SecondStartEndsAtOnceAndLeavesTheFirstRunning)
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished();
+}
+
+TEST_F(WindowTest, OpensWhatItIsGiven)
+{
+    QDir(dir.path()).mkdir("folder");
+    QDir(dir.path()).mkdir("empty");
+    makePicture(dir.file("folder/a.png"), 300, 200);
+    makePicture(dir.file("sea.jpg"), 300, 200);
+    Form &w = window();
+
+    w->openPaths({dir.file("sea.jpg"), dir.file("folder")}); // the first, as a drop takes it
+    EXPECT_FALSE(w.Frame1->isHidden());
+    EXPECT_EQ(w.txtPathdz->text(), dir.file("sea.jpg"));
+    EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"sea副本"));
+
+    w->openPaths({dir.file("folder")});
+    EXPECT_FALSE(w.Frame2->isHidden());
+    EXPECT_EQ(w.txtPath->text(), dir.file("folder"));
+    EXPECT_EQ(w.List1(), QStringList{"a.png"});
+
+    // What names neither a file nor a folder changes nothing and says nothing;
+    // an empty folder gets the notice a drop of it would.
+    w->openPaths({dir.file("missing.jpg")});
+    EXPECT_FALSE(w.Frame2->isHidden());
+    EXPECT_TRUE(notices().empty());
+    w->openPaths({dir.file("empty")});
+    ASSERT_EQ(notices().size(), 1u);
+    EXPECT_EQ(notices()[0], (Notice{Notice::Information, QStringLiteral(u"没有找到可以转换的文件")}));
+}
+
+TEST_F(WindowTest, ALaterStartHandsItsPathsToTheRunningWindow)
+{
+    makePicture(dir.file("given.png"), 300, 200);
+    QTemporaryDir runtime;
+    // This test is the running copy; a real second start finds it through
+    // the runtime folder they share.
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    platform::SingleInstance running(QStringLiteral("tarvel"));
+    qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    ASSERT_TRUE(running.isFirst());
+    Form &w = window();
+    QStringList handed;
+    QObject::connect(&running, &platform::SingleInstance::handedOver, &w.window(), [&](const QStringList &paths) {
+        handed = paths;
+        w->openPaths(paths);
+    });
+    ASSERT_TRUE(running.listen());
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.setWorkingDirectory(dir.path());
+    second.start(QStringLiteral(TARVEL_EXECUTABLE), {"given.png"}); // relative to where it starts
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 15000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(handed, QStringList{dir.file("given.png")});
+    EXPECT_EQ(w.txtPathdz->text(), dir.file("given.png"));
 }
