@@ -47,7 +47,8 @@ QImage buttonFacePicture(const QString &caption, int width, int height, ButtonFa
     painter.setFont(font);
     painter.setPen(colours.text);
     const QRect textRect = face == ButtonFace::Pressed ? QRect(1, 1, width, height) : QRect(0, 0, width, height);
-    painter.drawText(textRect, Qt::AlignCenter, caption);
+    // "(&F)" marks the mnemonic: the letter is underlined, the "&" not drawn.
+    painter.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, caption);
     return image;
 }
 

@@ -17,10 +17,12 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDropEvent>
+#include <QKeySequence>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 
 #include <tuple>
@@ -56,20 +58,16 @@ QLineEdit *field(QWidget *parent, const QRect &geometry)
     return edit;
 }
 
-// The width and height limit fields of a panel, with their captions and notes.
-std::pair<QLineEdit *, QLineEdit *> limitFields(QWidget *panel)
+// A text without its mnemonic: "源文件夹(&F)" is read out as 源文件夹.
+QString withoutMnemonic(QString text)
 {
-    const QString note = QStringLiteral(u"(最大值限定1024)");
-    caption(panel, QStringLiteral(u"图片的缩放最大限宽"), QRect(8, 76, 118, 22));
-    QLineEdit *width = field(panel, QRect(130, 76, 64, 22));
-    caption(panel, note, QRect(200, 76, 140, 22));
-    caption(panel, QStringLiteral(u"图片缩放的最大限高"), QRect(8, 106, 118, 22));
-    QLineEdit *height = field(panel, QRect(130, 106, 64, 22));
-    caption(panel, note, QRect(200, 106, 140, 22));
-    return {width, height};
+    static const QRegularExpression suffix(QStringLiteral("\\(&.\\)$"));
+    text.remove(suffix);
+    return text.remove(u'&');
 }
 
-// A picture button stored with its three faces, each carrying the caption.
+// A picture button stored with its three faces, each carrying the caption;
+// Alt and the caption's marked letter push it.
 controls::PhButton *pictureButton(QWidget *parent, const QString &text, const QRect &geometry)
 {
     auto *button = new controls::PhButton(parent);
@@ -80,6 +78,8 @@ controls::PhButton *pictureButton(QWidget *parent, const QString &text, const QR
     bag.write(QStringLiteral("PictureDown"), buttonFacePicture(text, w, h, ButtonFace::Pressed), QVariant());
     bag.write(QStringLiteral("Picture"), buttonFacePicture(text, w, h, ButtonFace::Normal), QVariant());
     button->readProperties(bag);
+    button->grabShortcut(QKeySequence::mnemonic(text));
+    button->setAccessibleName(withoutMnemonic(text));
     return button;
 }
 
@@ -93,46 +93,74 @@ frmMain::frmMain(const FormServices &services, QWidget *parent) : QWidget(parent
 
 frmMain::~frmMain() = default;
 
+// The width and height limit fields of a panel, with their captions and notes.
+std::pair<QLineEdit *, QLineEdit *> frmMain::limitFields(QWidget *panel)
+{
+    const QString note = tr("(最大值限定1024)");
+    QLabel *widthLabel = caption(panel, tr("图片的缩放最大限宽"), QRect(8, 76, 118, 22));
+    QLineEdit *width = field(panel, QRect(130, 76, 64, 22));
+    QLabel *widthNote = caption(panel, note, QRect(200, 76, 140, 22));
+    QLabel *heightLabel = caption(panel, tr("图片缩放的最大限高"), QRect(8, 106, 118, 22));
+    QLineEdit *height = field(panel, QRect(130, 106, 64, 22));
+    QLabel *heightNote = caption(panel, note, QRect(200, 106, 140, 22));
+    for (const auto &[label, edit] : {std::pair{widthLabel, width}, std::pair{widthNote, width},
+                                      std::pair{heightLabel, height}, std::pair{heightNote, height}})
+        label->setBuddy(edit);
+    width->setAccessibleName(widthLabel->text());
+    height->setAccessibleName(heightLabel->text());
+    width->setAccessibleDescription(note);
+    height->setAccessibleDescription(note);
+    return {width, height};
+}
+
 void frmMain::buildControls()
 {
-    setWindowTitle(QStringLiteral(u"Tarvel图片尺寸批量修改工具_v1.0"));
+    setWindowTitle(tr("Tarvel图片尺寸批量修改工具_v1.0"));
     setFixedSize(439, 292); // 6585 x 4380 twips
     setWindowIcon(QIcon(QPixmap::fromImage(emblemPicture(64))));
 
-    Option1 = new QRadioButton(QStringLiteral(u"单张转换"), this);
+    Option1 = new QRadioButton(tr("单张转换(&S)"), this);
     Option1->setGeometry(12, 10, 84, 20);
-    Option2 = new QRadioButton(QStringLiteral(u"批量转换"), this);
+    Option2 = new QRadioButton(tr("批量转换(&B)"), this);
     Option2->setGeometry(104, 10, 84, 20);
-    Check1 = new QCheckBox(QStringLiteral(u"小图放大"), this);
+    Check1 = new QCheckBox(tr("小图放大(&E)"), this);
     Check1->setGeometry(196, 10, 84, 20);
-    Label3 = caption(this, QStringLiteral(u"可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga"), QRect(12, 36, 360, 18));
+    Label3 = caption(this, tr("可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga"), QRect(12, 36, 360, 18));
     Picture1 = new QLabel(this);
     Picture1->setGeometry(381, 6, 48, 48);
     Picture1->setPixmap(QPixmap::fromImage(emblemPicture(48)));
+    Picture1->setAccessibleName(tr("Tarvel图片尺寸批量修改工具_v1.0"));
 
     const QRect panel(0, 60, 439, 178);
 
     Frame1 = new QFrame(this);
     Frame1->setGeometry(panel);
-    cmdrgtBrowe = pictureButton(Frame1, QStringLiteral(u"选择图片"), QRect(8, 6, 71, 25));
+    cmdrgtBrowe = pictureButton(Frame1, tr("选择图片(&P)"), QRect(8, 6, 71, 25));
     txtPathdz = field(Frame1, QRect(86, 6, 345, 25));
-    caption(Frame1, QStringLiteral(u"图片转换后的新名称"), QRect(8, 42, 118, 22));
+    txtPathdz->setAccessibleName(tr("要转换的图片"));
+    QLabel *nameLabel = caption(Frame1, tr("图片转换后的新名称"), QRect(8, 42, 118, 22));
     txtPathdz2 = field(Frame1, QRect(130, 42, 148, 22));
-    caption(Frame1, QStringLiteral(u"格式:"), QRect(292, 42, 34, 22));
+    nameLabel->setBuddy(txtPathdz2);
+    txtPathdz2->setAccessibleName(nameLabel->text());
+    QLabel *formatLabel = caption(Frame1, tr("格式:"), QRect(292, 42, 34, 22));
     XPCombo1 = new controls::XPCombo(Frame1);
     XPCombo1->setGeometry(328, 42, 103, 21);
+    formatLabel->setBuddy(XPCombo1);
+    XPCombo1->setAccessibleName(tr("格式"));
     std::tie(Text3, Text4) = limitFields(Frame1);
     // The start buttons sit at 120 twips and span 6375 twips of their panel.
-    cmdStartConvertdz = pictureButton(Frame1, QStringLiteral(u"开始转换"), QRect(8, 144, 425, 25));
+    cmdStartConvertdz = pictureButton(Frame1, tr("开始转换(&C)"), QRect(8, 144, 425, 25));
 
     Frame2 = new QFrame(this);
     Frame2->setGeometry(panel);
-    cmdSelectFolder = pictureButton(Frame2, QStringLiteral(u"源文件夹"), QRect(8, 6, 71, 25));
+    cmdSelectFolder = pictureButton(Frame2, tr("源文件夹(&F)"), QRect(8, 6, 71, 25));
     txtPath = field(Frame2, QRect(86, 6, 345, 25));
-    cmdSaveFolder = pictureButton(Frame2, QStringLiteral(u"输出到"), QRect(8, 40, 71, 25));
+    txtPath->setAccessibleName(tr("源文件夹"));
+    cmdSaveFolder = pictureButton(Frame2, tr("输出到(&O)"), QRect(8, 40, 71, 25));
     txtPath2 = field(Frame2, QRect(86, 40, 345, 25));
+    txtPath2->setAccessibleName(tr("输出文件夹"));
     std::tie(Text1, Text2) = limitFields(Frame2);
-    cmdStartConvert = pictureButton(Frame2, QStringLiteral(u"开始批量转换"), QRect(8, 144, 425, 25));
+    cmdStartConvert = pictureButton(Frame2, tr("开始批量转换(&C)"), QRect(8, 144, 425, 25));
 
     PB = new controls::XP_ProgressBar(this);
     PB->setGeometry(8, 252, 423, 22);
@@ -140,6 +168,7 @@ void frmMain::buildControls()
     progressBag.write(QStringLiteral("Scrolling"), 1, 0);
     progressBag.write(QStringLiteral("Color"), platform::rgbValue(49, 106, 197), platform::kSysHighlight);
     PB->readProperties(progressBag);
+    PB->setAccessibleName(tr("转换进度"));
 
     m_sizeFields = new SizeFields(Text1, Text2, Text3, Text4, this);
     m_runner = new ConversionRunner(this);
@@ -157,6 +186,14 @@ void frmMain::buildControls()
     };
     for (const auto &[widget, name] : named)
         widget->setObjectName(QString::fromLatin1(name));
+
+    // Tab walks the window as it reads: the panel switch, then the visible
+    // panel top to bottom, left to right. The hidden panel is passed over.
+    QWidget *const order[] = {Option1, Option2, Check1,
+                              cmdrgtBrowe, txtPathdz, txtPathdz2, XPCombo1, Text3, Text4, cmdStartConvertdz,
+                              cmdSelectFolder, txtPath, cmdSaveFolder, txtPath2, Text1, Text2, cmdStartConvert};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(Option1, &QRadioButton::clicked, this, [this] { showPanel(true); });
     connect(Option2, &QRadioButton::clicked, this, [this] { showPanel(false); });
@@ -281,6 +318,16 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             // The field takes no typing; these two keys empty it. (The work
             // lists stay as they are.)
             edit->clear();
+            return true;
+        }
+        if (pathField && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            // Enter in a path field opens its chooser, as its button does.
+            if (edit == txtPath)
+                cmdSelectFolder_Click();
+            else if (edit == txtPath2)
+                cmdSaveFolder_Click();
+            else
+                cmdrgtBrowe_Click();
             return true;
         }
         if (edit == txtPathdz2 && (key->text() == QStringLiteral(".") || key->text() == QStringLiteral("/")))

@@ -96,6 +96,7 @@ private:
     void CentreWindow();
 
     void buildControls();
+    std::pair<QLineEdit *, QLineEdit *> limitFields(QWidget *panel);
     void loadWindow();
     void showPanel(bool single);
     void choosePicture(const QString &path);

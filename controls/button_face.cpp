@@ -1,6 +1,7 @@
 #include "controls/button_face.h"
 
 #include "platform/colour_blend.h"
+#include "platform/system_colours.h"
 
 namespace controls {
 
@@ -75,6 +76,32 @@ void paintButtonFace(platform::Surface &surface, ButtonFace face, const ButtonLo
     else
         drawBevel(surface, face == ButtonFace::Pressed, look.ForeColor, look.BackColor);
     surface.DrawText(look.Caption, surface.bounds(), look.Font, look.ForeColor);
+}
+
+} // namespace controls
+
+namespace controls {
+
+void drawFocusMark(QPainter &painter, const QRect &button, platform::ColourValue fore)
+{
+    const QRect frame = button.adjusted(3, 3, -4, -4);
+    if (frame.width() < 1 || frame.height() < 1)
+        return;
+    const QColor colour = platform::toQColor(platform::resolveColour(fore).value_or(0));
+    // Pixel by pixel, as the classic focus rectangle: every pixel of the
+    // outline whose coordinates add up to an even number.
+    auto dot = [&](int x, int y) {
+        if ((x + y) % 2 == 0)
+            painter.fillRect(x, y, 1, 1, colour);
+    };
+    for (int x = frame.left(); x <= frame.right(); ++x) {
+        dot(x, frame.top());
+        dot(x, frame.bottom());
+    }
+    for (int y = frame.top() + 1; y < frame.bottom(); ++y) {
+        dot(frame.left(), y);
+        dot(frame.right(), y);
+    }
 }
 
 } // namespace controls

@@ -9,6 +9,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QString>
 
 namespace controls {
@@ -33,6 +34,10 @@ void paintButtonFace(platform::Surface &surface, ButtonFace face, const ButtonLo
 // area on either side (a picture or surface under twice the border) are left
 // out.
 void drawNineSlice(platform::Surface &surface, const QImage &picture, int border = kNineSliceBorder);
+
+// The focus mark of a classic desktop button: a one-pixel dotted frame three
+// pixels inside `button`, every other pixel in the caption colour.
+void drawFocusMark(QPainter &painter, const QRect &button, platform::ColourValue fore);
 
 // Fills with `back` and draws the bevel: left and top white, right and bottom
 // half the brightness of `fore`; the other way round when pressed.

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -20,7 +21,9 @@ PhButton::PhButton(QWidget *parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    setFocusPolicy(Qt::NoFocus);
+    // Tab reaches the button; the mouse leaves the focus where it was, as the
+    // button has always behaved.
+    setFocusPolicy(Qt::TabFocus);
     setCursor(handCursor());
     m_pushTimer.setInterval(1);
     connect(&m_pushTimer, &QTimer::timeout, this, &PhButton::pushTick);
@@ -171,6 +174,59 @@ void PhButton::leaveEvent(QEvent *)
     apply(m_tracking.tick(false));
 }
 
+void PhButton::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+        // Held down like the left button: pressed until released.
+        m_spaceDown = true;
+        drawFace(ButtonFace::Pressed);
+    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !m_spaceDown) {
+        Push(true);
+    } else if (event->key() != Qt::Key_Space) {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void PhButton::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Space || event->isAutoRepeat()) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    if (!m_spaceDown)
+        return;
+    m_spaceDown = false;
+    drawFace(m_tracking.face().value_or(ButtonFace::Normal));
+    emit Click();
+}
+
+void PhButton::focusInEvent(QFocusEvent *event)
+{
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void PhButton::focusOutEvent(QFocusEvent *event)
+{
+    // A press by the Space key that loses the focus is no click.
+    if (m_spaceDown) {
+        m_spaceDown = false;
+        drawFace(m_tracking.face().value_or(ButtonFace::Normal));
+    }
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+bool PhButton::event(QEvent *event)
+{
+    // The mnemonic the window gave the button (Alt and its letter).
+    if (event->type() == QEvent::Shortcut) {
+        Push(true);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void PhButton::paintEvent(QPaintEvent *)
 {
     if (m_surface.width() != width() || m_surface.height() != height())
@@ -179,6 +235,8 @@ void PhButton::paintEvent(QPaintEvent *)
         return;
     QPainter painter(this);
     painter.drawImage(0, 0, m_surface.image());
+    if (hasFocus())
+        drawFocusMark(painter, rect(), m_look.ForeColor);
 }
 
 void PhButton::resizeEvent(QResizeEvent *)

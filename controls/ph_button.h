@@ -1,7 +1,9 @@
 // A push button with a picture for each face (normal, hover, pressed), or a
-// bevel where a picture is missing, and an optional centred caption. It
-// follows the mouse only: no keyboard activation, no focus mark. `Click` comes
-// from a left release over the button or from `Push`.
+// bevel where a picture is missing, and an optional centred caption. `Click`
+// comes from a left release over the button, from `Push`, from the Space key
+// (pressed face while held, Click on release) and Enter, and from a mnemonic
+// given with grabShortcut(). Tab gives it the focus, shown as a dotted frame
+// inside the face; the mouse does not take the focus.
 #pragma once
 
 #include "controls/button_face.h"
@@ -72,6 +74,11 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void changed(const QString &name);
@@ -87,6 +94,7 @@ private:
     QTimer m_pushTimer;
     platform::Surface m_surface;
     ButtonFace m_shownFace = ButtonFace::Normal;
+    bool m_spaceDown = false;
 };
 
 } // namespace controls

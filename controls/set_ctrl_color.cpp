@@ -1,8 +1,11 @@
 #include "controls/set_ctrl_color.h"
+
+#include "controls/button_face.h"
 #include "platform/system_colours.h"
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
 #include <QWidget>
@@ -29,10 +32,22 @@ protected:
         // draw over it; the paint event is done with afterwards.
         static_cast<QObject *>(widget)->event(event);
         drawOutline(widget);
+        drawFocusOfReadOnlyField(widget);
         return true;
     }
 
 private:
+    // A field that cannot be typed into shows no cursor; with the focus it
+    // shows the dotted frame a button shows.
+    static void drawFocusOfReadOnlyField(QWidget *widget)
+    {
+        const auto *edit = qobject_cast<QLineEdit *>(widget);
+        if (!edit || !edit->isReadOnly() || !edit->hasFocus())
+            return;
+        QPainter painter(widget);
+        drawFocusMark(painter, widget->rect(), platform::kSysWindowText);
+    }
+
     static void drawOutline(QWidget *widget)
     {
         const auto rgb = platform::resolveColour(g_borderColour);

@@ -129,6 +129,7 @@ private:
     // Hands MaxLength to the text field, where 0 stands for no limit.
     void applyMaxLength(int maxLength);
     bool filterTextKey(QKeyEvent *event);
+    bool filterListKey(const QKeyEvent *event);
     bool filterListPopup(QEvent *event);
     QFont ambientFont() const;
     QString listFilePath() const;

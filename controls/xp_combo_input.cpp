@@ -5,10 +5,14 @@
 #include "controls/xp_combo_layout.h"
 #include "platform/keyboard.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+
+#include <algorithm>
 
 namespace controls {
 
@@ -111,12 +115,38 @@ bool XPCombo::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
+// The list keys of a drop-down list: Alt+Down (or Up) and F4 open and close
+// the list, Up and Down choose the item before or after. Inside the open list,
+// its own keys move, Enter picks and Escape closes.
+bool XPCombo::filterListKey(const QKeyEvent *event)
+{
+    if (!m_text->isEnabled())
+        return false;
+    const int key = event->key();
+    const bool vertical = key == Qt::Key_Up || key == Qt::Key_Down;
+    if (key == Qt::Key_F4 || (vertical && event->modifiers().testFlag(Qt::AltModifier))) {
+        if (m_combo->view()->isVisible())
+            m_combo->hidePopup();
+        else
+            m_combo->showPopup();
+        return true;
+    }
+    if (!vertical || event->modifiers() != Qt::NoModifier || m_list.count() == 0)
+        return false;
+    const int next = std::clamp(m_list.listIndex() + (key == Qt::Key_Down ? 1 : -1), 0, m_list.count() - 1);
+    if (next != m_list.listIndex())
+        SetListIndex(next);
+    return true;
+}
+
 // True when the key press is consumed here rather than typed by the field.
 bool XPCombo::filterTextKey(QKeyEvent *event)
 {
     if (m_replayingKey)
         return false;
     emit KeyDown(platform::keyCode(event->key(), event->modifiers()), platform::shiftState(event->modifiers()));
+    if (filterListKey(event))
+        return true;
 
     const QString typed = platform::typedText(*event);
     const auto characters = typed.toUcs4();

@@ -28,10 +28,79 @@ QString typedText(const QKeyEvent &event)
     return typedText(event.key(), event.modifiers(), event.text());
 }
 
+namespace {
+
+// The key a shifted character is typed with on the US layout, whose key
+// codes the program's events follow: Shift+1 is "!", and both are key 49.
+int unshifted(int key)
+{
+    switch (key) {
+    case Qt::Key_Exclam: return Qt::Key_1;
+    case Qt::Key_At: return Qt::Key_2;
+    case Qt::Key_NumberSign: return Qt::Key_3;
+    case Qt::Key_Dollar: return Qt::Key_4;
+    case Qt::Key_Percent: return Qt::Key_5;
+    case Qt::Key_AsciiCircum: return Qt::Key_6;
+    case Qt::Key_Ampersand: return Qt::Key_7;
+    case Qt::Key_Asterisk: return Qt::Key_8;
+    case Qt::Key_ParenLeft: return Qt::Key_9;
+    case Qt::Key_ParenRight: return Qt::Key_0;
+    case Qt::Key_Colon: return Qt::Key_Semicolon;
+    case Qt::Key_Plus: return Qt::Key_Equal;
+    case Qt::Key_Less: return Qt::Key_Comma;
+    case Qt::Key_Underscore: return Qt::Key_Minus;
+    case Qt::Key_Greater: return Qt::Key_Period;
+    case Qt::Key_Question: return Qt::Key_Slash;
+    case Qt::Key_AsciiTilde: return Qt::Key_QuoteLeft;
+    case Qt::Key_BraceLeft: return Qt::Key_BracketLeft;
+    case Qt::Key_Bar: return Qt::Key_Backslash;
+    case Qt::Key_BraceRight: return Qt::Key_BracketRight;
+    case Qt::Key_QuoteDbl: return Qt::Key_Apostrophe;
+    default: return key;
+    }
+}
+
+// The punctuation keys of the main block (the platform's OEM codes).
+short punctuationCode(int key)
+{
+    switch (key) {
+    case Qt::Key_Semicolon: return 186;
+    case Qt::Key_Equal: return 187;
+    case Qt::Key_Comma: return 188;
+    case Qt::Key_Minus: return 189;
+    case Qt::Key_Period: return 190;
+    case Qt::Key_Slash: return 191;
+    case Qt::Key_QuoteLeft: return 192;
+    case Qt::Key_BracketLeft: return 219;
+    case Qt::Key_Backslash: return 220;
+    case Qt::Key_BracketRight: return 221;
+    case Qt::Key_Apostrophe: return 222;
+    default: return 0;
+    }
+}
+
+} // namespace
+
 short keyCode(int key, Qt::KeyboardModifiers modifiers)
 {
+    if (modifiers.testFlag(Qt::KeypadModifier)) {
+        // The keypad's own keys, whatever Num Lock makes them type.
+        if (key >= Qt::Key_0 && key <= Qt::Key_9)
+            return short(96 + (key - Qt::Key_0));
+        switch (key) {
+        case Qt::Key_Asterisk: return 106;
+        case Qt::Key_Plus: return 107;
+        case Qt::Key_Minus: return 109;
+        case Qt::Key_Period:
+        case Qt::Key_Comma:
+        case Qt::Key_Delete: return 110;
+        case Qt::Key_Slash: return 111;
+        default: break;
+        }
+    }
+    key = unshifted(key);
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return short(modifiers.testFlag(Qt::KeypadModifier) ? 96 + (key - Qt::Key_0) : key);
+        return short(key);
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
         return short(key);
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
@@ -67,17 +136,7 @@ short keyCode(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_ScrollLock: return 145;
     default: break;
     }
-    if (modifiers.testFlag(Qt::KeypadModifier)) {
-        switch (key) {
-        case Qt::Key_Asterisk: return 106;
-        case Qt::Key_Plus: return 107;
-        case Qt::Key_Minus: return 109;
-        case Qt::Key_Period: return 110;
-        case Qt::Key_Slash: return 111;
-        default: break;
-        }
-    }
-    return 0;
+    return punctuationCode(key);
 }
 
 short shiftState(Qt::KeyboardModifiers modifiers)

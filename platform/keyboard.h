@@ -15,8 +15,11 @@ namespace platform {
 QString typedText(int key, Qt::KeyboardModifiers modifiers, const QString &reportedText);
 QString typedText(const QKeyEvent &event);
 
-// The key code of a key (65 for A, 37 for Left, 112 for F1, 96 to 105 for the
-// keypad digits); 0 for a key without one.
+// The key code of a key, the same for a key pressed with or without Shift or
+// Ctrl: 48 to 57 for the digits ("!" is 49), 65 to 90 for the letters, 186 to
+// 192 and 219 to 222 for punctuation, 96 to 111 for the keypad, 37 for Left,
+// 112 for F1; 0 for a key without one. Shifted characters count as the keys of
+// the US layout that type them.
 short keyCode(int key, Qt::KeyboardModifiers modifiers);
 
 // 1 Shift, 2 Ctrl, 4 Alt, combined.

@@ -5,6 +5,7 @@
 #include "controls/xp_combo.h"
 #include "controls/xp_progress_bar.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
@@ -189,4 +190,50 @@ TEST_F(WindowTest, ReplacingThePictureItselfIsAskedFirst)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"CULERT.txt", "e.bmp"}));
     // A single conversion leaves the progress bar alone.
     EXPECT_EQ(w.PB->Value(), 2);
+}
+
+TEST_F(WindowTest, EverythingCanBeDoneWithTheKeyboard)
+{
+    const QString picture = dir.file("sea.png");
+    makePicture(picture, 800, 600);
+    Form &w = window();
+    w->show();
+    QApplication::setActiveWindow(&w.window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window()));
+
+    // Tab alone walks each panel as it reads; the hidden panel is passed over.
+    auto walk = [&](int steps) {
+        QStringList names;
+        for (int i = 0; i < steps; ++i) {
+            // The format list's focus is its text field's, JTexto.
+            const QWidget *focus = QApplication::focusWidget();
+            names << (focus ? focus->objectName() : QString());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        return names;
+    };
+    w.Option1->setFocus();
+    EXPECT_EQ(walk(10), QStringList({"Option1", "Check1", "cmdrgtBrowe", "txtPathdz", "txtPathdz2", "JTexto",
+                                     "Text3", "Text4", "cmdStartConvertdz", "Option1"}));
+    QTest::keyClick(&w.window(), Qt::Key_B, Qt::AltModifier); // 批量转换(&B)
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Frame1->isHidden(); }, 2000));
+    w.Option2->setFocus();
+    EXPECT_EQ(walk(10), QStringList({"Option2", "Check1", "cmdSelectFolder", "txtPath", "cmdSaveFolder", "txtPath2",
+                                     "Text1", "Text2", "cmdStartConvert", "Option2"}));
+
+    // A picture converted with keys only: back to the single panel, choose
+    // the picture with Space on its button, a format with Down, then convert.
+    QTest::keyClick(&w.window(), Qt::Key_S, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Frame2->isHidden(); }, 2000));
+    dialogs.openAnswer = picture;
+    w.cmdrgtBrowe->setFocus();
+    QTest::keyClick(w.cmdrgtBrowe, Qt::Key_Space);
+    EXPECT_EQ(w.txtPathdz->text(), picture);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // the new name, already given
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // .bmp -> .gif
+    QTest::keyClick(&w.window(), Qt::Key_C, Qt::AltModifier); // 开始转换(&C)
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !notices().empty(); }, 10000));
+    EXPECT_EQ(sizeOf(dir.file(QStringLiteral(u"sea副本.gif"))), QSize(425, 319));
 }

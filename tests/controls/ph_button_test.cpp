@@ -88,7 +88,7 @@ TEST(PhButton, NewButtonHasDefaultsAndTheHandPointer)
     EXPECT_EQ(b.font(), host.font());
     EXPECT_EQ(b.ForeColor(), platform::kSysButtonText);
     EXPECT_EQ(b.BackColor(), platform::kSysButtonFace);
-    EXPECT_EQ(b.focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(b.focusPolicy(), Qt::TabFocus) << "Tab reaches it; a click does not move the focus";
     EXPECT_EQ(b.cursor().shape(), Qt::BitmapCursor);
     EXPECT_TRUE(b.hasMouseTracking());
 }
@@ -209,6 +209,40 @@ TEST(PhButton, PushTrueClicksOnceTheFaceIsNormalAgain)
     ASSERT_TRUE(QTest::qWaitFor([&] { return faceAtClick.has_value(); }, 2000));
     EXPECT_EQ(*faceAtClick, ButtonFace::Normal);
     EXPECT_FALSE(b.isPushRunning());
+}
+
+TEST(PhButton, TheKeyboardPushesItAsTheMouseDoes)
+{
+    QWidget window;
+    auto *b = new PhButton(&window);
+    b->resize(71, 25);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy clicks(b, &PhButton::Click);
+
+    // Space: pressed while held, a click on release.
+    QTest::keyPress(b, Qt::Key_Space);
+    EXPECT_EQ(b->shownFace(), ButtonFace::Pressed);
+    EXPECT_EQ(clicks.count(), 0);
+    QTest::keyRelease(b, Qt::Key_Space);
+    EXPECT_EQ(b->shownFace(), ButtonFace::Normal);
+    EXPECT_EQ(clicks.count(), 1);
+    // Enter, and the mnemonic given to it, push it.
+    QTest::keyClick(b, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clicks.count() == 2; }, 2000));
+    b->grabShortcut(QKeySequence::mnemonic(QStringLiteral("源文件夹(&F)")));
+    QTest::keyClick(&window, Qt::Key_F, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clicks.count() == 3; }, 2000));
+
+    // The focus shows as a dotted frame inside the face, and only then.
+    b->clearFocus();
+    const QImage unfocused = b->grab().toImage();
+    b->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return b->hasFocus(); }, 2000));
+    const QImage focused = b->grab().toImage();
+    EXPECT_NE(focused.pixel(3, 3), unfocused.pixel(3, 3));
+    EXPECT_EQ(focused.pixel(4, 3), unfocused.pixel(4, 3)) << "every other pixel";
+    EXPECT_EQ(focused.pixel(1, 1), unfocused.pixel(1, 1)) << "inside the face";
 }
 
 TEST(PhButtonProperties, DefaultsStoreNothing)

@@ -140,6 +140,48 @@ TEST_F(XPComboShown, ArrowOpensTheListAndAPickShowsTheItem)
     EXPECT_EQ(change.count(), 1);
 }
 
+TEST_F(XPComboShown, TheKeyboardOpensTheListAndChoosesItems)
+{
+    QLineEdit *field = textField(*combo);
+    // Up and Down choose the item before or after, within the list.
+    QTest::keyClick(field, Qt::Key_Down);
+    QTest::keyClick(field, Qt::Key_Down);
+    QTest::keyClick(field, Qt::Key_Down);
+    EXPECT_EQ(combo->ListIndex(), 2);
+    EXPECT_EQ(combo->Text(), ".jpg");
+    QTest::keyClick(field, Qt::Key_Up);
+    EXPECT_EQ(combo->Text(), ".gif");
+    // Alt+Down and F4 open it; Escape closes it and changes nothing; Enter picks.
+    QTest::keyClick(field, Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popupShown(*combo); }, 2000));
+    QAbstractItemView *view = listBox(*combo)->view();
+    QTest::keyClick(view, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !popupShown(*combo); }, 2000));
+    EXPECT_EQ(combo->Text(), ".gif");
+    QTest::keyClick(field, Qt::Key_F4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popupShown(*combo); }, 2000));
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !popupShown(*combo); }, 2000));
+    EXPECT_EQ(combo->Text(), ".bmp");
+
+    // One key code for one key in KeyDown and KeyUp, whatever Shift makes
+    // it type ("!" is the key 1).
+    QSignalSpy down(combo, &XPCombo::KeyDown);
+    QSignalSpy up(combo, &XPCombo::KeyUp);
+    QTest::keyPress(field, Qt::Key_Exclam, Qt::ShiftModifier);
+    QTest::keyRelease(field, Qt::Key_1, Qt::ShiftModifier);
+    auto codes = [](const QSignalSpy &spy) {
+        QList<int> seen;
+        for (const QList<QVariant> &event : spy)
+            seen << event[0].toInt();
+        seen.removeAll(16); // Shift itself
+        return seen;
+    };
+    EXPECT_EQ(codes(down), QList<int>{49});
+    EXPECT_EQ(codes(up), QList<int>{49});
+}
+
 TEST_F(XPComboShown, SecondPressOnTheArrowClosesTheList)
 {
     // Through the window system, where an open list takes every press.

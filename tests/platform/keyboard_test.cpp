@@ -32,7 +32,20 @@ TEST(Keyboard, KeyCodesAndMasks)
     EXPECT_EQ(platform::keyCode(Qt::Key_7, Qt::KeypadModifier), 103);
     EXPECT_EQ(platform::keyCode(Qt::Key_F12, {}), 123);
     EXPECT_EQ(platform::keyCode(Qt::Key_Plus, Qt::KeypadModifier), 107);
-    EXPECT_EQ(platform::keyCode(Qt::Key_Plus, {}), 0);
+    EXPECT_EQ(platform::keyCode(Qt::Key_Period, Qt::KeypadModifier), 110);
+    // One code per key, whatever Shift makes it type: "+" is Shift and "=".
+    const std::pair<int, int> sameKey[] = {{Qt::Key_Exclam, Qt::Key_1}, {Qt::Key_ParenRight, Qt::Key_0},
+                                           {Qt::Key_Plus, Qt::Key_Equal}, {Qt::Key_Less, Qt::Key_Comma},
+                                           {Qt::Key_Question, Qt::Key_Slash}, {Qt::Key_BraceRight, Qt::Key_BracketRight},
+                                           {Qt::Key_QuoteDbl, Qt::Key_Apostrophe}, {Qt::Key_AsciiTilde, Qt::Key_QuoteLeft}};
+    for (const auto &[shifted, plain] : sameKey)
+        EXPECT_EQ(platform::keyCode(shifted, Qt::ShiftModifier), platform::keyCode(plain, {})) << plain;
+    EXPECT_EQ(platform::keyCode(Qt::Key_Exclam, Qt::ShiftModifier), 49);
+    EXPECT_EQ(platform::keyCode(Qt::Key_Plus, {}), 187);
+    EXPECT_EQ(platform::keyCode(Qt::Key_Comma, Qt::ControlModifier), 188);
+    EXPECT_EQ(platform::keyCode(Qt::Key_QuoteLeft, {}), 192);
+    EXPECT_EQ(platform::keyCode(Qt::Key_BracketLeft, {}), 219);
+    EXPECT_EQ(platform::keyCode(Qt::Key_Apostrophe, {}), 222);
     EXPECT_EQ(platform::shiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
     EXPECT_EQ(platform::buttonState(Qt::LeftButton | Qt::MiddleButton), 5);
 }
