@@ -1,5 +1,6 @@
 #include "controls/ph_button.h"
 
+#include "controls/accessibility.h"
 #include "controls/hand_cursor.h"
 #include "controls/stored_colour.h"
 #include "platform/keyboard.h"
@@ -19,6 +20,7 @@ using platform::ColourValue;
 PhButton::PhButton(QWidget *parent)
     : QWidget(parent)
 {
+    installAccessibleInterfaces();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     // Tab reaches the button; the mouse leaves the focus where it was, as the

@@ -1,10 +1,12 @@
 #include "controls/xp_combo.h"
-#include "platform/system_colours.h"
 
+#include "controls/accessibility.h"
 #include "controls/xp_combo_layout.h"
 #include "controls/xp_combo_list_file.h"
+#include "platform/system_colours.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -35,6 +37,7 @@ QColor resolved(platform::ColourValue value, QColor fallback)
 
 XPCombo::XPCombo(QWidget *parent) : QWidget(parent), m_border(kEnabledBorder)
 {
+    installAccessibleInterfaces();
     for (int i = 0; i < 4; ++i)
         m_pics[i] = xpComboArrowImage(XPComboPic(i));
 
@@ -59,6 +62,12 @@ XPCombo::XPCombo(QWidget *parent) : QWidget(parent), m_border(kEnabledBorder)
     m_text->setMouseTracking(true);
     m_text->installEventFilter(this);
     connect(m_text, &QLineEdit::textChanged, this, &XPCombo::Change);
+    connect(m_text, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (QAccessible::isActive()) {
+            QAccessibleValueChangeEvent event(this, text);
+            QAccessible::updateAccessibility(&event);
+        }
+    });
 
     setFocusPolicy(m_text->focusPolicy());
     setFocusProxy(m_text);
@@ -325,6 +334,12 @@ void XPCombo::syncList()
         m_combo->addItems(m_list.items());
     }
     m_combo->setCurrentIndex(m_list.listIndex());
+}
+
+void XPCombo::showList()
+{
+    if (m_text->isEnabled() && !m_combo->view()->isVisible())
+        m_combo->showPopup();
 }
 
 void XPCombo::toggleList()

@@ -70,6 +70,8 @@ public:
     // are refused.
     void SetListIndex(int New_ListIndex);
     int ListCount() const { return m_list.count(); }
+    // Opens the list, as the arrow does; a disabled combo stays closed.
+    void showList();
     bool Locked() const;
     void SetLocked(bool New_Locked);
     // 0 means no limit.

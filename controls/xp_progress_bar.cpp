@@ -1,8 +1,10 @@
 #include "controls/xp_progress_bar.h"
+
+#include "controls/accessibility.h"
+#include "controls/stored_colour.h"
 #include "platform/system_colours.h"
 
-#include "controls/stored_colour.h"
-
+#include <QAccessible>
 #include <QEvent>
 #include <QPainter>
 
@@ -22,6 +24,7 @@ XP_ProgressBar::XP_ProgressBar(QWidget *parent)
     : QWidget(parent)
     , m_window(this)
 {
+    installAccessibleInterfaces();
     // Every pixel is painted, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -50,6 +53,10 @@ void XP_ProgressBar::setValue(int cValue)
 {
     m_state.Value = cValue;
     DrawProgressBar();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, cValue);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void XP_ProgressBar::setHDC()

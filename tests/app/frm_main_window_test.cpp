@@ -4,12 +4,14 @@
 #include "controls/xp_combo.h"
 #include "platform/single_instance.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFrame>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 TEST_F(WindowTest, FirstStartShowsTheDefaultsAndWritesTheSettingsFile)
@@ -161,4 +163,27 @@ TEST_F(WindowTest, ALaterStartHandsItsPathsToTheRunningWindow)
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(handed, QStringList{dir.file("given.png")});
     EXPECT_EQ(w.txtPathdz->text(), dir.file("given.png"));
+}
+
+TEST_F(WindowTest, EveryControlHasANameARoleAndItsLabel)
+{
+    Form &w = window();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window()));
+    const QList<QWidget *> controls = w->findChildren<QWidget *>(QRegularExpression(QStringLiteral("^(Option|Check|cmd|txt|Text|XPCombo|PB)")));
+    EXPECT_EQ(controls.size(), 18);
+    for (QWidget *control : controls) {
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(control);
+        ASSERT_TRUE(reader) << control->objectName().toStdString();
+        EXPECT_FALSE(reader->text(QAccessible::Name).isEmpty()) << control->objectName().toStdString();
+        EXPECT_NE(reader->role(), QAccessible::Client) << control->objectName().toStdString() << " is a bare widget";
+    }
+    // Each caption labels its field.
+    for (QLineEdit *field : {w.Text1, w.Text2, w.Text3, w.Text4, w.txtPathdz2}) {
+        const auto labels = QAccessible::queryAccessibleInterface(field)->relations(QAccessible::Label);
+        EXPECT_FALSE(labels.isEmpty()) << field->objectName().toStdString();
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.PB)->role(), QAccessible::ProgressBar);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.cmdStartConvert)->text(QAccessible::Name),
+              QStringLiteral(u"开始批量转换"));
 }
