@@ -3,6 +3,8 @@
 #include "app/batch_plan.h"
 #include "platform/native_path.h"
 
+#include <QCoreApplication>
+
 namespace app {
 
 BatchListing scanBatchFolder(const QString &folder, const std::function<void(int, int)> &sizeRead)
@@ -37,14 +39,14 @@ BatchSummary runBatch(const BatchRequest &request, const BatchListing &listing, 
 
 QString failureReason(const std::optional<ConversionResult> &result)
 {
-    return result ? imaging::reasonText(result->status) : QStringLiteral(u"已中断，未转换");
+    return result ? imaging::reasonText(result->status) : QCoreApplication::translate("app", "已中断，未转换");
 }
 
 QString failureLine(const BatchFailure &failure, bool withDetail)
 {
-    QString line = QStringLiteral(u"%1：%2").arg(platform::displayPath(failure.name), failureReason(failure.result));
+    QString line = QCoreApplication::translate("app", "%1：%2", "a file name and why it failed").arg(platform::displayPath(failure.name), failureReason(failure.result));
     if (withDetail && failure.result && !failure.result->detail.isEmpty())
-        line += QStringLiteral(u"（%1）").arg(failure.result->detail);
+        line += QCoreApplication::translate("app", "（%1）", "the decoder's own message").arg(failure.result->detail);
     return line;
 }
 

@@ -4,13 +4,15 @@
 
 #include "platform/file_system.h"
 
+#include <QCoreApplication>
+
 namespace app {
 
 QString defaultNewName(const QString &path)
 {
     if (path.isEmpty())
         return QString();
-    return GetBaseName(path) + QStringLiteral(u"副本");
+    return GetBaseName(path) + QCoreApplication::translate("app", "副本", "added to the name of a converted copy");
 }
 
 bool isPlainNewName(const QString &newName)
@@ -33,13 +35,13 @@ bool isSameFolder(const QString &a, const QString &b)
 
 QString batchFailureNotice(int converted, const QStringList &failedNames)
 {
-    QString text = QStringLiteral(u"转换完成：成功 %1 个，失败 %2 个。\n以下文件未能转换：")
+    QString text = QCoreApplication::translate("app", "转换完成：成功 %1 个，失败 %2 个。\n以下文件未能转换：")
                        .arg(converted)
                        .arg(failedNames.size());
     for (qsizetype i = 0; i < failedNames.size() && i < kMaxListedFailures; ++i)
         text += QLatin1Char('\n') + failedNames[i];
     if (failedNames.size() > kMaxListedFailures)
-        text += QStringLiteral(u"\n……");
+        text += QCoreApplication::translate("app", "\n……", "more failed names follow");
     return text;
 }
 

@@ -104,6 +104,7 @@ private:
     std::int32_t limitValue(const QLineEdit *field) const;
     bool limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const;
     ConversionOptions conversionOptions() const;
+    static QString folderPrompt();
     QStringList workNames() const { return List1; }
     QStringList workSizes() const { return List2; }
 

@@ -21,7 +21,6 @@ namespace app {
 
 namespace {
 
-const QString kFolderPrompt = QStringLiteral(u"\r\n请选择文件夹：");
 
 // Lets the window repaint (the progress bar) now and then during a long scan,
 // without handling any input.
@@ -42,6 +41,12 @@ private:
 
 } // namespace
 
+QString frmMain::folderPrompt()
+{
+    // The line break leads the prompt, as the folder browser has always shown it.
+    return QStringLiteral("\r\n") + tr("请选择文件夹：");
+}
+
 void frmMain::ScanSourceFolder()
 {
     List1.clear();
@@ -59,7 +64,7 @@ void frmMain::ScanSourceFolder()
     });
     PB->setValue(0);
     if (listing.names.isEmpty()) {
-        m_services.notifier->information(QStringLiteral(u"没有找到可以转换的文件"));
+        m_services.notifier->information(tr("没有找到可以转换的文件"));
         txtPath->clear();
         return;
     }
@@ -73,11 +78,11 @@ void frmMain::cmdStartConvert_Click()
     if (!limitsAreUsable(Text1, Text2))
         return;
     if (txtPath->text().isEmpty()) {
-        m_services.notifier->information(QStringLiteral(u"请选择要转换图片的文件夹！"));
+        m_services.notifier->information(tr("请选择要转换图片的文件夹！"));
         return;
     }
     if (txtPath2->text().isEmpty()) {
-        m_services.notifier->information(QStringLiteral(u"请选择一个用来存放转换图片的文件夹！"));
+        m_services.notifier->information(tr("请选择一个用来存放转换图片的文件夹！"));
         return;
     }
     // The work lists may hold the single panel's picture since the folder was
@@ -88,7 +93,7 @@ void frmMain::cmdStartConvert_Click()
         return;
     if (isSameFolder(pathText(txtPath), pathText(txtPath2))
         && !m_services.notifier->question(
-            QStringLiteral(u"输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
+            tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
         return;
 
     const std::int32_t width = limitValue(Text1);
@@ -112,7 +117,7 @@ void frmMain::cmdStartConvert_Click()
 
     if (!m_closeAfterRun) {
         if (summary.failures.empty()) {
-            m_services.notifier->selfClosingInformation(QStringLiteral(u"转换成功"), platform::kSelfClosingTimeout);
+            m_services.notifier->selfClosingInformation(tr("转换成功"), platform::kSelfClosingTimeout);
         } else {
             QStringList lines;
             for (const BatchFailure &failure : summary.failures)
@@ -128,7 +133,7 @@ void frmMain::cmdStartConvert_Click()
 void frmMain::cmdSelectFolder_Click()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString chosen = m_services.dialogs->BrowseForFolder(this, kFolderPrompt, pathText(txtPath), true);
+    const QString chosen = m_services.dialogs->BrowseForFolder(this, folderPrompt(), pathText(txtPath), true);
     if (!chosen.isEmpty())
         setPathText(txtPath, chosen);
     if (!txtPath->text().isEmpty())
@@ -138,11 +143,11 @@ void frmMain::cmdSelectFolder_Click()
 
 void frmMain::cmdSaveFolder_Click()
 {
-    const QString chosen = m_services.dialogs->BrowseForFolder(this, kFolderPrompt, pathText(txtPath2), true);
+    const QString chosen = m_services.dialogs->BrowseForFolder(this, folderPrompt(), pathText(txtPath2), true);
     if (!chosen.isEmpty())
         setPathText(txtPath2, chosen);
     if (!IsFolder(pathText(txtPath2))) {
-        m_services.notifier->information(QStringLiteral(u"您选择的不是一个文件夹，请重新选择"));
+        m_services.notifier->information(tr("您选择的不是一个文件夹，请重新选择"));
         txtPath2->clear();
     }
 }

@@ -28,7 +28,7 @@ std::vector<std::pair<QString, QString>> pictureFilters()
 {
     std::vector<std::pair<QString, QString>> filters;
     for (const imaging::FileType &type : imaging::fileTypes())
-        filters.emplace_back(QString::fromUtf16(type.filterLabel), QStringLiteral("*.") + QString::fromUtf16(type.extension));
+        filters.emplace_back(imaging::filterLabel(type), QStringLiteral("*.") + QString::fromUtf16(type.extension));
     return filters;
 }
 
@@ -42,7 +42,7 @@ void frmMain::cmdrgtBrowe_Click()
     record.filters = pictureFilters();
     record.filterIndex = 1;
     record.initialFolder = QDir::currentPath();
-    record.title = QStringLiteral(u"打开图像文件");
+    record.title = tr("打开图像文件");
     if (!m_services.dialogs->GetOpenFileName(record))
         return;
     WaitSeconds(0.05);
@@ -80,20 +80,20 @@ void frmMain::cmdStartConvertdz_Click()
     if (!limitsAreUsable(Text3, Text4))
         return;
     if (txtPathdz->text().isEmpty()) {
-        m_services.notifier->information(QStringLiteral(u"请选择要转换图片文件！"));
+        m_services.notifier->information(tr("请选择要转换图片文件！"));
         return;
     }
     // The copy gets a plain file name: not empty, not hidden, in the
     // picture's own folder.
     if (!isPlainNewName(txtPathdz2->text())) {
-        m_services.notifier->information(QStringLiteral(u"请给新图像命名！"));
+        m_services.notifier->information(tr("请给新图像命名！"));
         return;
     }
     const QString source = pathText(txtPathdz);
     const QString target = singleOutputPath(source, txtPathdz2->text(), XPCombo1->Text());
     if (platform::isSameFile(source, target)
         && !m_services.notifier->question(
-            QStringLiteral(u"输出文件与源图片相同，转换后的图片将覆盖原图。确定要继续吗？")))
+            tr("输出文件与源图片相同，转换后的图片将覆盖原图。确定要继续吗？")))
         return;
 
     // A folder listed in the batch panel since the picture was chosen has
@@ -115,10 +115,10 @@ void frmMain::cmdStartConvertdz_Click()
 
     if (!m_closeAfterRun) {
         if (!results.empty() && results.front() && results.front()->converted())
-            m_services.notifier->selfClosingInformation(platform::displayPath(target) + QStringLiteral(u" 转换成功"),
+            m_services.notifier->selfClosingInformation(tr("%1 转换成功").arg(platform::displayPath(target)),
                                                         platform::kSelfClosingTimeout);
         else
-            m_services.notifier->information(platform::displayPath(target) + QStringLiteral(u" 转换失败"));
+            m_services.notifier->information(tr("%1 转换失败").arg(platform::displayPath(target)));
     }
     clearAfterRun();
     if (m_closeAfterRun)

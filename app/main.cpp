@@ -1,6 +1,7 @@
 // Tarvel图片尺寸批量修改工具: one window, one running copy per user.
 #include "app/batch_plan.h"
 #include "app/frm_main.h"
+#include "app/interface_language.h"
 #include "app/saved_limits.h"
 #include "dialogs/qt_file_dialogs.h"
 #include "platform/native_path.h"
@@ -9,8 +10,6 @@
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -67,11 +66,7 @@ int main(int argc, char *argv[])
         }
     }
 
-    // The window speaks Chinese; so do Qt's own dialogs and message boxes.
-    QTranslator qtChinese;
-    if (qtChinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtChinese);
+    const app::InterfaceLanguage language(QLocale::system());
 
     platform::QtNotifier notifier;
     dialogs::QtFileDialogs fileDialogs;

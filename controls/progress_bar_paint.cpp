@@ -1,5 +1,7 @@
 #include "controls/progress_bar_paint.h"
 
+#include <QCoreApplication>
+
 #include "platform/colour_blend.h"
 #include "platform/numeric.h"
 
@@ -142,7 +144,7 @@ ProgressBarLayout layoutProgressBar(const ProgressBarState &state, const Rect &c
 QString progressText(const ProgressBarState &state)
 {
     if (searching(state))
-        return QStringLiteral(u"正在查找..");
+        return QCoreApplication::translate("controls", "正在查找..", "the progress bar while it searches");
     const double span = double(state.Max) - state.Min;
     const double percent = span != 0 ? (double(state.Value) - state.Min) * 100 / span : clampedFraction(state) * 100;
     return generalNumber(percent) + QStringLiteral(" %");

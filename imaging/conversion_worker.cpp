@@ -2,6 +2,7 @@
 
 #include "imaging/worker_protocol.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -120,7 +121,9 @@ void warnOnceWithoutLandlock()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        std::fputs("tarvel：此系统的内核没有 Landlock，转换进程只受 seccomp 限制。\n", stderr);
+        const QString warning = QCoreApplication::translate(
+            "imaging", "tarvel：此系统的内核没有 Landlock，转换进程只受 seccomp 限制。\n");
+        std::fputs(warning.toLocal8Bit().constData(), stderr);
     });
 }
 

@@ -1,5 +1,7 @@
 #include "imaging/picture_formats.h"
 
+#include <QCoreApplication>
+
 #include <array>
 
 namespace imaging {
@@ -7,14 +9,14 @@ namespace imaging {
 namespace {
 
 constexpr std::array<FileType, 8> kFileTypes{{
-    {u"bmp", OutputFormat::Bmp, u"BMP位图(*.bmp)"},
-    {u"gif", OutputFormat::Gif, u"gif图形交换格式(*.gif)"},
-    {u"jpg", OutputFormat::Jpeg, u"jpg压缩格式(*.jpg)"},
-    {u"jpeg", OutputFormat::Jpeg, u"jpeg压缩格式(*.jpeg)"},
-    {u"png", OutputFormat::Png, u"png图像(*.png)"},
-    {u"tif", OutputFormat::Tiff, u"tif图像(*.tif)"},
-    {u"tiff", OutputFormat::Tiff, u"tiff图像(*.tiff)"},
-    {u"tga", OutputFormat::Tga, u"tga图像(*.TGA)"},
+    {u"bmp", OutputFormat::Bmp, QT_TRANSLATE_NOOP("imaging", "BMP位图(*.bmp)")},
+    {u"gif", OutputFormat::Gif, QT_TRANSLATE_NOOP("imaging", "gif图形交换格式(*.gif)")},
+    {u"jpg", OutputFormat::Jpeg, QT_TRANSLATE_NOOP("imaging", "jpg压缩格式(*.jpg)")},
+    {u"jpeg", OutputFormat::Jpeg, QT_TRANSLATE_NOOP("imaging", "jpeg压缩格式(*.jpeg)")},
+    {u"png", OutputFormat::Png, QT_TRANSLATE_NOOP("imaging", "png图像(*.png)")},
+    {u"tif", OutputFormat::Tiff, QT_TRANSLATE_NOOP("imaging", "tif图像(*.tif)")},
+    {u"tiff", OutputFormat::Tiff, QT_TRANSLATE_NOOP("imaging", "tiff图像(*.tiff)")},
+    {u"tga", OutputFormat::Tga, QT_TRANSLATE_NOOP("imaging", "tga图像(*.TGA)")},
 }};
 
 // The text after the last "." of a name, or nothing without one.
@@ -27,6 +29,11 @@ std::optional<QStringView> extensionOf(const QString &name)
 }
 
 } // namespace
+
+QString filterLabel(const FileType &type)
+{
+    return QCoreApplication::translate("imaging", type.filterLabel);
+}
 
 std::span<const FileType> fileTypes()
 {

@@ -17,12 +17,15 @@ enum class OutputFormat { Bmp, Gif, Jpeg, Png, Tiff, Tga };
 struct FileType {
     const char16_t *extension;   // lower case, without the dot: "jpeg"
     OutputFormat encoder;
-    const char16_t *filterLabel; // "jpeg压缩格式(*.jpeg)"
+    const char *filterLabel; // "jpeg压缩格式(*.jpeg)", before translation
 };
 
 // In the order the format list and the dialog show them: bmp, gif, jpg,
 // jpeg, png, tif, tiff, tga.
 std::span<const FileType> fileTypes();
+
+// The open-file dialog's label of a type, in the language of the interface.
+QString filterLabel(const FileType &type);
 
 // Whether a file name (or path) has one of the sixteen spellings the batch
 // converts: each extension all in lower or all in upper case. "Jpg" does not

@@ -1,5 +1,6 @@
 #include "platform/notifier.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -7,25 +8,28 @@ namespace platform {
 
 namespace {
 
-const QString kTitle = QStringLiteral(u"提示");
+QString title()
+{
+    return QCoreApplication::translate("platform", "提示", "the title of every notice");
+}
 
 } // namespace
 
 void QtNotifier::information(const QString &text)
 {
-    QMessageBox::information(m_owner, kTitle, text, QMessageBox::Ok);
+    QMessageBox::information(m_owner, title(), text, QMessageBox::Ok);
 }
 
 void QtNotifier::selfClosingInformation(const QString &text, std::chrono::milliseconds timeout)
 {
-    QMessageBox box(QMessageBox::Information, kTitle, text, QMessageBox::Ok, m_owner);
+    QMessageBox box(QMessageBox::Information, title(), text, QMessageBox::Ok, m_owner);
     QTimer::singleShot(timeout, &box, [&box] { box.done(QMessageBox::Ok); });
     box.exec();
 }
 
 bool QtNotifier::question(const QString &text)
 {
-    return QMessageBox::question(m_owner, kTitle, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+    return QMessageBox::question(m_owner, title(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes;
 }
 
