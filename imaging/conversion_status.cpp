@@ -17,6 +17,7 @@ QString reasonText(ConversionStatus status)
     case ConversionStatus::TimedOut: return QStringLiteral(u"转换超时");
     case ConversionStatus::Crashed: return QStringLiteral(u"转换程序崩溃");
     case ConversionStatus::WorkerUnavailable: return QStringLiteral(u"无法启动转换程序");
+    case ConversionStatus::Stopped: return QStringLiteral(u"已中止");
     }
     return QString();
 }
