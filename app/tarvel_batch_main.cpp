@@ -23,10 +23,11 @@ app::BatchInterrupts interrupts;
 // SIGINT: the whole process group gets it, and this process decides.
 void onInterrupt(int signal)
 {
+    // The signal is known before the stop is, for the exit status.
+    int none = 0;
+    interrupts.firstSignal.compare_exchange_strong(none, signal);
     if (interrupts.stop.exchange(true))
         interrupts.abandon = true;
-    else
-        interrupts.firstSignal = signal;
 }
 
 void onResize(int)
