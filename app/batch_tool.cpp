@@ -1,44 +1,29 @@
 #include "app/batch_tool.h"
 
 #include "app/batch_plan.h"
+#include "app/batch_tool_help.h"
+#include "app/batch_tool_options.h"
 #include "app/batch_workflow.h"
 #include "app/conversion_rules.h"
 #include "app/saved_limits.h"
-#include "platform/system_colours.h"
+#include "app/size_text.h"
 #include "platform/file_system.h"
 #include "platform/native_path.h"
+#include "platform/system_colours.h"
 
-#include <QElapsedTimer>
 #include <QFile>
+#include <QJsonObject>
+#include <QSet>
 
 #include <sys/resource.h>
 
-#include <mutex>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 namespace app {
 
 namespace {
-
-constexpr int kMaxLimit = 1024;
-
-void print(std::FILE *stream, const QString &text)
-{
-    std::fputs(text.toUtf8().constData(), stream);
-    std::fflush(stream);
-}
-
-std::optional<int> parseNumber(const QString &text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
-QString clock(qint64 ms)
-{
-    const qint64 seconds = ms / 1000;
-    return QStringLiteral("%1:%2").arg(seconds / 60, 2, 10, QLatin1Char('0')).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
 
 // Reads the remembered limits without creating or rewriting the file.
 SavedLimits rememberedLimits(const QString &settingsPath)
@@ -49,208 +34,263 @@ SavedLimits rememberedLimits(const QString &settingsPath)
     return parseSavedLimits(file.readAll());
 }
 
-class Progress {
-public:
-    Progress(std::FILE *out, bool terminal, int total) : m_out(out), m_terminal(terminal), m_total(total)
-    {
-        m_timer.start();
-    }
+QString shown(const QString &path)
+{
+    return platform::displayPath(path);
+}
 
-    void pictureDone(const QString &name, const ConversionResult &result)
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_done;
-        if (!m_terminal) {
-            const QString outcome = result.converted()
-                ? QStringLiteral(u"完成")
-                : QStringLiteral(u"失败（%1）").arg(failureReason(result));
-            print(m_out, QStringLiteral("[%1/%2] %3 %4\n").arg(m_done).arg(m_total).arg(outcome, platform::displayPath(name)));
-            return;
-        }
-        constexpr int kBarWidth = 30;
-        const int filled = m_total ? m_done * kBarWidth / m_total : kBarWidth;
-        const qint64 elapsed = m_timer.elapsed();
-        const qint64 remaining = m_done ? elapsed * (m_total - m_done) / m_done : 0;
-        QString shown = platform::displayPath(name);
-        if (shown.size() > 40)
-            shown = shown.left(37) + QStringLiteral("...");
-        print(m_out, QStringLiteral("\r\x1b[K[%1%2] %3/%4  已用 %5  剩余 %6  %7")
-                         .arg(QString(filled, u'#'), QString(kBarWidth - filled, u'.'))
-                         .arg(m_done)
-                         .arg(m_total)
-                         .arg(clock(elapsed), clock(remaining), shown));
-    }
+// 128 + the signal that stopped the run, as a shell reports it.
+int interruptedStatus(const BatchInterrupts &interrupts)
+{
+    return kSignalBase + (interrupts.firstSignal ? interrupts.firstSignal.load() : SIGINT);
+}
 
-    void finish()
-    {
-        if (m_terminal)
-            print(m_out, QStringLiteral("\n"));
-    }
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
 
-    double seconds() const { return m_timer.nsecsElapsed() / 1e9; }
-
-private:
-    std::FILE *m_out;
-    bool m_terminal;
-    int m_total;
-    int m_done = 0;
-    std::mutex m_mutex;
-    QElapsedTimer m_timer;
+// What a run will do with every entry of the source folder, and the pictures
+// it hands to the workers, in the order they start.
+struct Plan {
+    std::vector<FileReport> reports; // every entry, in the walk's order
+    BatchListing pictures;           // relative paths and size texts
+    std::vector<std::size_t> pictureReports; // the report of each picture
+    int candidates = 0;              // pictures found, before any was skipped
 };
+
+Plan makePlan(const BatchToolOptions &options, int width, int height, const std::atomic<bool> *stop)
+{
+    Plan plan;
+    for (const SourceEntry &entry :
+         walkSourceFolder(options.sourceFolder, options.outputFolder, options.recursive, stop)) {
+        if (stop && stop->load())
+            break;
+        FileReport report{entry.path, FileReport::Skipped, entry.skip, {}, {}, {}};
+        if (entry.skip == SkipReason::None) {
+            ++plan.candidates;
+            const QString sizeText = readSizeText(pathInFolder(options.sourceFolder, entry.path));
+            report.size = imaging::PictureSize{GetSizeWidth(sizeText), GetSizeHeight(sizeText)};
+            report.target = ComputeTargetSizes({sizeText}, width, height, options.enlarge).front();
+            const long long pixels = qint64(report.size->Width) * report.size->Height;
+            if (options.skipExisting && platform::exists(pathInFolder(options.outputFolder, entry.path))) {
+                report.skip = SkipReason::OutputExists;
+            } else if (options.dryRun && (report.target->width < 1 || report.target->height < 1)) {
+                // A real run hands these to the workers too, like the window,
+                // and lists them as failed; a dry run says so beforehand.
+                report.skip = SkipReason::NoSize;
+            } else if (options.dryRun && pixels > imaging::kMaxSourcePixels) {
+                report.skip = SkipReason::TooLarge;
+            } else {
+                report.outcome = FileReport::WouldConvert;
+                plan.pictureReports.push_back(plan.reports.size());
+                plan.pictures.names << entry.path;
+                plan.pictures.sizes << sizeText;
+            }
+        }
+        plan.reports.push_back(report);
+    }
+    return plan;
+}
+
+// Checks the output folder and, for a real run, makes it; an error message
+// when it cannot be used.
+QString prepareOutputFolder(const BatchToolOptions &options, std::FILE *err)
+{
+    const QString &output = options.outputFolder;
+    if (platform::isFolder(output))
+        return QString();
+    if (platform::exists(output))
+        return QStringLiteral(u"输出路径已存在，但不是文件夹：%1").arg(shown(output));
+    if (options.dryRun) {
+        printText(err, QStringLiteral(u"tarvel-batch：输出文件夹不存在，实际转换时将创建：%1\n").arg(shown(output)));
+        return QString();
+    }
+    if (!platform::makeFolders(output))
+        return QStringLiteral(u"无法创建输出文件夹 %1：%2").arg(shown(output), systemError());
+    return QString();
+}
+
+// The sub-folders of the output that the pictures of a recursive run go to.
+void makeOutputSubfolders(const BatchToolOptions &options, const QStringList &pictures, std::FILE *err)
+{
+    QSet<QString> made;
+    for (const QString &picture : pictures) {
+        const qsizetype slash = picture.lastIndexOf(u'/');
+        if (slash < 0 || made.contains(picture.left(slash)))
+            continue;
+        made.insert(picture.left(slash));
+        const QString folder = pathInFolder(options.outputFolder, picture.left(slash));
+        if (!platform::makeFolders(folder))
+            printText(err, QStringLiteral(u"tarvel-batch：无法创建文件夹 %1：%2\n").arg(shown(folder), systemError()));
+    }
+}
+
+QJsonObject settingsJson(const BatchToolOptions &options, int width, int height)
+{
+    return {{"width", width},
+            {"height", height},
+            {"enlarge", options.enlarge},
+            {"recursive", options.recursive},
+            {"jpeg_quality", options.jpegQuality}};
+}
+
+int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStreams &streams, int width,
+           int height)
+{
+    RunTotals totals;
+    totals.dryRun = true;
+    QString lines;
+    for (const FileReport &report : plan.reports) {
+        totals.count(report);
+        lines += options.json ? fileJson(report) : dryRunLine(report);
+    }
+    printText(streams.out, lines);
+    printText(streams.out, options.json ? summaryJson(totals, settingsJson(options, width, height))
+                                        : totalsLine(totals, options.skipExisting));
+    return kAllConverted;
+}
+
+int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams &streams, int width, int height,
+            BatchInterrupts *interrupts)
+{
+    const QStringList &names = plan.pictures.names;
+    printText(streams.err, QStringLiteral(u"转换 %1 张图片，限宽 %2，限高 %3%4%5\n")
+                               .arg(names.size())
+                               .arg(width)
+                               .arg(height)
+                               .arg(options.enlarge ? QStringLiteral(u"，小图放大") : QString(),
+                                    options.jpegQuality != imaging::kBestJpegQuality
+                                        ? QStringLiteral(u"，JPEG 质量 %1").arg(options.jpegQuality)
+                                        : QString()));
+    if (options.recursive)
+        makeOutputSubfolders(options, names, streams.err);
+    if (options.json) {
+        for (const FileReport &report : plan.reports) {
+            if (report.outcome == FileReport::Skipped)
+                printText(streams.out, fileJson(report));
+        }
+    }
+
+    ConversionOptions conversion{options.jobs ? options.jobs : defaultJobCount(), platform::buttonFaceColour(), {},
+                                 options.jpegQuality};
+    conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
+    ConversionResults results;
+    BatchProgress progress(streams, options.json, int(names.size()), interrupts);
+    const BatchSummary summary = runBatch(
+        {options.sourceFolder, options.outputFolder, width, height, options.enlarge}, plan.pictures,
+        [&](const std::vector<ConversionJob> &jobs) {
+            ConversionRun run = convertInParallel(
+                jobs, conversion,
+                [&](std::size_t i, const ConversionResult &result) {
+                    FileReport report = plan.reports[plan.pictureReports[i]];
+                    report.outcome = outcomeOf(result);
+                    report.result = result;
+                    progress.pictureDone(report);
+                },
+                interrupts ? &interrupts->stop : nullptr);
+            results = run.results;
+            return run;
+        });
+    progress.finish();
+
+    RunTotals totals;
+    totals.interrupted = interrupts && interrupts->stop;
+    for (std::size_t i = 0; i < plan.pictureReports.size(); ++i) {
+        FileReport &report = plan.reports[plan.pictureReports[i]];
+        report.result = i < results.size() ? results[i] : std::nullopt;
+        report.outcome = outcomeOf(report.result);
+        // The others were written as they finished.
+        if (options.json && (report.outcome == FileReport::NotStarted || report.outcome == FileReport::Stopped))
+            printText(streams.out, fileJson(report));
+    }
+    for (const FileReport &report : plan.reports)
+        totals.count(report);
+
+    // The peaks of this process and of every worker, summed: an upper bound
+    // of the memory the run took at any moment.
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double peakMb = (usage.ru_maxrss + summary.workersPeakKb) / 1024.0;
+    const double seconds = progress.seconds();
+    const double perSecond = seconds > 0 ? names.size() / seconds : 0;
+    if (options.json) {
+        QJsonObject extra = settingsJson(options, width, height);
+        if (options.stats) {
+            extra.insert("seconds", seconds);
+            extra.insert("per_second", perSecond);
+            extra.insert("peak_rss_mb", peakMb);
+        }
+        printText(streams.out, summaryJson(totals, extra));
+    } else {
+        QStringList failures;
+        for (const BatchFailure &failure : summary.failures) {
+            if (outcomeOf(failure.result) == FileReport::Failed)
+                failures << QStringLiteral("  ") + failureLine(failure, options.verbose);
+        }
+        printText(streams.out, totalsLine(totals, options.skipExisting));
+        if (!failures.isEmpty())
+            printText(streams.out, QStringLiteral(u"以下文件未能转换：\n") + failures.join(u'\n') + u'\n');
+        if (options.stats)
+            printText(streams.out,
+                      QStringLiteral("bench: pictures=%1 failed=%2 seconds=%3 per_second=%4 peak_rss_mb=%5\n")
+                          .arg(names.size())
+                          .arg(totals.failed)
+                          .arg(seconds, 0, 'f', 2)
+                          .arg(perSecond, 0, 'f', 2)
+                          .arg(peakMb, 0, 'f', 1));
+    }
+    if (totals.interrupted)
+        return interruptedStatus(*interrupts);
+    return totals.failed ? kSomeFailed : kAllConverted;
+}
 
 } // namespace
 
-QString batchToolHelp()
+int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, const QString &settingsPath,
+                 BatchInterrupts *interrupts)
 {
-    return QStringLiteral(
-        u"用法：tarvel-batch [选项] 源文件夹 输出文件夹\n"
-        u"\n"
-        u"把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga，扩展名全小写或全大写，\n"
-        u"不含隐藏文件和子文件夹）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。\n"
-        u"与图形界面的“批量转换”完全相同。\n"
-        u"\n"
-        u"选项：\n"
-        u"  --width W              最大宽度，1 到 1024 像素（默认：上次在窗口中使用的限宽，首次为 425）\n"
-        u"  --height H             最大高度，1 到 1024 像素（默认：上次在窗口中使用的限高，首次为 321）\n"
-        u"  --enlarge              小图放大：把比限制小的图片也放大到限制边缘\n"
-        u"  --jobs N               同时转换的图片数（默认：处理器核心数）\n"
-        u"  --stats                结束时多输出一行统计：bench: pictures=… failed=… seconds=… per_second=… peak_rss_mb=…\n"
-        u"  --verbose              失败的图片后面附上解码库或系统给出的原文说明\n"
-        u"  --overwrite-originals  允许输出文件夹就是源文件夹（转换后的图片将覆盖原图）\n"
-        u"  --help                 显示本说明\n"
-        u"\n"
-        u"设置文件 CULERT.txt 只读不写。\n"
-        u"退出状态：0 全部转换成功；1 有图片转换失败；2 参数或文件夹有误。\n");
-}
-
-ParsedArguments parseBatchToolArguments(const QStringList &arguments)
-{
-    BatchToolOptions options;
-    QStringList folders;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &a = arguments[i];
-        if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
-            options.help = true;
-        } else if (a == QStringLiteral("--enlarge")) {
-            options.enlarge = true;
-        } else if (a == QStringLiteral("--stats")) {
-            options.stats = true;
-        } else if (a == QStringLiteral("--verbose")) {
-            options.verbose = true;
-        } else if (a == QStringLiteral("--overwrite-originals")) {
-            options.overwriteOriginals = true;
-        } else if (a == QStringLiteral("--width") || a == QStringLiteral("--height")
-                   || a == QStringLiteral("--jobs")) {
-            if (i + 1 >= arguments.size())
-                return {std::nullopt, QStringLiteral(u"选项 %1 缺少数值").arg(a)};
-            const auto value = parseNumber(arguments[++i]);
-            if (a == QStringLiteral("--jobs")) {
-                if (!value || *value < 1)
-                    return {std::nullopt, QStringLiteral(u"--jobs 必须是正整数：%1").arg(arguments[i])};
-                options.jobs = *value;
-            } else {
-                if (!value || *value < 1 || *value > kMaxLimit)
-                    return {std::nullopt,
-                            QStringLiteral(u"%1 必须是 1 到 1024 之间的整数：%2").arg(a, arguments[i])};
-                (a == QStringLiteral("--width") ? options.width : options.height) = *value;
-            }
-        } else if (a.startsWith(QStringLiteral("--"))) {
-            return {std::nullopt, QStringLiteral(u"未知选项：%1").arg(a)};
-        } else {
-            folders << a;
-        }
-    }
-    if (options.help)
-        return {options, QString()};
-    if (folders.size() != 2)
-        return {std::nullopt, QStringLiteral(u"需要两个文件夹：源文件夹和输出文件夹")};
-    options.sourceFolder = folders[0];
-    options.outputFolder = folders[1];
-    return {options, QString()};
-}
-
-int runBatchTool(const QStringList &arguments, std::FILE *out, std::FILE *err, bool terminal,
-                 const QString &settingsPath, const std::atomic<bool> *stop)
-{
-    const ParsedArguments parsed = parseBatchToolArguments(arguments);
-    if (!parsed.options) {
-        print(err, QStringLiteral(u"tarvel-batch：%1\n请用 --help 查看用法。\n").arg(parsed.error));
+    const auto refuse = [&](const QString &message) {
+        printText(streams.err, QStringLiteral(u"tarvel-batch：%1\n").arg(message));
         return kBadArguments;
-    }
+    };
+    const ParsedArguments parsed = parseBatchToolArguments(arguments);
+    if (!parsed.options)
+        return refuse(parsed.error + QStringLiteral(u"（用法见 tarvel-batch --help）"));
     const BatchToolOptions &options = *parsed.options;
-    if (options.help) {
-        print(out, batchToolHelp());
+    if (options.help || options.version || options.manPage) {
+        printText(streams.out, options.help      ? batchToolHelp()
+                               : options.version ? batchToolVersion()
+                                                 : batchToolManPage());
         return kAllConverted;
     }
 
     const SavedLimits remembered = rememberedLimits(settingsPath);
     const int width = options.width.value_or(remembered.Width);
     const int height = options.height.value_or(remembered.Height);
-    if (width < 1 || width > kMaxLimit || height < 1 || height > kMaxLimit) {
-        print(err, QStringLiteral(u"tarvel-batch：记住的限制 %1 × %2 超出 1 到 1024 的范围，请用 --width 和 --height 指定\n")
-                       .arg(width)
-                       .arg(height));
-        return kBadArguments;
-    }
-    if (!platform::isFolder(options.sourceFolder)) {
-        print(err, QStringLiteral(u"tarvel-batch：源文件夹不存在：%1\n").arg(platform::displayPath(options.sourceFolder)));
-        return kBadArguments;
-    }
-    if (!platform::isFolder(options.outputFolder)) {
-        print(err, QStringLiteral(u"tarvel-batch：输出文件夹不存在：%1\n").arg(platform::displayPath(options.outputFolder)));
-        return kBadArguments;
-    }
-    if (isSameFolder(options.sourceFolder, options.outputFolder) && !options.overwriteOriginals) {
-        print(err, QStringLiteral(u"tarvel-batch：输出文件夹与源文件夹相同，转换后的图片将覆盖原图。"
-                                  u"确定要这样做时请加上 --overwrite-originals\n"));
-        return kBadArguments;
-    }
-    const BatchListing listing = scanBatchFolder(options.sourceFolder);
-    const QStringList &names = listing.names;
-    if (names.isEmpty()) {
-        print(err, QStringLiteral(u"tarvel-batch：没有找到可以转换的文件\n"));
-        return kBadArguments;
-    }
+    if (width < 1 || width > 1024 || height < 1 || height > 1024)
+        return refuse(QStringLiteral(u"记住的限制 %1 × %2 超出 1 到 1024 的范围，请用 --width 和 --height 指定")
+                          .arg(width)
+                          .arg(height));
+    if (!platform::isFolder(options.sourceFolder))
+        return refuse(QStringLiteral(u"源文件夹不存在：%1").arg(shown(options.sourceFolder)));
+    if (const QString problem = prepareOutputFolder(options, streams.err); !problem.isEmpty())
+        return refuse(problem);
+    if (isSameFolder(options.sourceFolder, options.outputFolder) && !options.overwriteOriginals)
+        return refuse(QStringLiteral(u"输出文件夹与源文件夹相同，转换后的图片将覆盖原图。"
+                                     u"确定要这样做时请加上 --overwrite-originals"));
 
-    print(out, QStringLiteral(u"转换 %1 张图片，限宽 %2，限高 %3%4\n")
-                   .arg(names.size())
-                   .arg(width)
-                   .arg(height)
-                   .arg(options.enlarge ? QStringLiteral(u"，小图放大") : QString()));
-    Progress progress(out, terminal, int(names.size()));
-    const ConversionOptions conversion{options.jobs ? options.jobs : defaultJobCount(), platform::buttonFaceColour(),
-                                       {}};
-    const BatchSummary summary = runBatch(
-        {options.sourceFolder, options.outputFolder, width, height, options.enlarge}, listing,
-        [&](const std::vector<ConversionJob> &jobs) {
-            return convertInParallel(
-                jobs, conversion,
-                [&](std::size_t i, const ConversionResult &result) { progress.pictureDone(names[qsizetype(i)], result); },
-                stop);
-        });
-    progress.finish();
-
-    QStringList failures;
-    for (const BatchFailure &failure : summary.failures)
-        failures << QStringLiteral("  ") + failureLine(failure, options.verbose);
-    print(out, QStringLiteral(u"转换完成：成功 %1 个，失败 %2 个。\n").arg(summary.converted).arg(failures.size()));
-    if (!failures.isEmpty())
-        print(out, QStringLiteral(u"以下文件未能转换：\n") + failures.join(u'\n') + u'\n');
-    if (options.stats) {
-        // The peaks of this process and of every worker, summed: an upper
-        // bound of the memory the run took at any moment.
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        const double peakMb = (usage.ru_maxrss + summary.workersPeakKb) / 1024.0;
-        const double seconds = progress.seconds();
-        print(out, QStringLiteral("bench: pictures=%1 failed=%2 seconds=%3 per_second=%4 peak_rss_mb=%5\n")
-                       .arg(names.size())
-                       .arg(failures.size())
-                       .arg(seconds, 0, 'f', 2)
-                       .arg(names.size() / seconds, 0, 'f', 2)
-                       .arg(peakMb, 0, 'f', 1));
+    const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;
+    Plan plan = makePlan(options, width, height, stop);
+    if (stop && stop->load()) {
+        printText(streams.err, QStringLiteral(u"tarvel-batch：已中断，还没有开始转换。\n"));
+        return interruptedStatus(*interrupts);
     }
-    return failures.isEmpty() ? kAllConverted : kSomeFailed;
+    if (options.dryRun)
+        return dryRun(options, plan, streams, width, height);
+    if (plan.candidates == 0)
+        return refuse(QStringLiteral(u"没有找到可以转换的文件"));
+    return convert(options, plan, streams, width, height, interrupts);
 }
 
 } // namespace app

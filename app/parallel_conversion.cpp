@@ -28,14 +28,15 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
     auto work = [&] {
         imaging::ConversionWorker worker(settings);
         for (;;) {
-            if (stop && stop->load())
+            if ((stop && stop->load()) || (settings.abandon && settings.abandon->load()))
                 break;
             const std::size_t i = next.fetch_add(1);
             if (i >= jobs.size())
                 break;
             const ConversionJob &job = jobs[i];
             const ConversionResult result =
-                imaging::convertPicture(worker, job.source, job.target, job.width, job.height, options.background);
+                imaging::convertPicture(worker, job.source, job.target, job.width, job.height, options.background,
+                                        options.jpegQuality);
             run.results[i] = result;
             if (done)
                 done(i, result);

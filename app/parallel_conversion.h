@@ -35,6 +35,7 @@ struct ConversionOptions {
     // libvips threads per picture are set here, and a memory budget of 0
     // shares the machine's memory out among the workers.
     imaging::WorkerSettings worker;
+    int jpegQuality = imaging::kBestJpegQuality; // for JPEG targets, 1 to 100
 };
 
 struct ConversionRun {
@@ -46,7 +47,8 @@ struct ConversionRun {
 // Converts every job (convertPicture) in up to `options.jobs` workers, each
 // driven by a thread of its own. Jobs start in list order; `done(index,
 // result)` is called on a driving thread as each one ends. Once `stop` is set
-// no new job starts, and the ones under way finish.
+// no new job starts, and the ones under way finish; `options.worker.abandon`
+// also ends those under way (Stopped).
 ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const ConversionOptions &options,
                                 const std::function<void(std::size_t, const ConversionResult &)> &done = {},
                                 const std::atomic<bool> *stop = nullptr);

@@ -4,20 +4,53 @@
 #include "platform/native_path.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <csignal>
 #include <cstdio>
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
 
-std::atomic<bool> interrupted{false};
+app::BatchInterrupts interrupts;
 
-void onInterrupt(int)
+// The first Ctrl-C or SIGTERM lets the pictures under way finish, so no
+// partial file stays behind; the second ends them at once. Workers ignore
+// SIGINT: the whole process group gets it, and this process decides.
+void onInterrupt(int signal)
 {
-    // Let the pictures under way finish, so no partial file stays behind.
-    interrupted = true;
+    // The signal is known before the stop is, for the exit status.
+    int none = 0;
+    interrupts.firstSignal.compare_exchange_strong(none, signal);
+    if (interrupts.stop.exchange(true))
+        interrupts.abandon = true;
+}
+
+void onResize(int)
+{
+    interrupts.resized = true;
+}
+
+void handle(int signal, void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    // Reads and writes go on where a signal broke in.
+    action.sa_flags = SA_RESTART;
+    ::sigaction(signal, &action, nullptr);
+}
+
+int terminalWidth()
+{
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
 }
 
 } // namespace
@@ -25,13 +58,22 @@ void onInterrupt(int)
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    handle(SIGINT, onInterrupt);
+    handle(SIGTERM, onInterrupt);
+    handle(SIGWINCH, onResize);
+
+    // The tool speaks Chinese; so do the command-line parser's messages.
+    QTranslator qtChinese;
+    if (qtChinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtChinese);
+
     // Folder names come as the bytes the shell passed, not as Qt decodes
     // them: a name that is not valid UTF-8 must still name its folder.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << platform::pathFromNative(argv[i]);
-    return app::runBatchTool(arguments, stdout, stderr, isatty(fileno(stdout)), app::savedLimitsPath(),
-                             &interrupted);
+    const app::BatchToolStreams streams{stdout, stderr, isatty(STDOUT_FILENO) == 1, isatty(STDERR_FILENO) == 1,
+                                        terminalWidth};
+    return app::runBatchTool(arguments, streams, app::savedLimitsPath(), &interrupts);
 }

@@ -19,6 +19,7 @@ QString reasonText(ConversionStatus status)
     case ConversionStatus::TimedOut: return QCoreApplication::translate("imaging", "转换超时");
     case ConversionStatus::Crashed: return QCoreApplication::translate("imaging", "转换程序崩溃");
     case ConversionStatus::WorkerUnavailable: return QCoreApplication::translate("imaging", "无法启动转换程序");
+    case ConversionStatus::Stopped: return QCoreApplication::translate("imaging", "已中止");
     }
     return QString();
 }

@@ -23,6 +23,8 @@ enum class ConversionStatus {
     TimedOut,          // the worker took longer than the picture's time budget
     Crashed,           // the worker died while converting it
     WorkerUnavailable, // no worker could be started
+    // Set by the program only, never sent by a worker (worker_protocol.h):
+    Stopped,           // the user stopped the run at once, with the picture under way
 };
 
 // Why a picture was not converted, in the words the window and tarvel-batch

@@ -31,7 +31,10 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kStartupTime = std::chrono::seconds(10);
 constexpr auto kExitGrace = std::chrono::seconds(2);
 
-enum class Io { Done, Closed, TimedOut };
+// How often a wait looks at the kill switch: a stop feels immediate.
+constexpr int kAbandonCheckMs = 50;
+
+enum class Io { Done, Closed, TimedOut, Abandoned };
 
 int millisecondsUntil(Clock::time_point deadline)
 {
@@ -39,13 +42,19 @@ int millisecondsUntil(Clock::time_point deadline)
     return int(std::clamp<long long>(left, 0, 60 * 60 * 1000));
 }
 
-Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline)
+Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline,
+                const std::atomic<bool> *abandon)
 {
     auto *p = static_cast<char *>(data);
     while (size > 0) {
+        if (abandon && abandon->load())
+            return Io::Abandoned;
         pollfd waiting{fd, POLLIN, 0};
-        const int ready = ::poll(&waiting, 1, millisecondsUntil(deadline));
+        const int wait = millisecondsUntil(deadline);
+        const int ready = ::poll(&waiting, 1, abandon ? std::min(wait, kAbandonCheckMs) : wait);
         if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0 && abandon && Clock::now() < deadline)
             continue;
         if (ready == 0)
             return Io::TimedOut;
@@ -215,7 +224,7 @@ bool ConversionWorker::start(QString &problem)
         return false;
     }
     worker::Hello hello{};
-    const Io io = receiveExact(m_channel, &hello, sizeof hello, Clock::now() + kStartupTime);
+    const Io io = receiveExact(m_channel, &hello, sizeof hello, Clock::now() + kStartupTime, m_settings.abandon);
     if (io == Io::Closed) {
         const Ending ending = end(false);
         problem = ending.exitStatus == worker::kSandboxFailedStatus
@@ -238,9 +247,14 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
 {
     if (m_pid >= 0 && workerHasGone())
         end(true);
+    if (abandoned())
+        return {ConversionStatus::Stopped, QStringLiteral("stopped before it was handed over")};
     QString problem;
-    if (m_pid < 0 && !start(problem))
+    if (m_pid < 0 && !start(problem)) {
+        if (abandoned())
+            return {ConversionStatus::Stopped, QStringLiteral("stopped while the worker started")};
         return {ConversionStatus::WorkerUnavailable, problem};
+    }
 
     worker::Request request;
     request.width = task.width;
@@ -249,6 +263,7 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     request.background = task.background;
     request.flags = task.tgaName ? std::uint32_t(worker::kNameSaysTga) : 0u;
     request.orientation = std::uint32_t(task.orientation);
+    request.jpegQuality = std::uint32_t(std::clamp(task.jpegQuality, 1, 100));
     const long long oomKillsBefore = oomKillCount();
     if (!sendRequest(m_channel, request, source))
         return {ConversionStatus::Crashed, end(false).detail};
@@ -259,6 +274,10 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     const Clock::time_point deadline = Clock::now() + allowed;
     // Whatever ends the conversation early says what became of the worker.
     auto ended = [&](Io io) -> Result<QByteArray> {
+        if (io == Io::Abandoned) {
+            end(true);
+            return {ConversionStatus::Stopped, QStringLiteral("the worker was ended when the run was stopped")};
+        }
         if (io == Io::TimedOut) {
             end(true);
             return {ConversionStatus::TimedOut, QStringLiteral("no answer within %1 s").arg(allowed.count() / 1000.0)};
@@ -271,7 +290,7 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     };
 
     worker::Reply reply{};
-    if (const Io io = receiveExact(m_channel, &reply, sizeof reply, deadline); io != Io::Done)
+    if (const Io io = receiveExact(m_channel, &reply, sizeof reply, deadline, m_settings.abandon); io != Io::Done)
         return ended(io);
     const bool converted = reply.status == std::uint32_t(ConversionStatus::Converted);
     if (reply.magic != worker::kReplyMagic || !validStatus(reply.status) || reply.byteCount > worker::kMaxOutputBytes
@@ -282,7 +301,8 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     QByteArray bytes(qsizetype(reply.byteCount), Qt::Uninitialized);
     QByteArray detail(qsizetype(reply.detailLength), Qt::Uninitialized);
     for (QByteArray *part : {&bytes, &detail}) {
-        if (const Io io = receiveExact(m_channel, part->data(), std::size_t(part->size()), deadline); io != Io::Done)
+        const Io io = receiveExact(m_channel, part->data(), std::size_t(part->size()), deadline, m_settings.abandon);
+        if (io != Io::Done)
             return ended(io);
     }
     if (reply.flags & worker::kWorkerEnds)

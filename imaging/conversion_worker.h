@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -44,6 +45,9 @@ struct WorkerSettings {
     // Called with the worker's process id once a picture has been handed to
     // it, on the calling thread.
     std::function<void(pid_t)> pictureSent;
+    // A kill switch: once set, a worker busy with a picture is killed at once
+    // and the picture ends as Stopped, with nothing written.
+    const std::atomic<bool> *abandon = nullptr;
 };
 
 // Where the worker executable is: beside the running program, or in the
@@ -60,6 +64,7 @@ struct WorkerTask {
     bool tgaName = false;            // the source's name ends in ".tga"
     int orientation = 1;             // the EXIF orientation to apply (1 to 8)
     std::int64_t declaredPixels = 0; // as the header says; sets the time budget
+    int jpegQuality = kBestJpegQuality;
 };
 
 class ConversionWorker {
@@ -95,6 +100,7 @@ private:
     };
     Ending end(bool kill);
     bool workerHasGone() const;
+    bool abandoned() const { return m_settings.abandon && m_settings.abandon->load(); }
 
     WorkerSettings m_settings;
     pid_t m_pid = -1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "imaging/conversion_status.h"
+#include "imaging/picture_size.h"
 #include "platform/colour.h"
 
 #include <QByteArrayView>
@@ -13,10 +14,6 @@
 
 
 namespace imaging {
-
-// Pictures whose header declares more pixels than this are refused unread:
-// a decompression bomb or a broken header, never a photo.
-inline constexpr long long kMaxSourcePixels = 500'000'000;
 
 // The bytes of a source file, whether its name ends in ".tga" (a TGA has no
 // signature; content that a signature claims wins over the name), and the

@@ -5,6 +5,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <memory>
 
 using vips::VImage;
@@ -32,7 +33,7 @@ QByteArray encodeTga(const VImage &picture)
 
 } // namespace
 
-Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format)
+Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int jpegQuality)
 {
     try {
         // No metadata at all: the pixels are upright sRGB now, so neither an
@@ -40,7 +41,8 @@ Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format)
         const VImage &image = picture;
         switch (format) {
         case OutputFormat::Jpeg:
-            return takeBlob(image.jpegsave_buffer(VImage::option()->set("Q", 100)->set("strip", true)));
+            return takeBlob(image.jpegsave_buffer(
+                VImage::option()->set("Q", std::clamp(jpegQuality, 1, 100))->set("strip", true)));
         case OutputFormat::Png:
             return takeBlob(image.pngsave_buffer(VImage::option()->set("strip", true)));
         case OutputFormat::Gif:

@@ -14,6 +14,9 @@ namespace imaging {
 
 enum class OutputFormat { Bmp, Gif, Jpeg, Png, Tiff, Tga };
 
+// The window writes JPEG at the best quality; tarvel-batch may ask for less.
+inline constexpr int kBestJpegQuality = 100;
+
 struct FileType {
     const char16_t *extension;   // lower case, without the dot: "jpeg"
     OutputFormat encoder;

@@ -14,6 +14,10 @@ struct PictureSize {
     friend bool operator==(const PictureSize &, const PictureSize &) = default;
 };
 
+// Pictures whose header declares more pixels than this are refused unread:
+// a decompression bomb or a broken header, never a photo.
+inline constexpr long long kMaxSourcePixels = 500'000'000;
+
 // What the header probe reads: the size as the pixels are stored, and the EXIF
 // orientation, which says how a viewer turns or mirrors them (1 to 8, 1 when
 // the file has none).

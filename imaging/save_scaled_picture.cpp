@@ -24,7 +24,7 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
 }
 
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                int width, int height, platform::ColourValue background)
+                                int width, int height, platform::ColourValue background, int jpegQuality)
 {
     // Opened here, once: the worker gets this descriptor and never the name.
     const platform::ReadOnlyFile source(sourcePath);
@@ -42,7 +42,7 @@ ConversionResult convertPicture(ConversionWorker &worker, const QString &sourceP
     const PictureHeader header = readPictureHeader(source, tgaName);
     const Result<QByteArray> bytes = worker.convert(
         source.descriptor(), {width, height, *format, background, tgaName, header.orientation,
-                              std::int64_t(header.stored.Width) * header.stored.Height});
+                              std::int64_t(header.stored.Width) * header.stored.Height, jpegQuality});
     if (!bytes)
         return bytes.failure();
     if (!platform::writeFileAtomically(targetPath, *bytes))

@@ -32,8 +32,10 @@ bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int
 ConversionResult convertPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                                 platform::ColourValue background);
 
-// The same conversion in a worker the caller keeps for many pictures.
+// The same conversion in a worker the caller keeps for many pictures; a JPEG
+// target is written at `jpegQuality` (1 to 100).
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                int width, int height, platform::ColourValue background);
+                                int width, int height, platform::ColourValue background,
+                                int jpegQuality = kBestJpegQuality);
 
 } // namespace imaging

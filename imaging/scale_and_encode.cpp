@@ -5,12 +5,12 @@
 namespace imaging {
 
 Result<QByteArray> scaleAndEncode(SourceFile source, int width, int height, OutputFormat format,
-                                  platform::ColourValue background)
+                                  platform::ColourValue background, int jpegQuality)
 {
     const Result<vips::VImage> picture = DrawScaledPicture(source, width, height, background);
     if (!picture)
         return picture.failure();
-    return encodePicture(*picture, format);
+    return encodePicture(*picture, format, jpegQuality);
 }
 
 } // namespace imaging

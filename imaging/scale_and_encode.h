@@ -12,9 +12,9 @@
 namespace imaging {
 
 // The source drawn at exactly width x height (DrawScaledPicture) and encoded
-// in `format` (encodePicture). The source is decoded while it is encoded, so a
-// damaged file fails here at the latest.
+// in `format` (encodePicture, JPEG at `jpegQuality`). The source is decoded
+// while it is encoded, so a damaged file fails here at the latest.
 Result<QByteArray> scaleAndEncode(SourceFile source, int width, int height, OutputFormat format,
-                                  platform::ColourValue background);
+                                  platform::ColourValue background, int jpegQuality = kBestJpegQuality);
 
 } // namespace imaging

@@ -11,6 +11,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -117,7 +118,7 @@ Result<QByteArray> convert(const worker::Request &request, int source)
         const SourceFile source{file.bytes(), (request.flags & worker::kNameSaysTga) != 0,
                                 exifOrientation(request.orientation)};
         return scaleAndEncode(source, request.width, request.height, OutputFormat(request.format),
-                              request.background);
+                              request.background, int(std::clamp<std::uint32_t>(request.jpegQuality, 1, 100)));
     } catch (const std::bad_alloc &) {
         return {ConversionStatus::OutOfMemory, QStringLiteral("out of memory")};
     }

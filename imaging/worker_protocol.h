@@ -63,6 +63,7 @@ struct Request {
     // The worker turns the pixels by it, whatever the decoder thinks, so that
     // the output has exactly the size the program fitted.
     std::uint32_t orientation = 1;
+    std::uint32_t jpegQuality = 100; // 1 to 100, for a JPEG output
 };
 
 enum ReplyFlags : std::uint32_t {

@@ -40,6 +40,29 @@ std::pair<QByteArray, QByteArray> splitFolder(const QByteArray &path)
     return {path.left(slash + 1), path.mid(slash + 1)};
 }
 
+// Makes the folder, and first its parent when that is missing too; folders
+// that are there already are left untouched.
+bool makeFolderAndParents(const QByteArray &folder)
+{
+    if (::mkdir(folder.constData(), 0777) != 0 && errno != EEXIST) {
+        if (errno != ENOENT)
+            return false;
+        const qsizetype slash = folder.lastIndexOf('/');
+        if (slash <= 0 || !makeFolderAndParents(folder.left(slash)))
+            return false;
+        if (::mkdir(folder.constData(), 0777) != 0 && errno != EEXIST)
+            return false;
+    }
+    struct stat info {};
+    if (::stat(folder.constData(), &info) != 0)
+        return false;
+    if (!S_ISDIR(info.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool isRegularFile(const QString &path)
@@ -52,6 +75,25 @@ bool isFolder(const QString &path)
 {
     struct stat info {};
     return statPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool exists(const QString &path)
+{
+    const QByteArray native = nativePath(path);
+    struct stat info {};
+    return !native.isEmpty() && !native.contains('\0') && ::lstat(native.constData(), &info) == 0;
+}
+
+bool makeFolders(const QString &path)
+{
+    QByteArray native = nativePath(path);
+    while (native.size() > 1 && native.endsWith('/'))
+        native.chop(1);
+    if (native.isEmpty() || native.contains('\0')) {
+        errno = ENOENT;
+        return false;
+    }
+    return makeFolderAndParents(native);
 }
 
 bool isSameFile(const QString &a, const QString &b)

@@ -14,6 +14,14 @@ bool isRegularFile(const QString &path);
 // True when the path is not empty and names an existing folder.
 bool isFolder(const QString &path);
 
+// True when anything is at the path: a file, a folder, a link (even one that
+// leads nowhere).
+bool exists(const QString &path);
+
+// Makes the folder and any missing folders above it. True when the path is a
+// folder afterwards; otherwise errno says why (ENOTDIR: a part is a file).
+bool makeFolders(const QString &path);
+
 // True when both paths name the same existing file or folder, however they
 // spell it (links, "..", another mount of the same file system).
 bool isSameFile(const QString &a, const QString &b);

@@ -1,5 +1,6 @@
 #include "app/batch_tool.h"
 
+#include "batch_tool_run.h"
 #include "support/temp_dir.h"
 
 #include <QBuffer>
@@ -9,51 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 using namespace app;
 
 namespace {
-
-void makePicture(const QString &path, int w, int h, const char *format)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, 90));
-    ASSERT_TRUE(image.save(path, format));
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-struct ToolRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-// Runs the tool with its output captured.
-ToolRun run(const QStringList &arguments, const QString &settingsPath)
-{
-    std::FILE *out = std::tmpfile();
-    std::FILE *err = std::tmpfile();
-    ToolRun result;
-    result.status = runBatchTool(arguments, out, err, false, settingsPath);
-    for (auto [stream, text] : {std::pair{out, &result.out}, std::pair{err, &result.err}}) {
-        std::rewind(stream);
-        QByteArray bytes;
-        char buffer[4096];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
-            bytes.append(buffer, qsizetype(n));
-        *text = QString::fromUtf8(bytes);
-        std::fclose(stream);
-    }
-    return result;
-}
 
 class BatchTool : public ::testing::Test {
 protected:
@@ -82,7 +41,7 @@ TEST_F(BatchTool, ConvertsTheFolderWithTheRememberedLimits)
     file.write(" 400 \r\n 300 ");
     file.close();
 
-    const ToolRun r = run({dir.file("in"), dir.file("out")}, settings);
+    const ToolRun r = runTool({dir.file("in"), dir.file("out")}, settings);
     EXPECT_EQ(r.status, kAllConverted) << r.err.toStdString();
     EXPECT_EQ(QImage(dir.file("out/wide.jpg")).size(), QSize(400, 200));
     EXPECT_EQ(QImage(dir.file("out/TALL.PNG")).size(), QSize(100, 300));
@@ -96,7 +55,7 @@ TEST_F(BatchTool, ConvertsTheFolderWithTheRememberedLimits)
 
 TEST_F(BatchTool, OptionsOverrideTheRememberedLimits)
 {
-    const ToolRun r = run({"--width", "200", "--height", "200", "--enlarge", "--jobs", "1", dir.file("in"),
+    const ToolRun r = runTool({"--width", "200", "--height", "200", "--enlarge", "--jobs", "1", dir.file("in"),
                        dir.file("out")},
                       settings);
     EXPECT_EQ(r.status, kAllConverted);
@@ -111,7 +70,7 @@ TEST_F(BatchTool, FailedPicturesAreListedWithTheirReason)
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write(readAll(dir.file("in/wide.jpg")).left(300));
     broken.close();
-    const ToolRun r = run({"--stats", "--verbose", dir.file("in"), dir.file("out")}, settings);
+    const ToolRun r = runTool({"--stats", "--verbose", dir.file("in"), dir.file("out")}, settings);
     EXPECT_EQ(r.status, kSomeFailed);
     EXPECT_TRUE(r.out.contains(QStringLiteral(u"转换完成：成功 3 个，失败 1 个。")));
     // The reason, then the decoder's own words.
@@ -122,15 +81,15 @@ TEST_F(BatchTool, FailedPicturesAreListedWithTheirReason)
 
 TEST_F(BatchTool, BadArgumentsAndFoldersExitWithTwo)
 {
-    EXPECT_EQ(run({dir.file("in")}, settings).status, kBadArguments);
-    EXPECT_EQ(run({"--width", "1025", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
-    EXPECT_EQ(run({"--height", "0", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
-    EXPECT_EQ(run({"--jobs", "x", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
-    EXPECT_EQ(run({"--bogus", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
-    EXPECT_EQ(run({dir.file("missing"), dir.file("out")}, settings).status, kBadArguments);
-    EXPECT_EQ(run({dir.file("in"), dir.file("in/wide.jpg")}, settings).status, kBadArguments);
+    EXPECT_EQ(runTool({dir.file("in")}, settings).status, kBadArguments);
+    EXPECT_EQ(runTool({"--width", "1025", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(runTool({"--height", "0", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(runTool({"--jobs", "x", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(runTool({"--bogus", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(runTool({dir.file("missing"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(runTool({dir.file("in"), dir.file("in/wide.jpg")}, settings).status, kBadArguments);
     QDir(dir.path()).mkdir("empty");
-    const ToolRun empty = run({dir.file("empty"), dir.file("out")}, settings);
+    const ToolRun empty = runTool({dir.file("empty"), dir.file("out")}, settings);
     EXPECT_EQ(empty.status, kBadArguments);
     EXPECT_TRUE(empty.err.contains(QStringLiteral(u"没有找到可以转换的文件")));
 
@@ -138,9 +97,9 @@ TEST_F(BatchTool, BadArgumentsAndFoldersExitWithTwo)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("2000\r\n300");
     file.close();
-    EXPECT_EQ(run({dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(runTool({dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
 
-    const ToolRun help = run({"--help"}, settings);
+    const ToolRun help = runTool({"--help"}, settings);
     EXPECT_EQ(help.status, kAllConverted);
     EXPECT_TRUE(help.out.contains("--overwrite-originals"));
 }
@@ -148,12 +107,12 @@ TEST_F(BatchTool, BadArgumentsAndFoldersExitWithTwo)
 TEST_F(BatchTool, OverwritingOriginalsMustBeAskedFor)
 {
     const QByteArray original = readAll(dir.file("in/wide.jpg"));
-    const ToolRun refused = run({dir.file("in"), dir.file("in/../in")}, settings);
+    const ToolRun refused = runTool({dir.file("in"), dir.file("in/../in")}, settings);
     EXPECT_EQ(refused.status, kBadArguments);
     EXPECT_TRUE(refused.err.contains("--overwrite-originals"));
     EXPECT_EQ(readAll(dir.file("in/wide.jpg")), original);
 
-    EXPECT_EQ(run({"--overwrite-originals", "--width", "100", "--height", "100", dir.file("in"), dir.file("in")},
+    EXPECT_EQ(runTool({"--overwrite-originals", "--width", "100", "--height", "100", dir.file("in"), dir.file("in")},
                   settings)
                   .status,
               kAllConverted);
@@ -165,8 +124,8 @@ TEST_F(BatchTool, OneOrFourAtOnceWriteTheSameBytes)
     QDir(dir.path()).mkdir("out4");
     for (int i = 0; i < 6; ++i)
         makePicture(dir.file(QStringLiteral("in/extra%1.png").arg(i)), 500 + 37 * i, 333, "PNG");
-    ASSERT_EQ(run({"--jobs", "1", dir.file("in"), dir.file("out")}, settings).status, kAllConverted);
-    ASSERT_EQ(run({"--jobs", "4", dir.file("in"), dir.file("out4")}, settings).status, kAllConverted);
+    ASSERT_EQ(runTool({"--jobs", "1", dir.file("in"), dir.file("out")}, settings).status, kAllConverted);
+    ASSERT_EQ(runTool({"--jobs", "4", dir.file("in"), dir.file("out4")}, settings).status, kAllConverted);
     const QStringList names = QDir(dir.file("out")).entryList(QDir::Files);
     EXPECT_EQ(names.size(), 9);
     EXPECT_EQ(QDir(dir.file("out4")).entryList(QDir::Files), names);
@@ -197,7 +156,7 @@ TEST_F(BatchTool, PhonePhotosAreFittedAndWrittenAsTheyAreShown)
     file.write(buffer.data().left(2) + app1 + exif + buffer.data().mid(2));
     file.close();
 
-    const ToolRun r = run({"--width", "800", "--height", "600", dir.file("phone"), dir.file("out")}, settings);
+    const ToolRun r = runTool({"--width", "800", "--height", "600", dir.file("phone"), dir.file("out")}, settings);
     ASSERT_EQ(r.status, kAllConverted) << r.out.toStdString();
     const QImage out(dir.file("out/portrait.jpg"));
     ASSERT_EQ(out.size(), QSize(338, 600));

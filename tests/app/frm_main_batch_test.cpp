@@ -176,7 +176,7 @@ TEST_F(BatchWindow, NamesAreConvertedUnderTheirOwnBytes)
     // tarvel-batch takes the same bytes from its command line.
     std::FILE *out = std::tmpfile();
     QDir(dir.path()).mkdir("cli");
-    EXPECT_EQ(app::runBatchTool({source, dir.file("cli")}, out, out, false, settings), app::kSomeFailed);
+    EXPECT_EQ(app::runBatchTool({source, dir.file("cli")}, {out, out}, settings), app::kSomeFailed);
     for (const QByteArray &name : names)
         EXPECT_EQ(readFile(platform::pathFromNative(QFile::encodeName(dir.file("cli")) + '/' + name)),
                   readFile(platform::pathFromNative(QFile::encodeName(output) + '/' + name)))
@@ -330,7 +330,7 @@ TEST_F(BatchWindow, TheCommandLineToolWritesTheSameBytesAsTheWindow)
     w.cmdStartConvert_Click();
 
     std::FILE *sink = std::tmpfile();
-    EXPECT_EQ(app::runBatchTool({"--enlarge", source, dir.file("cli")}, sink, sink, false, settings),
+    EXPECT_EQ(app::runBatchTool({"--enlarge", source, dir.file("cli")}, {sink, sink}, settings),
               app::kAllConverted);
     std::fclose(sink);
     for (const char *name : names) {
