@@ -66,10 +66,19 @@ QString optionLabel(const BatchToolOption &option)
 
 // roff: a backslash is written \e, a minus \- (so that options copied from
 // the page still work), and a line must not start with a control character.
+// groff breaks lines at spaces only, which Chinese has none of: next to a
+// Chinese character "\:" lets it break, but not before closing punctuation
+// or after opening punctuation.
 QString roff(QString line)
 {
     line.replace(u'\\', QStringLiteral("\\e"));
     line.replace(u'-', QStringLiteral("\\-"));
+    const auto isWide = [](QChar c) { return terminalColumns(QStringView(&c, 1)) == 2; };
+    for (qsizetype i = line.size() - 1; i > 0; --i) {
+        const QChar before = line[i - 1], after = line[i];
+        if ((isWide(before) || isWide(after)) && !isClosingPunctuation(after) && !isOpeningPunctuation(before))
+            line.insert(i, QStringLiteral("\\:"));
+    }
     if (line.startsWith(u'.') || line.startsWith(u'\''))
         line.prepend(QStringLiteral("\\&"));
     return line;
@@ -110,6 +119,8 @@ QString batchToolHelp()
 QString batchToolManPage()
 {
     QString page = QStringLiteral(".TH TARVEL-BATCH 1 \"\" \"tarvel %1\"\n").arg(QStringLiteral(TARVEL_VERSION));
+    // Ragged right: a Chinese line has no spaces to stretch.
+    page += QStringLiteral(".ad l\n");
     page += QStringLiteral(".SH ") + text(QT_TRANSLATE_NOOP("tarvel-batch", "名称")) + u'\n';
     page += QStringLiteral("tarvel\\-batch \\- ") + roff(text(kSummary)) + u'\n';
     page += QStringLiteral(".SH ") + text(QT_TRANSLATE_NOOP("tarvel-batch", "概要")) + u'\n';

@@ -1,12 +1,11 @@
 // tarvel-batch: the batch conversion of the window, from a terminal.
 #include "app/batch_tool.h"
+#include "app/interface_language.h"
 #include "app/saved_limits.h"
 #include "platform/native_path.h"
 
 #include <QCoreApplication>
-#include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 
 #include <csignal>
 #include <cstdio>
@@ -62,11 +61,8 @@ int main(int argc, char *argv[])
     handle(SIGTERM, onInterrupt);
     handle(SIGWINCH, onResize);
 
-    // The tool speaks Chinese; so do the command-line parser's messages.
-    QTranslator qtChinese;
-    if (qtChinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&qtChinese);
+    // Chinese under a Chinese locale, English under any other, as the window.
+    const app::InterfaceLanguage language(QLocale::system());
 
     // Folder names come as the bytes the shell passed, not as Qt decodes
     // them: a name that is not valid UTF-8 must still name its folder.

@@ -1,5 +1,6 @@
 #include "app/terminal_text.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -87,6 +88,16 @@ QString cutInMiddle(const QString &text, int columns)
     return fitting(text, left, false) + QStringLiteral("...") + fitting(text, columns - 3 - left, true);
 }
 
+bool isClosingPunctuation(QChar c)
+{
+    return QStringView(u"，。、；：！？）」』”’》").contains(c);
+}
+
+bool isOpeningPunctuation(QChar c)
+{
+    return QStringView(u"（「『“‘《").contains(c);
+}
+
 QStringList wrapToColumns(const QString &text, int columns)
 {
     // Units that stay together: a run of ASCII letters, digits and signs
@@ -104,24 +115,22 @@ QStringList wrapToColumns(const QString &text, int columns)
         units << text.mid(i, end - i);
         i = end;
     }
-    static const QString kClosing = QStringLiteral(u"，。、；：！？）」』”’》");
-    static const QString kOpening = QStringLiteral(u"（「『“‘《");
     QStringList lines{QString()};
     int used = 0;
     for (const QString &unit : std::as_const(units)) {
         const int width = terminalColumns(unit);
-        const bool closing = unit.size() == 1 && kClosing.contains(unit);
+        const bool closing = unit.size() == 1 && isClosingPunctuation(unit.front());
         if (used + width > columns && used > 0 && !(closing && used <= columns)) {
             // No line starts with closing punctuation or ends with opening
             // punctuation: the characters next to them go down with them.
             QString carried;
             bool carry = closing;
             QString &line = lines.last();
-            while (line.size() > 2 && (carry || kOpening.contains(line.back()))) {
+            while (line.size() > 2 && (carry || isOpeningPunctuation(line.back()))) {
                 const qsizetype take = line.back().isLowSurrogate() ? 2 : 1;
                 carried.prepend(line.right(take));
                 line.chop(take);
-                carry = kClosing.contains(carried.front()) || (isWordChar(carried.front()) && isWordChar(line.back()));
+                carry = isClosingPunctuation(carried.front()) || (isWordChar(carried.front()) && isWordChar(line.back()));
             }
             line = line.trimmed();
             lines << carried;
@@ -146,7 +155,7 @@ QString progressBarLine(const BarState &state, int columns)
     const QString remaining = state.done
         ? clock(state.elapsedMs * (state.total - state.done) / state.done)
         : QStringLiteral("--:--");
-    const QString times = QStringLiteral(u"  已用 %1  剩余 %2").arg(clock(state.elapsedMs), remaining);
+    const QString times = QCoreApplication::translate("tarvel-batch", "  已用 %1  剩余 %2").arg(clock(state.elapsedMs), remaining);
     const QString name = printableText(state.name);
 
     // The bar takes what is left after the count, the times and a fair part

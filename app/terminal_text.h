@@ -21,6 +21,11 @@ QString printableText(const QString &text);
 // The text, or its beginning, "..." and its end, in at most `columns` columns.
 QString cutInMiddle(const QString &text, int columns);
 
+// Chinese punctuation no line starts with ("，", "。", "）") and none ends
+// with ("（", "“").
+bool isClosingPunctuation(QChar c);
+bool isOpeningPunctuation(QChar c);
+
 // The text broken into lines of at most `columns` columns: between words,
 // and between any two Chinese characters, but never before closing
 // punctuation ("，", "。", "）"), which may hang one character past the end.

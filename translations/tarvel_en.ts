@@ -14,7 +14,7 @@
     </message>
     <message>
         <source>（%1）</source>
-        <comment>the decoder's own message</comment>
+        <comment>the decoder&apos;s own message</comment>
         <translation> (%1)</translation>
     </message>
     <message>
@@ -232,7 +232,7 @@ These files could not be converted:</translation>
     <message>
         <source>tarvel：此系统的内核没有 Landlock，转换进程只受 seccomp 限制。
 </source>
-        <translation>tarvel: this system's kernel has no Landlock; the converter is confined by seccomp only.
+        <translation>tarvel: this system&apos;s kernel has no Landlock; the converter is confined by seccomp only.
 </translation>
     </message>
     <message>
@@ -267,6 +267,10 @@ These files could not be converted:</translation>
         <source>tga图像(*.TGA)</source>
         <translation>TGA picture (*.TGA)</translation>
     </message>
+    <message>
+        <source>已中止</source>
+        <translation>stopped</translation>
+    </message>
 </context>
 <context>
     <name>platform</name>
@@ -274,6 +278,341 @@ These files could not be converted:</translation>
         <source>提示</source>
         <comment>the title of every notice</comment>
         <translation>Tarvel</translation>
+    </message>
+</context>
+<context>
+    <name>tarvel-batch</name>
+    <message>
+        <source>完成</source>
+        <translation>done</translation>
+    </message>
+    <message>
+        <source>失败（%1）</source>
+        <translation>failed (%1)</translation>
+    </message>
+    <message>
+        <source>tarvel-batch：收到中断，不再开始新的图片，正在转换的图片完成后退出；再按一次 Ctrl-C 立即停止。
+</source>
+        <translation>tarvel-batch: interrupted; no new pictures are started, and the program ends once the pictures under way are done. Press Ctrl-C again to stop at once.
+</translation>
+    </message>
+    <message>
+        <source>tarvel-batch：立即停止，正在转换的图片不写出。
+</source>
+        <translation>tarvel-batch: stopping at once; the pictures under way are not written.
+</translation>
+    </message>
+    <message>
+        <source>隐藏</source>
+        <translation>hidden</translation>
+    </message>
+    <message>
+        <source>扩展名不是可转换的写法</source>
+        <translation>not a convertible extension</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>子文件夹，加 --recursive 才转换</source>
+        <translation>subfolder, converted only with --recursive</translation>
+    </message>
+    <message>
+        <source>指向文件夹的符号链接，不跟随</source>
+        <translation>symbolic link to a folder, not followed</translation>
+    </message>
+    <message>
+        <source>输出文件夹</source>
+        <translation>the output folder</translation>
+    </message>
+    <message>
+        <source>输出文件已存在</source>
+        <translation>output file exists</translation>
+    </message>
+    <message>
+        <source>  跳过（%1）</source>
+        <translation>  skipped (%1)</translation>
+    </message>
+    <message>
+        <source>试运行：共 %1 项，将转换 %2 张图片，跳过 %3 项；没有写入任何文件。
+</source>
+        <translation>Dry run: %1 entries, %2 to convert, %3 skipped; no file was written.
+</translation>
+    </message>
+    <message>
+        <source>已中断：</source>
+        <translation>Interrupted: </translation>
+    </message>
+    <message>
+        <source>转换完成：</source>
+        <translation>Conversion finished: </translation>
+    </message>
+    <message>
+        <source>成功 %1 个，失败 %2 个</source>
+        <translation>%1 converted, %2 failed</translation>
+    </message>
+    <message>
+        <source>，跳过 %1 个（输出文件已存在）</source>
+        <translation>, %1 skipped (output file exists)</translation>
+    </message>
+    <message>
+        <source>，%1 张转换中被中止</source>
+        <translation>, %1 stopped while converting</translation>
+    </message>
+    <message>
+        <source>，%1 张未开始转换</source>
+        <translation>, %1 not started</translation>
+    </message>
+    <message>
+        <source>。
+</source>
+        <translation>.
+</translation>
+    </message>
+    <message>
+        <source>输出路径已存在，但不是文件夹：%1</source>
+        <translation>the output path exists but is not a folder: %1</translation>
+    </message>
+    <message>
+        <source>tarvel-batch：输出文件夹不存在，实际转换时将创建：%1
+</source>
+        <translation>tarvel-batch: the output folder does not exist and will be created by a real run: %1
+</translation>
+    </message>
+    <message>
+        <source>无法创建输出文件夹 %1：%2</source>
+        <translation>cannot create the output folder %1: %2</translation>
+    </message>
+    <message>
+        <source>tarvel-batch：无法创建文件夹 %1：%2
+</source>
+        <translation>tarvel-batch: cannot create the folder %1: %2
+</translation>
+    </message>
+    <message>
+        <source>转换 %1 张图片，限宽 %2，限高 %3%4%5
+</source>
+        <translation>Pictures to convert: %1, maximum width %2, maximum height %3%4%5
+</translation>
+    </message>
+    <message>
+        <source>，小图放大</source>
+        <translation>, enlarging small pictures</translation>
+    </message>
+    <message>
+        <source>，JPEG 质量 %1</source>
+        <translation>, JPEG quality %1</translation>
+    </message>
+    <message>
+        <source>以下文件未能转换：
+</source>
+        <translation>These files could not be converted:
+</translation>
+    </message>
+    <message>
+        <source>tarvel-batch：%1
+</source>
+        <translation>tarvel-batch: %1
+</translation>
+    </message>
+    <message>
+        <source>（用法见 tarvel-batch --help）</source>
+        <translation> (see tarvel-batch --help for usage)</translation>
+    </message>
+    <message>
+        <source>记住的限制 %1 × %2 超出 1 到 1024 的范围，请用 --width 和 --height 指定</source>
+        <translation>the remembered limits %1 × %2 are outside 1 to 1024; give them with --width and --height</translation>
+    </message>
+    <message>
+        <source>源文件夹不存在：%1</source>
+        <translation>the source folder does not exist: %1</translation>
+    </message>
+    <message>
+        <source>输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要这样做时请加上 --overwrite-originals</source>
+        <translation>the output folder is the source folder: the converted pictures would overwrite the originals. Add --overwrite-originals if that is what you want</translation>
+    </message>
+    <message>
+        <source>tarvel-batch：已中断，还没有开始转换。
+</source>
+        <translation>tarvel-batch: interrupted before any conversion began.
+</translation>
+    </message>
+    <message>
+        <source>没有找到可以转换的文件</source>
+        <translation>no pictures to convert were found</translation>
+    </message>
+    <message>
+        <source>把文件夹中的图片按比例缩放到限定的宽度和高度之内</source>
+        <translation>fit the pictures of a folder, proportions kept, into a maximum width and height</translation>
+    </message>
+    <message>
+        <source>[选项] [--] 源文件夹 输出文件夹</source>
+        <translation>[OPTION]... [--] SOURCE-FOLDER OUTPUT-FOLDER</translation>
+    </message>
+    <message>
+        <source>把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga，扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。不加 --recursive、--jpeg-quality 和 --skip-existing 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。</source>
+        <translation>Fits every picture of the source folder (bmp, gif, jpg, jpeg, png, tif, tiff, tga, the extension all lower or all upper case, hidden files left out) into the maximum width and height, proportions kept, and writes it under the same name and in the same format into the output folder. Without --recursive, --jpeg-quality and --skip-existing it does exactly what the window&apos;s batch conversion does, and writes the same files byte for byte.</translation>
+    </message>
+    <message>
+        <source>输出文件夹不存在时连同上级文件夹一起创建。每个输出文件都是先写入隐藏的临时文件再改名，所以只会完整地出现或根本不出现。</source>
+        <translation>An output folder that does not exist is created, with its parents. Every output file is first written to a hidden temporary file and then renamed, so it appears whole or not at all.</translation>
+    </message>
+    <message>
+        <source>标准输出只有结果：不在终端上时每张图片一行，最后是汇总（加 --json 时是 JSON 行）。进度条、警告和错误写到标准错误；进度条只在标准错误是终端时出现。</source>
+        <translation>Standard output holds only results: when it is not a terminal, one line per picture, then a summary (JSON lines with --json). The progress bar, warnings and errors go to standard error; the progress bar appears only when standard error is a terminal.</translation>
+    </message>
+    <message>
+        <source>按一次 Ctrl-C 或收到 SIGTERM 后不再开始新的图片，正在转换的图片完成后退出，并用一行说明有多少张未开始转换。再按一次 Ctrl-C 立即停止：转换进程被结束，正在转换的图片不留下任何文件。</source>
+        <translation>After one Ctrl-C or a SIGTERM no new picture is started; the program ends once the pictures under way are done, with a line telling how many were not started. A second Ctrl-C stops at once: the conversion processes are ended, and the pictures under way leave no file behind.</translation>
+    </message>
+    <message>
+        <source>全部转换成功（--skip-existing 跳过的图片不算失败）</source>
+        <translation>every picture was converted (pictures skipped by --skip-existing do not count as failed)</translation>
+    </message>
+    <message>
+        <source>有图片转换失败</source>
+        <translation>some pictures could not be converted</translation>
+    </message>
+    <message>
+        <source>参数或文件夹有误</source>
+        <translation>wrong arguments or folders</translation>
+    </message>
+    <message>
+        <source>被 Ctrl-C（SIGINT）中断</source>
+        <translation>interrupted by Ctrl-C (SIGINT)</translation>
+    </message>
+    <message>
+        <source>被 SIGTERM 中断</source>
+        <translation>interrupted by SIGTERM</translation>
+    </message>
+    <message>
+        <source>窗口记住的限宽和限高。在程序所在的文件夹可写时放在程序旁边，否则放在 ~/.config/tarvel/ 中。tarvel-batch 只读取它，从不写入。</source>
+        <translation>The maximum width and height the window remembers. It lies next to the program when the program&apos;s folder is writable, otherwise in ~/.config/tarvel/. tarvel-batch only reads it, never writes it.</translation>
+    </message>
+    <message>
+        <source>用法：</source>
+        <translation>Usage: </translation>
+    </message>
+    <message>
+        <source>选项：</source>
+        <translation>Options:</translation>
+    </message>
+    <message>
+        <source>退出状态：</source>
+        <translation>Exit status:</translation>
+    </message>
+    <message>
+        <source>文件：</source>
+        <translation>Files:</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>概要</source>
+        <translation>SYNOPSIS</translation>
+    </message>
+    <message>
+        <source>描述</source>
+        <translation>DESCRIPTION</translation>
+    </message>
+    <message>
+        <source>选项</source>
+        <translation>OPTIONS</translation>
+    </message>
+    <message>
+        <source>退出状态</source>
+        <translation>EXIT STATUS</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>FILES</translation>
+    </message>
+    <message>
+        <source>最大宽度，1 到 1024 像素（默认：上次在窗口中使用的限宽，首次为 425）</source>
+        <translation>maximum width, 1 to 1024 pixels (default: the maximum width last used in the window, 425 at first)</translation>
+    </message>
+    <message>
+        <source>最大高度，1 到 1024 像素（默认：上次在窗口中使用的限高，首次为 321）</source>
+        <translation>maximum height, 1 to 1024 pixels (default: the maximum height last used in the window, 321 at first)</translation>
+    </message>
+    <message>
+        <source>小图放大：把比限制小的图片也放大到限制边缘</source>
+        <translation>enlarge small pictures: pictures smaller than the limits are enlarged up to them too</translation>
+    </message>
+    <message>
+        <source>也转换各级子文件夹中的图片，写入输出文件夹中相同的相对子文件夹（按需创建）。隐藏文件夹、指向文件夹的符号链接和源文件夹中的输出文件夹不进入。先按名称依次处理子文件夹，再按窗口的顺序处理文件</source>
+        <translation>also convert the pictures of every subfolder, into the same relative subfolder of the output folder (created as needed). Hidden folders, symbolic links to folders and an output folder inside the source folder are not entered. Subfolders come first, by name, then the files in the window&apos;s order</translation>
+    </message>
+    <message>
+        <source>试运行：不写入任何文件，每个文件一行，列出相对路径、文件头中的尺寸和将得到的尺寸，或者“跳过”及原因，最后是合计</source>
+        <translation>dry run: write no file; one line per file with its relative path, the size in its header and the size it would get, or &quot;skipped&quot; and why, then the totals</translation>
+    </message>
+    <message>
+        <source>以 JSON 输出结果：每个文件一行一个对象（&quot;type&quot;:&quot;file&quot;），最后一行是合计（&quot;type&quot;:&quot;summary&quot;）；试运行和实际转换都适用</source>
+        <translation>print results as JSON: one object per file and line (&quot;type&quot;:&quot;file&quot;), the totals on the last line (&quot;type&quot;:&quot;summary&quot;); for dry and real runs alike</translation>
+    </message>
+    <message>
+        <source>JPEG 输出的质量，1 到 100（默认 100，与窗口相同）</source>
+        <translation>quality of JPEG output, 1 to 100 (default 100, as the window)</translation>
+    </message>
+    <message>
+        <source>输出文件已经存在的图片不转换，保留原样，计为跳过</source>
+        <translation>leave pictures whose output file exists alone, counted as skipped</translation>
+    </message>
+    <message>
+        <source>同时转换的图片数（默认：处理器核心数）</source>
+        <translation>number of pictures converted at once (default: the number of processor cores)</translation>
+    </message>
+    <message>
+        <source>结束时多输出一行统计：bench: pictures=… failed=… seconds=… per_second=… peak_rss_mb=…</source>
+        <translation>print one more line of figures at the end: bench: pictures=… failed=… seconds=… per_second=… peak_rss_mb=…</translation>
+    </message>
+    <message>
+        <source>失败的图片后面附上解码库或系统给出的原文说明</source>
+        <translation>follow each failed picture with the decoder&apos;s or the system&apos;s own message</translation>
+    </message>
+    <message>
+        <source>允许输出文件夹就是源文件夹（转换后的图片将覆盖原图）</source>
+        <translation>allow the output folder to be the source folder (the converted pictures overwrite the originals)</translation>
+    </message>
+    <message>
+        <source>显示程序名称和版本</source>
+        <translation>show the program&apos;s name and version</translation>
+    </message>
+    <message>
+        <source>显示本说明</source>
+        <translation>show this help</translation>
+    </message>
+    <message>
+        <source>以 roff 格式输出手册页</source>
+        <translation>print the manual page in roff</translation>
+    </message>
+    <message>
+        <source>未知选项：%1</source>
+        <translation>unknown option: %1</translation>
+    </message>
+    <message>
+        <source>--%1 必须是 1 到 1024 之间的整数：%2</source>
+        <translation>--%1 must be a whole number from 1 to 1024: %2</translation>
+    </message>
+    <message>
+        <source>--jobs 必须是正整数：%1</source>
+        <translation>--jobs must be a positive whole number: %1</translation>
+    </message>
+    <message>
+        <source>--jpeg-quality 必须是 1 到 100 之间的整数：%1</source>
+        <translation>--jpeg-quality must be a whole number from 1 to 100: %1</translation>
+    </message>
+    <message>
+        <source>需要两个文件夹：源文件夹和输出文件夹</source>
+        <translation>two folders are needed: the source folder and the output folder</translation>
+    </message>
+    <message>
+        <source>  已用 %1  剩余 %2</source>
+        <translation>  elapsed %1  left %2</translation>
     </message>
 </context>
 </TS>

@@ -102,8 +102,12 @@ protected:
     }
 
     // Starts the run and returns once its workers have pictures in hand.
-    void startAndWait(const QString &jobs)
+    // The tool speaks the language of `locale`.
+    void startAndWait(const QString &jobs, const QString &locale)
     {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LC_ALL", locale);
+        batch.setProcessEnvironment(environment);
         batch.setArguments({"--jobs", jobs, "--width", "100", "--height", "100", dir.file("in"), dir.file("out")});
         batch.start();
         ASSERT_TRUE(batch.waitForStarted());
@@ -127,19 +131,19 @@ protected:
 
 TEST_F(BatchToolSignals, TheFirstLetsThePictureUnderWayFinish)
 {
-    startAndWait("1");
+    startAndWait("1", "C.UTF-8");
     ::kill(pid_t(batch.processId()), SIGTERM);
     ASSERT_TRUE(batch.waitForFinished(120'000));
     EXPECT_EQ(batch.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(batch.exitCode(), 143);
-    EXPECT_EQ(QString::fromUtf8(batch.readAllStandardOutput()).count(u"5 张未开始转换"_qs), 1);
+    EXPECT_EQ(QString::fromUtf8(batch.readAllStandardOutput()).count(u", 5 not started"_qs), 1);
     ASSERT_EQ(outputs().size(), 1) << outputs().join(' ').toStdString();
     EXPECT_EQ(QImage(dir.file("out/" + outputs().first())).size(), QSize(100, 100));
 }
 
 TEST_F(BatchToolSignals, TheSecondStopsAtOnceAndLeavesNothing)
 {
-    startAndWait("2");
+    startAndWait("2", "zh_CN.UTF-8");
     ::kill(pid_t(batch.processId()), SIGINT);
     QThread::msleep(200);
     QElapsedTimer sinceSecond;

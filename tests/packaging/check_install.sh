@@ -12,7 +12,8 @@ cmake --install "$build" --prefix "$prefix" > /dev/null
 
 for file in bin/tarvel bin/tarvel-batch libexec/tarvel/tarvel-worker \
             share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-            share/icons/hicolor/scalable/apps/$id.svg; do
+            share/icons/hicolor/scalable/apps/$id.svg \
+            share/man/man1/tarvel-batch.1.gz share/man/zh_CN/man1/tarvel-batch.1.gz; do
   [ -e "$prefix/$file" ] || { echo "missing: $file"; exit 1; }
 done
 for size in 16 24 32 48 64 128 256; do
@@ -20,6 +21,13 @@ for size in 16 24 32 48 64 128 256; do
   [ "$(vipsheader -f width "$png")x$(vipsheader -f height "$png")" = "${size}x${size}" ] \
     || { echo "icon $png is not $size px"; exit 1; }
 done
+
+# The manual pages read as such, each in its language.
+english=$(MANWIDTH=80 man -l "$prefix/share/man/man1/tarvel-batch.1.gz" 2> "$work/man.log")
+chinese=$(MANWIDTH=80 man -l "$prefix/share/man/zh_CN/man1/tarvel-batch.1.gz" 2>> "$work/man.log")
+[ ! -s "$work/man.log" ] || { cat "$work/man.log"; exit 1; }
+[[ $english == *"SYNOPSIS"*"--recursive"* && $english != *"用法"* ]] || { echo "English manual page: $english"; exit 1; }
+[[ $chinese == *"概要"*"--recursive"* ]] || { echo "Chinese manual page: $chinese"; exit 1; }
 
 # The installed programs, away from the build tree: no worker beside them.
 mkdir -p "$work/in" "$work/out"

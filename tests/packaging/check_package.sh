@@ -12,7 +12,8 @@ deb=$(ls "$work"/tarvel_*.deb)
 dpkg-deb -x "$deb" "$work/root"
 for file in usr/bin/tarvel usr/bin/tarvel-batch usr/libexec/tarvel/tarvel-worker \
             usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
-            usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/icons/hicolor/48x48/apps/$id.png; do
+            usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/icons/hicolor/48x48/apps/$id.png \
+            usr/share/man/man1/tarvel-batch.1.gz usr/share/man/zh_CN/man1/tarvel-batch.1.gz; do
   [ -e "$work/root/$file" ] || { echo "missing from the package: $file"; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
