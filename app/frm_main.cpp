@@ -25,6 +25,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 
+#include <algorithm>
 #include <tuple>
 
 namespace app {
@@ -81,6 +82,24 @@ controls::PhButton *pictureButton(QWidget *parent, const QString &text, const QR
     button->grabShortcut(QKeySequence::mnemonic(text));
     button->setAccessibleName(withoutMnemonic(text));
     return button;
+}
+
+// Each of a row of buttons widens to its caption, pushing the next along.
+void widenToCaptions(std::initializer_list<QWidget *> row, int gap)
+{
+    int x = row.begin()[0]->x();
+    for (QWidget *widget : row) {
+        widget->setGeometry(x, widget->y(), std::max(widget->width(), widget->sizeHint().width()), widget->height());
+        x += widget->width() + gap;
+    }
+}
+
+// A caption just before its control grows to the left, not past `leftmost`.
+void widenToTheLeft(QLabel *label, int leftmost)
+{
+    const int needed = std::min(label->sizeHint().width(), label->geometry().right() + 1 - leftmost);
+    if (needed > label->width())
+        label->setGeometry(label->geometry().right() + 1 - needed, label->y(), needed, label->height());
 }
 
 } // namespace
@@ -147,6 +166,12 @@ void frmMain::buildControls()
     XPCombo1->setGeometry(328, 42, 103, 21);
     formatLabel->setBuddy(XPCombo1);
     XPCombo1->setAccessibleName(tr("格式"));
+    // The window is laid out for its Chinese captions, which keep their
+    // places; translated ones may be longer and get the room they need.
+    if (Option1->text() != QStringLiteral(u"单张转换(&S)")) {
+        widenToCaptions({Option1, Option2, Check1}, 8);
+        widenToTheLeft(formatLabel, txtPathdz2->geometry().right() + 5);
+    }
     std::tie(Text3, Text4) = limitFields(Frame1);
     // The start buttons sit at 120 twips and span 6375 twips of their panel.
     cmdStartConvertdz = pictureButton(Frame1, tr("开始转换(&C)"), QRect(8, 144, 425, 25));

@@ -84,7 +84,7 @@ These files could not be converted:</translation>
     </message>
     <message>
         <source>格式:</source>
-        <translation>Format:</translation>
+        <translation>Format</translation>
     </message>
     <message>
         <source>格式</source>

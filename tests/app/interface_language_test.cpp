@@ -28,6 +28,26 @@ QStringList textsOf(Form &w)
     return texts;
 }
 
+// The captions too long for their controls, which would show them cut off.
+QStringList clippedCaptions(Form &w)
+{
+    QStringList clipped;
+    for (QWidget *widget : w->findChildren<QWidget *>()) {
+        const bool captioned = qobject_cast<QLabel *>(widget) || qobject_cast<QAbstractButton *>(widget);
+        if (captioned && widget->sizeHint().width() > widget->width())
+            clipped << widget->property("text").toString();
+    }
+    return clipped;
+}
+
+QLabel *captionOf(Form &w, QWidget *control)
+{
+    for (QLabel *label : w->findChildren<QLabel *>())
+        if (label->buddy() == control)
+            return label;
+    return nullptr;
+}
+
 bool hasChinese(const QString &text)
 {
     static const QRegularExpression chinese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
@@ -46,6 +66,12 @@ TEST_F(WindowTest, AnEnglishDesktopGetsEnglishEverywhere)
     for (const QString &text : texts)
         EXPECT_FALSE(hasChinese(text)) << text.toStdString();
     EXPECT_EQ(w.Option1->text(), "&Single picture");
+    // Longer than the Chinese, the captions still show whole, side by side.
+    EXPECT_EQ(clippedCaptions(w), QStringList());
+    EXPECT_LT(w.Option1->geometry().right(), w.Option2->x());
+    EXPECT_LT(w.Option2->geometry().right(), w.Check1->x());
+    EXPECT_LT(w.Check1->geometry().right(), w->findChild<QLabel *>("Picture1")->x());
+    EXPECT_LT(w.txtPathdz2->geometry().right(), captionOf(w, w.XPCombo1)->x());
 
     // Notices, the folder browser's prompt, the open-file dialog, the reasons.
     w.Option2->click();
@@ -86,5 +112,9 @@ TEST_F(WindowTest, AChineseDesktopKeepsTheChineseInterface)
     Form &w = window();
     EXPECT_EQ(w->windowTitle(), QStringLiteral(u"Tarvel图片尺寸批量修改工具_v1.0"));
     EXPECT_EQ(w.Option1->text(), QStringLiteral(u"单张转换(&S)"));
+    // Laid out as it always was.
+    EXPECT_EQ(w.Option2->geometry(), QRect(104, 10, 84, 20));
+    EXPECT_EQ(w.Check1->geometry(), QRect(196, 10, 84, 20));
+    EXPECT_EQ(captionOf(w, w.XPCombo1)->geometry(), QRect(292, 42, 34, 22));
     EXPECT_EQ(imaging::reasonText(imaging::ConversionStatus::TimedOut), QStringLiteral(u"转换超时"));
 }
