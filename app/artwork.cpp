@@ -1,5 +1,7 @@
 #include "app/artwork.h"
 
+#include "platform/surface.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -27,15 +29,20 @@ FaceColours coloursOf(ButtonFace face)
 
 } // namespace
 
-QImage buttonFacePicture(const QString &caption, int width, int height, ButtonFace face)
+QImage buttonFacePicture(const QString &caption, int width, int height, ButtonFace face, qreal ratio)
 {
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image(platform::toDevicePixels(width, ratio), platform::toDevicePixels(height, ratio),
+                 QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(QColor(236, 233, 216));
+    // Drawn over the whole picture, whose logical size may be a fraction off
+    // width x height, so that the frame keeps to its edges at any ratio.
+    const QSizeF size = image.deviceIndependentSize();
     const FaceColours colours = coloursOf(face);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF body(0.5, 0.5, width - 1.0, height - 1.0);
-    QLinearGradient gradient(0, 0, 0, height);
+    const QRectF body(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
+    QLinearGradient gradient(0, 0, 0, size.height());
     gradient.setColorAt(0, colours.top);
     gradient.setColorAt(1, colours.bottom);
     painter.setPen(QPen(colours.border, 1));
@@ -46,15 +53,17 @@ QImage buttonFacePicture(const QString &caption, int width, int height, ButtonFa
     font.setPixelSize(12);
     painter.setFont(font);
     painter.setPen(colours.text);
-    const QRect textRect = face == ButtonFace::Pressed ? QRect(1, 1, width, height) : QRect(0, 0, width, height);
+    const QRectF textRect(face == ButtonFace::Pressed ? QPointF(1, 1) : QPointF(0, 0), size);
     // "(&F)" marks the mnemonic: the letter is underlined, the "&" not drawn.
     painter.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, caption);
     return image;
 }
 
-QImage emblemPicture(int size)
+QImage emblemPicture(int size, qreal ratio)
 {
-    QImage image(size, size, QImage::Format_ARGB32);
+    const int pixels = platform::toDevicePixels(size, ratio);
+    QImage image(pixels, pixels, QImage::Format_ARGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);

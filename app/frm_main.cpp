@@ -67,21 +67,32 @@ QString withoutMnemonic(QString text)
     return text.remove(u'&');
 }
 
-// A picture button stored with its three faces, each carrying the caption;
-// Alt and the caption's marked letter push it.
+// The text a picture button's faces carry, kept to draw them again for a
+// screen of another pixel ratio.
+constexpr char kFaceCaption[] = "faceCaption";
+
+// A picture button whose faces frmMain::drawPictures gives it.
 controls::PhButton *pictureButton(QWidget *parent, const QString &text, const QRect &geometry)
 {
     auto *button = new controls::PhButton(parent);
     button->setGeometry(geometry);
-    platform::PropertyBag bag;
-    const int w = geometry.width(), h = geometry.height();
-    bag.write(QStringLiteral("PictureMouseOn"), buttonFacePicture(text, w, h, ButtonFace::Hover), QVariant());
-    bag.write(QStringLiteral("PictureDown"), buttonFacePicture(text, w, h, ButtonFace::Pressed), QVariant());
-    bag.write(QStringLiteral("Picture"), buttonFacePicture(text, w, h, ButtonFace::Normal), QVariant());
-    button->readProperties(bag);
+    button->setProperty(kFaceCaption, text);
+    // Alt and the caption's marked letter push it.
     button->grabShortcut(QKeySequence::mnemonic(text));
     button->setAccessibleName(withoutMnemonic(text));
     return button;
+}
+
+// The button stored with its three faces, each carrying the caption.
+void storeFaces(controls::PhButton *button, qreal ratio)
+{
+    const QString text = button->property(kFaceCaption).toString();
+    platform::PropertyBag bag;
+    const int w = button->width(), h = button->height();
+    bag.write(QStringLiteral("PictureMouseOn"), buttonFacePicture(text, w, h, ButtonFace::Hover, ratio), QVariant());
+    bag.write(QStringLiteral("PictureDown"), buttonFacePicture(text, w, h, ButtonFace::Pressed, ratio), QVariant());
+    bag.write(QStringLiteral("Picture"), buttonFacePicture(text, w, h, ButtonFace::Normal, ratio), QVariant());
+    button->readProperties(bag);
 }
 
 // Each of a row of buttons widens to its caption, pushing the next along.
@@ -136,7 +147,10 @@ void frmMain::buildControls()
 {
     setWindowTitle(tr("Tarvel图片尺寸批量修改工具_v1.0"));
     setFixedSize(439, 292); // 6585 x 4380 twips
-    setWindowIcon(QIcon(QPixmap::fromImage(emblemPicture(64))));
+    QIcon icon;
+    for (int size : {64, 128}) // the larger for HiDPI panels
+        icon.addPixmap(QPixmap::fromImage(emblemPicture(size)));
+    setWindowIcon(icon);
 
     Option1 = new QRadioButton(tr("单张转换(&S)"), this);
     Option1->setGeometry(12, 10, 84, 20);
@@ -147,7 +161,6 @@ void frmMain::buildControls()
     Label3 = caption(this, tr("可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga"), QRect(12, 36, 360, 18));
     Picture1 = new QLabel(this);
     Picture1->setGeometry(381, 6, 48, 48);
-    Picture1->setPixmap(QPixmap::fromImage(emblemPicture(48)));
     Picture1->setAccessibleName(tr("Tarvel图片尺寸批量修改工具_v1.0"));
 
     const QRect panel(0, 60, 439, 178);
@@ -235,6 +248,32 @@ void frmMain::buildControls()
 
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2})
         edit->installEventFilter(this);
+    drawPictures();
+}
+
+void frmMain::drawPictures()
+{
+    // Drawn with the screen's pixels; Qt would stretch pictures of another ratio.
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == m_picturesRatio)
+        return;
+    m_picturesRatio = ratio;
+    for (controls::PhButton *button : {cmdrgtBrowe, cmdStartConvertdz, cmdSelectFolder, cmdSaveFolder, cmdStartConvert})
+        storeFaces(button, ratio);
+    Picture1->setPixmap(QPixmap::fromImage(emblemPicture(48, ratio)));
+}
+
+bool frmMain::event(QEvent *event)
+{
+    // A move to another screen; Qt 6.6 also tells of a ratio changed in place.
+    const bool newRatio = event->type() == QEvent::ScreenChangeInternal
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        || event->type() == QEvent::DevicePixelRatioChange
+#endif
+        ;
+    if (newRatio)
+        drawPictures();
+    return QWidget::event(event);
 }
 
 void frmMain::loadWindow()

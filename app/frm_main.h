@@ -75,6 +75,7 @@ public:
     qint64 lastRunLongestEventGapMs() const;
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -97,6 +98,9 @@ private:
 
     void buildControls();
     std::pair<QLineEdit *, QLineEdit *> limitFields(QWidget *panel);
+    // The button faces and the emblem, drawn again when the window's device
+    // pixel ratio changed since they were last drawn.
+    void drawPictures();
     void loadWindow();
     void showPanel(bool single);
     void choosePicture(const QString &path);
@@ -145,6 +149,7 @@ private:
     enum class WorkList { Empty, Folder, Picture } m_workList = WorkList::Empty;
     bool m_closeAfterRun = false;
     bool m_batchRunning = false;
+    qreal m_picturesRatio = 0;
 };
 
 } // namespace app

@@ -28,28 +28,32 @@ void drawNineSlice(platform::Surface &surface, const QImage &face, int border)
 {
     // Converted once here rather than in each of the nine copies.
     const QImage picture = face.convertToFormat(QImage::Format_ARGB32);
+    // Cut in device pixels, the borders as thick at each edge, in the picture
+    // at its own ratio and on the surface at its: a picture made for the
+    // surface's size and ratio is copied unchanged, without seams.
     const int w = picture.width();
     const int h = picture.height();
-    const int W = surface.width();
-    const int H = surface.height();
-    const int b = border;
+    const int W = surface.image().width();
+    const int H = surface.image().height();
+    const int b = platform::toDevicePixels(border, face.devicePixelRatio());
+    const int B = surface.toDevice(border);
     struct Slice {
         Rect destination;
         Rect source;
     };
     const Slice slices[] = {
-        {Rect::fromSize(0, 0, b, b), Rect::fromSize(0, 0, b, b)},
-        {Rect::fromSize(b, 0, W - 2 * b, b), Rect::fromSize(b, 0, w - 2 * b, b)},
-        {Rect::fromSize(W - b, 0, b, b), Rect::fromSize(w - b, 0, b, b)},
-        {Rect::fromSize(0, b, b, H - 2 * b), Rect::fromSize(0, b, b, h - 2 * b)},
-        {Rect::fromSize(b, b, W - 2 * b, H - 2 * b), Rect::fromSize(b, b, w - 2 * b, h - 2 * b)},
-        {Rect::fromSize(W - b, b, b, H - 2 * b), Rect::fromSize(w - b, b, b, h - 2 * b)},
-        {Rect::fromSize(0, H - b, b, b), Rect::fromSize(0, h - b, b, b)},
-        {Rect::fromSize(b, H - b, W - 2 * b, b), Rect::fromSize(b, h - b, w - 2 * b, b)},
-        {Rect::fromSize(W - b, H - b, b, b), Rect::fromSize(w - b, h - b, b, b)},
+        {Rect::fromSize(0, 0, B, B), Rect::fromSize(0, 0, b, b)},
+        {Rect::fromSize(B, 0, W - 2 * B, B), Rect::fromSize(b, 0, w - 2 * b, b)},
+        {Rect::fromSize(W - B, 0, B, B), Rect::fromSize(w - b, 0, b, b)},
+        {Rect::fromSize(0, B, B, H - 2 * B), Rect::fromSize(0, b, b, h - 2 * b)},
+        {Rect::fromSize(B, B, W - 2 * B, H - 2 * B), Rect::fromSize(b, b, w - 2 * b, h - 2 * b)},
+        {Rect::fromSize(W - B, B, B, H - 2 * B), Rect::fromSize(w - b, b, b, h - 2 * b)},
+        {Rect::fromSize(0, H - B, B, B), Rect::fromSize(0, h - b, b, b)},
+        {Rect::fromSize(B, H - B, W - 2 * B, B), Rect::fromSize(b, h - b, w - 2 * b, b)},
+        {Rect::fromSize(W - B, H - B, B, B), Rect::fromSize(w - b, h - b, b, b)},
     };
     for (const Slice &slice : slices)
-        surface.StretchBlt(slice.destination, picture, slice.source);
+        surface.stretchDevicePixels(slice.destination, picture, slice.source);
 }
 
 void drawBevel(platform::Surface &surface, bool pressed, ColourValue fore, ColourValue back)

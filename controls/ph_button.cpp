@@ -4,6 +4,7 @@
 #include "controls/hand_cursor.h"
 #include "controls/stored_colour.h"
 #include "platform/keyboard.h"
+#include "platform/paint_ratio.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -92,16 +93,26 @@ void PhButton::paintDispatch()
 
 void PhButton::drawFace(ButtonFace face)
 {
-    if (m_surface.width() != width() || m_surface.height() != height()) {
+    drawFace(face, devicePixelRatioF());
+}
+
+void PhButton::drawFace(ButtonFace face, qreal ratio)
+{
+    if (!surfaceFits(ratio)) {
         // A fresh surface starts in the face colour, as a control's own surface
         // does; transparent parts of a face picture show it.
-        m_surface = platform::Surface(width(), height());
+        m_surface = platform::Surface(width(), height(), ratio);
         m_surface.FillRect(m_surface.bounds(), m_look.BackColor);
     }
     if (!m_surface.isNull())
         paintButtonFace(m_surface, face, m_look);
     m_shownFace = face;
     update();
+}
+
+bool PhButton::surfaceFits(qreal ratio) const
+{
+    return m_surface.width() == width() && m_surface.height() == height() && m_surface.devicePixelRatio() == ratio;
 }
 
 void PhButton::apply(const ButtonTracking::Effects &effects)
@@ -231,11 +242,13 @@ bool PhButton::event(QEvent *event)
 
 void PhButton::paintEvent(QPaintEvent *)
 {
-    if (m_surface.width() != width() || m_surface.height() != height())
-        drawFace(m_shownFace);
+    QPainter painter(this);
+    // The face is drawn with the pixels of the screen (or picture) it goes to.
+    const qreal ratio = platform::paintTargetRatio(painter);
+    if (!surfaceFits(ratio))
+        drawFace(m_shownFace, ratio);
     if (m_surface.isNull())
         return;
-    QPainter painter(this);
     painter.drawImage(0, 0, m_surface.image());
     if (hasFocus())
         drawFocusMark(painter, rect(), m_look.ForeColor);

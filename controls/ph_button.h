@@ -83,7 +83,10 @@ protected:
 private:
     void changed(const QString &name);
     void paintDispatch();
+    // Draws at the widget's own device pixel ratio, or at the one given.
     void drawFace(ButtonFace face);
+    void drawFace(ButtonFace face, qreal ratio);
+    bool surfaceFits(qreal ratio) const;
     void apply(const ButtonTracking::Effects &effects);
     void pushTick();
     QFont ambientFont() const;

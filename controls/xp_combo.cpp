@@ -3,6 +3,7 @@
 #include "controls/accessibility.h"
 #include "controls/xp_combo_layout.h"
 #include "controls/xp_combo_list_file.h"
+#include "platform/paint_ratio.h"
 #include "platform/system_colours.h"
 
 #include <QAbstractItemView>
@@ -38,8 +39,7 @@ QColor resolved(platform::ColourValue value, QColor fallback)
 XPCombo::XPCombo(QWidget *parent) : QWidget(parent), m_border(kEnabledBorder)
 {
     installAccessibleInterfaces();
-    for (int i = 0; i < 4; ++i)
-        m_pics[i] = xpComboArrowImage(XPComboPic(i));
+    drawPics(1);
 
     // The list box never shows itself: it stays hidden behind the face and only
     // drops its list below the control. The style sheet keeps Fusion from
@@ -382,7 +382,17 @@ void XPCombo::paintEvent(QPaintEvent *)
     painter.fillRect(QRect(0, all.height() - 1, all.width(), 1), m_border);
     painter.fillRect(QRect(0, 0, 1, all.height()), m_border);
     painter.fillRect(QRect(all.width() - 1, 0, 1, all.height()), m_border);
+    // The arrow pictures follow the pixels of the screen (or picture) painted on.
+    const qreal ratio = platform::paintTargetRatio(painter);
+    if (m_pics[0].devicePixelRatio() != ratio)
+        drawPics(ratio);
     painter.drawImage(arrowRect().topLeft(), m_pics[int(m_pic)]);
+}
+
+void XPCombo::drawPics(qreal ratio)
+{
+    for (int i = 0; i < 4; ++i)
+        m_pics[i] = xpComboArrowImage(XPComboPic(i), ratio);
 }
 
 void XPCombo::resizeEvent(QResizeEvent *)

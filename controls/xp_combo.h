@@ -124,6 +124,7 @@ protected:
 private:
     void layoutParts();
     void showPic(XPComboPic pic);
+    void drawPics(qreal ratio);
     void showSelectedText();
     void syncList();
     void toggleList();
@@ -140,7 +141,7 @@ private:
     QLineEdit *m_text = nullptr;  // JTexto
     QComboBox *m_combo = nullptr; // JCombo
     QWidget *m_listWindow = nullptr; // JCombo's drop-down list window
-    std::array<QImage, 4> m_pics; // Img
+    std::array<QImage, 4> m_pics; // Img, at the ratio last painted at
     XPComboPic m_pic = XPComboPic::Normal;
     QColor m_border;
     bool m_enabled = false;

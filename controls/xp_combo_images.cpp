@@ -1,8 +1,10 @@
 #include "controls/xp_combo_images.h"
 
 #include "controls/xp_combo_layout.h"
+#include "platform/surface.h"
 
 #include <array>
+#include <cmath>
 
 namespace controls {
 
@@ -43,33 +45,51 @@ QRgb mix(QRgb from, QRgb to, int step, int steps)
 
 } // namespace
 
-QImage xpComboArrowImage(XPComboPic pic)
+QImage xpComboArrowImage(XPComboPic pic, qreal ratio)
 {
-    constexpr int n = kArrowImageSize;
+    // Drawn in device pixels: each logical pixel of the 17 x 17 picture covers
+    // the device pixels from at(x) to at(x + 1).
+    auto at = [ratio](int logical) { return platform::toDevicePixels(logical, ratio); };
+    const int n = at(kArrowImageSize);
     const ButtonColours c = coloursOf(pic);
     QImage image(n, n, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
 
     // Face: a vertical gradient inside a one-pixel border.
+    const int inner = at(1);
+    const int outer = at(kArrowImageSize - 1);
     for (int y = 0; y < n; ++y) {
         const QRgb face = mix(c.faceTop, c.faceBottom, y, n - 1);
         for (int x = 0; x < n; ++x) {
-            const bool edge = x == 0 || y == 0 || x == n - 1 || y == n - 1;
+            const bool edge = x < inner || y < inner || x >= outer || y >= outer;
             image.setPixel(x, y, edge ? c.border : face);
         }
     }
     // Rounded corners: the corner pixel fades into the white field behind it, the
     // pixel inside it softens the turn.
     const QRgb white = qRgb(255, 255, 255);
-    for (const auto &[x, y, dx, dy] : {std::array{0, 0, 1, 1}, std::array{n - 1, 0, -1, 1}, std::array{0, n - 1, 1, -1},
-                                       std::array{n - 1, n - 1, -1, -1}}) {
-        image.setPixel(x, y, mix(c.border, white, 2, 3));
-        image.setPixel(x + dx, y + dy, mix(c.border, QRgb(image.pixel(x + dx, y + dy)), 1, 2));
+    const int last = kArrowImageSize - 1;
+    for (const auto &[x, y, dx, dy] : {std::array{0, 0, 1, 1}, std::array{last, 0, -1, 1}, std::array{0, last, 1, -1},
+                                       std::array{last, last, -1, -1}}) {
+        for (int py = at(y); py < at(y + 1); ++py)
+            for (int px = at(x); px < at(x + 1); ++px)
+                image.setPixel(px, py, mix(c.border, white, 2, 3));
+        for (int py = at(y + dy); py < at(y + dy + 1); ++py)
+            for (int px = at(x + dx); px < at(x + dx + 1); ++px)
+                image.setPixel(px, py, mix(c.border, QRgb(image.pixel(px, py)), 1, 2));
     }
 
-    // Downward triangle, 7 pixels wide at the top, centred on column 8.
-    const int top = pic == XPComboPic::Pressed ? 8 : 7;
-    for (int row = 0; row < 4; ++row) {
-        for (int x = n / 2 - 3 + row; x <= n / 2 + 3 - row; ++x)
+    // Downward triangle, 7 pixels wide at the top, centred on the picture; its
+    // sides step one device pixel a row, so they stay fine on HiDPI screens.
+    const int top = at(pic == XPComboPic::Pressed ? 8 : 7);
+    const double centre = n / 2.0;
+    const double halfWidth = 3.5 * ratio;
+    for (int row = 0;; ++row) {
+        const int left = int(std::floor(centre - halfWidth + row + 0.5));
+        const int right = int(std::floor(centre + halfWidth - row + 0.5));
+        if (left >= right)
+            break;
+        for (int x = left; x < right; ++x)
             image.setPixel(x, top + row, c.glyph);
     }
     return image;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QtGlobal>
 
 namespace controls {
 
@@ -9,6 +10,7 @@ enum class XPComboPic { Normal = 0, Hot = 1, Pressed = 2, Disabled = 3 };
 
 // An opaque RGB32 picture: a rounded blue button face with a dark downward
 // triangle (grey for Disabled; the triangle sits one row lower when Pressed).
-QImage xpComboArrowImage(XPComboPic pic);
+// At a device pixel ratio above 1 it has that many more pixels, and says so.
+QImage xpComboArrowImage(XPComboPic pic, qreal ratio = 1);
 
 } // namespace controls

@@ -2,6 +2,7 @@
 
 #include "controls/accessibility.h"
 #include "controls/stored_colour.h"
+#include "platform/paint_ratio.h"
 #include "platform/system_colours.h"
 
 #include <QAccessible>
@@ -61,13 +62,20 @@ void XP_ProgressBar::setValue(int cValue)
 
 void XP_ProgressBar::setHDC()
 {
+    acquireSurface(devicePixelRatioF());
+}
+
+void XP_ProgressBar::acquireSurface(qreal ratio)
+{
     const int w = width();
     const int h = height();
     if (w < 1 || h < 1)
         return; // keep what there is; a widget without area draws nothing
-    if (m_surface.isNull() || m_surface.width() < w || m_surface.height() < h) {
-        // Grow in both directions at once, so a surface never gets smaller.
-        platform::Surface grown(std::max(w, m_surface.width()), std::max(h, m_surface.height()));
+    if (m_surface.isNull() || m_surface.width() < w || m_surface.height() < h
+        || m_surface.devicePixelRatio() != ratio) {
+        // Grow in both directions at once, so a surface never gets smaller; a
+        // new ratio needs new pixels, at the size reached so far.
+        platform::Surface grown(std::max(w, m_surface.width()), std::max(h, m_surface.height()), ratio);
         if (!grown.isNull())
             m_surface = std::move(grown);
     }
@@ -80,11 +88,11 @@ platform::Rect XP_ProgressBar::measuredClient() const
     return {0, 0, m_window->width(), m_window->height()};
 }
 
-void XP_ProgressBar::drawOffscreen()
+void XP_ProgressBar::drawOffscreen(qreal ratio)
 {
     // A hidden widget gets its resize events only when shown; draw at the
     // size it has now all the same.
-    setHDC();
+    acquireSurface(ratio);
     const platform::Rect client = measuredClient();
     if (m_surface.isNull() || client.isEmpty())
         return;
@@ -95,7 +103,7 @@ void XP_ProgressBar::DrawProgressBar()
 {
     // Copy to the screen at once: the batch conversion moves the bar without
     // returning to the event loop in between.
-    drawOffscreen();
+    drawOffscreen(devicePixelRatioF());
     if (isVisible()) {
         m_copyOnly = true; // the surface is fresh: the paint below only copies it
         repaint();
@@ -123,10 +131,13 @@ void XP_ProgressBar::paintEvent(QPaintEvent *)
     // Without a surface (no area, or no memory for one) there is nothing to show.
     if (m_surface.isNull())
         return;
-    if (!m_copyOnly)
-        drawOffscreen();
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), m_surface.image(), QRect(0, 0, width(), height()));
+    // Drawn with the pixels of the screen (or picture) it goes to.
+    const qreal ratio = platform::paintTargetRatio(painter);
+    if (!m_copyOnly || m_surface.devicePixelRatio() != ratio)
+        drawOffscreen(ratio);
+    const platform::Rect shown = m_surface.toDevice(platform::Rect{0, 0, width(), height()});
+    painter.drawImage(QPoint(0, 0), m_surface.image(), QRect(0, 0, shown.width(), shown.height()));
 }
 
 void XP_ProgressBar::resizeEvent(QResizeEvent *)

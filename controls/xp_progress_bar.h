@@ -43,8 +43,9 @@ public:
 
     // The off-screen surface (null while the widget has no area).
     const platform::Surface &HDC() const { return m_surface; }
-    // Re-acquires the off-screen surface for the current size: a larger one when
-    // the widget outgrew it, else the same.
+    // Re-acquires the off-screen surface for the current size at the widget's
+    // device pixel ratio: a larger one when the widget outgrew it, a new one
+    // for a new ratio, else the same.
     void setHDC();
 
     // Redraws the whole control into the off-screen surface and, when shown,
@@ -71,7 +72,8 @@ protected:
 
 private:
     platform::Rect measuredClient() const;
-    void drawOffscreen();
+    void acquireSurface(qreal ratio);
+    void drawOffscreen(qreal ratio);
     void applyRegion();
 
     ProgressBarState m_state;

@@ -6,6 +6,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 
@@ -26,6 +28,12 @@ std::optional<QRgb> toRgb(ColourValue colour)
 QRect toQRect(const Rect &r)
 {
     return QRect(r.left, r.top, r.width(), r.height());
+}
+
+Rect scaled(const Rect &r, qreal ratio)
+{
+    return {toDevicePixels(r.left, ratio), toDevicePixels(r.top, ratio), toDevicePixels(r.right, ratio),
+            toDevicePixels(r.bottom, ratio)};
 }
 
 Rect intersect(const Rect &a, const Rect &b)
@@ -53,25 +61,50 @@ QRgb blend(QRgb below, QRgb above)
 
 } // namespace
 
+int toDevicePixels(int logical, qreal ratio)
+{
+    // Rounded half up, as QSize rounds a widget's size at a ratio.
+    if (ratio == 1)
+        return logical;
+    return int(std::clamp(std::floor(logical * ratio + 0.5), double(INT_MIN), double(INT_MAX)));
+}
+
 GradientVertex gradientVertex(int x, int y, ColourValue rgb)
 {
     return {x, y, quint16(redOf(rgb) << 8), quint16(greenOf(rgb) << 8), quint16(blueOf(rgb) << 8)};
 }
 
-Surface::Surface(int width, int height)
+Surface::Surface(int width, int height, qreal ratio)
 {
-    if (width < 1 || height < 1)
+    if (width < 1 || height < 1 || !(ratio > 0))
         return;
-    m_image = QImage(width, height, QImage::Format_RGB32);
-    if (!m_image.isNull())
-        m_image.fill(qRgb(0, 0, 0));
+    m_image = QImage(toDevicePixels(width, ratio), toDevicePixels(height, ratio), QImage::Format_RGB32);
+    if (m_image.isNull())
+        return;
+    m_image.setDevicePixelRatio(ratio);
+    m_image.fill(qRgb(0, 0, 0));
+    m_width = width;
+    m_height = height;
+    m_ratio = ratio;
+}
+
+int Surface::toDevice(int logical) const
+{
+    return toDevicePixels(logical, m_ratio);
+}
+
+Rect Surface::toDevice(const Rect &logical) const
+{
+    return scaled(logical, m_ratio);
 }
 
 ColourValue Surface::pixel(int x, int y) const
 {
-    if (!bounds().contains(x, y))
+    const int dx = toDevice(x);
+    const int dy = toDevice(y);
+    if (!bounds().contains(x, y) || !m_image.rect().contains(dx, dy))
         return 0;
-    const QRgb rgb = reinterpret_cast<const QRgb *>(m_image.constScanLine(y))[x];
+    const QRgb rgb = reinterpret_cast<const QRgb *>(m_image.constScanLine(dy))[dx];
     return rgbValue(qRed(rgb), qGreen(rgb), qBlue(rgb));
 }
 
@@ -87,22 +120,27 @@ void Surface::clearClip()
 
 Rect Surface::drawable() const
 {
-    return m_clip ? intersect(*m_clip, bounds()) : bounds();
+    const Rect device{0, 0, m_image.width(), m_image.height()};
+    return m_clip ? intersect(toDevice(*m_clip), device) : device;
 }
 
 void Surface::put(int x, int y, QRgb rgb)
 {
-    if (drawable().contains(x, y))
-        reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = rgb;
+    fillClipped({x, y, x + 1, y + 1}, rgb);
 }
 
-void Surface::fillClipped(const Rect &rect, QRgb rgb)
+void Surface::fillDevicePixels(const Rect &deviceRect, QRgb rgb)
 {
-    const Rect r = intersect(rect, drawable());
+    const Rect r = intersect(deviceRect, drawable());
     if (r.isEmpty())
         return;
     for (int y = r.top; y < r.bottom; ++y)
         std::fill_n(reinterpret_cast<QRgb *>(m_image.scanLine(y)) + r.left, r.width(), rgb);
+}
+
+void Surface::fillClipped(const Rect &rect, QRgb rgb)
+{
+    fillDevicePixels(toDevice(rect), rgb);
 }
 
 void Surface::FillRect(const Rect &rect, ColourValue colour)
@@ -167,9 +205,10 @@ void Surface::LineTo(int x, int y, ColourValue pen)
 
 void Surface::GradientFill(const GradientVertex &first, const GradientVertex &second, GradientDirection direction)
 {
-    const Rect whole{first.x, first.y, second.x, second.y};
+    const Rect logical{first.x, first.y, second.x, second.y};
+    const Rect whole = toDevice(logical);
     const Rect r = intersect(whole, drawable());
-    if (whole.isEmpty() || r.isEmpty())
+    if (logical.isEmpty() || r.isEmpty())
         return;
     const bool horizontal = direction == GradientDirection::Horizontal;
     const long long length = horizontal ? whole.width() : whole.height();
@@ -180,10 +219,10 @@ void Surface::GradientFill(const GradientVertex &first, const GradientVertex &se
     };
     if (horizontal) {
         for (int x = r.left; x < r.right; ++x)
-            fillClipped({x, r.top, x + 1, r.bottom}, colourAt(x));
+            fillDevicePixels({x, r.top, x + 1, r.bottom}, colourAt(x));
     } else {
         for (int y = r.top; y < r.bottom; ++y)
-            fillClipped({r.left, y, r.right, y + 1}, colourAt(y));
+            fillDevicePixels({r.left, y, r.right, y + 1}, colourAt(y));
     }
 }
 
@@ -196,28 +235,28 @@ void Surface::BitBlt(int xDst, int yDst, int width, int height, const QImage &so
 {
     if (source.isNull() || width <= 0 || height <= 0)
         return;
+    // A block copy ignores transparency. Between surfaces of one whole ratio
+    // the device blocks have the same size and the copy is exact.
     const QImage src = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
-    // Clip the block against the source, then against this surface.
-    Rect block = intersect(Rect::fromSize(xSrc, ySrc, width, height), Rect{0, 0, src.width(), src.height()});
-    block = intersect(Rect::fromSize(block.left - xSrc + xDst, block.top - ySrc + yDst, block.width(), block.height()),
-                      drawable());
-    if (block.isEmpty())
-        return;
-    for (int y = block.top; y < block.bottom; ++y) {
-        const QRgb *in = reinterpret_cast<const QRgb *>(src.constScanLine(y - yDst + ySrc)) + (block.left - xDst + xSrc);
-        QRgb *out = reinterpret_cast<QRgb *>(m_image.scanLine(y)) + block.left;
-        for (int i = 0; i < block.width(); ++i)
-            out[i] = in[i] | 0xFF000000u;
-    }
+    stretchDevicePixels(toDevice(Rect::fromSize(xDst, yDst, width, height)), src,
+                        scaled(Rect::fromSize(xSrc, ySrc, width, height), source.devicePixelRatio()));
 }
 
 void Surface::StretchBlt(const Rect &destination, const QImage &source, const Rect &sourceRect)
+{
+    stretchDevicePixels(toDevice(destination), source, scaled(sourceRect, source.devicePixelRatio()));
+}
+
+void Surface::stretchDevicePixels(const Rect &destination, const QImage &source, const Rect &sourceRect)
 {
     if (source.isNull() || destination.isEmpty() || sourceRect.isEmpty())
         return;
     // Pictures may carry transparency (GIF faces): transparent pixels leave the
     // surface as it is, partly transparent ones are blended onto it.
-    const QImage src = source.convertToFormat(QImage::Format_ARGB32);
+    const bool opaque = source.format() == QImage::Format_RGB32;
+    const QImage src = opaque || source.format() == QImage::Format_ARGB32
+        ? source
+        : source.convertToFormat(QImage::Format_ARGB32);
     const Rect sourceBounds{0, 0, src.width(), src.height()};
     const Rect visible = intersect(destination, drawable());
     const long long dw = destination.width();
@@ -231,7 +270,7 @@ void Surface::StretchBlt(const Rect &destination, const QImage &source, const Re
             if (!sourceBounds.contains(sx, sy))
                 continue;
             const QRgb in = reinterpret_cast<const QRgb *>(src.constScanLine(sy))[sx];
-            out[x] = blend(out[x], in);
+            out[x] = opaque ? in | 0xFF000000u : blend(out[x], in);
         }
     }
 }
@@ -246,11 +285,14 @@ QRect centredTextRect(const QString &text, const Rect &rect, const QFont &font)
 QRect Surface::DrawText(const QString &text, const Rect &rect, const QFont &font, ColourValue colour)
 {
     const auto rgb = toRgb(colour);
-    const Rect visible = intersect(rect, drawable());
+    const Rect visible = intersect(toDevice(rect), drawable());
     if (!rgb || text.isEmpty() || rect.isEmpty() || visible.isEmpty())
         return {};
+    // The image carries the ratio: the painter takes logical coordinates and
+    // renders the glyphs with device pixels.
     QPainter painter(&m_image);
-    painter.setClipRect(toQRect(visible));
+    painter.setClipRect(QRectF(visible.left / m_ratio, visible.top / m_ratio, visible.width() / m_ratio,
+                               visible.height() / m_ratio));
     painter.setFont(font);
     painter.setPen(QColor::fromRgb(*rgb));
     QRect laidOut;

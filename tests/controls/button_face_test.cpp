@@ -121,6 +121,23 @@ TEST(ButtonFace, NineSliceStretchesTheMiddleRowsToo)
     EXPECT_EQ(s.pixel(3, 33), pictureAt(3, 7));  // last stretched row
 }
 
+TEST(ButtonFace, NineSliceOnAHiDpiSurfaceCutsInDevicePixels)
+{
+    // A picture made for the surface's size and ratio is copied unchanged: no
+    // seam, no doubled row, whatever the rounding at 1.25 and 1.5.
+    for (const qreal ratio : {1.25, 1.5, 2.0}) {
+        QImage picture = coordinatePicture(platform::toDevicePixels(71, ratio), platform::toDevicePixels(25, ratio));
+        picture.setDevicePixelRatio(ratio);
+        Surface s(71, 25, ratio);
+        drawNineSlice(s, picture);
+        EXPECT_EQ(s.image(), picture) << ratio;
+    }
+    // A 1x picture on a 2x surface: its 6-pixel corners cover 12 device pixels.
+    Surface s(40, 20, 2);
+    drawNineSlice(s, coordinatePicture(20, 14));
+    EXPECT_EQ(s.image().pixel(68, 28), qRgb(14, 8, 7));
+}
+
 TEST(ButtonFace, EachFaceUsesItsOwnPictureOrTheBevel)
 {
     ButtonLook look = plainLook();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using controls::XPComboPic;
 using controls::xpComboArrowImage;
 
@@ -58,6 +60,24 @@ TEST(XPComboImages, DisabledPictureIsGrey)
         for (int x = 0; x < 17; ++x) {
             const QRgb c = image.pixel(x, y);
             ASSERT_TRUE(qRed(c) == qGreen(c) && qGreen(c) == qBlue(c)) << x << "," << y;
+        }
+    }
+}
+
+TEST(XPComboImages, AtTwiceTheRatioTheArrowHasFinerSides)
+{
+    for (const XPComboPic pic : kAll) {
+        const QImage image = xpComboArrowImage(pic, 2);
+        ASSERT_EQ(image.size(), QSize(34, 34));
+        EXPECT_EQ(image.pixel(16, 1), xpComboArrowImage(pic).pixel(8, 0)) << "a border of two device pixels";
+        // Centred, 14 device pixels wide at the top, two narrower each row.
+        const int top = pic == XPComboPic::Pressed ? 16 : 14;
+        const QRgb glyph = image.pixel(16, top);
+        for (int row = -1; row < 8; ++row) {
+            int width = 0;
+            for (int x = 0; x < 34; ++x)
+                width += image.pixel(x, top + row) == glyph && image.pixel(33 - x, top + row) == glyph;
+            EXPECT_EQ(width, row < 0 ? 0 : std::max(14 - 2 * row, 0)) << int(pic) << " row " << row;
         }
     }
 }

@@ -26,11 +26,18 @@ using namespace controls;
 
 namespace {
 
+// The demo draws its pictures with the pixels of a HiDPI screen too.
+qreal screenRatio()
+{
+    return qApp->devicePixelRatio();
+}
+
 // A face picture like the ones the program's buttons carry: a rounded, shaded
 // plate with a darker rim.
 QImage facePicture(QSize size, QColor top, QColor bottom, QColor rim)
 {
-    QImage image(size, QImage::Format_ARGB32);
+    QImage image(size * screenRatio(), QImage::Format_ARGB32);
+    image.setDevicePixelRatio(screenRatio());
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -52,7 +59,7 @@ void givePictures(PhButton *button, QSize size)
 
 QLabel *faceLabel(ButtonFace face, const ButtonLook &look, QSize size)
 {
-    platform::Surface surface(size.width(), size.height());
+    platform::Surface surface(size.width(), size.height(), screenRatio());
     surface.FillRect(surface.bounds(), look.BackColor);
     paintButtonFace(surface, face, look);
     auto *label = new QLabel;
