@@ -1,6 +1,7 @@
 #include "imaging/draw_scaled_picture.h"
 
 #include "imaging/bmp_file.h"
+#include "imaging/exact_resample.h"
 #include "imaging/header_probe.h"
 #include "imaging/picture_size.h"
 #include "imaging/source_format.h"
@@ -16,15 +17,6 @@ using vips::VSource;
 namespace imaging {
 
 namespace {
-
-// Every resize goes through libvips' thumbnail of the loaded picture: colour
-// management, then a high-quality reduce or enlarge to the exact size. The
-// orientation tag is not applied: the target size was fitted to the stored
-// size of the picture.
-vips::VOption *thumbnailOptions(int height)
-{
-    return VImage::option()->set("height", height)->set("size", VIPS_SIZE_FORCE)->set("no_rotate", true);
-}
 
 // The largest factor libjpeg can shrink by while decoding (1, 2, 4 or 8) that
 // still leaves at least the target size. libvips' own thumbnail keeps twice the
@@ -165,7 +157,7 @@ vips::VOption *loadOptions()
 
 } // namespace
 
-Result<VImage> loadForScaling(SourceFile source, int width, int height)
+Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
 {
     if (width < 1 || height < 1)
         return ConversionStatus::NoSize;
@@ -173,6 +165,9 @@ Result<VImage> loadForScaling(SourceFile source, int width, int height)
         return {ConversionStatus::Damaged, QStringLiteral("libvips did not start")};
     const QByteArrayView bytes = source.bytes;
     const SourceFormat format = sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName);
+    auto whole = [](const VImage &image) {
+        return LoadedPicture{image, {double(image.width()), double(image.height())}};
+    };
     try {
         switch (format) {
         case SourceFormat::Unknown:
@@ -181,8 +176,8 @@ Result<VImage> loadForScaling(SourceFile source, int width, int height)
         case SourceFormat::Tga: {
             const Result<VImage> image = format == SourceFormat::Tga ? loadTga(bytes) : loadBmp(bytes);
             if (!image)
-                return image;
-            return markSequential(*image);
+                return image.failure();
+            return whole(markSequential(*image));
         }
         default: {
             auto memory = [&] { return VSource::new_from_memory(bytes.data(), size_t(bytes.size())); };
@@ -192,8 +187,9 @@ Result<VImage> loadForScaling(SourceFile source, int width, int height)
             const int shrink =
                 format == SourceFormat::Jpeg ? jpegShrink(image.width(), image.height(), width, height) : 1;
             if (shrink == 1)
-                return image;
-            return VImage::jpegload_source(memory(), loadOptions()->set("shrink", shrink));
+                return whole(image);
+            return LoadedPicture{VImage::jpegload_source(memory(), loadOptions()->set("shrink", shrink)),
+                                 {double(image.width()) / shrink, double(image.height()) / shrink}};
         }
         }
     } catch (const vips::VError &error) {
@@ -202,7 +198,7 @@ Result<VImage> loadForScaling(SourceFile source, int width, int height)
     return ConversionStatus::NotAPicture;
 }
 
-Result<VImage> scaleToSize(const VImage &loaded, int width, int height, platform::ColourValue background)
+Result<VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, platform::ColourValue background)
 {
     if (width < 1 || height < 1)
         return ConversionStatus::NoSize;
@@ -210,8 +206,9 @@ Result<VImage> scaleToSize(const VImage &loaded, int width, int height, platform
         // CMYK is converted before the resize, which would otherwise convert
         // it by libvips' own route, several levels away from what viewers
         // show; profiles of RGB and grey pictures after it, on fewer pixels.
-        const VImage input = loaded.interpretation() == VIPS_INTERPRETATION_CMYK ? managedToSrgb(loaded) : loaded;
-        const VImage scaled = managedToSrgb(input.thumbnail_image(width, thumbnailOptions(height)));
+        const VImage &image = loaded.image;
+        const VImage input = image.interpretation() == VIPS_INTERPRETATION_CMYK ? managedToSrgb(image) : image;
+        const VImage scaled = managedToSrgb(resampleExactly(input, width, height, loaded.span));
         if (scaled.width() != width || scaled.height() != height)
             return {ConversionStatus::Damaged, QStringLiteral("resampled to %1 x %2 instead of %3 x %4")
                                                    .arg(scaled.width())
@@ -232,9 +229,9 @@ Result<VImage> DrawScaledPicture(SourceFile source, int width, int height, platf
     const bool quarterTurn = orientation >= 5;
     const int storedWidth = quarterTurn ? height : width;
     const int storedHeight = quarterTurn ? width : height;
-    const Result<VImage> loaded = loadForScaling(source, storedWidth, storedHeight);
+    const Result<LoadedPicture> loaded = loadForScaling(source, storedWidth, storedHeight);
     if (!loaded)
-        return loaded;
+        return loaded.failure();
     Result<VImage> scaled = scaleToSize(*loaded, storedWidth, storedHeight, background);
     if (!scaled || orientation == 1)
         return scaled;

@@ -82,26 +82,6 @@ TEST(SaveScaledPicture, WritesEveryFormatAtExactlyTheRequestedSize)
     }
 }
 
-TEST(SaveScaledPicture, StretchesTheWholeSourceIndependentlyInXAndY)
-{
-    TempDir dir;
-    const QString source = dir.file("quadrants.png");
-    testpics::save(testpics::quadrants(400, 200), source, ".png");
-    for (auto [w, h] : {std::pair{50, 100}, {800, 40}, {7, 5}}) {
-        const QString target = dir.file("out.png");
-        ASSERT_TRUE(SaveScaledPicture(source, target, w, h, kBackground));
-        const VImage out = testpics::load(target);
-        ASSERT_EQ(out.width(), w);
-        ASSERT_EQ(out.height(), h);
-        // Each corner shows its own quadrant: nothing was cropped. (The
-        // resampling kernel may blend a few levels in from the neighbours.)
-        expectNear(testpics::pixel(out, 0, 0), {255, 0, 0}, 10);
-        expectNear(testpics::pixel(out, w - 1, 0), {0, 255, 0}, 10);
-        expectNear(testpics::pixel(out, 0, h - 1), {0, 0, 255}, 10);
-        expectNear(testpics::pixel(out, w - 1, h - 1), {255, 255, 0}, 10);
-    }
-}
-
 TEST(SaveScaledPicture, JpegIsQuality100AndCloseToTheScaledSource)
 {
     TempDir dir;
