@@ -2,6 +2,7 @@
 
 #include "imaging/bmp_file.h"
 #include "imaging/exact_resample.h"
+#include "imaging/gif_file.h"
 #include "imaging/header_probe.h"
 #include "imaging/picture_size.h"
 #include "imaging/source_format.h"
@@ -9,6 +10,7 @@
 #include "imaging/vips_errors.h"
 #include "imaging/vips_runtime.h"
 
+#include <algorithm>
 #include <vector>
 
 using vips::VImage;
@@ -105,6 +107,29 @@ VImage markSequential(VImage image)
     return marked;
 }
 
+// libvips leaves out the alpha channel of a GIF that has no transparent
+// colour, and the screen around a smaller first frame then comes out black.
+// Nothing is drawn there, so it is transparent, as libvips already makes it
+// in a GIF with alpha (and as browsers show it).
+VImage uncoveredScreenTransparent(const VImage &image, QByteArrayView bytes)
+{
+    const auto frame = firstGifFrameArea(bytes);
+    if (image.has_alpha() || !frame)
+        return image;
+    const int left = std::clamp(frame->left, 0, image.width());
+    const int top = std::clamp(frame->top, 0, image.height());
+    const int right = std::clamp(frame->left + frame->width, left, image.width());
+    const int bottom = std::clamp(frame->top + frame->height, top, image.height());
+    if (left == 0 && top == 0 && right == image.width() && bottom == image.height())
+        return image;
+    VImage alpha = VImage::black(image.width(), image.height());
+    if (right > left && bottom > top)
+        alpha = VImage::black(right - left, bottom - top)
+                    .new_from_image(std::vector<double>{255})
+                    .embed(left, top, image.width(), image.height());
+    return image.bandjoin(alpha);
+}
+
 // The colours a colour-managed viewer shows: pixels converted from their
 // embedded profile to sRGB by lcms (libvips' icc_transform), CMYK without a
 // profile through libvips' own CMYK profile. The profile goes with the
@@ -184,6 +209,8 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
             const VImage image = VImage::new_from_source(memory(), "", loadOptions());
             if (tooManyPixels(image.width(), image.height()))
                 return ConversionStatus::TooLarge;
+            if (format == SourceFormat::Gif)
+                return whole(uncoveredScreenTransparent(image, bytes));
             const int shrink =
                 format == SourceFormat::Jpeg ? jpegShrink(image.width(), image.height(), width, height) : 1;
             if (shrink == 1)

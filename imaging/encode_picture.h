@@ -12,7 +12,8 @@
 namespace imaging {
 
 // The file bytes of an opaque 8-bit sRGB picture in the given format: JPEG at
-// quality 100, PNG, GIF (palette chosen by the encoder), TIFF uncompressed at
+// quality 100, PNG, GIF (palette chosen by the encoder, one frame without a
+// transparent index or a loop block), TIFF uncompressed at
 // 24 bits per pixel, BMP uncompressed at 24 bits per pixel, TGA uncompressed
 // true colour, with no metadata; or why the encoder failed (or the source,
 // decoded now, turned out damaged).

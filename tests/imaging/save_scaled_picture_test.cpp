@@ -381,3 +381,27 @@ TEST(SaveScaledPicture, TgaAlphaIsReadAsWritersMeanIt)
     }
     EXPECT_LE(differenceFrom(withAttributes(premultiplied, 4), reference32), 2);
 }
+
+TEST(SaveScaledPicture, GifScreenOutsideTheFrameIsTransparentAndGifsAreWrittenOpaque)
+{
+    TempDir dir;
+    // gdk-pixbuf's 2 x 2 screen with a red pixel drawn in its corner, and no
+    // transparent colour.
+    const QString suite = kPixbufTests + "gif-test-suite/";
+    ASSERT_TRUE(SaveScaledPicture(suite + "image-inside-bg.gif", dir.file("out.png"), 2, 2, kBackground));
+    const VImage expected = testpics::pillowResize(suite + "image-inside-bg.png", 2, 2);
+    EXPECT_EQ(testpics::difference(testpics::load(dir.file("out.png")), expected).largest, 0);
+
+    // One frame: no loop block, and the graphic control's transparency flag
+    // (bit 0) clear, though four colours leave libvips room for a
+    // transparent index.
+    testpics::save(testpics::quadrants(90, 60), dir.file("source.png"), ".png");
+    ASSERT_TRUE(SaveScaledPicture(dir.file("source.png"), dir.file("out.gif"), 90, 60, kBackground));
+    const QByteArray gif = testpics::readBytes(dir.file("out.gif"));
+    EXPECT_FALSE(gif.contains("NETSCAPE2.0"));
+    const qsizetype control = gif.indexOf(QByteArray("\x21\xF9\x04", 3));
+    EXPECT_TRUE(control < 0 || (gif[control + 3] & 1) == 0);
+    const VImage out = testpics::load(dir.file("out.gif"));
+    EXPECT_EQ(out.bands(), 3);
+    EXPECT_EQ(testpics::difference(out, testpics::quadrants(90, 60)).largest, 0);
+}
