@@ -100,13 +100,14 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
         auto decoded = imaging::loadForScaling({mapped.bytes(), imaging::hasTgaName(path)}, target.width, target.height);
         try {
             if (decoded)
-                *decoded = decoded->copy_memory();
+                decoded->image = decoded->image.copy_memory();
         } catch (const vips::VError &error) {
             decoded = imaging::failureOf(error);
         }
         t.seconds[1] += timer.nsecsElapsed() / 1e9;
         timer.restart();
-        auto scaled = decoded ? imaging::scaleToSize(*decoded, target.width, target.height, 0xEFEFEF) : decoded;
+        auto scaled = decoded ? imaging::scaleToSize(*decoded, target.width, target.height, 0xEFEFEF)
+                              : imaging::Result<vips::VImage>(decoded.failure());
         if (scaled)
             *scaled = scaled->copy_memory();
         t.seconds[2] += timer.nsecsElapsed() / 1e9;

@@ -1,6 +1,8 @@
 #include "imaging/draw_scaled_picture.h"
 
 #include "imaging/bmp_file.h"
+#include "imaging/exact_resample.h"
+#include "imaging/gif_file.h"
 #include "imaging/header_probe.h"
 #include "imaging/picture_size.h"
 #include "imaging/source_format.h"
@@ -8,6 +10,7 @@
 #include "imaging/vips_errors.h"
 #include "imaging/vips_runtime.h"
 
+#include <algorithm>
 #include <vector>
 
 using vips::VImage;
@@ -16,15 +19,6 @@ using vips::VSource;
 namespace imaging {
 
 namespace {
-
-// Every resize goes through libvips' thumbnail of the loaded picture: colour
-// management, then a high-quality reduce or enlarge to the exact size. The
-// orientation tag is not applied: the target size was fitted to the stored
-// size of the picture.
-vips::VOption *thumbnailOptions(int height)
-{
-    return VImage::option()->set("height", height)->set("size", VIPS_SIZE_FORCE)->set("no_rotate", true);
-}
 
 // The largest factor libjpeg can shrink by while decoding (1, 2, 4 or 8) that
 // still leaves at least the target size. libvips' own thumbnail keeps twice the
@@ -113,6 +107,29 @@ VImage markSequential(VImage image)
     return marked;
 }
 
+// libvips leaves out the alpha channel of a GIF that has no transparent
+// colour, and the screen around a smaller first frame then comes out black.
+// Nothing is drawn there, so it is transparent, as libvips already makes it
+// in a GIF with alpha (and as browsers show it).
+VImage uncoveredScreenTransparent(const VImage &image, QByteArrayView bytes)
+{
+    const auto frame = firstGifFrameArea(bytes);
+    if (image.has_alpha() || !frame)
+        return image;
+    const int left = std::clamp(frame->left, 0, image.width());
+    const int top = std::clamp(frame->top, 0, image.height());
+    const int right = std::clamp(frame->left + frame->width, left, image.width());
+    const int bottom = std::clamp(frame->top + frame->height, top, image.height());
+    if (left == 0 && top == 0 && right == image.width() && bottom == image.height())
+        return image;
+    VImage alpha = VImage::black(image.width(), image.height());
+    if (right > left && bottom > top)
+        alpha = VImage::black(right - left, bottom - top)
+                    .new_from_image(std::vector<double>{255})
+                    .embed(left, top, image.width(), image.height());
+    return image.bandjoin(alpha);
+}
+
 // The colours a colour-managed viewer shows: pixels converted from their
 // embedded profile to sRGB by lcms (libvips' icc_transform), CMYK without a
 // profile through libvips' own CMYK profile. The profile goes with the
@@ -165,7 +182,7 @@ vips::VOption *loadOptions()
 
 } // namespace
 
-Result<VImage> loadForScaling(SourceFile source, int width, int height)
+Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
 {
     if (width < 1 || height < 1)
         return ConversionStatus::NoSize;
@@ -173,6 +190,9 @@ Result<VImage> loadForScaling(SourceFile source, int width, int height)
         return {ConversionStatus::Damaged, QStringLiteral("libvips did not start")};
     const QByteArrayView bytes = source.bytes;
     const SourceFormat format = sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName);
+    auto whole = [](const VImage &image) {
+        return LoadedPicture{image, {double(image.width()), double(image.height())}};
+    };
     try {
         switch (format) {
         case SourceFormat::Unknown:
@@ -181,19 +201,22 @@ Result<VImage> loadForScaling(SourceFile source, int width, int height)
         case SourceFormat::Tga: {
             const Result<VImage> image = format == SourceFormat::Tga ? loadTga(bytes) : loadBmp(bytes);
             if (!image)
-                return image;
-            return markSequential(*image);
+                return image.failure();
+            return whole(markSequential(*image));
         }
         default: {
             auto memory = [&] { return VSource::new_from_memory(bytes.data(), size_t(bytes.size())); };
             const VImage image = VImage::new_from_source(memory(), "", loadOptions());
             if (tooManyPixels(image.width(), image.height()))
                 return ConversionStatus::TooLarge;
+            if (format == SourceFormat::Gif)
+                return whole(uncoveredScreenTransparent(image, bytes));
             const int shrink =
                 format == SourceFormat::Jpeg ? jpegShrink(image.width(), image.height(), width, height) : 1;
             if (shrink == 1)
-                return image;
-            return VImage::jpegload_source(memory(), loadOptions()->set("shrink", shrink));
+                return whole(image);
+            return LoadedPicture{VImage::jpegload_source(memory(), loadOptions()->set("shrink", shrink)),
+                                 {double(image.width()) / shrink, double(image.height()) / shrink}};
         }
         }
     } catch (const vips::VError &error) {
@@ -202,7 +225,7 @@ Result<VImage> loadForScaling(SourceFile source, int width, int height)
     return ConversionStatus::NotAPicture;
 }
 
-Result<VImage> scaleToSize(const VImage &loaded, int width, int height, platform::ColourValue background)
+Result<VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, platform::ColourValue background)
 {
     if (width < 1 || height < 1)
         return ConversionStatus::NoSize;
@@ -210,8 +233,9 @@ Result<VImage> scaleToSize(const VImage &loaded, int width, int height, platform
         // CMYK is converted before the resize, which would otherwise convert
         // it by libvips' own route, several levels away from what viewers
         // show; profiles of RGB and grey pictures after it, on fewer pixels.
-        const VImage input = loaded.interpretation() == VIPS_INTERPRETATION_CMYK ? managedToSrgb(loaded) : loaded;
-        const VImage scaled = managedToSrgb(input.thumbnail_image(width, thumbnailOptions(height)));
+        const VImage &image = loaded.image;
+        const VImage input = image.interpretation() == VIPS_INTERPRETATION_CMYK ? managedToSrgb(image) : image;
+        const VImage scaled = managedToSrgb(resampleExactly(input, width, height, loaded.span));
         if (scaled.width() != width || scaled.height() != height)
             return {ConversionStatus::Damaged, QStringLiteral("resampled to %1 x %2 instead of %3 x %4")
                                                    .arg(scaled.width())
@@ -232,9 +256,9 @@ Result<VImage> DrawScaledPicture(SourceFile source, int width, int height, platf
     const bool quarterTurn = orientation >= 5;
     const int storedWidth = quarterTurn ? height : width;
     const int storedHeight = quarterTurn ? width : height;
-    const Result<VImage> loaded = loadForScaling(source, storedWidth, storedHeight);
+    const Result<LoadedPicture> loaded = loadForScaling(source, storedWidth, storedHeight);
     if (!loaded)
-        return loaded;
+        return loaded.failure();
     Result<VImage> scaled = scaleToSize(*loaded, storedWidth, storedHeight, background);
     if (!scaled || orientation == 1)
         return scaled;

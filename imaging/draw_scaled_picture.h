@@ -4,6 +4,7 @@
 #pragma once
 
 #include "imaging/conversion_status.h"
+#include "imaging/exact_resample.h"
 #include "imaging/picture_size.h"
 #include "platform/colour.h"
 
@@ -39,9 +40,15 @@ Result<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height,
 // The steps of DrawScaledPicture, apart so that the bench can time them, in
 // the stored orientation. The source as it is decoded for a target of width x
 // height: JPEG at the largest scale libjpeg offers that still covers the
-// target, the others whole.
-Result<vips::VImage> loadForScaling(SourceFile source, int width, int height);
+// target, the others whole; a GIF's screen outside its first frame is
+// transparent.
+struct LoadedPicture {
+    vips::VImage image;
+    PictureSpan span; // the whole source, in the image's pixels
+};
+Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height);
 // A loaded picture resized to exactly width x height, as opaque 8-bit sRGB.
-Result<vips::VImage> scaleToSize(const vips::VImage &loaded, int width, int height, platform::ColourValue background);
+Result<vips::VImage> scaleToSize(const LoadedPicture &loaded, int width, int height,
+                                 platform::ColourValue background);
 
 } // namespace imaging

@@ -1,5 +1,6 @@
 #include "imaging/encode_picture.h"
 
+#include "imaging/gif_file.h"
 #include "imaging/tga_file.h"
 #include "imaging/vips_errors.h"
 
@@ -21,6 +22,16 @@ QByteArray takeBlob(VipsBlob *blob)
     QByteArray bytes(static_cast<const char *>(data), qsizetype(length));
     vips_area_unref(VIPS_AREA(blob));
     return bytes;
+}
+
+// One frame, opaque: a "loop" of 1 is how libvips is told to leave out the
+// animation loop block (NETSCAPE2.0). No option keeps it from marking a
+// transparent index, so that is switched off in the written blocks.
+QByteArray encodeGif(const VImage &picture)
+{
+    VImage once = picture.copy();
+    once.set("loop", 1);
+    return withoutTransparentIndex(takeBlob(once.gifsave_buffer(VImage::option()->set("strip", true))));
 }
 
 QByteArray encodeTga(const VImage &picture)
@@ -46,7 +57,7 @@ Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int
         case OutputFormat::Png:
             return takeBlob(image.pngsave_buffer(VImage::option()->set("strip", true)));
         case OutputFormat::Gif:
-            return takeBlob(image.gifsave_buffer(VImage::option()->set("strip", true)));
+            return encodeGif(image);
         case OutputFormat::Tiff:
             return takeBlob(image.tiffsave_buffer(VImage::option()
                                                      ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_NONE)

@@ -13,10 +13,10 @@ namespace imaging {
 
 // The file bytes of an opaque 8-bit sRGB picture in the given format: JPEG at
 // `jpegQuality` (1 to 100; the window's 100 unless told), PNG, GIF (palette
-// chosen by the encoder), TIFF uncompressed at 24 bits per pixel, BMP
-// uncompressed at 24 bits per pixel, TGA uncompressed true colour, with no
-// metadata; or why the encoder failed (or the source, decoded now, turned out
-// damaged).
+// chosen by the encoder, one frame without a transparent index or a loop
+// block), TIFF uncompressed at 24 bits per pixel, BMP uncompressed at 24 bits
+// per pixel, TGA uncompressed true colour, with no metadata; or why the
+// encoder failed (or the source, decoded now, turned out damaged).
 Result<QByteArray> encodePicture(const vips::VImage &picture, OutputFormat format,
                                 int jpegQuality = kBestJpegQuality);
 

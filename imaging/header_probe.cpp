@@ -52,8 +52,8 @@ PictureHeader probePictureHeader(ByteSource &bytes, bool tgaName)
         return {};
     auto stored = [](PictureSize size) { return PictureHeader{size, 1}; };
 
-    if (tgaName && isTgaImageType(head[2]))
-        return stored({dimension(readLe16(bytes, 12)), dimension(readLe16(bytes, 14))});
+    // Content first, as the decoder sniffs it: a bitmap or a PNG named .tga
+    // is what its signature says; the name decides only for the rest.
     switch (probeSignature(head)) {
     case Signature::Png:
         return stored({dimension(readBe32(bytes, 16)), dimension(readBe32(bytes, 20))});
@@ -78,6 +78,8 @@ PictureHeader probePictureHeader(ByteSource &bytes, bool tgaName)
     case Signature::None:
         break;
     }
+    if (tgaName && isTgaImageType(head[2]))
+        return stored({dimension(readLe16(bytes, 12)), dimension(readLe16(bytes, 14))});
     return {};
 }
 

@@ -8,12 +8,12 @@
 namespace imaging {
 
 // Recognises the format from the first four bytes (TGA, which has no
-// signature, from its name: `tgaName` says the file name ends in ".tga") and
-// reads the size where that format keeps it: PNG, icon, GIF, JPEG, BMP, PSD,
-// TIFF and BigTIFF, and the EXIF orientation of a JPEG (its APP1 block) or a
-// TIFF (tag 274). Never fails: what cannot be read is 0, an unknown or
-// damaged file is (0, 0), a missing orientation is 1. Reads only inside the
-// source.
+// signature, from its name when no signature claims the content: `tgaName`
+// says the file name ends in ".tga") and reads the size where that format
+// keeps it: PNG, icon, GIF, JPEG, BMP, PSD, TIFF and BigTIFF, and the EXIF
+// orientation of a JPEG (its APP1 block) or a TIFF (tag 274). Never fails:
+// what cannot be read is 0, an unknown or damaged file is (0, 0), a missing
+// orientation is 1. Reads only inside the source.
 PictureHeader probePictureHeader(ByteSource &bytes, bool tgaName);
 
 // The size as a viewer shows the picture: the stored one, turned by the

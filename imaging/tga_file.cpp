@@ -2,6 +2,7 @@
 
 #include "imaging/byte_order.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -26,6 +27,57 @@ void appendLe16(QByteArray &out, int value)
 {
     out.append(char(value & 0xFF));
     out.append(char((value >> 8) & 0xFF));
+}
+
+qsizetype le32At(QByteArrayView bytes, qsizetype offset)
+{
+    return qsizetype(le32(reinterpret_cast<const std::uint8_t *>(bytes.data()) + offset));
+}
+
+// A TGA 2.0 file ends in a footer: the extension area's offset, the developer
+// area's, "TRUEVISION-XFILE.\0". Byte 494 of the extension area is the
+// attributes type.
+std::optional<int> attributesType(QByteArrayView file)
+{
+    constexpr qsizetype kFooterSize = 26;
+    constexpr qsizetype kExtensionSize = 495;
+    if (file.size() < kHeaderSize + kFooterSize)
+        return std::nullopt;
+    const qsizetype footer = file.size() - kFooterSize;
+    if (file.sliced(footer + 8) != QByteArrayView("TRUEVISION-XFILE.\0", 18))
+        return std::nullopt;
+    const qsizetype extension = le32At(file, footer);
+    if (extension < kHeaderSize || extension + kExtensionSize > footer || le16At(file, extension) < kExtensionSize)
+        return std::nullopt;
+    return byteAt(file, extension + 494);
+}
+
+// Alpha as the extension area's attributes type declares it, else as the
+// descriptor's alpha bits say: 8 bits in 32-bit colours, 1 in 16-bit ones.
+// Grey pictures of 16 bits carry alpha in their second byte.
+TgaHeader::Alpha alphaOf(const TgaHeader &h, std::optional<int> attributes)
+{
+    using Alpha = TgaHeader::Alpha;
+    const int bits = h.isColourMapped() ? h.mapEntryBits : h.pixelDepth;
+    const bool stored = h.isGrey() ? h.pixelDepth == 16 : bits == 32 || bits == 16;
+    if (!stored)
+        return Alpha::None;
+    if (h.alphaDeclared)
+        return *attributes == 4 ? Alpha::Premultiplied : *attributes == 3 ? Alpha::Straight : Alpha::None;
+    if (h.isGrey())
+        return Alpha::Straight;
+    return (bits == 32 ? h.alphaBits > 0 : h.alphaBits == 1) ? Alpha::Straight : Alpha::None;
+}
+
+// Colours stored multiplied by their alpha, divided back (a pixel without
+// alpha keeps no colour).
+void unpremultiply(unsigned char *pixels, qsizetype count, int bands)
+{
+    for (qsizetype i = 0; i < count; ++i, pixels += bands) {
+        const int alpha = pixels[bands - 1];
+        for (int b = 0; b < bands - 1; ++b)
+            pixels[b] = static_cast<unsigned char>(alpha ? std::min(255, (pixels[b] * 255 + alpha / 2) / alpha) : 0);
+    }
 }
 
 using Rgba = std::array<unsigned char, 4>;
@@ -94,14 +146,7 @@ private:
 
 int TgaHeader::bands() const
 {
-    if (isGrey())
-        return pixelDepth == 16 ? 2 : 1;
-    const int bits = isColourMapped() ? mapEntryBits : pixelDepth;
-    if (bits == 32)
-        return alphaBits > 0 ? 4 : 3;
-    if (bits == 16)
-        return alphaBits == 1 ? 4 : 3;
-    return 3;
+    return (isGrey() ? 1 : 3) + (alpha != Alpha::None);
 }
 
 std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes)
@@ -142,6 +187,10 @@ std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes)
     } else if (depth != 8 && depth != 16) {
         return std::nullopt;
     }
+    // Types above 4 are not defined; the descriptor decides then.
+    const std::optional<int> attributes = attributesType(bytes);
+    h.alphaDeclared = attributes && *attributes <= 4;
+    h.alpha = alphaOf(h, attributes);
     return h;
 }
 
@@ -166,6 +215,7 @@ bool decodeTga(QByteArrayView file, const TgaHeader &h, unsigned char *out)
 
     const int bands = h.bands();
     const int storedBytes = (h.pixelDepth + 7) / 8;
+    bool anyAlpha = false;
     PixelStream stream(file, mapStart + mapBytes, storedBytes, h.isRunLength());
     for (int row = 0; row < h.height; ++row) {
         const int y = h.topToBottom ? row : h.height - 1 - row;
@@ -177,8 +227,10 @@ bool decodeTga(QByteArrayView file, const TgaHeader &h, unsigned char *out)
             unsigned char *dst = out + (qsizetype(y) * h.width + x) * bands;
             if (h.isGrey()) {
                 dst[0] = p[0];
-                if (bands == 2)
+                if (bands == 2) {
                     dst[1] = p[1];
+                    anyAlpha |= p[1] != 0;
+                }
                 continue;
             }
             Rgba colour;
@@ -191,8 +243,16 @@ bool decodeTga(QByteArrayView file, const TgaHeader &h, unsigned char *out)
                 colour = storedColour(p, h.pixelDepth);
             }
             std::memcpy(dst, colour.data(), size_t(bands));
+            anyAlpha |= bands == 4 && dst[3] != 0;
         }
     }
+    const qsizetype pixels = qsizetype(h.width) * h.height;
+    if (h.alpha != TgaHeader::Alpha::None && !anyAlpha && !h.alphaDeclared) {
+        for (qsizetype i = 0; i < pixels; ++i)
+            out[i * bands + bands - 1] = 255;
+    }
+    if (h.alpha == TgaHeader::Alpha::Premultiplied)
+        unpremultiply(out, pixels, bands);
     return true;
 }
 

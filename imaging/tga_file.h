@@ -24,6 +24,12 @@ struct TgaHeader {
     int alphaBits = 0;
     bool rightToLeft = false;
     bool topToBottom = false;
+    // What the stored alpha means. A TGA 2.0 extension area declares it; else
+    // the descriptor's alpha bits tell, and an alpha of 0 in every pixel is
+    // taken as none: many writers leave those bits at 0 in opaque pictures.
+    enum class Alpha { None, Straight, Premultiplied };
+    Alpha alpha = Alpha::None;
+    bool alphaDeclared = false;
 
     bool isColourMapped() const { return imageType == 1 || imageType == 9; }
     bool isGrey() const { return imageType == 3 || imageType == 11; }
@@ -34,11 +40,14 @@ struct TgaHeader {
 
 // The header when the first 18 bytes look like a TGA picture of a kind this
 // program decodes: colour-mapped, true-colour or grey, raw or run-length
-// encoded, with a non-zero size and a usual pixel depth.
+// encoded, with a non-zero size and a usual pixel depth. Given the whole file,
+// it also reads the attributes type of a TGA 2.0 extension area (0, 1, 2: no
+// alpha; 3: alpha; 4: premultiplied alpha).
 std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes);
 
 // Decodes the whole file into `out`, width * height * bands() bytes,
-// interleaved, top row first. False for a truncated or damaged file.
+// interleaved, top row first, with straight alpha. False for a truncated or
+// damaged file.
 bool decodeTga(QByteArrayView file, const TgaHeader &header, unsigned char *out);
 
 // An uncompressed 24-bit true-colour TGA (image type 2, rows stored bottom to

@@ -129,7 +129,8 @@ inline const QByteArray kJpegStart = bytes({0xFF, 0xD8}) + jpegSegment(0xE0, QBy
 
 inline QByteArray tga(int imageType, quint32 width, quint32 height)
 {
-    return bytes({0, 0, imageType}) + QByteArray(9, '\0') + le16(width) + le16(height) + bytes({24, 0});
+    // Colour-mapped types (1, 9) have a colour map (type 1).
+    return bytes({0, imageType % 8 == 1, imageType}) + QByteArray(9, '\0') + le16(width) + le16(height) + bytes({24, 0});
 }
 
 } // namespace hdr

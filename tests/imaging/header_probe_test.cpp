@@ -92,8 +92,12 @@ TEST(HeaderProbe, TgaIsKnownByItsNameForEveryImageType)
     for (int type : {0, 4, 32})
         EXPECT_EQ(probe(tga(type, 1024, 768), true), (PictureSize{0, 0})) << type;
     EXPECT_EQ(probe(tga(10, 1024, 768), false), (PictureSize{0, 0}));
-    // A PNG named .tga is still a PNG: its third byte is no TGA image type.
+    // Content named .tga is what its signature says, as the decoder reads it,
+    // even when its third byte is a TGA image type (here the file size's).
     EXPECT_EQ(probe(png(30, 20), true), (PictureSize{30, 20}));
+    QByteArray bitmap = bmp(640, 480);
+    bitmap[2] = 10;
+    EXPECT_EQ(probe(bitmap, true), (PictureSize{640, 480}));
 }
 
 TEST(HeaderProbe, TiffSizeTagsAreFoundWhereverTheyStand)

@@ -1,9 +1,11 @@
 #include "imaging/save_scaled_picture.h"
 
+#include "header_bytes.h"
 #include "platform/colour.h"
 #include "support/temp_dir.h"
 #include "test_pictures.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -55,6 +57,10 @@ QByteArray rleTga(const VImage &picture)
     return tga;
 }
 
+// Debian's gdk-pixbuf-tests: pictures from other writers with their decoded
+// references.
+const QString kPixbufTests = QStringLiteral("/usr/libexec/installed-tests/gdk-pixbuf/test-images/");
+
 QByteArray head(const QString &path, int n)
 {
     return testpics::readBytes(path).left(n);
@@ -79,26 +85,6 @@ TEST(SaveScaledPicture, WritesEveryFormatAtExactlyTheRequestedSize)
         EXPECT_EQ(out.width(), 123) << c.extension;
         EXPECT_EQ(out.height(), 77) << c.extension;
         EXPECT_EQ(out.format(), VIPS_FORMAT_UCHAR) << c.extension;
-    }
-}
-
-TEST(SaveScaledPicture, StretchesTheWholeSourceIndependentlyInXAndY)
-{
-    TempDir dir;
-    const QString source = dir.file("quadrants.png");
-    testpics::save(testpics::quadrants(400, 200), source, ".png");
-    for (auto [w, h] : {std::pair{50, 100}, {800, 40}, {7, 5}}) {
-        const QString target = dir.file("out.png");
-        ASSERT_TRUE(SaveScaledPicture(source, target, w, h, kBackground));
-        const VImage out = testpics::load(target);
-        ASSERT_EQ(out.width(), w);
-        ASSERT_EQ(out.height(), h);
-        // Each corner shows its own quadrant: nothing was cropped. (The
-        // resampling kernel may blend a few levels in from the neighbours.)
-        expectNear(testpics::pixel(out, 0, 0), {255, 0, 0}, 10);
-        expectNear(testpics::pixel(out, w - 1, 0), {0, 255, 0}, 10);
-        expectNear(testpics::pixel(out, 0, h - 1), {0, 0, 255}, 10);
-        expectNear(testpics::pixel(out, w - 1, h - 1), {255, 255, 0}, 10);
     }
 }
 
@@ -344,4 +330,78 @@ TEST(SaveScaledPicture, RunLengthBitmapsStillConvertThroughImageMagick)
     const VImage out = testpics::load(dir.file("out.png"));
     EXPECT_EQ(out.width(), 8);
     expectNear(testpics::pixel(out, 4, 2), {255, 0, 0}, 0);
+}
+
+TEST(SaveScaledPicture, TgaAlphaIsReadAsWritersMeanIt)
+{
+    TempDir dir;
+    const QDir tgas(kPixbufTests + "reftests/tga", "*.tga");
+    // How far the program's picture of a 48 x 48 TGA is from a reference
+    // laid over the button face by Pillow, or from its colours alone.
+    auto differenceFrom = [&](const QByteArray &tga, const QString &reference, bool opaque = false) {
+        testpics::writeBytes(dir.file("in.tga"), tga);
+        EXPECT_TRUE(SaveScaledPicture(dir.file("in.tga"), dir.file("out.png"), 48, 48, kBackground));
+        const VImage expected = opaque
+            ? testpics::load(tgas.filePath(reference)).extract_band(0, VImage::option()->set("n", 3))
+            : testpics::pillowResize(tgas.filePath(reference), 48, 48);
+        return testpics::difference(testpics::load(dir.file("out.png")), expected).largest;
+    };
+    // Every kind and origin gdk-pixbuf's tests read, against their references.
+    ASSERT_GE(tgas.count(), 40u);
+    for (const QString &name : tgas.entryList())
+        EXPECT_LE(differenceFrom(testpics::readBytes(tgas.filePath(name)), name + ".ref.png"), 1) << qPrintable(name);
+
+    // Alpha bits declared but 0 in every pixel: an opaque picture.
+    QByteArray logo16 = testpics::readBytes(tgas.filePath("gtk-logo-16bpp-top-left.tga"));
+    logo16[17] = char(logo16[17] | 1);
+    EXPECT_LE(differenceFrom(logo16, "gtk-logo-16bpp.ref.png"), 1);
+    const QByteArray logo32 = testpics::readBytes(tgas.filePath("gtk-logo-32bpp-top-left.tga"));
+    const QString reference32 = "gtk-logo-32bpp-top-left.tga.ref.png";
+    const qsizetype pixelsEnd = 18 + 48 * 48 * 4;
+    QByteArray zero = logo32;
+    for (qsizetype i = 18; i < pixelsEnd; i += 4)
+        zero[i + 3] = 0;
+    EXPECT_EQ(differenceFrom(zero, reference32, true), 0);
+
+    // A TGA 2.0 extension area's attributes type decides: 2 no alpha, 3 alpha
+    // (the descriptor counting no alpha bits), 4 premultiplied alpha.
+    auto withAttributes = [](const QByteArray &tga, int type) {
+        QByteArray extension = hdr::le16(495) + QByteArray(493, '\0');
+        extension[494] = char(type);
+        return tga + extension + hdr::le32(quint32(tga.size())) + hdr::le32(0) + QByteArray("TRUEVISION-XFILE.\0", 18);
+    };
+    EXPECT_EQ(differenceFrom(withAttributes(logo32, 2), reference32, true), 0);
+    QByteArray undeclared = logo32;
+    undeclared[17] = char(undeclared[17] & 0xF0);
+    EXPECT_LE(differenceFrom(withAttributes(undeclared, 3), reference32), 1);
+    QByteArray premultiplied = logo32;
+    for (qsizetype i = 18; i < pixelsEnd; i += 4) {
+        for (int b = 0; b < 3; ++b)
+            premultiplied[i + b] = char((uchar(logo32[i + b]) * uchar(logo32[i + 3]) + 127) / 255);
+    }
+    EXPECT_LE(differenceFrom(withAttributes(premultiplied, 4), reference32), 2);
+}
+
+TEST(SaveScaledPicture, GifScreenOutsideTheFrameIsTransparentAndGifsAreWrittenOpaque)
+{
+    TempDir dir;
+    // gdk-pixbuf's 2 x 2 screen with a red pixel drawn in its corner, and no
+    // transparent colour.
+    const QString suite = kPixbufTests + "gif-test-suite/";
+    ASSERT_TRUE(SaveScaledPicture(suite + "image-inside-bg.gif", dir.file("out.png"), 2, 2, kBackground));
+    const VImage expected = testpics::pillowResize(suite + "image-inside-bg.png", 2, 2);
+    EXPECT_EQ(testpics::difference(testpics::load(dir.file("out.png")), expected).largest, 0);
+
+    // One frame: no loop block, and the graphic control's transparency flag
+    // (bit 0) clear, though four colours leave libvips room for a
+    // transparent index.
+    testpics::save(testpics::quadrants(90, 60), dir.file("source.png"), ".png");
+    ASSERT_TRUE(SaveScaledPicture(dir.file("source.png"), dir.file("out.gif"), 90, 60, kBackground));
+    const QByteArray gif = testpics::readBytes(dir.file("out.gif"));
+    EXPECT_FALSE(gif.contains("NETSCAPE2.0"));
+    const qsizetype control = gif.indexOf(QByteArray("\x21\xF9\x04", 3));
+    EXPECT_TRUE(control < 0 || (gif[control + 3] & 1) == 0);
+    const VImage out = testpics::load(dir.file("out.gif"));
+    EXPECT_EQ(out.bands(), 3);
+    EXPECT_EQ(testpics::difference(out, testpics::quadrants(90, 60)).largest, 0);
 }

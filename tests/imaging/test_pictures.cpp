@@ -3,7 +3,10 @@
 #include "imaging/tga_file.h"
 #include "imaging/vips_runtime.h"
 
+#include "support/temp_dir.h"
+
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -106,6 +109,26 @@ double psnr(const VImage &a, const VImage &b)
     const VImage diff = a.cast(VIPS_FORMAT_FLOAT) - b.cast(VIPS_FORMAT_FLOAT);
     const double mse = (diff * diff).avg();
     return mse == 0 ? 100.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+Difference difference(const VImage &a, const VImage &b, int margin)
+{
+    const VImage inner[] = {a.crop(margin, margin, a.width() - 2 * margin, a.height() - 2 * margin),
+                            b.crop(margin, margin, b.width() - 2 * margin, b.height() - 2 * margin)};
+    const VImage diff = (inner[0].cast(VIPS_FORMAT_FLOAT) - inner[1].cast(VIPS_FORMAT_FLOAT)).abs();
+    return {diff.max(), diff.avg()};
+}
+
+VImage pillowResize(const QString &source, int width, int height)
+{
+    TempDir dir;
+    QProcess python;
+    // Debian's interpreter, the one python3-pil is installed for.
+    python.start("/usr/bin/python3", {PILLOW_RESIZE, source, dir.file("pillow.png"), QString::number(width),
+                                      QString::number(height), "236", "233", "216"});
+    EXPECT_TRUE(python.waitForFinished(60000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return load(dir.file("pillow.png"));
 }
 
 } // namespace testpics

@@ -37,4 +37,17 @@ std::array<double, 3> pixel(const vips::VImage &picture, int x, int y);
 // Peak signal-to-noise ratio of two pictures of the same size, in dB.
 double psnr(const vips::VImage &a, const vips::VImage &b);
 
+// How far apart two pictures of the same size are over all bands, leaving
+// out `margin` pixels along each edge.
+struct Difference {
+    double largest = 0;
+    double mean = 0;
+};
+Difference difference(const vips::VImage &a, const vips::VImage &b, int margin = 0);
+
+// The independent reference of the resampling tests: `source` resized by
+// Pillow (Debian's python3-pil) to width x height as pillow_resize.py says,
+// laid over the button face (236, 233, 216).
+vips::VImage pillowResize(const QString &source, int width, int height);
+
 } // namespace testpics
