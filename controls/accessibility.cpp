@@ -6,6 +6,7 @@
 #include "controls/xp_progress_bar.h"
 
 #include <QAccessibleWidget>
+#include <QLineEdit>
 
 namespace controls {
 
@@ -49,21 +50,35 @@ private:
     XP_ProgressBar *bar() const { return static_cast<XP_ProgressBar *>(widget()); }
 };
 
+// The combo's face hides a list box and the text field that holds the
+// keyboard focus: a reader sees one combo box, with no parts of its own, and
+// the focused text field reads as that combo box too.
 class AccessibleCombo final : public QAccessibleWidget {
 public:
-    explicit AccessibleCombo(XPCombo *combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+    AccessibleCombo(QWidget *widget, XPCombo *combo) : QAccessibleWidget(widget, QAccessible::ComboBox), m_combo(combo)
+    {
+    }
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Value)
-            return static_cast<XPCombo *>(widget())->Text();
-        return QAccessibleWidget::text(t);
+        switch (t) {
+        case QAccessible::Value: return m_combo->Text();
+        case QAccessible::Name: return m_combo->accessibleName();
+        case QAccessible::Description: return m_combo->accessibleDescription();
+        default: return QAccessibleWidget::text(t);
+        }
     }
+    int childCount() const override { return 0; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
     QStringList actionNames() const override { return {showMenuAction()}; }
     void doAction(const QString &action) override
     {
         if (action == showMenuAction())
-            static_cast<XPCombo *>(widget())->showList();
+            m_combo->showList();
     }
+
+private:
+    XPCombo *m_combo;
 };
 
 QAccessibleInterface *drawnControl(const QString &, QObject *object)
@@ -73,7 +88,10 @@ QAccessibleInterface *drawnControl(const QString &, QObject *object)
     if (auto *bar = qobject_cast<XP_ProgressBar *>(object))
         return new AccessibleProgressBar(bar);
     if (auto *combo = qobject_cast<XPCombo *>(object))
-        return new AccessibleCombo(combo);
+        return new AccessibleCombo(combo, combo);
+    if (auto *field = qobject_cast<QLineEdit *>(object))
+        if (auto *combo = qobject_cast<XPCombo *>(field->parentWidget()))
+            return new AccessibleCombo(field, combo);
     return nullptr;
 }
 

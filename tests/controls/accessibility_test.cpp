@@ -4,6 +4,7 @@
 #include "controls/xp_progress_bar.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -49,6 +50,14 @@ TEST(Accessibility, DrawnControlsHaveTheirRolesNamesValuesAndActions)
     ASSERT_TRUE(list);
     EXPECT_EQ(list->role(), QAccessible::ComboBox);
     EXPECT_EQ(list->text(QAccessible::Value), QStringLiteral(".png"));
+    // One combo box, whatever part of it holds the keyboard focus.
+    EXPECT_EQ(list->childCount(), 0);
+    combo->setFocus();
+    QAccessibleInterface *focused = QAccessible::queryAccessibleInterface(QApplication::focusWidget());
+    ASSERT_TRUE(focused);
+    EXPECT_EQ(focused->role(), QAccessible::ComboBox);
+    EXPECT_EQ(focused->text(QAccessible::Name), QStringLiteral(u"格式"));
+    EXPECT_EQ(focused->text(QAccessible::Value), QStringLiteral(".png"));
     ASSERT_TRUE(list->actionInterface());
     list->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
     EXPECT_TRUE(QTest::qWaitFor([&] { return combo->findChild<QWidget *>("JCombo") != nullptr; }, 2000));
