@@ -2,6 +2,7 @@
 
 #include "app/artwork.h"
 #include "app/conversion_runner.h"
+#include "app/mnemonic_hints.h"
 #include "app/path_field.h"
 #include "app/path_names.h"
 #include "app/size_fields.h"
@@ -22,7 +23,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QScreen>
 
 #include <algorithm>
@@ -59,14 +59,6 @@ QLineEdit *field(QWidget *parent, const QRect &geometry)
     return edit;
 }
 
-// A text without its mnemonic: "源文件夹(&F)" is read out as 源文件夹.
-QString withoutMnemonic(QString text)
-{
-    static const QRegularExpression suffix(QStringLiteral("\\(&.\\)$"));
-    text.remove(suffix);
-    return text.remove(u'&');
-}
-
 // The text a picture button's faces carry, kept to draw them again for a
 // screen of another pixel ratio.
 constexpr char kFaceCaption[] = "faceCaption";
@@ -77,9 +69,7 @@ controls::PhButton *pictureButton(QWidget *parent, const QString &text, const QR
     auto *button = new controls::PhButton(parent);
     button->setGeometry(geometry);
     button->setProperty(kFaceCaption, text);
-    // Alt and the caption's marked letter push it.
-    button->grabShortcut(QKeySequence::mnemonic(text));
-    button->setAccessibleName(withoutMnemonic(text));
+    button->setAccessibleName(text);
     return button;
 }
 
@@ -152,11 +142,11 @@ void frmMain::buildControls()
         icon.addPixmap(QPixmap::fromImage(emblemPicture(size)));
     setWindowIcon(icon);
 
-    Option1 = new QRadioButton(tr("单张转换(&S)"), this);
+    Option1 = new QRadioButton(tr("单张转换"), this);
     Option1->setGeometry(12, 10, 84, 20);
-    Option2 = new QRadioButton(tr("批量转换(&B)"), this);
+    Option2 = new QRadioButton(tr("批量转换"), this);
     Option2->setGeometry(104, 10, 84, 20);
-    Check1 = new QCheckBox(tr("小图放大(&E)"), this);
+    Check1 = new QCheckBox(tr("小图放大"), this);
     Check1->setGeometry(196, 10, 84, 20);
     Label3 = caption(this, tr("可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga"), QRect(12, 36, 360, 18));
     Picture1 = new QLabel(this);
@@ -167,7 +157,7 @@ void frmMain::buildControls()
 
     Frame1 = new QFrame(this);
     Frame1->setGeometry(panel);
-    cmdrgtBrowe = pictureButton(Frame1, tr("选择图片(&P)"), QRect(8, 6, 71, 25));
+    cmdrgtBrowe = pictureButton(Frame1, tr("选择图片"), QRect(8, 6, 71, 25));
     txtPathdz = field(Frame1, QRect(86, 6, 345, 25));
     txtPathdz->setAccessibleName(tr("要转换的图片"));
     QLabel *nameLabel = caption(Frame1, tr("图片转换后的新名称"), QRect(8, 42, 118, 22));
@@ -181,24 +171,24 @@ void frmMain::buildControls()
     XPCombo1->setAccessibleName(tr("格式"));
     // The window is laid out for its Chinese captions, which keep their
     // places; translated ones may be longer and get the room they need.
-    if (Option1->text() != QStringLiteral(u"单张转换(&S)")) {
+    if (Option1->text() != QStringLiteral(u"单张转换")) {
         widenToCaptions({Option1, Option2, Check1}, 8);
         widenToTheLeft(formatLabel, txtPathdz2->geometry().right() + 5);
     }
     std::tie(Text3, Text4) = limitFields(Frame1);
     // The start buttons sit at 120 twips and span 6375 twips of their panel.
-    cmdStartConvertdz = pictureButton(Frame1, tr("开始转换(&C)"), QRect(8, 144, 425, 25));
+    cmdStartConvertdz = pictureButton(Frame1, tr("开始转换"), QRect(8, 144, 425, 25));
 
     Frame2 = new QFrame(this);
     Frame2->setGeometry(panel);
-    cmdSelectFolder = pictureButton(Frame2, tr("源文件夹(&F)"), QRect(8, 6, 71, 25));
+    cmdSelectFolder = pictureButton(Frame2, tr("源文件夹", "button"), QRect(8, 6, 71, 25));
     txtPath = field(Frame2, QRect(86, 6, 345, 25));
     txtPath->setAccessibleName(tr("源文件夹"));
-    cmdSaveFolder = pictureButton(Frame2, tr("输出到(&O)"), QRect(8, 40, 71, 25));
+    cmdSaveFolder = pictureButton(Frame2, tr("输出到"), QRect(8, 40, 71, 25));
     txtPath2 = field(Frame2, QRect(86, 40, 345, 25));
     txtPath2->setAccessibleName(tr("输出文件夹"));
     std::tie(Text1, Text2) = limitFields(Frame2);
-    cmdStartConvert = pictureButton(Frame2, tr("开始批量转换(&C)"), QRect(8, 144, 425, 25));
+    cmdStartConvert = pictureButton(Frame2, tr("开始批量转换"), QRect(8, 144, 425, 25));
 
     PB = new controls::XP_ProgressBar(this);
     PB->setGeometry(8, 252, 423, 22);
@@ -249,6 +239,24 @@ void frmMain::buildControls()
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2})
         edit->installEventFilter(this);
     drawPictures();
+
+    // Alt and a letter, the same in every language; the start buttons share
+    // theirs, as only one of them is ever shown.
+    auto *mnemonics = new MnemonicHints(this);
+    mnemonics->add(Option1, u'S');
+    mnemonics->add(Option2, u'B');
+    mnemonics->add(Check1, u'E');
+    const std::pair<controls::PhButton *, char16_t> lettered[] = {
+        {cmdrgtBrowe, u'P'},     {cmdStartConvertdz, u'C'}, {cmdSelectFolder, u'F'},
+        {cmdSaveFolder, u'O'},   {cmdStartConvert, u'C'},
+    };
+    for (const auto &[button, letter] : lettered) {
+        button->grabShortcut(QKeySequence(altKey(letter)));
+        mnemonics->add(button->accessibleName(), letter, [this, button](const QString &text) {
+            button->setProperty(kFaceCaption, text);
+            storeFaces(button, m_picturesRatio);
+        });
+    }
 }
 
 void frmMain::drawPictures()

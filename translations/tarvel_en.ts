@@ -55,24 +55,8 @@ These files could not be converted:</translation>
         <translation>Tarvel Picture Resizer 1.0</translation>
     </message>
     <message>
-        <source>单张转换(&amp;S)</source>
-        <translation>&amp;Single picture</translation>
-    </message>
-    <message>
-        <source>批量转换(&amp;B)</source>
-        <translation>&amp;Batch</translation>
-    </message>
-    <message>
-        <source>小图放大(&amp;E)</source>
-        <translation>&amp;Enlarge small</translation>
-    </message>
-    <message>
         <source>可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga</source>
         <translation>Formats it converts: bmp, gif, jpg, jpeg, png, tif, tiff, tga</translation>
-    </message>
-    <message>
-        <source>选择图片(&amp;P)</source>
-        <translation>&amp;Picture...</translation>
     </message>
     <message>
         <source>要转换的图片</source>
@@ -91,28 +75,12 @@ These files could not be converted:</translation>
         <translation>Format</translation>
     </message>
     <message>
-        <source>开始转换(&amp;C)</source>
-        <translation>&amp;Convert</translation>
-    </message>
-    <message>
-        <source>源文件夹(&amp;F)</source>
-        <translation>&amp;Folder...</translation>
-    </message>
-    <message>
         <source>源文件夹</source>
         <translation>Source folder</translation>
     </message>
     <message>
-        <source>输出到(&amp;O)</source>
-        <translation>&amp;Output...</translation>
-    </message>
-    <message>
         <source>输出文件夹</source>
         <translation>Output folder</translation>
-    </message>
-    <message>
-        <source>开始批量转换(&amp;C)</source>
-        <translation>&amp;Convert all pictures</translation>
     </message>
     <message>
         <source>转换进度</source>
@@ -169,6 +137,39 @@ These files could not be converted:</translation>
     <message>
         <source>%1 转换失败</source>
         <translation>%1 could not be converted.</translation>
+    </message>
+    <message>
+        <source>单张转换</source>
+        <translation>Single picture</translation>
+    </message>
+    <message>
+        <source>批量转换</source>
+        <translation>Batch</translation>
+    </message>
+    <message>
+        <source>小图放大</source>
+        <translation>Enlarge small</translation>
+    </message>
+    <message>
+        <source>选择图片</source>
+        <translation>Picture...</translation>
+    </message>
+    <message>
+        <source>开始转换</source>
+        <translation>Convert</translation>
+    </message>
+    <message>
+        <source>源文件夹</source>
+        <comment>button</comment>
+        <translation>Folder...</translation>
+    </message>
+    <message>
+        <source>输出到</source>
+        <translation>Output...</translation>
+    </message>
+    <message>
+        <source>开始批量转换</source>
+        <translation>Convert all pictures</translation>
     </message>
 </context>
 <context>

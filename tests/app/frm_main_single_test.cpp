@@ -2,6 +2,7 @@
 // open-file dialog or dropped, converted next to itself under a new name.
 #include "window_fixture.h"
 
+#include "app/mnemonic_hints.h"
 #include "controls/xp_combo.h"
 #include "controls/xp_progress_bar.h"
 
@@ -215,7 +216,7 @@ TEST_F(WindowTest, EverythingCanBeDoneWithTheKeyboard)
     w.Option1->setFocus();
     EXPECT_EQ(walk(10), QStringList({"Option1", "Check1", "cmdrgtBrowe", "txtPathdz", "txtPathdz2", "JTexto",
                                      "Text3", "Text4", "cmdStartConvertdz", "Option1"}));
-    QTest::keyClick(&w.window(), Qt::Key_B, Qt::AltModifier); // 批量转换(&B)
+    QTest::keyClick(&w.window(), Qt::Key_B, Qt::AltModifier); // 批量转换
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.Frame1->isHidden(); }, 2000));
     w.Option2->setFocus();
     EXPECT_EQ(walk(10), QStringList({"Option2", "Check1", "cmdSelectFolder", "txtPath", "cmdSaveFolder", "txtPath2",
@@ -233,7 +234,29 @@ TEST_F(WindowTest, EverythingCanBeDoneWithTheKeyboard)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // the new name, already given
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // .bmp -> .gif
-    QTest::keyClick(&w.window(), Qt::Key_C, Qt::AltModifier); // 开始转换(&C)
+    QTest::keyClick(&w.window(), Qt::Key_C, Qt::AltModifier); // 开始转换
     ASSERT_TRUE(QTest::qWaitFor([&] { return !notices().empty(); }, 10000));
     EXPECT_EQ(sizeOf(dir.file(QStringLiteral(u"sea副本.gif"))), QSize(425, 319));
+}
+
+TEST_F(WindowTest, HoldingAltShowsTheLettersAndLettingGoHidesThem)
+{
+    Form &w = window();
+    w->show();
+    QApplication::setActiveWindow(&w.window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window()));
+    const QImage plainFace = w.cmdrgtBrowe->grab().toImage();
+
+    QTest::keyPress(&w.window(), Qt::Key_Alt);
+    EXPECT_EQ(w.Option1->text(), QStringLiteral(u"单张转换(&S)"));
+    EXPECT_EQ(w.Check1->text(), QStringLiteral(u"小图放大(&E)"));
+    EXPECT_NE(w.cmdrgtBrowe->grab().toImage(), plainFace);
+    QTest::keyRelease(&w.window(), Qt::Key_Alt);
+    EXPECT_EQ(w.Option1->text(), QStringLiteral(u"单张转换"));
+    EXPECT_EQ(w.cmdrgtBrowe->grab().toImage(), plainFace);
+
+    // A Latin caption marks a letter of its own; one without it gets it after.
+    EXPECT_EQ(app::withMnemonic("Picture...", u'P'), "&Picture...");
+    EXPECT_EQ(app::withMnemonic("Output", u'p'), "Out&put");
+    EXPECT_EQ(app::withMnemonic("Batch", u'X'), "Batch(&X)");
 }
