@@ -1,10 +1,10 @@
 #include "app/batch_progress.h"
 
+#include "app/batch_text.h"
 #include "app/batch_workflow.h"
 #include "app/terminal_text.h"
 #include "platform/native_path.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 
 namespace app {
@@ -56,8 +56,8 @@ void BatchProgress::pictureDone(const FileReport &report)
         printText(m_streams.out, fileJson(report));
     } else if (!m_streams.outIsTerminal) {
         const QString outcome = report.outcome == FileReport::Converted
-            ? QCoreApplication::translate("tarvel-batch", "完成")
-            : QCoreApplication::translate("tarvel-batch", "失败（%1）").arg(failureReason(report.result));
+            ? BatchText::tr("完成")
+            : BatchText::tr("失败（%1）").arg(failureReason(report.result));
         printText(m_streams.out, QStringLiteral("[%1/%2] %3 %4\n").arg(m_done).arg(m_total).arg(outcome, m_lastName));
     }
     if (m_streams.errIsTerminal)
@@ -71,12 +71,12 @@ void BatchProgress::tick()
         return;
     if (m_interrupts && m_interrupts->stop && !m_notedStop) {
         m_notedStop = true;
-        note(QCoreApplication::translate("tarvel-batch", "tarvel-batch：收到中断，不再开始新的图片，正在转换的图片完成后退出；"
+        note(BatchText::tr("tarvel-batch：收到中断，不再开始新的图片，正在转换的图片完成后退出；"
                             "再按一次 Ctrl-C 立即停止。\n"));
     }
     if (m_interrupts && m_interrupts->abandon && !m_notedAbandon) {
         m_notedAbandon = true;
-        note(QCoreApplication::translate("tarvel-batch", "tarvel-batch：立即停止，正在转换的图片不写出。\n"));
+        note(BatchText::tr("tarvel-batch：立即停止，正在转换的图片不写出。\n"));
     }
     // Redrawn when the terminal changed its size, and as the clock moves on.
     const bool resized = m_interrupts && m_interrupts->resized.exchange(false);

@@ -1,8 +1,8 @@
 #include "app/batch_report.h"
 
+#include "app/batch_text.h"
 #include "platform/native_path.h"
 
-#include <QCoreApplication>
 #include <QJsonDocument>
 
 namespace app {
@@ -85,15 +85,15 @@ QString skipReasonText(SkipReason reason)
 {
     switch (reason) {
     case SkipReason::None: return QString();
-    case SkipReason::Hidden: return QCoreApplication::translate("tarvel-batch", "隐藏");
-    case SkipReason::Extension: return QCoreApplication::translate("tarvel-batch", "扩展名不是可转换的写法");
-    case SkipReason::NotRegular: return QCoreApplication::translate("tarvel-batch", "不是普通文件");
-    case SkipReason::Subfolder: return QCoreApplication::translate("tarvel-batch", "子文件夹，加 --recursive 才转换");
-    case SkipReason::LinkToFolder: return QCoreApplication::translate("tarvel-batch", "指向文件夹的符号链接，不跟随");
-    case SkipReason::OutputFolder: return QCoreApplication::translate("tarvel-batch", "输出文件夹");
+    case SkipReason::Hidden: return BatchText::tr("隐藏");
+    case SkipReason::Extension: return BatchText::tr("扩展名不是可转换的写法");
+    case SkipReason::NotRegular: return BatchText::tr("不是普通文件");
+    case SkipReason::Subfolder: return BatchText::tr("子文件夹，加 --recursive 才转换");
+    case SkipReason::LinkToFolder: return BatchText::tr("指向文件夹的符号链接，不跟随");
+    case SkipReason::OutputFolder: return BatchText::tr("输出文件夹");
     case SkipReason::NoSize: return imaging::reasonText(ConversionStatus::NoSize);
     case SkipReason::TooLarge: return imaging::reasonText(ConversionStatus::TooLarge);
-    case SkipReason::OutputExists: return QCoreApplication::translate("tarvel-batch", "输出文件已存在");
+    case SkipReason::OutputExists: return BatchText::tr("输出文件已存在");
     }
     return QString();
 }
@@ -106,7 +106,7 @@ QString dryRunLine(const FileReport &report)
     if (report.outcome == FileReport::WouldConvert && report.target)
         line += QStringLiteral(u" → ") + sizeShown(report.target->width, report.target->height);
     else
-        line += QCoreApplication::translate("tarvel-batch", "  跳过（%1）").arg(skipReasonText(report.skip));
+        line += BatchText::tr("  跳过（%1）").arg(skipReasonText(report.skip));
     return line + u'\n';
 }
 
@@ -154,19 +154,19 @@ void RunTotals::count(const FileReport &report)
 QString totalsLine(const RunTotals &totals, bool skipExisting)
 {
     if (totals.dryRun)
-        return QCoreApplication::translate("tarvel-batch", "试运行：共 %1 项，将转换 %2 张图片，跳过 %3 项；没有写入任何文件。\n")
+        return BatchText::tr("试运行：共 %1 项，将转换 %2 张图片，跳过 %3 项；没有写入任何文件。\n")
             .arg(totals.files)
             .arg(totals.converted)
             .arg(totals.skipped);
-    QString line = totals.interrupted ? QCoreApplication::translate("tarvel-batch", "已中断：") : QCoreApplication::translate("tarvel-batch", "转换完成：");
-    line += QCoreApplication::translate("tarvel-batch", "成功 %1 个，失败 %2 个").arg(totals.converted).arg(totals.failed);
+    QString line = totals.interrupted ? BatchText::tr("已中断：") : BatchText::tr("转换完成：");
+    line += BatchText::tr("成功 %1 个，失败 %2 个").arg(totals.converted).arg(totals.failed);
     if (skipExisting)
-        line += QCoreApplication::translate("tarvel-batch", "，跳过 %1 个（输出文件已存在）").arg(totals.skippedExisting);
+        line += BatchText::tr("，跳过 %1 个（输出文件已存在）").arg(totals.skippedExisting);
     if (totals.stopped)
-        line += QCoreApplication::translate("tarvel-batch", "，%1 张转换中被中止").arg(totals.stopped);
+        line += BatchText::tr("，%1 张转换中被中止").arg(totals.stopped);
     if (totals.interrupted)
-        line += QCoreApplication::translate("tarvel-batch", "，%1 张未开始转换").arg(totals.notStarted);
-    return line + QCoreApplication::translate("tarvel-batch", "。\n");
+        line += BatchText::tr("，%1 张未开始转换").arg(totals.notStarted);
+    return line + BatchText::tr("。\n");
 }
 
 QString summaryJson(const RunTotals &totals, const QJsonObject &extra)

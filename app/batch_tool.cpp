@@ -1,6 +1,7 @@
 #include "app/batch_tool.h"
 
 #include "app/batch_plan.h"
+#include "app/batch_text.h"
 #include "app/batch_tool_help.h"
 #include "app/batch_tool_options.h"
 #include "app/batch_workflow.h"
@@ -11,7 +12,6 @@
 #include "platform/native_path.h"
 #include "platform/system_colours.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QJsonObject>
 #include <QSet>
@@ -102,13 +102,13 @@ QString prepareOutputFolder(const BatchToolOptions &options, std::FILE *err)
     if (platform::isFolder(output))
         return QString();
     if (platform::exists(output))
-        return QCoreApplication::translate("tarvel-batch", "输出路径已存在，但不是文件夹：%1").arg(shown(output));
+        return BatchText::tr("输出路径已存在，但不是文件夹：%1").arg(shown(output));
     if (options.dryRun) {
-        printText(err, QCoreApplication::translate("tarvel-batch", "tarvel-batch：输出文件夹不存在，实际转换时将创建：%1\n").arg(shown(output)));
+        printText(err, BatchText::tr("tarvel-batch：输出文件夹不存在，实际转换时将创建：%1\n").arg(shown(output)));
         return QString();
     }
     if (!platform::makeFolders(output))
-        return QCoreApplication::translate("tarvel-batch", "无法创建输出文件夹 %1：%2").arg(shown(output), systemError());
+        return BatchText::tr("无法创建输出文件夹 %1：%2").arg(shown(output), systemError());
     return QString();
 }
 
@@ -123,7 +123,7 @@ void makeOutputSubfolders(const BatchToolOptions &options, const QStringList &pi
         made.insert(picture.left(slash));
         const QString folder = pathInFolder(options.outputFolder, picture.left(slash));
         if (!platform::makeFolders(folder))
-            printText(err, QCoreApplication::translate("tarvel-batch", "tarvel-batch：无法创建文件夹 %1：%2\n").arg(shown(folder), systemError()));
+            printText(err, BatchText::tr("tarvel-batch：无法创建文件夹 %1：%2\n").arg(shown(folder), systemError()));
     }
 }
 
@@ -156,13 +156,13 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
             BatchInterrupts *interrupts)
 {
     const QStringList &names = plan.pictures.names;
-    printText(streams.err, QCoreApplication::translate("tarvel-batch", "转换 %1 张图片，限宽 %2，限高 %3%4%5\n")
+    printText(streams.err, BatchText::tr("转换 %1 张图片，限宽 %2，限高 %3%4%5\n")
                                .arg(names.size())
                                .arg(width)
                                .arg(height)
-                               .arg(options.enlarge ? QCoreApplication::translate("tarvel-batch", "，小图放大") : QString(),
+                               .arg(options.enlarge ? BatchText::tr("，小图放大") : QString(),
                                     options.jpegQuality != imaging::kBestJpegQuality
-                                        ? QCoreApplication::translate("tarvel-batch", "，JPEG 质量 %1").arg(options.jpegQuality)
+                                        ? BatchText::tr("，JPEG 质量 %1").arg(options.jpegQuality)
                                         : QString()));
     if (options.recursive)
         makeOutputSubfolders(options, names, streams.err);
@@ -231,7 +231,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
         }
         printText(streams.out, totalsLine(totals, options.skipExisting));
         if (!failures.isEmpty())
-            printText(streams.out, QCoreApplication::translate("tarvel-batch", "以下文件未能转换：\n") + failures.join(u'\n') + u'\n');
+            printText(streams.out, BatchText::tr("以下文件未能转换：\n") + failures.join(u'\n') + u'\n');
         if (options.stats)
             printText(streams.out,
                       QStringLiteral("bench: pictures=%1 failed=%2 seconds=%3 per_second=%4 peak_rss_mb=%5\n")
@@ -252,12 +252,12 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
                  BatchInterrupts *interrupts)
 {
     const auto refuse = [&](const QString &message) {
-        printText(streams.err, QCoreApplication::translate("tarvel-batch", "tarvel-batch：%1\n").arg(message));
+        printText(streams.err, BatchText::tr("tarvel-batch：%1\n").arg(message));
         return kBadArguments;
     };
     const ParsedArguments parsed = parseBatchToolArguments(arguments);
     if (!parsed.options)
-        return refuse(parsed.error + QCoreApplication::translate("tarvel-batch", "（用法见 tarvel-batch --help）"));
+        return refuse(parsed.error + BatchText::tr("（用法见 tarvel-batch --help）"));
     const BatchToolOptions &options = *parsed.options;
     if (options.help || options.version || options.manPage) {
         printText(streams.out, options.help      ? batchToolHelp()
@@ -270,27 +270,27 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
     const int width = options.width.value_or(remembered.Width);
     const int height = options.height.value_or(remembered.Height);
     if (width < 1 || width > 1024 || height < 1 || height > 1024)
-        return refuse(QCoreApplication::translate("tarvel-batch", "记住的限制 %1 × %2 超出 1 到 1024 的范围，请用 --width 和 --height 指定")
+        return refuse(BatchText::tr("记住的限制 %1 × %2 超出 1 到 1024 的范围，请用 --width 和 --height 指定")
                           .arg(width)
                           .arg(height));
     if (!platform::isFolder(options.sourceFolder))
-        return refuse(QCoreApplication::translate("tarvel-batch", "源文件夹不存在：%1").arg(shown(options.sourceFolder)));
+        return refuse(BatchText::tr("源文件夹不存在：%1").arg(shown(options.sourceFolder)));
     if (const QString problem = prepareOutputFolder(options, streams.err); !problem.isEmpty())
         return refuse(problem);
     if (isSameFolder(options.sourceFolder, options.outputFolder) && !options.overwriteOriginals)
-        return refuse(QCoreApplication::translate("tarvel-batch", "输出文件夹与源文件夹相同，转换后的图片将覆盖原图。"
+        return refuse(BatchText::tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。"
                                      "确定要这样做时请加上 --overwrite-originals"));
 
     const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;
     Plan plan = makePlan(options, width, height, stop);
     if (stop && stop->load()) {
-        printText(streams.err, QCoreApplication::translate("tarvel-batch", "tarvel-batch：已中断，还没有开始转换。\n"));
+        printText(streams.err, BatchText::tr("tarvel-batch：已中断，还没有开始转换。\n"));
         return interruptedStatus(*interrupts);
     }
     if (options.dryRun)
         return dryRun(options, plan, streams, width, height);
     if (plan.candidates == 0)
-        return refuse(QCoreApplication::translate("tarvel-batch", "没有找到可以转换的文件"));
+        return refuse(BatchText::tr("没有找到可以转换的文件"));
     return convert(options, plan, streams, width, height, interrupts);
 }
 

@@ -1,9 +1,9 @@
 #include "app/batch_tool_help.h"
 
+#include "app/batch_text.h"
 #include "app/batch_tool_options.h"
 #include "app/terminal_text.h"
 
-#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -12,23 +12,23 @@ namespace app {
 namespace {
 
 // The parts of the help besides the options, as source texts for
-// batchToolText(); --help and the manual page lay them out each in its way.
+// BatchText::tr(); --help and the manual page lay them out each in its way.
 const char *const kSummary =
-    QT_TRANSLATE_NOOP("tarvel-batch", "把文件夹中的图片按比例缩放到限定的宽度和高度之内");
-const char *const kSynopsis = QT_TRANSLATE_NOOP("tarvel-batch", "[选项] [--] 源文件夹 输出文件夹");
+    QT_TRANSLATE_NOOP("app::BatchText", "把文件夹中的图片按比例缩放到限定的宽度和高度之内");
+const char *const kSynopsis = QT_TRANSLATE_NOOP("app::BatchText", "[选项] [--] 源文件夹 输出文件夹");
 const char *const kDescription[] = {
-    QT_TRANSLATE_NOOP("tarvel-batch",
+    QT_TRANSLATE_NOOP("app::BatchText",
                       "把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga，扩展名全小写或全大写，"
                       "不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。"
                       "不加 --recursive、--jpeg-quality 和 --skip-existing 时与图形界面的“批量转换”完全相同，"
                       "写出的文件也逐字节相同。"),
-    QT_TRANSLATE_NOOP("tarvel-batch",
+    QT_TRANSLATE_NOOP("app::BatchText",
                       "输出文件夹不存在时连同上级文件夹一起创建。每个输出文件都是先写入隐藏的临时文件再改名，"
                       "所以只会完整地出现或根本不出现。"),
-    QT_TRANSLATE_NOOP("tarvel-batch",
+    QT_TRANSLATE_NOOP("app::BatchText",
                       "标准输出只有结果：不在终端上时每张图片一行，最后是汇总（加 --json 时是 JSON 行）。"
                       "进度条、警告和错误写到标准错误；进度条只在标准错误是终端时出现。"),
-    QT_TRANSLATE_NOOP("tarvel-batch",
+    QT_TRANSLATE_NOOP("app::BatchText",
                       "按一次 Ctrl-C 或收到 SIGTERM 后不再开始新的图片，正在转换的图片完成后退出，并用一行说明有多少张"
                       "未开始转换。再按一次 Ctrl-C 立即停止：转换进程被结束，正在转换的图片不留下任何文件。"),
 };
@@ -37,21 +37,16 @@ struct ExitStatus {
     const char *meaning;
 };
 const ExitStatus kExitStatuses[] = {
-    {0, QT_TRANSLATE_NOOP("tarvel-batch", "全部转换成功（--skip-existing 跳过的图片不算失败）")},
-    {1, QT_TRANSLATE_NOOP("tarvel-batch", "有图片转换失败")},
-    {2, QT_TRANSLATE_NOOP("tarvel-batch", "参数或文件夹有误")},
-    {130, QT_TRANSLATE_NOOP("tarvel-batch", "被 Ctrl-C（SIGINT）中断")},
-    {143, QT_TRANSLATE_NOOP("tarvel-batch", "被 SIGTERM 中断")},
+    {0, QT_TRANSLATE_NOOP("app::BatchText", "全部转换成功（--skip-existing 跳过的图片不算失败）")},
+    {1, QT_TRANSLATE_NOOP("app::BatchText", "有图片转换失败")},
+    {2, QT_TRANSLATE_NOOP("app::BatchText", "参数或文件夹有误")},
+    {130, QT_TRANSLATE_NOOP("app::BatchText", "被 Ctrl-C（SIGINT）中断")},
+    {143, QT_TRANSLATE_NOOP("app::BatchText", "被 SIGTERM 中断")},
 };
 const char *const kFiles = QT_TRANSLATE_NOOP(
-    "tarvel-batch",
+    "app::BatchText",
     "窗口记住的限宽和限高。在程序所在的文件夹可写时放在程序旁边，否则放在 ~/.config/tarvel/ 中。"
     "tarvel-batch 只读取它，从不写入。");
-
-QString text(const char *source)
-{
-    return batchToolText(source);
-}
 
 // "-w, --width=W" or "    --enlarge".
 QString optionLabel(const BatchToolOption &option)
@@ -96,23 +91,23 @@ QString batchToolHelp()
         lines += wrapToColumns(description, kWidth - int(indent.size())).join(u'\n' + indent);
         return lines + u'\n';
     };
-    QString help = text(QT_TRANSLATE_NOOP("tarvel-batch", "用法：")) + QStringLiteral("tarvel-batch ")
-        + text(kSynopsis) + QStringLiteral("\n\n");
+    QString help = BatchText::tr("用法：") + QStringLiteral("tarvel-batch ")
+        + BatchText::tr(kSynopsis) + QStringLiteral("\n\n");
     for (const char *paragraph : kDescription)
-        help += wrapToColumns(text(paragraph), kWidth).join(u'\n') + QStringLiteral("\n\n");
-    help += text(QT_TRANSLATE_NOOP("tarvel-batch", "选项：")) + u'\n';
+        help += wrapToColumns(BatchText::tr(paragraph), kWidth).join(u'\n') + QStringLiteral("\n\n");
+    help += BatchText::tr("选项：") + u'\n';
     int labelWidth = 0;
     for (const BatchToolOption &option : batchToolOptions())
         labelWidth = std::max(labelWidth, int(optionLabel(option).size()));
     for (const BatchToolOption &option : batchToolOptions()) {
         if (!option.hidden)
-            help += item(optionLabel(option), labelWidth, text(option.description));
+            help += item(optionLabel(option), labelWidth, BatchText::tr(option.description));
     }
-    help += u'\n' + text(QT_TRANSLATE_NOOP("tarvel-batch", "退出状态：")) + u'\n';
+    help += u'\n' + BatchText::tr("退出状态：") + u'\n';
     for (const ExitStatus &status : kExitStatuses)
-        help += item(QString::number(status.code), 3, text(status.meaning));
-    help += u'\n' + text(QT_TRANSLATE_NOOP("tarvel-batch", "文件：")) + u'\n';
-    help += item(QStringLiteral("CULERT.txt"), 10, text(kFiles));
+        help += item(QString::number(status.code), 3, BatchText::tr(status.meaning));
+    help += u'\n' + BatchText::tr("文件：") + u'\n';
+    help += item(QStringLiteral("CULERT.txt"), 10, BatchText::tr(kFiles));
     return help;
 }
 
@@ -121,14 +116,14 @@ QString batchToolManPage()
     QString page = QStringLiteral(".TH TARVEL-BATCH 1 \"\" \"tarvel %1\"\n").arg(QStringLiteral(TARVEL_VERSION));
     // Ragged right: a Chinese line has no spaces to stretch.
     page += QStringLiteral(".ad l\n");
-    page += QStringLiteral(".SH ") + text(QT_TRANSLATE_NOOP("tarvel-batch", "名称")) + u'\n';
-    page += QStringLiteral("tarvel\\-batch \\- ") + roff(text(kSummary)) + u'\n';
-    page += QStringLiteral(".SH ") + text(QT_TRANSLATE_NOOP("tarvel-batch", "概要")) + u'\n';
-    page += QStringLiteral(".B tarvel\\-batch\n") + roff(text(kSynopsis)) + u'\n';
-    page += QStringLiteral(".SH ") + text(QT_TRANSLATE_NOOP("tarvel-batch", "描述")) + u'\n';
+    page += QStringLiteral(".SH ") + BatchText::tr("名称") + u'\n';
+    page += QStringLiteral("tarvel\\-batch \\- ") + roff(BatchText::tr(kSummary)) + u'\n';
+    page += QStringLiteral(".SH ") + BatchText::tr("概要") + u'\n';
+    page += QStringLiteral(".B tarvel\\-batch\n") + roff(BatchText::tr(kSynopsis)) + u'\n';
+    page += QStringLiteral(".SH ") + BatchText::tr("描述") + u'\n';
     for (const char *paragraph : kDescription)
-        page += QStringLiteral(".PP\n") + roff(text(paragraph)) + u'\n';
-    page += QStringLiteral(".SH ") + text(QT_TRANSLATE_NOOP("tarvel-batch", "选项")) + u'\n';
+        page += QStringLiteral(".PP\n") + roff(BatchText::tr(paragraph)) + u'\n';
+    page += QStringLiteral(".SH ") + BatchText::tr("选项") + u'\n';
     for (const BatchToolOption &option : batchToolOptions()) {
         if (option.hidden)
             continue;
@@ -138,13 +133,13 @@ QString batchToolManPage()
         page += QStringLiteral("\\fB\\-\\-%1\\fR").arg(roff(QLatin1String(option.name)));
         if (option.valueName)
             page += QStringLiteral("=\\fI%1\\fR").arg(QLatin1String(option.valueName));
-        page += u'\n' + roff(text(option.description)) + u'\n';
+        page += u'\n' + roff(BatchText::tr(option.description)) + u'\n';
     }
-    page += QStringLiteral(".SH ") + text(QT_TRANSLATE_NOOP("tarvel-batch", "退出状态")) + u'\n';
+    page += QStringLiteral(".SH ") + BatchText::tr("退出状态") + u'\n';
     for (const ExitStatus &status : kExitStatuses)
-        page += QStringLiteral(".TP\n.B %1\n%2\n").arg(status.code).arg(roff(text(status.meaning)));
-    page += QStringLiteral(".SH ") + text(QT_TRANSLATE_NOOP("tarvel-batch", "文件")) + u'\n';
-    page += QStringLiteral(".TP\n.I CULERT.txt\n") + roff(text(kFiles)) + u'\n';
+        page += QStringLiteral(".TP\n.B %1\n%2\n").arg(status.code).arg(roff(BatchText::tr(status.meaning)));
+    page += QStringLiteral(".SH ") + BatchText::tr("文件") + u'\n';
+    page += QStringLiteral(".TP\n.I CULERT.txt\n") + roff(BatchText::tr(kFiles)) + u'\n';
     return page;
 }
 

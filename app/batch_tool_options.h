@@ -16,16 +16,12 @@ struct BatchToolOption {
     const char *name;        // the long name: "width" for --width
     char shortName;          // 'w' for -w, or 0
     const char *valueName;   // "W", or nullptr for a switch
-    const char *description; // source text for batchToolText()
+    const char *description; // source text for BatchText::tr()
     bool hidden = false;     // left out of --help and the manual
 };
 
 // Every option, in the order --help lists them.
 std::span<const BatchToolOption> batchToolOptions();
-
-// A text of tarvel-batch's interface in the user's language. The source texts
-// are Chinese, marked with QT_TRANSLATE_NOOP in the context "tarvel-batch".
-QString batchToolText(const char *source);
 
 struct BatchToolOptions {
     std::optional<int> width;

@@ -1,6 +1,7 @@
 #include "app/terminal_text.h"
 
-#include <QCoreApplication>
+#include "app/batch_text.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -155,7 +156,7 @@ QString progressBarLine(const BarState &state, int columns)
     const QString remaining = state.done
         ? clock(state.elapsedMs * (state.total - state.done) / state.done)
         : QStringLiteral("--:--");
-    const QString times = QCoreApplication::translate("tarvel-batch", "  已用 %1  剩余 %2").arg(clock(state.elapsedMs), remaining);
+    const QString times = BatchText::tr("  已用 %1  剩余 %2").arg(clock(state.elapsedMs), remaining);
     const QString name = printableText(state.name);
 
     // The bar takes what is left after the count, the times and a fair part

@@ -94,17 +94,7 @@ bool sendRequest(int channel, const worker::Request &request, int source)
         return false;
     // The socket buffer is empty between pictures; a short send of a few
     // bytes does not happen, but would be finished here.
-    const auto *rest = reinterpret_cast<const char *>(&request) + n;
-    for (std::size_t left = sizeof request - std::size_t(n); left > 0;) {
-        const ssize_t m = ::send(channel, rest, left, MSG_NOSIGNAL);
-        if (m < 0 && errno == EINTR)
-            continue;
-        if (m <= 0)
-            return false;
-        rest += m;
-        left -= std::size_t(m);
-    }
-    return true;
+    return worker::sendAll(channel, reinterpret_cast<const char *>(&request) + n, sizeof request - std::size_t(n));
 }
 
 // How many processes the kernel's out-of-memory killer has ended since boot,

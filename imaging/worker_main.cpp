@@ -32,21 +32,6 @@ namespace {
 constexpr int kChannel = worker::kChannelDescriptor;
 constexpr std::size_t kHeapKeptBytes = 32u << 20;
 
-bool sendAll(const void *data, std::size_t size)
-{
-    const auto *p = static_cast<const char *>(data);
-    while (size > 0) {
-        const ssize_t n = ::send(kChannel, p, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= std::size_t(n);
-    }
-    return true;
-}
-
 bool sendReply(ConversionStatus status, const QByteArray &bytes, const QByteArray &detail, std::uint32_t flags = 0)
 {
     worker::Reply reply;
@@ -54,8 +39,9 @@ bool sendReply(ConversionStatus status, const QByteArray &bytes, const QByteArra
     reply.byteCount = std::uint64_t(bytes.size());
     reply.detailLength = std::uint32_t(std::min<qsizetype>(detail.size(), worker::kMaxDetailBytes));
     reply.flags = flags;
-    return sendAll(&reply, sizeof reply) && sendAll(bytes.constData(), std::size_t(bytes.size()))
-        && sendAll(detail.constData(), reply.detailLength);
+    return worker::sendAll(kChannel, &reply, sizeof reply)
+        && worker::sendAll(kChannel, bytes.constData(), std::size_t(bytes.size()))
+        && worker::sendAll(kChannel, detail.constData(), reply.detailLength);
 }
 
 // A request and the descriptor that came with it; false at the end of the
@@ -163,7 +149,7 @@ int main(int argc, char **argv)
 
     worker::Hello hello;
     hello.landlockAbi = sandbox.landlockAbi;
-    if (!sendAll(&hello, sizeof hello))
+    if (!worker::sendAll(kChannel, &hello, sizeof hello))
         return EXIT_FAILURE;
 
     worker::Request request;

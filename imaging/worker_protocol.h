@@ -21,7 +21,11 @@
 // integers travel in the machine's own byte order.
 #pragma once
 
+#include <cerrno>
+#include <cstddef>
 #include <cstdint>
+
+#include <sys/socket.h>
 
 namespace imaging::worker {
 
@@ -79,5 +83,22 @@ struct Reply {
     std::uint32_t detailLength = 0;
     std::uint32_t flags = 0;
 };
+
+// Sends all `size` bytes over the channel, going on after a short send or a
+// signal; false when the other end is gone.
+inline bool sendAll(int channel, const void *data, std::size_t size)
+{
+    const auto *p = static_cast<const char *>(data);
+    while (size > 0) {
+        const ssize_t n = ::send(channel, p, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
 
 } // namespace imaging::worker
