@@ -11,9 +11,6 @@
 // prints how long each stage took, per format: header probe, decode (with
 // shrink-on-load), resample to the fitted size, encode in the same format, and
 // the atomic write (to a temporary folder).
-#include "workflow/size_text.h"
-#include "workflow/target_sizes.h"
-#include "workflow/batch_plan.h"
 #include "imaging/draw_scaled_picture.h"
 #include "imaging/encode_picture.h"
 #include "imaging/mapped_file.h"
@@ -21,6 +18,9 @@
 #include "imaging/vips_errors.h"
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
+#include "workflow/batch_plan.h"
+#include "workflow/size_text.h"
+#include "workflow/target_sizes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -90,14 +90,16 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
         t.seconds[0] += timer.nsecsElapsed() / 1e9;
         // Fitted to the size as shown, resized as stored (the engine turns the
         // small result afterwards, which this leaves out).
-        workflow::TargetSize target = workflow::ComputeTargetSizes({workflow::sizeText(header.shown())}, maxW, maxH, enlarge).front();
+        workflow::TargetSize target
+            = workflow::ComputeTargetSizes({workflow::sizeText(header.shown())}, maxW, maxH, enlarge).front();
         if (header.orientation >= 5)
             std::swap(target.width, target.height);
 
         // Each stage is forced into memory so the next one starts from pixels.
         timer.restart();
         const imaging::MappedFile mapped(file.descriptor());
-        auto decoded = imaging::loadForScaling({mapped.bytes(), imaging::hasTgaName(path)}, target.width, target.height);
+        auto decoded
+            = imaging::loadForScaling({mapped.bytes(), imaging::hasTgaName(path)}, target.width, target.height);
         try {
             if (decoded)
                 decoded->image = decoded->image.copy_memory();
@@ -113,8 +115,8 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
         t.seconds[2] += timer.nsecsElapsed() / 1e9;
         timer.restart();
         const auto format = imaging::outputFormatForPath(name);
-        const imaging::Result<QByteArray> bytes =
-            scaled && format ? imaging::encodePicture(*scaled, *format) : imaging::Result<QByteArray>(scaled.failure());
+        const imaging::Result<QByteArray> bytes = scaled && format ? imaging::encodePicture(*scaled, *format)
+                                                                   : imaging::Result<QByteArray>(scaled.failure());
         t.seconds[3] += timer.nsecsElapsed() / 1e9;
         timer.restart();
         const bool written = bytes && platform::writeFileAtomically(scratch.filePath(name), *bytes);

@@ -2,10 +2,10 @@
 // a person and as JSON for a program (one object a line).
 #pragma once
 
+#include "imaging/picture_size.h"
 #include "workflow/parallel_conversion.h"
 #include "workflow/source_tree.h"
 #include "workflow/target_sizes.h"
-#include "imaging/picture_size.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -19,9 +19,9 @@ struct FileReport {
     QString path; // relative to the source folder
     Outcome outcome = Skipped;
     workflow::SkipReason skip = workflow::SkipReason::None;
-    std::optional<imaging::PictureSize> size; // as its header states it, when read
-    std::optional<workflow::TargetSize> target;         // what it gets, or would get
-    std::optional<workflow::ConversionResult> result;   // why it failed
+    std::optional<imaging::PictureSize> size;         // as its header states it, when read
+    std::optional<workflow::TargetSize> target;       // what it gets, or would get
+    std::optional<workflow::ConversionResult> result; // why it failed
 };
 
 // The outcome of a picture the run handed to the workers: converted, failed,

@@ -1,15 +1,15 @@
 #include "cli/batch_tool.h"
 
-#include "workflow/batch_plan.h"
 #include "cli/batch_text.h"
 #include "cli/batch_tool_help.h"
 #include "cli/batch_tool_options.h"
+#include "platform/file_system.h"
+#include "platform/native_path.h"
+#include "workflow/batch_plan.h"
 #include "workflow/batch_workflow.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/saved_limits.h"
 #include "workflow/size_text.h"
-#include "platform/file_system.h"
-#include "platform/native_path.h"
 
 #include <QFile>
 #include <QJsonObject>
@@ -34,10 +34,7 @@ workflow::SavedLimits rememberedLimits(const QString &settingsPath)
     return workflow::parseSavedLimits(file.readAll());
 }
 
-QString shown(const QString &path)
-{
-    return platform::displayPath(path);
-}
+QString shown(const QString &path) { return platform::displayPath(path); }
 
 // 128 + the signal that stopped the run, as a shell reports it.
 int interruptedStatus(const BatchInterrupts &interrupts)
@@ -45,18 +42,15 @@ int interruptedStatus(const BatchInterrupts &interrupts)
     return kSignalBase + (interrupts.firstSignal ? interrupts.firstSignal.load() : SIGINT);
 }
 
-QString systemError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
+QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 // What a run will do with every entry of the source folder, and the pictures
 // it hands to the workers, in the order they start.
 struct Plan {
-    std::vector<FileReport> reports; // every entry, in the walk's order
-    workflow::BatchListing pictures;           // relative paths and size texts
+    std::vector<FileReport> reports;         // every entry, in the walk's order
+    workflow::BatchListing pictures;         // relative paths and size texts
     std::vector<std::size_t> pictureReports; // the report of each picture
-    int candidates = 0;              // pictures found, before any was skipped
+    int candidates = 0;                      // pictures found, before any was skipped
 };
 
 Plan makePlan(const BatchToolOptions &options, int width, int height, const std::atomic<bool> *stop)
@@ -135,8 +129,7 @@ QJsonObject settingsJson(const BatchToolOptions &options, int width, int height)
             {"jpeg_quality", options.jpegQuality}};
 }
 
-int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStreams &streams, int width,
-           int height)
+int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStreams &streams, int width, int height)
 {
     RunTotals totals;
     totals.dryRun = true;
@@ -178,21 +171,21 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
     workflow::ConversionResults results;
     BatchProgress progress(streams, options.json, int(names.size()), interrupts);
-    const workflow::BatchSummary summary = workflow::runBatch(
-        {options.sourceFolder, options.outputFolder, width, height, options.enlarge}, plan.pictures,
-        [&](const std::vector<workflow::ConversionJob> &jobs) {
-            workflow::ConversionRun run = workflow::convertInParallel(
-                jobs, conversion,
-                [&](std::size_t i, const workflow::ConversionResult &result) {
-                    FileReport report = plan.reports[plan.pictureReports[i]];
-                    report.outcome = outcomeOf(result);
-                    report.result = result;
-                    progress.pictureDone(report);
-                },
-                interrupts ? &interrupts->stop : nullptr);
-            results = run.results;
-            return run;
-        });
+    const workflow::BatchSummary summary
+        = workflow::runBatch({options.sourceFolder, options.outputFolder, width, height, options.enlarge},
+                             plan.pictures, [&](const std::vector<workflow::ConversionJob> &jobs) {
+                                 workflow::ConversionRun run = workflow::convertInParallel(
+                                     jobs, conversion,
+                                     [&](std::size_t i, const workflow::ConversionResult &result) {
+                                         FileReport report = plan.reports[plan.pictureReports[i]];
+                                         report.outcome = outcomeOf(result);
+                                         report.result = result;
+                                         progress.pictureDone(report);
+                                     },
+                                     interrupts ? &interrupts->stop : nullptr);
+                                 results = run.results;
+                                 return run;
+                             });
     progress.finish();
 
     RunTotals totals;
@@ -279,7 +272,7 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
         return refuse(problem);
     if (workflow::isSameFolder(options.sourceFolder, options.outputFolder) && !options.overwriteOriginals)
         return refuse(BatchText::tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。"
-                                     "确定要这样做时请加上 --overwrite-originals"));
+                                    "确定要这样做时请加上 --overwrite-originals"));
 
     const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;
     Plan plan = makePlan(options, width, height, stop);

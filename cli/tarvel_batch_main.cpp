@@ -1,8 +1,8 @@
 // tarvel-batch: the batch conversion of the window, from a terminal.
 #include "cli/batch_tool.h"
+#include "platform/native_path.h"
 #include "workflow/interface_language.h"
 #include "workflow/saved_limits.h"
-#include "platform/native_path.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -29,14 +29,11 @@ void onInterrupt(int signal)
         interrupts.abandon = true;
 }
 
-void onResize(int)
-{
-    interrupts.resized = true;
-}
+void onResize(int) { interrupts.resized = true; }
 
 void handle(int signal, void (*handler)(int))
 {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     // Reads and writes go on where a signal broke in.

@@ -77,22 +77,19 @@ std::optional<BmpHeader> parseBmpHeader(QByteArrayView file)
     if (compression != 0 && !bitFields)
         return std::nullopt; // run-length, JPEG or PNG inside: ImageMagick's job
     switch (h.bitCount) {
-    case 1: case 4: case 8:
+    case 1:
+    case 4:
+    case 8:
         if (bitFields)
             return std::nullopt;
         break;
-    case 16:
-        h.masks = {0x7C00, 0x03E0, 0x001F, 0};
-        break;
+    case 16: h.masks = {0x7C00, 0x03E0, 0x001F, 0}; break;
     case 24:
         if (bitFields)
             return std::nullopt;
         break;
-    case 32:
-        h.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
-        break;
-    default:
-        return std::nullopt;
+    case 32: h.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0}; break;
+    default: return std::nullopt;
     }
     if (bitFields) {
         // The masks follow a 40-byte header, or sit inside a longer one.
@@ -126,8 +123,7 @@ bool decodeBmp(QByteArrayView file, const BmpHeader &h, unsigned char *out)
     // Every row but the last must be whole; the last needs its pixels only,
     // not its padding.
     const std::int64_t lastRowBytes = (std::int64_t(h.width) * h.bitCount + 7) / 8;
-    if (h.pixelOffset < 0 || h.pixelOffset > size
-        || (size - h.pixelOffset - lastRowBytes) / h.stride < h.height - 1
+    if (h.pixelOffset < 0 || h.pixelOffset > size || (size - h.pixelOffset - lastRowBytes) / h.stride < h.height - 1
         || size - h.pixelOffset < lastRowBytes)
         return false;
 

@@ -15,10 +15,7 @@ constexpr int kImage = 0x2C;
 constexpr int kTrailer = 0x3B;
 constexpr int kGraphicControl = 0xF9;
 
-int byteAt(QByteArrayView bytes, qsizetype offset)
-{
-    return static_cast<unsigned char>(bytes[offset]);
-}
+int byteAt(QByteArrayView bytes, qsizetype offset) { return static_cast<unsigned char>(bytes[offset]); }
 
 int le16At(QByteArrayView bytes, qsizetype offset)
 {
@@ -26,10 +23,7 @@ int le16At(QByteArrayView bytes, qsizetype offset)
 }
 
 // A colour table follows when bit 7 of its descriptor's flags is set.
-qsizetype colourTableBytes(int flags)
-{
-    return flags & 0x80 ? 3 * (qsizetype(2) << (flags & 7)) : 0;
-}
+qsizetype colourTableBytes(int flags) { return flags & 0x80 ? 3 * (qsizetype(2) << (flags & 7)) : 0; }
 
 // Past the data sub-blocks that start at `pos` (each a length byte and that
 // many bytes, a zero length ends them); -1 when the file ends first.
@@ -47,8 +41,7 @@ qsizetype afterSubBlocks(QByteArrayView gif, qsizetype pos)
 // Hands the offset of each extension and image block to `visit` in file
 // order, until it returns false. False when the blocks break off or hold
 // something that is no GIF block, before the trailer or the visitor's stop.
-template <typename Visit>
-bool visitBlocks(QByteArrayView gif, Visit visit)
+template <typename Visit> bool visitBlocks(QByteArrayView gif, Visit visit)
 {
     if (gif.size() < kScreenEnd || !gif.startsWith("GIF"))
         return false;
@@ -81,8 +74,7 @@ std::optional<GifFrameArea> firstGifFrameArea(QByteArrayView file)
     visitBlocks(file, [&](qsizetype pos) {
         if (byteAt(file, pos) != kImage)
             return true;
-        area = GifFrameArea{le16At(file, pos + 1), le16At(file, pos + 3), le16At(file, pos + 5),
-                            le16At(file, pos + 7)};
+        area = GifFrameArea{le16At(file, pos + 1), le16At(file, pos + 3), le16At(file, pos + 5), le16At(file, pos + 7)};
         return false;
     });
     return area;

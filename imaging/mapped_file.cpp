@@ -9,7 +9,7 @@ namespace imaging {
 
 MappedFile::MappedFile(int fd)
 {
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0)
         return;
     const std::size_t size = std::size_t(info.st_size);

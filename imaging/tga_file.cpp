@@ -13,10 +13,7 @@ namespace {
 
 constexpr qsizetype kHeaderSize = 18;
 
-int byteAt(QByteArrayView bytes, qsizetype offset)
-{
-    return static_cast<unsigned char>(bytes[offset]);
-}
+int byteAt(QByteArrayView bytes, qsizetype offset) { return static_cast<unsigned char>(bytes[offset]); }
 
 int le16At(QByteArrayView bytes, qsizetype offset)
 {
@@ -99,10 +96,12 @@ Rgba storedColour(const unsigned char *p, int bits)
 class PixelStream {
 public:
     PixelStream(QByteArrayView file, qsizetype start, int bytesPerPixel, bool runLength)
-        : m_data(reinterpret_cast<const unsigned char *>(file.data())), m_size(file.size()), m_pos(start),
-          m_bytes(bytesPerPixel), m_runLength(runLength)
-    {
-    }
+        : m_data(reinterpret_cast<const unsigned char *>(file.data())),
+          m_size(file.size()),
+          m_pos(start),
+          m_bytes(bytesPerPixel),
+          m_runLength(runLength)
+    { }
 
     // The next stored value, or null past the end of the file.
     const unsigned char *next()
@@ -144,10 +143,7 @@ private:
 
 } // namespace
 
-int TgaHeader::bands() const
-{
-    return (isGrey() ? 1 : 3) + (alpha != Alpha::None);
-}
+int TgaHeader::bands() const { return (isGrey() ? 1 : 3) + (alpha != Alpha::None); }
 
 std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes)
 {
@@ -261,12 +257,12 @@ QByteArray encodeTga24(const unsigned char *rgb, int width, int height)
     QByteArray out;
     const qsizetype rowBytes = qsizetype(width) * 3;
     out.reserve(kHeaderSize + rowBytes * height + 26);
-    out.append(char(0)); // no image id
-    out.append(char(0)); // no colour map
-    out.append(char(2)); // uncompressed true colour
+    out.append(char(0));    // no image id
+    out.append(char(0));    // no colour map
+    out.append(char(2));    // uncompressed true colour
     out.append(5, char(0)); // colour map specification
-    appendLe16(out, 0); // x origin
-    appendLe16(out, 0); // y origin
+    appendLe16(out, 0);     // x origin
+    appendLe16(out, 0);     // y origin
     appendLe16(out, width);
     appendLe16(out, height);
     out.append(char(24));

@@ -33,14 +33,10 @@ struct Reader {
     {
         const bool big = order == ByteOrder::BigEndian;
         switch (bytes) {
-        case 1:
-            return *p;
-        case 2:
-            return big ? be16(p) : le16(p);
-        case 4:
-            return big ? be32(p) : le32(p);
-        default:
-            return big ? be64(p) : le64(p);
+        case 1: return *p;
+        case 2: return big ? be16(p) : le16(p);
+        case 4: return big ? be32(p) : le32(p);
+        default: return big ? be64(p) : le64(p);
         }
     }
 };

@@ -29,18 +29,17 @@ bool isUserInput(QEvent::Type type)
     case QEvent::Drop:
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-        return true;
-    default:
-        return false;
+    case QEvent::TouchEnd: return true;
+    default: return false;
     }
 }
 
 } // namespace
 
-ConversionRunner::ConversionRunner(QWidget *window) : QObject(window), m_window(window) {}
+ConversionRunner::ConversionRunner(QWidget *window) : QObject(window), m_window(window) { }
 
-workflow::ConversionRun ConversionRunner::run(const std::vector<workflow::ConversionJob> &jobs, const workflow::ConversionOptions &options)
+workflow::ConversionRun ConversionRunner::run(const std::vector<workflow::ConversionJob> &jobs,
+                                              const workflow::ConversionOptions &options)
 {
     m_stop = false;
     m_running = true;
@@ -69,9 +68,8 @@ workflow::ConversionRun ConversionRunner::run(const std::vector<workflow::Conver
     sinceLast.start();
     QTimer probe;
     probe.setInterval(kProbeMs);
-    connect(&probe, &QTimer::timeout, this, [&] {
-        m_longestGapMs = std::max(m_longestGapMs, sinceLast.restart() - kProbeMs);
-    });
+    connect(&probe, &QTimer::timeout, this,
+            [&] { m_longestGapMs = std::max(m_longestGapMs, sinceLast.restart() - kProbeMs); });
     probe.start();
     loop.exec();
     probe.stop();

@@ -23,7 +23,8 @@ public:
 
     // Converts the jobs (convertInParallel) and returns when all have ended
     // or, after requestStop(), when the ones under way have.
-    workflow::ConversionRun run(const std::vector<workflow::ConversionJob> &jobs, const workflow::ConversionOptions &options);
+    workflow::ConversionRun run(const std::vector<workflow::ConversionJob> &jobs,
+                                const workflow::ConversionOptions &options);
 
     bool isRunning() const { return m_running; }
     // No picture starts after this; the ones under way finish.

@@ -2,14 +2,14 @@
 // source's pictures, and converting them all.
 #include "window/frm_main.h"
 
-#include "workflow/batch_workflow.h"
-#include "workflow/conversion_rules.h"
-#include "window/conversion_runner.h"
-#include "window/path_field.h"
-#include "workflow/path_names.h"
 #include "controls/xp_progress_bar.h"
 #include "dialogs/file_dialogs.h"
 #include "platform/notifier.h"
+#include "window/conversion_runner.h"
+#include "window/path_field.h"
+#include "workflow/batch_workflow.h"
+#include "workflow/conversion_rules.h"
+#include "workflow/path_names.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,7 +20,6 @@
 namespace window {
 
 namespace {
-
 
 // Lets the window repaint (the progress bar) now and then during a long scan,
 // without handling any input.
@@ -92,8 +91,7 @@ void frmMain::cmdStartConvert_Click()
     if (List1.isEmpty())
         return;
     if (workflow::isSameFolder(pathText(txtPath), pathText(txtPath2))
-        && !m_services.notifier->question(
-            tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
+        && !m_services.notifier->question(tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
         return;
 
     const std::int32_t width = limitValue(Text1);
@@ -105,9 +103,10 @@ void frmMain::cmdStartConvert_Click()
 
     const workflow::BatchRequest request{pathText(txtPath), pathText(txtPath2), width, height, Check1->isChecked()};
     m_batchRunning = true;
-    const workflow::BatchSummary summary = workflow::runBatch(request, {List1, List2}, [this](const std::vector<workflow::ConversionJob> &jobs) {
-        return m_runner->run(jobs, conversionOptions());
-    });
+    const workflow::BatchSummary summary
+        = workflow::runBatch(request, {List1, List2}, [this](const std::vector<workflow::ConversionJob> &jobs) {
+              return m_runner->run(jobs, conversionOptions());
+          });
     m_batchRunning = false;
     TargetSizes = summary.targets;
     PB->setValue(0);

@@ -2,18 +2,18 @@
 // converting it next to the source.
 #include "window/frm_main.h"
 
-#include "workflow/batch_plan.h"
-#include "workflow/conversion_rules.h"
-#include "window/conversion_runner.h"
-#include "window/path_field.h"
-#include "workflow/path_names.h"
-#include "window/wait_seconds.h"
 #include "controls/xp_combo.h"
 #include "dialogs/file_dialogs.h"
 #include "imaging/picture_formats.h"
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "platform/notifier.h"
+#include "window/conversion_runner.h"
+#include "window/path_field.h"
+#include "window/wait_seconds.h"
+#include "workflow/batch_plan.h"
+#include "workflow/conversion_rules.h"
+#include "workflow/path_names.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -92,8 +92,7 @@ void frmMain::cmdStartConvertdz_Click()
     const QString source = pathText(txtPathdz);
     const QString target = workflow::singleOutputPath(source, txtPathdz2->text(), XPCombo1->Text());
     if (platform::isSameFile(source, target)
-        && !m_services.notifier->question(
-            tr("输出文件与源图片相同，转换后的图片将覆盖原图。确定要继续吗？")))
+        && !m_services.notifier->question(tr("输出文件与源图片相同，转换后的图片将覆盖原图。确定要继续吗？")))
         return;
 
     // A folder listed in the batch panel since the picture was chosen has
@@ -108,7 +107,8 @@ void frmMain::cmdStartConvertdz_Click()
     const workflow::TargetSize size = TargetSizes.empty() ? workflow::TargetSize{} : TargetSizes.front();
     workflow::ConversionOptions options = conversionOptions();
     options.jobs = 1;
-    const workflow::ConversionResults results = m_runner->run({workflow::ConversionJob{source, target, size.width, size.height}}, options).results;
+    const workflow::ConversionResults results
+        = m_runner->run({workflow::ConversionJob{source, target, size.width, size.height}}, options).results;
 
     savedLimits = {limitValue(Text3), limitValue(Text4)};
     workflow::StoreSavedLimits(m_services.settingsPath, savedLimits);

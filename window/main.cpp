@@ -1,12 +1,12 @@
 // Tarvel图片尺寸批量修改工具: one window, one running copy per user.
-#include "workflow/batch_plan.h"
-#include "window/frm_main.h"
-#include "workflow/interface_language.h"
-#include "workflow/saved_limits.h"
 #include "dialogs/qt_file_dialogs.h"
 #include "platform/native_path.h"
 #include "platform/notifier.h"
 #include "platform/single_instance.h"
+#include "window/frm_main.h"
+#include "workflow/batch_plan.h"
+#include "workflow/interface_language.h"
+#include "workflow/saved_limits.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -31,8 +31,7 @@ QStringList pathsToOpen(int argc, char *argv[])
         const QByteArray argument(argv[i]);
         if (argument.isEmpty())
             continue;
-        paths << platform::pathFromNative(argument.startsWith('/') || !haveFolder ? argument
-                                                                                  : folder + '/' + argument);
+        paths << platform::pathFromNative(argument.startsWith('/') || !haveFolder ? argument : folder + '/' + argument);
     }
     return paths;
 }
@@ -72,11 +71,10 @@ int main(int argc, char *argv[])
     dialogs::QtFileDialogs fileDialogs;
     window::frmMain window({&notifier, &fileDialogs, workflow::savedLimitsPath(), workflow::defaultJobCount(), {}});
     notifier.setOwner(&window);
-    QObject::connect(&instance, &platform::SingleInstance::handedOver, &window,
-                     [&window](const QStringList &handed) {
-                         window.bringToFront();
-                         window.openPaths(handed);
-                     });
+    QObject::connect(&instance, &platform::SingleInstance::handedOver, &window, [&window](const QStringList &handed) {
+        window.bringToFront();
+        window.openPaths(handed);
+    });
     instance.listen();
     window.show();
     window.openPaths(paths);

@@ -1,7 +1,7 @@
 #include "window/size_key_filter.h"
 
-#include "window/size_field_rule.h"
 #include "platform/keyboard.h"
+#include "window/size_field_rule.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "workflow/batch_workflow.h"
 
-#include "workflow/batch_plan.h"
 #include "platform/native_path.h"
+#include "workflow/batch_plan.h"
 
 #include <QCoreApplication>
 
@@ -44,9 +44,11 @@ QString failureReason(const std::optional<ConversionResult> &result)
 
 QString failureLine(const BatchFailure &failure, bool withDetail)
 {
-    QString line = QCoreApplication::translate("workflow", "%1：%2", "a file name and why it failed").arg(platform::displayPath(failure.name), failureReason(failure.result));
+    QString line = QCoreApplication::translate("workflow", "%1：%2", "a file name and why it failed")
+                       .arg(platform::displayPath(failure.name), failureReason(failure.result));
     if (withDetail && failure.result && !failure.result->detail.isEmpty())
-        line += QCoreApplication::translate("workflow", "（%1）", "the decoder's own message").arg(failure.result->detail);
+        line += QCoreApplication::translate("workflow", "（%1）", "the decoder's own message")
+                    .arg(failure.result->detail);
     return line;
 }
 

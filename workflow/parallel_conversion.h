@@ -32,8 +32,8 @@ struct ConversionOptions {
     int jobs = 1; // pictures at once, one worker process each
     // Where transparent parts land: the button face of the window's standard
     // palette unless the window says otherwise.
-    platform::ColourValue background =
-        platform::standardSystemColour(platform::kSysButtonFace & ~platform::kSystemColourFlag).value_or(0);
+    platform::ColourValue background
+        = platform::standardSystemColour(platform::kSysButtonFace & ~platform::kSystemColourFlag).value_or(0);
     // The worker executable, the budgets per picture and an observer; the
     // libvips threads per picture are set here, and a memory budget of 0
     // shares the machine's memory out among the workers.

@@ -1,10 +1,10 @@
 #include "workflow/source_tree.h"
 
-#include "workflow/batch_plan.h"
 #include "imaging/picture_formats.h"
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "platform/native_path.h"
+#include "workflow/batch_plan.h"
 
 #include <algorithm>
 
@@ -26,8 +26,8 @@ struct Walk {
     {
         if (stop && stop->load())
             return;
-        const std::vector<FolderEntry> all =
-            platform::listFolder(prefix.isEmpty() ? source : pathInFolder(source, prefix));
+        const std::vector<FolderEntry> all
+            = platform::listFolder(prefix.isEmpty() ? source : pathInFolder(source, prefix));
         std::vector<const FolderEntry *> folders;
         for (const FolderEntry &entry : all) {
             if (entry.kind == FolderEntry::Folder || entry.kind == FolderEntry::LinkToFolder)

@@ -28,8 +28,8 @@ protected:
     ConversionStatus convert(ConversionWorker &worker, const QString &source, const QString &target,
                              QString *detail = nullptr)
     {
-        const imaging::ConversionResult result =
-            imaging::convertPicture(worker, dir.file(source), dir.file(target), 20, 15, kBackground);
+        const imaging::ConversionResult result
+            = imaging::convertPicture(worker, dir.file(source), dir.file(target), 20, 15, kBackground);
         if (detail)
             *detail = result.detail;
         return result.status;
@@ -114,12 +114,13 @@ TEST_F(WorkerTest, AMissingOrLyingWorkerConvertsNothing)
     // A worker that greets properly, then claims a terabyte of output: the
     // program believes none of it.
     const QString script = dir.file("liar.sh");
-    testpics::writeBytes(script, "#!/bin/sh\n"
-                                 "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
-                                 "head -c 24 <&3 >/dev/null\n"
-                                 "printf '\\061\\122\\127\\124\\000\\000\\000\\000\\000\\000\\000\\000\\000\\001\\000\\000"
-                                 "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
-                                 "exec sleep 5\n");
+    testpics::writeBytes(script,
+                         "#!/bin/sh\n"
+                         "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
+                         "head -c 24 <&3 >/dev/null\n"
+                         "printf '\\061\\122\\127\\124\\000\\000\\000\\000\\000\\000\\000\\000\\000\\001\\000\\000"
+                         "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
+                         "exec sleep 5\n");
     QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     imaging::WorkerSettings lying;
     lying.executable = script;

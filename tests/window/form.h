@@ -3,10 +3,10 @@
 // clicking the buttons and its drops made with real drop events.
 #pragma once
 
-#include "window/frm_main.h"
 #include "controls/ph_button.h"
 #include "controls/xp_combo.h"
 #include "controls/xp_progress_bar.h"
+#include "window/frm_main.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -44,8 +44,7 @@ public:
     controls::XP_ProgressBar *PB;
 
 private:
-    template <typename T>
-    T *named(const char *name) const;
+    template <typename T> T *named(const char *name) const;
     void click(controls::PhButton *button);
     void drop(QLineEdit *field, const QStringList &paths);
 

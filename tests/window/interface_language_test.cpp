@@ -2,8 +2,8 @@
 // everywhere, Chinese ones the program's own Chinese.
 #include "window_fixture.h"
 
-#include "workflow/interface_language.h"
 #include "imaging/conversion_status.h"
+#include "workflow/interface_language.h"
 
 #include <QAbstractButton>
 #include <QFile>

@@ -2,19 +2,19 @@
 // real pictures to convert.
 #pragma once
 
-#include "window/conversion_runner.h"
-#include "window/frm_main.h"
 #include "controls/ph_button.h"
 #include "fake_services.h"
 #include "form.h"
 #include "support/temp_dir.h"
+#include "window/conversion_runner.h"
+#include "window/frm_main.h"
 
 #include <QCheckBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTest>
 #include <QString>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
