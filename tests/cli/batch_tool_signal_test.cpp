@@ -1,5 +1,6 @@
 // Interrupting tarvel-batch with real signals: the first lets the pictures
 // under way finish, the second ends them at once; neither leaves a part.
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
 #include <QDir>
@@ -93,11 +94,8 @@ protected:
     {
         QDir(dir.path()).mkdir("in");
         const QByteArray png = slowPng(14000, 14000);
-        for (int i = 0; i < 6; ++i) {
-            QFile file(dir.file(QStringLiteral("in/slow%1.png").arg(i)));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(png);
-        }
+        for (int i = 0; i < 6; ++i)
+            writeFile(dir.file(QStringLiteral("in/slow%1.png").arg(i)), png);
         batch.setProgram(QStringLiteral(TARVEL_BATCH_EXECUTABLE));
     }
 

@@ -95,7 +95,7 @@ TEST_F(WorkerTest, ABombOverTheMemoryBudgetRunsOutOfMemory)
 {
     // 12000 x 12000 decodes to 432 MB, more than the 384 MB the worker may
     // have; the file itself is 4.5 MB.
-    testpics::writeBytes(dir.file("bomb.tga"), tgaBomb(12000, 12000));
+    writeFile(dir.file("bomb.tga"), tgaBomb(12000, 12000));
     imaging::WorkerSettings settings;
     settings.budget.memoryBytes = 384ull << 20;
     ConversionWorker worker(settings);
@@ -114,13 +114,12 @@ TEST_F(WorkerTest, AMissingOrLyingWorkerConvertsNothing)
     // A worker that greets properly, then claims a terabyte of output: the
     // program believes none of it.
     const QString script = dir.file("liar.sh");
-    testpics::writeBytes(script,
-                         "#!/bin/sh\n"
-                         "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
-                         "head -c 24 <&3 >/dev/null\n"
-                         "printf '\\061\\122\\127\\124\\000\\000\\000\\000\\000\\000\\000\\000\\000\\001\\000\\000"
-                         "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
-                         "exec sleep 5\n");
+    writeFile(script, "#!/bin/sh\n"
+                      "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
+                      "head -c 24 <&3 >/dev/null\n"
+                      "printf '\\061\\122\\127\\124\\000\\000\\000\\000\\000\\000\\000\\000\\000\\001\\000\\000"
+                      "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
+                      "exec sleep 5\n");
     QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     imaging::WorkerSettings lying;
     lying.executable = script;

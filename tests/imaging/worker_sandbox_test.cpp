@@ -15,7 +15,7 @@
 TEST(WorkerSandbox, RefusesFilesNetworkProgramsAndOtherProcesses)
 {
     TempDir dir;
-    testpics::writeBytes(dir.file("picture.jpg"), "not really a picture");
+    writeFile(dir.file("picture.jpg"), "not really a picture");
     QProcess probe;
     probe.start(QStringLiteral(SANDBOX_ESCAPE_PROBE), {dir.path(), dir.file("picture.jpg")});
     ASSERT_TRUE(probe.waitForFinished(10000));
@@ -28,7 +28,7 @@ TEST(WorkerSandbox, RefusesFilesNetworkProgramsAndOtherProcesses)
         escapes &= ~kReadUserFile;
     EXPECT_EQ(escapes, 0) << "what got out, one bit per attempt: " << escapes;
     EXPECT_FALSE(QFile::exists(dir.file("created.txt")));
-    EXPECT_EQ(testpics::readBytes(dir.file("picture.jpg")), QByteArray("not really a picture"));
+    EXPECT_EQ(readFile(dir.file("picture.jpg")), QByteArray("not really a picture"));
 }
 
 TEST(WorkerSandbox, TheRealWorkerRunsConfined)

@@ -4,11 +4,8 @@
 #include "imaging/save_scaled_picture.h"
 
 #include "platform/file_system.h"
-#include "platform/native_path.h"
 
 #include <QFile>
-
-#include <fcntl.h>
 
 void WindowTest::SetUp() { settings = dir.file("CULERT.txt"); }
 
@@ -33,23 +30,6 @@ void WindowTest::makePicture(const QString &path, int w, int h)
     // The program's own encoder writes every format it reads, TGA included.
     ASSERT_TRUE(imaging::SaveScaledPicture(png, path, w, h, 0xFFFFFF)) << path.toStdString();
     QFile::remove(png);
-}
-
-void WindowTest::writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray WindowTest::readFile(const QString &path) const
-{
-    // By the path's own bytes: it may name a file whose name is not UTF-8.
-    QFile file;
-    const int fd = ::open(platform::nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return QByteArray();
-    return file.readAll();
 }
 
 QSize WindowTest::sizeOf(const QString &path)

@@ -5,6 +5,7 @@
 #include "controls/ph_button.h"
 #include "fake_services.h"
 #include "form.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "window/conversion_runner.h"
 #include "window/frm_main.h"
@@ -29,8 +30,6 @@ protected:
     // A picture of `w` x `h`, top half red and bottom half blue, in the
     // format of its extension (any of the program's eight).
     void makePicture(const QString &path, int w, int h);
-    void writeFile(const QString &path, const QByteArray &bytes);
-    QByteArray readFile(const QString &path) const;
     static QSize sizeOf(const QString &path);
     const std::vector<Notice> &notices() const { return notifier.notices; }
 
