@@ -75,42 +75,47 @@ public:
     qint64 lastRunLongestEventGapMs() const;
 
 protected:
-    bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;                         // frm_main_controls.cpp
+    bool eventFilter(QObject *watched, QEvent *event) override; // frm_main_fields.cpp
+    void closeEvent(QCloseEvent *event) override;               // frm_main.cpp
 
 private slots:
-    // Batch panel.
+    // Batch panel (frm_main_batch.cpp).
     void ScanSourceFolder();
     void cmdStartConvert_Click();
     void cmdSelectFolder_Click();
     void cmdSaveFolder_Click();
-    // Single-picture panel.
+    // Single-picture panel (frm_main_single.cpp).
     void cmdrgtBrowe_Click();
     void cmdStartConvertdz_Click();
 
 private:
-    // Drops onto the three path fields: the dropped paths, in order.
-    void dropOnFolderField(QLineEdit *field, const QStringList &paths);
-    void dropOnPictureField(const QStringList &paths);
-    // Places the window in the middle of the screen.
-    void CentreWindow();
-
+    // The controls (frm_main_controls.cpp).
     void buildControls();
     std::pair<QLineEdit *, QLineEdit *> limitFields(QWidget *panel);
     // The button faces and the emblem, drawn again when the window's device
     // pixel ratio changed since they were last drawn.
     void drawPictures();
+
+    // Drops onto the three path fields: the dropped paths, in order
+    // (frm_main_fields.cpp).
+    void dropOnFolderField(QLineEdit *field, const QStringList &paths);
+    void dropOnPictureField(const QStringList &paths);
+
+    // Setup and what both panels share (frm_main.cpp).
     void loadWindow();
     void showPanel(bool single);
-    void choosePicture(const QString &path);
+    // Places the window in the middle of the screen.
+    void CentreWindow();
     void clearAfterRun();
     std::int32_t limitValue(const QLineEdit *field) const;
     bool limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const;
     workflow::ConversionOptions conversionOptions() const;
-    static QString folderPrompt();
     QStringList workNames() const { return List1; }
     QStringList workSizes() const { return List2; }
+
+    void choosePicture(const QString &path); // frm_main_single.cpp
+    static QString folderPrompt();           // frm_main_batch.cpp
 
     // The controls, by the names the program knows them by.
     QRadioButton *Option1 = nullptr;

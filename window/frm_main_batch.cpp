@@ -151,13 +151,4 @@ void frmMain::cmdSaveFolder_Click()
     }
 }
 
-void frmMain::dropOnFolderField(QLineEdit *field, const QStringList &paths)
-{
-    if (paths.isEmpty() || !workflow::IsFolder(paths.constFirst()))
-        return;
-    setPathText(field, paths.constFirst());
-    if (field == txtPath)
-        ScanSourceFolder();
-}
-
 } // namespace window

@@ -51,20 +51,6 @@ void frmMain::cmdrgtBrowe_Click()
     choosePicture(pathText(txtPathdz));
 }
 
-void frmMain::dropOnPictureField(const QStringList &paths)
-{
-    if (paths.isEmpty())
-        return;
-    const QString &dropped = paths.constFirst();
-    if (workflow::IsFolder(dropped))
-        txtPathdz->clear();
-    if (imaging::hasConvertibleExtension(dropped)) {
-        setPathText(txtPathdz, dropped);
-        txtPathdz2->clear();
-    }
-    choosePicture(pathText(txtPathdz));
-}
-
 // Fills the name and the one-entry work lists for the picture at `path`.
 void frmMain::choosePicture(const QString &path)
 {
