@@ -5,11 +5,12 @@
 
 #include "controls/set_ctrl_color.h"
 #include "controls/xp_combo.h"
+#include "controls/xp_progress_bar.h"
 #include "imaging/picture_formats.h"
 #include "platform/file_system.h"
 #include "platform/system_colours.h"
-#include "window/conversion_runner.h"
 #include "window/size_fields.h"
+#include "window/task_runner.h"
 #include "workflow/path_names.h"
 
 #include <QCheckBox>
@@ -101,7 +102,7 @@ bool frmMain::limitsAreUsable(const QLineEdit *width, const QLineEdit *height) c
 
 void frmMain::openPaths(const QStringList &paths)
 {
-    if (paths.isEmpty() || isConverting())
+    if (paths.isEmpty() || isBusy())
         return;
     const QString &first = paths.constFirst();
     if (workflow::IsFolder(first)) {
@@ -128,14 +129,33 @@ workflow::ConversionOptions frmMain::conversionOptions() const
     return {m_services.jobs, platform::buttonFaceColour(), m_services.worker};
 }
 
-bool frmMain::isConverting() const { return m_runner->isRunning(); }
+workflow::ConversionRun frmMain::convert(const std::vector<workflow::ConversionJob> &jobs,
+                                         const workflow::ConversionOptions &options, bool countOnBar)
+{
+    workflow::ConversionRun run;
+    m_runner->run(
+        [&](const std::atomic<bool> &stop) {
+            run = workflow::convertInParallel(
+                jobs, options,
+                [this, countOnBar](std::size_t, const workflow::ConversionResult &) {
+                    if (countOnBar)
+                        m_runner->post([this] { PB->setValue(PB->Value() + 1); });
+                },
+                &stop);
+        },
+        Qt::BusyCursor);
+    return run;
+}
+
+bool frmMain::isBusy() const { return m_runner->isRunning(); }
 
 qint64 frmMain::lastRunLongestEventGapMs() const { return m_runner->longestEventGapMs(); }
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
     if (m_runner->isRunning()) {
-        // The pictures under way finish; no new one starts; then the window closes.
+        // The run ends early: the pictures (or the picture sizes) under way
+        // finish, no new one starts, and then the window closes.
         m_closeAfterRun = true;
         m_runner->requestStop();
         event->ignore();

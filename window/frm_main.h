@@ -33,7 +33,7 @@ class Notifier;
 
 namespace window {
 
-class ConversionRunner;
+class TaskRunner;
 class SizeFields;
 
 // What the window needs from outside: notices, dialogs, where the remembered
@@ -64,14 +64,15 @@ public:
     // source field, a picture chosen in the single panel as if dropped on the
     // picture field; of several, the first, as a drop takes it. A path that
     // names neither an existing file nor a folder changes nothing, and so
-    // does anything while a conversion runs.
+    // does anything while a conversion or a scan runs.
     void openPaths(const QStringList &paths);
     // Shows the window above the others and gives it the focus.
     void bringToFront();
 
-    // True while a conversion runs.
-    bool isConverting() const;
-    // How late the event loop got at worst during the last conversion, in ms.
+    // True while a conversion or a folder scan runs.
+    bool isBusy() const;
+    // How late the event loop got at worst during the last run (a conversion
+    // or a folder scan), in ms.
     qint64 lastRunLongestEventGapMs() const;
 
 protected:
@@ -111,6 +112,10 @@ private:
     std::int32_t limitValue(const QLineEdit *field) const;
     bool limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const;
     workflow::ConversionOptions conversionOptions() const;
+    // Converts the jobs with the window waiting busy; with `countOnBar` the
+    // progress bar moves on by one as each picture ends.
+    workflow::ConversionRun convert(const std::vector<workflow::ConversionJob> &jobs,
+                                    const workflow::ConversionOptions &options, bool countOnBar);
     QStringList workNames() const { return List1; }
     QStringList workSizes() const { return List2; }
 
@@ -149,11 +154,10 @@ private:
 
     FormServices m_services;
     SizeFields *m_sizeFields = nullptr;
-    ConversionRunner *m_runner = nullptr;
+    TaskRunner *m_runner = nullptr;
     // Whose pictures List1 holds: those of txtPath's folder, or the single one.
     enum class WorkList { Empty, Folder, Picture } m_workList = WorkList::Empty;
     bool m_closeAfterRun = false;
-    bool m_batchRunning = false;
     qreal m_picturesRatio = 0;
 };
 

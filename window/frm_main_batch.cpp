@@ -5,40 +5,17 @@
 #include "controls/xp_progress_bar.h"
 #include "dialogs/file_dialogs.h"
 #include "platform/notifier.h"
-#include "window/conversion_runner.h"
 #include "window/path_field.h"
+#include "window/task_runner.h"
 #include "workflow/batch_workflow.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/path_names.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QLineEdit>
 
 namespace window {
-
-namespace {
-
-// Lets the window repaint (the progress bar) now and then during a long scan,
-// without handling any input.
-class PaintPump {
-public:
-    PaintPump() { m_timer.start(); }
-    void maybePaint()
-    {
-        if (m_timer.elapsed() >= 30) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            m_timer.restart();
-        }
-    }
-
-private:
-    QElapsedTimer m_timer;
-};
-
-} // namespace
 
 QString frmMain::folderPrompt()
 {
@@ -51,17 +28,29 @@ void frmMain::ScanSourceFolder()
     List1.clear();
     List2.clear();
     m_workList = WorkList::Empty;
-    PaintPump pump;
-    const workflow::BatchListing listing = workflow::scanBatchFolder(pathText(txtPath), [&](int done, int total) {
-        if (done == 1) {
-            PB->setMin(0);
-            PB->setValue(0);
-            PB->setMax(total);
-        }
-        PB->setValue(done);
-        pump.maybePaint();
+    // Every picture's header is read, on the runner's thread; the bar counts
+    // them on the window's.
+    const QString folder = pathText(txtPath);
+    workflow::BatchListing listing;
+    m_runner->run([&](const std::atomic<bool> &stop) {
+        const auto sizeRead = [this](int done, int total) {
+            m_runner->post([this, done, total] {
+                if (done == 1) {
+                    PB->setMin(0);
+                    PB->setValue(0);
+                    PB->setMax(total);
+                }
+                PB->setValue(done);
+            });
+        };
+        listing = workflow::scanBatchFolder(folder, sizeRead, &stop);
     });
     PB->setValue(0);
+    if (m_closeAfterRun) {
+        // Closed while scanning: the listing is cut short and not kept.
+        close();
+        return;
+    }
     if (listing.names.isEmpty()) {
         m_services.notifier->information(tr("没有找到可以转换的文件"));
         txtPath->clear();
@@ -102,12 +91,10 @@ void frmMain::cmdStartConvert_Click()
     PB->raise();
 
     const workflow::BatchRequest request{pathText(txtPath), pathText(txtPath2), width, height, Check1->isChecked()};
-    m_batchRunning = true;
     const workflow::BatchSummary summary
         = workflow::runBatch(request, {List1, List2}, [this](const std::vector<workflow::ConversionJob> &jobs) {
-              return m_runner->run(jobs, conversionOptions());
+              return convert(jobs, conversionOptions(), true);
           });
-    m_batchRunning = false;
     TargetSizes = summary.targets;
     PB->setValue(0);
 

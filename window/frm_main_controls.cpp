@@ -8,9 +8,9 @@
 #include "platform/colour.h"
 #include "platform/property_bag.h"
 #include "window/artwork.h"
-#include "window/conversion_runner.h"
 #include "window/mnemonic_hints.h"
 #include "window/size_fields.h"
+#include "window/task_runner.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -173,7 +173,7 @@ void frmMain::buildControls()
     PB->setAccessibleName(tr("转换进度"));
 
     m_sizeFields = new SizeFields(Text1, Text2, Text3, Text4, this);
-    m_runner = new ConversionRunner(this);
+    m_runner = new TaskRunner(this);
 
     // Every control answers to its name.
     const std::pair<QWidget *, const char *> named[] = {
@@ -219,11 +219,6 @@ void frmMain::buildControls()
     connect(cmdStartConvert, &controls::PhButton::Click, this, &frmMain::cmdStartConvert_Click);
     connect(cmdrgtBrowe, &controls::PhButton::Click, this, &frmMain::cmdrgtBrowe_Click);
     connect(cmdStartConvertdz, &controls::PhButton::Click, this, &frmMain::cmdStartConvertdz_Click);
-    // The bar belongs to the batch: a single conversion leaves it alone.
-    connect(m_runner, &ConversionRunner::pictureDone, this, [this] {
-        if (m_batchRunning)
-            PB->setValue(PB->Value() + 1);
-    });
 
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2})
         edit->installEventFilter(this);

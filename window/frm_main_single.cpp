@@ -8,7 +8,6 @@
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "platform/notifier.h"
-#include "window/conversion_runner.h"
 #include "window/path_field.h"
 #include "window/wait_seconds.h"
 #include "workflow/batch_plan.h"
@@ -93,8 +92,9 @@ void frmMain::cmdStartConvertdz_Click()
     const workflow::TargetSize size = TargetSizes.empty() ? workflow::TargetSize{} : TargetSizes.front();
     workflow::ConversionOptions options = conversionOptions();
     options.jobs = 1;
+    // The bar belongs to the batch: a single conversion leaves it alone.
     const workflow::ConversionResults results
-        = m_runner->run({workflow::ConversionJob{source, target, size.width, size.height}}, options).results;
+        = convert({workflow::ConversionJob{source, target, size.width, size.height}}, options, false).results;
 
     savedLimits = {limitValue(Text3), limitValue(Text4)};
     workflow::StoreSavedLimits(m_services.settingsPath, savedLimits);

@@ -7,16 +7,20 @@
 
 namespace workflow {
 
-BatchListing scanBatchFolder(const QString &folder, const std::function<void(int, int)> &sizeRead)
+BatchListing scanBatchFolder(const QString &folder, const std::function<void(int, int)> &sizeRead,
+                             const std::atomic<bool> *stop)
 {
     BatchListing listing;
     listing.names = listConvertibleFiles(folder);
     const int total = int(listing.names.size());
     for (const QString &name : std::as_const(listing.names)) {
+        if (stop && *stop)
+            break;
         listing.sizes << readSizeText(pathInFolder(folder, name));
         if (sizeRead)
             sizeRead(int(listing.sizes.size()), total);
     }
+    listing.names.resize(listing.sizes.size());
     return listing;
 }
 

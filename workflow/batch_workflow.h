@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -24,8 +25,10 @@ struct BatchListing {
 
 // The folder's convertible pictures (listConvertibleFiles) and the size text
 // of each, in the order the file system lists them. `sizeRead(done, total)`
-// is called after each size is read.
-BatchListing scanBatchFolder(const QString &folder, const std::function<void(int, int)> &sizeRead = {});
+// is called after each size is read. Once `stop` is set no further size is
+// read, and the listing holds only the pictures read so far.
+BatchListing scanBatchFolder(const QString &folder, const std::function<void(int, int)> &sizeRead = {},
+                             const std::atomic<bool> *stop = nullptr);
 
 struct BatchRequest {
     QString sourceFolder;

@@ -7,7 +7,6 @@
 #include "form.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
-#include "window/conversion_runner.h"
 #include "window/frm_main.h"
 
 #include <QCheckBox>

@@ -64,3 +64,24 @@ TEST(BatchWorkflow, EveryShapeConvertsAtItsFittedSizeInEveryFormat)
         }
     }
 }
+
+TEST(BatchWorkflow, AStoppedScanListsOnlyThePicturesItRead)
+{
+    TempDir dir;
+    QImage image(30, 20, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    for (const char *name : {"a.png", "b.png", "c.png", "d.png"})
+        ASSERT_TRUE(image.save(dir.file(QString::fromLatin1(name))));
+
+    std::atomic<bool> stop{false};
+    const BatchListing cut = scanBatchFolder(
+        dir.path(),
+        [&](int done, int) {
+            if (done == 2)
+                stop = true;
+        },
+        &stop);
+    EXPECT_EQ(cut.names.size(), 2);
+    EXPECT_EQ(cut.sizes, QStringList({"30-20", "30-20"}));
+    EXPECT_EQ(scanBatchFolder(dir.path(), {}, &stop).names, QStringList());
+}

@@ -1,4 +1,4 @@
-#include "window/conversion_runner.h"
+#include "window/task_runner.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -36,29 +36,23 @@ bool isUserInput(QEvent::Type type)
 
 } // namespace
 
-ConversionRunner::ConversionRunner(QWidget *window) : QObject(window), m_window(window) { }
+TaskRunner::TaskRunner(QWidget *window) : QObject(window), m_window(window) { }
 
-workflow::ConversionRun ConversionRunner::run(const std::vector<workflow::ConversionJob> &jobs,
-                                              const workflow::ConversionOptions &options)
+void TaskRunner::run(const std::function<void(const std::atomic<bool> &stop)> &task,
+                     std::optional<Qt::CursorShape> cursor)
 {
+    Q_ASSERT(!m_running);
     m_stop = false;
     m_running = true;
     m_longestGapMs = 0;
     qApp->installEventFilter(this);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
+    if (cursor)
+        QApplication::setOverrideCursor(*cursor);
 
     QEventLoop loop;
-    workflow::ConversionRun results;
     std::thread worker([&] {
-        results = workflow::convertInParallel(
-            jobs, options,
-            [this](std::size_t index, const workflow::ConversionResult &result) {
-                QMetaObject::invokeMethod(
-                    this, [this, index, status = result.status] { Q_EMIT pictureDone(int(index), status); },
-                    Qt::QueuedConnection);
-            },
-            &m_stop);
-        // Posted after every pictureDone, so the loop sees them all first.
+        task(m_stop);
+        // Posted after everything the task handed over, so the loop runs it all first.
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
 
@@ -75,13 +69,18 @@ workflow::ConversionRun ConversionRunner::run(const std::vector<workflow::Conver
     probe.stop();
     worker.join();
 
-    QApplication::restoreOverrideCursor();
+    if (cursor)
+        QApplication::restoreOverrideCursor();
     qApp->removeEventFilter(this);
     m_running = false;
-    return results;
 }
 
-bool ConversionRunner::eventFilter(QObject *watched, QEvent *event)
+void TaskRunner::post(std::function<void()> work)
+{
+    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+}
+
+bool TaskRunner::eventFilter(QObject *watched, QEvent *event)
 {
     if (m_running && isUserInput(event->type()) && m_window) {
         auto *widget = qobject_cast<QWidget *>(watched);
