@@ -5,7 +5,10 @@
 
 #include "platform/file_system.h"
 
+#include <QDir>
 #include <QFile>
+
+#include <unistd.h>
 
 void WindowTest::SetUp() { settings = dir.file("CULERT.txt"); }
 
@@ -40,4 +43,30 @@ QSize WindowTest::sizeOf(const QString &path)
         return {};
     const imaging::PictureSize size = imaging::ReadPictureSize(path);
     return QSize(size.Width, size.Height);
+}
+
+void BatchWindow::SetUp()
+{
+    WindowTest::SetUp();
+    QDir(dir.path()).mkdir("in");
+    QDir(dir.path()).mkdir("out");
+    source = dir.file("in");
+    output = dir.file("out");
+}
+
+void BatchWindow::chooseFolders(Form &w)
+{
+    dialogs.folderAnswers = {source, output};
+    w.cmdSelectFolder_Click();
+    w.cmdSaveFolder_Click();
+}
+
+void BatchWindow::linkCopies(const QString &folder, int count)
+{
+    const QString first = folder + QStringLiteral("/p0000.png");
+    makePicture(first, 40, 30);
+    for (int i = 1; i < count; ++i) {
+        const QString copy = folder + QStringLiteral("/p%1.png").arg(i, 4, 10, QLatin1Char('0'));
+        ASSERT_EQ(::link(QFile::encodeName(first).constData(), QFile::encodeName(copy).constData()), 0);
+    }
 }

@@ -40,3 +40,17 @@ protected:
     std::unique_ptr<window::frmMain> form;
     std::unique_ptr<Form> controls;
 };
+
+// The batch panel's tests: a source folder "in" and an output folder "out".
+class BatchWindow : public WindowTest {
+protected:
+    void SetUp() override;
+    // Chooses both folders through the buttons' dialogs.
+    void chooseFolders(Form &w);
+    // `count` pictures in `folder`, all links to one small PNG: a folder
+    // whose scan takes a while.
+    void linkCopies(const QString &folder, int count);
+
+    QString source;
+    QString output;
+};
