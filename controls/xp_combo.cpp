@@ -7,7 +7,6 @@
 
 #include <QAbstractItemView>
 #include <QAccessible>
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
