@@ -24,15 +24,6 @@ inline std::uint32_t be32(FixedBytes<4> b) { return be16(b.first<2>()) << 16 | b
 inline std::uint64_t le64(FixedBytes<8> b) { return le32(b.first<4>()) | std::uint64_t(le32(b.last<4>())) << 32; }
 inline std::uint64_t be64(FixedBytes<8> b) { return std::uint64_t(be32(b.first<4>())) << 32 | be32(b.last<4>()); }
 
-// Unchecked reads from raw pointers, until every reader has moved to the
-// checked ones.
-inline std::uint32_t le16(const std::uint8_t *p) { return p[0] | std::uint32_t(p[1]) << 8; }
-inline std::uint32_t be16(const std::uint8_t *p) { return std::uint32_t(p[0]) << 8 | p[1]; }
-inline std::uint32_t le32(const std::uint8_t *p) { return le16(p) | le16(p + 2) << 16; }
-inline std::uint32_t be32(const std::uint8_t *p) { return be16(p) << 16 | be16(p + 2); }
-inline std::uint64_t le64(const std::uint8_t *p) { return le32(p) | std::uint64_t(le32(p + 4)) << 32; }
-inline std::uint64_t be64(const std::uint8_t *p) { return std::uint64_t(be32(p)) << 32 | be32(p + 4); }
-
 // True when `length` bytes from `offset` lie inside `size` bytes, for any
 // values: offset + length is never computed, so nothing wraps.
 constexpr bool fitsInside(std::uint64_t offset, std::uint64_t length, std::uint64_t size)
