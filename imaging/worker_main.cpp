@@ -59,9 +59,7 @@ bool receiveRequest(worker::Request &request, int &source)
         message.msg_iovlen = 1;
         message.msg_control = control;
         message.msg_controllen = sizeof control;
-        const ssize_t n = ::recvmsg(kChannel, &message, MSG_CMSG_CLOEXEC);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = platform::retryOnEintr([&] { return ::recvmsg(kChannel, &message, MSG_CMSG_CLOEXEC); });
         if (n <= 0)
             return false;
         for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {

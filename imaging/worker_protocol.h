@@ -21,7 +21,8 @@
 // integers travel in the machine's own byte order.
 #pragma once
 
-#include <cerrno>
+#include "platform/retry_on_eintr.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -90,9 +91,7 @@ inline bool sendAll(int channel, const void *data, std::size_t size)
 {
     const auto *p = static_cast<const char *>(data);
     while (size > 0) {
-        const ssize_t n = ::send(channel, p, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = platform::retryOnEintr([&] { return ::send(channel, p, size, MSG_NOSIGNAL); });
         if (n <= 0)
             return false;
         p += n;

@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include "platform/native_path.h"
+#include "platform/retry_on_eintr.h"
 
 #include <QRandomGenerator>
 
@@ -23,9 +24,7 @@ bool writeAll(int fd, QByteArrayView bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = retryOnEintr([&] { return ::write(fd, bytes.data() + done, size_t(bytes.size() - done)); });
         if (n <= 0)
             return false;
         done += n;
