@@ -110,11 +110,6 @@ long long oomKillCount()
     return -1;
 }
 
-bool validStatus(std::uint32_t status)
-{
-    return status <= std::uint32_t(ConversionStatus::WorkerUnavailable);
-}
-
 void warnOnceWithoutLandlock()
 {
     static std::once_flag once;
@@ -281,8 +276,9 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     worker::Reply reply{};
     if (const Io io = receiveExact(m_channel, &reply, sizeof reply, deadline, m_settings.abandon); io != Io::Done)
         return ended(io);
-    const bool converted = reply.status == std::uint32_t(ConversionStatus::Converted);
-    if (reply.magic != worker::kReplyMagic || !validStatus(reply.status) || reply.byteCount > worker::kMaxOutputBytes
+    const std::optional<ConversionStatus> status = worker::replyStatus(reply.status);
+    const bool converted = status == ConversionStatus::Converted;
+    if (reply.magic != worker::kReplyMagic || !status || reply.byteCount > worker::kMaxOutputBytes
         || reply.detailLength > worker::kMaxDetailBytes || (converted && reply.byteCount == 0)) {
         end(true);
         return {ConversionStatus::Crashed, QStringLiteral("the worker's answer made no sense")};
@@ -297,7 +293,7 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     if (reply.flags & worker::kWorkerEnds)
         end(false);
     if (!converted)
-        return {ConversionStatus(reply.status), QString::fromUtf8(detail)};
+        return {*status, QString::fromUtf8(detail)};
     return bytes;
 }
 

@@ -96,12 +96,13 @@ Result<QByteArray> convert(const worker::Request &request, int source)
     const MappedFile file(source);
     if (!file.isValid())
         return {ConversionStatus::SourceUnreadable, QStringLiteral("the file could not be read")};
-    if (request.format > std::uint32_t(OutputFormat::Tga))
+    const std::optional<OutputFormat> format = worker::requestFormat(request.format);
+    if (!format)
         return ConversionStatus::UnsupportedTarget;
     try {
         const SourceFile source{file.bytes(), (request.flags & worker::kNameSaysTga) != 0,
                                 exifOrientation(request.orientation)};
-        return scaleAndEncode(source, request.width, request.height, OutputFormat(request.format),
+        return scaleAndEncode(source, request.width, request.height, *format,
                               request.background, int(std::clamp<std::uint32_t>(request.jpegQuality, 1, 100)));
     } catch (const std::bad_alloc &) {
         return {ConversionStatus::OutOfMemory, QStringLiteral("out of memory")};

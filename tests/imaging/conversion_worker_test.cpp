@@ -4,6 +4,7 @@
 #include "imaging/conversion_worker.h"
 #include "imaging/save_scaled_picture.h"
 #include "imaging/tga_file.h"
+#include "imaging/worker_protocol.h"
 
 #include "support/temp_dir.h"
 #include "test_pictures.h"
@@ -127,4 +128,37 @@ TEST_F(WorkerTest, AMissingOrLyingWorkerConvertsNothing)
     EXPECT_EQ(convert(liar, "small.png", "lie.png"), ConversionStatus::Crashed);
     EXPECT_FALSE(QFile::exists(dir.file("out.png")));
     EXPECT_FALSE(QFile::exists(dir.file("lie.png")));
+}
+
+TEST_F(WorkerTest, AReplyIsBelievedOnlyForTheNumbersAWorkerMaySend)
+{
+    using imaging::OutputFormat;
+    using imaging::worker::replyStatus;
+    using imaging::worker::requestFormat;
+    for (const ConversionStatus status : {ConversionStatus::Converted, ConversionStatus::Damaged,
+                                          ConversionStatus::OutOfMemory, ConversionStatus::WorkerUnavailable})
+        EXPECT_EQ(replyStatus(std::uint32_t(status)), status);
+    // Stopped is the program's own word; past it, and far past, nothing.
+    for (const std::uint32_t forged : {std::uint32_t(ConversionStatus::Stopped),
+                                       std::uint32_t(ConversionStatus::Stopped) + 1, 0xFFFFFFFFu})
+        EXPECT_FALSE(replyStatus(forged)) << forged;
+    EXPECT_EQ(requestFormat(std::uint32_t(OutputFormat::Tga)), OutputFormat::Tga);
+    EXPECT_FALSE(requestFormat(std::uint32_t(OutputFormat::Tga) + 1));
+    EXPECT_FALSE(requestFormat(0xFFFFFFFFu));
+
+    // A worker that answers "stopped" is not believed: that is a crash.
+    const QString script = dir.file("stopped.sh");
+    testpics::writeBytes(script, "#!/bin/sh\n"
+                                 "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
+                                 "head -c 24 <&3 >/dev/null\n"
+                                 "printf '\\061\\122\\127\\124\\014\\000\\000\\000\\000\\000\\000\\000\\000\\000\\000\\000"
+                                 "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
+                                 "exec sleep 5\n");
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    imaging::WorkerSettings forging;
+    forging.executable = script;
+    ConversionWorker forger(forging);
+    QString detail;
+    EXPECT_EQ(convert(forger, "small.png", "out.png", &detail), ConversionStatus::Crashed);
+    EXPECT_TRUE(detail.contains(QLatin1String("made no sense"))) << detail.toStdString();
 }
