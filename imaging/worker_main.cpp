@@ -93,13 +93,15 @@ void onFatalLog(const gchar *, GLogLevelFlags, const gchar *message, gpointer)
 
 Result<QByteArray> convert(const worker::Request &request, int source)
 {
-    const MappedFile file(source);
-    if (!file.isValid())
-        return {ConversionStatus::SourceUnreadable, QStringLiteral("the file could not be read")};
-    const std::optional<OutputFormat> format = worker::requestFormat(request.format);
-    if (!format)
-        return ConversionStatus::UnsupportedTarget;
     try {
+        // A file larger than the budget leaves already here: it cannot be
+        // mapped, and the copy read instead cannot be allocated.
+        const MappedFile file(source);
+        if (!file.isValid())
+            return {ConversionStatus::SourceUnreadable, QStringLiteral("the file could not be read")};
+        const std::optional<OutputFormat> format = worker::requestFormat(request.format);
+        if (!format)
+            return ConversionStatus::UnsupportedTarget;
         const SourceFile source{file.bytes(), (request.flags & worker::kNameSaysTga) != 0,
                                 exifOrientation(request.orientation)};
         return scaleAndEncode(source, request.width, request.height, *format,

@@ -105,6 +105,21 @@ TEST_F(WorkerTest, ABombOverTheMemoryBudgetRunsOutOfMemory)
     EXPECT_FALSE(QFile::exists(dir.file("bomb.png")));
 }
 
+TEST_F(WorkerTest, AFileLargerThanTheBudgetRunsOutOfMemory)
+{
+    // 1 GiB of nothing, stored sparse: a worker of 384 MB can neither map it
+    // nor hold a copy of it.
+    QFile huge(dir.file("huge.png"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 30));
+    huge.close();
+    imaging::WorkerSettings settings;
+    settings.budget.memoryBytes = 384ull << 20;
+    ConversionWorker worker(settings);
+    EXPECT_EQ(convert(worker, "huge.png", "huge-out.png"), ConversionStatus::OutOfMemory);
+    EXPECT_EQ(convert(worker, "small.png", "out.png"), ConversionStatus::Converted);
+    EXPECT_FALSE(QFile::exists(dir.file("huge-out.png")));
+}
+
 TEST_F(WorkerTest, AMissingOrLyingWorkerConvertsNothing)
 {
     imaging::WorkerSettings missing;
