@@ -77,15 +77,18 @@ bool receiveRequest(worker::Request &request, int &source)
 }
 
 // glib ends the process when an allocation fails, as one under the memory
-// budget will. Before it does, the parent hears why.
+// budget will, and when it cannot start a thread. Before it does, the parent
+// hears why: out of memory when the failed call left errno at ENOMEM (the
+// budget refused the memory, or a new thread's stack), a crash otherwise.
 std::atomic<bool> g_converting{false};
 std::atomic<bool> g_lastWordSent{false};
 
 void onFatalLog(const gchar *, GLogLevelFlags, const gchar *message, gpointer)
 {
+    // Read before anything here can change it.
+    const int error = errno;
     if (g_converting && !g_lastWordSent.exchange(true)) {
-        const bool memory = message && std::strstr(message, "alloc");
-        sendReply(memory ? ConversionStatus::OutOfMemory : ConversionStatus::Crashed, {},
+        sendReply(error == ENOMEM ? ConversionStatus::OutOfMemory : ConversionStatus::Crashed, {},
                   QByteArray(message ? message : ""), worker::kWorkerEnds);
     }
     ::_exit(EXIT_FAILURE);

@@ -4,6 +4,7 @@
 #include "imaging/conversion_worker.h"
 #include "imaging/save_scaled_picture.h"
 #include "imaging/tga_file.h"
+#include "imaging/vips_errors.h"
 #include "imaging/worker_protocol.h"
 
 #include "support/temp_dir.h"
@@ -13,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <vips/vips8>
+
+#include <cerrno>
 #include <csignal>
 
 using imaging::ConversionStatus;
@@ -118,6 +122,21 @@ TEST_F(WorkerTest, AFileLargerThanTheBudgetRunsOutOfMemory)
     EXPECT_EQ(convert(worker, "huge.png", "huge-out.png"), ConversionStatus::OutOfMemory);
     EXPECT_EQ(convert(worker, "small.png", "out.png"), ConversionStatus::Converted);
     EXPECT_FALSE(QFile::exists(dir.file("huge-out.png")));
+}
+
+TEST(VipsErrors, OutOfMemoryIsToldByErrnoAndOtherwiseByTheLibrarysWords)
+{
+    // A thread the budget could not give a stack: only errno says memory.
+    const vips::VError noThread("glib: Error creating thread: Resource temporarily unavailable\n");
+    EXPECT_EQ(imaging::failureOf(noThread, ENOMEM).status, ConversionStatus::OutOfMemory);
+    EXPECT_EQ(imaging::failureOf(noThread, 0).status, ConversionStatus::Damaged);
+    EXPECT_EQ(imaging::failureOf(noThread, EAGAIN).status, ConversionStatus::Damaged);
+    EXPECT_EQ(imaging::failureOf(noThread, 0).detail, "glib: Error creating thread: Resource temporarily unavailable");
+    // Running out on one of libvips' threads reaches this one as words only.
+    const vips::VError tracked("vips_tracked: out of memory --- size == 4MB\n");
+    EXPECT_EQ(imaging::failureOf(tracked, 0).status, ConversionStatus::OutOfMemory);
+    const vips::VError truncated("VipsJpeg: Premature end of input file\n");
+    EXPECT_EQ(imaging::failureOf(truncated, 0).status, ConversionStatus::Damaged);
 }
 
 TEST_F(WorkerTest, AMissingOrLyingWorkerConvertsNothing)
