@@ -185,7 +185,8 @@ TEST_F(WorkerTest, AReplyIsBelievedOnlyForTheNumbersAWorkerMaySend)
     testpics::writeBytes(script, "#!/bin/sh\n"
                                  "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
                                  "head -c 24 <&3 >/dev/null\n"
-                                 "printf '\\061\\122\\127\\124\\014\\000\\000\\000\\000\\000\\000\\000\\000\\000\\000\\000"
+                                 "printf '\\061\\122\\127\\124\\014\\000\\000\\000"
+                                 "\\000\\000\\000\\000\\000\\000\\000\\000"
                                  "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
                                  "exec sleep 5\n");
     QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
