@@ -22,8 +22,7 @@ FaceColours coloursOf(ButtonFace face)
     case ButtonFace::Pressed:
         return {QColor(226, 222, 206), QColor(242, 240, 232), QColor(110, 130, 160), QColor(20, 20, 20)};
     case ButtonFace::Normal:
-    default:
-        return {QColor(255, 255, 255), QColor(226, 228, 236), QColor(0, 60, 116), QColor(20, 20, 20)};
+    default: return {QColor(255, 255, 255), QColor(226, 228, 236), QColor(0, 60, 116), QColor(20, 20, 20)};
     }
 }
 
@@ -31,8 +30,7 @@ FaceColours coloursOf(ButtonFace face)
 
 QImage buttonFacePicture(const QString &caption, int width, int height, ButtonFace face, qreal ratio)
 {
-    QImage image(platform::toDevicePixels(width, ratio), platform::toDevicePixels(height, ratio),
-                 QImage::Format_RGB32);
+    QImage image(platform::toDevicePixels(width, ratio), platform::toDevicePixels(height, ratio), QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     image.fill(QColor(236, 233, 216));
     // Drawn over the whole picture, whose logical size may be a fraction off

@@ -17,32 +17,23 @@ QStringList listConvertibleFiles(const QString &folder)
     return names;
 }
 
-QString readSizeText(const QString &path)
-{
-    return sizeText(imaging::ReadPictureSize(path));
-}
+QString readSizeText(const QString &path) { return sizeText(imaging::ReadPictureSize(path)); }
 
-QString pathInFolder(const QString &folder, const QString &name)
-{
-    return folder + u'/' + name;
-}
+QString pathInFolder(const QString &folder, const QString &name) { return folder + u'/' + name; }
 
-std::vector<ConversionJob> batchJobs(const QString &sourceFolder, const QString &outputFolder,
-                                     const QStringList &names, const TargetSizeTable &targets)
+std::vector<ConversionJob> batchJobs(const QString &sourceFolder, const QString &outputFolder, const QStringList &names,
+                                     const TargetSizeTable &targets)
 {
     std::vector<ConversionJob> jobs;
     jobs.reserve(size_t(names.size()));
     for (qsizetype i = 0; i < names.size(); ++i) {
         const TargetSize size = size_t(i) < targets.size() ? targets[size_t(i)] : TargetSize{};
-        jobs.push_back({pathInFolder(sourceFolder, names[i]), pathInFolder(outputFolder, names[i]), size.width,
-                        size.height});
+        jobs.push_back(
+            {pathInFolder(sourceFolder, names[i]), pathInFolder(outputFolder, names[i]), size.width, size.height});
     }
     return jobs;
 }
 
-int defaultJobCount()
-{
-    return std::max(1, QThread::idealThreadCount());
-}
+int defaultJobCount() { return std::max(1, QThread::idealThreadCount()); }
 
 } // namespace app

@@ -25,8 +25,8 @@ QString pathInFolder(const QString &folder, const QString &name);
 
 // One job per name: the source in `sourceFolder`, the target of the same name
 // in `outputFolder`, at the target size of the same row.
-std::vector<ConversionJob> batchJobs(const QString &sourceFolder, const QString &outputFolder,
-                                     const QStringList &names, const TargetSizeTable &targets);
+std::vector<ConversionJob> batchJobs(const QString &sourceFolder, const QString &outputFolder, const QStringList &names,
+                                     const TargetSizeTable &targets);
 
 // How many pictures to convert at once: one per processor.
 int defaultJobCount();

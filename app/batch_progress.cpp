@@ -22,8 +22,7 @@ void printText(std::FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
-BatchProgress::BatchProgress(const BatchToolStreams &streams, bool json, int total,
-                             BatchInterrupts *interrupts)
+BatchProgress::BatchProgress(const BatchToolStreams &streams, bool json, int total, BatchInterrupts *interrupts)
     : m_streams(streams), m_json(json), m_total(total), m_interrupts(interrupts)
 {
     m_timer.start();
@@ -39,10 +38,7 @@ BatchProgress::BatchProgress(const BatchToolStreams &streams, bool json, int tot
     });
 }
 
-BatchProgress::~BatchProgress()
-{
-    finish();
-}
+BatchProgress::~BatchProgress() { finish(); }
 
 void BatchProgress::pictureDone(const FileReport &report)
 {
@@ -56,8 +52,8 @@ void BatchProgress::pictureDone(const FileReport &report)
         printText(m_streams.out, fileJson(report));
     } else if (!m_streams.outIsTerminal) {
         const QString outcome = report.outcome == FileReport::Converted
-            ? BatchText::tr("完成")
-            : BatchText::tr("失败（%1）").arg(failureReason(report.result));
+                                    ? BatchText::tr("完成")
+                                    : BatchText::tr("失败（%1）").arg(failureReason(report.result));
         printText(m_streams.out, QStringLiteral("[%1/%2] %3 %4\n").arg(m_done).arg(m_total).arg(outcome, m_lastName));
     }
     if (m_streams.errIsTerminal)
@@ -72,7 +68,7 @@ void BatchProgress::tick()
     if (m_interrupts && m_interrupts->stop && !m_notedStop) {
         m_notedStop = true;
         note(BatchText::tr("tarvel-batch：收到中断，不再开始新的图片，正在转换的图片完成后退出；"
-                            "再按一次 Ctrl-C 立即停止。\n"));
+                           "再按一次 Ctrl-C 立即停止。\n"));
     }
     if (m_interrupts && m_interrupts->abandon && !m_notedAbandon) {
         m_notedAbandon = true;

@@ -19,10 +19,10 @@ namespace app {
 
 // Where tarvel-batch writes, and what it knows of the terminal.
 struct BatchToolStreams {
-    std::FILE *out = stdout;     // results: per-picture lines, the summary, JSON
-    std::FILE *err = stderr;     // the progress bar, warnings and errors
-    bool outIsTerminal = false;  // per-picture lines only when it is not
-    bool errIsTerminal = false;  // the bar only when it is
+    std::FILE *out = stdout;           // results: per-picture lines, the summary, JSON
+    std::FILE *err = stderr;           // the progress bar, warnings and errors
+    bool outIsTerminal = false;        // per-picture lines only when it is not
+    bool errIsTerminal = false;        // the bar only when it is
     std::function<int()> columns = {}; // the terminal's width; 80 when not told
 };
 

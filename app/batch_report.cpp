@@ -60,10 +60,7 @@ const char *outcomeCode(FileReport::Outcome outcome)
     return "";
 }
 
-QString sizeShown(int width, int height)
-{
-    return QStringLiteral(u"%1×%2").arg(width).arg(height);
-}
+QString sizeShown(int width, int height) { return QStringLiteral(u"%1×%2").arg(width).arg(height); }
 
 QString jsonLine(const QJsonObject &object)
 {
@@ -112,9 +109,8 @@ QString dryRunLine(const FileReport &report)
 
 QString fileJson(const FileReport &report)
 {
-    QJsonObject object{{"type", "file"},
-                       {"path", platform::displayPath(report.path)},
-                       {"status", outcomeCode(report.outcome)}};
+    QJsonObject object{
+        {"type", "file"}, {"path", platform::displayPath(report.path)}, {"status", outcomeCode(report.outcome)}};
     if (report.size) {
         object.insert("width", report.size->Width);
         object.insert("height", report.size->Height);
@@ -171,12 +167,9 @@ QString totalsLine(const RunTotals &totals, bool skipExisting)
 
 QString summaryJson(const RunTotals &totals, const QJsonObject &extra)
 {
-    QJsonObject object{{"type", "summary"},
-                       {"dry_run", totals.dryRun},
-                       {"files", totals.files},
-                       {totals.dryRun ? "would_convert" : "converted", totals.converted},
-                       {"skipped", totals.skipped},
-                       {"skipped_existing", totals.skippedExisting}};
+    QJsonObject object{{"type", "summary"},         {"dry_run", totals.dryRun},
+                       {"files", totals.files},     {totals.dryRun ? "would_convert" : "converted", totals.converted},
+                       {"skipped", totals.skipped}, {"skipped_existing", totals.skippedExisting}};
     if (!totals.dryRun) {
         object.insert("failed", totals.failed);
         object.insert("not_started", totals.notStarted);

@@ -35,10 +35,7 @@ SavedLimits rememberedLimits(const QString &settingsPath)
     return parseSavedLimits(file.readAll());
 }
 
-QString shown(const QString &path)
-{
-    return platform::displayPath(path);
-}
+QString shown(const QString &path) { return platform::displayPath(path); }
 
 // 128 + the signal that stopped the run, as a shell reports it.
 int interruptedStatus(const BatchInterrupts &interrupts)
@@ -46,18 +43,15 @@ int interruptedStatus(const BatchInterrupts &interrupts)
     return kSignalBase + (interrupts.firstSignal ? interrupts.firstSignal.load() : SIGINT);
 }
 
-QString systemError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
+QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 // What a run will do with every entry of the source folder, and the pictures
 // it hands to the workers, in the order they start.
 struct Plan {
-    std::vector<FileReport> reports; // every entry, in the walk's order
-    BatchListing pictures;           // relative paths and size texts
+    std::vector<FileReport> reports;         // every entry, in the walk's order
+    BatchListing pictures;                   // relative paths and size texts
     std::vector<std::size_t> pictureReports; // the report of each picture
-    int candidates = 0;              // pictures found, before any was skipped
+    int candidates = 0;                      // pictures found, before any was skipped
 };
 
 Plan makePlan(const BatchToolOptions &options, int width, int height, const std::atomic<bool> *stop)
@@ -136,8 +130,7 @@ QJsonObject settingsJson(const BatchToolOptions &options, int width, int height)
             {"jpeg_quality", options.jpegQuality}};
 }
 
-int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStreams &streams, int width,
-           int height)
+int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStreams &streams, int width, int height)
 {
     RunTotals totals;
     totals.dryRun = true;
@@ -173,26 +166,25 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
         }
     }
 
-    ConversionOptions conversion{options.jobs ? options.jobs : defaultJobCount(), platform::buttonFaceColour(), {},
-                                 options.jpegQuality};
+    ConversionOptions conversion{
+        options.jobs ? options.jobs : defaultJobCount(), platform::buttonFaceColour(), {}, options.jpegQuality};
     conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
     ConversionResults results;
     BatchProgress progress(streams, options.json, int(names.size()), interrupts);
-    const BatchSummary summary = runBatch(
-        {options.sourceFolder, options.outputFolder, width, height, options.enlarge}, plan.pictures,
-        [&](const std::vector<ConversionJob> &jobs) {
-            ConversionRun run = convertInParallel(
-                jobs, conversion,
-                [&](std::size_t i, const ConversionResult &result) {
-                    FileReport report = plan.reports[plan.pictureReports[i]];
-                    report.outcome = outcomeOf(result);
-                    report.result = result;
-                    progress.pictureDone(report);
-                },
-                interrupts ? &interrupts->stop : nullptr);
-            results = run.results;
-            return run;
-        });
+    const BatchSummary summary = runBatch({options.sourceFolder, options.outputFolder, width, height, options.enlarge},
+                                          plan.pictures, [&](const std::vector<ConversionJob> &jobs) {
+                                              ConversionRun run = convertInParallel(
+                                                  jobs, conversion,
+                                                  [&](std::size_t i, const ConversionResult &result) {
+                                                      FileReport report = plan.reports[plan.pictureReports[i]];
+                                                      report.outcome = outcomeOf(result);
+                                                      report.result = result;
+                                                      progress.pictureDone(report);
+                                                  },
+                                                  interrupts ? &interrupts->stop : nullptr);
+                                              results = run.results;
+                                              return run;
+                                          });
     progress.finish();
 
     RunTotals totals;
@@ -279,7 +271,7 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
         return refuse(problem);
     if (isSameFolder(options.sourceFolder, options.outputFolder) && !options.overwriteOriginals)
         return refuse(BatchText::tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。"
-                                     "确定要这样做时请加上 --overwrite-originals"));
+                                    "确定要这样做时请加上 --overwrite-originals"));
 
     const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;
     Plan plan = makePlan(options, width, height, stop);

@@ -4,7 +4,6 @@
 #include "app/batch_tool_options.h"
 #include "app/terminal_text.h"
 
-
 #include <algorithm>
 
 namespace app {
@@ -13,8 +12,7 @@ namespace {
 
 // The parts of the help besides the options, as source texts for
 // BatchText::tr(); --help and the manual page lay them out each in its way.
-const char *const kSummary =
-    QT_TRANSLATE_NOOP("app::BatchText", "把文件夹中的图片按比例缩放到限定的宽度和高度之内");
+const char *const kSummary = QT_TRANSLATE_NOOP("app::BatchText", "把文件夹中的图片按比例缩放到限定的宽度和高度之内");
 const char *const kSynopsis = QT_TRANSLATE_NOOP("app::BatchText", "[选项] [--] 源文件夹 输出文件夹");
 const char *const kDescription[] = {
     QT_TRANSLATE_NOOP("app::BatchText",
@@ -44,15 +42,14 @@ const ExitStatus kExitStatuses[] = {
     {143, QT_TRANSLATE_NOOP("app::BatchText", "被 SIGTERM 中断")},
 };
 const char *const kFiles = QT_TRANSLATE_NOOP(
-    "app::BatchText",
-    "窗口记住的限宽和限高。在程序所在的文件夹可写时放在程序旁边，否则放在 ~/.config/tarvel/ 中。"
-    "tarvel-batch 只读取它，从不写入。");
+    "app::BatchText", "窗口记住的限宽和限高。在程序所在的文件夹可写时放在程序旁边，否则放在 ~/.config/tarvel/ 中。"
+                      "tarvel-batch 只读取它，从不写入。");
 
 // "-w, --width=W" or "    --enlarge".
 QString optionLabel(const BatchToolOption &option)
 {
-    QString label = option.shortName ? QStringLiteral("-%1, ").arg(QLatin1Char(option.shortName))
-                                     : QStringLiteral("    ");
+    QString label
+        = option.shortName ? QStringLiteral("-%1, ").arg(QLatin1Char(option.shortName)) : QStringLiteral("    ");
     label += QStringLiteral("--") + QLatin1String(option.name);
     if (option.valueName)
         label += u'=' + QLatin1String(option.valueName);
@@ -91,8 +88,8 @@ QString batchToolHelp()
         lines += wrapToColumns(description, kWidth - int(indent.size())).join(u'\n' + indent);
         return lines + u'\n';
     };
-    QString help = BatchText::tr("用法：") + QStringLiteral("tarvel-batch ")
-        + BatchText::tr(kSynopsis) + QStringLiteral("\n\n");
+    QString help
+        = BatchText::tr("用法：") + QStringLiteral("tarvel-batch ") + BatchText::tr(kSynopsis) + QStringLiteral("\n\n");
     for (const char *paragraph : kDescription)
         help += wrapToColumns(BatchText::tr(paragraph), kWidth).join(u'\n') + QStringLiteral("\n\n");
     help += BatchText::tr("选项：") + u'\n';
@@ -143,9 +140,6 @@ QString batchToolManPage()
     return page;
 }
 
-QString batchToolVersion()
-{
-    return QStringLiteral("tarvel-batch %1\n").arg(QStringLiteral(TARVEL_VERSION));
-}
+QString batchToolVersion() { return QStringLiteral("tarvel-batch %1\n").arg(QStringLiteral(TARVEL_VERSION)); }
 
 } // namespace app

@@ -20,19 +20,18 @@ constexpr BatchToolOption kOptions[] = {
      QT_TRANSLATE_NOOP("app::BatchText", "最大高度，1 到 1024 像素（默认：上次在窗口中使用的限高，首次为 321）")},
     {"enlarge", 'e', nullptr, QT_TRANSLATE_NOOP("app::BatchText", "小图放大：把比限制小的图片也放大到限制边缘")},
     {"recursive", 'r', nullptr,
-     QT_TRANSLATE_NOOP("app::BatchText",
-                       "也转换各级子文件夹中的图片，写入输出文件夹中相同的相对子文件夹（按需创建）。"
-                       "隐藏文件夹、指向文件夹的符号链接和源文件夹中的输出文件夹不进入。"
-                       "先按名称依次处理子文件夹，再按窗口的顺序处理文件")},
+     QT_TRANSLATE_NOOP("app::BatchText", "也转换各级子文件夹中的图片，写入输出文件夹中相同的相对子文件夹（按需创建）。"
+                                         "隐藏文件夹、指向文件夹的符号链接和源文件夹中的输出文件夹不进入。"
+                                         "先按名称依次处理子文件夹，再按窗口的顺序处理文件")},
     {"dry-run", 'n', nullptr,
      QT_TRANSLATE_NOOP("app::BatchText",
                        "试运行：不写入任何文件，每个文件一行，列出相对路径、文件头中的尺寸和将得到的尺寸，"
                        "或者“跳过”及原因，最后是合计")},
     {"json", 0, nullptr,
-     QT_TRANSLATE_NOOP("app::BatchText",
-                       "以 JSON 输出结果：每个文件一行一个对象（\"type\":\"file\"），最后一行是合计"
-                       "（\"type\":\"summary\"）；试运行和实际转换都适用")},
-    {"jpeg-quality", 'q', "Q", QT_TRANSLATE_NOOP("app::BatchText", "JPEG 输出的质量，1 到 100（默认 100，与窗口相同）")},
+     QT_TRANSLATE_NOOP("app::BatchText", "以 JSON 输出结果：每个文件一行一个对象（\"type\":\"file\"），最后一行是合计"
+                                         "（\"type\":\"summary\"）；试运行和实际转换都适用")},
+    {"jpeg-quality", 'q', "Q",
+     QT_TRANSLATE_NOOP("app::BatchText", "JPEG 输出的质量，1 到 100（默认 100，与窗口相同）")},
     {"skip-existing", 0, nullptr,
      QT_TRANSLATE_NOOP("app::BatchText", "输出文件已经存在的图片不转换，保留原样，计为跳过")},
     {"jobs", 'j', "N", QT_TRANSLATE_NOOP("app::BatchText", "同时转换的图片数（默认：处理器核心数）")},
@@ -55,17 +54,11 @@ std::optional<int> intValue(const QCommandLineParser &parser, const char *name, 
     return ok && value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
 }
 
-ParsedArguments refused(const QString &error)
-{
-    return {std::nullopt, error};
-}
+ParsedArguments refused(const QString &error) { return {std::nullopt, error}; }
 
 } // namespace
 
-std::span<const BatchToolOption> batchToolOptions()
-{
-    return kOptions;
-}
+std::span<const BatchToolOption> batchToolOptions() { return kOptions; }
 
 ParsedArguments parseBatchToolArguments(const QStringList &arguments)
 {
@@ -86,8 +79,8 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
         if (unknown.isEmpty())
             return refused(parser.errorText());
         const QString &name = unknown.first();
-        return refused(BatchText::tr("未知选项：%1")
-                           .arg((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name));
+        return refused(
+            BatchText::tr("未知选项：%1").arg((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name));
     }
 
     BatchToolOptions options;
@@ -114,8 +107,7 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
     if (isSet("jobs")) {
         const auto value = intValue(parser, "jobs", 1, std::numeric_limits<int>::max());
         if (!value)
-            return refused(BatchText::tr("--jobs 必须是正整数：%1")
-                               .arg(parser.value(QStringLiteral("jobs"))));
+            return refused(BatchText::tr("--jobs 必须是正整数：%1").arg(parser.value(QStringLiteral("jobs"))));
         options.jobs = *value;
     }
     if (isSet("jpeg-quality")) {

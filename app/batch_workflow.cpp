@@ -44,7 +44,8 @@ QString failureReason(const std::optional<ConversionResult> &result)
 
 QString failureLine(const BatchFailure &failure, bool withDetail)
 {
-    QString line = QCoreApplication::translate("app", "%1：%2", "a file name and why it failed").arg(platform::displayPath(failure.name), failureReason(failure.result));
+    QString line = QCoreApplication::translate("app", "%1：%2", "a file name and why it failed")
+                       .arg(platform::displayPath(failure.name), failureReason(failure.result));
     if (withDetail && failure.result && !failure.result->detail.isEmpty())
         line += QCoreApplication::translate("app", "（%1）", "the decoder's own message").arg(failure.result->detail);
     return line;

@@ -30,7 +30,7 @@ BatchListing scanBatchFolder(const QString &folder, const std::function<void(int
 struct BatchRequest {
     QString sourceFolder;
     QString outputFolder;
-    int width = 0;  // the limits
+    int width = 0; // the limits
     int height = 0;
     bool enlarge = false;
 };

@@ -28,10 +28,7 @@ QString singleOutputPath(const QString &sourcePath, const QString &newName, cons
     return folder + RemoveSpaces(newName) + extension;
 }
 
-bool isSameFolder(const QString &a, const QString &b)
-{
-    return platform::isFolder(a) && platform::isSameFile(a, b);
-}
+bool isSameFolder(const QString &a, const QString &b) { return platform::isFolder(a) && platform::isSameFile(a, b); }
 
 QString batchFailureNotice(int converted, const QStringList &failedNames)
 {

@@ -29,16 +29,14 @@ bool isUserInput(QEvent::Type type)
     case QEvent::Drop:
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-        return true;
-    default:
-        return false;
+    case QEvent::TouchEnd: return true;
+    default: return false;
     }
 }
 
 } // namespace
 
-ConversionRunner::ConversionRunner(QWidget *window) : QObject(window), m_window(window) {}
+ConversionRunner::ConversionRunner(QWidget *window) : QObject(window), m_window(window) { }
 
 ConversionRun ConversionRunner::run(const std::vector<ConversionJob> &jobs, const ConversionOptions &options)
 {
@@ -69,9 +67,8 @@ ConversionRun ConversionRunner::run(const std::vector<ConversionJob> &jobs, cons
     sinceLast.start();
     QTimer probe;
     probe.setInterval(kProbeMs);
-    connect(&probe, &QTimer::timeout, this, [&] {
-        m_longestGapMs = std::max(m_longestGapMs, sinceLast.restart() - kProbeMs);
-    });
+    connect(&probe, &QTimer::timeout, this,
+            [&] { m_longestGapMs = std::max(m_longestGapMs, sinceLast.restart() - kProbeMs); });
     probe.start();
     loop.exec();
     probe.stop();

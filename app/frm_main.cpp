@@ -18,8 +18,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDropEvent>
-#include <QKeySequence>
 #include <QFrame>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -203,23 +203,38 @@ void frmMain::buildControls()
 
     // Every control answers to its name.
     const std::pair<QWidget *, const char *> named[] = {
-        {Option1, "Option1"},   {Option2, "Option2"},     {Check1, "Check1"},
-        {Label3, "Label3"},     {Picture1, "Picture1"},   {Frame1, "Frame1"},
-        {Frame2, "Frame2"},     {cmdrgtBrowe, "cmdrgtBrowe"}, {txtPathdz, "txtPathdz"},
-        {txtPathdz2, "txtPathdz2"}, {XPCombo1, "XPCombo1"}, {Text1, "Text1"},
-        {Text2, "Text2"},       {Text3, "Text3"},         {Text4, "Text4"},
-        {cmdStartConvertdz, "cmdStartConvertdz"}, {cmdSelectFolder, "cmdSelectFolder"},
-        {txtPath, "txtPath"},   {cmdSaveFolder, "cmdSaveFolder"}, {txtPath2, "txtPath2"},
-        {cmdStartConvert, "cmdStartConvert"}, {PB, "PB"},
+        {Option1, "Option1"},
+        {Option2, "Option2"},
+        {Check1, "Check1"},
+        {Label3, "Label3"},
+        {Picture1, "Picture1"},
+        {Frame1, "Frame1"},
+        {Frame2, "Frame2"},
+        {cmdrgtBrowe, "cmdrgtBrowe"},
+        {txtPathdz, "txtPathdz"},
+        {txtPathdz2, "txtPathdz2"},
+        {XPCombo1, "XPCombo1"},
+        {Text1, "Text1"},
+        {Text2, "Text2"},
+        {Text3, "Text3"},
+        {Text4, "Text4"},
+        {cmdStartConvertdz, "cmdStartConvertdz"},
+        {cmdSelectFolder, "cmdSelectFolder"},
+        {txtPath, "txtPath"},
+        {cmdSaveFolder, "cmdSaveFolder"},
+        {txtPath2, "txtPath2"},
+        {cmdStartConvert, "cmdStartConvert"},
+        {PB, "PB"},
     };
     for (const auto &[widget, name] : named)
         widget->setObjectName(QString::fromLatin1(name));
 
     // Tab walks the window as it reads: the panel switch, then the visible
     // panel top to bottom, left to right. The hidden panel is passed over.
-    QWidget *const order[] = {Option1, Option2, Check1,
-                              cmdrgtBrowe, txtPathdz, txtPathdz2, XPCombo1, Text3, Text4, cmdStartConvertdz,
-                              cmdSelectFolder, txtPath, cmdSaveFolder, txtPath2, Text1, Text2, cmdStartConvert};
+    QWidget *const order[]
+        = {Option1,        Option2,           Check1,          cmdrgtBrowe, txtPathdz,     txtPathdz2, XPCombo1, Text3,
+           Text4,          cmdStartConvertdz, cmdSelectFolder, txtPath,     cmdSaveFolder, txtPath2,   Text1,    Text2,
+           cmdStartConvert};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -247,8 +262,8 @@ void frmMain::buildControls()
     mnemonics->add(Option2, u'B');
     mnemonics->add(Check1, u'E');
     const std::pair<controls::PhButton *, char16_t> lettered[] = {
-        {cmdrgtBrowe, u'P'},     {cmdStartConvertdz, u'C'}, {cmdSelectFolder, u'F'},
-        {cmdSaveFolder, u'O'},   {cmdStartConvert, u'C'},
+        {cmdrgtBrowe, u'P'},   {cmdStartConvertdz, u'C'}, {cmdSelectFolder, u'F'},
+        {cmdSaveFolder, u'O'}, {cmdStartConvert, u'C'},
     };
     for (const auto &[button, letter] : lettered) {
         button->grabShortcut(QKeySequence(altKey(letter)));
@@ -276,7 +291,7 @@ bool frmMain::event(QEvent *event)
     // A move to another screen; Qt 6.6 also tells of a ratio changed in place.
     const bool newRatio = event->type() == QEvent::ScreenChangeInternal
 #if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
-        || event->type() == QEvent::DevicePixelRatioChange
+                          || event->type() == QEvent::DevicePixelRatioChange
 #endif
         ;
     if (newRatio)
@@ -329,15 +344,12 @@ void frmMain::CentreWindow()
     move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
 }
 
-std::int32_t frmMain::limitValue(const QLineEdit *field) const
-{
-    return SizeFields::wholeValue(*field).value_or(0);
-}
+std::int32_t frmMain::limitValue(const QLineEdit *field) const { return SizeFields::wholeValue(*field).value_or(0); }
 
 bool frmMain::limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const
 {
     return !width->text().isEmpty() && !height->text().isEmpty() && SizeFields::value(*width) >= 1
-        && SizeFields::value(*height) >= 1;
+           && SizeFields::value(*height) >= 1;
 }
 
 void frmMain::openPaths(const QStringList &paths)
@@ -369,15 +381,9 @@ ConversionOptions frmMain::conversionOptions() const
     return {m_services.jobs, platform::buttonFaceColour(), m_services.worker};
 }
 
-bool frmMain::isConverting() const
-{
-    return m_runner->isRunning();
-}
+bool frmMain::isConverting() const { return m_runner->isRunning(); }
 
-qint64 frmMain::lastRunLongestEventGapMs() const
-{
-    return m_runner->longestEventGapMs();
-}
+qint64 frmMain::lastRunLongestEventGapMs() const { return m_runner->longestEventGapMs(); }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
@@ -429,8 +435,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -21,7 +21,6 @@ namespace app {
 
 namespace {
 
-
 // Lets the window repaint (the progress bar) now and then during a long scan,
 // without handling any input.
 class PaintPump {
@@ -92,8 +91,7 @@ void frmMain::cmdStartConvert_Click()
     if (List1.isEmpty())
         return;
     if (isSameFolder(pathText(txtPath), pathText(txtPath2))
-        && !m_services.notifier->question(
-            tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
+        && !m_services.notifier->question(tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
         return;
 
     const std::int32_t width = limitValue(Text1);

@@ -92,8 +92,7 @@ void frmMain::cmdStartConvertdz_Click()
     const QString source = pathText(txtPathdz);
     const QString target = singleOutputPath(source, txtPathdz2->text(), XPCombo1->Text());
     if (platform::isSameFile(source, target)
-        && !m_services.notifier->question(
-            tr("输出文件与源图片相同，转换后的图片将覆盖原图。确定要继续吗？")))
+        && !m_services.notifier->question(tr("输出文件与源图片相同，转换后的图片将覆盖原图。确定要继续吗？")))
         return;
 
     // A folder listed in the batch panel since the picture was chosen has
@@ -108,7 +107,8 @@ void frmMain::cmdStartConvertdz_Click()
     const TargetSize size = TargetSizes.empty() ? TargetSize{} : TargetSizes.front();
     ConversionOptions options = conversionOptions();
     options.jobs = 1;
-    const ConversionResults results = m_runner->run({ConversionJob{source, target, size.width, size.height}}, options).results;
+    const ConversionResults results
+        = m_runner->run({ConversionJob{source, target, size.width, size.height}}, options).results;
 
     savedLimits = {limitValue(Text3), limitValue(Text4)};
     StoreSavedLimits(m_services.settingsPath, savedLimits);

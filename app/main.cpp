@@ -31,8 +31,7 @@ QStringList pathsToOpen(int argc, char *argv[])
         const QByteArray argument(argv[i]);
         if (argument.isEmpty())
             continue;
-        paths << platform::pathFromNative(argument.startsWith('/') || !haveFolder ? argument
-                                                                                  : folder + '/' + argument);
+        paths << platform::pathFromNative(argument.startsWith('/') || !haveFolder ? argument : folder + '/' + argument);
     }
     return paths;
 }
@@ -72,11 +71,10 @@ int main(int argc, char *argv[])
     dialogs::QtFileDialogs fileDialogs;
     app::frmMain window({&notifier, &fileDialogs, app::savedLimitsPath(), app::defaultJobCount(), {}});
     notifier.setOwner(&window);
-    QObject::connect(&instance, &platform::SingleInstance::handedOver, &window,
-                     [&window](const QStringList &handed) {
-                         window.bringToFront();
-                         window.openPaths(handed);
-                     });
+    QObject::connect(&instance, &platform::SingleInstance::handedOver, &window, [&window](const QStringList &handed) {
+        window.bringToFront();
+        window.openPaths(handed);
+    });
     instance.listen();
     window.show();
     window.openPaths(paths);

@@ -15,10 +15,7 @@ QString withMnemonic(const QString &caption, QChar letter)
     return caption + QStringLiteral("(&") + letter.toUpper() + u')';
 }
 
-int altKey(QChar letter)
-{
-    return Qt::ALT | (Qt::Key_A + (letter.toUpper().unicode() - u'A'));
-}
+int altKey(QChar letter) { return Qt::ALT | (Qt::Key_A + (letter.toUpper().unicode() - u'A')); }
 
 MnemonicHints::MnemonicHints(QWidget *window) : QObject(window), m_window(window)
 {
@@ -59,8 +56,7 @@ bool MnemonicHints::eventFilter(QObject *watched, QEvent *event)
         if (watched == m_window)
             setShown(false);
         break;
-    default:
-        break;
+    default: break;
     }
     return false;
 }

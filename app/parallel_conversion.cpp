@@ -34,9 +34,8 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
             if (i >= jobs.size())
                 break;
             const ConversionJob &job = jobs[i];
-            const ConversionResult result =
-                imaging::convertPicture(worker, job.source, job.target, job.width, job.height, options.background,
-                                        options.jpegQuality);
+            const ConversionResult result = imaging::convertPicture(
+                worker, job.source, job.target, job.width, job.height, options.background, options.jpegQuality);
             run.results[i] = result;
             if (done)
                 done(i, result);

@@ -4,10 +4,7 @@
 
 namespace app {
 
-QString GetFileName(const QString &path)
-{
-    return path.mid(path.lastIndexOf(u'/') + 1);
-}
+QString GetFileName(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
 
 QString GetBaseName(const QString &path)
 {
@@ -23,15 +20,9 @@ QString GetExtension(const QString &path)
     return dot < 0 ? QString() : path.mid(dot + 1);
 }
 
-bool IsFolder(const QString &path)
-{
-    return platform::isFolder(path);
-}
+bool IsFolder(const QString &path) { return platform::isFolder(path); }
 
-QString RemoveSpaces(const QString &text)
-{
-    return QString(text).remove(u' ');
-}
+QString RemoveSpaces(const QString &text) { return QString(text).remove(u' '); }
 
 QString TrimAtNull(const QString &text)
 {

@@ -4,10 +4,7 @@
 
 namespace app {
 
-bool isSizeFieldCharacter(char32_t character)
-{
-    return character == 8 || (character >= U'0' && character <= U'9');
-}
+bool isSizeFieldCharacter(char32_t character) { return character == 8 || (character >= U'0' && character <= U'9'); }
 
 QString boundedSizeText(const QString &text)
 {
@@ -16,10 +13,7 @@ QString boundedSizeText(const QString &text)
     return text;
 }
 
-double sizeFieldValue(QStringView text)
-{
-    return platform::numericValue(text);
-}
+double sizeFieldValue(QStringView text) { return platform::numericValue(text); }
 
 std::optional<std::int32_t> sizeFieldWholeValue(QStringView text)
 {

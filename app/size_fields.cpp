@@ -34,14 +34,8 @@ void SizeFields::bind(QLineEdit *field, QLineEdit *twin)
     });
 }
 
-double SizeFields::value(const QLineEdit &field)
-{
-    return sizeFieldValue(field.text());
-}
+double SizeFields::value(const QLineEdit &field) { return sizeFieldValue(field.text()); }
 
-std::optional<std::int32_t> SizeFields::wholeValue(const QLineEdit &field)
-{
-    return sizeFieldWholeValue(field.text());
-}
+std::optional<std::int32_t> SizeFields::wholeValue(const QLineEdit &field) { return sizeFieldWholeValue(field.text()); }
 
 } // namespace app

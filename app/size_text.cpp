@@ -23,14 +23,8 @@ QString sizeText(const imaging::PictureSize &size)
     return QString::number(size.Width) + u'-' + QString::number(size.Height);
 }
 
-std::int32_t GetSizeWidth(const QString &sizeText)
-{
-    return sizeNumber(sizeText.section(u'-', 0, 0));
-}
+std::int32_t GetSizeWidth(const QString &sizeText) { return sizeNumber(sizeText.section(u'-', 0, 0)); }
 
-std::int32_t GetSizeHeight(const QString &sizeText)
-{
-    return sizeNumber(sizeText.section(u'-', -1));
-}
+std::int32_t GetSizeHeight(const QString &sizeText) { return sizeNumber(sizeText.section(u'-', -1)); }
 
 } // namespace app

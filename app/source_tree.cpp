@@ -26,8 +26,8 @@ struct Walk {
     {
         if (stop && stop->load())
             return;
-        const std::vector<FolderEntry> all =
-            platform::listFolder(prefix.isEmpty() ? source : pathInFolder(source, prefix));
+        const std::vector<FolderEntry> all
+            = platform::listFolder(prefix.isEmpty() ? source : pathInFolder(source, prefix));
         std::vector<const FolderEntry *> folders;
         for (const FolderEntry &entry : all) {
             if (entry.kind == FolderEntry::Folder || entry.kind == FolderEntry::LinkToFolder)

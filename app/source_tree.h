@@ -10,16 +10,16 @@
 namespace app {
 
 enum class SkipReason {
-    None,          // a picture to convert
-    Hidden,        // its name starts with "."
-    Extension,     // not one of the sixteen spellings (".Jpg")
-    NotRegular,    // a device, pipe, socket, or a link that leads nowhere
-    Subfolder,     // a folder, and --recursive not given
-    LinkToFolder,  // a symbolic link to a folder: never followed, so no loops
-    OutputFolder,  // the output folder itself, inside the source tree
-    NoSize,        // its header gives no size
-    TooLarge,      // its header declares more pixels than any photo has
-    OutputExists,  // --skip-existing, and its output is there
+    None,         // a picture to convert
+    Hidden,       // its name starts with "."
+    Extension,    // not one of the sixteen spellings (".Jpg")
+    NotRegular,   // a device, pipe, socket, or a link that leads nowhere
+    Subfolder,    // a folder, and --recursive not given
+    LinkToFolder, // a symbolic link to a folder: never followed, so no loops
+    OutputFolder, // the output folder itself, inside the source tree
+    NoSize,       // its header gives no size
+    TooLarge,     // its header declares more pixels than any photo has
+    OutputExists, // --skip-existing, and its output is there
 };
 
 struct SourceEntry {

@@ -19,8 +19,8 @@ std::int32_t scaled(std::int32_t a, std::int32_t b, std::int32_t c)
 
 } // namespace
 
-TargetSize fitTargetSize(std::int32_t width, std::int32_t height, std::int32_t limitWidth,
-                         std::int32_t limitHeight, bool enlarge)
+TargetSize fitTargetSize(std::int32_t width, std::int32_t height, std::int32_t limitWidth, std::int32_t limitHeight,
+                         bool enlarge)
 {
     if (width < 1 || height < 1 || limitWidth < 1 || limitHeight < 1)
         return {};
@@ -49,8 +49,8 @@ TargetSize fitTargetSize(std::int32_t width, std::int32_t height, std::int32_t l
     return {std::max(tw, 1), std::max(th, 1)};
 }
 
-TargetSizeTable ComputeTargetSizes(const QStringList &sizeList, std::int32_t limitWidth,
-                                   std::int32_t limitHeight, bool enlarge)
+TargetSizeTable ComputeTargetSizes(const QStringList &sizeList, std::int32_t limitWidth, std::int32_t limitHeight,
+                                   bool enlarge)
 {
     TargetSizeTable table;
     table.reserve(std::size_t(sizeList.size()));

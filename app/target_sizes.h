@@ -25,12 +25,12 @@ using TargetSizeTable = std::vector<TargetSize>;
 // rounded to the nearest pixel, exact halves to the even neighbour, and a
 // picture with a size never gets a side below 1. A picture without a size
 // (a side of 0) and limits below 1 give 0 x 0, which converts to nothing.
-TargetSize fitTargetSize(std::int32_t width, std::int32_t height, std::int32_t limitWidth,
-                         std::int32_t limitHeight, bool enlarge);
+TargetSize fitTargetSize(std::int32_t width, std::int32_t height, std::int32_t limitWidth, std::int32_t limitHeight,
+                         bool enlarge);
 
 // The target sizes of a size list (size texts, "1024-768"), for the limits
 // and the state of the enlarge check box.
-TargetSizeTable ComputeTargetSizes(const QStringList &sizeList, std::int32_t limitWidth,
-                                   std::int32_t limitHeight, bool enlarge);
+TargetSizeTable ComputeTargetSizes(const QStringList &sizeList, std::int32_t limitWidth, std::int32_t limitHeight,
+                                   bool enlarge);
 
 } // namespace app

@@ -29,14 +29,11 @@ void onInterrupt(int signal)
         interrupts.abandon = true;
 }
 
-void onResize(int)
-{
-    interrupts.resized = true;
-}
+void onResize(int) { interrupts.resized = true; }
 
 void handle(int signal, void (*handler)(int))
 {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     // Reads and writes go on where a signal broke in.

@@ -89,15 +89,9 @@ QString cutInMiddle(const QString &text, int columns)
     return fitting(text, left, false) + QStringLiteral("...") + fitting(text, columns - 3 - left, true);
 }
 
-bool isClosingPunctuation(QChar c)
-{
-    return QStringView(u"，。、；：！？）」』”’》").contains(c);
-}
+bool isClosingPunctuation(QChar c) { return QStringView(u"，。、；：！？）」』”’》").contains(c); }
 
-bool isOpeningPunctuation(QChar c)
-{
-    return QStringView(u"（「『“‘《").contains(c);
-}
+bool isOpeningPunctuation(QChar c) { return QStringView(u"（「『“‘《").contains(c); }
 
 QStringList wrapToColumns(const QString &text, int columns)
 {
@@ -131,7 +125,8 @@ QStringList wrapToColumns(const QString &text, int columns)
                 const qsizetype take = line.back().isLowSurrogate() ? 2 : 1;
                 carried.prepend(line.right(take));
                 line.chop(take);
-                carry = isClosingPunctuation(carried.front()) || (isWordChar(carried.front()) && isWordChar(line.back()));
+                carry
+                    = isClosingPunctuation(carried.front()) || (isWordChar(carried.front()) && isWordChar(line.back()));
             }
             line = line.trimmed();
             lines << carried;
@@ -153,17 +148,15 @@ QString progressBarLine(const BarState &state, int columns)
     const int room = columns - 1;
     const QString count = QStringLiteral("%1/%2").arg(state.done).arg(state.total);
     // Nothing to tell the time left by until a picture has finished.
-    const QString remaining = state.done
-        ? clock(state.elapsedMs * (state.total - state.done) / state.done)
-        : QStringLiteral("--:--");
+    const QString remaining
+        = state.done ? clock(state.elapsedMs * (state.total - state.done) / state.done) : QStringLiteral("--:--");
     const QString times = BatchText::tr("  已用 %1  剩余 %2").arg(clock(state.elapsedMs), remaining);
     const QString name = printableText(state.name);
 
     // The bar takes what is left after the count, the times and a fair part
     // of the name; on a narrow terminal the times, then the bar go.
-    const auto barFor = [&](const QString &right) {
-        return std::min(kMaxBar, room - 3 - terminalColumns(right) - 2 - kMinName);
-    };
+    const auto barFor
+        = [&](const QString &right) { return std::min(kMaxBar, room - 3 - terminalColumns(right) - 2 - kMinName); };
     QString right = count + times;
     int bar = barFor(right);
     if (bar < 6) {

@@ -11,9 +11,9 @@
 // prints how long each stage took, per format: header probe, decode (with
 // shrink-on-load), resample to the fitted size, encode in the same format, and
 // the atomic write (to a temporary folder).
+#include "app/batch_plan.h"
 #include "app/size_text.h"
 #include "app/target_sizes.h"
-#include "app/batch_plan.h"
 #include "imaging/draw_scaled_picture.h"
 #include "imaging/encode_picture.h"
 #include "imaging/mapped_file.h"
@@ -97,7 +97,8 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
         // Each stage is forced into memory so the next one starts from pixels.
         timer.restart();
         const imaging::MappedFile mapped(file.descriptor());
-        auto decoded = imaging::loadForScaling({mapped.bytes(), imaging::hasTgaName(path)}, target.width, target.height);
+        auto decoded
+            = imaging::loadForScaling({mapped.bytes(), imaging::hasTgaName(path)}, target.width, target.height);
         try {
             if (decoded)
                 decoded->image = decoded->image.copy_memory();
@@ -113,8 +114,8 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
         t.seconds[2] += timer.nsecsElapsed() / 1e9;
         timer.restart();
         const auto format = imaging::outputFormatForPath(name);
-        const imaging::Result<QByteArray> bytes =
-            scaled && format ? imaging::encodePicture(*scaled, *format) : imaging::Result<QByteArray>(scaled.failure());
+        const imaging::Result<QByteArray> bytes = scaled && format ? imaging::encodePicture(*scaled, *format)
+                                                                   : imaging::Result<QByteArray>(scaled.failure());
         t.seconds[3] += timer.nsecsElapsed() / 1e9;
         timer.restart();
         const bool written = bytes && platform::writeFileAtomically(scratch.filePath(name), *bytes);

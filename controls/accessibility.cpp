@@ -28,7 +28,7 @@ public:
 
 class AccessibleProgressBar final : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
-    explicit AccessibleProgressBar(XP_ProgressBar *bar) : QAccessibleWidget(bar, QAccessible::ProgressBar) {}
+    explicit AccessibleProgressBar(XP_ProgressBar *bar) : QAccessibleWidget(bar, QAccessible::ProgressBar) { }
     void *interface_cast(QAccessible::InterfaceType type) override
     {
         return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface *>(this)
@@ -41,7 +41,7 @@ public:
         return QAccessibleWidget::text(t);
     }
     QVariant currentValue() const override { return bar()->Value(); }
-    void setCurrentValue(const QVariant &) override {} // the program moves it, not the reader
+    void setCurrentValue(const QVariant &) override { } // the program moves it, not the reader
     QVariant maximumValue() const override { return bar()->Max(); }
     QVariant minimumValue() const override { return bar()->Min(); }
     QVariant minimumStepSize() const override { return 1; }
@@ -56,8 +56,7 @@ private:
 class AccessibleCombo final : public QAccessibleWidget {
 public:
     AccessibleCombo(QWidget *widget, XPCombo *combo) : QAccessibleWidget(widget, QAccessible::ComboBox), m_combo(combo)
-    {
-    }
+    { }
     QString text(QAccessible::Text t) const override
     {
         switch (t) {

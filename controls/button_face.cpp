@@ -13,12 +13,9 @@ namespace {
 const QImage &pictureFor(ButtonFace face, const ButtonLook &look)
 {
     switch (face) {
-    case ButtonFace::Hover:
-        return look.PictureMouseOn;
-    case ButtonFace::Pressed:
-        return look.PictureDown;
-    default:
-        return look.Picture;
+    case ButtonFace::Hover: return look.PictureMouseOn;
+    case ButtonFace::Pressed: return look.PictureDown;
+    default: return look.Picture;
     }
 }
 

@@ -5,20 +5,14 @@ namespace controls {
 std::optional<ButtonFace> ButtonTracking::face() const
 {
     switch (m_tracking) {
-    case TrackingOutside:
-        return ButtonFace::Hover;
-    case TrackingOver:
-        return ButtonFace::Pressed;
-    default:
-        break;
+    case TrackingOutside: return ButtonFace::Hover;
+    case TrackingOver: return ButtonFace::Pressed;
+    default: break;
     }
     switch (m_mouse) {
-    case MouseNormal:
-        return ButtonFace::Normal;
-    case MouseHover:
-        return ButtonFace::Hover;
-    default:
-        return std::nullopt;
+    case MouseNormal: return ButtonFace::Normal;
+    case MouseHover: return ButtonFace::Hover;
+    default: return std::nullopt;
     }
 }
 
@@ -74,9 +68,7 @@ ButtonTracking::Effects ButtonTracking::tick(bool overButton)
     if (!m_trackingOn)
         return effects;
     switch (m_mouse) {
-    case MouseNormal:
-        m_trackingOn = false;
-        break;
+    case MouseNormal: m_trackingOn = false; break;
     case MouseHover:
         if (!overButton) {
             m_trackingOn = false;

@@ -51,9 +51,6 @@ QImage handPointerImage()
     return image;
 }
 
-QCursor handCursor()
-{
-    return QCursor(QPixmap::fromImage(handPointerImage()), kHandHotSpot.x(), kHandHotSpot.y());
-}
+QCursor handCursor() { return QCursor(QPixmap::fromImage(handPointerImage()), kHandHotSpot.x(), kHandHotSpot.y()); }
 
 } // namespace controls

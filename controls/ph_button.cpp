@@ -17,9 +17,7 @@ namespace controls {
 
 using platform::ColourValue;
 
-
-PhButton::PhButton(QWidget *parent)
-    : QWidget(parent)
+PhButton::PhButton(QWidget *parent) : QWidget(parent)
 {
     installAccessibleInterfaces();
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -91,10 +89,7 @@ void PhButton::paintDispatch()
         drawFace(*face);
 }
 
-void PhButton::drawFace(ButtonFace face)
-{
-    drawFace(face, devicePixelRatioF());
-}
+void PhButton::drawFace(ButtonFace face) { drawFace(face, devicePixelRatioF()); }
 
 void PhButton::drawFace(ButtonFace face, qreal ratio)
 {
@@ -149,7 +144,8 @@ void PhButton::mouseMoveEvent(QMouseEvent *event)
     const QPointF pos = event->position();
     const bool over = rect().contains(pos.toPoint());
     if (over) {
-        emit MouseMove(platform::buttonState(event->buttons()), platform::shiftState(event->modifiers()), float(pos.x()), float(pos.y()));
+        emit MouseMove(platform::buttonState(event->buttons()), platform::shiftState(event->modifiers()),
+                       float(pos.x()), float(pos.y()));
         apply(m_tracking.mouseMove(platform::buttonState(event->buttons())));
     }
     // Stands in for the pointer check: a move is when the answer can change.
@@ -177,15 +173,9 @@ void PhButton::mouseReleaseEvent(QMouseEvent *event)
         emit MouseUp(button, platform::shiftState(event->modifiers()), float(pos.x()), float(pos.y()));
 }
 
-void PhButton::enterEvent(QEnterEvent *)
-{
-    apply(m_tracking.tick(true));
-}
+void PhButton::enterEvent(QEnterEvent *) { apply(m_tracking.tick(true)); }
 
-void PhButton::leaveEvent(QEvent *)
-{
-    apply(m_tracking.tick(false));
-}
+void PhButton::leaveEvent(QEvent *) { apply(m_tracking.tick(false)); }
 
 void PhButton::keyPressEvent(QKeyEvent *event)
 {
@@ -261,15 +251,9 @@ void PhButton::resizeEvent(QResizeEvent *)
     drawFace(m_tracking.face().value_or(m_shownFace));
 }
 
-QSize PhButton::sizeHint() const
-{
-    return {71, 25};
-}
+QSize PhButton::sizeHint() const { return {71, 25}; }
 
-QFont PhButton::ambientFont() const
-{
-    return parentWidget() ? parentWidget()->font() : QApplication::font();
-}
+QFont PhButton::ambientFont() const { return parentWidget() ? parentWidget()->font() : QApplication::font(); }
 
 void PhButton::readProperties(const platform::PropertyBag &bag)
 {

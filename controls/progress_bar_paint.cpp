@@ -46,10 +46,7 @@ int roundedEdge(double fraction, int from, int extent)
     return platform::roundToInt32(fraction * extent + from).value_or(from);
 }
 
-bool searching(const ProgressBarState &state)
-{
-    return state.Scrolling == kScrollingSearching;
-}
+bool searching(const ProgressBarState &state) { return state.Scrolling == kScrollingSearching; }
 
 void drawSteadyHorizontal(Surface &s, int fillRight, int height, ColourValue c, ColourValue pale)
 {
@@ -178,8 +175,18 @@ platform::Region progressBarRegion(int width, int height)
     platform::Region region({0, 0, width, height});
     const int r = width - 1;
     const int b = height - 1;
-    for (const auto &[x, y] : {std::pair{0, 0}, {1, 0}, {0, 1}, {r - 1, 0}, {r, 0}, {r, 1}, {0, b}, {1, b}, {0, b - 1},
-                               {r - 1, b}, {r, b}, {r, b - 1}})
+    for (const auto &[x, y] : {std::pair{0, 0},
+                               {1, 0},
+                               {0, 1},
+                               {r - 1, 0},
+                               {r, 0},
+                               {r, 1},
+                               {0, b},
+                               {1, b},
+                               {0, b - 1},
+                               {r - 1, b},
+                               {r, b},
+                               {r, b - 1}})
         region.subtractPixel(x, y);
     return region;
 }

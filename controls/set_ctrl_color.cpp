@@ -96,14 +96,8 @@ void UnhookBorderColor(QWidget *widget)
     widget->update();
 }
 
-bool isBorderHooked(const QWidget *widget)
-{
-    return widget && widget->property(kBorderHookProperty).toBool();
-}
+bool isBorderHooked(const QWidget *widget) { return widget && widget->property(kBorderHookProperty).toBool(); }
 
-platform::ColourValue borderColour()
-{
-    return g_borderColour;
-}
+platform::ColourValue borderColour() { return g_borderColour; }
 
 } // namespace controls

@@ -8,10 +8,7 @@
 
 namespace controls {
 
-inline QVariant storedColour(platform::ColourValue colour)
-{
-    return QVariant(qint32(colour));
-}
+inline QVariant storedColour(platform::ColourValue colour) { return QVariant(qint32(colour)); }
 
 // Accepts any integer variant, signed or unsigned.
 inline platform::ColourValue colourFromStored(const QVariant &stored)

@@ -78,10 +78,7 @@ XPCombo::XPCombo(QWidget *parent) : QWidget(parent), m_border(kEnabledBorder)
     layoutParts();
 }
 
-QSize XPCombo::sizeHint() const
-{
-    return {120, kXPComboHeightPixels};
-}
+QSize XPCombo::sizeHint() const { return {120, kXPComboHeightPixels}; }
 
 void XPCombo::AddItem(const QString &Item, std::optional<int> Index)
 {
@@ -103,10 +100,7 @@ void XPCombo::UpdateItem(const QString &Item, int Index)
     emit Change();
 }
 
-QString XPCombo::GetItem(std::optional<int> Index) const
-{
-    return m_list.item(Index);
-}
+QString XPCombo::GetItem(std::optional<int> Index) const { return m_list.item(Index); }
 
 void XPCombo::RemoveItem(std::optional<int> Index)
 {
@@ -128,10 +122,7 @@ QString XPCombo::listFilePath() const
     return controls::listFilePath(m_fileName, QCoreApplication::applicationDirPath(), name);
 }
 
-bool XPCombo::SaveToFile()
-{
-    return saveListFile(m_list, listFilePath());
-}
+bool XPCombo::SaveToFile() { return saveListFile(m_list, listFilePath()); }
 
 bool XPCombo::LoadedFromFile()
 {
@@ -141,10 +132,7 @@ bool XPCombo::LoadedFromFile()
     return true;
 }
 
-QString XPCombo::GetTagCode() const
-{
-    return m_list.selectedTag();
-}
+QString XPCombo::GetTagCode() const { return m_list.selectedTag(); }
 
 bool XPCombo::SetTagCode(const QString &TgCode, int &StartingFromIndex)
 {
@@ -155,15 +143,9 @@ bool XPCombo::SetTagCode(const QString &TgCode, int &StartingFromIndex)
     return found;
 }
 
-void XPCombo::ResetPic()
-{
-    showPic(XPComboPic::Normal);
-}
+void XPCombo::ResetPic() { showPic(XPComboPic::Normal); }
 
-QString XPCombo::Text() const
-{
-    return m_text->text();
-}
+QString XPCombo::Text() const { return m_text->text(); }
 
 void XPCombo::SetText(const QString &New_Text)
 {
@@ -184,10 +166,7 @@ void XPCombo::SetBackColor(platform::ColourValue New_BackColor)
     emit PropertyChanged(QStringLiteral("BackColor"));
 }
 
-QFont XPCombo::Font() const
-{
-    return m_text->font();
-}
+QFont XPCombo::Font() const { return m_text->font(); }
 
 void XPCombo::SetFont(const QFont &New_Font)
 {
@@ -213,10 +192,7 @@ void XPCombo::SetListIndex(int New_ListIndex)
     emit PropertyChanged(QStringLiteral("ListIndex"));
 }
 
-bool XPCombo::Locked() const
-{
-    return m_text->isReadOnly();
-}
+bool XPCombo::Locked() const { return m_text->isReadOnly(); }
 
 void XPCombo::SetLocked(bool New_Locked)
 {
@@ -236,10 +212,7 @@ void XPCombo::applyMaxLength(int maxLength)
     m_text->setMaxLength(m_maxLength > 0 ? m_maxLength : kUnlimitedLength);
 }
 
-QString XPCombo::ToolTipText() const
-{
-    return m_text->toolTip();
-}
+QString XPCombo::ToolTipText() const { return m_text->toolTip(); }
 
 void XPCombo::SetToolTipText(const QString &New_ToolTipText)
 {
@@ -258,15 +231,9 @@ int XPCombo::SelStart() const
     return m_text->hasSelectedText() ? m_text->selectionStart() : m_text->cursorPosition();
 }
 
-int XPCombo::SelLength() const
-{
-    return m_text->selectionLength();
-}
+int XPCombo::SelLength() const { return m_text->selectionLength(); }
 
-QString XPCombo::SelText() const
-{
-    return m_text->selectedText();
-}
+QString XPCombo::SelText() const { return m_text->selectedText(); }
 
 void XPCombo::SetTagCode(bool New_TagCode)
 {
@@ -317,10 +284,7 @@ void XPCombo::showPic(XPComboPic pic)
     update(arrowRect());
 }
 
-void XPCombo::showSelectedText()
-{
-    m_text->setText(m_list.selectedText());
-}
+void XPCombo::showSelectedText() { m_text->setText(m_list.selectedText()); }
 
 void XPCombo::syncList()
 {
@@ -366,10 +330,7 @@ void XPCombo::applyColours()
     update();
 }
 
-QFont XPCombo::ambientFont() const
-{
-    return parentWidget() ? parentWidget()->font() : QApplication::font();
-}
+QFont XPCombo::ambientFont() const { return parentWidget() ? parentWidget()->font() : QApplication::font(); }
 
 void XPCombo::paintEvent(QPaintEvent *)
 {
@@ -395,9 +356,6 @@ void XPCombo::drawPics(qreal ratio)
         m_pics[i] = xpComboArrowImage(XPComboPic(i), ratio);
 }
 
-void XPCombo::resizeEvent(QResizeEvent *)
-{
-    layoutParts();
-}
+void XPCombo::resizeEvent(QResizeEvent *) { layoutParts(); }
 
 } // namespace controls

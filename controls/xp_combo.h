@@ -138,10 +138,10 @@ private:
     QString listFilePath() const;
 
     XPComboList m_list;
-    QLineEdit *m_text = nullptr;  // JTexto
-    QComboBox *m_combo = nullptr; // JCombo
+    QLineEdit *m_text = nullptr;     // JTexto
+    QComboBox *m_combo = nullptr;    // JCombo
     QWidget *m_listWindow = nullptr; // JCombo's drop-down list window
-    std::array<QImage, 4> m_pics; // Img, at the ratio last painted at
+    std::array<QImage, 4> m_pics;    // Img, at the ratio last painted at
     XPComboPic m_pic = XPComboPic::Normal;
     QColor m_border;
     bool m_enabled = false;

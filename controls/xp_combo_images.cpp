@@ -20,14 +20,11 @@ struct ButtonColours {
 ButtonColours coloursOf(XPComboPic pic)
 {
     switch (pic) {
-    case XPComboPic::Hot:
-        return {qRgb(152, 180, 240), qRgb(243, 247, 255), qRgb(200, 219, 255), qRgb(54, 76, 122)};
-    case XPComboPic::Pressed:
-        return {qRgb(110, 138, 200), qRgb(158, 182, 236), qRgb(204, 218, 248), qRgb(36, 54, 94)};
+    case XPComboPic::Hot: return {qRgb(152, 180, 240), qRgb(243, 247, 255), qRgb(200, 219, 255), qRgb(54, 76, 122)};
+    case XPComboPic::Pressed: return {qRgb(110, 138, 200), qRgb(158, 182, 236), qRgb(204, 218, 248), qRgb(36, 54, 94)};
     case XPComboPic::Disabled:
         return {qRgb(201, 201, 201), qRgb(244, 244, 244), qRgb(226, 226, 226), qRgb(172, 172, 172)};
-    case XPComboPic::Normal:
-        break;
+    case XPComboPic::Normal: break;
     }
     return {qRgb(168, 190, 236), qRgb(226, 235, 254), qRgb(184, 205, 249), qRgb(77, 97, 133)};
 }

@@ -18,10 +18,7 @@ namespace controls {
 
 namespace {
 
-float twips(qreal pixels)
-{
-    return float(pixels * kTwipsPerPixel);
-}
+float twips(qreal pixels) { return float(pixels * kTwipsPerPixel); }
 
 } // namespace
 
@@ -67,11 +64,8 @@ bool XPCombo::filterListPopup(QEvent *event)
         }
         break;
     case QEvent::MouseButtonPress:
-    case QEvent::Hide:
-        m_swallowRelease = false;
-        break;
-    default:
-        break;
+    case QEvent::Hide: m_swallowRelease = false; break;
+    default: break;
     }
     return false;
 }
@@ -101,16 +95,14 @@ bool XPCombo::eventFilter(QObject *watched, QEvent *event)
             emit Click();
         break;
     }
-    case QEvent::KeyPress:
-        return filterTextKey(static_cast<QKeyEvent *>(event));
+    case QEvent::KeyPress: return filterTextKey(static_cast<QKeyEvent *>(event));
     case QEvent::KeyRelease: {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (!key->isAutoRepeat())
             emit KeyUp(platform::keyCode(key->key(), key->modifiers()), platform::shiftState(key->modifiers()));
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return false;
 }

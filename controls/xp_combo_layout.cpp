@@ -20,9 +20,6 @@ XPComboLayout xpComboLayout(int widthTwips, double fontPointSize)
     return layout;
 }
 
-int twipsToPixels(int twips)
-{
-    return platform::roundToInt32(double(twips) / kTwipsPerPixel).value_or(0);
-}
+int twipsToPixels(int twips) { return platform::roundToInt32(double(twips) / kTwipsPerPixel).value_or(0); }
 
 } // namespace controls

@@ -18,15 +18,9 @@ bool XPComboList::setListIndex(int index)
     return true;
 }
 
-QString XPComboList::selectedText() const
-{
-    return m_listIndex >= 0 ? m_items[m_listIndex] : QString();
-}
+QString XPComboList::selectedText() const { return m_listIndex >= 0 ? m_items[m_listIndex] : QString(); }
 
-QString XPComboList::tag(int slot) const
-{
-    return slot >= 0 && slot < kTagSlots ? m_tags[slot] : QString();
-}
+QString XPComboList::tag(int slot) const { return slot >= 0 && slot < kTagSlots ? m_tags[slot] : QString(); }
 
 std::optional<int> XPComboList::addItem(const QString &item, std::optional<int> index)
 {

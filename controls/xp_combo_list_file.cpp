@@ -22,15 +22,9 @@ QString cutLine(QStringView line)
     return line.left(units).toString();
 }
 
-bool isComment(const QString &line)
-{
-    return line.startsWith(u';');
-}
+bool isComment(const QString &line) { return line.startsWith(u';'); }
 
-bool isBlank(const QString &line)
-{
-    return trimSpaces(line).isEmpty();
-}
+bool isBlank(const QString &line) { return trimSpaces(line).isEmpty(); }
 
 } // namespace
 

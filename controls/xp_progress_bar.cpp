@@ -21,9 +21,7 @@ constexpr ColourValue kDefaultColor = platform::kSysHighlight;
 
 } // namespace
 
-XP_ProgressBar::XP_ProgressBar(QWidget *parent)
-    : QWidget(parent)
-    , m_window(this)
+XP_ProgressBar::XP_ProgressBar(QWidget *parent) : QWidget(parent), m_window(this)
 {
     installAccessibleInterfaces();
     // Every pixel is painted, so Qt need not clear the background first.
@@ -60,10 +58,7 @@ void XP_ProgressBar::setValue(int cValue)
     }
 }
 
-void XP_ProgressBar::setHDC()
-{
-    acquireSurface(devicePixelRatioF());
-}
+void XP_ProgressBar::setHDC() { acquireSurface(devicePixelRatioF()); }
 
 void XP_ProgressBar::acquireSurface(qreal ratio)
 {
@@ -121,10 +116,7 @@ void XP_ProgressBar::pDraw(platform::Surface &destination, int xSrc, int ySrc, i
     destination.BitBlt(xDst, yDst, WidthSrc, HeightSrc, m_surface, xSrc, ySrc);
 }
 
-void XP_ProgressBar::applyRegion()
-{
-    setMask(progressBarRegion(width(), height()).toQRegion());
-}
+void XP_ProgressBar::applyRegion() { setMask(progressBarRegion(width(), height()).toQRegion()); }
 
 void XP_ProgressBar::paintEvent(QPaintEvent *)
 {
@@ -158,10 +150,7 @@ void XP_ProgressBar::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
-QSize XP_ProgressBar::sizeHint() const
-{
-    return {200, 20};
-}
+QSize XP_ProgressBar::sizeHint() const { return {200, 20}; }
 
 void XP_ProgressBar::readProperties(const platform::PropertyBag &bag)
 {

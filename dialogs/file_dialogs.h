@@ -33,8 +33,8 @@ public:
 
     // The chosen folder, or an empty text when the user cancels. The dialog
     // opens at `initialFolder` and shows the path of the current selection.
-    virtual QString BrowseForFolder(QWidget *owner, const QString &prompt, const QString &initialFolder,
-                                    bool newStyle) = 0;
+    virtual QString BrowseForFolder(QWidget *owner, const QString &prompt, const QString &initialFolder, bool newStyle)
+        = 0;
 
     // Where the next open-file dialog is placed.
     virtual void SetDialogPlacement(DialogPlacement placement) = 0;

@@ -88,8 +88,8 @@ bool QtFileDialogs::GetOpenFileName(OpenDialogRecord &record)
     dialog.adjustSize();
     const QScreen *screen = record.owner ? record.owner->screen() : QGuiApplication::primaryScreen();
     const QRect main = record.owner ? record.owner->window()->frameGeometry() : QRect();
-    if (const auto position = dialogPosition(m_placement, dialog.frameGeometry().size(),
-                                             screen ? screen->geometry() : QRect(), main))
+    if (const auto position
+        = dialogPosition(m_placement, dialog.frameGeometry().size(), screen ? screen->geometry() : QRect(), main))
         dialog.move(*position);
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

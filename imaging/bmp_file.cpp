@@ -81,22 +81,19 @@ std::optional<BmpHeader> parseBmpHeader(QByteArrayView file)
     if (compression != 0 && !bitFields)
         return std::nullopt; // run-length, JPEG or PNG inside: ImageMagick's job
     switch (h.bitCount) {
-    case 1: case 4: case 8:
+    case 1:
+    case 4:
+    case 8:
         if (bitFields)
             return std::nullopt;
         break;
-    case 16:
-        h.masks = {0x7C00, 0x03E0, 0x001F, 0};
-        break;
+    case 16: h.masks = {0x7C00, 0x03E0, 0x001F, 0}; break;
     case 24:
         if (bitFields)
             return std::nullopt;
         break;
-    case 32:
-        h.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
-        break;
-    default:
-        return std::nullopt;
+    case 32: h.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0}; break;
+    default: return std::nullopt;
     }
     if (bitFields) {
         // The masks follow a 40-byte header, or sit inside a longer one.
@@ -147,8 +144,8 @@ bool decodeBmp(QByteArrayView file, const BmpHeader &h, unsigned char *out)
     const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]), alpha(h.masks[3]);
     bool anyAlpha = false;
     for (int row = 0; row < h.height; ++row) {
-        const auto stored = bytes.bytes(std::uint64_t(h.pixelOffset) + std::uint64_t(row) * std::uint64_t(h.stride),
-                                        rowBytes);
+        const auto stored
+            = bytes.bytes(std::uint64_t(h.pixelOffset) + std::uint64_t(row) * std::uint64_t(h.stride), rowBytes);
         if (!stored)
             return false;
         const std::span<const std::uint8_t> src = *stored;

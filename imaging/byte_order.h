@@ -14,8 +14,7 @@
 
 namespace imaging {
 
-template <std::size_t N>
-using FixedBytes = std::span<const std::uint8_t, N>;
+template <std::size_t N> using FixedBytes = std::span<const std::uint8_t, N>;
 
 inline std::uint32_t le16(FixedBytes<2> b) { return b[0] | std::uint32_t(b[1]) << 8; }
 inline std::uint32_t be16(FixedBytes<2> b) { return std::uint32_t(b[0]) << 8 | b[1]; }
@@ -34,8 +33,8 @@ constexpr bool fitsInside(std::uint64_t offset, std::uint64_t length, std::uint6
 class ByteReader {
 public:
     ByteReader() = default;
-    explicit ByteReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
-    ByteReader(const char *data, std::size_t size) : m_bytes(reinterpret_cast<const std::uint8_t *>(data), size) {}
+    explicit ByteReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) { }
+    ByteReader(const char *data, std::size_t size) : m_bytes(reinterpret_cast<const std::uint8_t *>(data), size) { }
 
     std::uint64_t size() const { return m_bytes.size(); }
     bool holds(std::uint64_t offset, std::uint64_t length) const { return fitsInside(offset, length, size()); }
@@ -47,8 +46,7 @@ public:
             return std::nullopt;
         return m_bytes.subspan(std::size_t(offset), std::size_t(length));
     }
-    template <std::size_t N>
-    std::optional<FixedBytes<N>> bytes(std::uint64_t offset) const
+    template <std::size_t N> std::optional<FixedBytes<N>> bytes(std::uint64_t offset) const
     {
         if (!holds(offset, N))
             return std::nullopt;

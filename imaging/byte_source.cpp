@@ -40,8 +40,7 @@ bool BlockedByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out)
 
 WindowByteSource::WindowByteSource(ByteSource &base, std::uint64_t start, std::uint64_t length)
     : m_base(base), m_start(std::min(start, base.size())), m_length(std::min(length, base.size() - m_start))
-{
-}
+{ }
 
 bool WindowByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out)
 {

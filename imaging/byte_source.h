@@ -22,7 +22,7 @@ public:
 
 class MemoryByteSource final : public ByteSource {
 public:
-    explicit MemoryByteSource(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    explicit MemoryByteSource(std::span<const std::uint8_t> bytes) : m_bytes(bytes) { }
     std::uint64_t size() const override { return m_bytes.size(); }
     bool read(std::uint64_t offset, std::span<std::uint8_t> out) override;
 
@@ -38,7 +38,7 @@ private:
 // its files.
 class BlockedByteSource final : public ByteSource {
 public:
-    explicit BlockedByteSource(ByteSource &source) : m_source(source) {}
+    explicit BlockedByteSource(ByteSource &source) : m_source(source) { }
     std::uint64_t size() const override { return m_source.size(); }
     bool read(std::uint64_t offset, std::span<std::uint8_t> out) override;
 
@@ -77,7 +77,6 @@ std::optional<std::uint32_t> readLe16(ByteSource &bytes, std::uint64_t offset);
 std::optional<std::uint32_t> readBe16(ByteSource &bytes, std::uint64_t offset);
 std::optional<std::uint32_t> readLe32(ByteSource &bytes, std::uint64_t offset);
 std::optional<std::uint32_t> readBe32(ByteSource &bytes, std::uint64_t offset);
-
 
 // A stored dimension as a size: 0 when it was not read or does not fit a
 // signed 32-bit integer.

@@ -24,7 +24,7 @@ enum class ConversionStatus {
     Crashed,           // the worker died while converting it
     WorkerUnavailable, // no worker could be started
     // Set by the program only, never sent by a worker (worker_protocol.h):
-    Stopped,           // the user stopped the run at once, with the picture under way
+    Stopped, // the user stopped the run at once, with the picture under way
 };
 
 // Why a picture was not converted, in the words the window and tarvel-batch
@@ -39,12 +39,11 @@ struct ConversionResult {
 };
 
 // A value, or the result that says why there is none.
-template <typename T>
-class Result {
+template <typename T> class Result {
 public:
-    Result(T value) : m_value(std::move(value)) {}
-    Result(ConversionStatus status, QString detail = {}) : m_failure{status, std::move(detail)} {}
-    Result(ConversionResult failure) : m_failure(std::move(failure)) {}
+    Result(T value) : m_value(std::move(value)) { }
+    Result(ConversionStatus status, QString detail = {}) : m_failure{status, std::move(detail)} { }
+    Result(ConversionResult failure) : m_failure(std::move(failure)) { }
 
     explicit operator bool() const { return m_value.has_value(); }
     T &operator*() { return *m_value; }

@@ -43,8 +43,7 @@ int millisecondsUntil(Clock::time_point deadline)
     return int(std::clamp<long long>(left, 0, 60 * 60 * 1000));
 }
 
-Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline,
-                const std::atomic<bool> *abandon)
+Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline, const std::atomic<bool> *abandon)
 {
     auto *p = static_cast<char *>(data);
     while (size > 0) {
@@ -141,8 +140,8 @@ QString workerExecutable()
 {
     const QString program = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
     const QString folder = program.left(program.lastIndexOf(u'/'));
-    for (const QString &candidate : {folder + QStringLiteral("/tarvel-worker"),
-                                     folder + QStringLiteral("/../libexec/tarvel/tarvel-worker")}) {
+    for (const QString &candidate :
+         {folder + QStringLiteral("/tarvel-worker"), folder + QStringLiteral("/../libexec/tarvel/tarvel-worker")}) {
         if (::access(QFile::encodeName(candidate).constData(), X_OK) == 0)
             return candidate;
     }
@@ -155,15 +154,11 @@ ConversionWorker::ConversionWorker(WorkerSettings settings) : m_settings(std::mo
         m_settings.budget.memoryBytes = defaultWorkerMemory(1);
 }
 
-ConversionWorker::~ConversionWorker()
-{
-    end(false);
-}
+ConversionWorker::~ConversionWorker() { end(false); }
 
 bool ConversionWorker::start(QString &problem)
 {
-    const QString executable =
-        m_settings.executable.isEmpty() ? workerExecutable() : m_settings.executable;
+    const QString executable = m_settings.executable.isEmpty() ? workerExecutable() : m_settings.executable;
     if (executable.isEmpty()) {
         problem = QStringLiteral("tarvel-worker was not found beside the program");
         return false;
@@ -212,8 +207,8 @@ bool ConversionWorker::start(QString &problem)
     if (io == Io::Closed) {
         const Ending ending = end(false);
         problem = ending.exitStatus == worker::kSandboxFailedStatus
-            ? QStringLiteral("the worker could not shut itself in its sandbox")
-            : ending.detail;
+                      ? QStringLiteral("the worker could not shut itself in its sandbox")
+                      : ending.detail;
         return false;
     }
     if (io != Io::Done || hello.magic != worker::kHelloMagic) {

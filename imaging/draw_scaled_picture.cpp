@@ -45,8 +45,7 @@ bool tooManyPixels(long long width, long long height)
 
 // Pixels decoded by one of the program's own decoders, handed to libvips
 // without a copy. `decode` fills a buffer of width * height * bands bytes.
-template <typename Header, typename Decode>
-Result<VImage> decodedImage(const Header &header, Decode decode)
+template <typename Header, typename Decode> Result<VImage> decodedImage(const Header &header, Decode decode)
 {
     const int bands = header.bands();
     const size_t size = size_t(header.width) * size_t(header.height) * size_t(bands);
@@ -57,10 +56,10 @@ Result<VImage> decodedImage(const Header &header, Decode decode)
         g_free(pixels);
         return {ConversionStatus::Damaged, QStringLiteral("the pixels end before the picture does")};
     }
-    const VImage image =
-        VImage::new_from_memory_steal(pixels, size, header.width, header.height, bands, VIPS_FORMAT_UCHAR);
-    return image.copy(VImage::option()->set(
-        "interpretation", bands <= 2 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
+    const VImage image
+        = VImage::new_from_memory_steal(pixels, size, header.width, header.height, bands, VIPS_FORMAT_UCHAR);
+    return image.copy(
+        VImage::option()->set("interpretation", bands <= 2 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
 }
 
 Result<VImage> loadTga(QByteArrayView bytes)
@@ -141,10 +140,7 @@ VImage managedToSrgb(const VImage &image)
     if (!cmyk && !image.get_typeof(VIPS_META_ICC_NAME))
         return image;
     try {
-        auto options = VImage::option()
-                           ->set("embedded", true)
-                           ->set("intent", VIPS_INTENT_PERCEPTUAL)
-                           ->set("depth", 8);
+        auto options = VImage::option()->set("embedded", true)->set("intent", VIPS_INTENT_PERCEPTUAL)->set("depth", 8);
         if (cmyk)
             options->set("input_profile", "cmyk");
         VImage converted = image.icc_transform("srgb", options);
@@ -162,8 +158,7 @@ VImage toOpaqueSrgb(VImage image, platform::ColourValue background)
     if (image.interpretation() != VIPS_INTERPRETATION_sRGB || image.format() != VIPS_FORMAT_UCHAR)
         image = image.colourspace(VIPS_INTERPRETATION_sRGB);
     if (image.has_alpha()) {
-        const std::vector<double> colour{double(platform::redOf(background)),
-                                         double(platform::greenOf(background)),
+        const std::vector<double> colour{double(platform::redOf(background)), double(platform::greenOf(background)),
                                          double(platform::blueOf(background))};
         image = image.flatten(VImage::option()->set("background", colour));
     }
@@ -197,8 +192,7 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
     errno = 0;
     try {
         switch (format) {
-        case SourceFormat::Unknown:
-            return ConversionStatus::NotAPicture;
+        case SourceFormat::Unknown: return ConversionStatus::NotAPicture;
         case SourceFormat::Bmp:
         case SourceFormat::Tga: {
             const Result<VImage> image = format == SourceFormat::Tga ? loadTga(bytes) : loadBmp(bytes);
@@ -213,8 +207,8 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
                 return ConversionStatus::TooLarge;
             if (format == SourceFormat::Gif)
                 return whole(uncoveredScreenTransparent(image, bytes));
-            const int shrink =
-                format == SourceFormat::Jpeg ? jpegShrink(image.width(), image.height(), width, height) : 1;
+            const int shrink
+                = format == SourceFormat::Jpeg ? jpegShrink(image.width(), image.height(), width, height) : 1;
             if (shrink == 1)
                 return whole(image);
             return LoadedPicture{VImage::jpegload_source(memory(), loadOptions()->set("shrink", shrink)),

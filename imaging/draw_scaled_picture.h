@@ -13,7 +13,6 @@
 
 #include <vips/vips8>
 
-
 namespace imaging {
 
 // The bytes of a source file, whether its name ends in ".tga" (a TGA has no
@@ -48,7 +47,6 @@ struct LoadedPicture {
 };
 Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height);
 // A loaded picture resized to exactly width x height, as opaque 8-bit sRGB.
-Result<vips::VImage> scaleToSize(const LoadedPicture &loaded, int width, int height,
-                                 platform::ColourValue background);
+Result<vips::VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, platform::ColourValue background);
 
 } // namespace imaging

@@ -39,8 +39,7 @@ QByteArray encodeTga(const VImage &picture)
 {
     size_t size = 0;
     std::unique_ptr<void, decltype(&g_free)> pixels(picture.write_to_memory(&size), &g_free);
-    return encodeTga24(static_cast<const unsigned char *>(pixels.get()), picture.width(),
-                       picture.height());
+    return encodeTga24(static_cast<const unsigned char *>(pixels.get()), picture.width(), picture.height());
 }
 
 } // namespace
@@ -54,23 +53,18 @@ Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int
         const VImage &image = picture;
         switch (format) {
         case OutputFormat::Jpeg:
-            return takeBlob(image.jpegsave_buffer(
-                VImage::option()->set("Q", std::clamp(jpegQuality, 1, 100))->set("strip", true)));
-        case OutputFormat::Png:
-            return takeBlob(image.pngsave_buffer(VImage::option()->set("strip", true)));
-        case OutputFormat::Gif:
-            return encodeGif(image);
+            return takeBlob(
+                image.jpegsave_buffer(VImage::option()->set("Q", std::clamp(jpegQuality, 1, 100))->set("strip", true)));
+        case OutputFormat::Png: return takeBlob(image.pngsave_buffer(VImage::option()->set("strip", true)));
+        case OutputFormat::Gif: return encodeGif(image);
         case OutputFormat::Tiff:
-            return takeBlob(image.tiffsave_buffer(VImage::option()
-                                                     ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_NONE)
-                                                     ->set("strip", true)));
+            return takeBlob(image.tiffsave_buffer(
+                VImage::option()->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_NONE)->set("strip", true)));
         case OutputFormat::Bmp:
             // BMP3 is the classic Windows bitmap with the 40-byte header that
             // every reader knows; a 3-band picture is written at 24 bits.
-            return takeBlob(image.magicksave_buffer(
-                VImage::option()->set("format", "BMP3")->set("strip", true)));
-        case OutputFormat::Tga:
-            return encodeTga(image);
+            return takeBlob(image.magicksave_buffer(VImage::option()->set("format", "BMP3")->set("strip", true)));
+        case OutputFormat::Tga: return encodeTga(image);
         }
     } catch (const vips::VError &error) {
         return failureOf(error);

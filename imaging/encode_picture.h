@@ -8,7 +8,6 @@
 
 #include <vips/vips8>
 
-
 namespace imaging {
 
 // The file bytes of an opaque 8-bit sRGB picture in the given format: JPEG at
@@ -17,7 +16,6 @@ namespace imaging {
 // block), TIFF uncompressed at 24 bits per pixel, BMP uncompressed at 24 bits
 // per pixel, TGA uncompressed true colour, with no metadata; or why the
 // encoder failed (or the source, decoded now, turned out damaged).
-Result<QByteArray> encodePicture(const vips::VImage &picture, OutputFormat format,
-                                int jpegQuality = kBestJpegQuality);
+Result<QByteArray> encodePicture(const vips::VImage &picture, OutputFormat format, int jpegQuality = kBestJpegQuality);
 
 } // namespace imaging

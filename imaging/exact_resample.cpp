@@ -45,31 +45,29 @@ VImage reduceHeight(VImage image, int height, double span)
 VImage enlargeWidth(const VImage &image, int width, double span)
 {
     const double scale = width / span;
-    return image.zoom(1, 4).affine(
-        {scale, 0, 0, 0.25},
-        VImage::option()
-            ->set("interpolate", vips::VInterpolate::new_from_name("lbb"))
-            ->set("idx", 0.5)
-            ->set("odx", -0.5)
-            ->set("idy", -1.5)
-            ->set("ody", 0.0)
-            ->set("oarea", std::vector<int>{0, 0, width, image.height()})
-            ->set("extend", VIPS_EXTEND_COPY));
+    return image.zoom(1, 4).affine({scale, 0, 0, 0.25},
+                                   VImage::option()
+                                       ->set("interpolate", vips::VInterpolate::new_from_name("lbb"))
+                                       ->set("idx", 0.5)
+                                       ->set("odx", -0.5)
+                                       ->set("idy", -1.5)
+                                       ->set("ody", 0.0)
+                                       ->set("oarea", std::vector<int>{0, 0, width, image.height()})
+                                       ->set("extend", VIPS_EXTEND_COPY));
 }
 
 VImage enlargeHeight(const VImage &image, int height, double span)
 {
     const double scale = height / span;
-    return image.zoom(4, 1).affine(
-        {0.25, 0, 0, scale},
-        VImage::option()
-            ->set("interpolate", vips::VInterpolate::new_from_name("lbb"))
-            ->set("idx", -1.5)
-            ->set("odx", 0.0)
-            ->set("idy", 0.5)
-            ->set("ody", -0.5)
-            ->set("oarea", std::vector<int>{0, 0, image.width(), height})
-            ->set("extend", VIPS_EXTEND_COPY));
+    return image.zoom(4, 1).affine({0.25, 0, 0, scale},
+                                   VImage::option()
+                                       ->set("interpolate", vips::VInterpolate::new_from_name("lbb"))
+                                       ->set("idx", -1.5)
+                                       ->set("odx", 0.0)
+                                       ->set("idy", 0.5)
+                                       ->set("ody", -0.5)
+                                       ->set("oarea", std::vector<int>{0, 0, image.width(), height})
+                                       ->set("extend", VIPS_EXTEND_COPY));
 }
 
 } // namespace

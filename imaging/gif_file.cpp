@@ -15,16 +15,10 @@ constexpr std::uint32_t kImage = 0x2C;
 constexpr std::uint32_t kTrailer = 0x3B;
 constexpr std::uint32_t kGraphicControl = 0xF9;
 
-ByteReader readerOf(QByteArrayView bytes)
-{
-    return ByteReader(bytes.data(), std::size_t(bytes.size()));
-}
+ByteReader readerOf(QByteArrayView bytes) { return ByteReader(bytes.data(), std::size_t(bytes.size())); }
 
 // A colour table follows when bit 7 of its descriptor's flags is set.
-std::uint64_t colourTableBytes(std::uint32_t flags)
-{
-    return flags & 0x80 ? 3 * (std::uint64_t(2) << (flags & 7)) : 0;
-}
+std::uint64_t colourTableBytes(std::uint32_t flags) { return flags & 0x80 ? 3 * (std::uint64_t(2) << (flags & 7)) : 0; }
 
 // Past the data sub-blocks that start at `pos` (each a length byte and that
 // many bytes, a zero length ends them); nothing when the file ends first.
@@ -41,8 +35,7 @@ std::optional<std::uint64_t> afterSubBlocks(const ByteReader &gif, std::uint64_t
 // Hands the offset of each extension and image block to `visit` in file
 // order, until it returns false. False when the blocks break off or hold
 // something that is no GIF block, before the trailer or the visitor's stop.
-template <typename Visit>
-bool visitBlocks(const ByteReader &gif, Visit visit)
+template <typename Visit> bool visitBlocks(const ByteReader &gif, Visit visit)
 {
     const auto screen = gif.bytes<kScreenEnd>(0);
     if (!screen || (*screen)[0] != 'G' || (*screen)[1] != 'I' || (*screen)[2] != 'F')

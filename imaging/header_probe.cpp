@@ -13,10 +13,7 @@ namespace imaging {
 namespace {
 
 // Colour-mapped, true-colour and grey pictures, raw or run-length encoded.
-bool isTgaImageType(std::uint8_t type)
-{
-    return (type >= 1 && type <= 3) || (type >= 9 && type <= 11);
-}
+bool isTgaImageType(std::uint8_t type) { return (type >= 1 && type <= 3) || (type >= 9 && type <= 11); }
 
 // An icon directory stores 256 as 0 in its one-byte width and height.
 std::int32_t iconSide(std::optional<std::uint32_t> stored)
@@ -55,37 +52,23 @@ PictureHeader probePictureHeader(ByteSource &bytes, bool tgaName)
     // Content first, as the decoder sniffs it: a bitmap or a PNG named .tga
     // is what its signature says; the name decides only for the rest.
     switch (probeSignature(head)) {
-    case Signature::Png:
-        return stored({dimension(readBe32(bytes, 16)), dimension(readBe32(bytes, 20))});
-    case Signature::Icon:
-        return stored({iconSide(readByte(bytes, 6)), iconSide(readByte(bytes, 7))});
-    case Signature::Gif:
-        return stored({dimension(readLe16(bytes, 6)), dimension(readLe16(bytes, 8))});
-    case Signature::Jpeg:
-        return jpegFrameHeader(bytes);
-    case Signature::Bmp:
-        return stored(bmpSize(bytes));
-    case Signature::Photoshop:
-        return stored({dimension(readBe32(bytes, 18)), dimension(readBe32(bytes, 14))});
-    case Signature::TiffBigEndian:
-        return tiffDirectoryHeader(bytes, ByteOrder::BigEndian, TiffVariant::Classic);
-    case Signature::TiffLittleEndian:
-        return tiffDirectoryHeader(bytes, ByteOrder::LittleEndian, TiffVariant::Classic);
-    case Signature::BigTiffBigEndian:
-        return tiffDirectoryHeader(bytes, ByteOrder::BigEndian, TiffVariant::Big);
-    case Signature::BigTiffLittleEndian:
-        return tiffDirectoryHeader(bytes, ByteOrder::LittleEndian, TiffVariant::Big);
-    case Signature::None:
-        break;
+    case Signature::Png: return stored({dimension(readBe32(bytes, 16)), dimension(readBe32(bytes, 20))});
+    case Signature::Icon: return stored({iconSide(readByte(bytes, 6)), iconSide(readByte(bytes, 7))});
+    case Signature::Gif: return stored({dimension(readLe16(bytes, 6)), dimension(readLe16(bytes, 8))});
+    case Signature::Jpeg: return jpegFrameHeader(bytes);
+    case Signature::Bmp: return stored(bmpSize(bytes));
+    case Signature::Photoshop: return stored({dimension(readBe32(bytes, 18)), dimension(readBe32(bytes, 14))});
+    case Signature::TiffBigEndian: return tiffDirectoryHeader(bytes, ByteOrder::BigEndian, TiffVariant::Classic);
+    case Signature::TiffLittleEndian: return tiffDirectoryHeader(bytes, ByteOrder::LittleEndian, TiffVariant::Classic);
+    case Signature::BigTiffBigEndian: return tiffDirectoryHeader(bytes, ByteOrder::BigEndian, TiffVariant::Big);
+    case Signature::BigTiffLittleEndian: return tiffDirectoryHeader(bytes, ByteOrder::LittleEndian, TiffVariant::Big);
+    case Signature::None: break;
     }
     if (tgaName && isTgaImageType(head[2]))
         return stored({dimension(readLe16(bytes, 12)), dimension(readLe16(bytes, 14))});
     return {};
 }
 
-PictureSize probePictureSize(ByteSource &bytes, bool tgaName)
-{
-    return probePictureHeader(bytes, tgaName).shown();
-}
+PictureSize probePictureSize(ByteSource &bytes, bool tgaName) { return probePictureHeader(bytes, tgaName).shown(); }
 
 } // namespace imaging

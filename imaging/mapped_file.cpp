@@ -10,7 +10,7 @@ namespace imaging {
 
 MappedFile::MappedFile(int fd)
 {
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0)
         return;
     const std::size_t size = std::size_t(info.st_size);
@@ -32,8 +32,8 @@ MappedFile::MappedFile(int fd)
     m_copy.resize(qsizetype(size));
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n =
-            platform::retryOnEintr([&] { return ::pread(fd, m_copy.data() + done, size - done, off_t(done)); });
+        const ssize_t n
+            = platform::retryOnEintr([&] { return ::pread(fd, m_copy.data() + done, size - done, off_t(done)); });
         if (n <= 0)
             break;
         done += std::size_t(n);

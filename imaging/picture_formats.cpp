@@ -30,15 +30,9 @@ std::optional<QStringView> extensionOf(const QString &name)
 
 } // namespace
 
-QString filterLabel(const FileType &type)
-{
-    return QCoreApplication::translate("imaging", type.filterLabel);
-}
+QString filterLabel(const FileType &type) { return QCoreApplication::translate("imaging", type.filterLabel); }
 
-std::span<const FileType> fileTypes()
-{
-    return kFileTypes;
-}
+std::span<const FileType> fileTypes() { return kFileTypes; }
 
 bool hasConvertibleExtension(const QString &name)
 {

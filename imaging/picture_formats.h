@@ -18,7 +18,7 @@ enum class OutputFormat { Bmp, Gif, Jpeg, Png, Tiff, Tga };
 inline constexpr int kBestJpegQuality = 100;
 
 struct FileType {
-    const char16_t *extension;   // lower case, without the dot: "jpeg"
+    const char16_t *extension; // lower case, without the dot: "jpeg"
     OutputFormat encoder;
     const char *filterLabel; // "jpeg压缩格式(*.jpeg)", before translation
 };

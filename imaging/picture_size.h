@@ -27,18 +27,12 @@ struct PictureHeader {
 
     // The size a viewer shows: orientations 5 to 8 turn the picture a
     // quarter, so its sides swap.
-    PictureSize shown() const
-    {
-        return orientation >= 5 ? PictureSize{stored.Height, stored.Width} : stored;
-    }
+    PictureSize shown() const { return orientation >= 5 ? PictureSize{stored.Height, stored.Width} : stored; }
 
     friend bool operator==(const PictureHeader &, const PictureHeader &) = default;
 };
 
 // An orientation value as stored: 1 to 8, and 1 (as stored) for anything else.
-inline int exifOrientation(std::int64_t stored)
-{
-    return stored >= 1 && stored <= 8 ? int(stored) : 1;
-}
+inline int exifOrientation(std::int64_t stored) { return stored >= 1 && stored <= 8 ? int(stored) : 1; }
 
 } // namespace imaging

@@ -9,7 +9,7 @@ namespace {
 
 class FileByteSource final : public ByteSource {
 public:
-    explicit FileByteSource(const platform::ReadOnlyFile &file) : m_file(file) {}
+    explicit FileByteSource(const platform::ReadOnlyFile &file) : m_file(file) { }
     std::uint64_t size() const override { return m_file.size(); }
     bool read(std::uint64_t offset, std::span<std::uint8_t> out) override { return m_file.readAt(offset, out); }
 
@@ -19,10 +19,7 @@ private:
 
 } // namespace
 
-bool hasTgaName(const QString &path)
-{
-    return path.endsWith(QLatin1String(".tga"), Qt::CaseInsensitive);
-}
+bool hasTgaName(const QString &path) { return path.endsWith(QLatin1String(".tga"), Qt::CaseInsensitive); }
 
 PictureHeader readPictureHeader(const platform::ReadOnlyFile &file, bool tgaName)
 {

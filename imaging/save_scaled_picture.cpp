@@ -1,7 +1,7 @@
 #include "imaging/save_scaled_picture.h"
 
-#include "imaging/read_picture_size.h"
 #include "imaging/picture_formats.h"
+#include "imaging/read_picture_size.h"
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
 
@@ -40,9 +40,9 @@ ConversionResult convertPicture(ConversionWorker &worker, const QString &sourceP
     // The worker turns the picture as this header says, so that the output
     // has the size fitted to what viewers show.
     const PictureHeader header = readPictureHeader(source, tgaName);
-    const Result<QByteArray> bytes = worker.convert(
-        source.descriptor(), {width, height, *format, background, tgaName, header.orientation,
-                              std::int64_t(header.stored.Width) * header.stored.Height, jpegQuality});
+    const Result<QByteArray> bytes
+        = worker.convert(source.descriptor(), {width, height, *format, background, tgaName, header.orientation,
+                                               std::int64_t(header.stored.Width) * header.stored.Height, jpegQuality});
     if (!bytes)
         return bytes.failure();
     if (!platform::writeFileAtomically(targetPath, *bytes))

@@ -16,8 +16,8 @@ constexpr auto kJpeg = "\xFF\xD8\xFF"sv;
 bool startsWith(std::span<const std::uint8_t> head, std::string_view signature)
 {
     return head.size() >= signature.size()
-        && std::equal(signature.begin(), signature.end(), head.begin(),
-                      [](char s, std::uint8_t b) { return std::uint8_t(s) == b; });
+           && std::equal(signature.begin(), signature.end(), head.begin(),
+                         [](char s, std::uint8_t b) { return std::uint8_t(s) == b; });
 }
 
 // What both sets of tests agree on.

@@ -13,10 +13,7 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 18;
 
-ByteReader readerOf(QByteArrayView bytes)
-{
-    return ByteReader(bytes.data(), std::size_t(bytes.size()));
-}
+ByteReader readerOf(QByteArrayView bytes) { return ByteReader(bytes.data(), std::size_t(bytes.size())); }
 
 void appendLe16(QByteArray &out, int value)
 {
@@ -104,8 +101,7 @@ public:
     PixelStream(const ByteReader &file, std::uint64_t start, std::size_t bytesPerPixel, bool runLength,
                 std::uint64_t pixels)
         : m_file(file), m_pos(start), m_bytes(bytesPerPixel), m_runLength(runLength), m_pixelsLeft(pixels)
-    {
-    }
+    { }
 
     // The next stored value, empty past the end of the file.
     std::span<const std::uint8_t> next()
@@ -156,10 +152,7 @@ private:
 
 } // namespace
 
-int TgaHeader::bands() const
-{
-    return (isGrey() ? 1 : 3) + (alpha != Alpha::None);
-}
+int TgaHeader::bands() const { return (isGrey() ? 1 : 3) + (alpha != Alpha::None); }
 
 std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes)
 {
@@ -282,12 +275,12 @@ QByteArray encodeTga24(const unsigned char *rgb, int width, int height)
     QByteArray out;
     const qsizetype rowBytes = qsizetype(width) * 3;
     out.reserve(kHeaderSize + rowBytes * height + 26);
-    out.append(char(0)); // no image id
-    out.append(char(0)); // no colour map
-    out.append(char(2)); // uncompressed true colour
+    out.append(char(0));    // no image id
+    out.append(char(0));    // no colour map
+    out.append(char(2));    // uncompressed true colour
     out.append(5, char(0)); // colour map specification
-    appendLe16(out, 0); // x origin
-    appendLe16(out, 0); // y origin
+    appendLe16(out, 0);     // x origin
+    appendLe16(out, 0);     // y origin
     appendLe16(out, width);
     appendLe16(out, height);
     out.append(char(24));

@@ -34,14 +34,10 @@ struct Reader {
     {
         const bool big = order == ByteOrder::BigEndian;
         switch (size) {
-        case 1:
-            return bytes.u8(offset);
-        case 2:
-            return big ? bytes.be16(offset) : bytes.le16(offset);
-        case 4:
-            return big ? bytes.be32(offset) : bytes.le32(offset);
-        default:
-            return big ? bytes.be64(offset) : bytes.le64(offset);
+        case 1: return bytes.u8(offset);
+        case 2: return big ? bytes.be16(offset) : bytes.le16(offset);
+        case 4: return big ? bytes.be32(offset) : bytes.le32(offset);
+        default: return big ? bytes.be64(offset) : bytes.le64(offset);
         }
     }
 };

@@ -30,8 +30,8 @@ bool ensureVipsStarted()
         vips_cache_set_max(0);
         // libvips warns on stderr about things like odd EXIF units or the end
         // of a damaged file; the program reports failed pictures itself.
-        g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, [](const gchar *, GLogLevelFlags, const gchar *, gpointer) {},
-                          nullptr);
+        g_log_set_handler(
+            "VIPS", G_LOG_LEVEL_WARNING, [](const gchar *, GLogLevelFlags, const gchar *, gpointer) {}, nullptr);
         started = true;
     });
     return started;

@@ -40,8 +40,8 @@ bool sendReply(ConversionStatus status, const QByteArray &bytes, const QByteArra
     reply.detailLength = std::uint32_t(std::min<qsizetype>(detail.size(), worker::kMaxDetailBytes));
     reply.flags = flags;
     return worker::sendAll(kChannel, &reply, sizeof reply)
-        && worker::sendAll(kChannel, bytes.constData(), std::size_t(bytes.size()))
-        && worker::sendAll(kChannel, detail.constData(), reply.detailLength);
+           && worker::sendAll(kChannel, bytes.constData(), std::size_t(bytes.size()))
+           && worker::sendAll(kChannel, detail.constData(), reply.detailLength);
 }
 
 // A request and the descriptor that came with it; false at the end of the
@@ -107,8 +107,8 @@ Result<QByteArray> convert(const worker::Request &request, int source)
             return ConversionStatus::UnsupportedTarget;
         const SourceFile source{file.bytes(), (request.flags & worker::kNameSaysTga) != 0,
                                 exifOrientation(request.orientation)};
-        return scaleAndEncode(source, request.width, request.height, *format,
-                              request.background, int(std::clamp<std::uint32_t>(request.jpegQuality, 1, 100)));
+        return scaleAndEncode(source, request.width, request.height, *format, request.background,
+                              int(std::clamp<std::uint32_t>(request.jpegQuality, 1, 100)));
     } catch (const std::bad_alloc &) {
         return {ConversionStatus::OutOfMemory, QStringLiteral("out of memory")};
     }

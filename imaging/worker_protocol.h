@@ -101,8 +101,7 @@ inline std::optional<OutputFormat> requestFormat(std::uint32_t value)
     case OutputFormat::Jpeg:
     case OutputFormat::Png:
     case OutputFormat::Tiff:
-    case OutputFormat::Tga:
-        return format;
+    case OutputFormat::Tga: return format;
     }
     return std::nullopt;
 }
@@ -122,8 +121,7 @@ inline std::optional<ConversionStatus> replyStatus(std::uint32_t value)
     case ConversionStatus::OutOfMemory:
     case ConversionStatus::TimedOut:
     case ConversionStatus::Crashed:
-    case ConversionStatus::WorkerUnavailable:
-        return status;
+    case ConversionStatus::WorkerUnavailable: return status;
     case ConversionStatus::Stopped: // set by the program only
         return std::nullopt;
     }

@@ -16,9 +16,9 @@
 namespace imaging {
 
 struct SandboxReport {
-    bool confined = false;  // seccomp's filter is in place
-    int landlockAbi = 0;    // the Landlock ABI that confines it, 0 for none
-    std::string problem;    // why confinement failed, when it did
+    bool confined = false; // seccomp's filter is in place
+    int landlockAbi = 0;   // the Landlock ABI that confines it, 0 for none
+    std::string problem;   // why confinement failed, when it did
 };
 
 // Shuts the calling process in, for good. Call it before any thread starts:

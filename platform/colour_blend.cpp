@@ -11,10 +11,7 @@ namespace {
 
 // Components are packed into one value, so each must stay a byte or it would
 // spill into its neighbour.
-int clampComponent(int c)
-{
-    return std::clamp(c, 0, 255);
-}
+int clampComponent(int c) { return std::clamp(c, 0, 255); }
 
 } // namespace
 

@@ -52,7 +52,7 @@ bool makeFolderAndParents(const QByteArray &folder)
         if (::mkdir(folder.constData(), 0777) != 0 && errno != EEXIST)
             return false;
     }
-    struct stat info {};
+    struct stat info { };
     if (::stat(folder.constData(), &info) != 0)
         return false;
     if (!S_ISDIR(info.st_mode)) {
@@ -66,20 +66,20 @@ bool makeFolderAndParents(const QByteArray &folder)
 
 bool isRegularFile(const QString &path)
 {
-    struct stat info {};
+    struct stat info { };
     return statPath(path, info) && S_ISREG(info.st_mode) && ::access(nativePath(path).constData(), R_OK) == 0;
 }
 
 bool isFolder(const QString &path)
 {
-    struct stat info {};
+    struct stat info { };
     return statPath(path, info) && S_ISDIR(info.st_mode);
 }
 
 bool exists(const QString &path)
 {
     const QByteArray native = nativePath(path);
-    struct stat info {};
+    struct stat info { };
     return !native.isEmpty() && !native.contains('\0') && ::lstat(native.constData(), &info) == 0;
 }
 
@@ -97,7 +97,8 @@ bool makeFolders(const QString &path)
 
 bool isSameFile(const QString &a, const QString &b)
 {
-    struct stat infoA {}, infoB {};
+    struct stat infoA {
+    }, infoB{};
     return statPath(a, infoA) && statPath(b, infoB) && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
 }
 
@@ -113,14 +114,14 @@ bool writeFileAtomically(const QString &path, QByteArrayView bytes)
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporary = folder + '.' + name.left(200) + ".tarvel-"
-            + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+                    + QByteArray::number(QRandomGenerator::global()->generate(), 36);
         fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0 && errno != EEXIST)
             return false;
     }
     if (fd < 0)
         return false;
-    struct stat existing {};
+    struct stat existing { };
     bool ok = true;
     if (::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
         ok = ::fchmod(fd, existing.st_mode & 07777) == 0;

@@ -23,7 +23,7 @@ FolderEntry::Kind kindOf(int folder, const dirent &entry)
         return FolderEntry::Folder;
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
         return FolderEntry::Other;
-    struct stat info {};
+    struct stat info { };
     if (entry.d_type == DT_UNKNOWN) {
         if (::fstatat(folder, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             return FolderEntry::Other;

@@ -11,8 +11,7 @@ QString typedText(int key, Qt::KeyboardModifiers modifiers, const QString &repor
     case Qt::Key_Backtab:
     case Qt::Key_Delete: // X11 reports U+007F as its text, yet it types nothing
         return {};
-    default:
-        break;
+    default: break;
     }
     // X11 reports Ctrl+V as U+0016, other platforms (and QTest) as "v": settle on
     // the control character so a filter sees the same key everywhere. Ctrl+Alt is
@@ -23,10 +22,7 @@ QString typedText(int key, Qt::KeyboardModifiers modifiers, const QString &repor
     return reportedText;
 }
 
-QString typedText(const QKeyEvent &event)
-{
-    return typedText(event.key(), event.modifiers(), event.text());
-}
+QString typedText(const QKeyEvent &event) { return typedText(event.key(), event.modifiers(), event.text()); }
 
 namespace {
 

@@ -11,8 +11,7 @@ constexpr char16_t kEscapeBase = 0xDC00; // + the byte (0x80 to 0xFF)
 bool isEscapeAt(const QString &path, qsizetype i)
 {
     const char16_t unit = path.at(i).unicode();
-    return unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF
-        && !(i > 0 && path.at(i - 1).isHighSurrogate());
+    return unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF && !(i > 0 && path.at(i - 1).isHighSurrogate());
 }
 
 // The length of the valid UTF-8 sequence at `p`, or 0 when the bytes there do

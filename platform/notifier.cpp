@@ -8,17 +8,11 @@ namespace platform {
 
 namespace {
 
-QString title()
-{
-    return QCoreApplication::translate("platform", "提示", "the title of every notice");
-}
+QString title() { return QCoreApplication::translate("platform", "提示", "the title of every notice"); }
 
 } // namespace
 
-void QtNotifier::information(const QString &text)
-{
-    QMessageBox::information(m_owner, title(), text, QMessageBox::Ok);
-}
+void QtNotifier::information(const QString &text) { QMessageBox::information(m_owner, title(), text, QMessageBox::Ok); }
 
 void QtNotifier::selfClosingInformation(const QString &text, std::chrono::milliseconds timeout)
 {
@@ -30,7 +24,7 @@ void QtNotifier::selfClosingInformation(const QString &text, std::chrono::millis
 bool QtNotifier::question(const QString &text)
 {
     return QMessageBox::question(m_owner, title(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-        == QMessageBox::Yes;
+           == QMessageBox::Yes;
 }
 
 } // namespace platform

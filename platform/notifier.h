@@ -25,7 +25,7 @@ public:
 // Notices shown with Qt message boxes over an owner window.
 class QtNotifier final : public Notifier {
 public:
-    explicit QtNotifier(QWidget *owner = nullptr) : m_owner(owner) {}
+    explicit QtNotifier(QWidget *owner = nullptr) : m_owner(owner) { }
     void setOwner(QWidget *owner) { m_owner = owner; }
     void information(const QString &text) override;
     void selfClosingInformation(const QString &text, std::chrono::milliseconds timeout) override;

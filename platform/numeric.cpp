@@ -9,15 +9,9 @@ namespace platform {
 
 namespace {
 
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-}
+bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
 } // namespace
 

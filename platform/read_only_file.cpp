@@ -22,7 +22,7 @@ ReadOnlyFile::ReadOnlyFile(const QString &path)
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return;
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
         ::close(fd);
         return;
@@ -43,8 +43,8 @@ bool ReadOnlyFile::readAt(std::uint64_t offset, std::span<std::uint8_t> out) con
         return false;
     std::size_t done = 0;
     while (done < out.size()) {
-        const ssize_t n = retryOnEintr(
-            [&] { return ::pread(m_fd, out.data() + done, out.size() - done, off_t(offset + done)); });
+        const ssize_t n
+            = retryOnEintr([&] { return ::pread(m_fd, out.data() + done, out.size() - done, off_t(offset + done)); });
         // 0 is the end of the file: shorter now than when it was opened.
         if (n <= 0)
             return false;

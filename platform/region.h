@@ -13,7 +13,7 @@ namespace platform {
 
 class Region {
 public:
-    explicit Region(const Rect &rect) : m_rect(rect) {}
+    explicit Region(const Rect &rect) : m_rect(rect) { }
 
     // Takes the pixel (x, y) out; pixels outside the rectangle change nothing.
     void subtractPixel(int x, int y);

@@ -9,8 +9,7 @@ namespace platform {
 // when it fails, again for as long as it fails with EINTR: a signal arrived
 // before it did anything, so it can simply be made again. Gives the last
 // result, errno as that call left it.
-template <typename Call>
-auto retryOnEintr(Call call)
+template <typename Call> auto retryOnEintr(Call call)
 {
     for (;;) {
         const auto result = call();

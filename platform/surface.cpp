@@ -25,10 +25,7 @@ std::optional<QRgb> toRgb(ColourValue colour)
     return qRgb(redOf(*rgb), greenOf(*rgb), blueOf(*rgb));
 }
 
-QRect toQRect(const Rect &r)
-{
-    return QRect(r.left, r.top, r.width(), r.height());
-}
+QRect toQRect(const Rect &r) { return QRect(r.left, r.top, r.width(), r.height()); }
 
 Rect scaled(const Rect &r, qreal ratio)
 {
@@ -38,8 +35,7 @@ Rect scaled(const Rect &r, qreal ratio)
 
 Rect intersect(const Rect &a, const Rect &b)
 {
-    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-            std::min(a.bottom, b.bottom)};
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
 
 // One 16-bit channel at `pos` of `length` steps from `from` towards `to`,
@@ -88,15 +84,9 @@ Surface::Surface(int width, int height, qreal ratio)
     m_ratio = ratio;
 }
 
-int Surface::toDevice(int logical) const
-{
-    return toDevicePixels(logical, m_ratio);
-}
+int Surface::toDevice(int logical) const { return toDevicePixels(logical, m_ratio); }
 
-Rect Surface::toDevice(const Rect &logical) const
-{
-    return scaled(logical, m_ratio);
-}
+Rect Surface::toDevice(const Rect &logical) const { return scaled(logical, m_ratio); }
 
 ColourValue Surface::pixel(int x, int y) const
 {
@@ -108,15 +98,9 @@ ColourValue Surface::pixel(int x, int y) const
     return rgbValue(qRed(rgb), qGreen(rgb), qBlue(rgb));
 }
 
-void Surface::setClipRect(const Rect &clip)
-{
-    m_clip = clip;
-}
+void Surface::setClipRect(const Rect &clip) { m_clip = clip; }
 
-void Surface::clearClip()
-{
-    m_clip.reset();
-}
+void Surface::clearClip() { m_clip.reset(); }
 
 Rect Surface::drawable() const
 {
@@ -124,10 +108,7 @@ Rect Surface::drawable() const
     return m_clip ? intersect(toDevice(*m_clip), device) : device;
 }
 
-void Surface::put(int x, int y, QRgb rgb)
-{
-    fillClipped({x, y, x + 1, y + 1}, rgb);
-}
+void Surface::put(int x, int y, QRgb rgb) { fillClipped({x, y, x + 1, y + 1}, rgb); }
 
 void Surface::fillDevicePixels(const Rect &deviceRect, QRgb rgb)
 {
@@ -138,10 +119,7 @@ void Surface::fillDevicePixels(const Rect &deviceRect, QRgb rgb)
         std::fill_n(reinterpret_cast<QRgb *>(m_image.scanLine(y)) + r.left, r.width(), rgb);
 }
 
-void Surface::fillClipped(const Rect &rect, QRgb rgb)
-{
-    fillDevicePixels(toDevice(rect), rgb);
-}
+void Surface::fillClipped(const Rect &rect, QRgb rgb) { fillDevicePixels(toDevice(rect), rgb); }
 
 void Surface::FillRect(const Rect &rect, ColourValue colour)
 {
@@ -166,10 +144,7 @@ void Surface::SetPixelV(int x, int y, ColourValue colour)
         put(x, y, *rgb);
 }
 
-void Surface::MoveToEx(int x, int y)
-{
-    m_position = QPoint(x, y);
-}
+void Surface::MoveToEx(int x, int y) { m_position = QPoint(x, y); }
 
 void Surface::LineTo(int x, int y, ColourValue pen)
 {
@@ -178,7 +153,7 @@ void Surface::LineTo(int x, int y, ColourValue pen)
     const auto rgb = toRgb(pen);
     const Rect area = drawable();
     const bool missesArea = (from.x() < area.left && x < area.left) || (from.x() >= area.right && x >= area.right)
-        || (from.y() < area.top && y < area.top) || (from.y() >= area.bottom && y >= area.bottom);
+                            || (from.y() < area.top && y < area.top) || (from.y() >= area.bottom && y >= area.bottom);
     if (!rgb || missesArea)
         return;
     // Bresenham from the start point, stopping before the end point.
@@ -254,9 +229,8 @@ void Surface::stretchDevicePixels(const Rect &destination, const QImage &source,
     // Pictures may carry transparency (GIF faces): transparent pixels leave the
     // surface as it is, partly transparent ones are blended onto it.
     const bool opaque = source.format() == QImage::Format_RGB32;
-    const QImage src = opaque || source.format() == QImage::Format_ARGB32
-        ? source
-        : source.convertToFormat(QImage::Format_ARGB32);
+    const QImage src
+        = opaque || source.format() == QImage::Format_ARGB32 ? source : source.convertToFormat(QImage::Format_ARGB32);
     const Rect sourceBounds{0, 0, src.width(), src.height()};
     const Rect visible = intersect(destination, drawable());
     const long long dw = destination.width();
@@ -291,8 +265,8 @@ QRect Surface::DrawText(const QString &text, const Rect &rect, const QFont &font
     // The image carries the ratio: the painter takes logical coordinates and
     // renders the glyphs with device pixels.
     QPainter painter(&m_image);
-    painter.setClipRect(QRectF(visible.left / m_ratio, visible.top / m_ratio, visible.width() / m_ratio,
-                               visible.height() / m_ratio));
+    painter.setClipRect(
+        QRectF(visible.left / m_ratio, visible.top / m_ratio, visible.width() / m_ratio, visible.height() / m_ratio));
     painter.setFont(font);
     painter.setPen(QColor::fromRgb(*rgb));
     QRect laidOut;

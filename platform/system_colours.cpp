@@ -42,14 +42,8 @@ ColourValue buttonFaceColour()
     return resolveColour(kSysButtonFace).value_or(rgbValue(255, 255, 255));
 }
 
-QColor toQColor(ColourValue rgb)
-{
-    return QColor(redOf(rgb), greenOf(rgb), blueOf(rgb));
-}
+QColor toQColor(ColourValue rgb) { return QColor(redOf(rgb), greenOf(rgb), blueOf(rgb)); }
 
-ColourValue fromQColor(const QColor &colour)
-{
-    return rgbValue(colour.red(), colour.green(), colour.blue());
-}
+ColourValue fromQColor(const QColor &colour) { return rgbValue(colour.red(), colour.green(), colour.blue()); }
 
 } // namespace platform

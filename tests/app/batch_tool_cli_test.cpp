@@ -70,11 +70,16 @@ TEST_F(BatchToolCommandLine, RefusesWithOneLineAndStatusTwo)
     makePicture(dir.file("file.png"), 10, 10, "PNG");
     const QString in = dir.file("in");
     const QList<QStringList> refused = {
-        {"--bogus", in, dir.file("out")},      {"-x", in, dir.file("out")},
-        {"-q", "0", in, dir.file("out")},      {"--jpeg-quality=101", in, dir.file("out")},
-        {"-j", "0", in, dir.file("out")},      {"--enlarge=yes", in, dir.file("out")},
-        {in, "--width"},                       {in},
-        {in, dir.file("file.png")},            {in, dir.file("file.png/below")},
+        {"--bogus", in, dir.file("out")},
+        {"-x", in, dir.file("out")},
+        {"-q", "0", in, dir.file("out")},
+        {"--jpeg-quality=101", in, dir.file("out")},
+        {"-j", "0", in, dir.file("out")},
+        {"--enlarge=yes", in, dir.file("out")},
+        {in, "--width"},
+        {in},
+        {in, dir.file("file.png")},
+        {in, dir.file("file.png/below")},
     };
     for (const QStringList &arguments : refused) {
         const ToolRun r = runTool(arguments, settings);

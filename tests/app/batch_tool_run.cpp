@@ -12,8 +12,8 @@ ToolRun runTool(const QStringList &arguments, const QString &settingsPath, bool 
     std::FILE *out = std::tmpfile();
     std::FILE *err = std::tmpfile();
     ToolRun result;
-    result.status =
-        app::runBatchTool(arguments, {out, err, terminal, terminal, [columns] { return columns; }}, settingsPath);
+    result.status
+        = app::runBatchTool(arguments, {out, err, terminal, terminal, [columns] { return columns; }}, settingsPath);
     for (auto [stream, text] : {std::pair{out, &result.out}, std::pair{err, &result.err}}) {
         std::rewind(stream);
         QByteArray bytes;

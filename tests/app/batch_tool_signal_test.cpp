@@ -71,7 +71,7 @@ QByteArray slowPng(int width, int height)
     const QByteArray zlib = QByteArray("\x78\x01", 2) + deflate + bigEndian(quint32((raw % 65521) << 16 | 1));
     const QByteArray header = bigEndian(quint32(width)) + bigEndian(quint32(height)) + QByteArray("\x08\x06\0\0\0", 5);
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", zlib)
-        + pngChunk("IEND", {});
+           + pngChunk("IEND", {});
 }
 
 // The process ids of the children of `pid`, over all its threads.

@@ -49,15 +49,14 @@ TEST_F(BatchTool, ConvertsTheFolderWithTheRememberedLimits)
     EXPECT_FALSE(QFile::exists(dir.file("out/mixed.Jpg")));
     EXPECT_EQ(QDir(dir.file("out")).count(), 3u + 2u); // three pictures, "." and ".."
     EXPECT_TRUE(r.out.contains(QStringLiteral(u"转换完成：成功 3 个，失败 0 个。")));
-    EXPECT_EQ(r.out.count(QStringLiteral("] ")), 3); // one line per picture
+    EXPECT_EQ(r.out.count(QStringLiteral("] ")), 3);            // one line per picture
     EXPECT_EQ(readAll(settings), QByteArray(" 400 \r\n 300 ")); // read, never rewritten
 }
 
 TEST_F(BatchTool, OptionsOverrideTheRememberedLimits)
 {
-    const ToolRun r = runTool({"--width", "200", "--height", "200", "--enlarge", "--jobs", "1", dir.file("in"),
-                       dir.file("out")},
-                      settings);
+    const ToolRun r = runTool(
+        {"--width", "200", "--height", "200", "--enlarge", "--jobs", "1", dir.file("in"), dir.file("out")}, settings);
     EXPECT_EQ(r.status, kAllConverted);
     EXPECT_EQ(QImage(dir.file("out/small.bmp")).size(), QSize(200, 100));
     EXPECT_EQ(QImage(dir.file("out/wide.jpg")).size(), QSize(200, 100));
@@ -113,7 +112,7 @@ TEST_F(BatchTool, OverwritingOriginalsMustBeAskedFor)
     EXPECT_EQ(readAll(dir.file("in/wide.jpg")), original);
 
     EXPECT_EQ(runTool({"--overwrite-originals", "--width", "100", "--height", "100", dir.file("in"), dir.file("in")},
-                  settings)
+                      settings)
                   .status,
               kAllConverted);
     EXPECT_EQ(QImage(dir.file("in/wide.jpg")).size(), QSize(100, 50));
@@ -160,6 +159,6 @@ TEST_F(BatchTool, PhonePhotosAreFittedAndWrittenAsTheyAreShown)
     ASSERT_EQ(r.status, kAllConverted) << r.out.toStdString();
     const QImage out(dir.file("out/portrait.jpg"));
     ASSERT_EQ(out.size(), QSize(338, 600));
-    EXPECT_GT(qRed(out.pixel(290, 300)), 180);  // red on the right
-    EXPECT_GT(qBlue(out.pixel(40, 300)), 180);  // blue on the left
+    EXPECT_GT(qRed(out.pixel(290, 300)), 180); // red on the right
+    EXPECT_GT(qBlue(out.pixel(40, 300)), 180); // blue on the left
 }

@@ -61,8 +61,10 @@ TEST(BatchToolTree, TheDryRunForetellsTheRecursiveRun)
     std::map<QString, QJsonObject> byPath;
     for (const QJsonObject &object : planned)
         byPath[object["path"].toString()] = object;
-    const std::map<QString, QString> skipped = {{".hidden/", "hidden"},     {"a/loop/", "folder_link"},
-                                                {"out/", "output_folder"},  {"mixed.Jpg", "extension"},
+    const std::map<QString, QString> skipped = {{".hidden/", "hidden"},
+                                                {"a/loop/", "folder_link"},
+                                                {"out/", "output_folder"},
+                                                {"mixed.Jpg", "extension"},
                                                 {"empty.png", "no_size"}};
     for (const auto &[path, reason] : skipped) {
         EXPECT_EQ(byPath[path]["status"].toString(), "skipped") << path.toStdString();

@@ -2,8 +2,8 @@
 // exactly its fitted size, with and without enlarging.
 #include "app/batch_workflow.h"
 
-#include "imaging/save_scaled_picture.h"
 #include "imaging/read_picture_size.h"
+#include "imaging/save_scaled_picture.h"
 #include "support/temp_dir.h"
 
 #include <QDir>
@@ -35,9 +35,10 @@ TEST(BatchWorkflow, EveryShapeConvertsAtItsFittedSizeInEveryFormat)
                 ASSERT_TRUE(image.save(dir.file("in/" + name)));
                 continue;
             }
-            ASSERT_EQ(imaging::convertPicture(maker, png, dir.file("in/" + name), shape.width(), shape.height(),
-                                              0xFFFFFF).status,
-                      imaging::ConversionStatus::Converted)
+            ASSERT_EQ(
+                imaging::convertPicture(maker, png, dir.file("in/" + name), shape.width(), shape.height(), 0xFFFFFF)
+                    .status,
+                imaging::ConversionStatus::Converted)
                 << name.toStdString();
         }
     }
@@ -48,10 +49,10 @@ TEST(BatchWorkflow, EveryShapeConvertsAtItsFittedSizeInEveryFormat)
     for (const bool enlarge : {false, true}) {
         const QString out = dir.file(enlarge ? "enlarged" : "fitted");
         QDir(dir.path()).mkpath(out);
-        const BatchSummary summary = runBatch({dir.file("in"), out, 1024, 768, enlarge}, listing,
-                                              [](const std::vector<ConversionJob> &jobs) {
-                                                  return convertInParallel(jobs, {2, 0xFFFFFF, {}});
-                                              });
+        const BatchSummary summary
+            = runBatch({dir.file("in"), out, 1024, 768, enlarge}, listing, [](const std::vector<ConversionJob> &jobs) {
+                  return convertInParallel(jobs, {2, 0xFFFFFF, {}});
+              });
         EXPECT_TRUE(summary.failures.empty()) << failureLine(summary.failures.front()).toStdString();
         for (qsizetype i = 0; i < listing.names.size(); ++i) {
             const TargetSize fitted = summary.targets[size_t(i)];

@@ -10,16 +10,14 @@
 
 #include <gtest/gtest.h>
 
-template <typename T>
-T *Form::named(const char *name) const
+template <typename T> T *Form::named(const char *name) const
 {
     T *control = m_window.findChild<T *>(QString::fromLatin1(name));
     EXPECT_TRUE(control) << "no control named " << name;
     return control;
 }
 
-Form::Form(app::frmMain &window)
-    : m_window(window)
+Form::Form(app::frmMain &window) : m_window(window)
 {
     Option1 = named<QRadioButton>("Option1");
     Option2 = named<QRadioButton>("Option2");
@@ -43,20 +41,11 @@ Form::Form(app::frmMain &window)
     PB = named<controls::XP_ProgressBar>("PB");
 }
 
-QStringList Form::List1() const
-{
-    return m_window.property("List1").toStringList();
-}
+QStringList Form::List1() const { return m_window.property("List1").toStringList(); }
 
-QStringList Form::List2() const
-{
-    return m_window.property("List2").toStringList();
-}
+QStringList Form::List2() const { return m_window.property("List2").toStringList(); }
 
-void Form::click(controls::PhButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-}
+void Form::click(controls::PhButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
 void Form::drop(QLineEdit *field, const QStringList &paths)
 {

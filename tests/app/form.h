@@ -44,8 +44,7 @@ public:
     controls::XP_ProgressBar *PB;
 
 private:
-    template <typename T>
-    T *named(const char *name) const;
+    template <typename T> T *named(const char *name) const;
     void click(controls::PhButton *button);
     void drop(QLineEdit *field, const QStringList &paths);
 

@@ -47,10 +47,10 @@ TEST_F(BatchWindow, ConvertsEveryPictureOfTheFolderAndClearsUp)
 {
     const std::vector<std::tuple<QString, int, int, QSize>> pictures{
         {"wide.jpg", 1600, 1200, QSize(425, 319)}, {"TALL.JPG", 300, 900, QSize(107, 321)},
-        {"small.png", 100, 50, QSize(100, 50)},     {"B.PNG", 2000, 2000, QSize(321, 321)},
-        {"anim.gif", 850, 100, QSize(425, 50)},     {"pic.bmp", 640, 480, QSize(425, 319)},
-        {"scan.tif", 500, 500, QSize(321, 321)},    {"scan2.TIFF", 20, 30, QSize(20, 30)},
-        {"game.tga", 900, 600, QSize(425, 283)},    {"a,b 名字.jpeg", 850, 642, QSize(425, 321)},
+        {"small.png", 100, 50, QSize(100, 50)},    {"B.PNG", 2000, 2000, QSize(321, 321)},
+        {"anim.gif", 850, 100, QSize(425, 50)},    {"pic.bmp", 640, 480, QSize(425, 319)},
+        {"scan.tif", 500, 500, QSize(321, 321)},   {"scan2.TIFF", 20, 30, QSize(20, 30)},
+        {"game.tga", 900, 600, QSize(425, 283)},   {"a,b 名字.jpeg", 850, 642, QSize(425, 321)},
     };
     for (const auto &[name, w, h, expected] : pictures)
         makePicture(dir.file("in/" + name), w, h);
@@ -62,7 +62,8 @@ TEST_F(BatchWindow, ConvertsEveryPictureOfTheFolderAndClearsUp)
     Form &w = window();
     w.Option2->click();
     chooseFolders(w);
-    EXPECT_EQ(dialogs.prompts, QStringList({QStringLiteral(u"\r\n请选择文件夹："), QStringLiteral(u"\r\n请选择文件夹：")}));
+    EXPECT_EQ(dialogs.prompts,
+              QStringList({QStringLiteral(u"\r\n请选择文件夹："), QStringLiteral(u"\r\n请选择文件夹：")}));
     EXPECT_EQ(dialogs.initialFolders, QStringList({QString(), QString()}));
     EXPECT_EQ(w.List1().size(), qsizetype(pictures.size()));
     EXPECT_EQ(w.List2().size(), w.List1().size());
@@ -128,7 +129,8 @@ TEST_F(BatchWindow, BrokenPicturesAreReportedAndTheRestConverted)
     ASSERT_EQ(notices().size(), 1u);
     EXPECT_EQ(notices()[0].kind, Notice::Information);
     const QString text = notices()[0].text;
-    EXPECT_TRUE(text.startsWith(QStringLiteral(u"转换完成：成功 2 个，失败 2 个。\n以下文件未能转换：\n"))) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(QStringLiteral(u"转换完成：成功 2 个，失败 2 个。\n以下文件未能转换：\n")))
+        << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral(u"\nbroken.jpg：图片已损坏或无法解码"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral(u"\nwords.png：无法读取图片尺寸"))) << text.toStdString();
 }
@@ -196,8 +198,9 @@ TEST_F(BatchWindow, OutputIntoTheSourceFolderIsAskedFirst)
     notifier.answer = false;
     w.cmdStartConvert_Click();
     ASSERT_EQ(notices().size(), 1u);
-    EXPECT_EQ(notices()[0], (Notice{Notice::Question, QStringLiteral(
-                                                          u"输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")}));
+    EXPECT_EQ(notices()[0],
+              (Notice{Notice::Question,
+                      QStringLiteral(u"输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")}));
     EXPECT_EQ(readFile(dir.file("in/photo.jpg")), original);
     EXPECT_EQ(w.txtPath->text(), source);
     EXPECT_EQ(w.List1(), QStringList{"photo.jpg"});
@@ -330,8 +333,7 @@ TEST_F(BatchWindow, TheCommandLineToolWritesTheSameBytesAsTheWindow)
     w.cmdStartConvert_Click();
 
     std::FILE *sink = std::tmpfile();
-    EXPECT_EQ(app::runBatchTool({"--enlarge", source, dir.file("cli")}, {sink, sink}, settings),
-              app::kAllConverted);
+    EXPECT_EQ(app::runBatchTool({"--enlarge", source, dir.file("cli")}, {sink, sink}, settings), app::kAllConverted);
     std::fclose(sink);
     for (const char *name : names) {
         const QByteArray fromWindow = readFile(dir.file(QStringLiteral("out/") + name));
@@ -348,7 +350,8 @@ TEST_F(BatchWindow, TheWindowKeepsHandlingEventsThroughoutAHundredPictureRun)
     if (folder.isEmpty()) {
         makePicture(dir.file("in/p000.jpg"), 1600, 1200);
         for (int i = 1; i < 100; ++i)
-            QFile::copy(dir.file("in/p000.jpg"), dir.file(QStringLiteral("in/p%1.jpg").arg(i, 3, 10, QLatin1Char('0'))));
+            QFile::copy(dir.file("in/p000.jpg"),
+                        dir.file(QStringLiteral("in/p%1.jpg").arg(i, 3, 10, QLatin1Char('0'))));
         folder = source;
     }
     Form &w = window();

@@ -214,8 +214,8 @@ TEST_F(WindowTest, EverythingCanBeDoneWithTheKeyboard)
         return names;
     };
     w.Option1->setFocus();
-    EXPECT_EQ(walk(10), QStringList({"Option1", "Check1", "cmdrgtBrowe", "txtPathdz", "txtPathdz2", "JTexto",
-                                     "Text3", "Text4", "cmdStartConvertdz", "Option1"}));
+    EXPECT_EQ(walk(10), QStringList({"Option1", "Check1", "cmdrgtBrowe", "txtPathdz", "txtPathdz2", "JTexto", "Text3",
+                                     "Text4", "cmdStartConvertdz", "Option1"}));
     QTest::keyClick(&w.window(), Qt::Key_B, Qt::AltModifier); // 批量转换
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.Frame1->isHidden(); }, 2000));
     w.Option2->setFocus();
@@ -234,7 +234,7 @@ TEST_F(WindowTest, EverythingCanBeDoneWithTheKeyboard)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // the new name, already given
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // .bmp -> .gif
-    QTest::keyClick(&w.window(), Qt::Key_C, Qt::AltModifier); // 开始转换
+    QTest::keyClick(&w.window(), Qt::Key_C, Qt::AltModifier);   // 开始转换
     ASSERT_TRUE(QTest::qWaitFor([&] { return !notices().empty(); }, 10000));
     EXPECT_EQ(sizeOf(dir.file(QStringLiteral(u"sea副本.gif"))), QSize(425, 319));
 }

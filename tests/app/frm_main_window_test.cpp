@@ -170,7 +170,8 @@ TEST_F(WindowTest, EveryControlHasANameARoleAndItsLabel)
     Form &w = window();
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window()));
-    const QList<QWidget *> controls = w->findChildren<QWidget *>(QRegularExpression(QStringLiteral("^(Option|Check|cmd|txt|Text|XPCombo|PB)")));
+    const QList<QWidget *> controls
+        = w->findChildren<QWidget *>(QRegularExpression(QStringLiteral("^(Option|Check|cmd|txt|Text|XPCombo|PB)")));
     EXPECT_EQ(controls.size(), 18);
     for (QWidget *control : controls) {
         QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(control);

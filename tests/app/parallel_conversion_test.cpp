@@ -37,9 +37,9 @@ TEST(ParallelConversion, ConvertsEveryJobAndReportsEachOnce)
     std::mutex mutex;
     std::vector<int> reported(jobs.size(), 0);
     const auto results = convertInParallel(jobs, {3, 0xFFFFFF, {}}, [&](std::size_t i, const ConversionResult &) {
-        std::lock_guard lock(mutex);
-        ++reported[i];
-    }).results;
+                             std::lock_guard lock(mutex);
+                             ++reported[i];
+                         }).results;
     ASSERT_EQ(results.size(), jobs.size());
     for (std::size_t i = 0; i + 1 < jobs.size(); ++i) {
         ASSERT_TRUE(results[i]) << i;
@@ -62,10 +62,14 @@ TEST(ParallelConversion, StopStartsNoNewJobs)
     }
     std::atomic<bool> stop{false};
     int finished = 0;
-    const auto results = convertInParallel(jobs, {1, 0xFFFFFF, {}}, [&](std::size_t, const ConversionResult &) {
-        if (++finished == 2)
-            stop = true;
-    }, &stop).results;
+    const auto results = convertInParallel(
+                             jobs, {1, 0xFFFFFF, {}},
+                             [&](std::size_t, const ConversionResult &) {
+                                 if (++finished == 2)
+                                     stop = true;
+                             },
+                             &stop)
+                             .results;
     ASSERT_EQ(results.size(), 6u);
     for (std::size_t i = 0; i < results.size(); ++i) {
         EXPECT_EQ(results[i].has_value(), i < 2) << i;

@@ -54,8 +54,7 @@ TEST_F(SizeFieldsTest, TypingIsMirroredAndEmptiedPastTheLimit)
     EXPECT_EQ(typeEach(Text1(), Text3(), "10245"),
               Shown({{"1", "1"}, {"10", "10"}, {"102", "102"}, {"1024", "1024"}, {"", ""}}));
     EXPECT_EQ(typeEach(Text4(), Text2(), "1025"), Shown({{"1", "1"}, {"10", "10"}, {"102", "102"}, {"", ""}}));
-    EXPECT_EQ(typeEach(Text2(), Text4(), "0999"),
-              Shown({{"0", "0"}, {"09", "09"}, {"099", "099"}, {"0999", "0999"}}));
+    EXPECT_EQ(typeEach(Text2(), Text4(), "0999"), Shown({{"0", "0"}, {"09", "09"}, {"099", "099"}, {"0999", "0999"}}));
     Text2()->clear();
     EXPECT_EQ(Text4()->text(), "");
     EXPECT_EQ(typeEach(Text3(), Text1(), "010240").back(), std::make_pair(QString(), QString()));

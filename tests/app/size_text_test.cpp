@@ -30,8 +30,15 @@ TEST(SizeText, TextThatIsNoNumberReadsAsZero)
         const char *text;
         std::int32_t width, height;
     };
-    for (const Case c : {Case{"", 0, 0}, {"-", 0, 0}, {"abc-def", 0, 0}, {"12px-9", 0, 9}, {"0x10-7", 0, 7},
-                         {"99999999999-5", 0, 5}, {"5-99999999999", 5, 0}, {"nan-inf", 0, 0}, {"12.5-3.5", 12, 4}}) {
+    for (const Case c : {Case{"", 0, 0},
+                         {"-", 0, 0},
+                         {"abc-def", 0, 0},
+                         {"12px-9", 0, 9},
+                         {"0x10-7", 0, 7},
+                         {"99999999999-5", 0, 5},
+                         {"5-99999999999", 5, 0},
+                         {"nan-inf", 0, 0},
+                         {"12.5-3.5", 12, 4}}) {
         EXPECT_EQ(GetSizeWidth(c.text), c.width) << c.text;
         EXPECT_EQ(GetSizeHeight(c.text), c.height) << c.text;
     }

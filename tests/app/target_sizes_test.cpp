@@ -40,8 +40,7 @@ TEST(TargetSizes, NoSizeStaysNoSizeAndThinPicturesKeepAPixel)
 
 TEST(TargetSizes, OneRowPerSizeTextInOrder)
 {
-    const app::TargetSizeTable table =
-        ComputeTargetSizes({"1600-1200", "0-0", "100-50", "not a size"}, 425, 321, true);
+    const app::TargetSizeTable table = ComputeTargetSizes({"1600-1200", "0-0", "100-50", "not a size"}, 425, 321, true);
     EXPECT_EQ(table, (app::TargetSizeTable{{425, 319}, {0, 0}, {425, 212}, {0, 0}}));
     EXPECT_TRUE(ComputeTargetSizes({}, 425, 321, true).empty());
 }

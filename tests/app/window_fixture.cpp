@@ -1,7 +1,7 @@
 #include "window_fixture.h"
 
-#include "imaging/save_scaled_picture.h"
 #include "imaging/read_picture_size.h"
+#include "imaging/save_scaled_picture.h"
 
 #include "platform/file_system.h"
 #include "platform/native_path.h"
@@ -10,10 +10,7 @@
 
 #include <fcntl.h>
 
-void WindowTest::SetUp()
-{
-    settings = dir.file("CULERT.txt");
-}
+void WindowTest::SetUp() { settings = dir.file("CULERT.txt"); }
 
 Form &WindowTest::window()
 {

@@ -13,8 +13,8 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTest>
 #include <QString>
+#include <QTest>
 
 #include <gtest/gtest.h>
 

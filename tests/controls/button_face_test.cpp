@@ -1,6 +1,6 @@
 #include "controls/button_face.h"
-#include "platform/system_colours.h"
 #include "controls/hand_cursor.h"
+#include "platform/system_colours.h"
 
 #include "platform/ascii_surface.h"
 #include "platform/colour_blend.h"
@@ -39,10 +39,7 @@ QImage coordinatePicture(int w, int h)
     return image;
 }
 
-ColourValue pictureAt(int x, int y)
-{
-    return rgbValue(x, y, 7);
-}
+ColourValue pictureAt(int x, int y) { return rgbValue(x, y, 7); }
 
 } // namespace
 
@@ -116,9 +113,9 @@ TEST(ButtonFace, NineSliceStretchesTheMiddleRowsToo)
     paintButtonFace(s, ButtonFace::Hover, look);
     EXPECT_EQ(s.pixel(0, 0), pictureAt(0, 0));
     EXPECT_EQ(s.pixel(29, 39), pictureAt(19, 13));
-    EXPECT_EQ(s.pixel(3, 34), pictureAt(3, 8));  // bottom-left corner
-    EXPECT_EQ(s.pixel(3, 6), pictureAt(3, 6));   // first stretched row
-    EXPECT_EQ(s.pixel(3, 33), pictureAt(3, 7));  // last stretched row
+    EXPECT_EQ(s.pixel(3, 34), pictureAt(3, 8)); // bottom-left corner
+    EXPECT_EQ(s.pixel(3, 6), pictureAt(3, 6));  // first stretched row
+    EXPECT_EQ(s.pixel(3, 33), pictureAt(3, 7)); // last stretched row
 }
 
 TEST(ButtonFace, NineSliceOnAHiDpiSurfaceCutsInDevicePixels)

@@ -89,7 +89,7 @@ TEST(ButtonTracking, LeftPressShowsNothingNewUntilTheFirstCheck)
 
     EXPECT_EQ(t.tick(kOver).faces, Faces{ButtonFace::Pressed});
     EXPECT_EQ(t.trackingState(), T::TrackingOver);
-    EXPECT_TRUE(t.tick(kOver).faces.empty()); // only on change
+    EXPECT_TRUE(t.tick(kOver).faces.empty());            // only on change
     EXPECT_TRUE(t.mouseDown(kLeftButton).faces.empty()); // pressed already
 }
 

@@ -272,8 +272,8 @@ TEST(PhButtonProperties, WritesInOrderAndReadsBack)
     b.setPictureMouseOn(hover);
     PropertyBag bag;
     b.writeProperties(bag);
-    EXPECT_EQ(bag.names(), QStringList({"PictureMouseOn", "PictureDown", "Picture", "Caption", "Font", "ForeColor",
-                                        "BackColor"}));
+    EXPECT_EQ(bag.names(),
+              QStringList({"PictureMouseOn", "PictureDown", "Picture", "Caption", "Font", "ForeColor", "BackColor"}));
 
     PhButton copy(&host);
     copy.resize(71, 25);

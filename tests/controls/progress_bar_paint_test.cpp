@@ -39,10 +39,7 @@ Surface render(const ProgressBarState &state, int w, int h)
     return s;
 }
 
-ProgressBarLayout layout(const ProgressBarState &state, int w, int h)
-{
-    return layoutProgressBar(state, {0, 0, w, h});
-}
+ProgressBarLayout layout(const ProgressBarState &state, int w, int h) { return layoutProgressBar(state, {0, 0, w, h}); }
 
 } // namespace
 
@@ -185,9 +182,9 @@ TEST(ProgressBarPaint, VerticalBarFillsFromTheBottomWithSideBands)
     EXPECT_EQ(s.pixel(10, 49), kWhite);
     EXPECT_EQ(s.pixel(10, 50), kBar);
     EXPECT_EQ(s.pixel(10, 96), kBar);
-    EXPECT_EQ(s.pixel(2, 60), kPale);  // left band starts pale
-    EXPECT_EQ(s.pixel(7, 60), kBar);   // the solid part covers the band's end
-    EXPECT_EQ(s.pixel(12, 60), kBar);  // right band starts at the bar colour
+    EXPECT_EQ(s.pixel(2, 60), kPale); // left band starts pale
+    EXPECT_EQ(s.pixel(7, 60), kBar);  // the solid part covers the band's end
+    EXPECT_EQ(s.pixel(12, 60), kBar); // right band starts at the bar colour
     EXPECT_GT(platform::redOf(s.pixel(17, 60)), platform::redOf(kBar));
 
     const Surface full = render(bar(100, kScrollingContinuous, 1), 20, 205);

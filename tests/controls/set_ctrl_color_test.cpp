@@ -35,8 +35,8 @@ bool isEdge(const QImage &image, int x, int y)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             if (isEdge(image, x, y) && image.pixel(x, y) != expected)
-                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << std::hex
-                                                     << image.pixel(x, y);
+                return ::testing::AssertionFailure()
+                       << "pixel " << x << "," << y << " is " << std::hex << image.pixel(x, y);
     return ::testing::AssertionSuccess();
 }
 

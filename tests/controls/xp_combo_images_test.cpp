@@ -4,17 +4,14 @@
 
 #include <algorithm>
 
-using controls::XPComboPic;
 using controls::xpComboArrowImage;
+using controls::XPComboPic;
 
 namespace {
 
 const XPComboPic kAll[] = {XPComboPic::Normal, XPComboPic::Hot, XPComboPic::Pressed, XPComboPic::Disabled};
 
-int brightness(QRgb c)
-{
-    return qRed(c) + qGreen(c) + qBlue(c);
-}
+int brightness(QRgb c) { return qRed(c) + qGreen(c) + qBlue(c); }
 
 } // namespace
 

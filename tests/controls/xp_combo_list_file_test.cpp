@@ -49,7 +49,8 @@ TEST(XPComboListFile, FirstLineWithoutATagSwitchesTagsOff)
 TEST(XPComboListFile, ListStartsAtTheFirstLineOfTwoCharacters)
 {
     XPComboList list;
-    ASSERT_TRUE(controls::readListFileText(list, u";comment\r\nx\r\n\r\n    \r\nApple\r\n;later comment\r\n\r\ny\r\n  \r\nPear"));
+    ASSERT_TRUE(controls::readListFileText(
+        list, u";comment\r\nx\r\n\r\n    \r\nApple\r\n;later comment\r\n\r\ny\r\n  \r\nPear"));
     EXPECT_EQ(list.items(), QStringList({"Apple", "y", "Pear"}));
 }
 

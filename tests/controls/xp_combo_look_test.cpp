@@ -19,20 +19,11 @@ using controls::XPComboPic;
 
 namespace {
 
-QLineEdit *textField(XPCombo &combo)
-{
-    return combo.findChild<QLineEdit *>(QStringLiteral("JTexto"));
-}
+QLineEdit *textField(XPCombo &combo) { return combo.findChild<QLineEdit *>(QStringLiteral("JTexto")); }
 
-QComboBox *listBox(XPCombo &combo)
-{
-    return combo.findChild<QComboBox *>(QStringLiteral("JCombo"));
-}
+QComboBox *listBox(XPCombo &combo) { return combo.findChild<QComboBox *>(QStringLiteral("JCombo")); }
 
-bool popupShown(XPCombo &combo)
-{
-    return listBox(combo)->view()->isVisible();
-}
+bool popupShown(XPCombo &combo) { return listBox(combo)->view()->isVisible(); }
 
 // Whether the arrow's pixels in a rendering of the control are the picture.
 bool showsPicture(const QImage &rendering, QRect arrow, XPComboPic pic)
@@ -76,7 +67,8 @@ TEST(XPComboLook, BorderAndArrowFollowTheEnabledLook)
     const QColor grey(192, 192, 192);
 
     auto expectBorder = [&](const QImage &image, const QColor &colour) {
-        for (const QPoint p : {QPoint(0, 0), QPoint(50, 0), QPoint(99, 10), QPoint(40, 20), QPoint(0, 12), QPoint(99, 20)})
+        for (const QPoint p :
+             {QPoint(0, 0), QPoint(50, 0), QPoint(99, 10), QPoint(40, 20), QPoint(0, 12), QPoint(99, 20)})
             EXPECT_EQ(image.pixelColor(p), colour) << p.x() << "," << p.y();
         EXPECT_NE(image.pixelColor(1, 1), colour);
     };

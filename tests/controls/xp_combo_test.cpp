@@ -17,10 +17,7 @@ namespace {
 
 const QStringList kFormats = {".bmp", ".gif", ".jpg", ".jpeg", ".png", ".tif", ".tiff", ".tga"};
 
-QLineEdit *textField(XPCombo &combo)
-{
-    return combo.findChild<QLineEdit *>(QStringLiteral("JTexto"));
-}
+QLineEdit *textField(XPCombo &combo) { return combo.findChild<QLineEdit *>(QStringLiteral("JTexto")); }
 
 } // namespace
 

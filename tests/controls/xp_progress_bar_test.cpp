@@ -20,15 +20,9 @@ namespace {
 
 constexpr ColourValue kPbColour = platform::rgbValue(49, 106, 197);
 
-ColourValue highlight()
-{
-    return platform::fromQColor(QGuiApplication::palette().color(QPalette::Highlight));
-}
+ColourValue highlight() { return platform::fromQColor(QGuiApplication::palette().color(QPalette::Highlight)); }
 
-QImage visiblePart(const platform::Surface &surface, int w, int h)
-{
-    return surface.image().copy(0, 0, w, h);
-}
+QImage visiblePart(const platform::Surface &surface, int w, int h) { return surface.image().copy(0, 0, w, h); }
 
 QImage expectedPicture(const ProgressBarState &state, int w, int h)
 {
@@ -91,11 +85,13 @@ TEST(XP_ProgressBar, OnlyValueShowTextAndDrawProgressBarRedraw)
     pb.DrawProgressBar();
     EXPECT_EQ(pb.HDC().pixel(140, 10), 0xFFFFFFu);
     pb.setShowText(true);
-    EXPECT_NE(visiblePart(pb.HDC(), 300, 20), expectedPicture([&] {
-        ProgressBarState s = pb.state();
-        s.ShowText = false;
-        return s;
-    }(), 300, 20));
+    EXPECT_NE(visiblePart(pb.HDC(), 300, 20), expectedPicture(
+                                                  [&] {
+                                                      ProgressBarState s = pb.state();
+                                                      s.ShowText = false;
+                                                      return s;
+                                                  }(),
+                                                  300, 20));
 }
 
 TEST(XP_ProgressBar, ShownBarRedrawsWithoutWaitingForTheEventLoop)

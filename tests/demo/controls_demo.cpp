@@ -27,10 +27,7 @@ using namespace controls;
 namespace {
 
 // The demo draws its pictures with the pixels of a HiDPI screen too.
-qreal screenRatio()
-{
-    return qApp->devicePixelRatio();
-}
+qreal screenRatio() { return qApp->devicePixelRatio(); }
 
 // A face picture like the ones the program's buttons carry: a rounded, shaded
 // plate with a darker rim.
@@ -155,9 +152,8 @@ QGroupBox *buttons(PhButton **wideButton)
     auto *clicks = new QLabel(QStringLiteral("clicks: 0"));
     auto count = std::make_shared<int>(0);
     for (PhButton *b : {plain, wide})
-        QObject::connect(b, &PhButton::Click, clicks, [clicks, count] {
-            clicks->setText(QStringLiteral("clicks: %1").arg(++*count));
-        });
+        QObject::connect(b, &PhButton::Click, clicks,
+                         [clicks, count] { clicks->setText(QStringLiteral("clicks: %1").arg(++*count)); });
     live->addWidget(plain);
     live->addWidget(wide);
     live->addWidget(clicks);

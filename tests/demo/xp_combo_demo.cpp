@@ -53,8 +53,9 @@ int main(int argc, char *argv[])
     grid->addWidget(disabled, 0, 5);
 
     QLineEdit *fields[4];
-    const QString captions[4] = {QStringLiteral(u"Text1 图片的缩放最大限宽"), QStringLiteral(u"Text2 图片缩放的最大限高"),
-                                 QStringLiteral(u"Text3 图片的缩放最大限宽"), QStringLiteral(u"Text4 图片缩放的最大限高")};
+    const QString captions[4]
+        = {QStringLiteral(u"Text1 图片的缩放最大限宽"), QStringLiteral(u"Text2 图片缩放的最大限高"),
+           QStringLiteral(u"Text3 图片的缩放最大限宽"), QStringLiteral(u"Text4 图片缩放的最大限高")};
     for (int i = 0; i < 4; ++i) {
         fields[i] = new QLineEdit(&window);
         fields[i]->setFixedWidth(60);

@@ -31,8 +31,7 @@ TEST(OpenDialogFilters, MatchFileNamesWithoutRegardToCase)
     // Qt takes the patterns from the trailing group.
     const auto match = QRegularExpression(R"(\(([^()]*)\)$)").match(filter);
     ASSERT_TRUE(match.hasMatch());
-    const QRegularExpression glob(
-        QRegularExpression::wildcardToRegularExpression(match.captured(1)));
+    const QRegularExpression glob(QRegularExpression::wildcardToRegularExpression(match.captured(1)));
     EXPECT_TRUE(glob.match("photo.TGA").hasMatch());
     EXPECT_TRUE(glob.match("photo.tga").hasMatch());
     EXPECT_TRUE(glob.match("photo.Tga").hasMatch());

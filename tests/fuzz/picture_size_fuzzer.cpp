@@ -12,7 +12,7 @@ namespace {
 
 class StrictSource final : public imaging::ByteSource {
 public:
-    explicit StrictSource(std::span<const std::uint8_t> bytes) : m_memory(bytes) {}
+    explicit StrictSource(std::span<const std::uint8_t> bytes) : m_memory(bytes) { }
     std::uint64_t size() const override { return m_memory.size(); }
     bool read(std::uint64_t offset, std::span<std::uint8_t> out) override
     {

@@ -22,8 +22,8 @@ const QString kGhostscript = QStringLiteral("/usr/share/color/icc/ghostscript/")
 const QString kFree = QStringLiteral("/usr/share/color/icc/");
 
 struct ColourCase {
-    const char *name;      // file name; the extension picks the format
-    QString profile;       // empty: none
+    const char *name; // file name; the extension picks the format
+    QString profile;  // empty: none
     std::vector<double> stored;
     VipsInterpretation interpretation;
     std::array<double, 3> shown; // in sRGB
@@ -61,8 +61,7 @@ TEST(Colour, EmbeddedProfilesAreConvertedToSrgbBeforeTheyAreDropped)
         {"adobe.jpg", kGhostscript + "a98.icc", {108, 0, 124}, VIPS_INTERPRETATION_sRGB, {127, 0, 127}},
         {"adobe.png", kGhostscript + "a98.icc", {108, 0, 124}, VIPS_INTERPRETATION_sRGB, {127, 0, 127}},
         {"adobe.tif", kGhostscript + "a98.icc", {108, 0, 124}, VIPS_INTERPRETATION_sRGB, {127, 0, 127}},
-        {"adobe16.png", kGhostscript + "a98.icc", {108 * k16, 0, 124 * k16}, VIPS_INTERPRETATION_RGB16,
-         {127, 0, 127}},
+        {"adobe16.png", kGhostscript + "a98.icc", {108 * k16, 0, 124 * k16}, VIPS_INTERPRETATION_RGB16, {127, 0, 127}},
         {"prophoto.tif", kGhostscript + "rommrgb.icc", {100, 50, 30}, VIPS_INTERPRETATION_sRGB, {156, 42, 33}},
         // Full magenta and yellow ink.
         {"cmyk.jpg", kGhostscript + "default_cmyk.icc", {0, 255, 255, 0}, VIPS_INTERPRETATION_CMYK, {238, 51, 56}},

@@ -33,8 +33,8 @@ protected:
     ConversionStatus convert(ConversionWorker &worker, const QString &source, const QString &target,
                              QString *detail = nullptr)
     {
-        const imaging::ConversionResult result =
-            imaging::convertPicture(worker, dir.file(source), dir.file(target), 20, 15, kBackground);
+        const imaging::ConversionResult result
+            = imaging::convertPicture(worker, dir.file(source), dir.file(target), 20, 15, kBackground);
         if (detail)
             *detail = result.detail;
         return result.status;
@@ -149,12 +149,13 @@ TEST_F(WorkerTest, AMissingOrLyingWorkerConvertsNothing)
     // A worker that greets properly, then claims a terabyte of output: the
     // program believes none of it.
     const QString script = dir.file("liar.sh");
-    testpics::writeBytes(script, "#!/bin/sh\n"
-                                 "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
-                                 "head -c 24 <&3 >/dev/null\n"
-                                 "printf '\\061\\122\\127\\124\\000\\000\\000\\000\\000\\000\\000\\000\\000\\001\\000\\000"
-                                 "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
-                                 "exec sleep 5\n");
+    testpics::writeBytes(script,
+                         "#!/bin/sh\n"
+                         "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
+                         "head -c 24 <&3 >/dev/null\n"
+                         "printf '\\061\\122\\127\\124\\000\\000\\000\\000\\000\\000\\000\\000\\000\\001\\000\\000"
+                         "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
+                         "exec sleep 5\n");
     QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     imaging::WorkerSettings lying;
     lying.executable = script;
@@ -173,8 +174,8 @@ TEST_F(WorkerTest, AReplyIsBelievedOnlyForTheNumbersAWorkerMaySend)
                                           ConversionStatus::OutOfMemory, ConversionStatus::WorkerUnavailable})
         EXPECT_EQ(replyStatus(std::uint32_t(status)), status);
     // Stopped is the program's own word; past it, and far past, nothing.
-    for (const std::uint32_t forged : {std::uint32_t(ConversionStatus::Stopped),
-                                       std::uint32_t(ConversionStatus::Stopped) + 1, 0xFFFFFFFFu})
+    for (const std::uint32_t forged :
+         {std::uint32_t(ConversionStatus::Stopped), std::uint32_t(ConversionStatus::Stopped) + 1, 0xFFFFFFFFu})
         EXPECT_FALSE(replyStatus(forged)) << forged;
     EXPECT_EQ(requestFormat(std::uint32_t(OutputFormat::Tga)), OutputFormat::Tga);
     EXPECT_FALSE(requestFormat(std::uint32_t(OutputFormat::Tga) + 1));

@@ -44,10 +44,11 @@ inline QByteArray png(quint32 width, quint32 height)
 // height stores the rows top to bottom; `coreHeader` writes the old 12-byte header.
 inline QByteArray bmp(qint32 width, qint32 height, bool coreHeader = false, bool withPixels = true)
 {
-    const QByteArray pixels = withPixels ? QByteArray((width * 3 + 3) / 4 * 4 * std::abs(height), '\x7F') : QByteArray();
-    const QByteArray info = coreHeader
-        ? le32(12) + le16(width) + le16(height) + le16(1) + le16(24)
-        : le32(40) + le32(width) + le32(quint32(height)) + le16(1) + le16(24) + QByteArray(24, '\0');
+    const QByteArray pixels
+        = withPixels ? QByteArray((width * 3 + 3) / 4 * 4 * std::abs(height), '\x7F') : QByteArray();
+    const QByteArray info
+        = coreHeader ? le32(12) + le16(width) + le16(height) + le16(1) + le16(24)
+                     : le32(40) + le32(width) + le32(quint32(height)) + le16(1) + le16(24) + QByteArray(24, '\0');
     const int offset = 14 + info.size();
     return "BM" + le32(offset + pixels.size()) + le32(0) + le32(offset) + info + pixels;
 }
@@ -72,9 +73,12 @@ inline QByteArray inOrder(bool bigEndian, quint64 v, int n)
 inline int tiffValueBytes(quint16 type)
 {
     switch (type) {
-    case 1: case 6: return 1;
-    case 3: case 8: return 2;
-    case 16: case 17: return 8;
+    case 1:
+    case 6: return 1;
+    case 3:
+    case 8: return 2;
+    case 16:
+    case 17: return 8;
     default: return 4;
     }
 }
@@ -109,8 +113,14 @@ inline QByteArray bigTiff(bool bigEndian, const std::vector<TiffEntry> &entries,
 inline QByteArray greyTiff(bool bigEndian, quint32 width, quint32 height, quint16 sideType, bool big = false)
 {
     return tiff(bigEndian,
-                {{256, sideType, 1, width}, {257, sideType, 1, height}, {258, 3, 1, 8}, {259, 3, 1, 1},
-                 {262, 3, 1, 1}, {273, 4, 1, big ? 16u : 8u}, {277, 3, 1, 1}, {278, 4, 1, height},
+                {{256, sideType, 1, width},
+                 {257, sideType, 1, height},
+                 {258, 3, 1, 8},
+                 {259, 3, 1, 1},
+                 {262, 3, 1, 1},
+                 {273, 4, 1, big ? 16u : 8u},
+                 {277, 3, 1, 1},
+                 {278, 4, 1, height},
                  {279, 4, 1, width * height}},
                 QByteArray(int(width * height), '\x40'), big);
 }
@@ -125,12 +135,14 @@ inline QByteArray jpegFrame(int code, quint32 width, quint32 height)
     return jpegSegment(code, bytes({8}) + be16(height) + be16(width) + bytes({1, 1, 0x11, 0}));
 }
 
-inline const QByteArray kJpegStart = bytes({0xFF, 0xD8}) + jpegSegment(0xE0, QByteArray("JFIF\0\1\1\0\0\1\0\1\0\0", 14));
+inline const QByteArray kJpegStart
+    = bytes({0xFF, 0xD8}) + jpegSegment(0xE0, QByteArray("JFIF\0\1\1\0\0\1\0\1\0\0", 14));
 
 inline QByteArray tga(int imageType, quint32 width, quint32 height)
 {
     // Colour-mapped types (1, 9) have a colour map (type 1).
-    return bytes({0, imageType % 8 == 1, imageType}) + QByteArray(9, '\0') + le16(width) + le16(height) + bytes({24, 0});
+    return bytes({0, imageType % 8 == 1, imageType}) + QByteArray(9, '\0') + le16(width) + le16(height)
+           + bytes({24, 0});
 }
 
 } // namespace hdr

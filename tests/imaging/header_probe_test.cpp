@@ -17,7 +17,7 @@ namespace {
 // Fails the test when the probe asks for a byte beyond the end.
 class CheckedSource final : public imaging::ByteSource {
 public:
-    explicit CheckedSource(const QByteArray &bytes) : m_bytes(bytes) {}
+    explicit CheckedSource(const QByteArray &bytes) : m_bytes(bytes) { }
     std::uint64_t size() const override { return std::uint64_t(m_bytes.size()); }
     bool read(std::uint64_t offset, std::span<std::uint8_t> out) override
     {
@@ -105,7 +105,8 @@ TEST(HeaderProbe, TiffSizeTagsAreFoundWhereverTheyStand)
     for (bool big : {false, true}) {
         for (bool bigEndian : {false, true}) {
             for (quint16 type : {quint16(3), quint16(4), quint16(big ? 16 : 4)}) {
-                SCOPED_TRACE(testing::Message() << "BigTIFF " << big << " big-endian " << bigEndian << " type " << type);
+                SCOPED_TRACE(testing::Message()
+                             << "BigTIFF " << big << " big-endian " << bigEndian << " type " << type);
                 EXPECT_EQ(probe(greyTiff(bigEndian, 640, 480, type, big)), (PictureSize{640, 480}));
                 const std::vector<TiffEntry> shuffled{
                     {254, 4, 1, 0}, {258, 3, 1, 8}, {257, type, 1, 3000}, {256, type, 1, 40000}};
@@ -124,13 +125,22 @@ TEST(HeaderProbe, TiffSidesOfEveryIntegerType)
     };
     const qint32 top = std::numeric_limits<qint32>::max();
     const Case cases[] = {
-        {1, 200, 200, 200},          {6, 100, 100, 100},       {6, 0x80, 0, 0},
-        {3, 65535, 65535, 65535},    {8, 30000, 30000, 30000}, {8, 0xFFFF, 0, 0},
-        {4, 70000, 70000, 70000},    {4, 0x80000000u, 0, 0},   {9, 0x7FFFFFFF, top, top},
+        {1, 200, 200, 200},
+        {6, 100, 100, 100},
+        {6, 0x80, 0, 0},
+        {3, 65535, 65535, 65535},
+        {8, 30000, 30000, 30000},
+        {8, 0xFFFF, 0, 0},
+        {4, 70000, 70000, 70000},
+        {4, 0x80000000u, 0, 0},
+        {9, 0x7FFFFFFF, top, top},
         {9, 0xFFFFFFFFu, 0, 0},
         // Eight-byte values fit only BigTIFF's value field.
-        {16, 70000, 0, 70000},       {16, 0x100000005u, 0, 0}, {16, 0x8000000000000005u, 0, 0},
-        {17, 40000, 0, 40000},       {17, ~quint64(0), 0, 0},
+        {16, 70000, 0, 70000},
+        {16, 0x100000005u, 0, 0},
+        {16, 0x8000000000000005u, 0, 0},
+        {17, 40000, 0, 40000},
+        {17, ~quint64(0), 0, 0},
     };
     for (bool bigEndian : {false, true}) {
         for (const Case &c : cases) {
@@ -185,9 +195,9 @@ TEST(HeaderProbe, TiffCutAnywhereNeverInventsASide)
 {
     for (bool big : {false, true}) {
         for (bool bigEndian : {false, true}) {
-            const QByteArray whole =
-                tiff(bigEndian, {{254, 4, 1, 0}, {256, quint16(big ? 16 : 4), 1, 70000}, {257, 3, 1, 600}},
-                     QByteArray(30, 'x'), big);
+            const QByteArray whole
+                = tiff(bigEndian, {{254, 4, 1, 0}, {256, quint16(big ? 16 : 4), 1, 70000}, {257, 3, 1, 600}},
+                       QByteArray(30, 'x'), big);
             ASSERT_EQ(probe(whole), (PictureSize{70000, 600}));
             for (qsizetype cut = 0; cut < whole.size(); ++cut) {
                 const PictureSize size = probe(whole.left(cut));
@@ -233,9 +243,9 @@ TEST(HeaderProbe, JpegSegmentsAreSkippedWithoutReadingThem)
 
 TEST(HeaderProbe, ShortAndUnknownDataHasNoSize)
 {
-    for (const QByteArray &data : {QByteArray(), bytes({0x89, 'P', 'N'}), QByteArray("just some text here"),
-                                   QByteArray("II*\0", 4), QByteArray("MM\0*", 4),
-                                   QByteArray("II+\0", 4), QByteArray("MM\0+", 4)})
+    for (const QByteArray &data :
+         {QByteArray(), bytes({0x89, 'P', 'N'}), QByteArray("just some text here"), QByteArray("II*\0", 4),
+          QByteArray("MM\0*", 4), QByteArray("II+\0", 4), QByteArray("MM\0+", 4)})
         EXPECT_EQ(probe(data), (PictureSize{0, 0}));
 }
 
@@ -247,12 +257,12 @@ TEST(HeaderProbe, ExifOrientationTurnsTheSizeAsShown)
             const PictureSize shown = quarter ? PictureSize{480, 640} : PictureSize{640, 480};
             const std::string what = std::to_string(orientation) + (bigEndian ? " MM" : " II");
             const QByteArray jpeg = kJpegStart + exif(bigEndian, {{271, 2, 4, 0}, {274, 3, 1, quint64(orientation)}})
-                + jpegFrame(0xC0, 640, 480);
+                                    + jpegFrame(0xC0, 640, 480);
             EXPECT_EQ(probeHeader(jpeg), (imaging::PictureHeader{{640, 480}, orientation})) << what;
             EXPECT_EQ(probe(jpeg), shown) << what;
             for (const bool big : {false, true}) {
-                const QByteArray file =
-                    tiff(bigEndian, {{256, 3, 1, 640}, {257, 4, 1, 480}, {274, 3, 1, quint64(orientation)}}, {}, big);
+                const QByteArray file
+                    = tiff(bigEndian, {{256, 3, 1, 640}, {257, 4, 1, 480}, {274, 3, 1, quint64(orientation)}}, {}, big);
                 EXPECT_EQ(probe(file), shown) << what << (big ? " BigTIFF" : " TIFF");
             }
         }
@@ -263,7 +273,8 @@ TEST(HeaderProbe, OnlyAPlainFirstExifOrientationCounts)
 {
     const QByteArray frame = jpegFrame(0xC0, 640, 480);
     const QByteArray xmp = jpegSegment(0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0<x/>", 33));
-    auto orientationOf = [&](const QByteArray &segments) { return probeHeader(kJpegStart + segments + frame).orientation; };
+    auto orientationOf
+        = [&](const QByteArray &segments) { return probeHeader(kJpegStart + segments + frame).orientation; };
     EXPECT_EQ(orientationOf(xmp + exif(false, {{274, 3, 1, 6}})), 6);
     EXPECT_EQ(orientationOf(exif(false, {{274, 3, 1, 6}}) + exif(false, {{274, 3, 1, 3}})), 6);
     // Out of range, of another type, or more than one value: as if none.
@@ -278,7 +289,7 @@ TEST(HeaderProbe, OnlyAPlainFirstExifOrientationCounts)
     const qsizetype blockStart = 4 + 6;
     pointsOut[blockStart + 4] = char(200);
     const QByteArray beyond = QByteArray(200 - (pointsOut.size() - blockStart), '\0') + le16(1) + le16(274) + le16(3)
-        + le32(1) + le32(6) + le32(0);
+                              + le32(1) + le32(6) + le32(0);
     EXPECT_EQ(orientationOf(pointsOut + beyond), 1);
     EXPECT_EQ(orientationOf(jpegSegment(0xE1, QByteArray("Exif\0\0XX*\0", 10))), 1);
     const QByteArray whole = kJpegStart + exif(true, {{274, 3, 1, 8}}) + frame;

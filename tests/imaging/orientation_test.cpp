@@ -2,8 +2,8 @@
 // pixels, the probe reports the size as shown, and the output is upright and
 // carries no orientation, in the same format and in another.
 #include "imaging/conversion_worker.h"
-#include "imaging/save_scaled_picture.h"
 #include "imaging/read_picture_size.h"
+#include "imaging/save_scaled_picture.h"
 #include "imaging/vips_runtime.h"
 
 #include "support/temp_dir.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-using imaging::OutputFormat;
 using imaging::hasConvertibleExtension;
+using imaging::OutputFormat;
 using imaging::outputFormatForPath;
 
 TEST(PictureFormats, ExtensionChoosesTheEncoderWhateverItsCase)
@@ -22,20 +22,18 @@ TEST(PictureFormats, ExtensionChoosesTheEncoderWhateverItsCase)
 
 TEST(PictureFormats, OnlyWholeEntriesOfTheListAreAccepted)
 {
-    for (const char *path : {"/p/a.if", "/p/a.pn", "/p/a.g", "/p/a.", "/p/a", "/p/a.jpe",
-                             "/p/a.webp", "/p/a.ico", "/p/a.png ", "/p/a.bmp|gif", "/my.pics/a",
-                             ""}) {
+    for (const char *path : {"/p/a.if", "/p/a.pn", "/p/a.g", "/p/a.", "/p/a", "/p/a.jpe", "/p/a.webp", "/p/a.ico",
+                             "/p/a.png ", "/p/a.bmp|gif", "/my.pics/a", ""}) {
         EXPECT_EQ(outputFormatForPath(QString::fromUtf8(path)), std::nullopt) << path;
     }
 }
 
 TEST(PictureFormats, OnlyTheSixteenSpellingsQualifyForTheBatch)
 {
-    for (const char *name : {"a.bmp", "a.BMP", "a.gif", "a.GIF", "a.jpg", "a.JPG", "a.jpeg", "a.JPEG", "a.png",
-                             "a.PNG", "a.tif", "a.TIF", "a.tiff", "a.TIFF", "a.tga", "a.TGA", "a,b.jpg",
-                             "/x.y/photo.JPG"})
+    for (const char *name : {"a.bmp", "a.BMP", "a.gif", "a.GIF", "a.jpg", "a.JPG", "a.jpeg", "a.JPEG", "a.png", "a.PNG",
+                             "a.tif", "a.TIF", "a.tiff", "a.TIFF", "a.tga", "a.TGA", "a,b.jpg", "/x.y/photo.JPG"})
         EXPECT_TRUE(hasConvertibleExtension(QString::fromUtf8(name))) << name;
-    for (const char *name : {"photo.Jpg", "photo.Png", "notes.txt", "jpg", "photo.", "photo", "photo.jpg.bak",
-                             "photo.webp", ".png.", ""})
+    for (const char *name :
+         {"photo.Jpg", "photo.Png", "notes.txt", "jpg", "photo.", "photo", "photo.jpg.bak", "photo.webp", ".png.", ""})
         EXPECT_FALSE(hasConvertibleExtension(QString::fromUtf8(name))) << name;
 }

@@ -3,8 +3,8 @@
 // writer makes them, checked against the size libvips reads from each file.
 #include "imaging/read_picture_size.h"
 
-#include "imaging/tga_file.h"
 #include "header_bytes.h"
+#include "imaging/tga_file.h"
 #include "support/temp_dir.h"
 #include "test_pictures.h"
 
@@ -25,8 +25,8 @@ PictureSize vipsSize(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
     // libvips tells TGA by its name only through ImageMagick.
-    const VImage header = path.endsWith(".tga") ? VImage::magickload(native.constData())
-                                                : VImage::new_from_file(native.constData());
+    const VImage header
+        = path.endsWith(".tga") ? VImage::magickload(native.constData()) : VImage::new_from_file(native.constData());
     return {header.width(), header.height()};
 }
 
@@ -59,7 +59,8 @@ protected:
         testpics::save(testpics::gradient(1000, 600), dir.file("pyramid.tif"), ".tif[tile,pyramid]");
         // Small enough that the cuts below reach its directory, written after the pixels.
         testpics::save(testpics::gradient(9, 7), dir.file("big.tif"), ".tif[bigtiff]");
-        testpics::save(testpics::gradient(70000, 2), dir.file("big-wide.tif"), ".tif[bigtiff,tile,compression=deflate]");
+        testpics::save(testpics::gradient(70000, 2), dir.file("big-wide.tif"),
+                       ".tif[bigtiff,tile,compression=deflate]");
         saveMagick(rgb, dir.file("info.bmp"), "bmp3");
         saveMagick(rgb, dir.file("v5.bmp"), "bmp");
         saveMagick(rgb, dir.file("core.bmp"), "bmp2");

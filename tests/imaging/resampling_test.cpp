@@ -76,8 +76,8 @@ TEST(Resampling, PhotosLinesAndTransparencyComeOutAsPillowResizesThem)
     testpics::save(as(lines.ifthenelse(0, (xy[0] > 150).ifthenelse(128, 255))), dir.file("lines.png"), ".png");
     // Opaque white beside transparent red (black in the palette formats), in
     // each kind of source with alpha.
-    const VImage rgba = as((VImage::xyz(64, 32)[0] < 32).ifthenelse(std::vector<double>{255, 255, 255, 255},
-                                                                     std::vector<double>{255, 0, 0, 0}),
+    const VImage rgba = as((VImage::xyz(64, 32)[0] < 32)
+                               .ifthenelse(std::vector<double>{255, 255, 255, 255}, std::vector<double>{255, 0, 0, 0}),
                            VIPS_INTERPRETATION_sRGB);
     testpics::save(rgba, dir.file("rgba.png"), ".png");
     testpics::save(as(rgba * 257, VIPS_INTERPRETATION_RGB16, VIPS_FORMAT_USHORT), dir.file("rgba16.png"), ".png");
@@ -117,8 +117,8 @@ TEST(Resampling, PhotosLinesAndTransparencyComeOutAsPillowResizesThem)
             const testpics::Difference all = testpics::difference(ours, pillow);
             EXPECT_LE(all.largest, c.largest) << c.source << " " << width << " x " << height;
             EXPECT_LE(all.mean, c.mean) << c.source << " " << width << " x " << height;
-            EXPECT_LE(testpics::difference(ours, pillow, 3).largest, c.inner) << c.source << " " << width << " x "
-                                                                              << height;
+            EXPECT_LE(testpics::difference(ours, pillow, 3).largest, c.inner)
+                << c.source << " " << width << " x " << height;
         }
     }
 }

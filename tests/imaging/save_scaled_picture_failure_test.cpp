@@ -126,8 +126,8 @@ TEST_F(SaveFailure, BrokenSourcesWriteNothingAndKeepAnExistingTarget)
     testpics::writeBytes(dir.file("target.png"), "previous output");
     before = dir.entries();
 
-    for (const char *name : {"text.jpg", "empty.png", "truncated.jpg", "truncated.png", "header-only.png",
-                             "fake.tga", "svg.png"}) {
+    for (const char *name :
+         {"text.jpg", "empty.png", "truncated.jpg", "truncated.png", "header-only.png", "fake.tga", "svg.png"}) {
         EXPECT_FALSE(SaveScaledPicture(dir.file(name), dir.file("target.png"), 10, 10, kBackground)) << name;
         EXPECT_FALSE(SaveScaledPicture(dir.file(name), dir.file("new.jpg"), 10, 10, kBackground)) << name;
     }
@@ -181,7 +181,8 @@ TEST_F(SaveFailure, EachFailureSaysWhy)
     EXPECT_EQ(convertPicture(good, dir.file("out.png"), 10, 10, kBackground).status, ConversionStatus::Converted);
     EXPECT_EQ(convertPicture(dir.file("none.png"), dir.file("out.png"), 10, 10, kBackground).status,
               ConversionStatus::SourceUnreadable);
-    EXPECT_EQ(convertPicture(good, dir.file("out.webp"), 10, 10, kBackground).status, ConversionStatus::UnsupportedTarget);
+    EXPECT_EQ(convertPicture(good, dir.file("out.webp"), 10, 10, kBackground).status,
+              ConversionStatus::UnsupportedTarget);
     EXPECT_EQ(convertPicture(good, dir.file("out.png"), 0, 0, kBackground).status, ConversionStatus::NoSize);
     EXPECT_EQ(convertPicture(dir.file("words.png"), dir.file("out.png"), 10, 10, kBackground).status,
               ConversionStatus::NotAPicture);

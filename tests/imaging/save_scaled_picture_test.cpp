@@ -61,10 +61,7 @@ QByteArray rleTga(const VImage &picture)
 // references.
 const QString kPixbufTests = QStringLiteral("/usr/libexec/installed-tests/gdk-pixbuf/test-images/");
 
-QByteArray head(const QString &path, int n)
-{
-    return testpics::readBytes(path).left(n);
-}
+QByteArray head(const QString &path, int n) { return testpics::readBytes(path).left(n); }
 
 } // namespace
 
@@ -75,8 +72,8 @@ TEST(SaveScaledPicture, WritesEveryFormatAtExactlyTheRequestedSize)
     testpics::save(testpics::gradient(200, 150), source, ".png");
 
     const std::vector<FormatCase> cases{
-        {"bmp", "BM"}, {"gif", "GIF8"}, {"jpg", "\xFF\xD8\xFF"}, {"JPEG", "\xFF\xD8\xFF"},
-        {"png", "\x89PNG"}, {"tif", "II*"}, {"TIFF", "II*"}, {"tga", ""}};
+        {"bmp", "BM"},      {"gif", "GIF8"}, {"jpg", "\xFF\xD8\xFF"}, {"JPEG", "\xFF\xD8\xFF"},
+        {"png", "\x89PNG"}, {"tif", "II*"},  {"TIFF", "II*"},         {"tga", ""}};
     for (const auto &c : cases) {
         const QString target = dir.file(QStringLiteral("out.") + c.extension);
         ASSERT_TRUE(SaveScaledPicture(source, target, 123, 77, kBackground)) << c.extension;
@@ -171,15 +168,16 @@ TEST(SaveScaledPicture, ColourManagedSourcesComeOutAsSrgb)
     const std::vector<Case> cases{
         {"grey.png", testpics::solid(20, 20, {77}), ".png", {77, 77, 77}, 0},
         {"grey16.png", testpics::solid(20, 20, {65535}, VIPS_FORMAT_USHORT), ".png", {255, 255, 255}, 0},
-        {"rgb16.png", testpics::solid(20, 20, {65535, 32896, 0}, VIPS_FORMAT_USHORT), ".png",
-         {255, 128, 0}, 1},
+        {"rgb16.png", testpics::solid(20, 20, {65535, 32896, 0}, VIPS_FORMAT_USHORT), ".png", {255, 128, 0}, 1},
         {"palette.png", testpics::solid(20, 20, {200, 40, 90}), ".png[palette]", {200, 40, 90}, 0},
         // Plain CMYK without a profile: converted through the fallback CMYK
         // profile, so full cyan comes out a strong cyan.
         {"cmyk.jpg",
-         testpics::solid(20, 20, {255, 0, 0, 0}).copy(
-             VImage::option()->set("interpretation", VIPS_INTERPRETATION_CMYK)),
-         ".jpg[Q=100]", {0, 160, 230}, 45},
+         testpics::solid(20, 20, {255, 0, 0, 0})
+             .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_CMYK)),
+         ".jpg[Q=100]",
+         {0, 160, 230},
+         45},
     };
     for (const auto &c : cases) {
         const QString source = dir.file(c.name);
@@ -199,8 +197,8 @@ TEST(SaveScaledPicture, TgaIsReadAndWrittenTheRightWayUp)
     TempDir dir;
     // Red on top, blue below, written by three TGA writers: bottom-up raw,
     // top-down raw and run-length encoded.
-    const VImage picture = testpics::solid(40, 20, {255, 0, 0})
-                               .join(testpics::solid(40, 20, {0, 0, 255}), VIPS_DIRECTION_VERTICAL);
+    const VImage picture
+        = testpics::solid(40, 20, {255, 0, 0}).join(testpics::solid(40, 20, {0, 0, 255}), VIPS_DIRECTION_VERTICAL);
     testpics::save(picture, dir.file("source.png"), ".png");
     ASSERT_TRUE(SaveScaledPicture(dir.file("source.png"), dir.file("ours.tga"), 40, 40, kBackground));
 
@@ -233,10 +231,8 @@ TEST(SaveScaledPicture, FileNamesAreTakenLiterally)
     // libvips and ImageMagick both read options from "[...]" at the end of a
     // name; these files must be read and written as named.
     const std::vector<std::pair<QString, QString>> names{
-        {"photo[1].jpg", "photo[1] out.jpg"},
-        {"a[Q=5].png", "a[Q=5].png.tif"},
-        {"100%,名 字.jpeg", "输出 100%,x.bmp"},
-        {"shot[2].tga", "shot[0].tga"},
+        {"photo[1].jpg", "photo[1] out.jpg"},          {"a[Q=5].png", "a[Q=5].png.tif"},
+        {"100%,名 字.jpeg", "输出 100%,x.bmp"},        {"shot[2].tga", "shot[0].tga"},
         {"b[page=1].gif", "c[compression=jpeg].tiff"},
     };
     for (const auto &[sourceName, targetName] : names) {
@@ -245,9 +241,10 @@ TEST(SaveScaledPicture, FileNamesAreTakenLiterally)
             ASSERT_TRUE(SaveScaledPicture(dir.file("photo[1].jpg"), source, 90, 60, kBackground));
         else
             testpics::save(testpics::gradient(90, 60), source,
-                           sourceName.endsWith(".gif") ? ".gif" : sourceName.endsWith(".png") ? ".png" : ".jpg");
-        ASSERT_TRUE(SaveScaledPicture(source, dir.file(targetName), 45, 30, kBackground))
-            << sourceName.toStdString();
+                           sourceName.endsWith(".gif")   ? ".gif"
+                           : sourceName.endsWith(".png") ? ".png"
+                                                         : ".jpg");
+        ASSERT_TRUE(SaveScaledPicture(source, dir.file(targetName), 45, 30, kBackground)) << sourceName.toStdString();
         const VImage out = testpics::load(dir.file(targetName));
         EXPECT_EQ(out.width(), 45);
         EXPECT_EQ(out.height(), 30);
@@ -277,8 +274,8 @@ TEST(SaveScaledPicture, FourThreadsConvertAtOnce)
     for (int i = 0; i < 6; ++i) {
         const QString source = dir.file(QStringLiteral("src%1").arg(i) + formats[i]);
         testpics::save(testpics::gradient(200 + i * 10, 150), dir.file(QStringLiteral("p%1.png").arg(i)), ".png");
-        ASSERT_TRUE(SaveScaledPicture(dir.file(QStringLiteral("p%1.png").arg(i)), source, 200 + i * 10, 150,
-                                      kBackground));
+        ASSERT_TRUE(
+            SaveScaledPicture(dir.file(QStringLiteral("p%1.png").arg(i)), source, 200 + i * 10, 150, kBackground));
     }
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;
@@ -318,8 +315,8 @@ TEST(SaveScaledPicture, RunLengthBitmapsStillConvertThroughImageMagick)
     bmp[22] = 2;
     bmp[26] = 1;
     bmp[28] = 8;
-    bmp[30] = 1; // BI_RLE8
-    bmp[46] = 2; // colours used
+    bmp[30] = 1;                                       // BI_RLE8
+    bmp[46] = 2;                                       // colours used
     bmp.append(QByteArray("\0\0\xFF\0\0\xFF\0\0", 8)); // red, green
     bmp[10] = char(bmp.size());
     bmp.append(QByteArray("\x04\x00\x00\x00\x04\x00\x00\x01", 8)); // run, end of line, run, end of bitmap
@@ -341,9 +338,9 @@ TEST(SaveScaledPicture, TgaAlphaIsReadAsWritersMeanIt)
     auto differenceFrom = [&](const QByteArray &tga, const QString &reference, bool opaque = false) {
         testpics::writeBytes(dir.file("in.tga"), tga);
         EXPECT_TRUE(SaveScaledPicture(dir.file("in.tga"), dir.file("out.png"), 48, 48, kBackground));
-        const VImage expected = opaque
-            ? testpics::load(tgas.filePath(reference)).extract_band(0, VImage::option()->set("n", 3))
-            : testpics::pillowResize(tgas.filePath(reference), 48, 48);
+        const VImage expected
+            = opaque ? testpics::load(tgas.filePath(reference)).extract_band(0, VImage::option()->set("n", 3))
+                     : testpics::pillowResize(tgas.filePath(reference), 48, 48);
         return testpics::difference(testpics::load(dir.file("out.png")), expected).largest;
     };
     // Every kind and origin gdk-pixbuf's tests read, against their references.

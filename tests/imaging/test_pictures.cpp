@@ -23,29 +23,28 @@ VImage gradient(int width, int height)
     const VImage red = xy[0] * (255.0 / std::max(1, width - 1));
     const VImage green = xy[1] * (255.0 / std::max(1, height - 1));
     const VImage blue = VImage::black(width, height) + 80;
-    return red.bandjoin(green).bandjoin(blue).cast(VIPS_FORMAT_UCHAR).copy(
-        VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    return red.bandjoin(green)
+        .bandjoin(blue)
+        .cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
 VImage solid(int width, int height, std::vector<double> bands, VipsBandFormat format)
 {
     imaging::ensureVipsStarted();
-    VImage out = (VImage::black(width, height, VImage::option()->set("bands", int(bands.size()))) + bands)
-                     .cast(format);
-    const VipsInterpretation interpretation = bands.size() >= 3
-        ? (format == VIPS_FORMAT_USHORT ? VIPS_INTERPRETATION_RGB16 : VIPS_INTERPRETATION_sRGB)
-        : (format == VIPS_FORMAT_USHORT ? VIPS_INTERPRETATION_GREY16 : VIPS_INTERPRETATION_B_W);
+    VImage out = (VImage::black(width, height, VImage::option()->set("bands", int(bands.size()))) + bands).cast(format);
+    const VipsInterpretation interpretation
+        = bands.size() >= 3 ? (format == VIPS_FORMAT_USHORT ? VIPS_INTERPRETATION_RGB16 : VIPS_INTERPRETATION_sRGB)
+                            : (format == VIPS_FORMAT_USHORT ? VIPS_INTERPRETATION_GREY16 : VIPS_INTERPRETATION_B_W);
     return out.copy(VImage::option()->set("interpretation", interpretation));
 }
 
 VImage quadrants(int width, int height)
 {
     const int hw = width / 2, hh = height / 2;
-    const VImage top = solid(hw, hh, {255, 0, 0}).join(solid(width - hw, hh, {0, 255, 0}),
-                                                        VIPS_DIRECTION_HORIZONTAL);
+    const VImage top = solid(hw, hh, {255, 0, 0}).join(solid(width - hw, hh, {0, 255, 0}), VIPS_DIRECTION_HORIZONTAL);
     const VImage bottom = solid(hw, height - hh, {0, 0, 255})
-                              .join(solid(width - hw, height - hh, {255, 255, 0}),
-                                    VIPS_DIRECTION_HORIZONTAL);
+                              .join(solid(width - hw, height - hh, {255, 255, 0}), VIPS_DIRECTION_HORIZONTAL);
     return top.join(bottom, VIPS_DIRECTION_VERTICAL);
 }
 
@@ -85,7 +84,7 @@ VImage load(const QString &path)
         std::vector<unsigned char> pixels(size_t(tga->width) * size_t(tga->height) * size_t(tga->bands()));
         if (imaging::decodeTga(bytes, *tga, pixels.data()))
             out = VImage(vips_image_new_from_memory_copy(pixels.data(), pixels.size(), tga->width, tga->height,
-                                                          tga->bands(), VIPS_FORMAT_UCHAR));
+                                                         tga->bands(), VIPS_FORMAT_UCHAR));
     } else if (!loader) {
         out = VImage::magickload_buffer(blob);
     } else {

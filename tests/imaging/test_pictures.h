@@ -19,8 +19,7 @@ vips::VImage gradient(int width, int height);
 vips::VImage quadrants(int width, int height);
 
 // A solid picture of the given band values.
-vips::VImage solid(int width, int height, std::vector<double> bands,
-                   VipsBandFormat format = VIPS_FORMAT_UCHAR);
+vips::VImage solid(int width, int height, std::vector<double> bands, VipsBandFormat format = VIPS_FORMAT_UCHAR);
 
 // Encodes with the saver of `suffix` (".png", ".jpg[Q=90]", ...) and writes the
 // bytes to `path`.

@@ -66,11 +66,11 @@ TEST(TgaHeader, RecognisesTheKindsDecodersRead)
 TEST(TgaHeader, RefusesWhatIsNoTga)
 {
     EXPECT_FALSE(parseTgaHeader(header(0, 2, 4, 3, 24).first(17)));
-    EXPECT_FALSE(parseTgaHeader(header(2, 2, 4, 3, 24)));   // colour map type
-    EXPECT_FALSE(parseTgaHeader(header(0, 0, 4, 3, 24)));   // no image data
-    EXPECT_FALSE(parseTgaHeader(header(0, 2, 0, 3, 24)));   // empty
+    EXPECT_FALSE(parseTgaHeader(header(2, 2, 4, 3, 24))); // colour map type
+    EXPECT_FALSE(parseTgaHeader(header(0, 0, 4, 3, 24))); // no image data
+    EXPECT_FALSE(parseTgaHeader(header(0, 2, 0, 3, 24))); // empty
     EXPECT_FALSE(parseTgaHeader(header(0, 2, 4, 0, 24)));
-    EXPECT_FALSE(parseTgaHeader(header(0, 2, 4, 3, 7)));    // depth
+    EXPECT_FALSE(parseTgaHeader(header(0, 2, 4, 3, 7)));     // depth
     EXPECT_FALSE(parseTgaHeader(header(0, 1, 4, 3, 8, 24))); // mapped without a map
     EXPECT_FALSE(parseTgaHeader(header(1, 1, 4, 3, 8, 5)));
     EXPECT_FALSE(parseTgaHeader(QByteArray("\x89PNG\r\n\x1A\n0000000000")));
@@ -107,8 +107,7 @@ TEST(TgaDecoder, ReadsEveryPixelLayout)
     // 24-bit BGR, top-down.
     EXPECT_EQ(decode(header(0, 2, 1, 1, 24, 0, 0x20) + bytes({1, 2, 3})), (std::vector<unsigned char>{3, 2, 1}));
     // 32-bit BGRA with 8 alpha bits, and without: the fourth byte is then not alpha.
-    EXPECT_EQ(decode(header(0, 2, 1, 1, 32, 0, 0x28) + bytes({1, 2, 3, 4})),
-              (std::vector<unsigned char>{3, 2, 1, 4}));
+    EXPECT_EQ(decode(header(0, 2, 1, 1, 32, 0, 0x28) + bytes({1, 2, 3, 4})), (std::vector<unsigned char>{3, 2, 1, 4}));
     EXPECT_EQ(decode(header(0, 2, 1, 1, 32, 0, 0x20) + bytes({1, 2, 3, 0})), (std::vector<unsigned char>{3, 2, 1}));
     // 16-bit ARGB1555: full red with the alpha bit.
     EXPECT_EQ(decode(header(0, 2, 1, 1, 16, 0, 0x21) + bytes({0x00, 0xFC})),
@@ -132,10 +131,10 @@ TEST(TgaDecoder, RunLengthPacketsMayCrossRows)
 
 TEST(TgaDecoder, DamagedFilesFail)
 {
-    EXPECT_TRUE(decode(header(0, 2, 2, 2, 24) + QByteArray(11, '\1')).empty()); // one byte short
-    EXPECT_TRUE(decode(header(0, 10, 2, 2, 24) + bytes({0x83, 1, 2})).empty()); // run value cut off
+    EXPECT_TRUE(decode(header(0, 2, 2, 2, 24) + QByteArray(11, '\1')).empty());    // one byte short
+    EXPECT_TRUE(decode(header(0, 10, 2, 2, 24) + bytes({0x83, 1, 2})).empty());    // run value cut off
     EXPECT_TRUE(decode(header(0, 10, 2, 2, 24) + bytes({0x81, 1, 2, 3})).empty()); // too few packets
     QByteArray mapped = header(1, 1, 1, 1, 8, 24, 0, 1) + bytes({1, 2, 3}) + bytes({1});
-    EXPECT_TRUE(decode(mapped).empty()); // index past the map
+    EXPECT_TRUE(decode(mapped).empty());                                         // index past the map
     EXPECT_TRUE(decode(header(1, 1, 1, 1, 8, 24, 0, 200) + bytes({0})).empty()); // map cut off
 }

@@ -27,10 +27,7 @@ TEST(Colour, SystemColoursComeFromTheApplicationPalette)
     EXPECT_EQ(resolveColour(kSysButtonText), fromQColor(palette.color(QPalette::ButtonText)));
 }
 
-TEST(Colour, UnknownSystemColourHasNoValue)
-{
-    EXPECT_EQ(resolveColour(0x80000063u), std::nullopt);
-}
+TEST(Colour, UnknownSystemColourHasNoValue) { EXPECT_EQ(resolveColour(0x80000063u), std::nullopt); }
 
 TEST(Colour, QColorRoundTripKeepsChannelOrder)
 {

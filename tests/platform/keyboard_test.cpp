@@ -34,10 +34,14 @@ TEST(Keyboard, KeyCodesAndMasks)
     EXPECT_EQ(platform::keyCode(Qt::Key_Plus, Qt::KeypadModifier), 107);
     EXPECT_EQ(platform::keyCode(Qt::Key_Period, Qt::KeypadModifier), 110);
     // One code per key, whatever Shift makes it type: "+" is Shift and "=".
-    const std::pair<int, int> sameKey[] = {{Qt::Key_Exclam, Qt::Key_1}, {Qt::Key_ParenRight, Qt::Key_0},
-                                           {Qt::Key_Plus, Qt::Key_Equal}, {Qt::Key_Less, Qt::Key_Comma},
-                                           {Qt::Key_Question, Qt::Key_Slash}, {Qt::Key_BraceRight, Qt::Key_BracketRight},
-                                           {Qt::Key_QuoteDbl, Qt::Key_Apostrophe}, {Qt::Key_AsciiTilde, Qt::Key_QuoteLeft}};
+    const std::pair<int, int> sameKey[] = {{Qt::Key_Exclam, Qt::Key_1},
+                                           {Qt::Key_ParenRight, Qt::Key_0},
+                                           {Qt::Key_Plus, Qt::Key_Equal},
+                                           {Qt::Key_Less, Qt::Key_Comma},
+                                           {Qt::Key_Question, Qt::Key_Slash},
+                                           {Qt::Key_BraceRight, Qt::Key_BracketRight},
+                                           {Qt::Key_QuoteDbl, Qt::Key_Apostrophe},
+                                           {Qt::Key_AsciiTilde, Qt::Key_QuoteLeft}};
     for (const auto &[shifted, plain] : sameKey)
         EXPECT_EQ(platform::keyCode(shifted, Qt::ShiftModifier), platform::keyCode(plain, {})) << plain;
     EXPECT_EQ(platform::keyCode(Qt::Key_Exclam, Qt::ShiftModifier), 49);

@@ -13,7 +13,7 @@ using platform::retryOnEintr;
 
 namespace {
 
-void onSignal(int) {}
+void onSignal(int) { }
 
 } // namespace
 
@@ -44,7 +44,8 @@ TEST(RetryOnEintr, AReadBrokenOffByASignalGoesOnToTheData)
 {
     // A handler without SA_RESTART: the kernel ends the blocked read with
     // EINTR instead of resuming it.
-    struct sigaction action {}, previous {};
+    struct sigaction action {
+    }, previous{};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);

@@ -35,7 +35,8 @@ TEST(SurfaceRatio, EveryLogicalPixelCoversItsDevicePixelsWithoutGapOrOverlap)
         };
         for (int y = 0; y < s.image().height(); ++y)
             for (int x = 0; x < s.image().width(); ++x)
-                ASSERT_EQ(s.image().pixel(x, y), one.image().pixel(owner(x), owner(y))) << ratio << ":" << x << "," << y;
+                ASSERT_EQ(s.image().pixel(x, y), one.image().pixel(owner(x), owner(y)))
+                    << ratio << ":" << x << "," << y;
     }
 }
 

@@ -22,10 +22,7 @@ constexpr ColourValue kBlue = 0xFF0000;
 const std::map<ColourValue, char> kLegend{{kBlack, '.'}, {kWhite, '#'}, {kRed, 'r'}, {kGreen, 'g'}, {kBlue, 'b'}};
 const std::map<char, ColourValue> kColours{{'.', kBlack}, {'#', kWhite}, {'r', kRed}, {'g', kGreen}, {'b', kBlue}};
 
-std::string map(const Surface &s)
-{
-    return asciiMap(s, kLegend);
-}
+std::string map(const Surface &s) { return asciiMap(s, kLegend); }
 
 } // namespace
 
@@ -56,8 +53,8 @@ TEST(Surface, FillRectClipsAtEveryEdgeAndIgnoresEmptyOrInvertedRectangles)
     Surface s(6, 4);
     s.FillRect({-3, -3, 2, 1}, kWhite);
     s.FillRect({4, 2, 100, 100}, kRed);
-    s.FillRect({3, 1, 3, 4}, kGreen);  // zero width
-    s.FillRect({5, 3, 2, 0}, kGreen);  // inverted
+    s.FillRect({3, 1, 3, 4}, kGreen);     // zero width
+    s.FillRect({5, 3, 2, 0}, kGreen);     // inverted
     s.FillRect({-9, -9, -1, -1}, kGreen); // entirely outside
     EXPECT_EQ(map(s), R"(
 ##....
@@ -200,10 +197,10 @@ b#
                                           kColours);
     Surface s(5, 4);
     s.BitBlt(0, 0, 2, 2, source, 0, 0);
-    s.BitBlt(4, 3, 2, 2, source, 0, 0);   // bottom-right: only 'r' lands
-    s.BitBlt(-1, 2, 2, 2, source, 0, 0);  // left edge: right column only
-    s.BitBlt(2, 0, 5, 5, source, 1, 1);   // source runs out after one pixel
-    s.BitBlt(3, 2, 0, 2, source, 0, 0);   // empty block
+    s.BitBlt(4, 3, 2, 2, source, 0, 0);  // bottom-right: only 'r' lands
+    s.BitBlt(-1, 2, 2, 2, source, 0, 0); // left edge: right column only
+    s.BitBlt(2, 0, 5, 5, source, 1, 1);  // source runs out after one pixel
+    s.BitBlt(3, 2, 0, 2, source, 0, 0);  // empty block
     EXPECT_EQ(map(s), R"(
 rg#..
 b#...

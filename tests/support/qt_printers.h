@@ -6,10 +6,7 @@
 
 #include <ostream>
 
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 inline void PrintTo(const QStringList &list, std::ostream *os)
 {

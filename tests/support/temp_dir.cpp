@@ -2,10 +2,10 @@
 
 #include <QDir>
 
-TempDir::TempDir() : m_dir(QDir::tempPath() + QStringLiteral("/tarvel-test-XXXXXX")) {}
+TempDir::TempDir() : m_dir(QDir::tempPath() + QStringLiteral("/tarvel-test-XXXXXX")) { }
 
 QStringList TempDir::entries() const
 {
-    return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                        QDir::Name);
+    return QDir(m_dir.path())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
