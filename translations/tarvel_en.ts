@@ -142,8 +142,8 @@
         <translation> (see tarvel-batch --help for usage)</translation>
     </message>
     <message>
-        <source>记住的限制 %1 × %2 超出 1 到 1024 的范围，请用 --width 和 --height 指定</source>
-        <translation>the remembered limits %1 × %2 are outside 1 to 1024; give them with --width and --height</translation>
+        <source>记住的限制 %1 × %2 超出 1 到 %3 的范围，请用 --width 和 --height 指定</source>
+        <translation>the remembered limits %1 × %2 are outside 1 to %3; give them with --width and --height</translation>
     </message>
     <message>
         <source>源文件夹不存在：%1</source>
@@ -316,8 +316,8 @@
         <translation>unknown option: %1</translation>
     </message>
     <message>
-        <source>--%1 必须是 1 到 1024 之间的整数：%2</source>
-        <translation>--%1 must be a whole number from 1 to 1024: %2</translation>
+        <source>--%1 必须是 1 到 %2 之间的整数：%3</source>
+        <translation>--%1 must be a whole number from 1 to %2: %3</translation>
     </message>
     <message>
         <source>--jobs 必须是正整数：%1</source>

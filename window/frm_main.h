@@ -1,7 +1,8 @@
 // frmMain, the program's one window: a panel converting a single picture and
 // a panel converting a whole folder, switched by two option buttons. The window
-// owns all workflow state: its fields, the work lists List1 (file names) and
-// List2 (their size texts), the table TargetSizes and the remembered limits.
+// owns all workflow state: its fields, the work list (shown as List1, the file
+// names, and List2, their size texts), the table TargetSizes and the
+// remembered limits.
 #pragma once
 
 #include "workflow/parallel_conversion.h"
@@ -109,8 +110,8 @@ private:
     bool limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const;
     workflow::ConversionOptions conversionOptions() const;
     static QString folderPrompt();
-    QStringList workNames() const { return List1; }
-    QStringList workSizes() const { return List2; }
+    QStringList workNames() const;
+    QStringList workSizes() const;
 
     // The controls, by the names the program knows them by.
     QRadioButton *Option1 = nullptr;
@@ -136,17 +137,16 @@ private:
     controls::XP_ProgressBar *PB = nullptr;
     QLabel *Picture1 = nullptr;
 
-    // The hidden work lists and the target sizes fitted from List2.
-    QStringList List1;
-    QStringList List2;
+    // The pictures to convert with their sizes, and the sizes they are fitted to.
+    workflow::WorkList m_work;
     workflow::TargetSizeTable TargetSizes;
     workflow::SavedLimits savedLimits;
 
     FormServices m_services;
     SizeFields *m_sizeFields = nullptr;
     ConversionRunner *m_runner = nullptr;
-    // Whose pictures List1 holds: those of txtPath's folder, or the single one.
-    enum class WorkList { Empty, Folder, Picture } m_workList = WorkList::Empty;
+    // Whose pictures the work list holds: those of txtPath's folder, or the single one.
+    enum class WorkSource { Empty, Folder, Picture } m_workSource = WorkSource::Empty;
     bool m_closeAfterRun = false;
     bool m_batchRunning = false;
     qreal m_picturesRatio = 0;

@@ -48,11 +48,10 @@ QString frmMain::folderPrompt()
 
 void frmMain::ScanSourceFolder()
 {
-    List1.clear();
-    List2.clear();
-    m_workList = WorkList::Empty;
+    m_work.clear();
+    m_workSource = WorkSource::Empty;
     PaintPump pump;
-    const workflow::BatchListing listing = workflow::scanBatchFolder(pathText(txtPath), [&](int done, int total) {
+    workflow::WorkList listing = workflow::scanBatchFolder(pathText(txtPath), [&](int done, int total) {
         if (done == 1) {
             PB->setMin(0);
             PB->setValue(0);
@@ -62,14 +61,13 @@ void frmMain::ScanSourceFolder()
         pump.maybePaint();
     });
     PB->setValue(0);
-    if (listing.names.isEmpty()) {
+    if (listing.empty()) {
         m_services.notifier->information(tr("没有找到可以转换的文件"));
         txtPath->clear();
         return;
     }
-    List1 = listing.names;
-    List2 = listing.sizes;
-    m_workList = WorkList::Folder;
+    m_work = std::move(listing);
+    m_workSource = WorkSource::Folder;
 }
 
 void frmMain::cmdStartConvert_Click()
@@ -84,11 +82,11 @@ void frmMain::cmdStartConvert_Click()
         m_services.notifier->information(tr("请选择一个用来存放转换图片的文件夹！"));
         return;
     }
-    // The work lists may hold the single panel's picture since the folder was
+    // The work list may hold the single panel's picture since the folder was
     // listed; the batch converts the folder's pictures.
-    if (m_workList == WorkList::Picture)
+    if (m_workSource == WorkSource::Picture)
         ScanSourceFolder();
-    if (List1.isEmpty())
+    if (m_work.empty())
         return;
     if (workflow::isSameFolder(pathText(txtPath), pathText(txtPath2))
         && !m_services.notifier->question(tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
@@ -96,19 +94,17 @@ void frmMain::cmdStartConvert_Click()
 
     const std::int32_t width = limitValue(Text1);
     const std::int32_t height = limitValue(Text2);
-    PB->setMax(int(List1.size()));
+    PB->setMax(int(m_work.size()));
     PB->setMin(0);
     PB->setValue(0);
     PB->raise();
 
-    const workflow::BatchRequest request{pathText(txtPath), pathText(txtPath2), width, height, Check1->isChecked()};
+    TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
     m_batchRunning = true;
-    const workflow::BatchSummary summary
-        = workflow::runBatch(request, {List1, List2}, [this](const std::vector<workflow::ConversionJob> &jobs) {
-              return m_runner->run(jobs, conversionOptions());
-          });
+    const workflow::BatchSummary summary = workflow::runBatch(
+        {pathText(txtPath), pathText(txtPath2)}, m_work, TargetSizes,
+        [this](const std::vector<workflow::ConversionJob> &jobs) { return m_runner->run(jobs, conversionOptions()); });
     m_batchRunning = false;
-    TargetSizes = summary.targets;
     PB->setValue(0);
 
     savedLimits = {width, height};
