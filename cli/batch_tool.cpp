@@ -3,6 +3,7 @@
 #include "cli/batch_text.h"
 #include "cli/batch_tool_help.h"
 #include "cli/batch_tool_options.h"
+#include "cli/terminal_text.h"
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "workflow/batch_workflow.h"
@@ -213,7 +214,9 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
         QStringList failures;
         for (const workflow::BatchFailure &failure : summary.failures) {
             if (outcomeOf(failure.result) == FileReport::Failed)
-                failures << QStringLiteral("  ") + workflow::failureLine(failure, options.verbose);
+                failures << QStringLiteral("  ")
+                                + workflow::failureLine(quotedName(shown(failure.name)), failure.result,
+                                                        options.verbose);
         }
         printText(streams.out, totalsLine(totals, options.skipExisting));
         if (!failures.isEmpty())

@@ -1,6 +1,7 @@
 #include "imaging/conversion_worker.h"
 
 #include "imaging/worker_protocol.h"
+#include "platform/text_lines.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -290,7 +291,8 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     if (reply.flags & worker::kWorkerEnds)
         end(false);
     if (!converted)
-        return {ConversionStatus(reply.status), QString::fromUtf8(detail)};
+        // The worker's words are shown and logged: nothing in them may drive a terminal.
+        return {ConversionStatus(reply.status), platform::printableText(QString::fromUtf8(detail))};
     return bytes;
 }
 

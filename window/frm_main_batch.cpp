@@ -4,6 +4,7 @@
 
 #include "controls/xp_progress_bar.h"
 #include "dialogs/file_dialogs.h"
+#include "platform/native_path.h"
 #include "platform/notifier.h"
 #include "window/conversion_runner.h"
 #include "window/path_field.h"
@@ -116,7 +117,7 @@ void frmMain::cmdStartConvert_Click()
         } else {
             QStringList lines;
             for (const workflow::BatchFailure &failure : summary.failures)
-                lines << workflow::failureLine(failure);
+                lines << workflow::failureLine(platform::displayPath(failure.name), failure.result);
             m_services.notifier->information(workflow::batchFailureNotice(summary.converted, lines));
         }
     }

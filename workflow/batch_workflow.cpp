@@ -1,7 +1,5 @@
 #include "workflow/batch_workflow.h"
 
-#include "platform/native_path.h"
-
 #include <QCoreApplication>
 #include <QThread>
 
@@ -43,13 +41,12 @@ QString failureReason(const std::optional<ConversionResult> &result)
     return result ? imaging::reasonText(result->status) : QCoreApplication::translate("workflow", "已中断，未转换");
 }
 
-QString failureLine(const BatchFailure &failure, bool withDetail)
+QString failureLine(const QString &shownName, const std::optional<ConversionResult> &result, bool withDetail)
 {
     QString line = QCoreApplication::translate("workflow", "%1：%2", "a file name and why it failed")
-                       .arg(platform::displayPath(failure.name), failureReason(failure.result));
-    if (withDetail && failure.result && !failure.result->detail.isEmpty())
-        line += QCoreApplication::translate("workflow", "（%1）", "the decoder's own message")
-                    .arg(failure.result->detail);
+                       .arg(shownName, failureReason(result));
+    if (withDetail && result && !result->detail.isEmpty())
+        line += QCoreApplication::translate("workflow", "（%1）", "the decoder's own message").arg(result->detail);
     return line;
 }
 

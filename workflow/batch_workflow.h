@@ -54,8 +54,8 @@ BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const 
 // never started.
 QString failureReason(const std::optional<ConversionResult> &result);
 
-// "name：reason", the name shown with replacement characters where its bytes
-// are not UTF-8; `withDetail` adds the library's own message, for logs.
-QString failureLine(const BatchFailure &failure, bool withDetail = false);
+// "name：reason" for a name as the caller shows it (platform::displayPath,
+// quoted for a terminal); `withDetail` adds the library's own message, for logs.
+QString failureLine(const QString &shownName, const std::optional<ConversionResult> &result, bool withDetail = false);
 
 } // namespace workflow
