@@ -11,9 +11,6 @@
 // prints how long each stage took, per format: header probe, decode (with
 // shrink-on-load), resample to the fitted size, encode in the same format, and
 // the atomic write (to a temporary folder).
-#include "app/batch_plan.h"
-#include "app/size_text.h"
-#include "app/target_sizes.h"
 #include "imaging/draw_scaled_picture.h"
 #include "imaging/encode_picture.h"
 #include "imaging/mapped_file.h"
@@ -21,6 +18,9 @@
 #include "imaging/vips_errors.h"
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
+#include "workflow/size_text.h"
+#include "workflow/target_sizes.h"
+#include "workflow/work_list.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -55,7 +55,7 @@ int probeFolder(const QString &folder, bool list)
     for (const QString &name : names) {
         const imaging::PictureSize size = imaging::ReadPictureSize(dir.filePath(name));
         sized += size.Width > 0 && size.Height > 0;
-        sizes << app::sizeText(size);
+        sizes << workflow::sizeText(size);
     }
     const double seconds = timer.nsecsElapsed() / 1e9;
 
@@ -78,11 +78,11 @@ const std::array<const char *, 5> kStages{"probe", "decode", "resample", "encode
 int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
 {
     QTemporaryDir scratch;
-    const QStringList names = app::listConvertibleFiles(folder);
+    const QStringList names = workflow::listConvertibleFiles(folder);
     std::map<QString, StageTimes> byFormat;
     QElapsedTimer timer;
     for (const QString &name : names) {
-        const QString path = app::pathInFolder(folder, name);
+        const QString path = workflow::pathInFolder(folder, name);
         StageTimes &t = byFormat[name.mid(name.lastIndexOf(u'.') + 1).toLower()];
         timer.start();
         const platform::ReadOnlyFile file(path);
@@ -90,7 +90,8 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
         t.seconds[0] += timer.nsecsElapsed() / 1e9;
         // Fitted to the size as shown, resized as stored (the engine turns the
         // small result afterwards, which this leaves out).
-        app::TargetSize target = app::ComputeTargetSizes({app::sizeText(header.shown())}, maxW, maxH, enlarge).front();
+        const imaging::PictureSize shown = header.shown();
+        workflow::TargetSize target = workflow::fitTargetSize(shown.Width, shown.Height, maxW, maxH, enlarge);
         if (header.orientation >= 5)
             std::swap(target.width, target.height);
 

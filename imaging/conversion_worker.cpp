@@ -2,6 +2,7 @@
 
 #include "imaging/worker_protocol.h"
 #include "platform/retry_on_eintr.h"
+#include "platform/text_lines.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -288,7 +289,8 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     if (reply.flags & worker::kWorkerEnds)
         end(false);
     if (!converted)
-        return {*status, QString::fromUtf8(detail)};
+        // The worker's words are shown and logged: nothing in them may drive a terminal.
+        return {*status, platform::printableText(QString::fromUtf8(detail))};
     return bytes;
 }
 

@@ -1,7 +1,7 @@
 // make_icons OUTPUT_DIR
 // Writes the program's icon as OUTPUT_DIR/<id>.svg and as hicolor PNGs,
 // OUTPUT_DIR/<size>x<size>/<id>.png, all from the emblem's one drawing.
-#include "app/artwork.h"
+#include "window/artwork.h"
 
 #include <QDir>
 #include <QImage>
@@ -21,17 +21,17 @@ int main(int argc, char **argv)
 
     QSvgGenerator svg;
     svg.setFileName(out.filePath(id + QStringLiteral(".svg")));
-    svg.setSize(QSize(app::kEmblemUnits, app::kEmblemUnits));
-    svg.setViewBox(QRect(0, 0, app::kEmblemUnits, app::kEmblemUnits));
+    svg.setSize(QSize(window::kEmblemUnits, window::kEmblemUnits));
+    svg.setViewBox(QRect(0, 0, window::kEmblemUnits, window::kEmblemUnits));
     svg.setTitle(QStringLiteral("Tarvel"));
     {
         QPainter painter(&svg);
         painter.setRenderHint(QPainter::Antialiasing);
-        app::paintEmblem(painter);
+        window::paintEmblem(painter);
     }
     for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
         const QString folder = QStringLiteral("%1x%1").arg(size);
-        if (!out.mkpath(folder) || !app::emblemPicture(size).save(out.filePath(folder + u'/' + id + ".png"))) {
+        if (!out.mkpath(folder) || !window::emblemPicture(size).save(out.filePath(folder + u'/' + id + ".png"))) {
             std::fprintf(stderr, "make_icons: cannot write the %d px icon\n", size);
             return 1;
         }

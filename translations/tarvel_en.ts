@@ -2,42 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
-    <name>app</name>
-    <message>
-        <source>已中断，未转换</source>
-        <translation>interrupted, not converted</translation>
-    </message>
-    <message>
-        <source>%1：%2</source>
-        <comment>a file name and why it failed</comment>
-        <translation>%1: %2</translation>
-    </message>
-    <message>
-        <source>（%1）</source>
-        <comment>the decoder&apos;s own message</comment>
-        <translation> (%1)</translation>
-    </message>
-    <message>
-        <source>副本</source>
-        <comment>added to the name of a converted copy</comment>
-        <translation>-copy</translation>
-    </message>
-    <message>
-        <source>转换完成：成功 %1 个，失败 %2 个。
-以下文件未能转换：</source>
-        <translation>Done: %1 converted, %2 failed.
-These files could not be converted:</translation>
-    </message>
-    <message>
-        <source>
-……</source>
-        <comment>more failed names follow</comment>
-        <translation>
-…</translation>
-    </message>
-</context>
-<context>
-    <name>app::BatchText</name>
+    <name>cli::BatchText</name>
     <message>
         <source>完成</source>
         <translation>done</translation>
@@ -177,8 +142,8 @@ These files could not be converted:</translation>
         <translation> (see tarvel-batch --help for usage)</translation>
     </message>
     <message>
-        <source>记住的限制 %1 × %2 超出 1 到 1024 的范围，请用 --width 和 --height 指定</source>
-        <translation>the remembered limits %1 × %2 are outside 1 to 1024; give them with --width and --height</translation>
+        <source>记住的限制 %1 × %2 超出 1 到 %3 的范围，请用 --width 和 --height 指定</source>
+        <translation>the remembered limits %1 × %2 are outside 1 to %3; give them with --width and --height</translation>
     </message>
     <message>
         <source>源文件夹不存在：%1</source>
@@ -219,8 +184,8 @@ These files could not be converted:</translation>
         <translation>Standard output holds only results: when it is not a terminal, one line per picture, then a summary (JSON lines with --json). The progress bar, warnings and errors go to standard error; the progress bar appears only when standard error is a terminal.</translation>
     </message>
     <message>
-        <source>按一次 Ctrl-C 或收到 SIGTERM 后不再开始新的图片，正在转换的图片完成后退出，并用一行说明有多少张未开始转换。再按一次 Ctrl-C 立即停止：转换进程被结束，正在转换的图片不留下任何文件。</source>
-        <translation>After one Ctrl-C or a SIGTERM no new picture is started; the program ends once the pictures under way are done, with a line telling how many were not started. A second Ctrl-C stops at once: the conversion processes are ended, and the pictures under way leave no file behind.</translation>
+        <source>按一次 Ctrl-C 或收到 SIGTERM 后不再开始新的图片，正在转换的图片完成后退出，并用一行说明有多少张未开始转换。再按一次 Ctrl-C 立即停止：转换进程被结束，正在转换的图片不留下任何文件。读取标准输出的程序提前退出时（如 tarvel-batch … | head -1），也像第一次 Ctrl-C 那样结束。</source>
+        <translation>After one Ctrl-C or a SIGTERM no new picture is started; the program ends once the pictures under way are done, with a line telling how many were not started. A second Ctrl-C stops at once: the conversion processes are ended, and the pictures under way leave no file behind. When the program reading standard output goes away early (as in tarvel-batch … | head -1), the run ends as after the first Ctrl-C.</translation>
     </message>
     <message>
         <source>全部转换成功（--skip-existing 跳过的图片不算失败）</source>
@@ -237,6 +202,10 @@ These files could not be converted:</translation>
     <message>
         <source>被 Ctrl-C（SIGINT）中断</source>
         <translation>interrupted by Ctrl-C (SIGINT)</translation>
+    </message>
+    <message>
+        <source>读取标准输出的程序已退出（SIGPIPE）</source>
+        <translation>the program reading standard output went away (SIGPIPE)</translation>
     </message>
     <message>
         <source>被 SIGTERM 中断</source>
@@ -351,8 +320,8 @@ These files could not be converted:</translation>
         <translation>unknown option: %1</translation>
     </message>
     <message>
-        <source>--%1 必须是 1 到 1024 之间的整数：%2</source>
-        <translation>--%1 must be a whole number from 1 to 1024: %2</translation>
+        <source>--%1 必须是 1 到 %2 之间的整数：%3</source>
+        <translation>--%1 must be a whole number from 1 to %2: %3</translation>
     </message>
     <message>
         <source>--jobs 必须是正整数：%1</source>
@@ -372,7 +341,116 @@ These files could not be converted:</translation>
     </message>
 </context>
 <context>
-    <name>app::frmMain</name>
+    <name>controls</name>
+    <message>
+        <source>正在查找..</source>
+        <comment>the progress bar while it searches</comment>
+        <translation>Searching..</translation>
+    </message>
+</context>
+<context>
+    <name>imaging</name>
+    <message>
+        <source>已转换</source>
+        <translation>converted</translation>
+    </message>
+    <message>
+        <source>源文件不存在或无法读取</source>
+        <translation>the file is missing or cannot be read</translation>
+    </message>
+    <message>
+        <source>不支持的输出格式</source>
+        <translation>not an output format it writes</translation>
+    </message>
+    <message>
+        <source>无法读取图片尺寸</source>
+        <translation>its size cannot be read</translation>
+    </message>
+    <message>
+        <source>不是可以转换的图片</source>
+        <translation>not a picture it converts</translation>
+    </message>
+    <message>
+        <source>图片尺寸过大</source>
+        <translation>the picture is too large</translation>
+    </message>
+    <message>
+        <source>图片已损坏或无法解码</source>
+        <translation>the picture is damaged or cannot be decoded</translation>
+    </message>
+    <message>
+        <source>无法写入输出文件</source>
+        <translation>the output file cannot be written</translation>
+    </message>
+    <message>
+        <source>内存不足</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>转换超时</source>
+        <translation>took too long</translation>
+    </message>
+    <message>
+        <source>转换程序崩溃</source>
+        <translation>the converter crashed</translation>
+    </message>
+    <message>
+        <source>无法启动转换程序</source>
+        <translation>the converter could not start</translation>
+    </message>
+    <message>
+        <source>tarvel：此系统的内核没有 Landlock，转换进程只受 seccomp 限制。
+</source>
+        <translation>tarvel: this system&apos;s kernel has no Landlock; the converter is confined by seccomp only.
+</translation>
+    </message>
+    <message>
+        <source>BMP位图(*.bmp)</source>
+        <translation>BMP bitmap (*.bmp)</translation>
+    </message>
+    <message>
+        <source>gif图形交换格式(*.gif)</source>
+        <translation>GIF picture (*.gif)</translation>
+    </message>
+    <message>
+        <source>jpg压缩格式(*.jpg)</source>
+        <translation>JPEG picture (*.jpg)</translation>
+    </message>
+    <message>
+        <source>jpeg压缩格式(*.jpeg)</source>
+        <translation>JPEG picture (*.jpeg)</translation>
+    </message>
+    <message>
+        <source>png图像(*.png)</source>
+        <translation>PNG picture (*.png)</translation>
+    </message>
+    <message>
+        <source>tif图像(*.tif)</source>
+        <translation>TIFF picture (*.tif)</translation>
+    </message>
+    <message>
+        <source>tiff图像(*.tiff)</source>
+        <translation>TIFF picture (*.tiff)</translation>
+    </message>
+    <message>
+        <source>tga图像(*.TGA)</source>
+        <translation>TGA picture (*.TGA)</translation>
+    </message>
+    <message>
+        <source>已中止</source>
+        <translation>stopped</translation>
+    </message>
+</context>
+<context>
+    <name>platform</name>
+    <message>
+        <source>提示</source>
+        <comment>the title of every notice</comment>
+        <translation>Tarvel</translation>
+    </message>
+</context>
+<context>
+    <name>window::frmMain</name>
     <message>
         <source>(最大值限定1024)</source>
         <translation>(at most 1024)</translation>
@@ -508,112 +586,38 @@ These files could not be converted:</translation>
     </message>
 </context>
 <context>
-    <name>controls</name>
+    <name>workflow</name>
     <message>
-        <source>正在查找..</source>
-        <comment>the progress bar while it searches</comment>
-        <translation>Searching..</translation>
-    </message>
-</context>
-<context>
-    <name>imaging</name>
-    <message>
-        <source>已转换</source>
-        <translation>converted</translation>
+        <source>已中断，未转换</source>
+        <translation>interrupted, not converted</translation>
     </message>
     <message>
-        <source>源文件不存在或无法读取</source>
-        <translation>the file is missing or cannot be read</translation>
+        <source>%1：%2</source>
+        <comment>a file name and why it failed</comment>
+        <translation>%1: %2</translation>
     </message>
     <message>
-        <source>不支持的输出格式</source>
-        <translation>not an output format it writes</translation>
+        <source>（%1）</source>
+        <comment>the decoder&apos;s own message</comment>
+        <translation> (%1)</translation>
     </message>
     <message>
-        <source>无法读取图片尺寸</source>
-        <translation>its size cannot be read</translation>
+        <source>副本</source>
+        <comment>added to the name of a converted copy</comment>
+        <translation>-copy</translation>
     </message>
     <message>
-        <source>不是可以转换的图片</source>
-        <translation>not a picture it converts</translation>
+        <source>转换完成：成功 %1 个，失败 %2 个。
+以下文件未能转换：</source>
+        <translation>Done: %1 converted, %2 failed.
+These files could not be converted:</translation>
     </message>
     <message>
-        <source>图片尺寸过大</source>
-        <translation>the picture is too large</translation>
-    </message>
-    <message>
-        <source>图片已损坏或无法解码</source>
-        <translation>the picture is damaged or cannot be decoded</translation>
-    </message>
-    <message>
-        <source>无法写入输出文件</source>
-        <translation>the output file cannot be written</translation>
-    </message>
-    <message>
-        <source>内存不足</source>
-        <translation>out of memory</translation>
-    </message>
-    <message>
-        <source>转换超时</source>
-        <translation>took too long</translation>
-    </message>
-    <message>
-        <source>转换程序崩溃</source>
-        <translation>the converter crashed</translation>
-    </message>
-    <message>
-        <source>无法启动转换程序</source>
-        <translation>the converter could not start</translation>
-    </message>
-    <message>
-        <source>tarvel：此系统的内核没有 Landlock，转换进程只受 seccomp 限制。
-</source>
-        <translation>tarvel: this system&apos;s kernel has no Landlock; the converter is confined by seccomp only.
-</translation>
-    </message>
-    <message>
-        <source>BMP位图(*.bmp)</source>
-        <translation>BMP bitmap (*.bmp)</translation>
-    </message>
-    <message>
-        <source>gif图形交换格式(*.gif)</source>
-        <translation>GIF picture (*.gif)</translation>
-    </message>
-    <message>
-        <source>jpg压缩格式(*.jpg)</source>
-        <translation>JPEG picture (*.jpg)</translation>
-    </message>
-    <message>
-        <source>jpeg压缩格式(*.jpeg)</source>
-        <translation>JPEG picture (*.jpeg)</translation>
-    </message>
-    <message>
-        <source>png图像(*.png)</source>
-        <translation>PNG picture (*.png)</translation>
-    </message>
-    <message>
-        <source>tif图像(*.tif)</source>
-        <translation>TIFF picture (*.tif)</translation>
-    </message>
-    <message>
-        <source>tiff图像(*.tiff)</source>
-        <translation>TIFF picture (*.tiff)</translation>
-    </message>
-    <message>
-        <source>tga图像(*.TGA)</source>
-        <translation>TGA picture (*.TGA)</translation>
-    </message>
-    <message>
-        <source>已中止</source>
-        <translation>stopped</translation>
-    </message>
-</context>
-<context>
-    <name>platform</name>
-    <message>
-        <source>提示</source>
-        <comment>the title of every notice</comment>
-        <translation>Tarvel</translation>
+        <source>
+……</source>
+        <comment>more failed names follow</comment>
+        <translation>
+…</translation>
     </message>
 </context>
 </TS>

@@ -1,9 +1,9 @@
 // Developer demo, not part of the program: the combo box open, closed and
 // disabled, and the four size-limit fields, for looking at them on a real
 // display. Usage: xp_combo_demo [--quit-after MILLISECONDS]
-#include "app/size_fields.h"
 #include "controls/xp_combo.h"
 #include "controls/xp_combo_images.h"
+#include "window/size_fields.h"
 
 #include <QApplication>
 #include <QFormLayout>
@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
         grid->addWidget(fields[i], 2 + i, 2);
         grid->addWidget(new QLabel(QStringLiteral(u"(最大值限定1024)")), 2 + i, 3, 1, 2);
     }
-    new app::SizeFields(fields[0], fields[1], fields[2], fields[3], &window);
+    new window::SizeFields(fields[0], fields[1], fields[2], fields[3], &window);
     fields[0]->setText(QStringLiteral("425"));
     fields[3]->setText(QStringLiteral("321"));
     grid->setRowMinimumHeight(1, 150); // room for the open list

@@ -1,0 +1,132 @@
+#include "cli/batch_tool_options.h"
+
+#include "cli/batch_text.h"
+#include "workflow/target_sizes.h"
+
+#include <QCommandLineParser>
+
+#include <limits>
+#include <utility>
+
+namespace cli {
+
+namespace {
+
+constexpr BatchToolOption kOptions[] = {
+    {"width", 'w', "W",
+     QT_TRANSLATE_NOOP("cli::BatchText", "最大宽度，1 到 1024 像素（默认：上次在窗口中使用的限宽，首次为 425）")},
+    {"height", 'H', "H",
+     QT_TRANSLATE_NOOP("cli::BatchText", "最大高度，1 到 1024 像素（默认：上次在窗口中使用的限高，首次为 321）")},
+    {"enlarge", 'e', nullptr, QT_TRANSLATE_NOOP("cli::BatchText", "小图放大：把比限制小的图片也放大到限制边缘")},
+    {"recursive", 'r', nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText", "也转换各级子文件夹中的图片，写入输出文件夹中相同的相对子文件夹（按需创建）。"
+                                         "隐藏文件夹、指向文件夹的符号链接和源文件夹中的输出文件夹不进入。"
+                                         "先按名称依次处理子文件夹，再按窗口的顺序处理文件")},
+    {"dry-run", 'n', nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "试运行：不写入任何文件，每个文件一行，列出相对路径、文件头中的尺寸和将得到的尺寸，"
+                       "或者“跳过”及原因，最后是合计")},
+    {"json", 0, nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText", "以 JSON 输出结果：每个文件一行一个对象（\"type\":\"file\"），最后一行是合计"
+                                         "（\"type\":\"summary\"）；试运行和实际转换都适用")},
+    {"jpeg-quality", 'q', "Q",
+     QT_TRANSLATE_NOOP("cli::BatchText", "JPEG 输出的质量，1 到 100（默认 100，与窗口相同）")},
+    {"skip-existing", 0, nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText", "输出文件已经存在的图片不转换，保留原样，计为跳过")},
+    {"jobs", 'j', "N", QT_TRANSLATE_NOOP("cli::BatchText", "同时转换的图片数（默认：处理器核心数）")},
+    {"stats", 0, nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "结束时多输出一行统计：bench: pictures=… failed=… seconds=… per_second=… peak_rss_mb=…")},
+    {"verbose", 0, nullptr, QT_TRANSLATE_NOOP("cli::BatchText", "失败的图片后面附上解码库或系统给出的原文说明")},
+    {"overwrite-originals", 0, nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText", "允许输出文件夹就是源文件夹（转换后的图片将覆盖原图）")},
+    {"version", 0, nullptr, QT_TRANSLATE_NOOP("cli::BatchText", "显示程序名称和版本")},
+    {"help", 'h', nullptr, QT_TRANSLATE_NOOP("cli::BatchText", "显示本说明")},
+    {"man", 0, nullptr, QT_TRANSLATE_NOOP("cli::BatchText", "以 roff 格式输出手册页"), true},
+};
+
+// The integer value of an option, when it lies in [low, high].
+std::optional<int> intValue(const QCommandLineParser &parser, const char *name, int low, int high)
+{
+    bool ok = false;
+    const int value = parser.value(QLatin1String(name)).trimmed().toInt(&ok);
+    return ok && value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
+}
+
+ParsedArguments refused(const QString &error) { return {std::nullopt, error}; }
+
+} // namespace
+
+std::span<const BatchToolOption> batchToolOptions() { return kOptions; }
+
+ParsedArguments parseBatchToolArguments(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    for (const BatchToolOption &option : kOptions) {
+        QStringList names;
+        if (option.shortName)
+            names << QString(QLatin1Char(option.shortName));
+        names << QLatin1String(option.name);
+        QCommandLineOption parsed(names);
+        if (option.valueName)
+            parsed.setValueName(QLatin1String(option.valueName));
+        parser.addOption(parsed);
+    }
+    if (!parser.parse(QStringList{QStringLiteral("tarvel-batch")} + arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            return refused(parser.errorText());
+        const QString &name = unknown.first();
+        return refused(
+            BatchText::tr("未知选项：%1").arg((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name));
+    }
+
+    BatchToolOptions options;
+    auto isSet = [&](const char *name) { return parser.isSet(QLatin1String(name)); };
+    options.help = isSet("help");
+    options.version = isSet("version");
+    options.manPage = isSet("man");
+    options.enlarge = isSet("enlarge");
+    options.recursive = isSet("recursive");
+    options.dryRun = isSet("dry-run");
+    options.json = isSet("json");
+    options.skipExisting = isSet("skip-existing");
+    options.stats = isSet("stats");
+    options.verbose = isSet("verbose");
+    options.overwriteOriginals = isSet("overwrite-originals");
+    for (auto [name, limit] : {std::pair{"width", &options.width}, std::pair{"height", &options.height}}) {
+        if (!isSet(name))
+            continue;
+        *limit = intValue(parser, name, 1, workflow::kMaxSizeLimit);
+        if (!*limit)
+            return refused(BatchText::tr("--%1 必须是 1 到 %2 之间的整数：%3")
+                               .arg(QLatin1String(name))
+                               .arg(workflow::kMaxSizeLimit)
+                               .arg(parser.value(QLatin1String(name))));
+    }
+    if (isSet("jobs")) {
+        const auto value = intValue(parser, "jobs", 1, std::numeric_limits<int>::max());
+        if (!value)
+            return refused(BatchText::tr("--jobs 必须是正整数：%1").arg(parser.value(QStringLiteral("jobs"))));
+        options.jobs = *value;
+    }
+    if (isSet("jpeg-quality")) {
+        const auto value = intValue(parser, "jpeg-quality", 1, 100);
+        if (!value)
+            return refused(BatchText::tr("--jpeg-quality 必须是 1 到 100 之间的整数：%1")
+                               .arg(parser.value(QStringLiteral("jpeg-quality"))));
+        options.jpegQuality = *value;
+    }
+    if (options.help || options.version || options.manPage)
+        return {options, QString()};
+
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() != 2)
+        return refused(BatchText::tr("需要两个文件夹：源文件夹和输出文件夹"));
+    options.sourceFolder = folders[0];
+    options.outputFolder = folders[1];
+    return {options, QString()};
+}
+
+} // namespace cli

@@ -1,0 +1,54 @@
+// tarvel-batch's command line: the one table of its options, from which the
+// parser, --help and the manual page are all made.
+#pragma once
+
+#include "imaging/picture_formats.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <span>
+
+namespace cli {
+
+struct BatchToolOption {
+    const char *name;        // the long name: "width" for --width
+    char shortName;          // 'w' for -w, or 0
+    const char *valueName;   // "W", or nullptr for a switch
+    const char *description; // source text for BatchText::tr()
+    bool hidden = false;     // left out of --help and the manual
+};
+
+// Every option, in the order --help lists them.
+std::span<const BatchToolOption> batchToolOptions();
+
+struct BatchToolOptions {
+    std::optional<int> width;
+    std::optional<int> height;
+    bool enlarge = false;
+    bool recursive = false;
+    bool dryRun = false;
+    bool json = false;
+    bool skipExisting = false;
+    int jpegQuality = imaging::kBestJpegQuality;
+    int jobs = 0; // 0: one per processor
+    bool stats = false;
+    bool verbose = false; // failures with the library's own message
+    bool overwriteOriginals = false;
+    bool help = false;
+    bool version = false;
+    bool manPage = false;
+    QString sourceFolder;
+    QString outputFolder;
+};
+
+// The options of a command line (without the program name), or the message
+// that explains what is wrong with it.
+struct ParsedArguments {
+    std::optional<BatchToolOptions> options;
+    QString error;
+};
+ParsedArguments parseBatchToolArguments(const QStringList &arguments);
+
+} // namespace cli

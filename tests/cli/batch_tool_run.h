@@ -1,0 +1,22 @@
+// Running tarvel-batch in the test process with its two streams captured.
+#pragma once
+
+#include "cli/batch_tool.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// `terminal` pretends both streams are a terminal `columns` wide.
+ToolRun runTool(const QStringList &arguments, const QString &settingsPath, bool terminal = false, int columns = 80);
+
+// A gradient picture saved by Qt in `format`.
+void makePicture(const QString &path, int w, int h, const char *format);
+
+QByteArray readAll(const QString &path);

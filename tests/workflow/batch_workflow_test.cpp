@@ -1,0 +1,67 @@
+// The batch workflow over pictures of every shape and format: each converts at
+// exactly its fitted size, with and without enlarging.
+#include "workflow/batch_workflow.h"
+
+#include "imaging/read_picture_size.h"
+#include "imaging/save_scaled_picture.h"
+#include "support/temp_dir.h"
+
+#include <QDir>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+using namespace workflow;
+
+TEST(BatchWorkflow, EveryShapeConvertsAtItsFittedSizeInEveryFormat)
+{
+    // 1 x 1 spacers, lines, and shapes whose JPEG shrink-on-load once asked
+    // libvips for a side of 0 and brought the whole program down.
+    const std::vector<QSize> shapes{{1, 1}, {1, 300}, {300, 1}, {3, 4000}, {8200, 1}, {2, 20000}};
+    const QStringList formats{"jpg", "png", "gif", "tif", "bmp", "tga"};
+    TempDir dir;
+    QDir(dir.path()).mkpath("in");
+    imaging::ConversionWorker maker;
+    for (const QSize &shape : shapes) {
+        QImage image(shape, QImage::Format_RGB32);
+        image.fill(QColor(40, 160, 90));
+        const QString png = dir.file(QStringLiteral("%1x%2.source.png").arg(shape.width()).arg(shape.height()));
+        ASSERT_TRUE(image.save(png));
+        for (const QString &format : formats) {
+            const QString name = QStringLiteral("%1x%2.%3").arg(shape.width()).arg(shape.height()).arg(format);
+            // ImageMagick, which writes the program's BMPs, refuses sides
+            // over 16000; outputs never have them, these sources do.
+            if (format == QLatin1String("bmp")) {
+                ASSERT_TRUE(image.save(dir.file("in/" + name)));
+                continue;
+            }
+            ASSERT_EQ(
+                imaging::convertPicture(maker, png, dir.file("in/" + name), shape.width(), shape.height(), 0xFFFFFF)
+                    .status,
+                imaging::ConversionStatus::Converted)
+                << name.toStdString();
+        }
+    }
+    maker.shutDown();
+
+    const WorkList listing = scanBatchFolder(dir.file("in"));
+    ASSERT_EQ(listing.size(), shapes.size() * formats.size());
+    for (const bool enlarge : {false, true}) {
+        const QString out = dir.file(enlarge ? "enlarged" : "fitted");
+        QDir(dir.path()).mkpath(out);
+        const TargetSizeTable targets = ComputeTargetSizes(listing, 1024, 768, enlarge);
+        const BatchSummary summary
+            = runBatch({dir.file("in"), out}, listing, targets, [](const std::vector<ConversionJob> &jobs) {
+                  return convertInParallel(jobs, {2, 0xFFFFFF, {}});
+              });
+        EXPECT_TRUE(summary.failures.empty()) << summary.failures.front().name.toStdString();
+        for (std::size_t i = 0; i < listing.size(); ++i) {
+            const TargetSize fitted = targets[i];
+            const imaging::PictureSize written = imaging::ReadPictureSize(out + '/' + listing[i].name);
+            EXPECT_EQ(QSize(written.Width, written.Height), QSize(fitted.width, fitted.height))
+                << listing[i].name.toStdString() << (enlarge ? " enlarged" : "");
+            EXPECT_GE(fitted.width, 1);
+            EXPECT_GE(fitted.height, 1);
+        }
+    }
+}

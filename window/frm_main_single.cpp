@@ -1,0 +1,133 @@
+// The single-picture panel: choosing or dropping a picture, naming its copy and
+// converting it next to the source.
+#include "window/frm_main.h"
+
+#include "controls/xp_combo.h"
+#include "dialogs/file_dialogs.h"
+#include "imaging/picture_formats.h"
+#include "imaging/read_picture_size.h"
+#include "platform/file_system.h"
+#include "platform/native_path.h"
+#include "platform/notifier.h"
+#include "window/conversion_runner.h"
+#include "window/path_field.h"
+#include "window/wait_seconds.h"
+#include "workflow/conversion_rules.h"
+#include "workflow/path_names.h"
+#include "workflow/target_sizes.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+
+namespace window {
+
+namespace {
+
+// The dialog's filters, one per file type: its label and its pattern.
+std::vector<std::pair<QString, QString>> pictureFilters()
+{
+    std::vector<std::pair<QString, QString>> filters;
+    for (const imaging::FileType &type : imaging::fileTypes())
+        filters.emplace_back(imaging::filterLabel(type), QStringLiteral("*.") + QString::fromUtf16(type.extension));
+    return filters;
+}
+
+// The one picture of the single panel's work list: its file name and size.
+workflow::WorkItem singleWorkItem(const QString &path)
+{
+    return {workflow::GetFileName(path), imaging::ReadPictureSize(path)};
+}
+
+} // namespace
+
+void frmMain::cmdrgtBrowe_Click()
+{
+    m_services.dialogs->SetDialogPlacement(dialogs::DialogPlacement::MainWindow);
+    dialogs::OpenDialogRecord record;
+    record.owner = this;
+    record.filters = pictureFilters();
+    record.filterIndex = 1;
+    record.initialFolder = QDir::currentPath();
+    record.title = tr("打开图像文件");
+    if (!m_services.dialogs->GetOpenFileName(record))
+        return;
+    WaitSeconds(0.05);
+    const QString path = workflow::TrimAtNull(record.fileName).trimmed();
+    setPathText(txtPathdz, path);
+    choosePicture(pathText(txtPathdz));
+}
+
+void frmMain::dropOnPictureField(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QString &dropped = paths.constFirst();
+    if (workflow::IsFolder(dropped))
+        txtPathdz->clear();
+    if (imaging::hasConvertibleExtension(dropped)) {
+        setPathText(txtPathdz, dropped);
+        txtPathdz2->clear();
+    }
+    choosePicture(pathText(txtPathdz));
+}
+
+// Fills the name and the one-entry work lists for the picture at `path`.
+void frmMain::choosePicture(const QString &path)
+{
+    txtPathdz2->setText(workflow::defaultNewName(path));
+    m_work = {singleWorkItem(path)};
+    m_workSource = WorkSource::Picture;
+    TargetSizes = workflow::ComputeTargetSizes(m_work, limitValue(Text3), limitValue(Text4), Check1->isChecked());
+}
+
+void frmMain::cmdStartConvertdz_Click()
+{
+    if (!limitsAreUsable(Text3, Text4))
+        return;
+    if (txtPathdz->text().isEmpty()) {
+        m_services.notifier->information(tr("请选择要转换图片文件！"));
+        return;
+    }
+    // The copy gets a plain file name: not empty, not hidden, in the
+    // picture's own folder.
+    if (!workflow::isPlainNewName(txtPathdz2->text())) {
+        m_services.notifier->information(tr("请给新图像命名！"));
+        return;
+    }
+    const QString source = pathText(txtPathdz);
+    const QString target = workflow::singleOutputPath(source, txtPathdz2->text(), XPCombo1->Text());
+    if (platform::isSameFile(source, target)
+        && !m_services.notifier->question(tr("输出文件与源图片相同，转换后的图片将覆盖原图。确定要继续吗？")))
+        return;
+
+    // A folder listed in the batch panel since the picture was chosen has
+    // replaced the work lists; the picture's own size is read again.
+    m_work = {singleWorkItem(source)};
+    m_workSource = WorkSource::Picture;
+    const std::int32_t width = limitValue(Text1);
+    const std::int32_t height = limitValue(Text2);
+    TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
+
+    const workflow::TargetSize size = TargetSizes.empty() ? workflow::TargetSize{} : TargetSizes.front();
+    workflow::ConversionOptions options = conversionOptions();
+    options.jobs = 1;
+    const workflow::ConversionResults results
+        = m_runner->run({workflow::ConversionJob{source, target, size.width, size.height}}, options).results;
+
+    savedLimits = {limitValue(Text3), limitValue(Text4)};
+    workflow::StoreSavedLimits(m_services.settingsPath, savedLimits);
+
+    if (!m_closeAfterRun) {
+        if (!results.empty() && results.front() && results.front()->converted())
+            m_services.notifier->selfClosingInformation(tr("%1 转换成功").arg(platform::displayPath(target)),
+                                                        platform::kSelfClosingTimeout);
+        else
+            m_services.notifier->information(tr("%1 转换失败").arg(platform::displayPath(target)));
+    }
+    clearAfterRun();
+    if (m_closeAfterRun)
+        close();
+}
+
+} // namespace window

@@ -1,0 +1,34 @@
+#include "window/size_key_filter.h"
+
+#include "platform/keyboard.h"
+#include "window/size_field_rule.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+
+#include <algorithm>
+
+namespace window {
+
+bool SizeKeyFilter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto characters = platform::typedText(*static_cast<QKeyEvent *>(event)).toUcs4();
+        return !std::all_of(characters.begin(), characters.end(), isSizeFieldCharacter);
+    }
+    if (event->type() == QEvent::InputMethod) {
+        // An input method commits typed characters without key presses; each of
+        // them goes through the same filter.
+        auto *input = static_cast<QInputMethodEvent *>(event);
+        QString kept;
+        for (const char32_t c : input->commitString().toUcs4()) {
+            if (isSizeFieldCharacter(c) && c != 8)
+                kept += QChar(char16_t(c));
+        }
+        if (kept != input->commitString())
+            input->setCommitString(kept, input->replacementStart(), input->replacementLength());
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace window

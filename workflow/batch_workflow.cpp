@@ -1,0 +1,53 @@
+#include "workflow/batch_workflow.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace workflow {
+
+std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items, const TargetSizeTable &targets)
+{
+    std::vector<ConversionJob> jobs;
+    jobs.reserve(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const TargetSize size = i < targets.size() ? targets[i] : TargetSize{};
+        jobs.push_back({pathInFolder(request.sourceFolder, items[i].name),
+                        pathInFolder(request.outputFolder, items[i].name), size.width, size.height});
+    }
+    return jobs;
+}
+
+int defaultJobCount() { return std::max(1, QThread::idealThreadCount()); }
+
+BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const TargetSizeTable &targets,
+                      const ConversionExecutor &execute)
+{
+    BatchSummary summary;
+    const auto jobs = batchJobs(request, items, targets);
+    const ConversionRun run = execute(jobs);
+    summary.workersPeakKb = run.workersPeakKb;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        const auto result = i < run.results.size() ? run.results[i] : std::nullopt;
+        if (result && result->converted())
+            ++summary.converted;
+        else
+            summary.failures.push_back({items[i].name, result});
+    }
+    return summary;
+}
+
+QString failureReason(const std::optional<ConversionResult> &result)
+{
+    return result ? imaging::reasonText(result->status) : QCoreApplication::translate("workflow", "已中断，未转换");
+}
+
+QString failureLine(const QString &shownName, const std::optional<ConversionResult> &result, bool withDetail)
+{
+    QString line = QCoreApplication::translate("workflow", "%1：%2", "a file name and why it failed")
+                       .arg(shownName, failureReason(result));
+    if (withDetail && result && !result->detail.isEmpty())
+        line += QCoreApplication::translate("workflow", "（%1）", "the decoder's own message").arg(result->detail);
+    return line;
+}
+
+} // namespace workflow

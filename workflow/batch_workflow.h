@@ -1,0 +1,61 @@
+// The batch conversion, one piece of code for the window and tarvel-batch:
+// the work list (work_list.h), fitted into the limits once (target_sizes.h),
+// is converted into the output folder here, and what became of each picture
+// is summed up. Both front ends convert the same files, in the same order, to
+// the same bytes.
+#pragma once
+
+#include "workflow/parallel_conversion.h"
+#include "workflow/target_sizes.h"
+#include "workflow/work_list.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace workflow {
+
+struct BatchRequest {
+    QString sourceFolder;
+    QString outputFolder;
+};
+
+// One job per work item: the source in the source folder, the target of the
+// same name in the output folder, at the target size of the same row.
+std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items,
+                                     const TargetSizeTable &targets);
+
+// How many pictures to convert at once: one per processor.
+int defaultJobCount();
+
+// How a run's conversions are carried out: the window waits for them with its
+// event loop running, tarvel-batch simply waits.
+using ConversionExecutor = std::function<ConversionRun(const std::vector<ConversionJob> &)>;
+
+struct BatchFailure {
+    QString name;
+    std::optional<ConversionResult> result; // none: never started (interrupted)
+};
+
+struct BatchSummary {
+    int converted = 0;
+    std::vector<BatchFailure> failures; // in list order
+    long workersPeakKb = 0;
+};
+
+// Converts every work item at its fitted size into the output folder under
+// its own name, and says what became of each.
+BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const TargetSizeTable &targets,
+                      const ConversionExecutor &execute);
+
+// Why a picture failed, in the interface's language; "已中断，未转换" for one
+// never started.
+QString failureReason(const std::optional<ConversionResult> &result);
+
+// "name：reason" for a name as the caller shows it (platform::displayPath,
+// quoted for a terminal); `withDetail` adds the library's own message, for logs.
+QString failureLine(const QString &shownName, const std::optional<ConversionResult> &result, bool withDetail = false);
+
+} // namespace workflow

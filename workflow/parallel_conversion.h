@@ -1,0 +1,59 @@
+// Converting a list of pictures, several at once, each in a worker process.
+// Shared by the window's runs and the command-line batch tool.
+#pragma once
+
+#include "imaging/conversion_status.h"
+#include "imaging/conversion_worker.h"
+#include "platform/colour.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace workflow {
+
+struct ConversionJob {
+    QString source;
+    QString target;
+    int width = 0;
+    int height = 0;
+};
+
+using imaging::ConversionResult;
+using imaging::ConversionStatus;
+
+// What became of each job; a job that never started has no result.
+using ConversionResults = std::vector<std::optional<ConversionResult>>;
+
+struct ConversionOptions {
+    int jobs = 1; // pictures at once, one worker process each
+    // Where transparent parts land: the button face of the window's standard
+    // palette unless the window says otherwise.
+    platform::ColourValue background
+        = platform::standardSystemColour(platform::kSysButtonFace & ~platform::kSystemColourFlag).value_or(0);
+    // The worker executable, the budgets per picture and an observer; the
+    // libvips threads per picture are set here, and a memory budget of 0
+    // shares the machine's memory out among the workers.
+    imaging::WorkerSettings worker;
+    int jpegQuality = imaging::kBestJpegQuality; // for JPEG targets, 1 to 100
+};
+
+struct ConversionRun {
+    ConversionResults results;
+    // Peak resident memory of every worker process of the run, summed, in KiB.
+    long workersPeakKb = 0;
+};
+
+// Converts every job (convertPicture) in up to `options.jobs` workers, each
+// driven by a thread of its own. Jobs start in list order; `done(index,
+// result)` is called on a driving thread as each one ends. Once `stop` is set
+// no new job starts, and the ones under way finish; `options.worker.abandon`
+// also ends those under way (Stopped).
+ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const ConversionOptions &options,
+                                const std::function<void(std::size_t, const ConversionResult &)> &done = {},
+                                const std::atomic<bool> *stop = nullptr);
+
+} // namespace workflow
