@@ -18,9 +18,9 @@
 #include "imaging/vips_errors.h"
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
-#include "workflow/batch_plan.h"
 #include "workflow/size_text.h"
 #include "workflow/target_sizes.h"
+#include "workflow/work_list.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -90,8 +90,8 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
         t.seconds[0] += timer.nsecsElapsed() / 1e9;
         // Fitted to the size as shown, resized as stored (the engine turns the
         // small result afterwards, which this leaves out).
-        workflow::TargetSize target
-            = workflow::ComputeTargetSizes({workflow::sizeText(header.shown())}, maxW, maxH, enlarge).front();
+        const imaging::PictureSize shown = header.shown();
+        workflow::TargetSize target = workflow::fitTargetSize(shown.Width, shown.Height, maxW, maxH, enlarge);
         if (header.orientation >= 5)
             std::swap(target.width, target.height);
 

@@ -54,7 +54,8 @@ void BatchProgress::pictureDone(const FileReport &report)
         const QString outcome = report.outcome == FileReport::Converted
                                     ? BatchText::tr("完成")
                                     : BatchText::tr("失败（%1）").arg(workflow::failureReason(report.result));
-        printText(m_streams.out, QStringLiteral("[%1/%2] %3 %4\n").arg(m_done).arg(m_total).arg(outcome, m_lastName));
+        printText(m_streams.out,
+                  QStringLiteral("[%1/%2] %3 %4\n").arg(m_done).arg(m_total).arg(outcome, quotedName(m_lastName)));
     }
     if (m_streams.errIsTerminal)
         drawBar();

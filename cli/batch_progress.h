@@ -30,7 +30,7 @@ struct BatchToolStreams {
 struct BatchInterrupts {
     std::atomic<bool> stop{false};    // start no new picture
     std::atomic<bool> abandon{false}; // end the pictures under way too
-    std::atomic<int> firstSignal{0};  // SIGINT or SIGTERM, for the exit status
+    std::atomic<int> firstSignal{0};  // SIGINT, SIGTERM or SIGPIPE, for the exit status
     std::atomic<bool> resized{false}; // the terminal changed its size
 };
 

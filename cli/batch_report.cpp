@@ -1,6 +1,7 @@
 #include "cli/batch_report.h"
 
 #include "cli/batch_text.h"
+#include "cli/terminal_text.h"
 #include "platform/native_path.h"
 
 #include <QJsonDocument>
@@ -97,7 +98,7 @@ QString skipReasonText(workflow::SkipReason reason)
 
 QString dryRunLine(const FileReport &report)
 {
-    QString line = platform::displayPath(report.path);
+    QString line = quotedName(platform::displayPath(report.path));
     if (report.size)
         line += QStringLiteral("  ") + sizeShown(report.size->Width, report.size->Height);
     if (report.outcome == FileReport::WouldConvert && report.target)

@@ -3,9 +3,9 @@
 #include "cli/batch_text.h"
 #include "cli/batch_tool_help.h"
 #include "cli/batch_tool_options.h"
+#include "cli/terminal_text.h"
 #include "platform/file_system.h"
 #include "platform/native_path.h"
-#include "workflow/batch_plan.h"
 #include "workflow/batch_workflow.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/saved_limits.h"
@@ -25,15 +25,6 @@ namespace cli {
 
 namespace {
 
-// Reads the remembered limits without creating or rewriting the file.
-workflow::SavedLimits rememberedLimits(const QString &settingsPath)
-{
-    QFile file(settingsPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return workflow::SavedLimits{};
-    return workflow::parseSavedLimits(file.readAll());
-}
-
 QString shown(const QString &path) { return platform::displayPath(path); }
 
 // 128 + the signal that stopped the run, as a shell reports it.
@@ -48,7 +39,8 @@ QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 // it hands to the workers, in the order they start.
 struct Plan {
     std::vector<FileReport> reports;         // every entry, in the walk's order
-    workflow::BatchListing pictures;         // relative paths and size texts
+    workflow::WorkList pictures;             // relative paths and sizes
+    workflow::TargetSizeTable targets;       // the size each picture is fitted to
     std::vector<std::size_t> pictureReports; // the report of each picture
     int candidates = 0;                      // pictures found, before any was skipped
 };
@@ -63,9 +55,10 @@ Plan makePlan(const BatchToolOptions &options, int width, int height, const std:
         FileReport report{entry.path, FileReport::Skipped, entry.skip, {}, {}, {}};
         if (entry.skip == workflow::SkipReason::None) {
             ++plan.candidates;
-            const QString sizeText = workflow::readSizeText(workflow::pathInFolder(options.sourceFolder, entry.path));
-            report.size = imaging::PictureSize{workflow::GetSizeWidth(sizeText), workflow::GetSizeHeight(sizeText)};
-            report.target = workflow::ComputeTargetSizes({sizeText}, width, height, options.enlarge).front();
+            const workflow::WorkItem picture = workflow::readWorkItem(options.sourceFolder, entry.path);
+            report.size = picture.size;
+            report.target
+                = workflow::fitTargetSize(picture.size.Width, picture.size.Height, width, height, options.enlarge);
             const long long pixels = qint64(report.size->Width) * report.size->Height;
             if (options.skipExisting && platform::exists(workflow::pathInFolder(options.outputFolder, entry.path))) {
                 report.skip = workflow::SkipReason::OutputExists;
@@ -78,8 +71,8 @@ Plan makePlan(const BatchToolOptions &options, int width, int height, const std:
             } else {
                 report.outcome = FileReport::WouldConvert;
                 plan.pictureReports.push_back(plan.reports.size());
-                plan.pictures.names << entry.path;
-                plan.pictures.sizes << sizeText;
+                plan.pictures.push_back(picture);
+                plan.targets.push_back(*report.target);
             }
         }
         plan.reports.push_back(report);
@@ -106,10 +99,11 @@ QString prepareOutputFolder(const BatchToolOptions &options, std::FILE *err)
 }
 
 // The sub-folders of the output that the pictures of a recursive run go to.
-void makeOutputSubfolders(const BatchToolOptions &options, const QStringList &pictures, std::FILE *err)
+void makeOutputSubfolders(const BatchToolOptions &options, const workflow::WorkList &pictures, std::FILE *err)
 {
     QSet<QString> made;
-    for (const QString &picture : pictures) {
+    for (const workflow::WorkItem &item : pictures) {
+        const QString &picture = item.name;
         const qsizetype slash = picture.lastIndexOf(u'/');
         if (slash < 0 || made.contains(picture.left(slash)))
             continue;
@@ -147,9 +141,9 @@ int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStr
 int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams &streams, int width, int height,
             BatchInterrupts *interrupts)
 {
-    const QStringList &names = plan.pictures.names;
+    const qsizetype count = qsizetype(plan.pictures.size());
     printText(streams.err, BatchText::tr("转换 %1 张图片，限宽 %2，限高 %3%4%5\n")
-                               .arg(names.size())
+                               .arg(count)
                                .arg(width)
                                .arg(height)
                                .arg(options.enlarge ? BatchText::tr("，小图放大") : QString(),
@@ -157,7 +151,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
                                         ? BatchText::tr("，JPEG 质量 %1").arg(options.jpegQuality)
                                         : QString()));
     if (options.recursive)
-        makeOutputSubfolders(options, names, streams.err);
+        makeOutputSubfolders(options, plan.pictures, streams.err);
     if (options.json) {
         for (const FileReport &report : plan.reports) {
             if (report.outcome == FileReport::Skipped)
@@ -170,10 +164,10 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     conversion.jpegQuality = options.jpegQuality;
     conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
     workflow::ConversionResults results;
-    BatchProgress progress(streams, options.json, int(names.size()), interrupts);
+    BatchProgress progress(streams, options.json, int(count), interrupts);
     const workflow::BatchSummary summary
-        = workflow::runBatch({options.sourceFolder, options.outputFolder, width, height, options.enlarge},
-                             plan.pictures, [&](const std::vector<workflow::ConversionJob> &jobs) {
+        = workflow::runBatch({options.sourceFolder, options.outputFolder}, plan.pictures, plan.targets,
+                             [&](const std::vector<workflow::ConversionJob> &jobs) {
                                  workflow::ConversionRun run = workflow::convertInParallel(
                                      jobs, conversion,
                                      [&](std::size_t i, const workflow::ConversionResult &result) {
@@ -207,7 +201,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     getrusage(RUSAGE_SELF, &usage);
     const double peakMb = (usage.ru_maxrss + summary.workersPeakKb) / 1024.0;
     const double seconds = progress.seconds();
-    const double perSecond = seconds > 0 ? names.size() / seconds : 0;
+    const double perSecond = seconds > 0 ? double(count) / seconds : 0;
     if (options.json) {
         QJsonObject extra = settingsJson(options, width, height);
         if (options.stats) {
@@ -220,7 +214,9 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
         QStringList failures;
         for (const workflow::BatchFailure &failure : summary.failures) {
             if (outcomeOf(failure.result) == FileReport::Failed)
-                failures << QStringLiteral("  ") + workflow::failureLine(failure, options.verbose);
+                failures << QStringLiteral("  ")
+                                + workflow::failureLine(quotedName(shown(failure.name)), failure.result,
+                                                        options.verbose);
         }
         printText(streams.out, totalsLine(totals, options.skipExisting));
         if (!failures.isEmpty())
@@ -228,7 +224,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
         if (options.stats)
             printText(streams.out,
                       QStringLiteral("bench: pictures=%1 failed=%2 seconds=%3 per_second=%4 peak_rss_mb=%5\n")
-                          .arg(names.size())
+                          .arg(count)
                           .arg(totals.failed)
                           .arg(seconds, 0, 'f', 2)
                           .arg(perSecond, 0, 'f', 2)
@@ -259,13 +255,14 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
         return kAllConverted;
     }
 
-    const workflow::SavedLimits remembered = rememberedLimits(settingsPath);
+    const workflow::SavedLimits remembered = workflow::readSavedLimits(settingsPath);
     const int width = options.width.value_or(remembered.Width);
     const int height = options.height.value_or(remembered.Height);
-    if (width < 1 || width > 1024 || height < 1 || height > 1024)
-        return refuse(BatchText::tr("记住的限制 %1 × %2 超出 1 到 1024 的范围，请用 --width 和 --height 指定")
+    if (width < 1 || width > workflow::kMaxSizeLimit || height < 1 || height > workflow::kMaxSizeLimit)
+        return refuse(BatchText::tr("记住的限制 %1 × %2 超出 1 到 %3 的范围，请用 --width 和 --height 指定")
                           .arg(width)
-                          .arg(height));
+                          .arg(height)
+                          .arg(workflow::kMaxSizeLimit));
     if (!platform::isFolder(options.sourceFolder))
         return refuse(BatchText::tr("源文件夹不存在：%1").arg(shown(options.sourceFolder)));
     if (const QString problem = prepareOutputFolder(options, streams.err); !problem.isEmpty())

@@ -28,7 +28,8 @@ const char *const kDescription[] = {
                       "进度条、警告和错误写到标准错误；进度条只在标准错误是终端时出现。"),
     QT_TRANSLATE_NOOP("cli::BatchText",
                       "按一次 Ctrl-C 或收到 SIGTERM 后不再开始新的图片，正在转换的图片完成后退出，并用一行说明有多少张"
-                      "未开始转换。再按一次 Ctrl-C 立即停止：转换进程被结束，正在转换的图片不留下任何文件。"),
+                      "未开始转换。再按一次 Ctrl-C 立即停止：转换进程被结束，正在转换的图片不留下任何文件。"
+                      "读取标准输出的程序提前退出时（如 tarvel-batch … | head -1），也像第一次 Ctrl-C 那样结束。"),
 };
 struct ExitStatus {
     int code;
@@ -39,6 +40,7 @@ const ExitStatus kExitStatuses[] = {
     {1, QT_TRANSLATE_NOOP("cli::BatchText", "有图片转换失败")},
     {2, QT_TRANSLATE_NOOP("cli::BatchText", "参数或文件夹有误")},
     {130, QT_TRANSLATE_NOOP("cli::BatchText", "被 Ctrl-C（SIGINT）中断")},
+    {141, QT_TRANSLATE_NOOP("cli::BatchText", "读取标准输出的程序已退出（SIGPIPE）")},
     {143, QT_TRANSLATE_NOOP("cli::BatchText", "被 SIGTERM 中断")},
 };
 const char *const kFiles = QT_TRANSLATE_NOOP(

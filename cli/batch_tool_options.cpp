@@ -1,6 +1,7 @@
 #include "cli/batch_tool_options.h"
 
 #include "cli/batch_text.h"
+#include "workflow/target_sizes.h"
 
 #include <QCommandLineParser>
 
@@ -10,8 +11,6 @@
 namespace cli {
 
 namespace {
-
-constexpr int kMaxLimit = 1024;
 
 constexpr BatchToolOption kOptions[] = {
     {"width", 'w', "W",
@@ -99,10 +98,12 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
     for (auto [name, limit] : {std::pair{"width", &options.width}, std::pair{"height", &options.height}}) {
         if (!isSet(name))
             continue;
-        *limit = intValue(parser, name, 1, kMaxLimit);
+        *limit = intValue(parser, name, 1, workflow::kMaxSizeLimit);
         if (!*limit)
-            return refused(BatchText::tr("--%1 必须是 1 到 1024 之间的整数：%2")
-                               .arg(QLatin1String(name), parser.value(QLatin1String(name))));
+            return refused(BatchText::tr("--%1 必须是 1 到 %2 之间的整数：%3")
+                               .arg(QLatin1String(name))
+                               .arg(workflow::kMaxSizeLimit)
+                               .arg(parser.value(QLatin1String(name))));
     }
     if (isSet("jobs")) {
         const auto value = intValue(parser, "jobs", 1, std::numeric_limits<int>::max());

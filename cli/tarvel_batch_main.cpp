@@ -19,13 +19,16 @@ cli::BatchInterrupts interrupts;
 
 // The first Ctrl-C or SIGTERM lets the pictures under way finish, so no
 // partial file stays behind; the second ends them at once. Workers ignore
-// SIGINT: the whole process group gets it, and this process decides.
+// SIGINT: the whole process group gets it, and this process decides. A
+// reader of the results that went away (`tarvel-batch … | head -1`) stops the
+// run as the first Ctrl-C does; every later write to it raises SIGPIPE again,
+// which must not count as a second signal.
 void onInterrupt(int signal)
 {
     // The signal is known before the stop is, for the exit status.
     int none = 0;
     interrupts.firstSignal.compare_exchange_strong(none, signal);
-    if (interrupts.stop.exchange(true))
+    if (interrupts.stop.exchange(true) && signal != SIGPIPE)
         interrupts.abandon = true;
 }
 
@@ -56,6 +59,7 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     handle(SIGINT, onInterrupt);
     handle(SIGTERM, onInterrupt);
+    handle(SIGPIPE, onInterrupt);
     handle(SIGWINCH, onResize);
 
     // Chinese under a Chinese locale, English under any other, as the window.

@@ -1,6 +1,7 @@
 #include "cli/terminal_text.h"
 
 #include "cli/batch_text.h"
+#include "platform/text_lines.h"
 
 #include <QStringList>
 
@@ -9,6 +10,21 @@
 namespace cli {
 
 namespace {
+
+// A control character inside $'…': the usual letter escapes, else octal.
+QString escapedControl(QChar c)
+{
+    switch (c.unicode()) {
+    case 0x07: return QStringLiteral("\\a");
+    case 0x08: return QStringLiteral("\\b");
+    case 0x09: return QStringLiteral("\\t");
+    case 0x0A: return QStringLiteral("\\n");
+    case 0x0B: return QStringLiteral("\\v");
+    case 0x0C: return QStringLiteral("\\f");
+    case 0x0D: return QStringLiteral("\\r");
+    default: return QStringLiteral("\\%1").arg(c.unicode(), 3, 8, QLatin1Char('0'));
+    }
+}
 
 bool isWide(char32_t c)
 {
@@ -69,14 +85,32 @@ int terminalColumns(QStringView text)
     return columns;
 }
 
-QString printableText(const QString &text)
+QString quotedName(const QString &name)
 {
-    QString shown = text;
-    for (QChar &c : shown) {
-        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0))
-            c = u'?';
+    if (std::none_of(name.begin(), name.end(), platform::isControlCharacter))
+        return name;
+    // Runs of ordinary characters go in '…' (a quote inside as '\''), runs of
+    // control characters in $'…'.
+    QString quoted;
+    bool inControls = false;
+    bool open = false;
+    for (const QChar c : name) {
+        const bool control = platform::isControlCharacter(c);
+        if (!open || control != inControls) {
+            if (open)
+                quoted += u'\'';
+            quoted += control ? QStringLiteral("$'") : QStringLiteral("'");
+            open = true;
+            inControls = control;
+        }
+        if (control)
+            quoted += escapedControl(c);
+        else if (c == u'\'')
+            quoted += QStringLiteral("'\\''");
+        else
+            quoted += c;
     }
-    return shown;
+    return quoted + u'\'';
 }
 
 QString cutInMiddle(const QString &text, int columns)
@@ -151,7 +185,7 @@ QString progressBarLine(const BarState &state, int columns)
     const QString remaining
         = state.done ? clock(state.elapsedMs * (state.total - state.done) / state.done) : QStringLiteral("--:--");
     const QString times = BatchText::tr("  已用 %1  剩余 %2").arg(clock(state.elapsedMs), remaining);
-    const QString name = printableText(state.name);
+    const QString name = platform::printableText(state.name);
 
     // The bar takes what is left after the count, the times and a fair part
     // of the name; on a narrow terminal the times, then the bar go.

@@ -14,9 +14,10 @@ namespace cli {
 // rest. A rule of its own rather than wcwidth(), which answers by the locale.
 int terminalColumns(QStringView text);
 
-// The text with control characters (a newline in a file name, an escape)
-// shown as "?", so that it stays on its line and cannot drive the terminal.
-QString printableText(const QString &text);
+// A file name as a line of text may carry it: unchanged when it has no
+// control characters, else quoted as `ls` quotes it, 'a'$'\n''b', so that a
+// name cannot start a line of its own or drive the terminal.
+QString quotedName(const QString &name);
 
 // The text, or its beginning, "..." and its end, in at most `columns` columns.
 QString cutInMiddle(const QString &text, int columns);

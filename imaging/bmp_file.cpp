@@ -10,7 +10,7 @@ namespace imaging {
 
 namespace {
 
-constexpr std::int64_t kFileHeaderSize = 14;
+constexpr std::size_t kFileHeaderSize = 14;
 
 // One channel of a bit-field mask, scaled to 8 bits.
 struct Channel {
@@ -38,32 +38,36 @@ struct Channel {
 
 std::optional<BmpHeader> parseBmpHeader(QByteArrayView file)
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(file.data());
-    const std::int64_t size = file.size();
-    if (size < kFileHeaderSize + 12 || p[0] != 'B' || p[1] != 'M')
+    const ByteReader bytes(file.data(), std::size_t(file.size()));
+    // The file header, then the info header's size and the fields of the
+    // smallest one, the old 12-byte header.
+    const auto start = bytes.bytes<kFileHeaderSize + 12>(0);
+    if (!start || (*start)[0] != 'B' || (*start)[1] != 'M')
         return std::nullopt;
-    const std::uint32_t infoSize = le32(p + 14);
-    if (infoSize < 12 || kFileHeaderSize + std::int64_t(infoSize) > size)
+    const std::uint32_t infoSize = le32(start->subspan<14, 4>());
+    if (infoSize < 12 || !bytes.holds(kFileHeaderSize, infoSize))
         return std::nullopt;
 
     BmpHeader h;
-    h.pixelOffset = le32(p + 10);
+    h.pixelOffset = le32(start->subspan<10, 4>());
     std::int64_t height = 0;
     std::uint32_t compression = 0;
     std::uint32_t coloursUsed = 0;
     if (infoSize == 12) {
-        h.width = int(le16(p + 18));
-        height = le16(p + 20);
-        h.bitCount = int(le16(p + 24));
+        const auto core = start->subspan<kFileHeaderSize, 12>();
+        h.width = int(le16(core.subspan<4, 2>()));
+        height = le16(core.subspan<6, 2>());
+        h.bitCount = int(le16(core.subspan<10, 2>()));
         h.paletteEntrySize = 3;
     } else {
-        if (infoSize < 40)
+        const auto info = bytes.bytes<40>(kFileHeaderSize);
+        if (infoSize < 40 || !info)
             return std::nullopt;
-        h.width = int(std::int32_t(le32(p + 18)));
-        height = std::int32_t(le32(p + 22));
-        h.bitCount = int(le16(p + 28));
-        compression = le32(p + 30);
-        coloursUsed = le32(p + 46);
+        h.width = int(std::int32_t(le32(info->subspan<4, 4>())));
+        height = std::int32_t(le32(info->subspan<8, 4>()));
+        h.bitCount = int(le16(info->subspan<14, 2>()));
+        compression = le32(info->subspan<16, 4>());
+        coloursUsed = le32(info->subspan<32, 4>());
     }
     if (height < 0) {
         h.topDown = true;
@@ -94,11 +98,12 @@ std::optional<BmpHeader> parseBmpHeader(QByteArrayView file)
     if (bitFields) {
         // The masks follow a 40-byte header, or sit inside a longer one.
         const int maskCount = compression == 6 || infoSize >= 56 ? 4 : 3;
-        const std::int64_t at = kFileHeaderSize + 40;
-        if (at + 4 * maskCount > size)
-            return std::nullopt;
-        for (int i = 0; i < maskCount; ++i)
-            h.masks[size_t(i)] = le32(p + at + 4 * i);
+        for (int i = 0; i < maskCount; ++i) {
+            const auto mask = bytes.le32(kFileHeaderSize + 40 + 4 * std::uint64_t(i));
+            if (!mask)
+                return std::nullopt;
+            h.masks[size_t(i)] = *mask;
+        }
         if (!h.masks[0] && !h.masks[1] && !h.masks[2])
             return std::nullopt;
     }
@@ -118,35 +123,48 @@ std::optional<BmpHeader> parseBmpHeader(QByteArrayView file)
 
 bool decodeBmp(QByteArrayView file, const BmpHeader &h, unsigned char *out)
 {
-    const auto *data = reinterpret_cast<const unsigned char *>(file.data());
-    const std::int64_t size = file.size();
-    // Every row but the last must be whole; the last needs its pixels only,
-    // not its padding.
-    const std::int64_t lastRowBytes = (std::int64_t(h.width) * h.bitCount + 7) / 8;
-    if (h.pixelOffset < 0 || h.pixelOffset > size || (size - h.pixelOffset - lastRowBytes) / h.stride < h.height - 1
-        || size - h.pixelOffset < lastRowBytes)
+    const ByteReader bytes(file.data(), std::size_t(file.size()));
+    // The palette of 1, 4 and 8 bits, checked whole here.
+    std::span<const std::uint8_t> palette;
+    if (h.bitCount <= 8) {
+        const auto stored = bytes.bytes(std::uint64_t(h.paletteOffset),
+                                        std::uint64_t(h.paletteEntries) * std::uint64_t(h.paletteEntrySize));
+        if (h.paletteOffset < 0 || !stored)
+            return false;
+        palette = *stored;
+    }
+    // Each row's pixels are checked to lie in the file before they are read.
+    // Every row but the last is then whole, as the next row starts after its
+    // padding; the last needs its pixels only.
+    const std::uint64_t rowBytes = (std::uint64_t(h.width) * std::uint64_t(h.bitCount) + 7) / 8;
+    if (h.pixelOffset < 0 || h.stride < 0)
         return false;
 
     const int bands = h.bands();
     const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]), alpha(h.masks[3]);
     bool anyAlpha = false;
     for (int row = 0; row < h.height; ++row) {
-        const unsigned char *src = data + h.pixelOffset + std::int64_t(row) * h.stride;
+        const auto stored
+            = bytes.bytes(std::uint64_t(h.pixelOffset) + std::uint64_t(row) * std::uint64_t(h.stride), rowBytes);
+        if (!stored)
+            return false;
+        const std::span<const std::uint8_t> src = *stored;
         const int y = h.topDown ? row : h.height - 1 - row;
         unsigned char *dst = out + std::int64_t(y) * h.width * bands;
         switch (h.bitCount) {
         case 24:
-            for (int x = 0; x < h.width; ++x, src += 3, dst += 3) {
-                dst[0] = src[2];
-                dst[1] = src[1];
-                dst[2] = src[0];
+            for (std::size_t x = 0; x < rowBytes; x += 3, dst += 3) {
+                dst[0] = src[x + 2];
+                dst[1] = src[x + 1];
+                dst[2] = src[x];
             }
             break;
         case 16:
         case 32: {
-            const int bytes = h.bitCount / 8;
-            for (int x = 0; x < h.width; ++x, src += bytes, dst += bands) {
-                const std::uint32_t v = bytes == 2 ? le16(src) : le32(src);
+            const std::size_t step = std::size_t(h.bitCount / 8);
+            for (std::size_t x = 0; x < rowBytes; x += step, dst += bands) {
+                const auto stored = src.subspan(x);
+                const std::uint32_t v = step == 2 ? le16(stored.first<2>()) : le32(stored.first<4>());
                 dst[0] = red(v);
                 dst[1] = green(v);
                 dst[2] = blue(v);
@@ -163,13 +181,13 @@ bool decodeBmp(QByteArrayView file, const BmpHeader &h, unsigned char *out)
             const int mask = (1 << bits) - 1;
             for (int x = 0; x < h.width; ++x, dst += 3) {
                 const int shift = 8 - bits * (x % perByte + 1);
-                const int index = (src[x / perByte] >> shift) & mask;
+                const int index = (src[std::size_t(x / perByte)] >> shift) & mask;
                 // An index past a short palette shows black, as Windows draws it.
                 if (index >= h.paletteEntries) {
                     dst[0] = dst[1] = dst[2] = 0;
                     continue;
                 }
-                const unsigned char *entry = data + h.paletteOffset + std::int64_t(index) * h.paletteEntrySize;
+                const auto entry = palette.subspan(std::size_t(index) * std::size_t(h.paletteEntrySize), 3);
                 dst[0] = entry[2];
                 dst[1] = entry[1];
                 dst[2] = entry[0];

@@ -2,17 +2,17 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace imaging {
 
 bool MemoryByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out)
 {
-    if (!holds(*this, offset, out.size()))
+    const auto from = ByteReader(m_bytes).bytes(offset, out.size());
+    if (!from)
         return false;
-    if (!out.empty())
-        std::memcpy(out.data(), m_bytes.data() + offset, out.size());
+    std::copy(from->begin(), from->end(), out.begin());
     return true;
 }
 
@@ -20,7 +20,7 @@ bool BlockedByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out)
 {
     if (out.size() > m_block.size())
         return m_source.read(offset, out);
-    if (offset < m_blockStart || offset - m_blockStart + out.size() > m_blockLength) {
+    if (offset < m_blockStart || !fitsInside(offset - m_blockStart, out.size(), m_blockLength)) {
         if (!holds(*this, offset, out.size()))
             return false;
         const std::size_t length = std::size_t(std::min<std::uint64_t>(m_block.size(), size() - offset));
@@ -31,8 +31,10 @@ bool BlockedByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out)
         m_blockStart = offset;
         m_blockLength = length;
     }
-    if (!out.empty())
-        std::memcpy(out.data(), m_block.data() + (offset - m_blockStart), out.size());
+    const auto from = ByteReader(std::span(m_block.data(), m_blockLength)).bytes(offset - m_blockStart, out.size());
+    if (!from)
+        return false;
+    std::copy(from->begin(), from->end(), out.begin());
     return true;
 }
 
@@ -47,8 +49,7 @@ bool WindowByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out)
 
 bool holds(const ByteSource &bytes, std::uint64_t offset, std::uint64_t length)
 {
-    const std::uint64_t size = bytes.size();
-    return offset <= size && length <= size - offset;
+    return fitsInside(offset, length, bytes.size());
 }
 
 bool readAt(ByteSource &bytes, std::uint64_t offset, std::span<std::uint8_t> out)
@@ -58,40 +59,41 @@ bool readAt(ByteSource &bytes, std::uint64_t offset, std::span<std::uint8_t> out
 
 namespace {
 
+// The value a reader gives over the `N` bytes at `offset`, once they are read.
 template <std::size_t N, typename Decode>
-std::optional<std::uint32_t> readValue(ByteSource &bytes, std::uint64_t offset, Decode decode)
+std::invoke_result_t<Decode, const ByteReader &> readValue(ByteSource &bytes, std::uint64_t offset, Decode decode)
 {
     std::array<std::uint8_t, N> buffer{};
     if (!readAt(bytes, offset, buffer))
         return std::nullopt;
-    return decode(buffer.data());
+    return decode(ByteReader(buffer));
 }
 
 } // namespace
 
 std::optional<std::uint32_t> readByte(ByteSource &bytes, std::uint64_t offset)
 {
-    return readValue<1>(bytes, offset, [](const std::uint8_t *p) { return std::uint32_t(*p); });
+    return readValue<1>(bytes, offset, [](const ByteReader &read) { return read.u8(0); });
 }
 
 std::optional<std::uint32_t> readLe16(ByteSource &bytes, std::uint64_t offset)
 {
-    return readValue<2>(bytes, offset, le16);
+    return readValue<2>(bytes, offset, [](const ByteReader &read) { return read.le16(0); });
 }
 
 std::optional<std::uint32_t> readBe16(ByteSource &bytes, std::uint64_t offset)
 {
-    return readValue<2>(bytes, offset, be16);
+    return readValue<2>(bytes, offset, [](const ByteReader &read) { return read.be16(0); });
 }
 
 std::optional<std::uint32_t> readLe32(ByteSource &bytes, std::uint64_t offset)
 {
-    return readValue<4>(bytes, offset, le32);
+    return readValue<4>(bytes, offset, [](const ByteReader &read) { return read.le32(0); });
 }
 
 std::optional<std::uint32_t> readBe32(ByteSource &bytes, std::uint64_t offset)
 {
-    return readValue<4>(bytes, offset, be32);
+    return readValue<4>(bytes, offset, [](const ByteReader &read) { return read.be32(0); });
 }
 
 std::int32_t dimension(std::optional<std::uint32_t> stored)

@@ -1,6 +1,8 @@
 #include "imaging/conversion_worker.h"
 
 #include "imaging/worker_protocol.h"
+#include "platform/retry_on_eintr.h"
+#include "platform/text_lines.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -49,18 +51,19 @@ Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline
         if (abandon && abandon->load())
             return Io::Abandoned;
         pollfd waiting{fd, POLLIN, 0};
-        const int wait = millisecondsUntil(deadline);
-        const int ready = ::poll(&waiting, 1, abandon ? std::min(wait, kAbandonCheckMs) : wait);
-        if (ready < 0 && errno == EINTR)
-            continue;
+        const int ready = platform::retryOnEintr([&] {
+            const int wait = millisecondsUntil(deadline);
+            return ::poll(&waiting, 1, abandon ? std::min(wait, kAbandonCheckMs) : wait);
+        });
         if (ready == 0 && abandon && Clock::now() < deadline)
             continue;
         if (ready == 0)
             return Io::TimedOut;
         if (ready < 0)
             return Io::Closed;
-        const ssize_t n = ::recv(fd, p, size, MSG_DONTWAIT);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+        // Another wait when what poll() saw is no longer there to read.
+        const ssize_t n = platform::retryOnEintr([&] { return ::recv(fd, p, size, MSG_DONTWAIT); });
+        if (n < 0 && errno == EAGAIN)
             continue;
         if (n <= 0)
             return Io::Closed;
@@ -85,10 +88,7 @@ bool sendRequest(int channel, const worker::Request &request, int source)
     c->cmsg_type = SCM_RIGHTS;
     c->cmsg_len = CMSG_LEN(sizeof(int));
     std::memcpy(CMSG_DATA(c), &source, sizeof source);
-    ssize_t n;
-    do
-        n = ::sendmsg(channel, &message, MSG_NOSIGNAL);
-    while (n < 0 && errno == EINTR);
+    const ssize_t n = platform::retryOnEintr([&] { return ::sendmsg(channel, &message, MSG_NOSIGNAL); });
     if (n < 0)
         return false;
     // The socket buffer is empty between pictures; a short send of a few
@@ -109,8 +109,6 @@ long long oomKillCount()
     }
     return -1;
 }
-
-bool validStatus(std::uint32_t status) { return status <= std::uint32_t(ConversionStatus::WorkerUnavailable); }
 
 void warnOnceWithoutLandlock()
 {
@@ -274,8 +272,9 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     worker::Reply reply{};
     if (const Io io = receiveExact(m_channel, &reply, sizeof reply, deadline, m_settings.abandon); io != Io::Done)
         return ended(io);
-    const bool converted = reply.status == std::uint32_t(ConversionStatus::Converted);
-    if (reply.magic != worker::kReplyMagic || !validStatus(reply.status) || reply.byteCount > worker::kMaxOutputBytes
+    const std::optional<ConversionStatus> status = worker::replyStatus(reply.status);
+    const bool converted = status == ConversionStatus::Converted;
+    if (reply.magic != worker::kReplyMagic || !status || reply.byteCount > worker::kMaxOutputBytes
         || reply.detailLength > worker::kMaxDetailBytes || (converted && reply.byteCount == 0)) {
         end(true);
         return {ConversionStatus::Crashed, QStringLiteral("the worker's answer made no sense")};
@@ -290,7 +289,8 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     if (reply.flags & worker::kWorkerEnds)
         end(false);
     if (!converted)
-        return {ConversionStatus(reply.status), QString::fromUtf8(detail)};
+        // The worker's words are shown and logged: nothing in them may drive a terminal.
+        return {*status, platform::printableText(QString::fromUtf8(detail))};
     return bytes;
 }
 
@@ -317,15 +317,17 @@ ConversionWorker::Ending ConversionWorker::end(bool kill)
     int wstatus = 0;
     rusage usage{};
     const Clock::time_point deadline = Clock::now() + kExitGrace;
+    auto reap = [&](int options) {
+        return platform::retryOnEintr([&] { return ::wait4(m_pid, &wstatus, options, &usage); });
+    };
+    // Polled (WNOHANG gives 0 while it runs) until the grace time is over.
     pid_t waited;
-    while ((waited = ::wait4(m_pid, &wstatus, WNOHANG, &usage)) == 0 || (waited < 0 && errno == EINTR)) {
+    while ((waited = reap(WNOHANG)) == 0) {
         if (Clock::now() >= deadline) {
             // One that lingers (it closed the channel but goes on) is ended.
             ::kill(m_pid, SIGKILL);
             kill = true;
-            do
-                waited = ::wait4(m_pid, &wstatus, 0, &usage);
-            while (waited < 0 && errno == EINTR);
+            waited = reap(0);
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

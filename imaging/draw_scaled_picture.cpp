@@ -11,6 +11,7 @@
 #include "imaging/vips_runtime.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 using vips::VImage;
@@ -188,6 +189,7 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
     auto whole = [](const VImage &image) {
         return LoadedPicture{image, {double(image.width()), double(image.height())}};
     };
+    errno = 0;
     try {
         switch (format) {
         case SourceFormat::Unknown: return ConversionStatus::NotAPicture;
@@ -223,6 +225,7 @@ Result<VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, p
 {
     if (width < 1 || height < 1)
         return ConversionStatus::NoSize;
+    errno = 0;
     try {
         // CMYK is converted before the resize, which would otherwise convert
         // it by libvips' own route, several levels away from what viewers
@@ -256,6 +259,7 @@ Result<VImage> DrawScaledPicture(SourceFile source, int width, int height, platf
     Result<VImage> scaled = scaleToSize(*loaded, storedWidth, storedHeight, background);
     if (!scaled || orientation == 1)
         return scaled;
+    errno = 0;
     try {
         // libvips' own rotation, told the orientation the program read
         // rather than whatever the decoder found. Turning reads the picture

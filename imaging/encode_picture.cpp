@@ -7,6 +7,7 @@
 #include <glib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 
 using vips::VImage;
@@ -45,6 +46,7 @@ QByteArray encodeTga(const VImage &picture)
 
 Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int jpegQuality)
 {
+    errno = 0;
     try {
         // No metadata at all: the pixels are upright sRGB now, so neither an
         // orientation nor a colour profile would be true of them.

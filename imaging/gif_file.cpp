@@ -9,56 +9,57 @@ namespace imaging {
 namespace {
 
 // "GIF89a" and the logical screen descriptor.
-constexpr qsizetype kScreenEnd = 13;
-constexpr int kExtension = 0x21;
-constexpr int kImage = 0x2C;
-constexpr int kTrailer = 0x3B;
-constexpr int kGraphicControl = 0xF9;
+constexpr std::size_t kScreenEnd = 13;
+constexpr std::uint32_t kExtension = 0x21;
+constexpr std::uint32_t kImage = 0x2C;
+constexpr std::uint32_t kTrailer = 0x3B;
+constexpr std::uint32_t kGraphicControl = 0xF9;
 
-int byteAt(QByteArrayView bytes, qsizetype offset) { return static_cast<unsigned char>(bytes[offset]); }
-
-int le16At(QByteArrayView bytes, qsizetype offset)
-{
-    return int(le16(reinterpret_cast<const std::uint8_t *>(bytes.data()) + offset));
-}
+ByteReader readerOf(QByteArrayView bytes) { return ByteReader(bytes.data(), std::size_t(bytes.size())); }
 
 // A colour table follows when bit 7 of its descriptor's flags is set.
-qsizetype colourTableBytes(int flags) { return flags & 0x80 ? 3 * (qsizetype(2) << (flags & 7)) : 0; }
+std::uint64_t colourTableBytes(std::uint32_t flags) { return flags & 0x80 ? 3 * (std::uint64_t(2) << (flags & 7)) : 0; }
 
 // Past the data sub-blocks that start at `pos` (each a length byte and that
-// many bytes, a zero length ends them); -1 when the file ends first.
-qsizetype afterSubBlocks(QByteArrayView gif, qsizetype pos)
+// many bytes, a zero length ends them); nothing when the file ends first.
+std::optional<std::uint64_t> afterSubBlocks(const ByteReader &gif, std::uint64_t pos)
 {
-    while (pos < gif.size()) {
-        const int length = byteAt(gif, pos);
-        pos += 1 + length;
-        if (length == 0)
+    while (const auto length = gif.u8(pos)) {
+        pos += 1 + *length;
+        if (*length == 0)
             return pos;
     }
-    return -1;
+    return std::nullopt;
 }
 
 // Hands the offset of each extension and image block to `visit` in file
 // order, until it returns false. False when the blocks break off or hold
 // something that is no GIF block, before the trailer or the visitor's stop.
-template <typename Visit> bool visitBlocks(QByteArrayView gif, Visit visit)
+template <typename Visit> bool visitBlocks(const ByteReader &gif, Visit visit)
 {
-    if (gif.size() < kScreenEnd || !gif.startsWith("GIF"))
+    const auto screen = gif.bytes<kScreenEnd>(0);
+    if (!screen || (*screen)[0] != 'G' || (*screen)[1] != 'I' || (*screen)[2] != 'F')
         return false;
-    qsizetype pos = kScreenEnd + colourTableBytes(byteAt(gif, 10));
-    while (pos >= 0 && pos < gif.size()) {
-        const int introducer = byteAt(gif, pos);
-        if (introducer == kTrailer)
+    std::optional<std::uint64_t> pos = kScreenEnd + colourTableBytes((*screen)[10]);
+    while (pos) {
+        const auto introducer = gif.u8(*pos);
+        if (!introducer)
+            return false;
+        if (*introducer == kTrailer)
             return true;
-        if (introducer == kExtension && pos + 2 < gif.size()) {
-            if (!visit(pos))
+        // An extension's introducer, label and first sub-block length; an
+        // image's descriptor and LZW code size.
+        const auto extension = gif.bytes<3>(*pos);
+        const auto image = gif.bytes<11>(*pos);
+        if (*introducer == kExtension && extension) {
+            if (!visit(*pos))
                 return true;
-            pos = afterSubBlocks(gif, pos + 2);
-        } else if (introducer == kImage && pos + 10 < gif.size()) {
-            if (!visit(pos))
+            pos = afterSubBlocks(gif, *pos + 2);
+        } else if (*introducer == kImage && image) {
+            if (!visit(*pos))
                 return true;
             // Past the descriptor, a local colour table and the LZW code size.
-            pos = afterSubBlocks(gif, pos + 10 + colourTableBytes(byteAt(gif, pos + 9)) + 1);
+            pos = afterSubBlocks(gif, *pos + 10 + colourTableBytes((*image)[9]) + 1);
         } else {
             return false;
         }
@@ -70,11 +71,15 @@ template <typename Visit> bool visitBlocks(QByteArrayView gif, Visit visit)
 
 std::optional<GifFrameArea> firstGifFrameArea(QByteArrayView file)
 {
+    const ByteReader gif = readerOf(file);
     std::optional<GifFrameArea> area;
-    visitBlocks(file, [&](qsizetype pos) {
-        if (byteAt(file, pos) != kImage)
+    visitBlocks(gif, [&](std::uint64_t pos) {
+        // The introducer, then left, top, width and height.
+        const auto descriptor = gif.bytes<9>(pos);
+        if (!descriptor || (*descriptor)[0] != kImage)
             return true;
-        area = GifFrameArea{le16At(file, pos + 1), le16At(file, pos + 3), le16At(file, pos + 5), le16At(file, pos + 7)};
+        area = GifFrameArea{int(le16(descriptor->subspan<1, 2>())), int(le16(descriptor->subspan<3, 2>())),
+                            int(le16(descriptor->subspan<5, 2>())), int(le16(descriptor->subspan<7, 2>()))};
         return false;
     });
     return area;
@@ -84,17 +89,22 @@ QByteArray withoutTransparentIndex(QByteArray gif)
 {
     // Graphic control extensions: introducer, label, block size 4, then the
     // flags whose bit 0 says that the transparent index is in use.
-    std::vector<qsizetype> flags;
-    const bool whole = visitBlocks(gif, [&](qsizetype pos) {
-        if (byteAt(gif, pos) == kExtension && byteAt(gif, pos + 1) == kGraphicControl && pos + 3 < gif.size()
-            && byteAt(gif, pos + 2) == 4)
-            flags.push_back(pos + 3);
+    struct Flags {
+        std::uint64_t at;
+        std::uint8_t cleared;
+    };
+    std::vector<Flags> flags;
+    const ByteReader bytes = readerOf(gif);
+    const bool whole = visitBlocks(bytes, [&](std::uint64_t pos) {
+        const auto control = bytes.bytes<4>(pos);
+        if (control && (*control)[0] == kExtension && (*control)[1] == kGraphicControl && (*control)[2] == 4)
+            flags.push_back({pos + 3, std::uint8_t((*control)[3] & ~1)});
         return true;
     });
     if (!whole)
         return gif;
-    for (qsizetype pos : flags)
-        gif[pos] = char(byteAt(gif, pos) & ~1);
+    for (const Flags &f : flags)
+        gif[qsizetype(f.at)] = char(f.cleared);
     return gif;
 }
 

@@ -77,26 +77,29 @@ PictureHeader jpegFrameHeader(ByteSource &bytes)
         // precision, the height and the width.
         std::array<std::uint8_t, 8> marker{};
         const std::size_t available = std::size_t(std::min<std::uint64_t>(marker.size(), bytes.size() - *code));
-        if (available < 3 || !readAt(bytes, *code, std::span(marker.data(), available)))
+        if (!readAt(bytes, *code, std::span(marker.data(), available)))
             return {};
+        const ByteReader segment(std::span(marker.data(), available));
         // A frame header always comes before the first scan; past the scan or
         // the end of the image there are only picture data and trailers.
         if (marker[0] == kStartOfScan || marker[0] == kEndOfImage)
             return {};
         // The length counts its own two bytes, so anything shorter is damage.
-        const std::uint32_t length = be16(&marker[1]);
-        if (length < 2)
+        const std::optional<std::uint32_t> length = segment.be16(1);
+        if (!length || *length < 2)
             return {};
         if (isFrameHeader(marker[0])) {
-            if (length < 7 || available < marker.size())
+            const auto height = segment.be16(4);
+            const auto width = segment.be16(6);
+            if (*length < 7 || !height || !width)
                 return {};
-            return {{std::int32_t(be16(&marker[6])), std::int32_t(be16(&marker[4]))}, orientation.value_or(1)};
+            return {{std::int32_t(*width), std::int32_t(*height)}, orientation.value_or(1)};
         }
         // Only the first EXIF block counts, as for libjpeg's readers.
         if (marker[0] == kApp1 && !orientation)
-            orientation = exifBlockOrientation(bytes, *code + 1, length);
+            orientation = exifBlockOrientation(bytes, *code + 1, *length);
         // Each step moves past at least the code and the length, so the walk ends.
-        next = *code + 1 + length;
+        next = *code + 1 + *length;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "imaging/mapped_file.h"
 
-#include <cerrno>
+#include "platform/retry_on_eintr.h"
+
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,9 +32,8 @@ MappedFile::MappedFile(int fd)
     m_copy.resize(qsizetype(size));
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pread(fd, m_copy.data() + done, size - done, off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n
+            = platform::retryOnEintr([&] { return ::pread(fd, m_copy.data() + done, size - done, off_t(done)); });
         if (n <= 0)
             break;
         done += std::size_t(n);

@@ -4,21 +4,16 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace imaging {
 
 namespace {
 
-constexpr qsizetype kHeaderSize = 18;
+constexpr std::size_t kHeaderSize = 18;
 
-int byteAt(QByteArrayView bytes, qsizetype offset) { return static_cast<unsigned char>(bytes[offset]); }
-
-int le16At(QByteArrayView bytes, qsizetype offset)
-{
-    return int(le16(reinterpret_cast<const std::uint8_t *>(bytes.data()) + offset));
-}
+ByteReader readerOf(QByteArrayView bytes) { return ByteReader(bytes.data(), std::size_t(bytes.size())); }
 
 void appendLe16(QByteArray &out, int value)
 {
@@ -26,27 +21,31 @@ void appendLe16(QByteArray &out, int value)
     out.append(char((value >> 8) & 0xFF));
 }
 
-qsizetype le32At(QByteArrayView bytes, qsizetype offset)
-{
-    return qsizetype(le32(reinterpret_cast<const std::uint8_t *>(bytes.data()) + offset));
-}
-
 // A TGA 2.0 file ends in a footer: the extension area's offset, the developer
 // area's, "TRUEVISION-XFILE.\0". Byte 494 of the extension area is the
 // attributes type.
-std::optional<int> attributesType(QByteArrayView file)
+std::optional<int> attributesType(const ByteReader &file)
 {
-    constexpr qsizetype kFooterSize = 26;
-    constexpr qsizetype kExtensionSize = 495;
+    constexpr std::size_t kFooterSize = 26;
+    constexpr std::uint64_t kExtensionSize = 495;
+    constexpr std::string_view kSignature("TRUEVISION-XFILE.\0", 18);
     if (file.size() < kHeaderSize + kFooterSize)
         return std::nullopt;
-    const qsizetype footer = file.size() - kFooterSize;
-    if (file.sliced(footer + 8) != QByteArrayView("TRUEVISION-XFILE.\0", 18))
+    const std::uint64_t footerAt = file.size() - kFooterSize;
+    const auto footer = file.bytes<kFooterSize>(footerAt);
+    if (!footer)
         return std::nullopt;
-    const qsizetype extension = le32At(file, footer);
-    if (extension < kHeaderSize || extension + kExtensionSize > footer || le16At(file, extension) < kExtensionSize)
+    const auto signature = footer->subspan<8, kSignature.size()>();
+    if (!std::equal(signature.begin(), signature.end(), kSignature.begin(),
+                    [](std::uint8_t b, char s) { return b == std::uint8_t(s); }))
         return std::nullopt;
-    return byteAt(file, extension + 494);
+    const std::uint64_t extensionAt = le32(footer->first<4>());
+    if (extensionAt < kHeaderSize || extensionAt + kExtensionSize > footerAt)
+        return std::nullopt;
+    const auto extension = file.bytes<kExtensionSize>(extensionAt);
+    if (!extension || le16(extension->first<2>()) < kExtensionSize)
+        return std::nullopt;
+    return (*extension)[494];
 }
 
 // Alpha as the extension area's attributes type declares it, else as the
@@ -79,11 +78,12 @@ void unpremultiply(unsigned char *pixels, qsizetype count, int bands)
 
 using Rgba = std::array<unsigned char, 4>;
 
-// One stored colour of 15, 16, 24 or 32 bits (little-endian BGR order).
-Rgba storedColour(const unsigned char *p, int bits)
+// One stored colour of 15, 16, 24 or 32 bits (little-endian BGR order), in
+// its (bits + 7) / 8 bytes.
+Rgba storedColour(std::span<const std::uint8_t> p, int bits)
 {
     if (bits <= 16) {
-        const int v = int(le16(p));
+        const int v = int(le16(p.first<2>()));
         auto five = [](int c) { return static_cast<unsigned char>(c << 3 | c >> 2); };
         return {five((v >> 10) & 31), five((v >> 5) & 31), five(v & 31),
                 static_cast<unsigned char>(v & 0x8000 ? 255 : 0)};
@@ -91,54 +91,63 @@ Rgba storedColour(const unsigned char *p, int bits)
     return {p[2], p[1], p[0], bits == 32 ? p[3] : static_cast<unsigned char>(255)};
 }
 
-// Reads stored pixel values in file order, through run-length packets when
-// the file has them; every read is checked against the end of the file.
+// Reads the picture's stored values in file order, through run-length
+// packets when the file has them. The values of each stretch (the whole
+// picture without packets, a raw packet's values) are checked to lie in the
+// file once, before the first of them is read; a repeat packet's one value
+// likewise. Only the values the picture still takes need to be there.
 class PixelStream {
 public:
-    PixelStream(QByteArrayView file, qsizetype start, int bytesPerPixel, bool runLength)
-        : m_data(reinterpret_cast<const unsigned char *>(file.data())),
-          m_size(file.size()),
-          m_pos(start),
-          m_bytes(bytesPerPixel),
-          m_runLength(runLength)
+    PixelStream(const ByteReader &file, std::uint64_t start, std::size_t bytesPerPixel, bool runLength,
+                std::uint64_t pixels)
+        : m_file(file), m_pos(start), m_bytes(bytesPerPixel), m_runLength(runLength), m_pixelsLeft(pixels)
     { }
 
-    // The next stored value, or null past the end of the file.
-    const unsigned char *next()
+    // The next stored value, empty past the end of the file.
+    std::span<const std::uint8_t> next()
     {
-        if (!m_runLength)
-            return take();
-        if (m_left == 0) {
-            if (m_pos >= m_size)
-                return nullptr;
-            const int packet = m_data[m_pos++];
-            m_left = (packet & 0x7F) + 1;
-            m_repeat = packet & 0x80;
-            if (m_repeat && !(m_value = take()))
-                return nullptr;
-        }
+        if (m_left == 0 && !startStretch())
+            return {};
         --m_left;
-        return m_repeat ? m_value : take();
+        if (m_repeat)
+            return m_stretch;
+        const auto value = m_stretch.first(m_bytes);
+        m_stretch = m_stretch.subspan(m_bytes);
+        return value;
     }
 
 private:
-    const unsigned char *take()
+    bool startStretch()
     {
-        if (m_size - m_pos < m_bytes)
-            return nullptr;
-        const unsigned char *p = m_data + m_pos;
-        m_pos += m_bytes;
-        return p;
+        std::uint64_t count = m_pixelsLeft;
+        m_repeat = false;
+        if (m_runLength) {
+            const auto packet = m_file.u8(m_pos);
+            if (!packet)
+                return false;
+            ++m_pos;
+            count = std::min<std::uint64_t>((*packet & 0x7F) + 1, m_pixelsLeft);
+            m_repeat = *packet & 0x80;
+        }
+        const std::uint64_t storedBytes = (m_repeat ? 1 : count) * m_bytes;
+        const auto stretch = m_file.bytes(m_pos, storedBytes);
+        if (count == 0 || !stretch)
+            return false;
+        m_stretch = *stretch;
+        m_pos += storedBytes;
+        m_left = count;
+        m_pixelsLeft -= count;
+        return true;
     }
 
-    const unsigned char *m_data;
-    qsizetype m_size;
-    qsizetype m_pos;
-    int m_bytes;
+    ByteReader m_file;
+    std::uint64_t m_pos;
+    std::size_t m_bytes;
     bool m_runLength;
-    int m_left = 0;
+    std::uint64_t m_pixelsLeft;
+    std::uint64_t m_left = 0;
     bool m_repeat = false;
-    const unsigned char *m_value = nullptr;
+    std::span<const std::uint8_t> m_stretch;
 };
 
 } // namespace
@@ -147,19 +156,22 @@ int TgaHeader::bands() const { return (isGrey() ? 1 : 3) + (alpha != Alpha::None
 
 std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes)
 {
-    if (bytes.size() < kHeaderSize)
+    const ByteReader file = readerOf(bytes);
+    const auto header = file.bytes<kHeaderSize>(0);
+    if (!header)
         return std::nullopt;
-    const int colourMapType = byteAt(bytes, 1);
+    const FixedBytes<kHeaderSize> b = *header;
+    const int colourMapType = b[1];
     TgaHeader h;
-    h.idLength = byteAt(bytes, 0);
-    h.imageType = byteAt(bytes, 2);
-    h.mapFirst = le16At(bytes, 3);
-    h.mapLength = le16At(bytes, 5);
-    h.mapEntryBits = byteAt(bytes, 7);
-    h.width = le16At(bytes, 12);
-    h.height = le16At(bytes, 14);
-    h.pixelDepth = byteAt(bytes, 16);
-    const int descriptor = byteAt(bytes, 17);
+    h.idLength = b[0];
+    h.imageType = b[2];
+    h.mapFirst = int(le16(b.subspan<3, 2>()));
+    h.mapLength = int(le16(b.subspan<5, 2>()));
+    h.mapEntryBits = b[7];
+    h.width = int(le16(b.subspan<12, 2>()));
+    h.height = int(le16(b.subspan<14, 2>()));
+    h.pixelDepth = b[16];
+    const int descriptor = b[17];
     h.alphaBits = descriptor & 0x0F;
     h.rightToLeft = descriptor & 0x10;
     h.topToBottom = descriptor & 0x20;
@@ -184,7 +196,7 @@ std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes)
         return std::nullopt;
     }
     // Types above 4 are not defined; the descriptor decides then.
-    const std::optional<int> attributes = attributesType(bytes);
+    const std::optional<int> attributes = attributesType(file);
     h.alphaDeclared = attributes && *attributes <= 4;
     h.alpha = alphaOf(h, attributes);
     return h;
@@ -192,32 +204,33 @@ std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes)
 
 bool decodeTga(QByteArrayView file, const TgaHeader &h, unsigned char *out)
 {
+    const ByteReader bytes = readerOf(file);
     // A colour map may also sit in a true-colour file (map type 1); it is
-    // skipped there and used for colour-mapped pictures.
-    const bool hasMap = file.size() > 1 && byteAt(file, 1) == 1;
-    const int entryBytes = (h.mapEntryBits + 7) / 8;
-    const qsizetype mapStart = kHeaderSize + h.idLength;
-    const qsizetype mapBytes = hasMap ? qsizetype(h.mapLength) * entryBytes : 0;
-    if (file.size() < mapStart + mapBytes)
+    // skipped there and used for colour-mapped pictures, which need one.
+    const bool hasMap = bytes.u8(1) == 1u;
+    const std::size_t entryBytes = std::size_t(h.mapEntryBits + 7) / 8;
+    const std::uint64_t mapStart = kHeaderSize + std::uint64_t(h.idLength);
+    const auto colourMap = bytes.bytes(mapStart, hasMap ? std::uint64_t(h.mapLength) * entryBytes : 0);
+    if (!colourMap || (h.isColourMapped() && !hasMap))
         return false;
 
     std::vector<Rgba> map;
     if (h.isColourMapped()) {
         map.reserve(size_t(h.mapLength));
-        const auto *p = reinterpret_cast<const unsigned char *>(file.data()) + mapStart;
-        for (int i = 0; i < h.mapLength; ++i)
-            map.push_back(storedColour(p + i * entryBytes, h.mapEntryBits));
+        for (std::size_t at = 0; at < colourMap->size(); at += entryBytes)
+            map.push_back(storedColour(colourMap->subspan(at, entryBytes), h.mapEntryBits));
     }
 
     const int bands = h.bands();
-    const int storedBytes = (h.pixelDepth + 7) / 8;
+    const std::size_t storedBytes = std::size_t(h.pixelDepth + 7) / 8;
     bool anyAlpha = false;
-    PixelStream stream(file, mapStart + mapBytes, storedBytes, h.isRunLength());
+    PixelStream stream(bytes, mapStart + colourMap->size(), storedBytes, h.isRunLength(),
+                       std::uint64_t(h.width) * std::uint64_t(h.height));
     for (int row = 0; row < h.height; ++row) {
         const int y = h.topToBottom ? row : h.height - 1 - row;
         for (int column = 0; column < h.width; ++column) {
-            const unsigned char *p = stream.next();
-            if (!p)
+            const std::span<const std::uint8_t> p = stream.next();
+            if (p.empty())
                 return false;
             const int x = h.rightToLeft ? h.width - 1 - column : column;
             unsigned char *dst = out + (qsizetype(y) * h.width + x) * bands;
@@ -232,14 +245,19 @@ bool decodeTga(QByteArrayView file, const TgaHeader &h, unsigned char *out)
             Rgba colour;
             if (h.isColourMapped()) {
                 const int index = (storedBytes == 1 ? p[0] : p[0] | p[1] << 8) - h.mapFirst;
-                if (index < 0 || index >= h.mapLength)
+                if (index < 0 || std::size_t(index) >= map.size())
                     return false;
                 colour = map[size_t(index)];
             } else {
                 colour = storedColour(p, h.pixelDepth);
             }
-            std::memcpy(dst, colour.data(), size_t(bands));
-            anyAlpha |= bands == 4 && dst[3] != 0;
+            dst[0] = colour[0];
+            dst[1] = colour[1];
+            dst[2] = colour[2];
+            if (bands == 4) {
+                dst[3] = colour[3];
+                anyAlpha |= colour[3] != 0;
+            }
         }
     }
     const qsizetype pixels = qsizetype(h.width) * h.height;

@@ -28,15 +28,16 @@ constexpr std::uint64_t kLargestEntry = 20;
 
 struct Reader {
     ByteOrder order;
-    // An unsigned integer of 1, 2, 4 or 8 bytes in the file's byte order.
-    std::uint64_t at(const std::uint8_t *p, int bytes) const
+    // An unsigned integer of 1, 2, 4 or 8 bytes at `offset`, in the file's
+    // byte order; nothing when it does not lie inside `bytes`.
+    std::optional<std::uint64_t> at(const ByteReader &bytes, std::uint64_t offset, int size) const
     {
         const bool big = order == ByteOrder::BigEndian;
-        switch (bytes) {
-        case 1: return *p;
-        case 2: return big ? be16(p) : le16(p);
-        case 4: return big ? be32(p) : le32(p);
-        default: return big ? be64(p) : le64(p);
+        switch (size) {
+        case 1: return bytes.u8(offset);
+        case 2: return big ? bytes.be16(offset) : bytes.le16(offset);
+        case 4: return big ? bytes.be32(offset) : bytes.le32(offset);
+        default: return big ? bytes.be64(offset) : bytes.le64(offset);
         }
     }
 };
@@ -64,12 +65,16 @@ std::optional<IntegerType> integerType(std::uint64_t type)
 // The value of a one-value entry of an integer type, signed types extended.
 // A type too wide for the value field (LONG8 in classic TIFF) has its value
 // elsewhere, which a writer of sizes has no reason to do: no value.
-std::optional<std::int64_t> entryValue(const Reader &reader, const Layout &layout, const std::uint8_t *entry)
+std::optional<std::int64_t> entryValue(const Reader &reader, const Layout &layout, const ByteReader &entry)
 {
-    const auto type = integerType(reader.at(entry + 2, 2));
-    if (!type || type->bytes > layout.wordBytes || reader.at(entry + 4, layout.wordBytes) != 1)
+    const auto typeCode = reader.at(entry, 2, 2);
+    const auto type = typeCode ? integerType(*typeCode) : std::nullopt;
+    if (!type || type->bytes > layout.wordBytes || reader.at(entry, 4, layout.wordBytes) != 1u)
         return std::nullopt;
-    const std::uint64_t raw = reader.at(entry + 4 + layout.wordBytes, type->bytes);
+    const auto value = reader.at(entry, 4 + std::uint64_t(layout.wordBytes), type->bytes);
+    if (!value)
+        return std::nullopt;
+    const std::uint64_t raw = *value;
     const int bits = 8 * type->bytes;
     if (type->isSigned && bits < 64 && raw >> (bits - 1))
         return std::int64_t(raw) - (std::int64_t(1) << bits);
@@ -84,22 +89,25 @@ PictureHeader tiffDirectoryHeader(ByteSource &bytes, ByteOrder order, TiffVarian
 {
     const Reader reader{order};
     const Layout &layout = variant == TiffVariant::Big ? kBig : kClassic;
-    std::array<std::uint8_t, 16> header{};
-    if (!readAt(bytes, 0, std::span(header.data(), std::size_t(layout.firstDirectoryAt + layout.wordBytes))))
+    std::array<std::uint8_t, 16> headerBuffer{};
+    const std::span header(headerBuffer.data(), std::size_t(layout.firstDirectoryAt + layout.wordBytes));
+    if (!readAt(bytes, 0, header))
         return {};
-    if (variant == TiffVariant::Big && (reader.at(&header[4], 2) != 8 || reader.at(&header[6], 2) != 0))
+    const ByteReader head(header);
+    if (variant == TiffVariant::Big && (reader.at(head, 4, 2) != 8u || reader.at(head, 6, 2) != 0u))
         return {};
-    const std::uint64_t directory = reader.at(&header[layout.firstDirectoryAt], layout.wordBytes);
-    std::array<std::uint8_t, 8> countField{};
-    if (!readAt(bytes, directory, std::span(countField.data(), std::size_t(layout.entryCountBytes))))
+    const auto directory = reader.at(head, layout.firstDirectoryAt, layout.wordBytes);
+    std::array<std::uint8_t, 8> countBuffer{};
+    const std::span countField(countBuffer.data(), std::size_t(layout.entryCountBytes));
+    if (!directory || !readAt(bytes, *directory, countField))
         return {};
 
     const std::uint64_t entryBytes = layout.entryBytes();
     std::optional<std::int64_t> width, height, orientation;
     std::array<std::uint8_t, kEntriesPerRead * kLargestEntry> chunk{};
     // Cannot wrap: the count field just read lies inside the file.
-    std::uint64_t position = directory + layout.entryCountBytes;
-    std::uint64_t left = reader.at(countField.data(), layout.entryCountBytes);
+    std::uint64_t position = *directory + layout.entryCountBytes;
+    std::uint64_t left = reader.at(ByteReader(countField), 0, layout.entryCountBytes).value_or(0);
     // Only whole entries inside the file are looked at: a directory cut short
     // by the end of the file, or claiming more entries than it holds, gives
     // what its first entries hold.
@@ -109,8 +117,9 @@ PictureHeader tiffDirectoryHeader(ByteSource &bytes, ByteOrder order, TiffVarian
         if (!readAt(bytes, position, std::span(chunk.data(), std::size_t(n * entryBytes))))
             break;
         for (std::uint64_t i = 0; i < n; ++i) {
-            const std::uint8_t *entry = chunk.data() + i * entryBytes;
-            const std::uint64_t tag = reader.at(entry, 2);
+            // Its values are read inside the entry or not at all.
+            const ByteReader entry{std::span(chunk).subspan(std::size_t(i * entryBytes), std::size_t(entryBytes))};
+            const auto tag = reader.at(entry, 0, 2);
             if (tag == kImageWidth && !width)
                 width = entryValue(reader, layout, entry);
             else if (tag == kImageLength && !height)

@@ -3,6 +3,8 @@
 
 #include "imaging/conversion_status.h"
 
+#include <cerrno>
+
 namespace vips {
 class VError;
 }
@@ -10,7 +12,10 @@ class VError;
 namespace imaging {
 
 // Running out of memory (the worker's budget), or a damaged picture; the
-// library's message goes with it.
-ConversionResult failureOf(const vips::VError &error);
+// library's message goes with it. `errorNumber` is errno as the failing
+// libvips call left it, errno itself when called first thing in the catch.
+// Callers clear errno before each step, so that an ENOMEM from earlier,
+// already overcome, does not count.
+ConversionResult failureOf(const vips::VError &error, int errorNumber = errno);
 
 } // namespace imaging

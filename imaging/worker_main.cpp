@@ -59,9 +59,7 @@ bool receiveRequest(worker::Request &request, int &source)
         message.msg_iovlen = 1;
         message.msg_control = control;
         message.msg_controllen = sizeof control;
-        const ssize_t n = ::recvmsg(kChannel, &message, MSG_CMSG_CLOEXEC);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = platform::retryOnEintr([&] { return ::recvmsg(kChannel, &message, MSG_CMSG_CLOEXEC); });
         if (n <= 0)
             return false;
         for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
@@ -79,15 +77,18 @@ bool receiveRequest(worker::Request &request, int &source)
 }
 
 // glib ends the process when an allocation fails, as one under the memory
-// budget will. Before it does, the parent hears why.
+// budget will, and when it cannot start a thread. Before it does, the parent
+// hears why: out of memory when the failed call left errno at ENOMEM (the
+// budget refused the memory, or a new thread's stack), a crash otherwise.
 std::atomic<bool> g_converting{false};
 std::atomic<bool> g_lastWordSent{false};
 
 void onFatalLog(const gchar *, GLogLevelFlags, const gchar *message, gpointer)
 {
+    // Read before anything here can change it.
+    const int error = errno;
     if (g_converting && !g_lastWordSent.exchange(true)) {
-        const bool memory = message && std::strstr(message, "alloc");
-        sendReply(memory ? ConversionStatus::OutOfMemory : ConversionStatus::Crashed, {},
+        sendReply(error == ENOMEM ? ConversionStatus::OutOfMemory : ConversionStatus::Crashed, {},
                   QByteArray(message ? message : ""), worker::kWorkerEnds);
     }
     ::_exit(EXIT_FAILURE);
@@ -95,15 +96,18 @@ void onFatalLog(const gchar *, GLogLevelFlags, const gchar *message, gpointer)
 
 Result<QByteArray> convert(const worker::Request &request, int source)
 {
-    const MappedFile file(source);
-    if (!file.isValid())
-        return {ConversionStatus::SourceUnreadable, QStringLiteral("the file could not be read")};
-    if (request.format > std::uint32_t(OutputFormat::Tga))
-        return ConversionStatus::UnsupportedTarget;
     try {
+        // A file larger than the budget leaves already here: it cannot be
+        // mapped, and the copy read instead cannot be allocated.
+        const MappedFile file(source);
+        if (!file.isValid())
+            return {ConversionStatus::SourceUnreadable, QStringLiteral("the file could not be read")};
+        const std::optional<OutputFormat> format = worker::requestFormat(request.format);
+        if (!format)
+            return ConversionStatus::UnsupportedTarget;
         const SourceFile source{file.bytes(), (request.flags & worker::kNameSaysTga) != 0,
                                 exifOrientation(request.orientation)};
-        return scaleAndEncode(source, request.width, request.height, OutputFormat(request.format), request.background,
+        return scaleAndEncode(source, request.width, request.height, *format, request.background,
                               int(std::clamp<std::uint32_t>(request.jpegQuality, 1, 100)));
     } catch (const std::bad_alloc &) {
         return {ConversionStatus::OutOfMemory, QStringLiteral("out of memory")};

@@ -21,9 +21,13 @@
 // integers travel in the machine's own byte order.
 #pragma once
 
-#include <cerrno>
+#include "imaging/conversion_status.h"
+#include "imaging/picture_formats.h"
+#include "platform/retry_on_eintr.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include <sys/socket.h>
 
@@ -84,15 +88,53 @@ struct Reply {
     std::uint32_t flags = 0;
 };
 
+// The numbers that travel, known by their values: nothing for a number that
+// stands for none of the values one side may send. Never compared with the
+// order of the enum, so that a value added or moved cannot let a forged
+// number through; the compiler names a value left out of a switch.
+inline std::optional<OutputFormat> requestFormat(std::uint32_t value)
+{
+    const auto format = static_cast<OutputFormat>(value);
+    switch (format) {
+    case OutputFormat::Bmp:
+    case OutputFormat::Gif:
+    case OutputFormat::Jpeg:
+    case OutputFormat::Png:
+    case OutputFormat::Tiff:
+    case OutputFormat::Tga: return format;
+    }
+    return std::nullopt;
+}
+
+inline std::optional<ConversionStatus> replyStatus(std::uint32_t value)
+{
+    const auto status = static_cast<ConversionStatus>(value);
+    switch (status) {
+    case ConversionStatus::Converted:
+    case ConversionStatus::SourceUnreadable:
+    case ConversionStatus::UnsupportedTarget:
+    case ConversionStatus::NoSize:
+    case ConversionStatus::NotAPicture:
+    case ConversionStatus::TooLarge:
+    case ConversionStatus::Damaged:
+    case ConversionStatus::WriteFailed:
+    case ConversionStatus::OutOfMemory:
+    case ConversionStatus::TimedOut:
+    case ConversionStatus::Crashed:
+    case ConversionStatus::WorkerUnavailable: return status;
+    case ConversionStatus::Stopped: // set by the program only
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 // Sends all `size` bytes over the channel, going on after a short send or a
 // signal; false when the other end is gone.
 inline bool sendAll(int channel, const void *data, std::size_t size)
 {
     const auto *p = static_cast<const char *>(data);
     while (size > 0) {
-        const ssize_t n = ::send(channel, p, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = platform::retryOnEintr([&] { return ::send(channel, p, size, MSG_NOSIGNAL); });
         if (n <= 0)
             return false;
         p += n;

@@ -1,11 +1,18 @@
 #include "platform/file_system.h"
 
 #include "platform/native_path.h"
+#include "platform/retry_on_eintr.h"
 
 #include <QRandomGenerator>
 
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,9 +30,7 @@ bool writeAll(int fd, QByteArrayView bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = retryOnEintr([&] { return ::write(fd, bytes.data() + done, size_t(bytes.size() - done)); });
         if (n <= 0)
             return false;
         done += n;
@@ -103,39 +108,167 @@ bool isSameFile(const QString &a, const QString &b)
     return statPath(a, infoA) && statPath(b, infoB) && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
 }
 
+namespace {
+
+// Hidden temporary names: ".<name>.tarvel-<random>", passed over by the
+// program's own folder scan and by file managers.
+constexpr char kTemporaryMark[] = ".tarvel-";
+
+// The bytes into an open file: the permissions of the file it replaces, the
+// content, flushed to the disk.
+bool fillFile(int fd, const QByteArray &target, QByteArrayView bytes)
+{
+    struct stat existing { };
+    if (::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode)
+        && ::fchmod(fd, existing.st_mode & 07777) != 0)
+        return false;
+    return writeAll(fd, bytes) && ::fsync(fd) == 0;
+}
+
+// A hidden name beside the target.
+QByteArray temporaryName(const QByteArray &folder, const QByteArray &name)
+{
+    return folder + '.' + name.left(200) + kTemporaryMark
+           + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+}
+
+// A new hidden name beside the target, created and open for writing, locked
+// for as long as this process holds it (removeStaleTemporaryFiles leaves
+// locked ones alone); -1 with errno when none could be made.
+int createTemporary(const QByteArray &folder, const QByteArray &name, QByteArray &temporary)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = temporaryName(folder, name);
+        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0) {
+            ::flock(fd, LOCK_EX);
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
+// Gives the nameless file `fd` the name `linkName`.
+bool linkNameless(int fd, const QByteArray &linkName)
+{
+    const QByteArray own = "/proc/self/fd/" + QByteArray::number(fd);
+    return ::linkat(AT_FDCWD, own.constData(), AT_FDCWD, linkName.constData(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Keep errno of the step that failed across the clean-up after it.
+void removeKeepingErrno(const QByteArray &path)
+{
+    const int error = errno;
+    ::unlink(path.constData());
+    errno = error;
+}
+
+void closeKeepingErrno(int fd)
+{
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+}
+
+// How old a hidden temporary file must be before a later run takes it for
+// one left by a run that was killed.
+constexpr time_t kStaleSeconds = 60;
+
+} // namespace
+
 bool writeFileAtomically(const QString &path, QByteArrayView bytes)
 {
     const QByteArray target = nativePath(path);
     const auto [folder, name] = splitFolder(target);
     if (name.isEmpty() || target.contains('\0'))
         return false;
-    // A dot-file, so that the program's own folder scan and file managers
-    // pass over one left by a power cut.
-    QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder + '.' + name.left(200) + ".tarvel-"
-                    + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd < 0 && errno != EEXIST)
+
+    // First a file without a name, which nothing can find or leave behind
+    // until it is whole; then its name. A new target gets it at once; one that
+    // exists is replaced by a rename, from a hidden name that lives a moment.
+    const int nameless = ::open(folder.isEmpty() ? "." : folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (nameless >= 0) {
+        if (!fillFile(nameless, target, bytes)) {
+            closeKeepingErrno(nameless);
             return false;
+        }
+        if (linkNameless(nameless, target)) {
+            ::close(nameless);
+            return true;
+        }
+        if (errno == EEXIST) {
+            ::flock(nameless, LOCK_EX); // the hidden name is live while this is held
+            QByteArray temporary;
+            bool linked = false;
+            for (int attempt = 0; attempt < 100 && !linked; ++attempt) {
+                temporary = temporaryName(folder, name);
+                linked = linkNameless(nameless, temporary);
+                if (!linked && errno != EEXIST)
+                    break;
+            }
+            const bool ok = linked && ::rename(temporary.constData(), target.constData()) == 0;
+            if (linked && !ok)
+                removeKeepingErrno(temporary);
+            closeKeepingErrno(nameless);
+            return ok;
+        }
+        closeKeepingErrno(nameless);
+        if (errno != ENOENT)
+            return false;
+        // No /proc to link the file through: a named temporary file after all.
+    } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        return false;
     }
+
+    QByteArray temporary;
+    const int fd = createTemporary(folder, name, temporary);
     if (fd < 0)
         return false;
-    struct stat existing { };
-    bool ok = true;
-    if (::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
-    ok = ok && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = fillFile(fd, target, bytes);
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
-    if (!ok) {
-        // The caller may say why: errno stays that of the step that failed.
-        const int error = errno;
-        ::unlink(temporary.constData());
-        errno = error;
-    }
+    if (!ok)
+        removeKeepingErrno(temporary);
     return ok;
+}
+
+bool isTemporaryName(QByteArrayView name)
+{
+    const qsizetype mark = name.lastIndexOf(QByteArrayView(kTemporaryMark));
+    if (!name.startsWith('.') || mark < 2)
+        return false;
+    const QByteArrayView random = name.sliced(mark + qsizetype(sizeof kTemporaryMark) - 1);
+    return !random.isEmpty() && random.size() <= 13 && std::all_of(random.begin(), random.end(), [](char c) {
+        return std::isdigit(uchar(c)) || std::islower(uchar(c));
+    });
+}
+
+int removeStaleTemporaryFiles(const QString &folder)
+{
+    const QByteArray native = nativePath(folder);
+    DIR *dir = native.isEmpty() ? nullptr : ::opendir(native.constData());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    const time_t now = ::time(nullptr);
+    while (const dirent *entry = ::readdir(dir)) {
+        if (!isTemporaryName(QByteArrayView(entry->d_name)))
+            continue;
+        const int fd = ::openat(::dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info { };
+        // One still locked is being written by a run under way; a young one
+        // may be about to be locked.
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && now - info.st_mtime >= kStaleSeconds
+            && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 } // namespace platform

@@ -26,10 +26,20 @@ bool makeFolders(const QString &path);
 // spell it (links, "..", another mount of the same file system).
 bool isSameFile(const QString &a, const QString &b);
 
-// Writes the bytes to a hidden temporary file beside the path and renames it
-// over the path, so readers see the old file or the new one, never a part. A
-// file it replaces keeps its permissions. On failure nothing is left behind,
-// an existing file keeps its content and errno says what failed.
+// Writes the bytes so that readers see the old file or the new one, never a
+// part: into a file without a name (O_TMPFILE) that gets its name when it is
+// whole, or, where the file system has no such files, into a hidden temporary
+// file beside the path that is renamed over it. A file it replaces keeps its
+// permissions. On failure nothing is left behind, an existing file keeps its
+// content and errno says what failed.
 bool writeFileAtomically(const QString &path, QByteArrayView bytes);
+
+// Whether a file name is one of writeFileAtomically's hidden temporary names,
+// ".<name>.tarvel-<random>".
+bool isTemporaryName(QByteArrayView name);
+
+// Removes the hidden temporary files that a killed run left in the folder:
+// those no process is writing and that are older than a minute. How many.
+int removeStaleTemporaryFiles(const QString &folder);
 
 } // namespace platform

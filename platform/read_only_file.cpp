@@ -1,6 +1,7 @@
 #include "platform/read_only_file.h"
 
 #include "platform/native_path.h"
+#include "platform/retry_on_eintr.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -42,9 +43,8 @@ bool ReadOnlyFile::readAt(std::uint64_t offset, std::span<std::uint8_t> out) con
         return false;
     std::size_t done = 0;
     while (done < out.size()) {
-        const ssize_t n = ::pread(m_fd, out.data() + done, out.size() - done, off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n
+            = retryOnEintr([&] { return ::pread(m_fd, out.data() + done, out.size() - done, off_t(offset + done)); });
         // 0 is the end of the file: shorter now than when it was opened.
         if (n <= 0)
             return false;

@@ -19,4 +19,13 @@ QStringList splitLines(QStringView text)
     return lines;
 }
 
+QString printableText(QString text)
+{
+    for (QChar &c : text) {
+        if (isControlCharacter(c))
+            c = u'?';
+    }
+    return text;
+}
+
 } // namespace platform

@@ -11,4 +11,12 @@ namespace platform {
 // too; an empty text has none.
 QStringList splitLines(QStringView text);
 
+// C0 and C1 control characters and DEL: a newline, an escape.
+inline bool isControlCharacter(QChar c) { return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0); }
+
+// The text with every control character shown as "?", so that text from
+// outside (a file name, a decoder's message) stays on its line and cannot
+// drive a terminal.
+QString printableText(QString text);
+
 } // namespace platform

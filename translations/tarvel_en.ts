@@ -142,8 +142,8 @@
         <translation> (see tarvel-batch --help for usage)</translation>
     </message>
     <message>
-        <source>记住的限制 %1 × %2 超出 1 到 1024 的范围，请用 --width 和 --height 指定</source>
-        <translation>the remembered limits %1 × %2 are outside 1 to 1024; give them with --width and --height</translation>
+        <source>记住的限制 %1 × %2 超出 1 到 %3 的范围，请用 --width 和 --height 指定</source>
+        <translation>the remembered limits %1 × %2 are outside 1 to %3; give them with --width and --height</translation>
     </message>
     <message>
         <source>源文件夹不存在：%1</source>
@@ -184,8 +184,8 @@
         <translation>Standard output holds only results: when it is not a terminal, one line per picture, then a summary (JSON lines with --json). The progress bar, warnings and errors go to standard error; the progress bar appears only when standard error is a terminal.</translation>
     </message>
     <message>
-        <source>按一次 Ctrl-C 或收到 SIGTERM 后不再开始新的图片，正在转换的图片完成后退出，并用一行说明有多少张未开始转换。再按一次 Ctrl-C 立即停止：转换进程被结束，正在转换的图片不留下任何文件。</source>
-        <translation>After one Ctrl-C or a SIGTERM no new picture is started; the program ends once the pictures under way are done, with a line telling how many were not started. A second Ctrl-C stops at once: the conversion processes are ended, and the pictures under way leave no file behind.</translation>
+        <source>按一次 Ctrl-C 或收到 SIGTERM 后不再开始新的图片，正在转换的图片完成后退出，并用一行说明有多少张未开始转换。再按一次 Ctrl-C 立即停止：转换进程被结束，正在转换的图片不留下任何文件。读取标准输出的程序提前退出时（如 tarvel-batch … | head -1），也像第一次 Ctrl-C 那样结束。</source>
+        <translation>After one Ctrl-C or a SIGTERM no new picture is started; the program ends once the pictures under way are done, with a line telling how many were not started. A second Ctrl-C stops at once: the conversion processes are ended, and the pictures under way leave no file behind. When the program reading standard output goes away early (as in tarvel-batch … | head -1), the run ends as after the first Ctrl-C.</translation>
     </message>
     <message>
         <source>全部转换成功（--skip-existing 跳过的图片不算失败）</source>
@@ -202,6 +202,10 @@
     <message>
         <source>被 Ctrl-C（SIGINT）中断</source>
         <translation>interrupted by Ctrl-C (SIGINT)</translation>
+    </message>
+    <message>
+        <source>读取标准输出的程序已退出（SIGPIPE）</source>
+        <translation>the program reading standard output went away (SIGPIPE)</translation>
     </message>
     <message>
         <source>被 SIGTERM 中断</source>
@@ -316,8 +320,8 @@
         <translation>unknown option: %1</translation>
     </message>
     <message>
-        <source>--%1 必须是 1 到 1024 之间的整数：%2</source>
-        <translation>--%1 must be a whole number from 1 to 1024: %2</translation>
+        <source>--%1 必须是 1 到 %2 之间的整数：%3</source>
+        <translation>--%1 must be a whole number from 1 to %2: %3</translation>
     </message>
     <message>
         <source>--jobs 必须是正整数：%1</source>

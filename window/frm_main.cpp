@@ -12,6 +12,7 @@
 #include "window/size_fields.h"
 #include "window/task_runner.h"
 #include "workflow/path_names.h"
+#include "workflow/size_text.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -164,11 +165,26 @@ void frmMain::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+QStringList frmMain::workNames() const
+{
+    QStringList names;
+    for (const workflow::WorkItem &item : m_work)
+        names << item.name;
+    return names;
+}
+
+QStringList frmMain::workSizes() const
+{
+    QStringList sizes;
+    for (const workflow::WorkItem &item : m_work)
+        sizes << workflow::sizeText(item.size);
+    return sizes;
+}
+
 void frmMain::clearAfterRun()
 {
-    List1.clear();
-    List2.clear();
-    m_workList = WorkList::Empty;
+    m_work.clear();
+    m_workSource = WorkSource::Empty;
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2})
         edit->clear();
 }

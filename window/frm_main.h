@@ -1,7 +1,8 @@
 // frmMain, the program's one window: a panel converting a single picture and
 // a panel converting a whole folder, switched by two option buttons. The window
-// owns all workflow state: its fields, the work lists List1 (file names) and
-// List2 (their size texts), the table TargetSizes and the remembered limits.
+// owns all workflow state: its fields, the work list (shown as List1, the file
+// names, and List2, their size texts), the table TargetSizes and the
+// remembered limits.
 #pragma once
 
 #include "workflow/parallel_conversion.h"
@@ -116,8 +117,8 @@ private:
     // progress bar moves on by one as each picture ends.
     workflow::ConversionRun convert(const std::vector<workflow::ConversionJob> &jobs,
                                     const workflow::ConversionOptions &options, bool countOnBar);
-    QStringList workNames() const { return List1; }
-    QStringList workSizes() const { return List2; }
+    QStringList workNames() const;
+    QStringList workSizes() const;
 
     void choosePicture(const QString &path); // frm_main_single.cpp
     static QString folderPrompt();           // frm_main_batch.cpp
@@ -146,17 +147,16 @@ private:
     controls::XP_ProgressBar *PB = nullptr;
     QLabel *Picture1 = nullptr;
 
-    // The hidden work lists and the target sizes fitted from List2.
-    QStringList List1;
-    QStringList List2;
+    // The pictures to convert with their sizes, and the sizes they are fitted to.
+    workflow::WorkList m_work;
     workflow::TargetSizeTable TargetSizes;
     workflow::SavedLimits savedLimits;
 
     FormServices m_services;
     SizeFields *m_sizeFields = nullptr;
     TaskRunner *m_runner = nullptr;
-    // Whose pictures List1 holds: those of txtPath's folder, or the single one.
-    enum class WorkList { Empty, Folder, Picture } m_workList = WorkList::Empty;
+    // Whose pictures the work list holds: those of txtPath's folder, or the single one.
+    enum class WorkSource { Empty, Folder, Picture } m_workSource = WorkSource::Empty;
     bool m_closeAfterRun = false;
     qreal m_picturesRatio = 0;
 };

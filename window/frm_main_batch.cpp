@@ -4,6 +4,7 @@
 
 #include "controls/xp_progress_bar.h"
 #include "dialogs/file_dialogs.h"
+#include "platform/native_path.h"
 #include "platform/notifier.h"
 #include "window/path_field.h"
 #include "window/task_runner.h"
@@ -25,13 +26,12 @@ QString frmMain::folderPrompt()
 
 void frmMain::ScanSourceFolder()
 {
-    List1.clear();
-    List2.clear();
-    m_workList = WorkList::Empty;
+    m_work.clear();
+    m_workSource = WorkSource::Empty;
     // Every picture's header is read, on the runner's thread; the bar counts
     // them on the window's.
     const QString folder = pathText(txtPath);
-    workflow::BatchListing listing;
+    workflow::WorkList listing;
     m_runner->run([&](const std::atomic<bool> &stop) {
         const auto sizeRead = [this](int done, int total) {
             m_runner->post([this, done, total] {
@@ -51,14 +51,13 @@ void frmMain::ScanSourceFolder()
         close();
         return;
     }
-    if (listing.names.isEmpty()) {
+    if (listing.empty()) {
         m_services.notifier->information(tr("没有找到可以转换的文件"));
         txtPath->clear();
         return;
     }
-    List1 = listing.names;
-    List2 = listing.sizes;
-    m_workList = WorkList::Folder;
+    m_work = std::move(listing);
+    m_workSource = WorkSource::Folder;
 }
 
 void frmMain::cmdStartConvert_Click()
@@ -73,11 +72,11 @@ void frmMain::cmdStartConvert_Click()
         m_services.notifier->information(tr("请选择一个用来存放转换图片的文件夹！"));
         return;
     }
-    // The work lists may hold the single panel's picture since the folder was
+    // The work list may hold the single panel's picture since the folder was
     // listed; the batch converts the folder's pictures.
-    if (m_workList == WorkList::Picture)
+    if (m_workSource == WorkSource::Picture)
         ScanSourceFolder();
-    if (List1.isEmpty())
+    if (m_work.empty())
         return;
     if (workflow::isSameFolder(pathText(txtPath), pathText(txtPath2))
         && !m_services.notifier->question(tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
@@ -85,17 +84,15 @@ void frmMain::cmdStartConvert_Click()
 
     const std::int32_t width = limitValue(Text1);
     const std::int32_t height = limitValue(Text2);
-    PB->setMax(int(List1.size()));
+    PB->setMax(int(m_work.size()));
     PB->setMin(0);
     PB->setValue(0);
     PB->raise();
 
-    const workflow::BatchRequest request{pathText(txtPath), pathText(txtPath2), width, height, Check1->isChecked()};
-    const workflow::BatchSummary summary
-        = workflow::runBatch(request, {List1, List2}, [this](const std::vector<workflow::ConversionJob> &jobs) {
-              return convert(jobs, conversionOptions(), true);
-          });
-    TargetSizes = summary.targets;
+    TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
+    const workflow::BatchSummary summary = workflow::runBatch(
+        {pathText(txtPath), pathText(txtPath2)}, m_work, TargetSizes,
+        [this](const std::vector<workflow::ConversionJob> &jobs) { return convert(jobs, conversionOptions(), true); });
     PB->setValue(0);
 
     savedLimits = {width, height};
@@ -107,7 +104,7 @@ void frmMain::cmdStartConvert_Click()
         } else {
             QStringList lines;
             for (const workflow::BatchFailure &failure : summary.failures)
-                lines << workflow::failureLine(failure);
+                lines << workflow::failureLine(platform::displayPath(failure.name), failure.result);
             m_services.notifier->information(workflow::batchFailureNotice(summary.converted, lines));
         }
     }

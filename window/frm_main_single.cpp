@@ -5,14 +5,15 @@
 #include "controls/xp_combo.h"
 #include "dialogs/file_dialogs.h"
 #include "imaging/picture_formats.h"
+#include "imaging/read_picture_size.h"
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "platform/notifier.h"
 #include "window/path_field.h"
 #include "window/wait_seconds.h"
-#include "workflow/batch_plan.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/path_names.h"
+#include "workflow/target_sizes.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -29,6 +30,12 @@ std::vector<std::pair<QString, QString>> pictureFilters()
     for (const imaging::FileType &type : imaging::fileTypes())
         filters.emplace_back(imaging::filterLabel(type), QStringLiteral("*.") + QString::fromUtf16(type.extension));
     return filters;
+}
+
+// The one picture of the single panel's work list: its file name and size.
+workflow::WorkItem singleWorkItem(const QString &path)
+{
+    return {workflow::GetFileName(path), imaging::ReadPictureSize(path)};
 }
 
 } // namespace
@@ -54,10 +61,9 @@ void frmMain::cmdrgtBrowe_Click()
 void frmMain::choosePicture(const QString &path)
 {
     txtPathdz2->setText(workflow::defaultNewName(path));
-    List1 = QStringList{workflow::GetFileName(path)};
-    List2 = QStringList{workflow::readSizeText(path)};
-    m_workList = WorkList::Picture;
-    TargetSizes = workflow::ComputeTargetSizes(List2, limitValue(Text3), limitValue(Text4), Check1->isChecked());
+    m_work = {singleWorkItem(path)};
+    m_workSource = WorkSource::Picture;
+    TargetSizes = workflow::ComputeTargetSizes(m_work, limitValue(Text3), limitValue(Text4), Check1->isChecked());
 }
 
 void frmMain::cmdStartConvertdz_Click()
@@ -82,12 +88,11 @@ void frmMain::cmdStartConvertdz_Click()
 
     // A folder listed in the batch panel since the picture was chosen has
     // replaced the work lists; the picture's own size is read again.
-    List1 = QStringList{workflow::GetFileName(source)};
-    List2 = QStringList{workflow::readSizeText(source)};
-    m_workList = WorkList::Picture;
+    m_work = {singleWorkItem(source)};
+    m_workSource = WorkSource::Picture;
     const std::int32_t width = limitValue(Text1);
     const std::int32_t height = limitValue(Text2);
-    TargetSizes = workflow::ComputeTargetSizes(List2, width, height, Check1->isChecked());
+    TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
 
     const workflow::TargetSize size = TargetSizes.empty() ? workflow::TargetSize{} : TargetSizes.front();
     workflow::ConversionOptions options = conversionOptions();

@@ -4,7 +4,7 @@
 #include "platform/notifier.h"
 #include "platform/single_instance.h"
 #include "window/frm_main.h"
-#include "workflow/batch_plan.h"
+#include "workflow/batch_workflow.h"
 #include "workflow/interface_language.h"
 #include "workflow/saved_limits.h"
 

@@ -1,6 +1,7 @@
 #include "window/size_field_rule.h"
 
 #include "platform/numeric.h"
+#include "workflow/target_sizes.h"
 
 namespace window {
 
@@ -8,7 +9,7 @@ bool isSizeFieldCharacter(char32_t character) { return character == 8 || (charac
 
 QString boundedSizeText(const QString &text)
 {
-    if (text.size() > kSizeFieldMaxLength || sizeFieldValue(text) > kSizeLimitMax)
+    if (text.size() > kSizeFieldMaxLength || sizeFieldValue(text) > workflow::kMaxSizeLimit)
         return {};
     return text;
 }

@@ -11,7 +11,6 @@
 namespace window {
 
 inline constexpr int kSizeFieldMaxLength = 5;
-inline constexpr int kSizeLimitMax = 1024;
 
 // Backspace (8) and the digits 0 to 9; every other typed character is discarded.
 bool isSizeFieldCharacter(char32_t character);

@@ -1,34 +1,29 @@
 #include "workflow/batch_workflow.h"
 
-#include "platform/native_path.h"
-#include "workflow/batch_plan.h"
-
 #include <QCoreApplication>
+#include <QThread>
 
 namespace workflow {
 
-BatchListing scanBatchFolder(const QString &folder, const std::function<void(int, int)> &sizeRead,
-                             const std::atomic<bool> *stop)
+std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items, const TargetSizeTable &targets)
 {
-    BatchListing listing;
-    listing.names = listConvertibleFiles(folder);
-    const int total = int(listing.names.size());
-    for (const QString &name : std::as_const(listing.names)) {
-        if (stop && *stop)
-            break;
-        listing.sizes << readSizeText(pathInFolder(folder, name));
-        if (sizeRead)
-            sizeRead(int(listing.sizes.size()), total);
+    std::vector<ConversionJob> jobs;
+    jobs.reserve(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const TargetSize size = i < targets.size() ? targets[i] : TargetSize{};
+        jobs.push_back({pathInFolder(request.sourceFolder, items[i].name),
+                        pathInFolder(request.outputFolder, items[i].name), size.width, size.height});
     }
-    listing.names.resize(listing.sizes.size());
-    return listing;
+    return jobs;
 }
 
-BatchSummary runBatch(const BatchRequest &request, const BatchListing &listing, const ConversionExecutor &execute)
+int defaultJobCount() { return std::max(1, QThread::idealThreadCount()); }
+
+BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const TargetSizeTable &targets,
+                      const ConversionExecutor &execute)
 {
     BatchSummary summary;
-    summary.targets = ComputeTargetSizes(listing.sizes, request.width, request.height, request.enlarge);
-    const auto jobs = batchJobs(request.sourceFolder, request.outputFolder, listing.names, summary.targets);
+    const auto jobs = batchJobs(request, items, targets);
     const ConversionRun run = execute(jobs);
     summary.workersPeakKb = run.workersPeakKb;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
@@ -36,7 +31,7 @@ BatchSummary runBatch(const BatchRequest &request, const BatchListing &listing, 
         if (result && result->converted())
             ++summary.converted;
         else
-            summary.failures.push_back({listing.names[qsizetype(i)], result});
+            summary.failures.push_back({items[i].name, result});
     }
     return summary;
 }
@@ -46,13 +41,12 @@ QString failureReason(const std::optional<ConversionResult> &result)
     return result ? imaging::reasonText(result->status) : QCoreApplication::translate("workflow", "已中断，未转换");
 }
 
-QString failureLine(const BatchFailure &failure, bool withDetail)
+QString failureLine(const QString &shownName, const std::optional<ConversionResult> &result, bool withDetail)
 {
     QString line = QCoreApplication::translate("workflow", "%1：%2", "a file name and why it failed")
-                       .arg(platform::displayPath(failure.name), failureReason(failure.result));
-    if (withDetail && failure.result && !failure.result->detail.isEmpty())
-        line += QCoreApplication::translate("workflow", "（%1）", "the decoder's own message")
-                    .arg(failure.result->detail);
+                       .arg(shownName, failureReason(result));
+    if (withDetail && result && !result->detail.isEmpty())
+        line += QCoreApplication::translate("workflow", "（%1）", "the decoder's own message").arg(result->detail);
     return line;
 }
 

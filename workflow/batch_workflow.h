@@ -1,42 +1,34 @@
 // The batch conversion, one piece of code for the window and tarvel-batch:
-// list a folder's pictures and read their sizes (the scan), then fit them into
-// the limits, convert them and sum up what became of each (the run). Both
-// front ends convert the same files, in the same order, to the same bytes.
+// the work list (work_list.h), fitted into the limits once (target_sizes.h),
+// is converted into the output folder here, and what became of each picture
+// is summed up. Both front ends convert the same files, in the same order, to
+// the same bytes.
 #pragma once
 
 #include "workflow/parallel_conversion.h"
 #include "workflow/target_sizes.h"
+#include "workflow/work_list.h"
 
 #include <QString>
-#include <QStringList>
 
-#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
 
 namespace workflow {
 
-// The window's work lists: List1 (file names) and List2 (their size texts).
-struct BatchListing {
-    QStringList names;
-    QStringList sizes;
-};
-
-// The folder's convertible pictures (listConvertibleFiles) and the size text
-// of each, in the order the file system lists them. `sizeRead(done, total)`
-// is called after each size is read. Once `stop` is set no further size is
-// read, and the listing holds only the pictures read so far.
-BatchListing scanBatchFolder(const QString &folder, const std::function<void(int, int)> &sizeRead = {},
-                             const std::atomic<bool> *stop = nullptr);
-
 struct BatchRequest {
     QString sourceFolder;
     QString outputFolder;
-    int width = 0; // the limits
-    int height = 0;
-    bool enlarge = false;
 };
+
+// One job per work item: the source in the source folder, the target of the
+// same name in the output folder, at the target size of the same row.
+std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items,
+                                     const TargetSizeTable &targets);
+
+// How many pictures to convert at once: one per processor.
+int defaultJobCount();
 
 // How a run's conversions are carried out: the window waits for them with its
 // event loop running, tarvel-batch simply waits.
@@ -48,21 +40,22 @@ struct BatchFailure {
 };
 
 struct BatchSummary {
-    TargetSizeTable targets; // the fitted size of every listed picture
     int converted = 0;
     std::vector<BatchFailure> failures; // in list order
     long workersPeakKb = 0;
 };
 
-// Fits every listed picture into the limits, converts each into the output
-// folder under its own name, and says what became of each.
-BatchSummary runBatch(const BatchRequest &request, const BatchListing &listing, const ConversionExecutor &execute);
+// Converts every work item at its fitted size into the output folder under
+// its own name, and says what became of each.
+BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const TargetSizeTable &targets,
+                      const ConversionExecutor &execute);
 
-// Why a picture failed, in Chinese; "已中断，未转换" for one never started.
+// Why a picture failed, in the interface's language; "已中断，未转换" for one
+// never started.
 QString failureReason(const std::optional<ConversionResult> &result);
 
-// "name：reason", the name shown with replacement characters where its bytes
-// are not UTF-8; `withDetail` adds the library's own message, for logs.
-QString failureLine(const BatchFailure &failure, bool withDetail = false);
+// "name：reason" for a name as the caller shows it (platform::displayPath,
+// quoted for a terminal); `withDetail` adds the library's own message, for logs.
+QString failureLine(const QString &shownName, const std::optional<ConversionResult> &result, bool withDetail = false);
 
 } // namespace workflow

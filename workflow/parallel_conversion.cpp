@@ -1,7 +1,9 @@
 #include "workflow/parallel_conversion.h"
 
 #include "imaging/save_scaled_picture.h"
+#include "platform/file_system.h"
 
+#include <QSet>
 #include <QThread>
 
 #include <algorithm>
@@ -15,6 +17,12 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
 {
     ConversionRun run;
     run.results.resize(jobs.size());
+    // What a killed run left behind in the folders written to goes first.
+    QSet<QString> folders;
+    for (const ConversionJob &job : jobs)
+        folders.insert(job.target.left(job.target.lastIndexOf(u'/')));
+    for (const QString &folder : std::as_const(folders))
+        platform::removeStaleTemporaryFiles(folder.isEmpty() ? QStringLiteral("/") : folder);
     const int count = std::clamp<int>(options.jobs, 1, int(std::max<std::size_t>(jobs.size(), 1)));
     imaging::WorkerSettings settings = options.worker;
     // Pictures side by side, each with libvips threads of its own, should

@@ -61,17 +61,22 @@ QString savedLimitsPath()
     return QDir(config).filePath(QStringLiteral("tarvel/") + kFileName);
 }
 
-SavedLimits LoadSavedLimits(const QString &path)
+SavedLimits readSavedLimits(const QString &path)
 {
     QFile file(path);
-    if (!file.exists()) {
+    if (!file.open(QIODevice::ReadOnly))
+        return SavedLimits{};
+    return parseSavedLimits(file.readAll());
+}
+
+SavedLimits LoadSavedLimits(const QString &path)
+{
+    if (!QFile::exists(path)) {
         const SavedLimits defaults;
         StoreSavedLimits(path, defaults);
         return defaults;
     }
-    if (!file.open(QIODevice::ReadOnly))
-        return SavedLimits{};
-    return parseSavedLimits(file.readAll());
+    return readSavedLimits(path);
 }
 
 bool StoreSavedLimits(const QString &path, const SavedLimits &limits)

@@ -31,8 +31,12 @@ SavedLimits parseSavedLimits(const QByteArray &content);
 // configuration folder, ~/.config/tarvel.
 QString savedLimitsPath();
 
-// Reads the file at `path`; a missing file is created with the defaults.
-// An unreadable file gives the defaults.
+// The limits the file at `path` remembers, read without writing anything: a
+// missing or unreadable file gives the defaults.
+SavedLimits readSavedLimits(const QString &path);
+
+// The window's start: readSavedLimits, and a missing file is created with the
+// defaults.
 SavedLimits LoadSavedLimits(const QString &path);
 
 // Rewrites the file at `path`; false when it cannot be written (the program

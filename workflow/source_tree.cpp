@@ -4,7 +4,7 @@
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "platform/native_path.h"
-#include "workflow/batch_plan.h"
+#include "workflow/work_list.h"
 
 #include <algorithm>
 

@@ -1,7 +1,6 @@
 #include "workflow/target_sizes.h"
 
 #include "platform/numeric.h"
-#include "workflow/size_text.h"
 
 #include <algorithm>
 
@@ -49,13 +48,13 @@ TargetSize fitTargetSize(std::int32_t width, std::int32_t height, std::int32_t l
     return {std::max(tw, 1), std::max(th, 1)};
 }
 
-TargetSizeTable ComputeTargetSizes(const QStringList &sizeList, std::int32_t limitWidth, std::int32_t limitHeight,
+TargetSizeTable ComputeTargetSizes(const WorkList &items, std::int32_t limitWidth, std::int32_t limitHeight,
                                    bool enlarge)
 {
     TargetSizeTable table;
-    table.reserve(std::size_t(sizeList.size()));
-    for (const QString &entry : sizeList)
-        table.push_back(fitTargetSize(GetSizeWidth(entry), GetSizeHeight(entry), limitWidth, limitHeight, enlarge));
+    table.reserve(items.size());
+    for (const WorkItem &item : items)
+        table.push_back(fitTargetSize(item.size.Width, item.size.Height, limitWidth, limitHeight, enlarge));
     return table;
 }
 

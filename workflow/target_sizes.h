@@ -2,12 +2,15 @@
 // a work list, keeping its proportions.
 #pragma once
 
-#include <QStringList>
+#include "workflow/work_list.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace workflow {
+
+// The largest limit the window takes, and the largest tarvel-batch takes.
+inline constexpr std::int32_t kMaxSizeLimit = 1024;
 
 struct TargetSize {
     std::int32_t width = 0;
@@ -16,7 +19,7 @@ struct TargetSize {
     friend bool operator==(const TargetSize &, const TargetSize &) = default;
 };
 
-// One row per entry of the size list, in its order.
+// One row per entry of a work list, in its order.
 using TargetSizeTable = std::vector<TargetSize>;
 
 // A picture of width x height fitted into limitWidth x limitHeight. It keeps
@@ -28,9 +31,9 @@ using TargetSizeTable = std::vector<TargetSize>;
 TargetSize fitTargetSize(std::int32_t width, std::int32_t height, std::int32_t limitWidth, std::int32_t limitHeight,
                          bool enlarge);
 
-// The target sizes of a size list (size texts, "1024-768"), for the limits
-// and the state of the enlarge check box.
-TargetSizeTable ComputeTargetSizes(const QStringList &sizeList, std::int32_t limitWidth, std::int32_t limitHeight,
+// The target size of every picture of a work list, in its order, for the
+// limits and the state of the enlarge check box.
+TargetSizeTable ComputeTargetSizes(const WorkList &items, std::int32_t limitWidth, std::int32_t limitHeight,
                                    bool enlarge);
 
 } // namespace workflow

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -154,4 +155,63 @@ TEST_F(BatchToolSignals, TheSecondStopsAtOnceAndLeavesNothing)
     const QString out = QString::fromUtf8(batch.readAllStandardOutput());
     EXPECT_TRUE(out.contains(u"张转换中被中止"_qs) && out.contains(u"4 张未开始转换"_qs)) << out.toStdString();
     EXPECT_TRUE(outputs().isEmpty()) << outputs().join(' ').toStdString();
+}
+
+namespace {
+
+// A folder of small pictures that convert quickly, one after another.
+void makeQuickPictures(const QString &folder, int count)
+{
+    QDir().mkpath(folder);
+    QImage image(300, 200, QImage::Format_RGB32);
+    image.fill(QColor(30, 120, 200));
+    for (int i = 0; i < count; ++i)
+        ASSERT_TRUE(image.save(QStringLiteral("%1/p%2.png").arg(folder).arg(i, 3, 10, QLatin1Char('0'))));
+}
+
+// Every picture in `folder` whole at 60 × 40, and no hidden file beside them.
+void expectOnlyWholePictures(const QString &folder)
+{
+    const QStringList hidden = QDir(folder)
+                                   .entryList(QDir::Hidden | QDir::Files | QDir::System, QDir::Name)
+                                   .filter(QRegularExpression("^\\."));
+    EXPECT_TRUE(hidden.isEmpty()) << hidden.join(' ').toStdString();
+    for (const QString &name : QDir(folder).entryList(QDir::Files))
+        EXPECT_EQ(QImage(folder + '/' + name).size(), QSize(60, 40)) << name.toStdString();
+}
+
+} // namespace
+
+TEST(BatchToolKilled, AKilledRunLeavesNoNameBehind)
+{
+    TempDir dir;
+    makeQuickPictures(dir.file("in"), 120);
+    // Half the outputs exist already, so both new files and replacements are
+    // under way when the run is killed.
+    for (int trial = 0; trial < 6; ++trial) {
+        QProcess batch;
+        batch.start(QStringLiteral(TARVEL_BATCH_EXECUTABLE),
+                    {"--jobs", "2", "-w", "60", "-H", "40", dir.file("in"), dir.file("out")});
+        ASSERT_TRUE(batch.waitForStarted());
+        QThread::msleep(150 + 120 * trial);
+        ::kill(pid_t(batch.processId()), SIGKILL);
+        ASSERT_TRUE(batch.waitForFinished(10'000));
+        expectOnlyWholePictures(dir.file("out"));
+    }
+}
+
+TEST(BatchToolKilled, AReaderThatGoesAwayStopsTheRunLikeCtrlC)
+{
+    TempDir dir;
+    makeQuickPictures(dir.file("in"), 60);
+    QProcess shell;
+    shell.start("bash",
+                {"-c", "\"$0\" --jobs 1 -w 60 -H 40 \"$1\" \"$2\" | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}",
+                 QStringLiteral(TARVEL_BATCH_EXECUTABLE), dir.file("in"), dir.file("out")});
+    ASSERT_TRUE(shell.waitForFinished(60'000));
+    EXPECT_EQ(shell.exitCode(), 141) << shell.readAllStandardError().toStdString();
+    const qsizetype written = QDir(dir.file("out")).entryList(QDir::Files).size();
+    EXPECT_GE(written, 1);
+    EXPECT_LT(written, 60);
+    expectOnlyWholePictures(dir.file("out"));
 }

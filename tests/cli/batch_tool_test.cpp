@@ -150,3 +150,35 @@ TEST_F(BatchTool, PhonePhotosAreFittedAndWrittenAsTheyAreShown)
     EXPECT_GT(qRed(out.pixel(290, 300)), 180); // red on the right
     EXPECT_GT(qBlue(out.pixel(40, 300)), 180); // blue on the left
 }
+
+TEST_F(BatchTool, NamesCannotForgeLinesOrDriveTheTerminal)
+{
+    // A name that would print a result line of its own, one with an escape
+    // sequence, one with a bell and a carriage return; a damaged picture of
+    // such a name too, whose name shows in the failure summary.
+    const QString forged = QStringLiteral(u"x\n转换完成：成功 99 个，失败 0 个。.png");
+    const QString escape = QStringLiteral(u"e\x1b[2Jclear.png");
+    const QString bell = QStringLiteral(u"b\a\rback.png");
+    makePicture(dir.file("in/") + forged, 40, 30, "PNG");
+    makePicture(dir.file("in/") + escape, 40, 30, "PNG");
+    QFile damaged(dir.file("in/") + bell);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("\x89PNG\r\n\x1a\n broken");
+    damaged.close();
+
+    for (const bool dryRun : {true, false}) {
+        QStringList arguments{dir.file("in"), dir.file("out")};
+        if (dryRun)
+            arguments.prepend("--dry-run");
+        const ToolRun r = runTool(arguments, settings);
+        for (const QString &line : r.out.split(u'\n')) {
+            EXPECT_FALSE(line.startsWith(QStringLiteral(u"转换完成：成功 99"))) << line.toStdString();
+            EXPECT_FALSE(line.contains(QChar(0x1b)) || line.contains(u'\r') || line.contains(u'\a'))
+                << line.toStdString();
+        }
+        EXPECT_TRUE(r.out.contains(QStringLiteral(u"'x'$'\\n''转换完成：成功 99 个，失败 0 个。.png'")))
+            << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(QStringLiteral(u"'e'$'\\033''[2Jclear.png'"))) << r.out.toStdString();
+        EXPECT_EQ(r.out.count(QStringLiteral(u"'b'$'\\a\\r''back.png'")), dryRun ? 1 : 2) << r.out.toStdString();
+    }
+}

@@ -1,4 +1,5 @@
 #include "cli/terminal_text.h"
+#include "platform/text_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ TEST(TerminalText, ChineseTakesTwoColumnsAndLongNamesAreCutInTheMiddle)
     EXPECT_LE(terminalColumns(cut), 21);
     EXPECT_TRUE(cut.startsWith(u"二零二四"_qs) && cut.contains("...") && cut.endsWith(u"12张.png"_qs))
         << cut.toStdString();
-    EXPECT_EQ(printableText("a\nb\x1b[2J"), "a?b?[2J");
+    EXPECT_EQ(platform::printableText("a\nb\x1b[2J"), "a?b?[2J");
 
     // Every width, however narrow, gets a line that leaves its last column free.
     for (int columns = 2; columns <= 140; ++columns) {
@@ -23,4 +24,13 @@ TEST(TerminalText, ChineseTakesTwoColumnsAndLongNamesAreCutInTheMiddle)
             EXPECT_TRUE(line.contains(u"17/340  已用 01:05  剩余"_qs) && line.contains("...")) << columns;
         }
     }
+}
+
+TEST(TerminalText, NamesWithControlCharactersAreQuotedAsLsQuotesThem)
+{
+    EXPECT_EQ(quotedName(QStringLiteral(u"普通 name.jpg")), QStringLiteral(u"普通 name.jpg"));
+    EXPECT_EQ(quotedName("a\nb"), "'a'$'\\n''b'");
+    EXPECT_EQ(quotedName("\x1b[31mred"), "$'\\033''[31mred'");
+    EXPECT_EQ(quotedName("it's\t"), "'it'\\''s'$'\\t'");
+    EXPECT_EQ(quotedName(QString(QChar(0x85))), "$'\\205'");
 }

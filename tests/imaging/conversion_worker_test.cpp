@@ -4,6 +4,8 @@
 #include "imaging/conversion_worker.h"
 #include "imaging/save_scaled_picture.h"
 #include "imaging/tga_file.h"
+#include "imaging/vips_errors.h"
+#include "imaging/worker_protocol.h"
 
 #include "support/temp_dir.h"
 #include "test_pictures.h"
@@ -12,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <vips/vips8>
+
+#include <cerrno>
 #include <csignal>
 
 using imaging::ConversionStatus;
@@ -104,6 +109,36 @@ TEST_F(WorkerTest, ABombOverTheMemoryBudgetRunsOutOfMemory)
     EXPECT_FALSE(QFile::exists(dir.file("bomb.png")));
 }
 
+TEST_F(WorkerTest, AFileLargerThanTheBudgetRunsOutOfMemory)
+{
+    // 1 GiB of nothing, stored sparse: a worker of 384 MB can neither map it
+    // nor hold a copy of it.
+    QFile huge(dir.file("huge.png"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 30));
+    huge.close();
+    imaging::WorkerSettings settings;
+    settings.budget.memoryBytes = 384ull << 20;
+    ConversionWorker worker(settings);
+    EXPECT_EQ(convert(worker, "huge.png", "huge-out.png"), ConversionStatus::OutOfMemory);
+    EXPECT_EQ(convert(worker, "small.png", "out.png"), ConversionStatus::Converted);
+    EXPECT_FALSE(QFile::exists(dir.file("huge-out.png")));
+}
+
+TEST(VipsErrors, OutOfMemoryIsToldByErrnoAndOtherwiseByTheLibrarysWords)
+{
+    // A thread the budget could not give a stack: only errno says memory.
+    const vips::VError noThread("glib: Error creating thread: Resource temporarily unavailable\n");
+    EXPECT_EQ(imaging::failureOf(noThread, ENOMEM).status, ConversionStatus::OutOfMemory);
+    EXPECT_EQ(imaging::failureOf(noThread, 0).status, ConversionStatus::Damaged);
+    EXPECT_EQ(imaging::failureOf(noThread, EAGAIN).status, ConversionStatus::Damaged);
+    EXPECT_EQ(imaging::failureOf(noThread, 0).detail, "glib: Error creating thread: Resource temporarily unavailable");
+    // Running out on one of libvips' threads reaches this one as words only.
+    const vips::VError tracked("vips_tracked: out of memory --- size == 4MB\n");
+    EXPECT_EQ(imaging::failureOf(tracked, 0).status, ConversionStatus::OutOfMemory);
+    const vips::VError truncated("VipsJpeg: Premature end of input file\n");
+    EXPECT_EQ(imaging::failureOf(truncated, 0).status, ConversionStatus::Damaged);
+}
+
 TEST_F(WorkerTest, AMissingOrLyingWorkerConvertsNothing)
 {
     imaging::WorkerSettings missing;
@@ -127,4 +162,38 @@ TEST_F(WorkerTest, AMissingOrLyingWorkerConvertsNothing)
     EXPECT_EQ(convert(liar, "small.png", "lie.png"), ConversionStatus::Crashed);
     EXPECT_FALSE(QFile::exists(dir.file("out.png")));
     EXPECT_FALSE(QFile::exists(dir.file("lie.png")));
+}
+
+TEST_F(WorkerTest, AReplyIsBelievedOnlyForTheNumbersAWorkerMaySend)
+{
+    using imaging::OutputFormat;
+    using imaging::worker::replyStatus;
+    using imaging::worker::requestFormat;
+    for (const ConversionStatus status : {ConversionStatus::Converted, ConversionStatus::Damaged,
+                                          ConversionStatus::OutOfMemory, ConversionStatus::WorkerUnavailable})
+        EXPECT_EQ(replyStatus(std::uint32_t(status)), status);
+    // Stopped is the program's own word; past it, and far past, nothing.
+    for (const std::uint32_t forged :
+         {std::uint32_t(ConversionStatus::Stopped), std::uint32_t(ConversionStatus::Stopped) + 1, 0xFFFFFFFFu})
+        EXPECT_FALSE(replyStatus(forged)) << forged;
+    EXPECT_EQ(requestFormat(std::uint32_t(OutputFormat::Tga)), OutputFormat::Tga);
+    EXPECT_FALSE(requestFormat(std::uint32_t(OutputFormat::Tga) + 1));
+    EXPECT_FALSE(requestFormat(0xFFFFFFFFu));
+
+    // A worker that answers "stopped" is not believed: that is a crash.
+    const QString script = dir.file("stopped.sh");
+    testpics::writeBytes(script, "#!/bin/sh\n"
+                                 "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
+                                 "head -c 24 <&3 >/dev/null\n"
+                                 "printf '\\061\\122\\127\\124\\014\\000\\000\\000"
+                                 "\\000\\000\\000\\000\\000\\000\\000\\000"
+                                 "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
+                                 "exec sleep 5\n");
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    imaging::WorkerSettings forging;
+    forging.executable = script;
+    ConversionWorker forger(forging);
+    QString detail;
+    EXPECT_EQ(convert(forger, "small.png", "out.png", &detail), ConversionStatus::Crashed);
+    EXPECT_TRUE(detail.contains(QLatin1String("made no sense"))) << detail.toStdString();
 }

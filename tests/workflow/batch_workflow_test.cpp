@@ -44,21 +44,22 @@ TEST(BatchWorkflow, EveryShapeConvertsAtItsFittedSizeInEveryFormat)
     }
     maker.shutDown();
 
-    const BatchListing listing = scanBatchFolder(dir.file("in"));
-    ASSERT_EQ(listing.names.size(), qsizetype(shapes.size() * formats.size()));
+    const WorkList listing = scanBatchFolder(dir.file("in"));
+    ASSERT_EQ(listing.size(), shapes.size() * formats.size());
     for (const bool enlarge : {false, true}) {
         const QString out = dir.file(enlarge ? "enlarged" : "fitted");
         QDir(dir.path()).mkpath(out);
+        const TargetSizeTable targets = ComputeTargetSizes(listing, 1024, 768, enlarge);
         const BatchSummary summary
-            = runBatch({dir.file("in"), out, 1024, 768, enlarge}, listing, [](const std::vector<ConversionJob> &jobs) {
+            = runBatch({dir.file("in"), out}, listing, targets, [](const std::vector<ConversionJob> &jobs) {
                   return convertInParallel(jobs, {2, 0xFFFFFF, {}});
               });
-        EXPECT_TRUE(summary.failures.empty()) << failureLine(summary.failures.front()).toStdString();
-        for (qsizetype i = 0; i < listing.names.size(); ++i) {
-            const TargetSize fitted = summary.targets[size_t(i)];
-            const imaging::PictureSize written = imaging::ReadPictureSize(out + '/' + listing.names[i]);
+        EXPECT_TRUE(summary.failures.empty()) << summary.failures.front().name.toStdString();
+        for (std::size_t i = 0; i < listing.size(); ++i) {
+            const TargetSize fitted = targets[i];
+            const imaging::PictureSize written = imaging::ReadPictureSize(out + '/' + listing[i].name);
             EXPECT_EQ(QSize(written.Width, written.Height), QSize(fitted.width, fitted.height))
-                << listing.names[i].toStdString() << (enlarge ? " enlarged" : "");
+                << listing[i].name.toStdString() << (enlarge ? " enlarged" : "");
             EXPECT_GE(fitted.width, 1);
             EXPECT_GE(fitted.height, 1);
         }

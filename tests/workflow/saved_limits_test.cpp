@@ -2,7 +2,10 @@
 
 #include "support/temp_dir.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -74,4 +77,19 @@ TEST(SavedLimits, UnwritableFolderIsReportedNotFatal)
     const QString path = dir.file("plain/CULERT.txt");
     EXPECT_FALSE(StoreSavedLimits(path, {640, 480}));
     EXPECT_EQ(LoadSavedLimits(path), (SavedLimits{425, 321}));
+}
+
+TEST(SavedLimits, ReadingAloneNeverWrites)
+{
+    TempDir dir;
+    const QString path = dir.file("config/CULERT.txt");
+    EXPECT_EQ(readSavedLimits(path), (SavedLimits{425, 321}));
+    EXPECT_FALSE(QFileInfo::exists(dir.file("config")));
+
+    QDir(dir.path()).mkpath("config");
+    write(path, "800\n600");
+    const QDateTime written = QFileInfo(path).lastModified();
+    EXPECT_EQ(readSavedLimits(path), (SavedLimits{800, 600}));
+    EXPECT_EQ(readAll(path), QByteArray("800\n600")); // not rewritten in the file's own format
+    EXPECT_EQ(QFileInfo(path).lastModified(), written);
 }

@@ -38,10 +38,10 @@ TEST(TargetSizes, NoSizeStaysNoSizeAndThinPicturesKeepAPixel)
     EXPECT_EQ(fitTargetSize(70000, 3, 1024, 768, false), (TargetSize{1024, 1}));
 }
 
-TEST(TargetSizes, OneRowPerSizeTextInOrder)
+TEST(TargetSizes, OneRowPerWorkItemInOrder)
 {
     const workflow::TargetSizeTable table
-        = ComputeTargetSizes({"1600-1200", "0-0", "100-50", "not a size"}, 425, 321, true);
+        = ComputeTargetSizes({{"a", {1600, 1200}}, {"b", {0, 0}}, {"c", {100, 50}}, {"d", {640, 0}}}, 425, 321, true);
     EXPECT_EQ(table, (workflow::TargetSizeTable{{425, 319}, {0, 0}, {425, 212}, {0, 0}}));
     EXPECT_TRUE(ComputeTargetSizes({}, 425, 321, true).empty());
 }
