@@ -10,37 +10,6 @@
 
 namespace controls {
 
-// The combo's face hides a list box and the text field that holds the
-// keyboard focus: a reader sees one combo box, with no parts of its own, and
-// the focused text field reads as that combo box too. It stands outside the
-// unnamed namespace: XPCombo lets it, and nothing else, open the list.
-class AccessibleCombo final : public QAccessibleWidget {
-public:
-    AccessibleCombo(QWidget *widget, XPCombo *combo) : QAccessibleWidget(widget, QAccessible::ComboBox), m_combo(combo)
-    { }
-    QString text(QAccessible::Text t) const override
-    {
-        switch (t) {
-        case QAccessible::Value: return m_combo->Text();
-        case QAccessible::Name: return m_combo->accessibleName();
-        case QAccessible::Description: return m_combo->accessibleDescription();
-        default: return QAccessibleWidget::text(t);
-        }
-    }
-    int childCount() const override { return 0; }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-    QStringList actionNames() const override { return {showMenuAction()}; }
-    void doAction(const QString &action) override
-    {
-        if (action == showMenuAction())
-            m_combo->showList();
-    }
-
-private:
-    XPCombo *m_combo;
-};
-
 namespace {
 
 class AccessiblePictureButton final : public QAccessibleWidget {
@@ -79,6 +48,36 @@ public:
 
 private:
     XP_ProgressBar *bar() const { return static_cast<XP_ProgressBar *>(widget()); }
+};
+
+// The combo's face hides a list box and the text field that holds the
+// keyboard focus: a reader sees one combo box, with no parts of its own, and
+// the focused text field reads as that combo box too.
+class AccessibleCombo final : public QAccessibleWidget {
+public:
+    AccessibleCombo(QWidget *widget, XPCombo *combo) : QAccessibleWidget(widget, QAccessible::ComboBox), m_combo(combo)
+    { }
+    QString text(QAccessible::Text t) const override
+    {
+        switch (t) {
+        case QAccessible::Value: return m_combo->Text();
+        case QAccessible::Name: return m_combo->accessibleName();
+        case QAccessible::Description: return m_combo->accessibleDescription();
+        default: return QAccessibleWidget::text(t);
+        }
+    }
+    int childCount() const override { return 0; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QStringList actionNames() const override { return {showMenuAction()}; }
+    void doAction(const QString &action) override
+    {
+        if (action == showMenuAction())
+            m_combo->showList();
+    }
+
+private:
+    XPCombo *m_combo;
 };
 
 QAccessibleInterface *drawnControl(const QString &, QObject *object)

@@ -2,11 +2,13 @@
 
 #include "controls/accessibility.h"
 #include "controls/xp_combo_layout.h"
+#include "controls/xp_combo_list_file.h"
 #include "platform/paint_ratio.h"
 #include "platform/system_colours.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
@@ -17,9 +19,8 @@ namespace {
 
 const QColor kEnabledBorder(127, 157, 185);
 const QColor kDisabledBorder(192, 192, 192);
-// The face and the field take the colours of a window's text area.
-constexpr platform::ColourValue kBackColor = platform::kSysWindow;
-constexpr platform::ColourValue kForeColor = platform::kSysWindowText;
+// QLineEdit's own limit, which stands for "no limit".
+constexpr int kUnlimitedLength = 32767;
 
 XPComboLayout layoutFor(const QWidget &control, const QFont &font)
 {
@@ -90,9 +91,96 @@ void XPCombo::AddItem(const QString &Item, std::optional<int> Index)
     emit Change();
 }
 
+void XPCombo::UpdateItem(const QString &Item, int Index)
+{
+    if (!m_list.updateItem(Item, Index))
+        return;
+    syncList();
+    showSelectedText();
+    emit Change();
+}
+
+QString XPCombo::GetItem(std::optional<int> Index) const { return m_list.item(Index); }
+
+void XPCombo::RemoveItem(std::optional<int> Index)
+{
+    if (!m_list.removeItem(Index))
+        return;
+    syncList();
+    emit Change();
+}
+
+void XPCombo::Clear()
+{
+    m_list.clear();
+    syncList();
+}
+
+QString XPCombo::listFilePath() const
+{
+    const QString name = objectName().isEmpty() ? QStringLiteral("XPCombo") : objectName();
+    return controls::listFilePath(m_fileName, QCoreApplication::applicationDirPath(), name);
+}
+
+bool XPCombo::SaveToFile() { return saveListFile(m_list, listFilePath()); }
+
+bool XPCombo::LoadedFromFile()
+{
+    if (!loadListFile(m_list, listFilePath()))
+        return false;
+    syncList();
+    return true;
+}
+
+QString XPCombo::GetTagCode() const { return m_list.selectedTag(); }
+
+bool XPCombo::SetTagCode(const QString &TgCode, int &StartingFromIndex)
+{
+    const bool found = m_list.selectByTag(TgCode, StartingFromIndex);
+    syncList();
+    showSelectedText();
+    emit Change();
+    return found;
+}
+
 void XPCombo::ResetPic() { showPic(XPComboPic::Normal); }
 
 QString XPCombo::Text() const { return m_text->text(); }
+
+void XPCombo::SetText(const QString &New_Text)
+{
+    m_text->setText(New_Text);
+    emit PropertyChanged(QStringLiteral("Text"));
+}
+
+void XPCombo::SetFileName(const QString &New_FileName)
+{
+    m_fileName = New_FileName;
+    emit PropertyChanged(QStringLiteral("FileName"));
+}
+
+void XPCombo::SetBackColor(platform::ColourValue New_BackColor)
+{
+    m_backColor = New_BackColor;
+    applyColours();
+    emit PropertyChanged(QStringLiteral("BackColor"));
+}
+
+QFont XPCombo::Font() const { return m_text->font(); }
+
+void XPCombo::SetFont(const QFont &New_Font)
+{
+    m_text->setFont(New_Font);
+    layoutParts();
+    emit PropertyChanged(QStringLiteral("Font"));
+}
+
+void XPCombo::SetForeColor(platform::ColourValue New_ForeColor)
+{
+    m_foreColor = New_ForeColor;
+    applyColours();
+    emit PropertyChanged(QStringLiteral("ForeColor"));
+}
 
 void XPCombo::SetListIndex(int New_ListIndex)
 {
@@ -101,10 +189,61 @@ void XPCombo::SetListIndex(int New_ListIndex)
     syncList();
     if (New_ListIndex >= 0)
         showSelectedText();
+    emit PropertyChanged(QStringLiteral("ListIndex"));
+}
+
+bool XPCombo::Locked() const { return m_text->isReadOnly(); }
+
+void XPCombo::SetLocked(bool New_Locked)
+{
+    m_text->setReadOnly(New_Locked);
+    emit PropertyChanged(QStringLiteral("Locked"));
+}
+
+void XPCombo::SetMaxLength(int New_MaxLength)
+{
+    applyMaxLength(New_MaxLength);
+    emit PropertyChanged(QStringLiteral("MaxLength"));
+}
+
+void XPCombo::applyMaxLength(int maxLength)
+{
+    m_maxLength = std::max(maxLength, 0);
+    m_text->setMaxLength(m_maxLength > 0 ? m_maxLength : kUnlimitedLength);
+}
+
+QString XPCombo::ToolTipText() const { return m_text->toolTip(); }
+
+void XPCombo::SetToolTipText(const QString &New_ToolTipText)
+{
+    m_text->setToolTip(New_ToolTipText);
+    emit PropertyChanged(QStringLiteral("ToolTipText"));
+}
+
+void XPCombo::SetFieldName(const QString &New_FieldName)
+{
+    m_fieldName = New_FieldName;
+    emit PropertyChanged(QStringLiteral("FieldName"));
+}
+
+int XPCombo::SelStart() const
+{
+    return m_text->hasSelectedText() ? m_text->selectionStart() : m_text->cursorPosition();
+}
+
+int XPCombo::SelLength() const { return m_text->selectionLength(); }
+
+QString XPCombo::SelText() const { return m_text->selectedText(); }
+
+void XPCombo::SetTagCode(bool New_TagCode)
+{
+    m_list.setTagCode(New_TagCode);
+    emit PropertyChanged(QStringLiteral("TagCode"));
 }
 
 void XPCombo::SetEnabled(bool New_Enabled)
 {
+    m_enabled = New_Enabled;
     m_text->setEnabled(New_Enabled);
     if (New_Enabled) {
         ResetPic();
@@ -114,6 +253,7 @@ void XPCombo::SetEnabled(bool New_Enabled)
         m_border = kDisabledBorder;
     }
     update();
+    emit PropertyChanged(QStringLiteral("Enabled"));
 }
 
 QRect XPCombo::arrowRect() const
@@ -180,21 +320,23 @@ void XPCombo::toggleList()
 
 void XPCombo::applyColours()
 {
-    const QColor back = resolved(kBackColor, Qt::white);
+    const QColor back = resolved(m_backColor, Qt::white);
     QPalette palette = m_text->palette();
     palette.setColor(QPalette::Base, back);
-    const QColor fore = resolved(kForeColor, Qt::black);
+    const QColor fore = resolved(m_foreColor, Qt::black);
     palette.setColor(QPalette::Active, QPalette::Text, fore);
     palette.setColor(QPalette::Inactive, QPalette::Text, fore);
     m_text->setPalette(palette);
     update();
 }
 
+QFont XPCombo::ambientFont() const { return parentWidget() ? parentWidget()->font() : QApplication::font(); }
+
 void XPCombo::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QRect all = rect();
-    painter.fillRect(all, resolved(kBackColor, Qt::white));
+    painter.fillRect(all, resolved(m_backColor, Qt::white));
     // A one-pixel frame on the outermost ring, drawn as four fills: Qt's
     // outlined rectangles are one pixel larger than the rectangle.
     painter.fillRect(QRect(0, 0, all.width(), 1), m_border);

@@ -1,14 +1,15 @@
 // XPCombo: a flat drop-down box made of an editable text field (JTexto), a list
 // box (JCombo) that only lends its drop-down list, and a drawn arrow button
-// (JImgCbo). The list logic lives in XPComboList. Its public surface is what
-// the window uses; the rest is reached as a person does, through the mouse and
-// the keyboard, and its events report that input.
+// (JImgCbo). Items may carry hidden tags ("tag=text"), and the list can be saved
+// to and reloaded from a list file. The list logic lives in XPComboList.
 #pragma once
 
 #include "controls/xp_combo_images.h"
 #include "controls/xp_combo_list.h"
+#include "platform/colour.h"
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -19,9 +20,11 @@
 class QComboBox;
 class QLineEdit;
 
-namespace controls {
+namespace platform {
+class PropertyBag;
+}
 
-class AccessibleCombo;
+namespace controls {
 
 class XPCombo : public QWidget {
     Q_OBJECT
@@ -32,14 +35,65 @@ public:
     // Adds an item (see XPComboList::addItem), selects it, shows its text and
     // raises Change. An empty item adds nothing and changes nothing.
     void AddItem(const QString &Item, std::optional<int> Index = std::nullopt);
+    // Replaces the item at Index, then shows the selected item's text and raises
+    // Change; nothing at all when there is no item at Index.
+    void UpdateItem(const QString &Item, int Index);
+    QString GetItem(std::optional<int> Index = std::nullopt) const;
+    // Removes an item and raises Change; nothing at all past the end of the list.
+    void RemoveItem(std::optional<int> Index = std::nullopt);
+    // Empties the list; the text and the tag texts stay; no event.
+    void Clear();
+    // Writes the list file; false when it could not be written.
+    bool SaveToFile();
+    // Reloads the list from the list file; true when a list was read. Raises no
+    // event and leaves the text alone.
+    bool LoadedFromFile();
+    QString GetTagCode() const;
+    // Selects the next item with the tag TgCode from StartingFromIndex on and
+    // shows its text, or clears the selection and the text; raises Change.
+    bool SetTagCode(const QString &TgCode, int &StartingFromIndex);
+    // Shows the arrow's normal picture.
+    void ResetPic();
+
+    QString Text() const;
+    void SetText(const QString &New_Text);
+    QString FileName() const { return m_fileName; }
+    void SetFileName(const QString &New_FileName);
+    platform::ColourValue BackColor() const { return m_backColor; }
+    void SetBackColor(platform::ColourValue New_BackColor);
+    QFont Font() const;
+    void SetFont(const QFont &New_Font);
+    platform::ColourValue ForeColor() const { return m_foreColor; }
+    void SetForeColor(platform::ColourValue New_ForeColor);
+    int ListIndex() const { return m_list.listIndex(); }
     // -1 clears the selection; a position shows its item's text; other values
     // are refused.
     void SetListIndex(int New_ListIndex);
-    // The control's own flag, false for a new instance: assigning it applies
-    // the enabled or disabled look. QWidget::setEnabled is a different thing.
+    int ListCount() const { return m_list.count(); }
+    // Opens the list, as the arrow does; a disabled combo stays closed.
+    void showList();
+    bool Locked() const;
+    void SetLocked(bool New_Locked);
+    // 0 means no limit.
+    int MaxLength() const { return m_maxLength; }
+    void SetMaxLength(int New_MaxLength);
+    QString ToolTipText() const;
+    void SetToolTipText(const QString &New_ToolTipText);
+    QString FieldName() const { return m_fieldName; }
+    void SetFieldName(const QString &New_FieldName);
+    int SelStart() const;
+    int SelLength() const;
+    QString SelText() const;
+    bool TagCode() const { return m_list.tagCode(); }
+    void SetTagCode(bool New_TagCode);
+    // The control's own flag, false for a new instance. Assigning it applies the
+    // enabled or disabled look; QWidget::setEnabled is a different thing.
+    bool Enabled() const { return m_enabled; }
     void SetEnabled(bool New_Enabled);
-    // The text field's text: the selected item's, or what was typed.
-    QString Text() const;
+
+    // Stored properties, by name, with the defaults a bag omits.
+    void ReadProperties(const platform::PropertyBag &PropBag);
+    void WriteProperties(platform::PropertyBag &PropBag) const;
 
     // The arrow button in pixels.
     QRect arrowRect() const;
@@ -55,6 +109,8 @@ signals:
     void KeyPress(int &KeyAscii);
     void KeyDown(short KeyCode, short Shift);
     void KeyUp(short KeyCode, short Shift);
+    // A stored property was assigned.
+    void PropertyChanged(const QString &PropertyName);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -64,13 +120,6 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    // A screen reader's "show menu" opens the list.
-    friend class AccessibleCombo;
-
-    // Opens the list, as the arrow does; a disabled combo stays closed.
-    void showList();
-    // Shows the arrow's normal picture.
-    void ResetPic();
     void layoutParts();
     void showPic(XPComboPic pic);
     void drawPics(qreal ratio);
@@ -78,9 +127,13 @@ private:
     void syncList();
     void toggleList();
     void applyColours();
+    // Hands MaxLength to the text field, where 0 stands for no limit.
+    void applyMaxLength(int maxLength);
     bool filterTextKey(QKeyEvent *event);
     bool filterListKey(const QKeyEvent *event);
     bool filterListPopup(QEvent *event);
+    QFont ambientFont() const;
+    QString listFilePath() const;
 
     XPComboList m_list;
     QLineEdit *m_text = nullptr;     // JTexto
@@ -89,8 +142,14 @@ private:
     std::array<QImage, 4> m_pics;    // Img, at the ratio last painted at
     XPComboPic m_pic = XPComboPic::Normal;
     QColor m_border;
+    bool m_enabled = false;
     bool m_replayingKey = false;
     bool m_swallowRelease = false;
+    platform::ColourValue m_backColor = platform::kSysWindow;
+    platform::ColourValue m_foreColor = platform::kSysWindowText;
+    int m_maxLength = 0;
+    QString m_fileName;
+    QString m_fieldName;
 };
 
 } // namespace controls

@@ -7,6 +7,7 @@
 #include "imaging/vips_errors.h"
 #include "imaging/worker_protocol.h"
 
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "test_pictures.h"
 
@@ -182,7 +183,7 @@ TEST_F(WorkerTest, AReplyIsBelievedOnlyForTheNumbersAWorkerMaySend)
 
     // A worker that answers "stopped" is not believed: that is a crash.
     const QString script = dir.file("stopped.sh");
-    testpics::writeBytes(script, "#!/bin/sh\n"
+    writeFile(script, "#!/bin/sh\n"
                                  "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
                                  "head -c 24 <&3 >/dev/null\n"
                                  "printf '\\061\\122\\127\\124\\014\\000\\000\\000"

@@ -75,14 +75,14 @@ TEST(BatchWorkflow, AStoppedScanListsOnlyThePicturesItRead)
         ASSERT_TRUE(image.save(dir.file(QString::fromLatin1(name))));
 
     std::atomic<bool> stop{false};
-    const BatchListing cut = scanBatchFolder(
+    const WorkList cut = scanBatchFolder(
         dir.path(),
         [&](int done, int) {
             if (done == 2)
                 stop = true;
         },
         &stop);
-    EXPECT_EQ(cut.names.size(), 2);
-    EXPECT_EQ(cut.sizes, QStringList({"30-20", "30-20"}));
-    EXPECT_EQ(scanBatchFolder(dir.path(), {}, &stop).names, QStringList());
+    ASSERT_EQ(cut.size(), 2u);
+    EXPECT_EQ(cut[1].size, (imaging::PictureSize{30, 20}));
+    EXPECT_TRUE(scanBatchFolder(dir.path(), {}, &stop).empty());
 }
