@@ -127,7 +127,7 @@ TEST(JpegXlProbe, OrientationFromTheImageMetadata)
     for (int orientation = 1; orientation <= 8; ++orientation) {
         const PictureHeader header = probeHeader(jxlCodestream(640, 480, orientation));
         EXPECT_EQ(header, (PictureHeader{{640, 480}, orientation}));
-        EXPECT_EQ(header.shown(), orientation >= 5 ? PictureSize{480, 640} : PictureSize{640, 480});
+        EXPECT_EQ(header.shown(), (orientation >= 5 ? PictureSize{480, 640} : PictureSize{640, 480}));
     }
     // Metadata all default, or without extra fields: upright.
     BitWriter noExtra;
