@@ -13,7 +13,7 @@ namespace {
 // header (73 bits) and the metadata's first fields: 2 + 10 + 1.
 constexpr std::size_t kCodestreamHead = 16;
 // Boxes before the codestream (signature, ftyp, level, EXIF, XMP, JPEG
-// reconstruction...) and `jxlp` parts read to gather its first bytes.
+// reconstruction...) and `jxlp` pieces read to gather its first bytes.
 constexpr int kContainerBoxes = 64;
 
 struct CodestreamHead {
@@ -125,24 +125,24 @@ std::optional<CodestreamHead> containedCodestream(ByteSource &bytes)
         || readBe32(bytes, ftyp->contents) != fourCc("jxl ") || ftyp->size() < 4)
         return std::nullopt;
     CodestreamHead head;
-    std::uint32_t nextPart = 0;
+    std::uint32_t nextPiece = 0;
     while (const std::optional<IsoBox> box = boxes.next()) {
-        if (box->type == fourCc("jxlc") && nextPart == 0) {
+        if (box->type == fourCc("jxlc") && nextPiece == 0) {
             if (!head.append(bytes, box->contents, box->size()))
                 return std::nullopt;
             return head;
         }
         if (box->type != fourCc("jxlp"))
             continue;
-        // The parts come in order; the top bit of the index marks the last.
+        // The pieces come in order; the top bit of the index marks the last.
         const std::optional<std::uint32_t> index = box->size() >= 4 ? readBe32(bytes, box->contents) : std::nullopt;
-        if (!index || (*index & 0x7FFFFFFF) != nextPart)
+        if (!index || (*index & 0x7FFFFFFF) != nextPiece)
             return std::nullopt;
         if (!head.append(bytes, box->contents + 4, box->size() - 4))
             return std::nullopt;
         if (head.full() || *index >> 31)
             return head;
-        ++nextPart;
+        ++nextPiece;
     }
     return head.length > 0 ? std::optional(head) : std::nullopt;
 }

@@ -9,7 +9,7 @@ namespace imaging {
 
 // A bare codestream (it starts with FF 0A) or the container (the `JXL `
 // signature box, `ftyp` of brand "jxl ", then the codestream in one `jxlc` box
-// or split over `jxlp` boxes, each after a 4-byte part index). The size header
+// or split over `jxlp` boxes, each after a 4-byte index). The size header
 // gives the size, in its short form (multiples of 8 up to 256), its long one
 // or from a fixed aspect ratio; the image metadata after it the orientation,
 // 1 to 8 as in EXIF, which decoders apply. (0, 0) when either is cut short or

@@ -1,6 +1,6 @@
 // Hand-made headers of the formats read by the probe but not yet decoded:
 // ISO boxes for HEIF, AVIF and the JPEG XL container, WebP chunks, JPEG XL
-// size headers bit by bit, PNG chunks. Only the parts the probe reads are
+// size headers bit by bit, PNG chunks. Only what the probe reads are
 // real; the pixel data are stand-ins.
 #pragma once
 

@@ -107,7 +107,7 @@ protected:
         run("avifenc", {"-s", "10", file("rgb.png"), file("avifenc.avif")});
         run("cjxl", {file("rgb.png"), file("bare.jxl"), "-d", "1"});
         run("cjxl", {file("rgb.png"), file("container.jxl"), "-d", "0", "--container=1"});
-        // cjxl takes a JPEG's EXIF orientation into the codestream; its parts
+        // cjxl takes a JPEG's EXIF orientation into the codestream; its pieces
         // split over jxlp boxes and bare make two more files.
         run("cjxl", {file("photo.jpg"), file("oriented.jxl"), "--lossless_jpeg=0"});
         const QByteArray oriented = testpics::readBytes(file("oriented.jxl"));
@@ -115,7 +115,7 @@ protected:
         ASSERT_GT(jxlc.contents, 0);
         const QByteArray codestream = oriented.mid(jxlc.contents, jxlc.end - jxlc.contents);
         testpics::writeBytes(file("oriented-bare.jxl"), codestream);
-        testpics::writeBytes(file("oriented-parts.jxl"),
+        testpics::writeBytes(file("oriented-pieces.jxl"),
                              oriented.left(jxlc.contents - 8) + fmt::box("jxlp", fmt::be32(0) + codestream.left(3))
                                  + fmt::box("jxlp", fmt::be32(0x80000001u) + codestream.mid(3)));
     }
@@ -169,7 +169,7 @@ TEST_F(NewerFormatFiles, HeifAndAvifAgreeWithHeifInfo)
 
 TEST_F(NewerFormatFiles, JpegXlAgreesWithJxlinfo)
 {
-    for (const char *name : {"bare.jxl", "container.jxl", "oriented.jxl", "oriented-bare.jxl", "oriented-parts.jxl"}) {
+    for (const char *name : {"bare.jxl", "container.jxl", "oriented.jxl", "oriented-bare.jxl", "oriented-pieces.jxl"}) {
         const QString info = run("jxlinfo", {file(name)});
         const std::vector<int> orientation = numbers(info, R"(Orientation: (\d))");
         const PictureHeader expected{sizeOf(numbers(info, R"(JPEG XL image, (\d+)x(\d+))")),
@@ -177,7 +177,7 @@ TEST_F(NewerFormatFiles, JpegXlAgreesWithJxlinfo)
         EXPECT_EQ(probeFile(name), expected) << name;
         EXPECT_EQ(expected.stored, (PictureSize{61, 37})) << name;
     }
-    EXPECT_EQ(probeFile("oriented-parts.jxl").orientation, 6);
+    EXPECT_EQ(probeFile("oriented-pieces.jxl").orientation, 6);
 }
 
 TEST_F(NewerFormatFiles, TruncatedCopiesNeverInventASizeOrATurn)

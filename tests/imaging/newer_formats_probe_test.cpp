@@ -39,7 +39,7 @@ QByteArray jxlCodestream(quint32 width, quint32 height, int orientation)
 
 TEST(WebPProbe, EachKindOfFirstChunkGivesTheSize)
 {
-    // The two scaling bits above a lossy frame's 14-bit sides are no part of them.
+    // The two scaling bits above a lossy frame's 14-bit sides do not belong to them.
     EXPECT_EQ(probeHeader(webp(vp8(0xC000 | 640, 0x4000 | 480))), (PictureHeader{{640, 480}, 1}));
     EXPECT_EQ(probeHeader(webp(vp8(0x3FFF, 1))), (PictureHeader{{16383, 1}, 1}));
     EXPECT_EQ(probeHeader(webp(vp8l(16384, 1))), (PictureHeader{{16384, 1}, 1}));
@@ -136,7 +136,7 @@ TEST(JpegXlProbe, OrientationFromTheImageMetadata)
     expectCutsGiveAllOrNothing(jxlCodestream(640, 480, 6), PictureHeader{{640, 480}, 6});
 }
 
-TEST(JpegXlProbe, ContainerGathersTheCodestreamFromItsParts)
+TEST(JpegXlProbe, ContainerGathersTheCodestreamFromItsPieces)
 {
     const QByteArray codestream = jxlCodestream(3000, 2000, 8);
     const PictureHeader expected{{3000, 2000}, 8};
@@ -145,13 +145,13 @@ TEST(JpegXlProbe, ContainerGathersTheCodestreamFromItsParts)
         = box("jxll", bytes({10})) + box("Exif", be32(0) + tiffWithOrientation(true, 3)) + box("xml ", "<x/>");
     EXPECT_EQ(probeHeader(jxlContainer(before + box("jxlc", codestream))), expected);
     EXPECT_EQ(probeHeader(jxlContainer(box("jxlc", codestream, true))), expected);
-    // Split in two parts anywhere, an empty first part too, the last part marked.
+    // Split in two pieces anywhere, an empty first one too, the last one marked.
     for (qsizetype split = 0; split <= codestream.size(); ++split) {
-        const QByteArray parts = box("jxlp", be32(0) + codestream.left(split)) + box("Exif", be32(0))
-                                 + box("jxlp", be32(0x80000001u) + codestream.mid(split));
-        EXPECT_EQ(probeHeader(jxlContainer(parts)), expected) << split;
+        const QByteArray pieces = box("jxlp", be32(0) + codestream.left(split)) + box("Exif", be32(0))
+                                  + box("jxlp", be32(0x80000001u) + codestream.mid(split));
+        EXPECT_EQ(probeHeader(jxlContainer(pieces)), expected) << split;
     }
-    // Parts out of order, no ftyp, another brand: no size.
+    // Pieces out of order, no ftyp, another brand: no size.
     const QByteArray swapped = box("jxlp", be32(1) + codestream.left(4)) + box("jxlp", be32(0) + codestream.mid(4));
     const QByteArray noFtyp = kJxlSignatureBox + box("jxlc", codestream);
     const QByteArray otherBrand = kJxlSignatureBox + box("ftyp", "jxl2" + be32(0)) + box("jxlc", codestream);
