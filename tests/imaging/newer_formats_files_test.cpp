@@ -103,6 +103,11 @@ protected:
         QFile::copy(file("rgb.png"), file("exif.png"));
         for (const char *name : {"exif.webp", "exif.png", "photo.jpg"})
             run("exiftool", {"-q", "-overwrite_original", "-Orientation#=6", file(name)});
+        // The same with VP8X's EXIF flag cleared: libvips then leaves the chunk unread.
+        QByteArray noFlag = testpics::readBytes(file("exif.webp"));
+        ASSERT_EQ(noFlag.mid(12, 4), "VP8X");
+        noFlag[20] = char(noFlag[20] & ~0x08);
+        testpics::writeBytes(file("exif-no-flag.webp"), noFlag);
         run("heif-enc", {"-q", "50", file("rgb.png"), "-o", file("grid.heic")});
         run("heif-enc", {"-A", "-q", "50", file("rgb.png"), "-o", file("heif-enc.avif")});
         run("avifenc", {"-s", "10", file("rgb.png"), file("avifenc.avif")});
@@ -149,6 +154,11 @@ TEST_F(NewerFormatFiles, WebPAgreesWithWebpinfoAndExiftool)
         EXPECT_EQ(size, (PictureSize{61, 37})) << name;
     }
     EXPECT_EQ(probeFile("exif.webp").orientation, 6);
+    // webpinfo calls the file without the flag damaged; libvips, the decoder,
+    // reads its size and no orientation, as the probe does.
+    const VImage noFlag = VImage::new_from_file(QFile::encodeName(file("exif-no-flag.webp")).constData());
+    EXPECT_FALSE(noFlag.get_typeof("orientation"));
+    EXPECT_EQ(probeFile("exif-no-flag.webp"), (PictureHeader{{noFlag.width(), noFlag.height()}, 1}));
 }
 
 // exiftool writes eXIf before IDAT; moved after it, libvips (through
