@@ -108,6 +108,13 @@ protected:
         ASSERT_EQ(noFlag.mid(12, 4), "VP8X");
         noFlag[20] = char(noFlag[20] & ~0x08);
         testpics::writeBytes(file("exif-no-flag.webp"), noFlag);
+        // And with the "Exif\0\0" that some writers put before the TIFF structure.
+        const QByteArray exif = testpics::readBytes(file("exif.webp"));
+        const qsizetype chunk = exif.indexOf("EXIF");
+        const quint32 length = quint8(exif[chunk + 4]) | quint8(exif[chunk + 5]) << 8 | quint8(exif[chunk + 6]) << 16;
+        const QByteArray chunks = exif.mid(12, chunk - 12)
+                                  + fmt::webpChunk("EXIF", QByteArray("Exif\0\0", 6) + exif.mid(chunk + 8, length));
+        testpics::writeBytes(file("exif-prefixed.webp"), fmt::webp(chunks));
         run("heif-enc", {"-q", "50", file("rgb.png"), "-o", file("grid.heic")});
         run("heif-enc", {"-A", "-q", "50", file("rgb.png"), "-o", file("heif-enc.avif")});
         run("avifenc", {"-s", "10", file("rgb.png"), file("avifenc.avif")});
@@ -142,7 +149,7 @@ TempDir *NewerFormatFiles::dir = nullptr;
 
 } // namespace
 
-TEST_F(NewerFormatFiles, WebPAgreesWithWebpinfoAndExiftool)
+TEST_F(NewerFormatFiles, WebPAgreesWithWebpinfoExiftoolAndLibvips)
 {
     for (const char *name : {"lossy.webp", "lossless.webp", "alpha.webp", "animated.webp", "exif.webp"}) {
         const QString info = run("webpinfo", {file(name)});
@@ -154,15 +161,18 @@ TEST_F(NewerFormatFiles, WebPAgreesWithWebpinfoAndExiftool)
         EXPECT_EQ(size, (PictureSize{61, 37})) << name;
     }
     EXPECT_EQ(probeFile("exif.webp").orientation, 6);
-    // webpinfo calls the file without the flag damaged; libvips, the decoder,
-    // reads its size and no orientation, as the probe does.
-    const VImage noFlag = VImage::new_from_file(QFile::encodeName(file("exif-no-flag.webp")).constData());
-    EXPECT_FALSE(noFlag.get_typeof("orientation"));
-    EXPECT_EQ(probeFile("exif-no-flag.webp"), (PictureHeader{{noFlag.width(), noFlag.height()}, 1}));
+    // The decoder's own reading: libvips takes the EXIF chunk, prefixed or
+    // not, only when VP8X's flag announces it (webpinfo calls a file without
+    // the flag damaged).
+    for (const char *name : {"exif.webp", "exif-no-flag.webp", "exif-prefixed.webp", "alpha.webp"}) {
+        const VImage header = VImage::new_from_file(QFile::encodeName(file(name)).constData());
+        const int orientation = header.get_typeof("orientation") ? header.get_int("orientation") : 1;
+        EXPECT_EQ(probeFile(name), (PictureHeader{{header.width(), header.height()}, orientation})) << name;
+    }
+    EXPECT_EQ(probeFile("exif-prefixed.webp").orientation, 6);
+    EXPECT_EQ(probeFile("exif-no-flag.webp").orientation, 1);
 }
 
-// exiftool writes eXIf before IDAT; moved after it, libvips (through
-// libpng's reading of the header) no longer sees it, and neither does the probe.
 TEST_F(NewerFormatFiles, PngExifAgreesWithLibvipsAndExiftool)
 {
     const QByteArray before = testpics::readBytes(file("exif.png"));
