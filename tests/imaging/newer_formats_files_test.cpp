@@ -104,17 +104,17 @@ protected:
         for (const char *name : {"exif.webp", "exif.png", "photo.jpg"})
             run("exiftool", {"-q", "-overwrite_original", "-Orientation#=6", file(name)});
         // The same with VP8X's EXIF flag cleared: libvips then leaves the chunk unread.
-        QByteArray noFlag = testpics::readBytes(file("exif.webp"));
+        QByteArray noFlag = readFile(file("exif.webp"));
         ASSERT_EQ(noFlag.mid(12, 4), "VP8X");
         noFlag[20] = char(noFlag[20] & ~0x08);
-        testpics::writeBytes(file("exif-no-flag.webp"), noFlag);
+        writeFile(file("exif-no-flag.webp"), noFlag);
         // And with the "Exif\0\0" that some writers put before the TIFF structure.
-        const QByteArray exif = testpics::readBytes(file("exif.webp"));
+        const QByteArray exif = readFile(file("exif.webp"));
         const qsizetype chunk = exif.indexOf("EXIF");
         const quint32 length = quint8(exif[chunk + 4]) | quint8(exif[chunk + 5]) << 8 | quint8(exif[chunk + 6]) << 16;
         const QByteArray chunks = exif.mid(12, chunk - 12)
                                   + fmt::webpChunk("EXIF", QByteArray("Exif\0\0", 6) + exif.mid(chunk + 8, length));
-        testpics::writeBytes(file("exif-prefixed.webp"), fmt::webp(chunks));
+        writeFile(file("exif-prefixed.webp"), fmt::webp(chunks));
         run("heif-enc", {"-q", "50", file("rgb.png"), "-o", file("grid.heic")});
         run("heif-enc", {"-A", "-q", "50", file("rgb.png"), "-o", file("heif-enc.avif")});
         run("avifenc", {"-s", "10", file("rgb.png"), file("avifenc.avif")});
@@ -123,12 +123,12 @@ protected:
         // cjxl takes a JPEG's EXIF orientation into the codestream; its pieces
         // split over jxlp boxes and bare make two more files.
         run("cjxl", {file("photo.jpg"), file("oriented.jxl"), "--lossless_jpeg=0"});
-        const QByteArray oriented = testpics::readBytes(file("oriented.jxl"));
+        const QByteArray oriented = readFile(file("oriented.jxl"));
         const Found jxlc = findBox(oriented, {"jxlc"});
         ASSERT_GT(jxlc.contents, 0);
         const QByteArray codestream = oriented.mid(jxlc.contents, jxlc.end - jxlc.contents);
-        testpics::writeBytes(file("oriented-bare.jxl"), codestream);
-        testpics::writeBytes(file("oriented-pieces.jxl"),
+        writeFile(file("oriented-bare.jxl"), codestream);
+        writeFile(file("oriented-pieces.jxl"),
                              oriented.left(jxlc.contents - 8) + fmt::box("jxlp", fmt::be32(0) + codestream.left(3))
                                  + fmt::box("jxlp", fmt::be32(0x80000001u) + codestream.mid(3)));
     }
@@ -137,7 +137,7 @@ protected:
 
     static PictureHeader probeFile(const QString &name)
     {
-        const PictureHeader header = probetest::probeHeader(testpics::readBytes(file(name)));
+        const PictureHeader header = probetest::probeHeader(readFile(file(name)));
         EXPECT_EQ(imaging::ReadPictureSize(file(name)), header.shown()) << name.toStdString();
         return header;
     }
@@ -175,12 +175,12 @@ TEST_F(NewerFormatFiles, WebPAgreesWithWebpinfoExiftoolAndLibvips)
 
 TEST_F(NewerFormatFiles, PngExifAgreesWithLibvipsAndExiftool)
 {
-    const QByteArray before = testpics::readBytes(file("exif.png"));
+    const QByteArray before = readFile(file("exif.png"));
     const qsizetype exif = before.indexOf("eXIf") - 4, idat = before.indexOf("IDAT") - 4;
     const qsizetype iend = before.indexOf("IEND") - 4;
     ASSERT_TRUE(exif > 0 && exif < idat && idat < iend);
     const qsizetype exifEnd = exif + 12 + boxSize(before, exif);
-    testpics::writeBytes(file("exif-after.png"), before.left(exif) + before.mid(exifEnd, iend - exifEnd)
+    writeFile(file("exif-after.png"), before.left(exif) + before.mid(exifEnd, iend - exifEnd)
                                                      + before.mid(exif, exifEnd - exif) + before.mid(iend));
     for (const char *name : {"exif.png", "exif-after.png"}) {
         const VImage header = VImage::new_from_file(QFile::encodeName(file(name)).constData());
@@ -220,7 +220,7 @@ TEST_F(NewerFormatFiles, TruncatedCopiesNeverInventASizeOrATurn)
     for (const QString &name : dir->entries()) {
         if (name.endsWith(".jpg") || (name.endsWith(".png") && !name.startsWith("exif")))
             continue;
-        const QByteArray whole = testpics::readBytes(file(name));
+        const QByteArray whole = readFile(file(name));
         const PictureHeader full = probetest::probeHeader(whole);
         for (qsizetype cut = 0; cut < whole.size(); cut += 1 + cut / 32) {
             const PictureHeader header = probetest::probeHeader(whole.left(cut));
@@ -243,7 +243,7 @@ TEST_F(NewerFormatFiles, TransformsMatchLibheifPixels)
     const VImage mark = testpics::gradient(13, 7);
     testpics::save(mark, file("mark.png"), ".png");
     run("avifenc", {"-s", "10", "--lossless", file("mark.png"), file("mark.avif")});
-    const QByteArray source = testpics::readBytes(file("mark.avif"));
+    const QByteArray source = readFile(file("mark.avif"));
     const Found ipco = findBox(source, {"meta", "iprp", "ipco"});
     const Found ipma = findBox(source, {"meta", "iprp", "ipma"});
     ASSERT_GT(ipco.contents, 0);
@@ -278,7 +278,7 @@ TEST_F(NewerFormatFiles, TransformsMatchLibheifPixels)
                 variant.replace(
                     list, 4,
                     fmt::bytes({0x80 | (first + 1), 0x80 | (second + 1), 0x80 | (ispe + 1), 0x80 | (av1C + 1)}));
-                testpics::writeBytes(file("turned.avif"), variant);
+                writeFile(file("turned.avif"), variant);
                 run("heif-convert", {file("turned.avif"), file("turned.png")});
                 const PictureHeader header = probeFile("turned.avif");
                 SCOPED_TRACE(testing::Message() << "irot " << angle << " imir " << axis << " mirror first "
