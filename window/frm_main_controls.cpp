@@ -2,6 +2,7 @@
 // Alt letters and connections, and the drawn button faces and emblem.
 #include "window/frm_main.h"
 
+#include "controls/accessibility.h"
 #include "controls/ph_button.h"
 #include "controls/xp_combo.h"
 #include "controls/xp_progress_bar.h"
@@ -109,7 +110,10 @@ std::pair<QLineEdit *, QLineEdit *> frmMain::limitFields(QWidget *panel)
 
 void frmMain::buildControls()
 {
-    setWindowTitle(tr("Tarvel图片尺寸批量修改工具_v1.0"));
+    m_title = tr("Tarvel图片尺寸批量修改工具_v1.0");
+    controls::setAccessibleRole(this, QAccessible::Window);
+    setWindowTitle(m_title);
+    setAccessibleName(m_title);
     setFixedSize(439, 292); // 6585 x 4380 twips
     QIcon icon;
     for (int size : {64, 128}) // the larger for HiDPI panels
@@ -122,6 +126,9 @@ void frmMain::buildControls()
     Option2->setGeometry(104, 10, 84, 20);
     Check1 = new QCheckBox(tr("小图放大"), this);
     Check1->setGeometry(196, 10, 84, 20);
+    // Screen readers hear the captions without the Alt letters shown while Alt is held.
+    for (QAbstractButton *button : std::initializer_list<QAbstractButton *>{Option1, Option2, Check1})
+        button->setAccessibleName(button->text());
     Label3 = caption(this, tr("可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga"), QRect(12, 36, 360, 18));
     Picture1 = new QLabel(this);
     Picture1->setGeometry(381, 6, 48, 48);
@@ -131,6 +138,8 @@ void frmMain::buildControls()
 
     Frame1 = new QFrame(this);
     Frame1->setGeometry(panel);
+    controls::setAccessibleRole(Frame1, QAccessible::Grouping);
+    Frame1->setAccessibleName(Option1->text());
     cmdrgtBrowe = pictureButton(Frame1, tr("选择图片"), QRect(8, 6, 71, 25));
     txtPathdz = field(Frame1, QRect(86, 6, 345, 25));
     txtPathdz->setAccessibleName(tr("要转换的图片"));
@@ -142,7 +151,7 @@ void frmMain::buildControls()
     XPCombo1 = new controls::XPCombo(Frame1);
     XPCombo1->setGeometry(328, 42, 103, 21);
     formatLabel->setBuddy(XPCombo1);
-    XPCombo1->setAccessibleName(tr("格式"));
+    XPCombo1->setReaderName(tr("格式"));
     // The window is laid out for its Chinese captions, which keep their
     // places; translated ones may be longer and get the room they need.
     if (Option1->text() != QStringLiteral(u"单张转换")) {
@@ -155,6 +164,8 @@ void frmMain::buildControls()
 
     Frame2 = new QFrame(this);
     Frame2->setGeometry(panel);
+    controls::setAccessibleRole(Frame2, QAccessible::Grouping);
+    Frame2->setAccessibleName(Option2->text());
     cmdSelectFolder = pictureButton(Frame2, tr("源文件夹", "button"), QRect(8, 6, 71, 25));
     txtPath = field(Frame2, QRect(86, 6, 345, 25));
     txtPath->setAccessibleName(tr("源文件夹"));
@@ -241,6 +252,13 @@ void frmMain::buildControls()
             storeFaces(button, m_picturesRatio);
         });
     }
+}
+
+void frmMain::setButtonCaption(controls::PhButton *button, const QString &caption)
+{
+    button->setAccessibleName(caption);
+    button->setProperty(kFaceCaption, caption);
+    storeFaces(button, m_picturesRatio);
 }
 
 void frmMain::drawPictures()
