@@ -2,6 +2,7 @@
 
 #include "platform/desktop_notifications.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -50,11 +51,25 @@ void QtNotifier::detailedInformation(const QString &text, const QString &details
     QMessageBox box(QMessageBox::Information, title(), text, QMessageBox::Ok, m_owner);
     box.setDetailedText(details);
     box.setDefaultButton(QMessageBox::Ok);
+    const QScreen *screen = screenOf(m_owner);
     // The unfolded list scrolls within what the screen has left below the text.
     if (auto *list = box.findChild<QTextEdit *>()) {
-        const QScreen *screen = screenOf(m_owner);
         const int room = screen ? screen->availableGeometry().height() - box.sizeHint().height() - 48 : 100;
         list->setFixedHeight(std::clamp(room, 48, 160));
+    }
+    // Unfolding grows the box downwards; it moves up as far as the screen needs.
+    for (QAbstractButton *button : box.buttons()) {
+        if (box.buttonRole(button) != QMessageBox::ActionRole || !screen)
+            continue;
+        QObject::connect(button, &QAbstractButton::clicked, &box, [&box, screen] {
+            QTimer::singleShot(0, &box, [&box, screen] {
+                const QRect area = screen->availableGeometry();
+                const QRect frame = box.frameGeometry();
+                const int overhang = frame.bottom() - area.bottom();
+                if (overhang > 0)
+                    box.move(box.x(), std::max(area.top(), box.y() - overhang));
+            });
+        });
     }
     box.exec();
 }

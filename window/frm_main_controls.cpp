@@ -4,6 +4,7 @@
 
 #include "controls/accessibility.h"
 #include "controls/ph_button.h"
+#include "controls/read_only_field.h"
 #include "controls/xp_combo.h"
 #include "controls/xp_progress_bar.h"
 #include "platform/colour.h"
@@ -142,6 +143,7 @@ void frmMain::buildControls()
     Frame1->setAccessibleName(Option1->text());
     cmdrgtBrowe = pictureButton(Frame1, tr("选择图片"), QRect(8, 6, 71, 25));
     txtPathdz = field(Frame1, QRect(86, 6, 345, 25));
+    controls::readOnlyForReaders(txtPathdz);
     txtPathdz->setAccessibleName(tr("要转换的图片"));
     QLabel *nameLabel = caption(Frame1, tr("图片转换后的新名称"), QRect(8, 42, 118, 22));
     txtPathdz2 = field(Frame1, QRect(130, 42, 148, 22));
@@ -168,9 +170,11 @@ void frmMain::buildControls()
     Frame2->setAccessibleName(Option2->text());
     cmdSelectFolder = pictureButton(Frame2, tr("源文件夹", "button"), QRect(8, 6, 71, 25));
     txtPath = field(Frame2, QRect(86, 6, 345, 25));
+    controls::readOnlyForReaders(txtPath);
     txtPath->setAccessibleName(tr("源文件夹"));
     cmdSaveFolder = pictureButton(Frame2, tr("输出到"), QRect(8, 40, 71, 25));
     txtPath2 = field(Frame2, QRect(86, 40, 345, 25));
+    controls::readOnlyForReaders(txtPath2);
     txtPath2->setAccessibleName(tr("输出文件夹"));
     std::tie(Text1, Text2) = limitFields(Frame2);
     cmdStartConvert = pictureButton(Frame2, tr("开始批量转换"), QRect(8, 144, 425, 25));
