@@ -31,9 +31,11 @@ bool DesktopNotifications::notify(const QString &summary, const QString &body, c
     if (!bus.isConnected())
         return false;
     if (!m_listening) {
-        bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+        // Matched by path and interface, not by the service's owner: a server
+        // started on demand by the first notification has none yet.
+        bus.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                     SLOT(actionInvoked(uint, QString)));
-        bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+        bus.connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                     SLOT(notificationClosed(uint, uint)));
         m_listening = true;
     }
