@@ -7,10 +7,15 @@
 #include "controls/xp_progress_bar.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 
@@ -23,6 +28,17 @@ std::tuple<int, int, int> stoppedCounts(const QString &notice)
     EXPECT_TRUE(match.hasMatch()) << notice.toStdString();
     return {match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()};
 }
+
+// Where the desktop would open a folder.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
 
 } // namespace
 
@@ -152,3 +168,59 @@ TEST_F(BatchWindow, PathsHandedOverDuringARunAreOpenedWhenItEnds)
     EXPECT_FALSE(w.Frame1->isHidden());
     EXPECT_EQ(notices().back(), (Notice{Notice::SelfClosing, QStringLiteral(u"转换成功")}));
 }
+
+TEST_F(BatchWindow, LettersGoWhenAltIsLetGoDuringARunStartedWithAltC)
+{
+    for (int i = 0; i < 12; ++i)
+        makePicture(dir.file(QStringLiteral("in/p%1.png").arg(i, 2, 10, QLatin1Char('0'))), 1200, 900);
+    Form &w = window();
+    w->show();
+    QApplication::setActiveWindow(&w.window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window()));
+    w.Option2->click();
+    chooseFolders(w);
+    QString captionWhileHeld, captionAfterRelease;
+    Ticker ticker([&] {
+        if (!w->isBusy() || !captionAfterRelease.isEmpty())
+            return;
+        captionWhileHeld = w.Option2->text();
+        QTest::keyRelease(&w.window(), Qt::Key_Alt);
+        captionAfterRelease = w.Option2->text();
+    });
+    // Alt held, C pressed: the start button's push runs the batch a moment later.
+    QTest::keyPress(&w.window(), Qt::Key_Alt);
+    QTest::keyPress(&w.window(), Qt::Key_C, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !captionAfterRelease.isEmpty() && !w->isBusy(); }, 20000));
+    EXPECT_EQ(QDir(output).entryList(QDir::Files).size(), 12);
+    EXPECT_EQ(captionWhileHeld, QStringLiteral(u"批量转换(&B)"));
+    EXPECT_EQ(captionAfterRelease, QStringLiteral(u"批量转换"));
+}
+
+TEST_F(BatchWindow, TheOutputFieldsMenuOpensTheFolderAlsoAfterTheRun)
+{
+    makePicture(dir.file("in/a.png"), 100, 100);
+    Form &w = window();
+    w->show();
+    chooseFolders(w);
+    w.cmdStartConvert_Click();
+    ASSERT_TRUE(w.txtPath2->text().isEmpty());
+
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    QTimer::singleShot(100, &w.window(), [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        QAction *open = menu->actions().last();
+        EXPECT_EQ(open->text(), QStringLiteral(u"打开文件夹"));
+        EXPECT_TRUE(open->isEnabled());
+        open->trigger();
+        menu->close();
+    });
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5), w.txtPath2->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(w.txtPath2, &request);
+    QDesktopServices::unsetUrlHandler("file");
+    ASSERT_EQ(catcher.opened.size(), 1);
+    EXPECT_EQ(catcher.opened[0].toLocalFile(), output);
+}
+
+#include "frm_main_stop_test.moc"
