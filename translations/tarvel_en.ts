@@ -586,11 +586,11 @@
     </message>
     <message>
         <source>找不到“%1”。</source>
-        <translation>“%1” was not found.</translation>
+        <translation>"%1" was not found.</translation>
     </message>
     <message>
         <source>“%1”不是文件夹，也不是可以转换的图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga）。</source>
-        <translation>“%1” is neither a folder nor a picture that can be converted (bmp, gif, jpg, jpeg, png, tif, tiff, tga).</translation>
+        <translation>"%1" is neither a folder nor a picture that can be converted (bmp, gif, jpg, jpeg, png, tif, tiff, tga).</translation>
     </message>
     <message>
         <source>%1/%2 – %3 – %4</source>
@@ -615,15 +615,15 @@
     </message>
     <message>
         <source>“.”和“..”代表文件夹，不能作为新图像的名称！</source>
-        <translation>“.” and “..” stand for folders and cannot name the new picture.</translation>
+        <translation>"." and ".." stand for folders and cannot name the new picture.</translation>
     </message>
     <message>
         <source>新图像的名称不能以“.”开头（那会是一个隐藏文件）！</source>
-        <translation>The new picture's name cannot start with “.” (that would make a hidden file).</translation>
+        <translation>The new picture's name cannot start with "." (that would make a hidden file).</translation>
     </message>
     <message>
         <source>新图像的名称不能包含“/”，它只能保存在原图所在的文件夹！</source>
-        <translation>The new picture's name cannot contain “/”: it is saved in the folder of its source.</translation>
+        <translation>The new picture's name cannot contain "/": it is saved in the folder of its source.</translation>
     </message>
     <message>
         <source>新图像的名称不能包含空字符！</source>
@@ -635,7 +635,7 @@
     </message>
     <message>
         <source>“%1”不是可以保存的格式，请从格式列表中选择。</source>
-        <translation>“%1” is not a format that can be saved; please choose one from the format list.</translation>
+        <translation>"%1" is not a format that can be saved; please choose one from the format list.</translation>
     </message>
     <message>
         <source>%1 转换失败：%2</source>
