@@ -3,27 +3,38 @@
 // both panels share.
 #include "window/frm_main.h"
 
+#include "controls/ph_button.h"
 #include "controls/set_ctrl_color.h"
 #include "controls/xp_combo.h"
 #include "controls/xp_progress_bar.h"
 #include "imaging/picture_formats.h"
 #include "platform/file_system.h"
+#include "platform/native_path.h"
+#include "platform/notifier.h"
 #include "platform/system_colours.h"
 #include "window/size_fields.h"
 #include "window/task_runner.h"
 #include "workflow/path_names.h"
 #include "workflow/size_text.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
+
+#include <utility>
 
 namespace window {
 
 namespace {
+
+// How often paths handed over during a run look whether it has ended.
+constexpr int kPendingCheckMs = 50;
 
 const QColor kWindowColour(236, 233, 216);
 constexpr platform::ColourValue kFieldBorder = platform::rgbValue(127, 157, 185);
@@ -101,20 +112,49 @@ bool frmMain::limitsAreUsable(const QLineEdit *width, const QLineEdit *height) c
            && SizeFields::value(*height) >= 1;
 }
 
+QString frmMain::whyNotOpened(const QString &path)
+{
+    if (workflow::IsFolder(path) || (platform::isRegularFile(path) && imaging::hasConvertibleExtension(path)))
+        return {};
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return tr("找不到“%1”。").arg(platform::displayPath(path));
+    return tr("“%1”不是文件夹，也不是可以转换的图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga）。")
+        .arg(platform::displayPath(path));
+}
+
 void frmMain::openPaths(const QStringList &paths)
 {
-    if (paths.isEmpty() || isBusy())
+    if (paths.isEmpty())
         return;
+    if (isBusy() || QApplication::activeModalWidget()) {
+        // The run, or a notice, ends first; the latest paths handed over win.
+        m_pendingPaths = paths;
+        QTimer::singleShot(kPendingCheckMs, this, &frmMain::openPendingPaths);
+        return;
+    }
     const QString &first = paths.constFirst();
-    if (workflow::IsFolder(first)) {
+    if (const QString problem = whyNotOpened(first); !problem.isEmpty()) {
+        m_services.notifier->information(problem);
+    } else if (workflow::IsFolder(first)) {
         Option2->setChecked(true);
         showPanel(false);
         dropOnFolderField(txtPath, paths);
-    } else if (platform::isRegularFile(first)) {
+    } else {
         Option1->setChecked(true);
         showPanel(true);
         dropOnPictureField(paths);
     }
+}
+
+void frmMain::openPendingPaths()
+{
+    if (m_pendingPaths.isEmpty())
+        return;
+    if (isBusy() || QApplication::activeModalWidget()) {
+        QTimer::singleShot(kPendingCheckMs, this, &frmMain::openPendingPaths);
+        return;
+    }
+    openPaths(std::exchange(m_pendingPaths, {}));
 }
 
 void frmMain::bringToFront()
@@ -138,14 +178,27 @@ workflow::ConversionRun frmMain::convert(const std::vector<workflow::ConversionJ
         [&](const std::atomic<bool> &stop) {
             run = workflow::convertInParallel(
                 jobs, options,
-                [this, countOnBar](std::size_t, const workflow::ConversionResult &) {
-                    if (countOnBar)
-                        m_runner->post([this] { PB->setValue(PB->Value() + 1); });
+                [this, countOnBar, &jobs](std::size_t index, const workflow::ConversionResult &) {
+                    if (!countOnBar)
+                        return;
+                    m_runner->post([this, name = workflow::GetFileName(jobs[index].source)] {
+                        PB->setValue(PB->Value() + 1);
+                        showProgress(PB->Value(), PB->Max(), name);
+                    });
                 },
                 &stop);
         },
         Qt::BusyCursor);
+    setWindowTitle(m_title);
     return run;
+}
+
+void frmMain::showProgress(int done, int total, const QString &name)
+{
+    setWindowTitle(tr("%1/%2 – %3 – %4", "pictures done, pictures in all, the last one done, the window's title")
+                       .arg(done)
+                       .arg(total)
+                       .arg(platform::displayPath(name), m_title));
 }
 
 bool frmMain::isBusy() const { return m_runner->isRunning(); }
@@ -159,6 +212,8 @@ void frmMain::closeEvent(QCloseEvent *event)
         // finish, no new one starts, and then the window closes.
         m_closeAfterRun = true;
         m_runner->requestStop();
+        setButtonCaption(cmdStartConvert, tr("正在停止…"));
+        setWindowTitle(tr("正在停止… – %1").arg(m_title));
         event->ignore();
         return;
     }

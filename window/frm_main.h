@@ -5,6 +5,8 @@
 // remembered limits.
 #pragma once
 
+#include "workflow/batch_workflow.h"
+#include "workflow/conversion_rules.h"
 #include "workflow/parallel_conversion.h"
 #include "workflow/saved_limits.h"
 #include "workflow/target_sizes.h"
@@ -63,10 +65,14 @@ public:
     // Opens what the program was given on its command line or by a later
     // start: a folder is scanned in the batch panel as if dropped on the
     // source field, a picture chosen in the single panel as if dropped on the
-    // picture field; of several, the first, as a drop takes it. A path that
-    // names neither an existing file nor a folder changes nothing, and so
-    // does anything while a conversion or a scan runs.
+    // picture field; of several, the first, as a drop takes it. A path the
+    // window cannot open gets a notice saying why (whyNotOpened). Paths given
+    // while a conversion or a scan runs are kept, the latest only, and opened
+    // once it has ended and its notice is closed.
     void openPaths(const QStringList &paths);
+    // Why the window cannot open `path` (it is missing, or neither a folder
+    // nor a picture of the eight types), or nothing when it can.
+    static QString whyNotOpened(const QString &path);
     // Shows the window above the others and gives it the focus.
     void bringToFront();
 
@@ -90,11 +96,15 @@ private slots:
     // Single-picture panel (frm_main_single.cpp).
     void cmdrgtBrowe_Click();
     void cmdStartConvertdz_Click();
+    // Paths handed over during a run, opened once the window is free again.
+    void openPendingPaths();
 
 private:
     // The controls (frm_main_controls.cpp).
     void buildControls();
     std::pair<QLineEdit *, QLineEdit *> limitFields(QWidget *panel);
+    // A picture button shows `caption` on its faces and to screen readers.
+    void setButtonCaption(controls::PhButton *button, const QString &caption);
     // The button faces and the emblem, drawn again when the window's device
     // pixel ratio changed since they were last drawn.
     void drawPictures();
@@ -103,6 +113,10 @@ private:
     // (frm_main_fields.cpp).
     void dropOnFolderField(QLineEdit *field, const QStringList &paths);
     void dropOnPictureField(const QStringList &paths);
+    // Whether a drop of `paths` on `field` would be taken.
+    bool takesDrop(const QLineEdit *field, const QStringList &paths) const;
+    // The path fields' context menu, with "打开文件夹" on the output folder's.
+    void showPathMenu(QLineEdit *field, const QPoint &globalPos);
 
     // Setup and what both panels share (frm_main.cpp).
     void loadWindow();
@@ -117,11 +131,21 @@ private:
     // progress bar moves on by one as each picture ends.
     workflow::ConversionRun convert(const std::vector<workflow::ConversionJob> &jobs,
                                     const workflow::ConversionOptions &options, bool countOnBar);
+    // The count and the name of the picture just done in the title.
+    void showProgress(int done, int total, const QString &name);
+
+    // The batch's stop (frm_main_batch.cpp): the start button turns into a
+    // stop button for the run, and Esc stops it too.
+    void setStoppable(bool stoppable);
+    void stopBatch();
+    void reportBatch(const workflow::BatchSummary &summary, const QString &outputFolder);
     QStringList workNames() const;
     QStringList workSizes() const;
 
     void choosePicture(const QString &path); // frm_main_single.cpp
-    static QString folderPrompt();           // frm_main_batch.cpp
+    // What a notice says to a refused new name; nothing for an accepted one.
+    static QString newNameRefusal(workflow::NewNameProblem problem);
+    static QString folderPrompt(); // frm_main_batch.cpp
 
     // The controls, by the names the program knows them by.
     QRadioButton *Option1 = nullptr;
@@ -158,7 +182,12 @@ private:
     // Whose pictures the work list holds: those of txtPath's folder, or the single one.
     enum class WorkSource { Empty, Folder, Picture } m_workSource = WorkSource::Empty;
     bool m_closeAfterRun = false;
+    bool m_batchStopped = false;
     qreal m_picturesRatio = 0;
+    QString m_title;
+    // The output folder of the last batch, which its field no longer shows.
+    QString m_lastOutputFolder;
+    QStringList m_pendingPaths;
 };
 
 } // namespace window

@@ -2,7 +2,9 @@
 // Alt letters and connections, and the drawn button faces and emblem.
 #include "window/frm_main.h"
 
+#include "controls/accessibility.h"
 #include "controls/ph_button.h"
+#include "controls/read_only_field.h"
 #include "controls/xp_combo.h"
 #include "controls/xp_progress_bar.h"
 #include "platform/colour.h"
@@ -109,7 +111,10 @@ std::pair<QLineEdit *, QLineEdit *> frmMain::limitFields(QWidget *panel)
 
 void frmMain::buildControls()
 {
-    setWindowTitle(tr("Tarvel图片尺寸批量修改工具_v1.0"));
+    m_title = tr("Tarvel图片尺寸批量修改工具_v1.0");
+    controls::setAccessibleRole(this, QAccessible::Window);
+    setWindowTitle(m_title);
+    setAccessibleName(m_title);
     setFixedSize(439, 292); // 6585 x 4380 twips
     QIcon icon;
     for (int size : {64, 128}) // the larger for HiDPI panels
@@ -122,6 +127,9 @@ void frmMain::buildControls()
     Option2->setGeometry(104, 10, 84, 20);
     Check1 = new QCheckBox(tr("小图放大"), this);
     Check1->setGeometry(196, 10, 84, 20);
+    // Screen readers hear the captions without the Alt letters shown while Alt is held.
+    for (QAbstractButton *button : std::initializer_list<QAbstractButton *>{Option1, Option2, Check1})
+        button->setAccessibleName(button->text());
     Label3 = caption(this, tr("可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga"), QRect(12, 36, 360, 18));
     Picture1 = new QLabel(this);
     Picture1->setGeometry(381, 6, 48, 48);
@@ -131,8 +139,11 @@ void frmMain::buildControls()
 
     Frame1 = new QFrame(this);
     Frame1->setGeometry(panel);
+    controls::setAccessibleRole(Frame1, QAccessible::Grouping);
+    Frame1->setAccessibleName(Option1->text());
     cmdrgtBrowe = pictureButton(Frame1, tr("选择图片"), QRect(8, 6, 71, 25));
     txtPathdz = field(Frame1, QRect(86, 6, 345, 25));
+    controls::readOnlyForReaders(txtPathdz);
     txtPathdz->setAccessibleName(tr("要转换的图片"));
     QLabel *nameLabel = caption(Frame1, tr("图片转换后的新名称"), QRect(8, 42, 118, 22));
     txtPathdz2 = field(Frame1, QRect(130, 42, 148, 22));
@@ -142,7 +153,7 @@ void frmMain::buildControls()
     XPCombo1 = new controls::XPCombo(Frame1);
     XPCombo1->setGeometry(328, 42, 103, 21);
     formatLabel->setBuddy(XPCombo1);
-    XPCombo1->setAccessibleName(tr("格式"));
+    XPCombo1->setReaderName(tr("格式"));
     // The window is laid out for its Chinese captions, which keep their
     // places; translated ones may be longer and get the room they need.
     if (Option1->text() != QStringLiteral(u"单张转换")) {
@@ -155,11 +166,15 @@ void frmMain::buildControls()
 
     Frame2 = new QFrame(this);
     Frame2->setGeometry(panel);
+    controls::setAccessibleRole(Frame2, QAccessible::Grouping);
+    Frame2->setAccessibleName(Option2->text());
     cmdSelectFolder = pictureButton(Frame2, tr("源文件夹", "button"), QRect(8, 6, 71, 25));
     txtPath = field(Frame2, QRect(86, 6, 345, 25));
+    controls::readOnlyForReaders(txtPath);
     txtPath->setAccessibleName(tr("源文件夹"));
     cmdSaveFolder = pictureButton(Frame2, tr("输出到"), QRect(8, 40, 71, 25));
     txtPath2 = field(Frame2, QRect(86, 40, 345, 25));
+    controls::readOnlyForReaders(txtPath2);
     txtPath2->setAccessibleName(tr("输出文件夹"));
     std::tie(Text1, Text2) = limitFields(Frame2);
     cmdStartConvert = pictureButton(Frame2, tr("开始批量转换"), QRect(8, 144, 425, 25));
@@ -241,6 +256,13 @@ void frmMain::buildControls()
             storeFaces(button, m_picturesRatio);
         });
     }
+}
+
+void frmMain::setButtonCaption(controls::PhButton *button, const QString &caption)
+{
+    button->setAccessibleName(caption);
+    button->setProperty(kFaceCaption, caption);
+    storeFaces(button, m_picturesRatio);
 }
 
 void frmMain::drawPictures()

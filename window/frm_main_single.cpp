@@ -11,6 +11,7 @@
 #include "platform/notifier.h"
 #include "window/path_field.h"
 #include "window/wait_seconds.h"
+#include "workflow/batch_workflow.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/path_names.h"
 #include "workflow/target_sizes.h"
@@ -39,6 +40,19 @@ workflow::WorkItem singleWorkItem(const QString &path)
 }
 
 } // namespace
+
+QString frmMain::newNameRefusal(workflow::NewNameProblem problem)
+{
+    switch (problem) {
+    case workflow::NewNameProblem::None: return {};
+    case workflow::NewNameProblem::Empty: return tr("请给新图像命名！");
+    case workflow::NewNameProblem::OnlyDots: return tr("“.”和“..”代表文件夹，不能作为新图像的名称！");
+    case workflow::NewNameProblem::LeadingDot: return tr("新图像的名称不能以“.”开头（那会是一个隐藏文件）！");
+    case workflow::NewNameProblem::Slash: return tr("新图像的名称不能包含“/”，它只能保存在原图所在的文件夹！");
+    case workflow::NewNameProblem::Nul: return tr("新图像的名称不能包含空字符！");
+    }
+    return {};
+}
 
 void frmMain::cmdrgtBrowe_Click()
 {
@@ -76,12 +90,22 @@ void frmMain::cmdStartConvertdz_Click()
     }
     // The copy gets a plain file name: not empty, not hidden, in the
     // picture's own folder.
-    if (!workflow::isPlainNewName(txtPathdz2->text())) {
-        m_services.notifier->information(tr("请给新图像命名！"));
+    if (const QString problem = newNameRefusal(workflow::newNameProblem(txtPathdz2->text())); !problem.isEmpty()) {
+        m_services.notifier->information(problem);
+        return;
+    }
+    // The format box is editable: what it holds must be one of its formats.
+    const QString format = XPCombo1->Text();
+    if (format.trimmed().isEmpty()) {
+        m_services.notifier->information(tr("请选择新图像的格式！"));
+        return;
+    }
+    if (!format.startsWith(u'.') || !imaging::hasConvertibleExtension(format)) {
+        m_services.notifier->information(tr("“%1”不是可以保存的格式，请从格式列表中选择。").arg(format));
         return;
     }
     const QString source = pathText(txtPathdz);
-    const QString target = workflow::singleOutputPath(source, txtPathdz2->text(), XPCombo1->Text());
+    const QString target = workflow::singleOutputPath(source, txtPathdz2->text(), format);
     if (platform::isSameFile(source, target)
         && !m_services.notifier->question(tr("输出文件与源图片相同，转换后的图片将覆盖原图。确定要继续吗？")))
         return;
@@ -109,7 +133,10 @@ void frmMain::cmdStartConvertdz_Click()
             m_services.notifier->selfClosingInformation(tr("%1 转换成功").arg(platform::displayPath(target)),
                                                         platform::kSelfClosingTimeout);
         else
-            m_services.notifier->information(tr("%1 转换失败").arg(platform::displayPath(target)));
+            m_services.notifier->information(
+                tr("%1 转换失败：%2")
+                    .arg(platform::displayPath(source),
+                         workflow::failureReason(results.empty() ? std::nullopt : results.front())));
     }
     clearAfterRun();
     if (m_closeAfterRun)

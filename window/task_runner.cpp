@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QTimer>
 #include <QWidget>
 
@@ -34,9 +35,31 @@ bool isUserInput(QEvent::Type type)
     }
 }
 
+// Alt, Shift and Ctrl alone type nothing; letting them through keeps the Alt
+// letters in step with the key.
+bool isBareModifier(const QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    switch (static_cast<const QKeyEvent *>(event)->key()) {
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta: return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 TaskRunner::TaskRunner(QWidget *window) : QObject(window), m_window(window) { }
+
+void TaskRunner::setStopControl(QWidget *control, std::function<void()> onEscape)
+{
+    m_stopControl = control;
+    m_onEscape = std::move(onEscape);
+}
 
 void TaskRunner::run(const std::function<void(const std::atomic<bool> &stop)> &task,
                      std::optional<Qt::CursorShape> cursor)
@@ -82,12 +105,30 @@ void TaskRunner::post(std::function<void()> work)
 
 bool TaskRunner::eventFilter(QObject *watched, QEvent *event)
 {
-    if (m_running && isUserInput(event->type()) && m_window) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && (widget == m_window || m_window->isAncestorOf(widget)))
-            return true;
+    if (!m_running || !isUserInput(event->type()) || !m_window)
+        return QObject::eventFilter(watched, event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || (widget != m_window && !m_window->isAncestorOf(widget)) || isBareModifier(event))
+        return QObject::eventFilter(watched, event);
+    if (m_stopControl && (widget == m_stopControl || m_stopControl->isAncestorOf(widget))) {
+        // The stop control is pushed as a button is: the mouse, Space or Enter.
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick: return QObject::eventFilter(watched, event);
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)
+                return QObject::eventFilter(watched, event);
+            break;
+        }
+        default: break;
+        }
     }
-    return QObject::eventFilter(watched, event);
+    if (m_onEscape && event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+        m_onEscape();
+    return true;
 }
 
 } // namespace window

@@ -10,25 +10,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
-
-namespace {
-
-// Calls `tick` every millisecond the event loop runs, nested loops included.
-class Ticker {
-public:
-    explicit Ticker(std::function<void()> tick)
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, std::move(tick));
-        m_timer.start(1);
-    }
-
-private:
-    QTimer m_timer;
-};
-
-} // namespace
-
 TEST_F(BatchWindow, TheWindowKeepsHandlingEventsThroughoutAHundredPictureRun)
 {
     // TARVEL_RESPONSIVENESS_DIR names a folder of real photos to measure with;
@@ -118,7 +99,8 @@ TEST_F(BatchWindow, InputToTheWindowIsIgnoredWhileItScansOrConverts)
     w->show();
     w.Option2->click();
     // Whenever the window is busy, someone types into a limit field, clicks
-    // the buttons and drops a folder on the source field.
+    // the buttons and drops a folder on the source field. (The start button
+    // is the stop button during the run: frm_main_stop_test.cpp.)
     int attempts = 0;
     Ticker ticker([&] {
         if (!w->isBusy())
@@ -126,7 +108,7 @@ TEST_F(BatchWindow, InputToTheWindowIsIgnoredWhileItScansOrConverts)
         ++attempts;
         QTest::keyClicks(w.Text1, "9");
         QTest::mouseClick(w.cmdSelectFolder, Qt::LeftButton);
-        QTest::mouseClick(w.cmdStartConvert, Qt::LeftButton);
+        QTest::mouseClick(w.cmdSaveFolder, Qt::LeftButton);
         w.dropOnFolderField(w.txtPath, {dir.file("many")});
     });
 

@@ -15,10 +15,25 @@
 #include <QRadioButton>
 #include <QString>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+
+// Calls `tick` every millisecond the event loop runs, nested loops included.
+class Ticker {
+public:
+    explicit Ticker(std::function<void()> tick)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, std::move(tick));
+        m_timer.start(1);
+    }
+
+private:
+    QTimer m_timer;
+};
 
 class WindowTest : public ::testing::Test {
 protected:
