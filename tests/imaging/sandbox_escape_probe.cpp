@@ -21,7 +21,7 @@ int main(int argc, char **argv)
         return 255;
     const std::string folder = argv[1];
     const std::string existing = argv[2];
-    const imaging::SandboxReport report = imaging::enterWorkerSandbox();
+    const imaging::SandboxReport report = imaging::enterWorkerSandbox(false);
     if (!report.confined)
         return 255;
     std::printf("%d\n", report.landlockAbi);
