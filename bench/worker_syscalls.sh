@@ -32,7 +32,7 @@ vips heifsave "$S/photo.v" "$S/photo.heic" --compression hevc
 vips heifsave "$S/alpha.v" "$S/alpha.avif" --compression av1
 vips jxlsave "$S/photo.v" "$S/photo.jxl"
 vips jxlsave "$S/alpha.v" "$S/lossless.jxl" --lossless
-vips icc_transform "$S/photo.v" "$S/adobe.jpg" /usr/share/color/icc/compatibleWithAdobeRGB1998.icc --embedded
+vips jpegsave "$S/photo.v" "$S/adobe.jpg" --profile /usr/share/color/icc/compatibleWithAdobeRGB1998.icc
 vips colourspace "$S/photo.v" "$S/cmyk.v" cmyk
 vips jpegsave "$S/cmyk.v" "$S/cmyk.jpg"
 rm -f "$S"/*.v

@@ -159,6 +159,10 @@ int main(int argc, char **argv)
     }
     if (!ensureVipsStarted())
         return EXIT_FAILURE;
+    // libvips notes where it found itself, for its start only; the worker's
+    // environment stays what the parent gave it (worker_launch.h). No thread
+    // runs yet that could be reading it.
+    ::unsetenv("VIPSHOME");
     setThreadsPerPicture(argument(argc, argv, "--threads", 1));
     g_log_set_handler("GLib", GLogLevelFlags(G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL), onFatalLog, nullptr);
     // Everything the decoders load on first use is loaded now, while there

@@ -46,14 +46,15 @@ constexpr int kMeasured[] = {
 // outside the process: abort() and raise() (getpid, gettid,
 // rt_sigaction; tgkill below), signal return, timekeeping where the vDSO is
 // not used, waiting, reading and writing the descriptors it holds (the
-// channel, standard error, the picture), and reading its own limits.
+// channel, standard error, the picture), and reading its own limits and
+// capabilities (anyone may read a process's in /proc).
 constexpr int kGlibcPaths[] = {
     SCMP_SYS(getpid),       SCMP_SYS(gettid),          SCMP_SYS(rt_sigaction),  SCMP_SYS(rt_sigreturn),
     SCMP_SYS(sigaltstack),  SCMP_SYS(restart_syscall), SCMP_SYS(clock_gettime), SCMP_SYS(clock_getres),
     SCMP_SYS(gettimeofday), SCMP_SYS(clock_nanosleep), SCMP_SYS(nanosleep),     SCMP_SYS(sched_yield),
     SCMP_SYS(read),         SCMP_SYS(write),           SCMP_SYS(pread64),       SCMP_SYS(lseek),
     SCMP_SYS(recvfrom),     SCMP_SYS(sendmsg),         SCMP_SYS(fstat),         SCMP_SYS(statx),
-    SCMP_SYS(getrandom),    SCMP_SYS(sysinfo),
+    SCMP_SYS(getrandom),    SCMP_SYS(sysinfo),         SCMP_SYS(capget),
 };
 
 // The prctl options allowed: naming its threads (glib does), and reading its

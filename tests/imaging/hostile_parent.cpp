@@ -1,0 +1,69 @@
+// hostile_parent WORKER TARGETS RESULT
+// The program's side of a conversion, for the sandbox tests: hands the file
+// TARGETS to the worker executable WORKER through ConversionWorker, exactly as
+// tarvel-batch hands over a picture, with a secret in its own environment and
+// (under script(1)) a terminal as its standard streams. Writes to RESULT:
+//     detail <the worker's answer>
+//     worker <the worker's process id>
+//     typed <characters that arrived on its terminal meanwhile, -1 without one>
+// With "linger" among the targets it then waits to be killed.
+#include "imaging/conversion_worker.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+int main(int argc, char **argv)
+{
+    if (argc != 4)
+        return 2;
+    ::setenv("TARVEL_TEST_SECRET", "the parent's own secret", 1);
+    // Raw, so that anything typed into the terminal counts, line or not.
+    termios saved{};
+    const bool terminal = ::isatty(STDIN_FILENO) && ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (terminal) {
+        termios raw = saved;
+        ::cfmakeraw(&raw);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    }
+    const int source = ::open(argv[2], O_RDONLY | O_CLOEXEC);
+    if (source < 0)
+        return 2;
+    imaging::WorkerSettings settings;
+    settings.executable = QString::fromLocal8Bit(argv[1]);
+    pid_t worker = -1;
+    settings.pictureSent = [&](pid_t pid) { worker = pid; };
+    imaging::ConversionWorker conversion(settings);
+    imaging::WorkerTask task;
+    task.width = 8;
+    task.height = 8;
+    const imaging::Result<QByteArray> result = conversion.convert(source, task);
+    // Whatever was typed has arrived by now.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    int typed = -1;
+    if (terminal && ::ioctl(STDIN_FILENO, FIONREAD, &typed) != 0)
+        typed = -1;
+    if (terminal)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    const QString detail = result ? QStringLiteral("converted") : result.failure().detail;
+    FILE *out = std::fopen(argv[3], "w");
+    if (!out)
+        return 2;
+    std::fprintf(out, "detail %s\nworker %d\ntyped %d\n", qPrintable(detail), int(worker), typed);
+    std::fclose(out);
+    const QByteArray targets = [&] {
+        char text[4096];
+        const ssize_t n = ::pread(source, text, sizeof text, 0);
+        return QByteArray(text, n > 0 ? int(n) : 0);
+    }();
+    if (targets.contains("linger\n")) {
+        for (;;)
+            ::pause();
+    }
+    return 0;
+}
