@@ -198,3 +198,49 @@ TEST_F(WorkerTest, AReplyIsBelievedOnlyForTheNumbersAWorkerMaySend)
     EXPECT_EQ(convert(forger, "small.png", "out.png", &detail), ConversionStatus::Crashed);
     EXPECT_TRUE(detail.contains(QLatin1String("made no sense"))) << detail.toStdString();
 }
+
+TEST_F(WorkerTest, AWorkerThatCannotStartSaysWhyOnOneLine)
+{
+    // Its standard error is a pipe the program reads once it has ended:
+    // every line joined, control characters shown as "?".
+    const QString script = dir.file("unconfined.sh");
+    testpics::writeBytes(script, "#!/bin/sh\n"
+                                 "printf 'tarvel-worker: no sandbox\\n\\033[2Jcleared\\n' >&2\n"
+                                 "exit 70\n");
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    imaging::WorkerSettings settings;
+    settings.executable = script;
+    ConversionWorker worker(settings);
+    QString detail;
+    EXPECT_EQ(convert(worker, "small.png", "out.png", &detail), ConversionStatus::WorkerUnavailable);
+    EXPECT_EQ(detail, QStringLiteral("the worker could not shut itself in its sandbox: the worker exited with status "
+                                     "70: tarvel-worker: no sandbox; ?[2Jcleared"));
+}
+
+TEST_F(WorkerTest, NamespacesTheKernelMadeButWouldNotLetBeUsedAreLeftOutFromThenOn)
+{
+    // A kernel that makes the namespaces and then refuses the worker its
+    // mounts (as AppArmor does to unprivileged user namespaces): the worker
+    // says so, and the program starts it again without. In a process of
+    // its own, since the program remembers it.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const QString script = dir.file("refused.sh");
+    testpics::writeBytes(script, "#!/bin/sh\n"
+                                 "[ $$ = 1 ] && { echo refused >>\"$0.log\"; exit 71; }\n"
+                                 "exec \"$0.real\" \"$@\"\n");
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(QFile::link(imaging::workerExecutable(), script + ".real"));
+    EXPECT_EXIT(
+        {
+            imaging::WorkerSettings settings;
+            settings.executable = script;
+            ConversionWorker worker(settings);
+            const bool first = convert(worker, "small.png", "first.png") == ConversionStatus::Converted;
+            worker.shutDown();
+            const bool second = convert(worker, "small.png", "second.png") == ConversionStatus::Converted;
+            // Only the first start tried namespaces.
+            const bool once = testpics::readBytes(script + ".log") == "refused\n";
+            std::exit(first && second && once ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "namespaces of their own|命名空间");
+}
