@@ -73,9 +73,12 @@ int childMain(void *argument)
         action.sa_handler = SIG_DFL;
         ::sigaction(signal, &action, nullptr);
     }
-    // Its own user and group, mapped to themselves: the only mapping a
-    // process may write for itself without privileges, and one that gives
-    // it no more rights on files than the program has.
+    // The program's user and group, and only they, are root inside: the
+    // only mapping a process may write for itself without privileges, and
+    // one that gives it no more rights on files than the program has. Root
+    // inside keeps the namespace's capabilities across execve(), which the
+    // worker needs for its mounts; it drops them all before it reads a
+    // picture (worker_privileges.h).
     if (child.ownNamespaces
         && (!writeWhole("/proc/self/setgroups", "deny") || !writeWhole("/proc/self/uid_map", child.uidMap)
             || !writeWhole("/proc/self/gid_map", child.gidMap)))
@@ -138,8 +141,8 @@ LaunchedWorker launchWorker(const char *path, const char *const *argv, const Wor
     child.sources[2] = descriptors.errors;
     child.sources[3] = descriptors.channel;
     child.ownNamespaces = ownNamespaces;
-    std::snprintf(child.uidMap, sizeof child.uidMap, "%u %u 1\n", unsigned(::geteuid()), unsigned(::geteuid()));
-    std::snprintf(child.gidMap, sizeof child.gidMap, "%u %u 1\n", unsigned(::getegid()), unsigned(::getegid()));
+    std::snprintf(child.uidMap, sizeof child.uidMap, "0 %u 1\n", unsigned(::geteuid()));
+    std::snprintf(child.gidMap, sizeof child.gidMap, "0 %u 1\n", unsigned(::getegid()));
 
     // The child runs on a stack of its own in the caller's memory (as
     // posix_spawn does): no copy of the program's pages, however large it is.

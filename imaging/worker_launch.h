@@ -36,8 +36,8 @@ struct LaunchedWorker {
 // Starts the program at `path` with `argv` (ending in nullptr), in a session
 // of its own, with the parent-death signal SIGKILL set before it runs a single
 // instruction of its own, and in namespaces of its own when `ownNamespaces`.
-// The user namespace maps only the caller's own user and group, so the
-// worker has no more rights on any file than the program has. When the
+// The user namespace maps only the caller's own user and group (to root
+// inside), so the worker has no more rights on any file than the program has. When the
 // kernel refuses the namespaces (user namespaces switched off, a container
 // that forbids them), nothing is started and `namespacesRefused` says so.
 LaunchedWorker launchWorker(const char *path, const char *const *argv, const WorkerDescriptors &descriptors,

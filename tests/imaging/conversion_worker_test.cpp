@@ -11,6 +11,7 @@
 #include "test_pictures.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -221,26 +222,21 @@ TEST_F(WorkerTest, NamespacesTheKernelMadeButWouldNotLetBeUsedAreLeftOutFromThen
 {
     // A kernel that makes the namespaces and then refuses the worker its
     // mounts (as AppArmor does to unprivileged user namespaces): the worker
-    // says so, and the program starts it again without. In a process of
-    // its own, since the program remembers it.
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // says so, the program starts it again without, and says so once. In a
+    // program of its own (worker_parent), since the program remembers it.
     const QString script = dir.file("refused.sh");
     testpics::writeBytes(script, "#!/bin/sh\n"
                                  "[ $$ = 1 ] && { echo refused >>\"$0.log\"; exit 71; }\n"
                                  "exec \"$0.real\" \"$@\"\n");
     QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ASSERT_TRUE(QFile::link(imaging::workerExecutable(), script + ".real"));
-    EXPECT_EXIT(
-        {
-            imaging::WorkerSettings settings;
-            settings.executable = script;
-            ConversionWorker worker(settings);
-            const bool first = convert(worker, "small.png", "first.png") == ConversionStatus::Converted;
-            worker.shutDown();
-            const bool second = convert(worker, "small.png", "second.png") == ConversionStatus::Converted;
-            // Only the first start tried namespaces.
-            const bool once = testpics::readBytes(script + ".log") == "refused\n";
-            std::exit(first && second && once ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "namespaces of their own|命名空间");
+    QProcess parent;
+    parent.start(QStringLiteral(WORKER_PARENT), {script, dir.file("small.png"), dir.file("result.txt"), "2"});
+    ASSERT_TRUE(parent.waitForFinished(30'000));
+    EXPECT_EQ(parent.exitCode(), 0);
+    EXPECT_EQ(testpics::readBytes(dir.file("result.txt")).count("detail converted\n"), 2);
+    // Only the first of the two workers was started in namespaces.
+    EXPECT_EQ(testpics::readBytes(script + ".log"), QByteArray("refused\n"));
+    const QString errors = QString::fromUtf8(parent.readAllStandardError());
+    EXPECT_EQ(errors.count(QStringLiteral("命名空间")), 1) << errors.toStdString();
 }

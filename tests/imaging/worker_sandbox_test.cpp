@@ -1,6 +1,6 @@
 // The worker's cell, tried from the inside and looked at from the outside.
 // tarvel-worker-hostile (hostile_worker.h) is the real worker with a decoder
-// an attacker has taken over; hostile_parent hands it a picture the way the
+// an attacker has taken over; worker_parent hands it a picture the way the
 // program does, under a pseudo-terminal (script(1)) so that its standard
 // streams are a terminal a worker could type into.
 #include "imaging/conversion_worker.h"
@@ -23,7 +23,7 @@
 
 namespace {
 
-// What hostile_parent wrote: "detail ...", "worker PID", "typed N".
+// What worker_parent wrote: "detail ...", "worker PID", "typed N".
 struct Attempt {
     QString detail;
     pid_t worker = -1;
@@ -90,7 +90,7 @@ protected:
         return text;
     }
 
-    // Starts hostile_parent, under a pseudo-terminal when `terminal`.
+    // Starts worker_parent, under a pseudo-terminal when `terminal`.
     void start(QProcess &parent, bool linger, bool terminal)
     {
         testpics::writeBytes(dir.file("targets.txt"), targets(linger));
@@ -98,7 +98,7 @@ protected:
         if (!GetParam())
             environment.insert(QStringLiteral("TARVEL_WORKER_NAMESPACES"), QStringLiteral("off"));
         parent.setProcessEnvironment(environment);
-        const QStringList command{QStringLiteral(HOSTILE_PARENT), QStringLiteral(HOSTILE_WORKER),
+        const QStringList command{QStringLiteral(WORKER_PARENT), QStringLiteral(HOSTILE_WORKER),
                                   dir.file("targets.txt"), dir.file("result.txt")};
         if (terminal)
             parent.start(QStringLiteral("script"),
@@ -134,7 +134,7 @@ TEST_P(HostileWorker, GetsNothingOutOfItsCell)
     // Every attack, from the main thread and from a libvips thread, failed.
     EXPECT_EQ(attempt.detail, expectedEscapes());
     // Nothing was typed into the terminal the program runs in.
-    EXPECT_EQ(attempt.typed, 0) << "hostile_parent ran without a terminal";
+    EXPECT_EQ(attempt.typed, 0) << "worker_parent ran without a terminal";
     EXPECT_FALSE(QFile::exists(dir.file("created.txt")));
     EXPECT_EQ(testpics::readBytes(dir.file("existing.txt")), QByteArray("a file of the user's"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),

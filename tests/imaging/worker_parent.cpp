@@ -1,16 +1,20 @@
-// hostile_parent WORKER TARGETS RESULT
-// The program's side of a conversion, for the sandbox tests: hands the file
-// TARGETS to the worker executable WORKER through ConversionWorker, exactly as
-// tarvel-batch hands over a picture, with a secret in its own environment and
-// (under script(1)) a terminal as its standard streams. Writes to RESULT:
-//     detail <the worker's answer>
+// worker_parent WORKER PICTURE RESULT [TIMES]
+// The program's side of a conversion, for the worker tests, in a process of
+// its own: hands PICTURE to the worker executable WORKER through
+// ConversionWorker, exactly as tarvel-batch hands over a picture, TIMES times
+// (once by default, a new worker each time), with a secret in its own
+// environment and (under script(1)) a terminal as its standard streams.
+// Writes to RESULT, for each conversion:
+//     detail <"converted", or the worker's answer>
 //     worker <the worker's process id>
+// and then
 //     typed <characters that arrived on its terminal meanwhile, -1 without one>
-// With "linger" among the targets it then waits to be killed.
+// With a line "linger" in PICTURE it then waits to be killed.
 #include "imaging/conversion_worker.h"
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include <fcntl.h>
@@ -20,8 +24,9 @@
 
 int main(int argc, char **argv)
 {
-    if (argc != 4)
+    if (argc != 4 && argc != 5)
         return 2;
+    const int times = argc == 5 ? std::atoi(argv[4]) : 1;
     ::setenv("TARVEL_TEST_SECRET", "the parent's own secret", 1);
     // Raw, so that anything typed into the terminal counts, line or not.
     termios saved{};
@@ -42,7 +47,14 @@ int main(int argc, char **argv)
     imaging::WorkerTask task;
     task.width = 8;
     task.height = 8;
-    const imaging::Result<QByteArray> result = conversion.convert(source, task);
+    QByteArray said;
+    for (int i = 0; i < times; ++i) {
+        const imaging::Result<QByteArray> result = conversion.convert(source, task);
+        if (i + 1 < times)
+            conversion.shutDown();
+        said += "detail " + (result ? QByteArray("converted") : result.failure().detail.toUtf8()) + '\n';
+        said += "worker " + QByteArray::number(worker) + '\n';
+    }
     // Whatever was typed has arrived by now.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     int typed = -1;
@@ -50,11 +62,11 @@ int main(int argc, char **argv)
         typed = -1;
     if (terminal)
         ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-    const QString detail = result ? QStringLiteral("converted") : result.failure().detail;
+    said += "typed " + QByteArray::number(typed) + '\n';
     FILE *out = std::fopen(argv[3], "w");
     if (!out)
         return 2;
-    std::fprintf(out, "detail %s\nworker %d\ntyped %d\n", qPrintable(detail), int(worker), typed);
+    std::fwrite(said.constData(), 1, std::size_t(said.size()), out);
     std::fclose(out);
     const QByteArray targets = [&] {
         char text[4096];
