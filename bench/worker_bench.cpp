@@ -1,10 +1,13 @@
 // tarvel-worker-bench --starts N PICTURE [WORKER]
+// tarvel-worker-bench --pictures N PICTURE [WORKER]
 // tarvel-worker-bench --census FILE...
 //
 // Developer measurements of the conversion worker.
 // --starts starts N workers one after another (as a crash or a new parallel
 // slot does) and has each convert PICTURE to 16 x 16 PNG; prints the time
 // from the start to the first reply, per worker: median, quickest, slowest.
+// --pictures has one worker convert PICTURE N times, one after another, and
+// prints the time per picture, from the request to the reply.
 // WORKER is the worker executable, the one beside this program by default.
 // TARVEL_WORKER_NAMESPACES=off measures a start without namespaces.
 // --census runs, in this process and unconfined, what a worker runs before
@@ -25,6 +28,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include <fcntl.h>
@@ -35,27 +39,34 @@ namespace {
 int usage()
 {
     std::fprintf(stderr, "usage: tarvel-worker-bench --starts N PICTURE [WORKER]\n"
+                         "       tarvel-worker-bench --pictures N PICTURE [WORKER]\n"
                          "       tarvel-worker-bench --census FILE...\n");
     return 2;
 }
 
-int timeStarts(int count, const QString &picture, const QString &executable)
+// Times `count` conversions of `picture`, in a new worker each time when
+// `newWorkers`, else all in one (started before the first is timed).
+int timeConversions(int count, const QString &picture, const QString &executable, bool newWorkers)
 {
     imaging::WorkerSettings settings;
     settings.executable = executable;
     std::vector<double> milliseconds;
-    for (int i = 0; i < count; ++i) {
+    std::optional<imaging::ConversionWorker> worker;
+    for (int i = -1; i < count; ++i) {
         const int source = ::open(QFile::encodeName(picture).constData(), O_RDONLY | O_CLOEXEC);
         if (source < 0)
             return usage();
-        const auto started = std::chrono::steady_clock::now();
-        imaging::ConversionWorker worker(settings);
+        if (newWorkers || !worker)
+            worker.emplace(settings);
         imaging::WorkerTask task;
         task.width = 16;
         task.height = 16;
-        const imaging::Result<QByteArray> converted = worker.convert(source, task);
-        milliseconds.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count());
+        const auto started = std::chrono::steady_clock::now();
+        const imaging::Result<QByteArray> converted = worker->convert(source, task);
+        // The first, untimed, starts the worker that --pictures reuses.
+        if (i >= 0)
+            milliseconds.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count());
         ::close(source);
         if (!converted) {
             std::fprintf(stderr, "worker %d: %s\n", i, qPrintable(converted.failure().detail));
@@ -63,7 +74,8 @@ int timeStarts(int count, const QString &picture, const QString &executable)
         }
     }
     std::sort(milliseconds.begin(), milliseconds.end());
-    std::printf("worker starts: %d, to the first reply: median %.1f ms, quickest %.1f ms, slowest %.1f ms\n", count,
+    std::printf("%s: %d, median %.2f ms, quickest %.2f ms, slowest %.2f ms\n",
+                newWorkers ? "worker starts, to the first reply" : "pictures in one worker", count,
                 milliseconds[milliseconds.size() / 2], milliseconds.front(), milliseconds.back());
     return 0;
 }
@@ -105,8 +117,10 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if ((args.size() == 3 || args.size() == 4) && args[0] == QLatin1String("--starts") && args[1].toInt() > 0)
-        return timeStarts(args[1].toInt(), args[2], args.value(3));
+    const bool starts = args.value(0) == QLatin1String("--starts");
+    if ((starts || args.value(0) == QLatin1String("--pictures")) && (args.size() == 3 || args.size() == 4)
+        && args[1].toInt() > 0)
+        return timeConversions(args[1].toInt(), args[2], args.value(3), starts);
     if (args.size() >= 2 && args[0] == QLatin1String("--census"))
         return census(args.mid(1));
     return usage();

@@ -7,15 +7,20 @@
 // Writes to RESULT, for each conversion:
 //     detail <"converted", or the worker's answer>
 //     worker <the worker's process id>
+//     terminal <its controlling terminal, 0 for none> <this process's, for comparison>
+//     group <"own" when it has a process group of its own, else "shared">
 // and then
 //     typed <characters that arrived on its terminal meanwhile, -1 without one>
 // With a line "linger" in PICTURE it then waits to be killed.
 #include "imaging/conversion_worker.h"
 
+#include <QFile>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -42,7 +47,22 @@ int main(int argc, char **argv)
     imaging::WorkerSettings settings;
     settings.executable = QString::fromLocal8Bit(argv[1]);
     pid_t worker = -1;
-    settings.pictureSent = [&](pid_t pid) { worker = pid; };
+    QByteArray seen;
+    // From /proc/PID/stat: the process group (5th) and the terminal (7th).
+    auto groupAndTerminal = [](pid_t pid) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        stat.open(QIODevice::ReadOnly);
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        return std::pair(fields.value(2).toLong(), fields.value(4).toLong());
+    };
+    settings.pictureSent = [&](pid_t pid) {
+        worker = pid;
+        const auto [group, terminal] = groupAndTerminal(pid);
+        const auto [ownGroup, ownTerminal] = groupAndTerminal(::getpid());
+        seen = "terminal " + QByteArray::number(terminal) + ' ' + QByteArray::number(ownTerminal) + '\n' + "group "
+               + (group == ownGroup ? "shared" : "own") + '\n';
+    };
     imaging::ConversionWorker conversion(settings);
     imaging::WorkerTask task;
     task.width = 8;
@@ -53,7 +73,7 @@ int main(int argc, char **argv)
         if (i + 1 < times)
             conversion.shutDown();
         said += "detail " + (result ? QByteArray("converted") : result.failure().detail.toUtf8()) + '\n';
-        said += "worker " + QByteArray::number(worker) + '\n';
+        said += "worker " + QByteArray::number(worker) + '\n' + seen;
     }
     // Whatever was typed has arrived by now.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));

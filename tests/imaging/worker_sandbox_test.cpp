@@ -23,10 +23,13 @@
 
 namespace {
 
-// What worker_parent wrote: "detail ...", "worker PID", "typed N".
+// What worker_parent wrote: "detail ...", "worker PID", "terminal T P",
+// "group own|shared", "typed N".
 struct Attempt {
     QString detail;
     pid_t worker = -1;
+    QString terminal;
+    QString group;
     int typed = -1;
 };
 
@@ -39,6 +42,10 @@ Attempt readAttempt(const QString &path)
             attempt.detail = value;
         else if (line.startsWith(QLatin1String("worker ")))
             attempt.worker = value.toInt();
+        else if (line.startsWith(QLatin1String("terminal ")))
+            attempt.terminal = value;
+        else if (line.startsWith(QLatin1String("group ")))
+            attempt.group = value;
         else if (line.startsWith(QLatin1String("typed ")))
             attempt.typed = value.toInt();
     }
@@ -133,8 +140,12 @@ TEST_P(HostileWorker, GetsNothingOutOfItsCell)
     const Attempt attempt = readAttempt(dir.file("result.txt"));
     // Every attack, from the main thread and from a libvips thread, failed.
     EXPECT_EQ(attempt.detail, expectedEscapes());
-    // Nothing was typed into the terminal the program runs in.
+    // Nothing was typed into the terminal the program runs in; the worker has
+    // no controlling terminal and is out of reach of what is typed there.
     EXPECT_EQ(attempt.typed, 0) << "worker_parent ran without a terminal";
+    EXPECT_TRUE(attempt.terminal.startsWith(QLatin1String("0 ")) && !attempt.terminal.endsWith(QLatin1String(" 0")))
+        << "the worker's controlling terminal, and the program's: " << attempt.terminal.toStdString();
+    EXPECT_EQ(attempt.group, QStringLiteral("own"));
     EXPECT_FALSE(QFile::exists(dir.file("created.txt")));
     EXPECT_EQ(testpics::readBytes(dir.file("existing.txt")), QByteArray("a file of the user's"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
