@@ -1,5 +1,6 @@
 #include "imaging/conversion_worker.h"
 
+#include "imaging/worker_guard.h"
 #include "imaging/worker_launch.h"
 #include "imaging/worker_protocol.h"
 #include "platform/retry_on_eintr.h"
@@ -154,9 +155,22 @@ bool ConversionWorker::start(QString &problem)
         return false;
     }
     const QByteArray path = QFile::encodeName(executable);
+    if (::access(path.constData(), X_OK) != 0) {
+        problem = QStringLiteral("%1: %2").arg(executable, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    // The guard (worker_guard.h) is the process started; the worker is its child.
+    const QString installed = workerExecutable();
+    const QByteArray guardPath
+        = QFile::encodeName(installed.left(installed.lastIndexOf(u'/') + 1) + QLatin1String(guard::kProgramName));
+    if (installed.isEmpty() || ::access(guardPath.constData(), X_OK) != 0) {
+        problem = QStringLiteral("%1 was not found beside tarvel-worker").arg(QLatin1String(guard::kProgramName));
+        return false;
+    }
     const QByteArray parent = QByteArray::number(::getpid());
     const QByteArray threads = QByteArray::number(std::max(1, m_settings.threadsPerPicture));
-    const char *argv[] = {path.constData(), "--parent", parent.constData(), "--threads", threads.constData(), nullptr};
+    const char *argv[] = {guardPath.constData(), path.constData(),    "--parent", parent.constData(),
+                          "--threads",           threads.constData(), nullptr};
     // In namespaces of its own first; once the kernel refuses them, without.
     for (;;) {
         const bool namespaces = workerNamespacesWanted();
@@ -178,7 +192,8 @@ bool ConversionWorker::start(QString &problem)
         const int passCredentials = 1;
         ::setsockopt(ends[0], SOL_SOCKET, SO_PASSCRED, &passCredentials, sizeof passCredentials);
         const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-        const LaunchedWorker launched = launchWorker(path.constData(), argv, {ends[1], errors[1], devNull}, namespaces);
+        const LaunchedWorker launched
+            = launchWorker(guardPath.constData(), argv, {ends[1], errors[1], devNull}, namespaces);
         ::close(ends[1]);
         ::close(errors[1]);
         if (devNull >= 0)
@@ -190,7 +205,8 @@ bool ConversionWorker::start(QString &problem)
                 refuseWorkerNamespaces();
                 continue;
             }
-            problem = QStringLiteral("%1: %2").arg(executable, QString::fromLocal8Bit(std::strerror(launched.error)));
+            problem = QStringLiteral("%1: %2").arg(QString::fromLocal8Bit(guardPath),
+                                                   QString::fromLocal8Bit(std::strerror(launched.error)));
             return false;
         }
         m_guardPid = launched.pid;
@@ -360,8 +376,8 @@ ConversionWorker::Ending ConversionWorker::end(bool kill)
     // The guard ends as the worker did; one killed itself ends by a signal.
     const bool signalled = WIFSIGNALED(wstatus);
     const int exitStatus = signalled ? -1 : WEXITSTATUS(wstatus);
-    if (signalled || exitStatus > worker::kSignalExitBase) {
-        ending.signal = signalled ? WTERMSIG(wstatus) : exitStatus - worker::kSignalExitBase;
+    if (signalled || exitStatus > guard::kSignalExitBase) {
+        ending.signal = signalled ? WTERMSIG(wstatus) : exitStatus - guard::kSignalExitBase;
         ending.detail = QStringLiteral("the worker was ended by signal %1 (%2)")
                             .arg(ending.signal)
                             .arg(QString::fromLocal8Bit(::strsignal(ending.signal)));

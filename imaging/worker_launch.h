@@ -33,9 +33,11 @@ struct LaunchedWorker {
     bool namespacesRefused = false; // the kernel would not make the namespaces
 };
 
-// Starts the program at `path` with `argv` (ending in nullptr), in a session
-// of its own, with the parent-death signal SIGKILL set before it runs a single
-// instruction of its own, and in namespaces of its own when `ownNamespaces`.
+// Starts the program at `path` with `argv` (ending in nullptr): the worker's
+// guard (worker_guard.h), which starts the worker. It runs in a process group
+// of its own, without a controlling terminal, with the parent-death signal
+// SIGKILL set before it runs a single instruction of its own, and in
+// namespaces of its own when `ownNamespaces`.
 // The user namespace maps only the caller's own user and group (to root
 // inside), so the worker has no more rights on any file than the program has. When the
 // kernel refuses the namespaces (user namespaces switched off, a container

@@ -4,7 +4,6 @@
 #include "imaging/picture_size.h"
 #include "imaging/scale_and_encode.h"
 #include "imaging/vips_runtime.h"
-#include "imaging/worker_guard.h"
 #include "imaging/worker_protocol.h"
 #include "imaging/worker_sandbox.h"
 #include "imaging/worker_warm_up.h"
@@ -133,24 +132,21 @@ int argument(int argc, char **argv, const char *name, int fallback)
 
 int main(int argc, char **argv)
 {
-    // The worker goes with its parent, even in the middle of a picture. The
-    // parent-death signal was set before this program started (worker_launch.h);
-    // again here for a worker started some other way. In a PID namespace of
-    // its own, the parent is out of sight (getppid() is 0).
+    // The worker goes with its guard, and the guard with the program, even in
+    // the middle of a picture: the guard set the parent-death signal before
+    // this program started (worker_guard.h).
     const int parent = argument(argc, argv, "--parent", 0);
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (parent <= 0 || (::getpid() != 1 && ::getppid() != parent))
+    if (parent <= 0)
         return EXIT_FAILURE;
+    // In a PID namespace of its own, the guard is the namespace's init.
+    const bool ownNamespaces = ::getppid() == 1;
     // Ctrl-C in a terminal reaches the whole process group; the parent decides
     // what happens to the pictures under way, and ends its workers itself.
     ::signal(SIGINT, SIG_IGN);
     // Nothing but the channel and the standard streams comes along.
     ::close_range(kChannel + 1, ~0u, 0);
 
-    const GuardedWorker worker = splitOffGuard();
-    if (!worker.started)
-        return EXIT_FAILURE;
-    if (worker.ownNamespaces) {
+    if (ownNamespaces) {
         const std::string problem = prepareWorkerMounts();
         if (!problem.empty()) {
             std::fprintf(stderr, "tarvel-worker: %s\n", problem.c_str());
@@ -171,7 +167,7 @@ int main(int argc, char **argv)
     if (!warmUp.empty())
         std::fprintf(stderr, "tarvel-worker: the warm-up failed for: %s\n", warmUp.c_str());
 
-    const SandboxReport sandbox = enterWorkerSandbox(worker.ownNamespaces);
+    const SandboxReport sandbox = enterWorkerSandbox(ownNamespaces);
     if (!sandbox.confined) {
         std::fprintf(stderr, "tarvel-worker: no sandbox, no conversions: %s\n", sandbox.problem.c_str());
         return sandbox.namespacesFailed ? worker::kNoNamespacesStatus : worker::kSandboxFailedStatus;

@@ -3,8 +3,8 @@
 // The worker decodes untrusted files, so it runs as a process of its own,
 // shut in by the kernel (worker_sandbox.h): a picture that crashes it, hangs it
 // or eats its memory costs only itself. The parent starts it (worker_launch.h)
-// with one end of a stream socket as descriptor kChannelDescriptor and these
-// arguments:
+// (through its guard, worker_guard.h) with one end of a stream socket as
+// descriptor kChannelDescriptor and these arguments:
 //     tarvel-worker --parent PID --threads N
 // (the parent's process id, so the worker ends when the parent has gone, and
 // the libvips threads it may use for one picture). Then:
@@ -55,10 +55,6 @@ inline constexpr int kSandboxFailedStatus = 70;
 // (a kernel that lets a user namespace be made and then refuses it the
 // mounts): the next worker is started without namespaces of its own.
 inline constexpr int kNoNamespacesStatus = 71;
-// The process the parent starts is the worker's guard (worker_guard.h); it
-// ends as the worker did: with the worker's exit status, or with this plus
-// the number of the signal that ended the worker.
-inline constexpr int kSignalExitBase = 128;
 
 struct Hello {
     std::uint32_t magic = kHelloMagic;

@@ -226,7 +226,7 @@ TEST_F(WorkerTest, NamespacesTheKernelMadeButWouldNotLetBeUsedAreLeftOutFromThen
     // program of its own (worker_parent), since the program remembers it.
     const QString script = dir.file("refused.sh");
     testpics::writeBytes(script, "#!/bin/sh\n"
-                                 "[ $$ = 1 ] && { echo refused >>\"$0.log\"; exit 71; }\n"
+                                 "[ \"$PPID\" = 1 ] && { echo refused >>\"$0.log\"; exit 71; }\n"
                                  "exec \"$0.real\" \"$@\"\n");
     QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ASSERT_TRUE(QFile::link(imaging::workerExecutable(), script + ".real"));

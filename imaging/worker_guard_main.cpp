@@ -1,7 +1,6 @@
+// The guard of a conversion worker (worker_guard.h).
 #include "imaging/worker_guard.h"
-
 #include "imaging/worker_privileges.h"
-#include "imaging/worker_protocol.h"
 
 #include <seccomp.h>
 
@@ -13,14 +12,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace imaging {
-
 namespace {
 
 // All the guard may still do once the worker runs.
-void confineGuard()
+void confine()
 {
-    if (::prctl(PR_SET_DUMPABLE, 0) != 0 || !dropPrivilegesOfThisThread(mayDropPrivilegeBits())
+    if (::prctl(PR_SET_DUMPABLE, 0) != 0 || !imaging::dropPrivilegesOfThisThread(imaging::mayDropPrivilegeBits())
         || ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
         ::_exit(EXIT_FAILURE);
     scmp_filter_ctx filter = seccomp_init(SCMP_ACT_ERRNO(EPERM));
@@ -35,12 +32,29 @@ void confineGuard()
     seccomp_release(filter);
 }
 
-[[noreturn]] void guard(pid_t worker)
+} // namespace
+
+int main(int argc, char **argv)
 {
-    // Nothing of the worker's stays open here: the parent sees the channel
+    if (argc < 2)
+        return EXIT_FAILURE;
+    const pid_t guard = ::getpid();
+    const pid_t worker = ::fork();
+    if (worker < 0)
+        return EXIT_FAILURE;
+    if (worker == 0) {
+        // The worker goes with the guard; if the guard has gone already, the
+        // parent it has is no longer the one it was started by.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != guard)
+            ::_exit(EXIT_FAILURE);
+        ::execv(argv[1], argv + 1);
+        ::_exit(127);
+    }
+    // Nothing of the worker's stays open here: the program sees the channel
     // close when the worker ends, not when the guard does.
     ::close_range(0, ~0u, 0);
-    confineGuard();
+    confine();
     for (;;) {
         int status = 0;
         const pid_t ended = ::waitpid(-1, &status, __WALL);
@@ -51,31 +65,7 @@ void confineGuard()
         if (ended != worker)
             continue; // as a namespace's init, it collects any orphan
         if (WIFSIGNALED(status))
-            ::_exit(worker::kSignalExitBase + WTERMSIG(status));
+            ::_exit(imaging::guard::kSignalExitBase + WTERMSIG(status));
         ::_exit(WEXITSTATUS(status));
     }
 }
-
-} // namespace
-
-GuardedWorker splitOffGuard()
-{
-    GuardedWorker started;
-    const pid_t guardPid = ::getpid();
-    const pid_t worker = ::fork();
-    if (worker < 0)
-        return started;
-    if (worker > 0)
-        guard(worker);
-    // The worker goes with the guard; if the guard has gone already, the
-    // parent it had is no longer the one it was started by.
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::getppid() != guardPid)
-        ::_exit(EXIT_FAILURE);
-    started.started = true;
-    // Only the init of a new PID namespace has the process id 1.
-    started.ownNamespaces = guardPid == 1;
-    return started;
-}
-
-} // namespace imaging
