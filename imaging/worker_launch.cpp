@@ -59,7 +59,7 @@ bool writeWhole(const char *path, const char *text)
 
 [[noreturn]] void fail(Child &child, bool inNamespaces)
 {
-    child.error = errno;
+    child.error = errno != 0 ? errno : EIO; // a short write leaves errno alone
     child.namespaceFailed = inNamespaces;
     ::_exit(127);
 }
@@ -67,6 +67,10 @@ bool writeWhole(const char *path, const char *text)
 int childMain(void *argument)
 {
     Child &child = *static_cast<Child *>(argument);
+    // Gone with the thread that started it, before it runs any code of its
+    // own. That thread is held in clone() until the execve() below.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
+        fail(child, false);
     // The caller's handlers mean nothing here; every signal was blocked
     // before clone() and is unblocked only once the defaults are back.
     for (int signal = 1; signal < NSIG; ++signal) {
@@ -99,9 +103,6 @@ int childMain(void *argument)
         if (dropped != 0)
             fail(child, false);
     }
-    // Gone with the thread that started it, before it runs any code of its own.
-    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
-        fail(child, false);
     // Copied above 10 first, so that no source is overwritten by a target.
     int moved[4];
     for (int target = 0; target < 4; ++target) {

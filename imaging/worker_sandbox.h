@@ -8,8 +8,8 @@
 //     network, IPC, UTS, cgroup): no other process, no network interface;
 //   - no file system: once the warm-up (worker_warm_up.h) has loaded what the
 //     decoders need, the worker's root becomes an empty read-only folder, and
-//     Landlock refuses every file by name on top of that. Pictures come in as
-//     open descriptors;
+//     Landlock and the seccomp filter refuse every file by name on top of
+//     that. Pictures come in as open descriptors;
 //   - a seccomp filter that lets through only the system calls the decoders
 //     were measured to make (worker_syscalls.cpp), and of those that name a
 //     process, only the ones aimed at the worker itself;
