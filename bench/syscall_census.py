@@ -6,8 +6,11 @@ conversion workers made once they were shut in: in a worker process, every
 call from its Hello on ("1HWT" sent on the channel); in the census run of
 tarvel-worker-bench, every call from its "census: start" line on. The threads
 of those processes count from the same moment. Prints one line per system
-call (name, count, and for ioctl, prctl, socket, open and the calls that name
-a process, the arguments seen), the calls each list is read from last.
+call (name, count, how many of them the sandbox refused, and for ioctl,
+prctl, socket, open and the calls that name a process, the arguments seen).
+A refused call in a run that converted everything it should is harmless (a
+library probing); one that made a picture fail is a call the allow list
+(imaging/worker_syscalls.cpp) lacks.
 """
 import collections
 import glob
@@ -75,6 +78,7 @@ def main():
         return key
 
     counts = collections.Counter()
+    refused = collections.Counter()
     details = collections.defaultdict(collections.Counter)
     for key, entries in traces.items():
         since = started.get(leader(key))
@@ -84,12 +88,14 @@ def main():
             if stamp < since or rest.startswith('...') and call not in DETAIL_ARGS:
                 continue
             counts[call] += 1
+            if re.search(r'= -1 (ENOSYS|EPERM|EACCES) ', rest):
+                refused[call] += 1
             if call in DETAIL_ARGS:
                 args = arguments(rest)
                 seen = ', '.join(args[i] for i in DETAIL_ARGS[call] if i < len(args))
                 details[call][re.sub(r'0x[0-9a-f]{6,}', 'ADDR', seen)[:80]] += 1
     for call in sorted(counts):
-        print(f'{call:24} {counts[call]:8}')
+        print(f'{call:24} {counts[call]:8}' + (f'  refused {refused[call]}' if refused[call] else ''))
         for seen, n in details[call].most_common(12):
             print(f'    {seen}  ({n})')
 
