@@ -26,7 +26,6 @@
 #include <string>
 
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -140,8 +139,9 @@ int main(int argc, char **argv)
         return EXIT_FAILURE;
     // In a PID namespace of its own, the guard is the namespace's init.
     const bool ownNamespaces = ::getppid() == 1;
-    // Ctrl-C in a terminal reaches the whole process group; the parent decides
-    // what happens to the pictures under way, and ends its workers itself.
+    // The parent decides what Ctrl-C does to the pictures under way, and ends
+    // its workers itself (a worker has a process group of its own, out of
+    // the terminal's reach, unless started some other way).
     ::signal(SIGINT, SIG_IGN);
     // Nothing but the channel and the standard streams comes along.
     ::close_range(kChannel + 1, ~0u, 0);

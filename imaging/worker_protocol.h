@@ -6,8 +6,9 @@
 // (through its guard, worker_guard.h) with one end of a stream socket as
 // descriptor kChannelDescriptor and these arguments:
 //     tarvel-worker --parent PID --threads N
-// (the parent's process id, so the worker ends when the parent has gone, and
-// the libvips threads it may use for one picture). Then:
+// (the parent's process id, as the parent sees itself, and the libvips threads
+// it may use for one picture). The guard ties the worker's life to the
+// parent's. Then:
 //
 // 1. The worker starts libvips, loads everything it will need, shuts itself
 //    in and sends a Hello. The parent receives it with the sender's

@@ -8,6 +8,7 @@
 
 #include "support/temp_dir.h"
 #include "test_pictures.h"
+#include "user_namespaces.h"
 
 #include <QDir>
 #include <QFile>
@@ -228,6 +229,9 @@ TEST(WorkerSandbox, TheRealWorkerRunsConfined)
     descriptors.removeOne(QStringLiteral("4"));
     EXPECT_EQ(descriptors, QStringList({"0", "1", "2", "3"}));
     EXPECT_EQ(environment, QByteArray("VIPS_DISC_THRESHOLD=1t", 23));
-    EXPECT_EQ(rootEntries, QStringList()) << "its root is not the empty one";
-    EXPECT_EQ(namespaces, QStringList()) << "shared with the program";
+    // Where the kernel makes them, namespaces of its own and an empty root.
+    if (kernelMakesWorkerNamespaces()) {
+        EXPECT_EQ(rootEntries, QStringList()) << "its root is not the empty one";
+        EXPECT_EQ(namespaces, QStringList()) << "shared with the program";
+    }
 }
