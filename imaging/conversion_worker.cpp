@@ -1,28 +1,25 @@
 #include "imaging/conversion_worker.h"
 
+#include "imaging/worker_guard.h"
+#include "imaging/worker_launch.h"
 #include "imaging/worker_protocol.h"
 #include "platform/retry_on_eintr.h"
 #include "platform/text_lines.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace imaging {
 
@@ -44,7 +41,9 @@ int millisecondsUntil(Clock::time_point deadline)
     return int(std::clamp<long long>(left, 0, 60 * 60 * 1000));
 }
 
-Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline, const std::atomic<bool> *abandon)
+// `sender`, when given, gets the process id of who sent the first bytes.
+Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline, const std::atomic<bool> *abandon,
+                pid_t *sender = nullptr)
 {
     auto *p = static_cast<char *>(data);
     while (size > 0) {
@@ -62,7 +61,8 @@ Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline
         if (ready < 0)
             return Io::Closed;
         // Another wait when what poll() saw is no longer there to read.
-        const ssize_t n = platform::retryOnEintr([&] { return ::recv(fd, p, size, MSG_DONTWAIT); });
+        const ssize_t n = platform::retryOnEintr(
+            [&] { return sender ? receiveWithSender(fd, p, size, *sender) : ::recv(fd, p, size, MSG_DONTWAIT); });
         if (n < 0 && errno == EAGAIN)
             continue;
         if (n <= 0)
@@ -110,16 +110,6 @@ long long oomKillCount()
     return -1;
 }
 
-void warnOnceWithoutLandlock()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        const QString warning = QCoreApplication::translate(
-            "imaging", "tarvel：此系统的内核没有 Landlock，转换进程只受 seccomp 限制。\n");
-        std::fputs(warning.toLocal8Bit().constData(), stderr);
-    });
-}
-
 } // namespace
 
 std::chrono::milliseconds WorkerBudget::timeFor(std::int64_t declaredPixels) const
@@ -164,63 +154,102 @@ bool ConversionWorker::start(QString &problem)
         problem = QStringLiteral("tarvel-worker was not found beside the program");
         return false;
     }
-    int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-        problem = QStringLiteral("socketpair: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    const QByteArray path = QFile::encodeName(executable);
+    if (::access(path.constData(), X_OK) != 0) {
+        problem = QStringLiteral("%1: %2").arg(executable, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    int childEnd = ends[1];
-    // dup2 onto the same number would keep close-on-exec set.
-    if (childEnd == worker::kChannelDescriptor) {
-        childEnd = ::fcntl(ends[1], F_DUPFD_CLOEXEC, worker::kChannelDescriptor + 1);
-        ::close(ends[1]);
+    // The guard (worker_guard.h) is the process started; the worker is its child.
+    const QString installed = workerExecutable();
+    const QByteArray guardPath
+        = QFile::encodeName(installed.left(installed.lastIndexOf(u'/') + 1) + QLatin1String(guard::kProgramName));
+    if (installed.isEmpty() || ::access(guardPath.constData(), X_OK) != 0) {
+        problem = QStringLiteral("%1 was not found beside tarvel-worker").arg(QLatin1String(guard::kProgramName));
+        return false;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, childEnd, worker::kChannelDescriptor);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    const QByteArray path = QFile::encodeName(executable);
     const QByteArray parent = QByteArray::number(::getpid());
     const QByteArray threads = QByteArray::number(std::max(1, m_settings.threadsPerPicture));
-    const char *argv[] = {path.constData(), "--parent", parent.constData(), "--threads", threads.constData(), nullptr};
-    pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, path.constData(), &actions, nullptr, const_cast<char **>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(childEnd);
-    if (spawned != 0) {
-        ::close(ends[0]);
-        problem = QStringLiteral("%1: %2").arg(executable, QString::fromLocal8Bit(std::strerror(spawned)));
-        return false;
+    const char *argv[] = {guardPath.constData(), path.constData(),    "--parent", parent.constData(),
+                          "--threads",           threads.constData(), nullptr};
+    // In namespaces of its own first; once the kernel refuses them, without.
+    for (;;) {
+        const bool namespaces = workerNamespacesWanted();
+        int ends[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+            problem = QStringLiteral("socketpair: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        // The worker's standard error: a pipe that never blocks it, read
+        // when it has ended.
+        int errors[2];
+        if (::pipe2(errors, O_CLOEXEC | O_NONBLOCK) != 0) {
+            ::close(ends[0]);
+            ::close(ends[1]);
+            problem = QStringLiteral("pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        // The Hello comes with its sender's process id.
+        const int passCredentials = 1;
+        ::setsockopt(ends[0], SOL_SOCKET, SO_PASSCRED, &passCredentials, sizeof passCredentials);
+        const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+        const LaunchedWorker launched
+            = launchWorker(guardPath.constData(), argv, {ends[1], errors[1], devNull}, namespaces);
+        ::close(ends[1]);
+        ::close(errors[1]);
+        if (devNull >= 0)
+            ::close(devNull);
+        if (launched.pid < 0) {
+            ::close(ends[0]);
+            ::close(errors[0]);
+            if (launched.namespacesRefused) {
+                refuseWorkerNamespaces();
+                continue;
+            }
+            problem = QStringLiteral("%1: %2").arg(QString::fromLocal8Bit(guardPath),
+                                                   QString::fromLocal8Bit(std::strerror(launched.error)));
+            return false;
+        }
+        m_guardPid = launched.pid;
+        m_channel = ends[0];
+        m_errors = errors[0];
+        worker::Hello hello{};
+        pid_t sender = -1;
+        const Io io
+            = receiveExact(m_channel, &hello, sizeof hello, Clock::now() + kStartupTime, m_settings.abandon, &sender);
+        if (io == Io::Closed) {
+            const Ending ending = end(false);
+            if (namespaces && ending.exitStatus == worker::kNoNamespacesStatus) {
+                refuseWorkerNamespaces();
+                continue;
+            }
+            problem = ending.exitStatus == worker::kSandboxFailedStatus
+                          ? QStringLiteral("the worker could not shut itself in its sandbox: %1").arg(ending.detail)
+                          : ending.detail;
+            return false;
+        }
+        if (io != Io::Done || hello.magic != worker::kHelloMagic || sender <= 0) {
+            end(true);
+            problem = QStringLiteral("the worker did not start");
+            return false;
+        }
+        m_pid = sender;
+        const int passCredentialsNoMore = 0;
+        ::setsockopt(m_channel, SOL_SOCKET, SO_PASSCRED, &passCredentialsNoMore, sizeof passCredentialsNoMore);
+        // The kernel holds the worker to its memory budget. It reads no
+        // picture before its first request, which comes after this.
+        const rlimit limit{rlim_t(m_settings.budget.memoryBytes), rlim_t(m_settings.budget.memoryBytes)};
+        if (::prlimit(m_pid, RLIMIT_AS, &limit, nullptr) != 0) {
+            end(true);
+            problem = QStringLiteral("the worker's memory budget could not be set");
+            return false;
+        }
+        m_landlockAbi = hello.landlockAbi;
+        if (m_landlockAbi == 0)
+            warnOnceWithoutLandlock();
+        if (!namespaces)
+            warnOnceWithoutNamespaces();
+        return true;
     }
-    m_pid = pid;
-    m_channel = ends[0];
-    // The kernel holds the worker to its memory budget. It reads no picture
-    // before its first request, which comes after this.
-    const rlimit limit{rlim_t(m_settings.budget.memoryBytes), rlim_t(m_settings.budget.memoryBytes)};
-    if (::prlimit(pid, RLIMIT_AS, &limit, nullptr) != 0) {
-        end(true);
-        problem = QStringLiteral("the worker's memory budget could not be set");
-        return false;
-    }
-    worker::Hello hello{};
-    const Io io = receiveExact(m_channel, &hello, sizeof hello, Clock::now() + kStartupTime, m_settings.abandon);
-    if (io == Io::Closed) {
-        const Ending ending = end(false);
-        problem = ending.exitStatus == worker::kSandboxFailedStatus
-                      ? QStringLiteral("the worker could not shut itself in its sandbox")
-                      : ending.detail;
-        return false;
-    }
-    if (io != Io::Done || hello.magic != worker::kHelloMagic) {
-        end(true);
-        problem = QStringLiteral("the worker did not start");
-        return false;
-    }
-    m_landlockAbi = hello.landlockAbi;
-    if (m_landlockAbi == 0)
-        warnOnceWithoutLandlock();
-    return true;
 }
 
 Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
@@ -305,27 +334,28 @@ bool ConversionWorker::workerHasGone() const
 ConversionWorker::Ending ConversionWorker::end(bool kill)
 {
     Ending ending;
-    if (m_pid < 0)
+    if (m_guardPid < 0)
         return ending;
     // With its channel closed, a worker between pictures ends by itself.
     if (m_channel >= 0) {
         ::close(m_channel);
         m_channel = -1;
     }
+    // The guard's death takes the worker with it.
     if (kill)
-        ::kill(m_pid, SIGKILL);
+        ::kill(m_guardPid, SIGKILL);
     int wstatus = 0;
     rusage usage{};
     const Clock::time_point deadline = Clock::now() + kExitGrace;
     auto reap = [&](int options) {
-        return platform::retryOnEintr([&] { return ::wait4(m_pid, &wstatus, options, &usage); });
+        return platform::retryOnEintr([&] { return ::wait4(m_guardPid, &wstatus, options, &usage); });
     };
     // Polled (WNOHANG gives 0 while it runs) until the grace time is over.
     pid_t waited;
     while ((waited = reap(WNOHANG)) == 0) {
         if (Clock::now() >= deadline) {
             // One that lingers (it closed the channel but goes on) is ended.
-            ::kill(m_pid, SIGKILL);
+            ::kill(m_guardPid, SIGKILL);
             kill = true;
             waited = reap(0);
             break;
@@ -333,19 +363,30 @@ ConversionWorker::Ending ConversionWorker::end(bool kill)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     m_pid = -1;
+    m_guardPid = -1;
+    // The guard's usage counts the worker it collected: its peak is the worker's.
     if (waited > 0)
         m_endedPeakKb += usage.ru_maxrss;
+    const QString said = takeWorkerErrors(m_errors);
+    m_errors = -1;
     if (kill) {
         ending.detail = QStringLiteral("the worker was ended");
-    } else if (WIFSIGNALED(wstatus)) {
-        ending.signal = WTERMSIG(wstatus);
+        return ending;
+    }
+    // The guard ends as the worker did; one killed itself ends by a signal.
+    const bool signalled = WIFSIGNALED(wstatus);
+    const int exitStatus = signalled ? -1 : WEXITSTATUS(wstatus);
+    if (signalled || exitStatus > guard::kSignalExitBase) {
+        ending.signal = signalled ? WTERMSIG(wstatus) : exitStatus - guard::kSignalExitBase;
         ending.detail = QStringLiteral("the worker was ended by signal %1 (%2)")
                             .arg(ending.signal)
                             .arg(QString::fromLocal8Bit(::strsignal(ending.signal)));
     } else {
-        ending.exitStatus = WEXITSTATUS(wstatus);
+        ending.exitStatus = exitStatus;
         ending.detail = QStringLiteral("the worker exited with status %1").arg(ending.exitStatus);
     }
+    if (!said.isEmpty())
+        ending.detail += QStringLiteral(": ") + said;
     return ending;
 }
 

@@ -103,8 +103,15 @@ private:
     bool abandoned() const { return m_settings.abandon && m_settings.abandon->load(); }
 
     WorkerSettings m_settings;
+    // The worker that converts, as this process sees it (its credentials on
+    // the Hello tell it), and the process started for it, its guard, which
+    // is waited for and killed (worker_guard.h).
     pid_t m_pid = -1;
+    pid_t m_guardPid = -1;
     int m_channel = -1;
+    // The read end of the worker's standard error, a pipe the worker cannot
+    // block on; what it holds joins the detail of a worker that ended.
+    int m_errors = -1;
     int m_landlockAbi = 0;
     long m_endedPeakKb = 0;
 };

@@ -399,9 +399,15 @@
         <translation>the converter could not start</translation>
     </message>
     <message>
-        <source>tarvel：此系统的内核没有 Landlock，转换进程只受 seccomp 限制。
+        <source>tarvel：此系统的内核没有 Landlock，转换进程少了这一层限制，其余的限制照常有效。
 </source>
-        <translation>tarvel: this system&apos;s kernel has no Landlock; the converter is confined by seccomp only.
+        <translation>tarvel: this system&apos;s kernel has no Landlock; the converters run without that wall, the others still stand.
+</translation>
+    </message>
+    <message>
+        <source>tarvel：此系统不允许转换进程有自己的命名空间，其余的限制照常有效。
+</source>
+        <translation>tarvel: this system does not let the converters have namespaces of their own; the other walls still stand.
 </translation>
     </message>
     <message>

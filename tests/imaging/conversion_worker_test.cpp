@@ -10,8 +10,10 @@
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "test_pictures.h"
+#include "user_namespaces.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -197,4 +199,47 @@ TEST_F(WorkerTest, AReplyIsBelievedOnlyForTheNumbersAWorkerMaySend)
     QString detail;
     EXPECT_EQ(convert(forger, "small.png", "out.png", &detail), ConversionStatus::Crashed);
     EXPECT_TRUE(detail.contains(QLatin1String("made no sense"))) << detail.toStdString();
+}
+
+TEST_F(WorkerTest, AWorkerThatCannotStartSaysWhyOnOneLine)
+{
+    // Its standard error is a pipe the program reads once it has ended:
+    // every line joined, control characters shown as "?".
+    const QString script = dir.file("unconfined.sh");
+    writeFile(script, "#!/bin/sh\n"
+                                 "printf 'tarvel-worker: no sandbox\\n\\033[2Jcleared\\n' >&2\n"
+                                 "exit 70\n");
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    imaging::WorkerSettings settings;
+    settings.executable = script;
+    ConversionWorker worker(settings);
+    QString detail;
+    EXPECT_EQ(convert(worker, "small.png", "out.png", &detail), ConversionStatus::WorkerUnavailable);
+    EXPECT_EQ(detail, QStringLiteral("the worker could not shut itself in its sandbox: the worker exited with status "
+                                     "70: tarvel-worker: no sandbox; ?[2Jcleared"));
+}
+
+TEST_F(WorkerTest, NamespacesTheKernelMadeButWouldNotLetBeUsedAreLeftOutFromThenOn)
+{
+    // A kernel that makes the namespaces and then refuses the worker its
+    // mounts (as AppArmor does to unprivileged user namespaces): the worker
+    // says so, the program starts it again without, and says so once. In a
+    // program of its own (worker_parent), since the program remembers it.
+    if (!kernelMakesWorkerNamespaces())
+        GTEST_SKIP() << "this kernel makes no namespaces to begin with";
+    const QString script = dir.file("refused.sh");
+    writeFile(script, "#!/bin/sh\n"
+                                 "[ \"$PPID\" = 1 ] && { echo refused >>\"$0.log\"; exit 71; }\n"
+                                 "exec \"$0.real\" \"$@\"\n");
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(QFile::link(imaging::workerExecutable(), script + ".real"));
+    QProcess parent;
+    parent.start(QStringLiteral(WORKER_PARENT), {script, dir.file("small.png"), dir.file("result.txt"), "2"});
+    ASSERT_TRUE(parent.waitForFinished(30'000));
+    EXPECT_EQ(parent.exitCode(), 0);
+    EXPECT_EQ(readFile(dir.file("result.txt")).count("detail converted\n"), 2);
+    // Only the first of the two workers was started in namespaces.
+    EXPECT_EQ(readFile(script + ".log"), QByteArray("refused\n"));
+    const QString errors = QString::fromUtf8(parent.readAllStandardError());
+    EXPECT_EQ(errors.count(QStringLiteral("命名空间")), 1) << errors.toStdString();
 }

@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 (cd "$build" && cpack -G DEB -B "$work" > "$work/cpack.log") || { cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/tarvel_*.deb)
 dpkg-deb -x "$deb" "$work/root"
-for file in usr/bin/tarvel usr/bin/tarvel-batch usr/libexec/tarvel/tarvel-worker \
+for file in usr/bin/tarvel usr/bin/tarvel-batch usr/libexec/tarvel/tarvel-worker usr/libexec/tarvel/tarvel-worker-guard \
             usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
             usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/icons/hicolor/48x48/apps/$id.png \
             usr/share/man/man1/tarvel-batch.1.gz usr/share/man/zh_CN/man1/tarvel-batch.1.gz \
