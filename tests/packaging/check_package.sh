@@ -15,7 +15,7 @@ for file in usr/bin/tarvel usr/bin/tarvel-batch usr/libexec/tarvel/tarvel-worker
             usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/icons/hicolor/48x48/apps/$id.png \
             usr/share/man/man1/tarvel-batch.1.gz usr/share/man/zh_CN/man1/tarvel-batch.1.gz \
             usr/share/man/man1/tarvel.1.gz usr/share/man/zh_CN/man1/tarvel.1.gz \
-            usr/share/doc/tarvel/copyright usr/share/doc/tarvel/changelog.gz; do
+            usr/share/doc/tarvel/copyright usr/share/doc/tarvel/changelog.gz usr/share/lintian/overrides/tarvel; do
   [ -e "$work/root/$file" ] || { echo "missing from the package: $file"; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -23,7 +23,7 @@ for needed in libvips42 libqt6widgets6 libseccomp2 fonts-noto-cjk; do
   [[ $depends == *"$needed"* ]] || { echo "Depends lacks $needed: $depends"; exit 1; }
 done
 # Stripped programs: no symbol table left in them.
-for program in usr/bin/tarvel usr/bin/tarvel-batch usr/libexec/tarvel/tarvel-worker; do
+for program in usr/bin/tarvel usr/bin/tarvel-batch usr/libexec/tarvel/tarvel-worker usr/libexec/tarvel/tarvel-worker-guard; do
   if readelf -S "$work/root/$program" | grep -q '\.symtab'; then
     echo "not stripped: $program"; exit 1
   fi
