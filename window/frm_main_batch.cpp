@@ -103,7 +103,7 @@ void frmMain::cmdStartConvert_Click()
     TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
     m_batchRunning = true;
     const workflow::BatchSummary summary = workflow::runBatch(
-        {pathText(txtPath), pathText(txtPath2)}, m_work, TargetSizes,
+        {pathText(txtPath), pathText(txtPath2)}, m_work, {width, height, Check1->isChecked()},
         [this](const std::vector<workflow::ConversionJob> &jobs) { return m_runner->run(jobs, conversionOptions()); });
     m_batchRunning = false;
     PB->setValue(0);

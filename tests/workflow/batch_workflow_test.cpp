@@ -50,10 +50,10 @@ TEST(BatchWorkflow, EveryShapeConvertsAtItsFittedSizeInEveryFormat)
         const QString out = dir.file(enlarge ? "enlarged" : "fitted");
         QDir(dir.path()).mkpath(out);
         const TargetSizeTable targets = ComputeTargetSizes(listing, 1024, 768, enlarge);
-        const BatchSummary summary
-            = runBatch({dir.file("in"), out}, listing, targets, [](const std::vector<ConversionJob> &jobs) {
-                  return convertInParallel(jobs, {2, 0xFFFFFF, {}});
-              });
+        const BatchSummary summary = runBatch({dir.file("in"), out}, listing, {1024, 768, enlarge},
+                                              [](const std::vector<ConversionJob> &jobs) {
+                                                  return convertInParallel(jobs, {2, 0xFFFFFF, {}});
+                                              });
         EXPECT_TRUE(summary.failures.empty()) << summary.failures.front().name.toStdString();
         for (std::size_t i = 0; i < listing.size(); ++i) {
             const TargetSize fitted = targets[i];
