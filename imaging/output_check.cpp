@@ -4,8 +4,10 @@
 #include "imaging/header_probe.h"
 #include "imaging/signatures.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
+#include <vector>
 
 namespace imaging {
 
@@ -165,31 +167,46 @@ std::uint64_t tiffTypeBytes(std::uint32_t type)
     }
 }
 
-// One directory of baseline tags, uncompressed RGB in strips; the file holds
-// the pixels, the directory and the values it points to, and at most a
-// padding byte per value for alignment.
+// One directory of baseline tags, uncompressed RGB in strips of exactly the
+// picture's bytes. Every byte of the file belongs to the header, a strip, the
+// directory or a value it points to, but for a byte of padding before a value
+// (values start on even offsets); nothing overlaps.
 QString tiffDefect(const ByteReader &tiff, int width, int height)
 {
-    const bool big = tiff.u8(0) == std::uint32_t('M');
-    auto u16 = [&](std::uint64_t at) { return big ? tiff.be16(at) : tiff.le16(at); };
-    auto u32 = [&](std::uint64_t at) { return big ? tiff.be32(at) : tiff.le32(at); };
-    const auto directory = u32(4);
-    const auto entries = directory ? u16(*directory) : std::nullopt;
+    const auto directory = tiff.le32(4);
+    const auto entries = directory ? tiff.le16(*directory) : std::nullopt;
     if (!entries || *entries > kMostTiffEntries || !tiff.holds(*directory, 2 + 12 * std::uint64_t(*entries) + 4))
         return QStringLiteral("the TIFF directory runs past the end");
-    if (u32(*directory + 2 + 12 * std::uint64_t(*entries)) != 0u)
+    if (tiff.le32(*directory + 2 + 12 * std::uint64_t(*entries)) != 0u)
         return QStringLiteral("the TIFF has more than one directory");
-    std::uint64_t accounted = 8 + 2 + 12 * std::uint64_t(*entries) + 4 + 3 * std::uint64_t(width) * height;
-    std::uint64_t rowsPerStrip = 0, strips = 0, compression = 0, samples = 0;
+    struct Stretch {
+        std::uint64_t start;
+        std::uint64_t length;
+    };
+    std::vector<Stretch> used{{0, 8}, {*directory, 2 + 12 * std::uint64_t(*entries) + 4}};
+    // Where a value of an entry is: in the entry when it fits, else where
+    // the entry points.
+    auto valueAt = [&](std::uint64_t entry, std::uint64_t index) -> std::optional<std::uint64_t> {
+        const std::uint64_t size = tiffTypeBytes(tiff.le16(entry + 2).value_or(0));
+        const std::uint64_t count = tiff.le32(entry + 4).value_or(0);
+        const std::uint64_t at = size * count > 4 ? tiff.le32(entry + 8).value_or(0) : entry + 8;
+        if (size == 2)
+            return tiff.le16(at + 2 * index);
+        if (size == 4)
+            return tiff.le32(at + 4 * index);
+        return std::nullopt;
+    };
+    std::uint64_t rowsPerStrip = 0, compression = 0, samples = 0, offsets = 0, counts = 0;
     for (std::uint64_t i = 0; i < *entries; ++i) {
         const std::uint64_t entry = *directory + 2 + 12 * i;
-        const std::uint32_t tag = u16(entry).value_or(0);
-        const std::uint64_t valueBytes = tiffTypeBytes(u16(entry + 2).value_or(0)) * u32(entry + 4).value_or(0);
+        const std::uint32_t tag = tiff.le16(entry).value_or(0);
+        const std::uint64_t valueBytes
+            = tiffTypeBytes(tiff.le16(entry + 2).value_or(0)) * tiff.le32(entry + 4).value_or(0);
         if (std::find(kTiffTags.begin(), kTiffTags.end(), tag) == kTiffTags.end() || valueBytes == 0)
             return QStringLiteral("the TIFF carries a tag the program does not write");
         if (valueBytes > 4)
-            accounted += valueBytes + 1;
-        const std::uint64_t value = u16(entry + 2) == 3u ? u16(entry + 8).value_or(0) : u32(entry + 8).value_or(0);
+            used.push_back({tiff.le32(entry + 8).value_or(0), valueBytes});
+        const std::uint64_t value = valueAt(entry, 0).value_or(0);
         if (tag == 259)
             compression = value;
         else if (tag == 277)
@@ -197,14 +214,33 @@ QString tiffDefect(const ByteReader &tiff, int width, int height)
         else if (tag == 278)
             rowsPerStrip = value;
         else if (tag == 273)
-            strips = u32(entry + 4).value_or(0);
+            offsets = entry;
+        else if (tag == 279)
+            counts = entry;
     }
-    if (compression != 1 || samples != 3 || rowsPerStrip == 0
-        || strips != (std::uint64_t(height) + rowsPerStrip - 1) / rowsPerStrip)
+    const std::uint64_t strips = rowsPerStrip ? (std::uint64_t(height) + rowsPerStrip - 1) / rowsPerStrip : 0;
+    if (compression != 1 || samples != 3 || !offsets || !counts || strips == 0 || tiff.le32(offsets + 4) != strips
+        || tiff.le32(counts + 4) != strips)
         return QStringLiteral("the TIFF is not uncompressed RGB in strips");
-    if (tiff.size() > accounted || tiff.size() < 3 * std::uint64_t(width) * height)
-        return QStringLiteral("the TIFF holds more or fewer bytes than its pixels and directory");
-    return QString();
+    std::uint64_t pixelBytes = 0;
+    for (std::uint64_t i = 0; i < strips; ++i) {
+        const auto start = valueAt(offsets, i);
+        const auto length = valueAt(counts, i);
+        if (!start || !length)
+            return QStringLiteral("the TIFF's strips run past the end");
+        used.push_back({*start, *length});
+        pixelBytes += *length;
+    }
+    if (pixelBytes != 3 * std::uint64_t(width) * height)
+        return QStringLiteral("the TIFF's strips do not hold its pixels");
+    std::sort(used.begin(), used.end(), [](const Stretch &a, const Stretch &b) { return a.start < b.start; });
+    std::uint64_t end = 0;
+    for (const Stretch &stretch : used) {
+        if (stretch.start < end || stretch.start - end > 1 || !tiff.holds(stretch.start, stretch.length))
+            return QStringLiteral("the TIFF holds bytes that are neither pixels nor its directory");
+        end = stretch.start + stretch.length;
+    }
+    return end == tiff.size() ? QString() : QStringLiteral("the TIFF goes on after its last part");
 }
 
 Signature signatureOf(OutputFormat format)

@@ -66,6 +66,12 @@ std::uint64_t MemoryShare::lent() const
     return m_lent;
 }
 
+std::size_t MemoryShare::waiting() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_waiting.size();
+}
+
 bool MemoryShare::take(std::uint64_t bytes, const std::atomic<bool> *abandon)
 {
     bytes = std::min(bytes, m_capacity);

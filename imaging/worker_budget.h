@@ -60,6 +60,8 @@ public:
 
     std::uint64_t capacity() const { return m_capacity; }
     std::uint64_t lent() const;
+    // How many pictures wait for their memory.
+    std::size_t waiting() const;
     // Waits until `bytes` (at most the capacity) can be lent; false, with
     // nothing lent, once `abandon` is set.
     bool take(std::uint64_t bytes, const std::atomic<bool> *abandon);
