@@ -173,11 +173,15 @@ std::uint64_t tiffTypeBytes(std::uint32_t type)
 // (values start on even offsets); nothing overlaps.
 QString tiffDefect(const ByteReader &tiff, int width, int height)
 {
-    const auto directory = tiff.le32(4);
-    const auto entries = directory ? tiff.le16(*directory) : std::nullopt;
+    // In the byte order the file states (libtiff writes the machine's own).
+    const bool bigEndian = tiff.u8(0) == std::uint32_t('M');
+    auto u16 = [&](std::uint64_t at) { return bigEndian ? tiff.be16(at) : tiff.le16(at); };
+    auto u32 = [&](std::uint64_t at) { return bigEndian ? tiff.be32(at) : tiff.le32(at); };
+    const auto directory = u32(4);
+    const auto entries = directory ? u16(*directory) : std::nullopt;
     if (!entries || *entries > kMostTiffEntries || !tiff.holds(*directory, 2 + 12 * std::uint64_t(*entries) + 4))
         return QStringLiteral("the TIFF directory runs past the end");
-    if (tiff.le32(*directory + 2 + 12 * std::uint64_t(*entries)) != 0u)
+    if (u32(*directory + 2 + 12 * std::uint64_t(*entries)) != 0u)
         return QStringLiteral("the TIFF has more than one directory");
     struct Stretch {
         std::uint64_t start;
@@ -187,25 +191,24 @@ QString tiffDefect(const ByteReader &tiff, int width, int height)
     // Where a value of an entry is: in the entry when it fits, else where
     // the entry points.
     auto valueAt = [&](std::uint64_t entry, std::uint64_t index) -> std::optional<std::uint64_t> {
-        const std::uint64_t size = tiffTypeBytes(tiff.le16(entry + 2).value_or(0));
-        const std::uint64_t count = tiff.le32(entry + 4).value_or(0);
-        const std::uint64_t at = size * count > 4 ? tiff.le32(entry + 8).value_or(0) : entry + 8;
+        const std::uint64_t size = tiffTypeBytes(u16(entry + 2).value_or(0));
+        const std::uint64_t count = u32(entry + 4).value_or(0);
+        const std::uint64_t at = size * count > 4 ? u32(entry + 8).value_or(0) : entry + 8;
         if (size == 2)
-            return tiff.le16(at + 2 * index);
+            return u16(at + 2 * index);
         if (size == 4)
-            return tiff.le32(at + 4 * index);
+            return u32(at + 4 * index);
         return std::nullopt;
     };
     std::uint64_t rowsPerStrip = 0, compression = 0, samples = 0, offsets = 0, counts = 0;
     for (std::uint64_t i = 0; i < *entries; ++i) {
         const std::uint64_t entry = *directory + 2 + 12 * i;
-        const std::uint32_t tag = tiff.le16(entry).value_or(0);
-        const std::uint64_t valueBytes
-            = tiffTypeBytes(tiff.le16(entry + 2).value_or(0)) * tiff.le32(entry + 4).value_or(0);
+        const std::uint32_t tag = u16(entry).value_or(0);
+        const std::uint64_t valueBytes = tiffTypeBytes(u16(entry + 2).value_or(0)) * u32(entry + 4).value_or(0);
         if (std::find(kTiffTags.begin(), kTiffTags.end(), tag) == kTiffTags.end() || valueBytes == 0)
             return QStringLiteral("the TIFF carries a tag the program does not write");
         if (valueBytes > 4)
-            used.push_back({tiff.le32(entry + 8).value_or(0), valueBytes});
+            used.push_back({u32(entry + 8).value_or(0), valueBytes});
         const std::uint64_t value = valueAt(entry, 0).value_or(0);
         if (tag == 259)
             compression = value;
@@ -219,8 +222,8 @@ QString tiffDefect(const ByteReader &tiff, int width, int height)
             counts = entry;
     }
     const std::uint64_t strips = rowsPerStrip ? (std::uint64_t(height) + rowsPerStrip - 1) / rowsPerStrip : 0;
-    if (compression != 1 || samples != 3 || !offsets || !counts || strips == 0 || tiff.le32(offsets + 4) != strips
-        || tiff.le32(counts + 4) != strips)
+    if (compression != 1 || samples != 3 || !offsets || !counts || strips == 0 || u32(offsets + 4) != strips
+        || u32(counts + 4) != strips)
         return QStringLiteral("the TIFF is not uncompressed RGB in strips");
     std::uint64_t pixelBytes = 0;
     for (std::uint64_t i = 0; i < strips; ++i) {
@@ -250,7 +253,7 @@ Signature signatureOf(OutputFormat format)
     case OutputFormat::Gif: return Signature::Gif;
     case OutputFormat::Jpeg: return Signature::Jpeg;
     case OutputFormat::Png: return Signature::Png;
-    case OutputFormat::Tiff: return Signature::TiffLittleEndian;
+    case OutputFormat::Tiff: return Signature::TiffLittleEndian; // or big-endian, see outputDefect
     case OutputFormat::Tga: return Signature::None;
     }
     return Signature::None;
@@ -296,7 +299,10 @@ QString outputDefect(QByteArrayView bytes, OutputFormat format, int width, int h
         return QStringLiteral("%1 bytes, more than a picture of %2 x %3 can take").arg(size).arg(width).arg(height);
     const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
     const std::size_t head = std::min(data.size(), kDecoderSignatureBytes);
-    if (decoderSignature(data.first(head)) != signatureOf(format))
+    Signature signature = decoderSignature(data.first(head));
+    if (signature == Signature::TiffBigEndian)
+        signature = Signature::TiffLittleEndian;
+    if (signature != signatureOf(format))
         return QStringLiteral("not the format asked for");
     MemoryByteSource source(data);
     const PictureHeader header = probePictureHeader(source, format == OutputFormat::Tga);
