@@ -1,5 +1,6 @@
 #include "imaging/conversion_worker.h"
 
+#include "imaging/output_check.h"
 #include "imaging/worker_guard.h"
 #include "imaging/worker_launch.h"
 #include "imaging/worker_protocol.h"
@@ -11,6 +12,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <thread>
 
 #include <fcntl.h>
@@ -32,6 +35,10 @@ constexpr auto kExitGrace = std::chrono::seconds(2);
 
 // How often a wait looks at the kill switch: a stop feels immediate.
 constexpr int kAbandonCheckMs = 50;
+
+// What is kept of a worker's message: enough for any decoder's words, little
+// enough that thousands of failed pictures cost the program little.
+constexpr qsizetype kKeptDetailCharacters = 1000;
 
 enum class Io { Done, Closed, TimedOut, Abandoned };
 
@@ -110,22 +117,45 @@ long long oomKillCount()
     return -1;
 }
 
+// The address space a process holds, from /proc/PID/statm; nothing when the
+// system does not say.
+std::optional<std::uint64_t> addressSpaceOf(pid_t pid)
+{
+    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+    if (!statm.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    bool ok = false;
+    const std::uint64_t pages = statm.readLine(64).split(' ').value(0).toULongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    return pages * std::uint64_t(::sysconf(_SC_PAGESIZE));
+}
+
+// Holds an idle worker to what it holds now plus `picture` bytes of address
+// space (its soft RLIMIT_AS), within the hard limit it was started with. What
+// it kept from earlier pictures does not count against this one, so a picture
+// converts in a reused worker as in a new one.
+bool limitAddressSpace(pid_t pid, std::uint64_t picture)
+{
+    rlimit limit{};
+    if (::prlimit(pid, RLIMIT_AS, nullptr, &limit) != 0)
+        return false;
+    const std::optional<std::uint64_t> held = addressSpaceOf(pid);
+    std::uint64_t soft = limit.rlim_max;
+    if (held && *held <= std::numeric_limits<std::uint64_t>::max() - picture)
+        soft = std::min<std::uint64_t>(soft, *held + picture);
+    limit.rlim_cur = rlim_t(soft);
+    return ::prlimit(pid, RLIMIT_AS, &limit, nullptr) == 0;
+}
+
+// Memory lent from a share for as long as a picture is under way.
+struct MemoryLoan {
+    MemoryShare &share;
+    std::uint64_t bytes;
+    ~MemoryLoan() { share.giveBack(bytes); }
+};
+
 } // namespace
-
-std::chrono::milliseconds WorkerBudget::timeFor(std::int64_t declaredPixels) const
-{
-    const std::int64_t megapixels = std::max<std::int64_t>(declaredPixels, 0) / 1'000'000;
-    return baseTime + timePerMegapixel * megapixels;
-}
-
-std::uint64_t defaultWorkerMemory(int workers)
-{
-    constexpr std::uint64_t kGiB = 1ull << 30;
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGESIZE);
-    const std::uint64_t total = pages > 0 && pageSize > 0 ? std::uint64_t(pages) * std::uint64_t(pageSize) : 4 * kGiB;
-    return std::clamp<std::uint64_t>(total / 4 * 3 / std::uint64_t(std::max(workers, 1)), kGiB, 4 * kGiB);
-}
 
 QString workerExecutable()
 {
@@ -142,7 +172,7 @@ QString workerExecutable()
 ConversionWorker::ConversionWorker(WorkerSettings settings) : m_settings(std::move(settings))
 {
     if (m_settings.budget.memoryBytes == 0)
-        m_settings.budget.memoryBytes = defaultWorkerMemory(1);
+        m_settings.budget.memoryBytes = machineMemoryShare();
 }
 
 ConversionWorker::~ConversionWorker() { end(false); }
@@ -265,6 +295,19 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
         return {ConversionStatus::WorkerUnavailable, problem};
     }
 
+    // The picture's memory, lent from the share before the worker may use it.
+    MemoryShare &share = m_settings.memoryShare ? *m_settings.memoryShare : MemoryShare::processShare();
+    const std::uint64_t memory
+        = std::min(m_settings.budget.memoryFor(task.declaredPixels, task.sourceBytes, m_settings.threadsPerPicture),
+                   share.capacity());
+    if (!share.take(memory, m_settings.abandon))
+        return {ConversionStatus::Stopped, QStringLiteral("stopped while the picture waited for memory")};
+    const MemoryLoan loan{share, memory};
+    if (!limitAddressSpace(m_pid, memory)) {
+        end(true);
+        return {ConversionStatus::WorkerUnavailable, QStringLiteral("the picture's memory budget could not be set")};
+    }
+
     worker::Request request;
     request.width = task.width;
     request.height = task.height;
@@ -297,6 +340,11 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
         const bool oomKilled = ending.signal == SIGKILL && oomKillsBefore >= 0 && oomKillCount() > oomKillsBefore;
         return {oomKilled ? ConversionStatus::OutOfMemory : ConversionStatus::Crashed, ending.detail};
     };
+    // Bytes that are not the picture asked for end the worker that sent them.
+    auto invalid = [&](const QString &defect) -> Result<QByteArray> {
+        end(true);
+        return {ConversionStatus::InvalidReply, defect};
+    };
 
     worker::Reply reply{};
     if (const Io io = receiveExact(m_channel, &reply, sizeof reply, deadline, m_settings.abandon); io != Io::Done)
@@ -304,10 +352,17 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     const std::optional<ConversionStatus> status = worker::replyStatus(reply.status);
     const bool converted = status == ConversionStatus::Converted;
     if (reply.magic != worker::kReplyMagic || !status || reply.byteCount > worker::kMaxOutputBytes
-        || reply.detailLength > worker::kMaxDetailBytes || (converted && reply.byteCount == 0)) {
+        || reply.detailLength > worker::kMaxDetailBytes) {
         end(true);
         return {ConversionStatus::Crashed, QStringLiteral("the worker's answer made no sense")};
     }
+    // Refused before a byte of it is read.
+    const std::uint64_t largest = largestOutputBytes(task.format, task.width, task.height);
+    if (converted && reply.byteCount > largest)
+        return invalid(QStringLiteral("%1 bytes, more than a picture of %2 x %3 can take")
+                           .arg(reply.byteCount)
+                           .arg(task.width)
+                           .arg(task.height));
     QByteArray bytes(qsizetype(reply.byteCount), Qt::Uninitialized);
     QByteArray detail(qsizetype(reply.detailLength), Qt::Uninitialized);
     for (QByteArray *part : {&bytes, &detail}) {
@@ -319,7 +374,9 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
         end(false);
     if (!converted)
         // The worker's words are shown and logged: nothing in them may drive a terminal.
-        return {*status, platform::printableText(QString::fromUtf8(detail))};
+        return {*status, platform::printableText(QString::fromUtf8(detail)).left(kKeptDetailCharacters)};
+    if (const QString defect = outputDefect(bytes, task.format, task.width, task.height); !defect.isEmpty())
+        return invalid(defect);
     return bytes;
 }
 

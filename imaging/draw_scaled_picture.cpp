@@ -5,6 +5,7 @@
 #include "imaging/gif_file.h"
 #include "imaging/header_probe.h"
 #include "imaging/picture_size.h"
+#include "imaging/png_chunks.h"
 #include "imaging/source_format.h"
 #include "imaging/tga_file.h"
 #include "imaging/vips_errors.h"
@@ -69,6 +70,8 @@ Result<VImage> loadTga(QByteArrayView bytes)
         return {ConversionStatus::Damaged, QStringLiteral("not a TGA this program reads")};
     if (tooManyPixels(header->width, header->height))
         return ConversionStatus::TooLarge;
+    if (!tgaHoldsPixels(bytes, *header))
+        return {ConversionStatus::Damaged, QStringLiteral("the file ends before its pixels do")};
     return decodedImage(*header, [&](unsigned char *out) { return decodeTga(bytes, *header, out); });
 }
 
@@ -80,6 +83,8 @@ Result<VImage> loadBmp(QByteArrayView bytes)
     if (header) {
         if (tooManyPixels(header->width, header->height))
             return ConversionStatus::TooLarge;
+        if (!bmpHoldsPixels(bytes, *header))
+            return {ConversionStatus::Damaged, QStringLiteral("the file ends before its pixels do")};
         return decodedImage(*header, [&](unsigned char *out) { return decodeBmp(bytes, *header, out); });
     }
     // ImageMagick allocates the whole picture as it decodes, so the size the
@@ -147,6 +152,9 @@ VImage managedToSrgb(const VImage &image)
         converted.remove(VIPS_META_ICC_NAME);
         return converted;
     } catch (const vips::VError &) {
+        // Overcome: its message must not count against the picture
+        // (scaleAndEncode fails a picture whose conversion left one).
+        vips_error_clear();
         VImage unmanaged = image.copy();
         unmanaged.remove(VIPS_META_ICC_NAME);
         return unmanaged;
@@ -201,6 +209,8 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
             return whole(markSequential(*image));
         }
         default: {
+            if (format == SourceFormat::Png && !pngChunksAheadOfPixelsFit(bytes))
+                return {ConversionStatus::Damaged, QStringLiteral("a chunk ahead of the pixels runs past the end")};
             auto memory = [&] { return VSource::new_from_memory(bytes.data(), size_t(bytes.size())); };
             const VImage image = VImage::new_from_source(memory(), "", loadOptions());
             if (tooManyPixels(image.width(), image.height()))

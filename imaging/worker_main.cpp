@@ -104,8 +104,14 @@ Result<QByteArray> convert(const worker::Request &request, int source)
         // A file larger than the budget leaves already here: it cannot be
         // mapped, and the copy read instead cannot be allocated.
         const MappedFile file(source);
-        if (!file.isValid())
+        switch (file.problem()) {
+        case MappedFile::Problem::None: break;
+        case MappedFile::Problem::Unreadable:
             return {ConversionStatus::SourceUnreadable, QStringLiteral("the file could not be read")};
+        case MappedFile::Problem::TooLarge: return {ConversionStatus::TooLarge, QStringLiteral("more than 4 GiB")};
+        case MappedFile::Problem::NoMemory:
+            return {ConversionStatus::OutOfMemory, QStringLiteral("the file could not be held in memory")};
+        }
         const std::optional<OutputFormat> format = worker::requestFormat(request.format);
         if (!format)
             return ConversionStatus::UnsupportedTarget;

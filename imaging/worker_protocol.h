@@ -132,7 +132,7 @@ inline std::optional<ConversionStatus> replyStatus(std::uint32_t value)
     case ConversionStatus::Crashed:
     case ConversionStatus::WorkerUnavailable: return status;
     case ConversionStatus::Stopped: // set by the program only
-        return std::nullopt;
+    case ConversionStatus::InvalidReply: return std::nullopt;
     }
     return std::nullopt;
 }

@@ -446,6 +446,10 @@
         <source>已中止</source>
         <translation>stopped</translation>
     </message>
+    <message>
+        <source>转换程序返回了无效数据</source>
+        <translation>the converter returned invalid data</translation>
+    </message>
 </context>
 <context>
     <name>platform</name>

@@ -108,7 +108,7 @@ void frmMain::cmdStartConvert_Click()
     TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
     setStoppable(true);
     const workflow::BatchSummary summary = workflow::runBatch(
-        {pathText(txtPath), outputFolder}, m_work, TargetSizes,
+        {pathText(txtPath), outputFolder}, m_work, {width, height, Check1->isChecked()},
         [this](const std::vector<workflow::ConversionJob> &jobs) { return convert(jobs, conversionOptions(), true); });
     setStoppable(false);
     PB->setValue(0);

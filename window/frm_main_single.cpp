@@ -118,12 +118,12 @@ void frmMain::cmdStartConvertdz_Click()
     const std::int32_t height = limitValue(Text2);
     TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
 
-    const workflow::TargetSize size = TargetSizes.empty() ? workflow::TargetSize{} : TargetSizes.front();
     workflow::ConversionOptions options = conversionOptions();
     options.jobs = 1;
     // The bar belongs to the batch: a single conversion leaves it alone.
+    const imaging::FitBox box{width, height, Check1->isChecked()};
     const workflow::ConversionResults results
-        = convert({workflow::ConversionJob{source, target, size.width, size.height}}, options, false).results;
+        = convert({workflow::ConversionJob{source, target, box}}, options, false).results;
 
     savedLimits = {limitValue(Text3), limitValue(Text4)};
     workflow::StoreSavedLimits(m_services.settingsPath, savedLimits);

@@ -28,8 +28,6 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
     // Pictures side by side, each with libvips threads of its own, should
     // not ask for more threads than there are cores.
     settings.threadsPerPicture = std::max(1, std::max(1, QThread::idealThreadCount()) / count);
-    if (settings.budget.memoryBytes == 0)
-        settings.budget.memoryBytes = imaging::defaultWorkerMemory(count);
 
     std::atomic<std::size_t> next{0};
     std::atomic<long> peakKb{0};
@@ -42,8 +40,8 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
             if (i >= jobs.size())
                 break;
             const ConversionJob &job = jobs[i];
-            const ConversionResult result = imaging::convertPicture(
-                worker, job.source, job.target, job.width, job.height, options.background, options.jpegQuality);
+            const ConversionResult result = imaging::convertPicture(worker, job.source, job.target, job.box,
+                                                                    options.background, options.jpegQuality);
             run.results[i] = result;
             if (done)
                 done(i, result);
