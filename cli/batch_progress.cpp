@@ -55,7 +55,9 @@ void BatchProgress::pictureDone(const FileReport &report)
                                     ? BatchText::tr("完成")
                                     : BatchText::tr("失败（%1）").arg(workflow::failureReason(report.result));
         printText(m_streams.out,
-                  QStringLiteral("[%1/%2] %3 %4\n").arg(m_done).arg(m_total).arg(outcome, quotedName(m_lastName)));
+                  QStringLiteral("[%1/%2] %3 %4%5\n")
+                      .arg(QString::number(m_done), QString::number(m_total), outcome, quotedName(m_lastName),
+                           report.outcome == FileReport::Converted ? outputNote(report) : QString()));
     }
     if (m_streams.errIsTerminal)
         drawBar();

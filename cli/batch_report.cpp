@@ -106,7 +106,7 @@ QString dryRunLine(const FileReport &report)
         line += QStringLiteral(u" → ") + sizeShown(report.target->width, report.target->height);
     else
         line += BatchText::tr("  跳过（%1）").arg(skipReasonText(report.skip));
-    return line + u'\n';
+    return line + outputNote(report) + u'\n';
 }
 
 QString fileJson(const FileReport &report)
@@ -120,6 +120,10 @@ QString fileJson(const FileReport &report)
     if (report.target && report.outcome != FileReport::Skipped) {
         object.insert("target_width", report.target->width);
         object.insert("target_height", report.target->height);
+    }
+    if (!report.output.isEmpty()) {
+        object.insert("output", platform::displayPath(report.output));
+        object.insert("renamed", report.renamed);
     }
     if (report.outcome == FileReport::Skipped) {
         object.insert("reason", skipReasonCode(report.skip));
@@ -136,6 +140,8 @@ QString fileJson(const FileReport &report)
 void RunTotals::count(const FileReport &report)
 {
     ++files;
+    renamed
+        += report.renamed && (report.outcome == FileReport::WouldConvert || report.outcome == FileReport::Converted);
     switch (report.outcome) {
     case FileReport::WouldConvert:
     case FileReport::Converted: ++converted; break;
@@ -167,6 +173,28 @@ QString totalsLine(const RunTotals &totals, bool skipExisting)
     return line + BatchText::tr("。\n");
 }
 
+QString outputNote(const FileReport &report)
+{
+    if (report.output.isEmpty())
+        return QString();
+    const QString name = quotedName(platform::displayPath(report.output));
+    return report.renamed ? BatchText::tr("  写为 %1（避免重名）").arg(name) : BatchText::tr("  写为 %1").arg(name);
+}
+
+QString renamedLines(const std::vector<FileReport> &reports)
+{
+    QString lines;
+    for (const FileReport &report : reports) {
+        if (report.renamed && (report.outcome == FileReport::Converted || report.outcome == FileReport::WouldConvert))
+            lines += QStringLiteral(u"  %1 → %2\n")
+                         .arg(quotedName(platform::displayPath(report.path)),
+                              quotedName(platform::displayPath(report.output)));
+    }
+    if (lines.isEmpty())
+        return lines;
+    return BatchText::tr("以下图片转换后会与别的图片同名，为了不互相覆盖，改用了新名称：\n") + lines;
+}
+
 QString summaryJson(const RunTotals &totals, const QJsonObject &extra)
 {
     QJsonObject object{{"type", "summary"},         {"dry_run", totals.dryRun},
@@ -178,6 +206,7 @@ QString summaryJson(const RunTotals &totals, const QJsonObject &extra)
         object.insert("stopped", totals.stopped);
         object.insert("interrupted", totals.interrupted);
     }
+    object.insert("renamed", totals.renamed);
     for (auto it = extra.begin(); it != extra.end(); ++it)
         object.insert(it.key(), it.value());
     return jsonLine(object);

@@ -22,6 +22,10 @@ struct FileReport {
     std::optional<imaging::PictureSize> size;         // as its header states it, when read
     std::optional<workflow::TargetSize> target;       // what it gets, or would get
     std::optional<workflow::ConversionResult> result; // why it failed
+    // The name it is written under, relative to the output folder, when that
+    // is not its own (--format); `renamed` when it clashed with another's.
+    QString output = {};
+    bool renamed = false;
 };
 
 // The outcome of a picture the run handed to the workers: converted, failed,
@@ -32,7 +36,7 @@ FileReport::Outcome outcomeOf(const std::optional<workflow::ConversionResult> &r
 QString skipReasonText(workflow::SkipReason reason);
 
 // A dry run's line: "a/b.jpg  1600×1200 → 425×319", or the size and
-// "跳过（reason）".
+// "跳过（reason）"; the output's name after it when it is another.
 QString dryRunLine(const FileReport &report);
 
 // The file as one line of JSON: {"type":"file","path":…,"status":…,…}.
@@ -47,6 +51,7 @@ struct RunTotals {
     int skippedExisting = 0; // of the skipped, those whose output was there
     int notStarted = 0;
     int stopped = 0;
+    int renamed = 0;          // converted (or to be) under another name than the format gives
     bool interrupted = false; // by a signal, whether or not pictures were left
 
     void count(const FileReport &report);
@@ -55,6 +60,14 @@ struct RunTotals {
 // The run's last line for a person: "转换完成：成功 3 个，失败 0 个。" and its
 // kin for a dry run, skipped outputs and interruptions.
 QString totalsLine(const RunTotals &totals, bool skipExisting);
+
+// "  写为 a.png.jpg（避免重名）" after a picture's line, or nothing when it
+// keeps its own name.
+QString outputNote(const FileReport &report);
+
+// The pictures written under other names to keep clashing names apart, one
+// "  a.png → a.png.jpg" line each after a heading; nothing when there are none.
+QString renamedLines(const std::vector<FileReport> &reports);
 
 // The run as one line of JSON, {"type":"summary",…}, with `extra` (the
 // limits, timings) merged in.

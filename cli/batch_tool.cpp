@@ -38,28 +38,44 @@ QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 // What a run will do with every entry of the source folder, and the pictures
 // it hands to the workers, in the order they start.
 struct Plan {
-    std::vector<FileReport> reports;         // every entry, in the walk's order
-    workflow::WorkList pictures;             // relative paths and sizes
-    std::vector<std::size_t> pictureReports; // the report of each picture
-    int candidates = 0;                      // pictures found, before any was skipped
+    std::vector<FileReport> reports;           // every entry, in the walk's order
+    workflow::WorkList pictures;               // relative paths and sizes
+    std::vector<std::size_t> pictureReports;   // the report of each picture
+    std::vector<workflow::OutputName> outputs; // the name each picture is written under
+    int candidates = 0;                        // pictures found, before any was skipped
+    bool overwritesSources = false;            // some picture is written under its own name
 };
 
 Plan makePlan(const BatchToolOptions &options, int width, int height, const std::atomic<bool> *stop)
 {
     Plan plan;
-    for (const workflow::SourceEntry &entry :
-         workflow::walkSourceFolder(options.sourceFolder, options.outputFolder, options.recursive, stop)) {
+    const std::vector<workflow::SourceEntry> entries
+        = workflow::walkSourceFolder(options.sourceFolder, options.outputFolder, options.recursive, stop);
+    // The output names are settled over every picture found, so that the ones
+    // skipped take part too: a picture gets the same name whatever others skip.
+    QStringList candidates;
+    for (const workflow::SourceEntry &entry : entries) {
+        if (entry.skip == workflow::SkipReason::None)
+            candidates << entry.path;
+    }
+    const std::vector<workflow::OutputName> outputs = workflow::batchOutputNames(candidates, options.format);
+    plan.overwritesSources = workflow::overwritesSources(candidates, outputs);
+    for (const workflow::SourceEntry &entry : entries) {
         if (stop && stop->load())
             break;
         FileReport report{entry.path, FileReport::Skipped, entry.skip, {}, {}, {}};
         if (entry.skip == workflow::SkipReason::None) {
-            ++plan.candidates;
+            const workflow::OutputName &output = outputs[std::size_t(plan.candidates++)];
+            if (output.name != entry.path) {
+                report.output = output.name;
+                report.renamed = output.renamed;
+            }
             const workflow::WorkItem picture = workflow::readWorkItem(options.sourceFolder, entry.path);
             report.size = picture.size;
             report.target
                 = workflow::fitTargetSize(picture.size.Width, picture.size.Height, width, height, options.enlarge);
             const long long pixels = qint64(report.size->Width) * report.size->Height;
-            if (options.skipExisting && platform::exists(workflow::pathInFolder(options.outputFolder, entry.path))) {
+            if (options.skipExisting && platform::exists(workflow::pathInFolder(options.outputFolder, output.name))) {
                 report.skip = workflow::SkipReason::OutputExists;
             } else if (options.dryRun && (report.target->width < 1 || report.target->height < 1)) {
                 // A real run hands these to the workers too, like the window,
@@ -71,6 +87,7 @@ Plan makePlan(const BatchToolOptions &options, int width, int height, const std:
                 report.outcome = FileReport::WouldConvert;
                 plan.pictureReports.push_back(plan.reports.size());
                 plan.pictures.push_back(picture);
+                plan.outputs.push_back(output);
             }
         }
         plan.reports.push_back(report);
@@ -135,7 +152,8 @@ QJsonObject settingsJson(const BatchToolOptions &options, int width, int height)
             {"height", height},
             {"enlarge", options.enlarge},
             {"recursive", options.recursive},
-            {"jpeg_quality", options.jpegQuality}};
+            {"jpeg_quality", options.jpegQuality},
+            {"format", options.format.isEmpty() ? QStringLiteral("same") : options.format}};
 }
 
 int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStreams &streams, int width, int height)
@@ -149,7 +167,7 @@ int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStr
     }
     printText(streams.out, lines);
     printText(streams.out, options.json ? summaryJson(totals, settingsJson(options, width, height))
-                                        : totalsLine(totals, options.skipExisting));
+                                        : totalsLine(totals, options.skipExisting) + renamedLines(plan.reports));
     return kAllConverted;
 }
 
@@ -157,14 +175,14 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
             BatchInterrupts *interrupts)
 {
     const qsizetype count = qsizetype(plan.pictures.size());
-    printText(streams.err, BatchText::tr("转换 %1 张图片，限宽 %2，限高 %3%4%5\n")
-                               .arg(count)
-                               .arg(width)
-                               .arg(height)
-                               .arg(options.enlarge ? BatchText::tr("，小图放大") : QString(),
-                                    options.jpegQuality != imaging::kBestJpegQuality
-                                        ? BatchText::tr("，JPEG 质量 %1").arg(options.jpegQuality)
-                                        : QString()));
+    printText(streams.err,
+              BatchText::tr("转换 %1 张图片，限宽 %2，限高 %3%4%5%6\n")
+                  .arg(QString::number(count), QString::number(width), QString::number(height),
+                       options.enlarge ? BatchText::tr("，小图放大") : QString(),
+                       options.jpegQuality != imaging::kBestJpegQuality
+                           ? BatchText::tr("，JPEG 质量 %1").arg(options.jpegQuality)
+                           : QString(),
+                       options.format.isEmpty() ? QString() : BatchText::tr("，转换为 %1 格式").arg(options.format)));
     if (options.recursive)
         makeOutputSubfolders(options, plan.pictures, streams.err);
     if (options.json) {
@@ -181,7 +199,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     workflow::ConversionResults results;
     BatchProgress progress(streams, options.json, int(count), interrupts);
     const workflow::BatchSummary summary
-        = workflow::runBatch({options.sourceFolder, options.outputFolder}, plan.pictures,
+        = workflow::runBatch({options.sourceFolder, options.outputFolder, plan.outputs}, plan.pictures,
                              {width, height, options.enlarge}, [&](const std::vector<workflow::ConversionJob> &jobs) {
                                  workflow::ConversionRun run = workflow::convertInParallel(
                                      jobs, conversion,
@@ -231,7 +249,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
                                 + workflow::failureLine(quotedName(shown(failure.name)), failure.result,
                                                         options.verbose);
         }
-        printText(streams.out, totalsLine(totals, options.skipExisting));
+        printText(streams.out, totalsLine(totals, options.skipExisting) + renamedLines(plan.reports));
         if (!failures.isEmpty())
             printText(streams.out, BatchText::tr("以下文件未能转换：\n") + failures.join(u'\n') + u'\n');
         if (options.stats)
@@ -280,9 +298,15 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
         return refuse(BatchText::tr("源文件夹不存在：%1").arg(shown(options.sourceFolder)));
     if (const QString problem = prepareOutputFolder(options, streams.err); !problem.isEmpty())
         return refuse(problem);
-    if (workflow::isSameFolder(options.sourceFolder, options.outputFolder) && !options.overwriteOriginals)
+    // Converted to another format, the pictures get other names: only those
+    // that keep theirs would replace the originals.
+    const bool sameFolder = workflow::isSameFolder(options.sourceFolder, options.outputFolder);
+    const auto refuseSameFolder = [&] {
         return refuse(BatchText::tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。"
                                     "确定要这样做时请加上 --overwrite-originals"));
+    };
+    if (sameFolder && !options.overwriteOriginals && options.format.isEmpty())
+        return refuseSameFolder();
 
     const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;
     Plan plan = makePlan(options, width, height, stop);
@@ -290,6 +314,8 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
         printText(streams.err, BatchText::tr("tarvel-batch：已中断，还没有开始转换。\n"));
         return interruptedStatus(*interrupts);
     }
+    if (sameFolder && !options.overwriteOriginals && plan.overwritesSources)
+        return refuseSameFolder();
     if (options.dryRun)
         return dryRun(options, plan, streams, width, height);
     if (plan.candidates == 0)

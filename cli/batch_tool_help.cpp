@@ -20,6 +20,13 @@ const char *const kDescription[] = {
                       "不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。"
                       "不加 --recursive、--jpeg-quality 和 --skip-existing 时与图形界面的“批量转换”完全相同，"
                       "写出的文件也逐字节相同。"),
+    QT_TRANSLATE_NOOP(
+        "cli::BatchText",
+        "加 --format 时每张图片都转换为那种格式，文件名的扩展名随之换成它（IMG_0001.PNG 写为 IMG_0001.jpg）。"
+        "两张图片会得到同一个名称时（a.png 和 a.bmp 都成为 a.jpg；名称不分大小写比较，如同存储卡的文件系统），"
+        "本来就叫这个名称的图片保留它，其余的保留完整的原名再加上新扩展名（a.png.jpg、a.bmp.jpg），"
+        "这样仍然重名时再加编号（a.png (2).jpg）。同样的图片不论以什么顺序列出都得到同样的名称；"
+        "同一次转换写出的文件从不互相覆盖；改了名的图片在结果中列出。"),
     QT_TRANSLATE_NOOP("cli::BatchText",
                       "输出文件夹不存在时连同上级文件夹一起创建。每个输出文件都是先写入隐藏的临时文件再改名，"
                       "所以只会完整地出现或根本不出现。"),
@@ -100,7 +107,7 @@ QString batchToolHelp()
         labelWidth = std::max(labelWidth, int(optionLabel(option).size()));
     for (const BatchToolOption &option : batchToolOptions()) {
         if (!option.hidden)
-            help += item(optionLabel(option), labelWidth, BatchText::tr(option.description));
+            help += item(optionLabel(option), labelWidth, optionDescription(option));
     }
     help += u'\n' + BatchText::tr("退出状态：") + u'\n';
     for (const ExitStatus &status : kExitStatuses)
@@ -132,7 +139,7 @@ QString batchToolManPage()
         page += QStringLiteral("\\fB\\-\\-%1\\fR").arg(roff(QLatin1String(option.name)));
         if (option.valueName)
             page += QStringLiteral("=\\fI%1\\fR").arg(QLatin1String(option.valueName));
-        page += u'\n' + roff(BatchText::tr(option.description)) + u'\n';
+        page += u'\n' + roff(optionDescription(option)) + u'\n';
     }
     page += QStringLiteral(".SH ") + BatchText::tr("退出状态") + u'\n';
     for (const ExitStatus &status : kExitStatuses)

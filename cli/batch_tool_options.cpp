@@ -1,6 +1,7 @@
 #include "cli/batch_tool_options.h"
 
 #include "cli/batch_text.h"
+#include "workflow/output_names.h"
 #include "workflow/target_sizes.h"
 
 #include <QCommandLineParser>
@@ -31,6 +32,10 @@ constexpr BatchToolOption kOptions[] = {
                                          "（\"type\":\"summary\"）；试运行和实际转换都适用")},
     {"jpeg-quality", 'q', "Q",
      QT_TRANSLATE_NOOP("cli::BatchText", "JPEG 输出的质量，1 到 100（默认 100，与窗口相同）")},
+    {"format", 0, "FMT",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "输出格式：same（默认，每张图片保持原来的格式和文件名）或 %1 之一，不分大小写。"
+                       "输出文件名的扩展名换成 FMT；重名时的处理见上文")},
     {"skip-existing", 0, nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText", "输出文件已经存在的图片不转换，保留原样，计为跳过")},
     {"jobs", 'j', "N", QT_TRANSLATE_NOOP("cli::BatchText", "同时转换的图片数（默认：处理器核心数）")},
@@ -58,6 +63,14 @@ ParsedArguments refused(const QString &error) { return {std::nullopt, error}; }
 } // namespace
 
 std::span<const BatchToolOption> batchToolOptions() { return kOptions; }
+
+QString formatList() { return workflow::batchOutputFormats().join(BatchText::tr("、")); }
+
+QString optionDescription(const BatchToolOption &option)
+{
+    const QString text = BatchText::tr(option.description);
+    return text.contains(QLatin1String("%1")) ? text.arg(formatList()) : text;
+}
 
 ParsedArguments parseBatchToolArguments(const QStringList &arguments)
 {
@@ -117,6 +130,13 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
             return refused(BatchText::tr("--jpeg-quality 必须是 1 到 100 之间的整数：%1")
                                .arg(parser.value(QStringLiteral("jpeg-quality"))));
         options.jpegQuality = *value;
+    }
+    if (isSet("format")) {
+        const QString typed = parser.value(QStringLiteral("format"));
+        const auto format = workflow::parseBatchOutputFormat(typed);
+        if (!format)
+            return refused(BatchText::tr("--format 必须是 same 或 %1 之一：%2").arg(formatList(), typed));
+        options.format = *format;
     }
     if (options.help || options.version || options.manPage)
         return {options, QString()};

@@ -16,12 +16,17 @@ struct BatchToolOption {
     const char *name;        // the long name: "width" for --width
     char shortName;          // 'w' for -w, or 0
     const char *valueName;   // "W", or nullptr for a switch
-    const char *description; // source text for BatchText::tr()
+    const char *description; // source text for BatchText::tr(); "%1" stands for the batch's formats
     bool hidden = false;     // left out of --help and the manual
 };
 
 // Every option, in the order --help lists them.
 std::span<const BatchToolOption> batchToolOptions();
+
+// The formats --format takes, as the help lists them: "bmp、gif、jpg…".
+QString formatList();
+// An option's description in the interface's language, the formats filled in.
+QString optionDescription(const BatchToolOption &option);
 
 struct BatchToolOptions {
     std::optional<int> width;
@@ -32,7 +37,8 @@ struct BatchToolOptions {
     bool json = false;
     bool skipExisting = false;
     int jpegQuality = imaging::kBestJpegQuality;
-    int jobs = 0; // 0: one per processor
+    QString format; // the extension every picture is converted to; empty: each keeps its own
+    int jobs = 0;   // 0: one per processor
     bool stats = false;
     bool verbose = false; // failures with the library's own message
     bool overwriteOriginals = false;

@@ -112,12 +112,6 @@
 </translation>
     </message>
     <message>
-        <source>转换 %1 张图片，限宽 %2，限高 %3%4%5
-</source>
-        <translation>Pictures to convert: %1, maximum width %2, maximum height %3%4%5
-</translation>
-    </message>
-    <message>
         <source>，小图放大</source>
         <translation>, enlarging small pictures</translation>
     </message>
@@ -338,6 +332,46 @@
     <message>
         <source>  已用 %1  剩余 %2</source>
         <translation>  elapsed %1  left %2</translation>
+    </message>
+    <message>
+        <source>  写为 %1（避免重名）</source>
+        <translation>  as %1 (names clashed)</translation>
+    </message>
+    <message>
+        <source>  写为 %1</source>
+        <translation>  as %1</translation>
+    </message>
+    <message>
+        <source>以下图片转换后会与别的图片同名，为了不互相覆盖，改用了新名称：
+</source>
+        <translation>These pictures would have had the name of another one; so that none is written over another, they got new names:
+</translation>
+    </message>
+    <message>
+        <source>转换 %1 张图片，限宽 %2，限高 %3%4%5%6
+</source>
+        <translation>Pictures to convert: %1, maximum width %2, maximum height %3%4%5%6
+</translation>
+    </message>
+    <message>
+        <source>，转换为 %1 格式</source>
+        <translation>, converted to %1</translation>
+    </message>
+    <message>
+        <source>加 --format 时每张图片都转换为那种格式，文件名的扩展名随之换成它（IMG_0001.PNG 写为 IMG_0001.jpg）。两张图片会得到同一个名称时（a.png 和 a.bmp 都成为 a.jpg；名称不分大小写比较，如同存储卡的文件系统），本来就叫这个名称的图片保留它，其余的保留完整的原名再加上新扩展名（a.png.jpg、a.bmp.jpg），这样仍然重名时再加编号（a.png (2).jpg）。同样的图片不论以什么顺序列出都得到同样的名称；同一次转换写出的文件从不互相覆盖；改了名的图片在结果中列出。</source>
+        <translation>With --format every picture is converted to that format, and its file name takes the format's extension (IMG_0001.PNG is written as IMG_0001.jpg). Where two pictures would get the same name (a.png and a.bmp both becoming a.jpg; names are compared without regard to case, as a memory card's file system compares them), the picture already called so keeps the name, the others keep their whole name and get the new extension after it (a.png.jpg, a.bmp.jpg), and a name still taken then gets a number (a.png (2).jpg). The same pictures get the same names in whatever order they are listed; no file of a run is written over another; the renamed pictures are listed in the results.</translation>
+    </message>
+    <message>
+        <source>输出格式：same（默认，每张图片保持原来的格式和文件名）或 %1 之一，不分大小写。输出文件名的扩展名换成 FMT；重名时的处理见上文</source>
+        <translation>Output format: same (the default: every picture keeps its format and name) or one of %1, in any case. The output names take FMT as their extension; clashing names are handled as described above</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>--format 必须是 same 或 %1 之一：%2</source>
+        <translation>--format must be same or one of %1: %2</translation>
     </message>
 </context>
 <context>
@@ -651,6 +685,14 @@
         <source>%1 转换失败：%2</source>
         <translation>%1 could not be converted: %2</translation>
     </message>
+    <message>
+        <source>保持原格式</source>
+        <translation>Same as source</translation>
+    </message>
+    <message>
+        <source>输出格式</source>
+        <translation>Output format</translation>
+    </message>
 </context>
 <context>
     <name>workflow</name>
@@ -695,6 +737,14 @@ These files could not be converted:</translation>
 以下文件未能转换：</source>
         <translation>
 These files could not be converted:</translation>
+    </message>
+    <message>
+        <source>转换成功。</source>
+        <translation>Converted.</translation>
+    </message>
+    <message>
+        <source>以下图片转换后会与别的图片同名，为了不互相覆盖，改用了新名称：</source>
+        <translation>These pictures would have had the name of another one; so that none is written over another, they got new names:</translation>
     </message>
 </context>
 </TS>

@@ -14,6 +14,7 @@
 #include "platform/system_colours.h"
 #include "window/size_fields.h"
 #include "window/task_runner.h"
+#include "workflow/output_names.h"
 #include "workflow/path_names.h"
 #include "workflow/size_text.h"
 
@@ -21,6 +22,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -69,6 +71,19 @@ void frmMain::loadWindow()
         XPCombo1->AddItem(QStringLiteral(".") + QString::fromUtf16(type.extension));
     XPCombo1->SetListIndex(0);
     XPCombo1->SetEnabled(true);
+    // The batch's formats: its own for every picture, or one of the table's.
+    // Only the list's items can be chosen.
+    XPCombo2->AddItem(tr("保持原格式"));
+    for (const QString &format : workflow::batchOutputFormats())
+        XPCombo2->AddItem(QStringLiteral(".") + format);
+    XPCombo2->SetListIndex(0);
+    XPCombo2->SetEnabled(true);
+    XPCombo2->SetLocked(true);
+    // Laid out for "保持原格式"; a longer translation widens the box.
+    const int itemWidth = QFontMetrics(XPCombo2->Font()).horizontalAdvance(XPCombo2->GetItem(0));
+    const int textRoom = XPCombo2->width() - XPCombo2->arrowRect().width() - 8;
+    if (itemWidth > textRoom)
+        XPCombo2->resize(XPCombo2->width() + itemWidth - textRoom, XPCombo2->height());
 
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2, Text1, Text2, Text3, Text4})
         controls::HookBorderColor(edit, kFieldBorder);
@@ -199,6 +214,13 @@ void frmMain::showProgress(int done, int total, const QString &name)
                        .arg(done)
                        .arg(total)
                        .arg(platform::displayPath(name), m_title));
+}
+
+QString frmMain::batchOutputFormat() const
+{
+    const QStringList formats = workflow::batchOutputFormats();
+    const int index = XPCombo2->ListIndex();
+    return index >= 1 && index <= formats.size() ? formats[index - 1] : QString();
 }
 
 bool frmMain::isBusy() const { return m_runner->isRunning(); }

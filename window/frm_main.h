@@ -141,6 +141,8 @@ private:
     void reportBatch(const workflow::BatchSummary &summary, const QString &outputFolder);
     QStringList workNames() const;
     QStringList workSizes() const;
+    // The extension the batch converts to; empty: each picture keeps its format.
+    QString batchOutputFormat() const;
 
     void choosePicture(const QString &path); // frm_main_single.cpp
     // What a notice says to a refused new name; nothing for an accepted one.
@@ -167,6 +169,7 @@ private:
     QLineEdit *txtPath2 = nullptr;
     QLineEdit *Text1 = nullptr;
     QLineEdit *Text2 = nullptr;
+    controls::XPCombo *XPCombo2 = nullptr; // the batch's output format
     controls::PhButton *cmdStartConvert = nullptr;
     controls::XP_ProgressBar *PB = nullptr;
     QLabel *Picture1 = nullptr;

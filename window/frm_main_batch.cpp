@@ -93,7 +93,10 @@ void frmMain::cmdStartConvert_Click()
     }
     if (m_work.empty() || m_batchStopped)
         return;
+    // The names are settled before anything is written, over the whole list.
+    std::vector<workflow::OutputName> outputs = workflow::batchOutputNames(workNames(), batchOutputFormat());
     if (workflow::isSameFolder(pathText(txtPath), pathText(txtPath2))
+        && workflow::overwritesSources(workNames(), outputs)
         && !m_services.notifier->question(tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
         return;
 
@@ -108,7 +111,7 @@ void frmMain::cmdStartConvert_Click()
     TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
     setStoppable(true);
     const workflow::BatchSummary summary = workflow::runBatch(
-        {pathText(txtPath), outputFolder}, m_work, {width, height, Check1->isChecked()},
+        {pathText(txtPath), outputFolder, std::move(outputs)}, m_work, {width, height, Check1->isChecked()},
         [this](const std::vector<workflow::ConversionJob> &jobs) { return convert(jobs, conversionOptions(), true); });
     setStoppable(false);
     PB->setValue(0);
@@ -147,7 +150,7 @@ void frmMain::reportBatch(const workflow::BatchSummary &summary, const QString &
 {
     // A run that ends behind other windows also says so on the desktop.
     const bool unseen = !isActiveWindow();
-    if (summary.failures.empty() && !m_batchStopped) {
+    if (summary.failures.empty() && summary.renamed.empty() && !m_batchStopped) {
         if (unseen)
             m_services.notifier->desktopNotification(tr("转换成功"), outputFolder);
         m_services.notifier->selfClosingInformation(tr("转换成功"), platform::kSelfClosingTimeout);

@@ -43,6 +43,9 @@ QLineEdit *field(QWidget *parent, const QRect &geometry)
     return edit;
 }
 
+// The height of a row of fields: the batch panel's output format takes one.
+constexpr int kRow = 30;
+
 // The text a picture button's faces carry, kept to draw them again for a
 // screen of another pixel ratio.
 constexpr char kFaceCaption[] = "faceCaption";
@@ -115,7 +118,8 @@ void frmMain::buildControls()
     controls::setAccessibleRole(this, QAccessible::Window);
     setWindowTitle(m_title);
     setAccessibleName(m_title);
-    setFixedSize(439, 292); // 6585 x 4380 twips
+    // 6585 x 4380 twips, and a row more for the batch's output format.
+    setFixedSize(439, 292 + kRow);
     QIcon icon;
     for (int size : {64, 128}) // the larger for HiDPI panels
         icon.addPixmap(QPixmap::fromImage(emblemPicture(size)));
@@ -135,7 +139,7 @@ void frmMain::buildControls()
     Picture1->setGeometry(381, 6, 48, 48);
     Picture1->setAccessibleName(tr("Tarvel图片尺寸批量修改工具_v1.0"));
 
-    const QRect panel(0, 60, 439, 178);
+    const QRect panel(0, 60, 439, 178 + kRow);
 
     Frame1 = new QFrame(this);
     Frame1->setGeometry(panel);
@@ -177,10 +181,17 @@ void frmMain::buildControls()
     controls::readOnlyForReaders(txtPath2);
     txtPath2->setAccessibleName(tr("输出文件夹"));
     std::tie(Text1, Text2) = limitFields(Frame2);
-    cmdStartConvert = pictureButton(Frame2, tr("开始批量转换"), QRect(8, 144, 425, 25));
+    // The output format, a row below the limits in their columns; the start
+    // button moves down by that row.
+    QLabel *outputFormatLabel = caption(Frame2, tr("输出格式"), QRect(8, 106 + kRow, 118, 22));
+    XPCombo2 = new controls::XPCombo(Frame2);
+    XPCombo2->setGeometry(130, 106 + kRow, 103, 21);
+    outputFormatLabel->setBuddy(XPCombo2);
+    XPCombo2->setReaderName(outputFormatLabel->text());
+    cmdStartConvert = pictureButton(Frame2, tr("开始批量转换"), QRect(8, 144 + kRow, 425, 25));
 
     PB = new controls::XP_ProgressBar(this);
-    PB->setGeometry(8, 252, 423, 22);
+    PB->setGeometry(8, 252 + kRow, 423, 22);
     platform::PropertyBag progressBag;
     progressBag.write(QStringLiteral("Scrolling"), 1, 0);
     progressBag.write(QStringLiteral("Color"), platform::rgbValue(49, 106, 197), platform::kSysHighlight);
@@ -203,6 +214,7 @@ void frmMain::buildControls()
         {txtPathdz, "txtPathdz"},
         {txtPathdz2, "txtPathdz2"},
         {XPCombo1, "XPCombo1"},
+        {XPCombo2, "XPCombo2"},
         {Text1, "Text1"},
         {Text2, "Text2"},
         {Text3, "Text3"},
@@ -221,9 +233,9 @@ void frmMain::buildControls()
     // Tab walks the window as it reads: the panel switch, then the visible
     // panel top to bottom, left to right. The hidden panel is passed over.
     QWidget *const order[]
-        = {Option1,        Option2,           Check1,          cmdrgtBrowe, txtPathdz,     txtPathdz2, XPCombo1, Text3,
-           Text4,          cmdStartConvertdz, cmdSelectFolder, txtPath,     cmdSaveFolder, txtPath2,   Text1,    Text2,
-           cmdStartConvert};
+        = {Option1,  Option2,           Check1,          cmdrgtBrowe, txtPathdz,     txtPathdz2, XPCombo1, Text3,
+           Text4,    cmdStartConvertdz, cmdSelectFolder, txtPath,     cmdSaveFolder, txtPath2,   Text1,    Text2,
+           XPCombo2, cmdStartConvert};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 

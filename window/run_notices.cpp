@@ -34,8 +34,25 @@ BatchNotice batchNotice(const workflow::BatchSummary &summary, bool stopped, con
         listed << workflow::failureLine(metrics.elidedText(name, Qt::ElideMiddle, room), failure.result);
     }
     BatchNotice notice;
-    notice.text = stopped ? workflow::batchStoppedNotice(summary.converted, notStarted, listed)
-                          : workflow::batchFailureNotice(summary.converted, listed);
+    const bool clean = summary.failures.empty() && !stopped;
+    if (!clean)
+        notice.text = stopped ? workflow::batchStoppedNotice(summary.converted, notStarted, listed)
+                              : workflow::batchFailureNotice(summary.converted, listed);
+    if (!summary.renamed.empty()) {
+        // Each of the two names gets half the line.
+        const QString arrow = QStringLiteral(u" → ");
+        const int room = std::max(kShortestName, (lineWidth - metrics.horizontalAdvance(arrow)) / 2);
+        QStringList renamed;
+        for (const workflow::RenamedOutput &output : summary.renamed) {
+            const QString name = platform::displayPath(output.name), written = platform::displayPath(output.output);
+            details << name + arrow + written;
+            renamed << metrics.elidedText(name, Qt::ElideMiddle, room) + arrow
+                           + metrics.elidedText(written, Qt::ElideMiddle, room);
+        }
+        if (!clean)
+            notice.text += QStringLiteral("\n\n");
+        notice.text += workflow::renamedOutputsNotice(clean, renamed);
+    }
     notice.details = details.join(QLatin1Char('\n'));
     return notice;
 }

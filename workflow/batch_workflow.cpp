@@ -9,9 +9,11 @@ std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList
 {
     std::vector<ConversionJob> jobs;
     jobs.reserve(items.size());
-    for (const WorkItem &item : items)
-        jobs.push_back(
-            {pathInFolder(request.sourceFolder, item.name), pathInFolder(request.outputFolder, item.name), box});
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const QString &name = items[i].name;
+        const QString &output = i < request.outputs.size() ? request.outputs[i].name : name;
+        jobs.push_back({pathInFolder(request.sourceFolder, name), pathInFolder(request.outputFolder, output), box});
+    }
     return jobs;
 }
 
@@ -26,9 +28,11 @@ BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const 
     summary.workersPeakKb = run.workersPeakKb;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const auto result = i < run.results.size() ? run.results[i] : std::nullopt;
-        if (result && result->converted())
+        if (result && result->converted()) {
             ++summary.converted;
-        else
+            if (i < request.outputs.size() && request.outputs[i].renamed)
+                summary.renamed.push_back({items[i].name, request.outputs[i].name});
+        } else
             summary.failures.push_back({items[i].name, result});
     }
     return summary;

@@ -6,6 +6,7 @@
 // the same bytes.
 #pragma once
 
+#include "workflow/output_names.h"
 #include "workflow/parallel_conversion.h"
 #include "workflow/target_sizes.h"
 #include "workflow/work_list.h"
@@ -21,10 +22,13 @@ namespace workflow {
 struct BatchRequest {
     QString sourceFolder;
     QString outputFolder;
+    // The name each work item is written under, in the list's order
+    // (batchOutputNames); none: every picture under its own name.
+    std::vector<OutputName> outputs{};
 };
 
-// One job per work item: the source in the source folder, the target of the
-// same name in the output folder, fitted into `box`.
+// One job per work item: the source in the source folder, the target in the
+// output folder under the item's output name, fitted into `box`.
 std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box);
 
 // How many pictures to convert at once: one per processor.
@@ -39,15 +43,23 @@ struct BatchFailure {
     std::optional<ConversionResult> result; // none: never started (interrupted)
 };
 
+// A picture written under another name than the format's extension alone
+// gives it, as its name clashed with another picture's.
+struct RenamedOutput {
+    QString name;
+    QString output;
+};
+
 struct BatchSummary {
     int converted = 0;
     std::vector<BatchFailure> failures; // in list order
+    std::vector<RenamedOutput> renamed; // of the converted pictures, in list order
     long workersPeakKb = 0;
 };
 
 // Converts every work item, fitted into `box` as the file is when it is
-// converted, into the output folder under its own name, and says what became
-// of each.
+// converted, into the output folder under its output name, and says what
+// became of each.
 BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box,
                       const ConversionExecutor &execute);
 

@@ -37,4 +37,9 @@ QString batchFailureNotice(int converted, const QStringList &failedNames);
 // converted, failed and never started, then the failed names as above.
 QString batchStoppedNotice(int converted, int notStarted, const QStringList &failedNames);
 
+// What a batch that wrote pictures under other names says about them: the
+// first 20 lines given ("a.png → a.png.webp"). A run without failures opens
+// with "转换成功。".
+QString renamedOutputsNotice(bool withoutFailures, const QStringList &lines);
+
 } // namespace workflow

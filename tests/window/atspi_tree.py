@@ -77,8 +77,8 @@ def main():
             check("(" not in node.name or node.getRoleName() == "label",
                   "no Alt letter in a name: %r" % node.name)
 
-        combos = [node for node in nodes if node.getRoleName() == "combo box"]
-        check(len(combos) == 1, "one combo box: %d" % len(combos))
+        combos = [node for node in nodes if node.getRoleName() == "combo box" and node.name == "格式"]
+        check(len(combos) == 1, "one format box in the single panel: %d" % len(combos))
         if combos:
             combo = combos[0]
             check(combo.name == "格式", "the combo's name: %r" % combo.name)
@@ -107,7 +107,7 @@ def main():
             check(actions == 0, "the bar offers no actions: %d" % actions)
 
         extents = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        check((extents.width, extents.height) == (439, 292), "the window's size: %r" % ((extents.width, extents.height),))
+        check((extents.width, extents.height) == (439, 322), "the window's size: %r" % ((extents.width, extents.height),))
 
         # Alt+Down in the format box opens its list; the reader's focus is on
         # the current item of that list.
@@ -121,6 +121,21 @@ def main():
             check(any(node.getRoleName() == "list item" and node.name == ".bmp" for node, _ in focused),
                   "the open list's current item has the focus: %r"
                   % [(node.getRoleName(), node.name) for node, _ in focused])
+            subprocess.run(["xdotool", "key", "Escape"], check=False)
+            time.sleep(0.5)
+
+        # The batch panel's output format box, named by its caption, showing
+        # its first item.
+        subprocess.run(["xdotool", "key", "alt+b"], check=False)
+        time.sleep(1.5)
+        shown = [node for node, _ in walk(frame) if node.getRoleName() == "combo box" and node.name == "输出格式"
+                 and states(node).contains(pyatspi.STATE_SHOWING)]
+        check(len(shown) == 1, "the batch panel shows its output format box: %d" % len(shown))
+        if shown:
+            texts = [shown[0].getChildAtIndex(i) for i in range(shown[0].childCount)
+                     if shown[0].getChildAtIndex(i).getRoleName() == "text"]
+            check(bool(texts) and texts[0].queryText().getText(0, -1) == "保持原格式",
+                  "the output format box reads 保持原格式")
     finally:
         window.terminate()
         window.wait(10)

@@ -38,6 +38,7 @@ Form::Form(window::frmMain &window) : m_window(window)
     Text3 = named<QLineEdit>("Text3");
     Text4 = named<QLineEdit>("Text4");
     XPCombo1 = named<controls::XPCombo>("XPCombo1");
+    XPCombo2 = named<controls::XPCombo>("XPCombo2");
     PB = named<controls::XP_ProgressBar>("PB");
 }
 

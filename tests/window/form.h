@@ -40,7 +40,7 @@ public:
     QFrame *Frame1, *Frame2;
     controls::PhButton *cmdrgtBrowe, *cmdStartConvertdz, *cmdSelectFolder, *cmdSaveFolder, *cmdStartConvert;
     QLineEdit *txtPathdz, *txtPathdz2, *txtPath, *txtPath2, *Text1, *Text2, *Text3, *Text4;
-    controls::XPCombo *XPCombo1;
+    controls::XPCombo *XPCombo1, *XPCombo2;
     controls::XP_ProgressBar *PB;
 
 private:

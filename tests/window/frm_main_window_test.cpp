@@ -18,7 +18,7 @@ TEST_F(WindowTest, FirstStartShowsTheDefaultsAndWritesTheSettingsFile)
 {
     Form &w = window();
     EXPECT_EQ(w->windowTitle(), QStringLiteral(u"Tarvel图片尺寸批量修改工具_v1.0"));
-    EXPECT_EQ(w->size(), QSize(439, 292));
+    EXPECT_EQ(w->size(), QSize(439, 322));
     EXPECT_TRUE(w.Option1->isChecked());
     EXPECT_FALSE(w.Option2->isChecked());
     EXPECT_FALSE(w.Check1->isChecked());
@@ -173,7 +173,7 @@ TEST_F(WindowTest, EveryControlHasANameARoleAndItsLabel)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window()));
     const QList<QWidget *> controls
         = w->findChildren<QWidget *>(QRegularExpression(QStringLiteral("^(Option|Check|cmd|txt|Text|XPCombo|PB)")));
-    EXPECT_EQ(controls.size(), 18);
+    EXPECT_EQ(controls.size(), 19);
     for (QWidget *control : controls) {
         QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(control);
         ASSERT_TRUE(reader) << control->objectName().toStdString();

@@ -72,6 +72,11 @@ TEST_F(WindowTest, AnEnglishDesktopGetsEnglishEverywhere)
     EXPECT_LT(w.Option2->geometry().right(), w.Check1->x());
     EXPECT_LT(w.Check1->geometry().right(), w->findChild<QLabel *>("Picture1")->x());
     EXPECT_LT(w.txtPathdz2->geometry().right(), captionOf(w, w.XPCombo1)->x());
+    // The batch's format box is widened to its first item.
+    EXPECT_EQ(w.XPCombo2->Text(), "Same as source");
+    const QWidget *formatText = w.XPCombo2->textField();
+    EXPECT_LE(formatText->fontMetrics().horizontalAdvance(w.XPCombo2->Text()), formatText->width() - 4);
+    EXPECT_LT(w.XPCombo2->geometry().right(), 431);
 
     // Notices, the folder browser's prompt, the open-file dialog, the reasons.
     w.Option2->click();
@@ -116,5 +121,6 @@ TEST_F(WindowTest, AChineseDesktopKeepsTheChineseInterface)
     EXPECT_EQ(w.Option2->geometry(), QRect(104, 10, 84, 20));
     EXPECT_EQ(w.Check1->geometry(), QRect(196, 10, 84, 20));
     EXPECT_EQ(captionOf(w, w.XPCombo1)->geometry(), QRect(292, 42, 34, 22));
+    EXPECT_EQ(w.XPCombo2->geometry(), QRect(130, 136, 103, 21));
     EXPECT_EQ(imaging::reasonText(imaging::ConversionStatus::TimedOut), QStringLiteral(u"转换超时"));
 }
