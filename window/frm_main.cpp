@@ -6,6 +6,7 @@
 #include "controls/ph_button.h"
 #include "controls/set_ctrl_color.h"
 #include "controls/xp_combo.h"
+#include "controls/xp_combo_layout.h"
 #include "controls/xp_progress_bar.h"
 #include "imaging/picture_formats.h"
 #include "platform/file_system.h"
@@ -79,11 +80,14 @@ void frmMain::loadWindow()
     XPCombo2->SetListIndex(0);
     XPCombo2->SetEnabled(true);
     XPCombo2->SetLocked(true);
-    // Laid out for "保持原格式"; a longer translation widens the box.
-    const int itemWidth = QFontMetrics(XPCombo2->Font()).horizontalAdvance(XPCombo2->GetItem(0));
-    const int textRoom = XPCombo2->width() - XPCombo2->arrowRect().width() - 8;
-    if (itemWidth > textRoom)
-        XPCombo2->resize(XPCombo2->width() + itemWidth - textRoom, XPCombo2->height());
+    // Laid out for "保持原格式"; a longer translation widens the box to show
+    // it whole: the text field's own margins and cursor take 6 pixels.
+    const QFont font = XPCombo2->textField()->font();
+    const int textWidth = controls::twipsToPixels(
+        controls::xpComboLayout(XPCombo2->width() * controls::kTwipsPerPixel, font.pointSizeF()).textWidth);
+    const int shortfall = QFontMetrics(font).horizontalAdvance(XPCombo2->GetItem(0)) + 6 - textWidth;
+    if (shortfall > 0)
+        XPCombo2->resize(XPCombo2->width() + shortfall, XPCombo2->height());
 
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2, Text1, Text2, Text3, Text4})
         controls::HookBorderColor(edit, kFieldBorder);

@@ -10,9 +10,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSize>
 
 #include <gtest/gtest.h>
 

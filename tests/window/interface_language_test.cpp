@@ -72,14 +72,18 @@ TEST_F(WindowTest, AnEnglishDesktopGetsEnglishEverywhere)
     EXPECT_LT(w.Option2->geometry().right(), w.Check1->x());
     EXPECT_LT(w.Check1->geometry().right(), w->findChild<QLabel *>("Picture1")->x());
     EXPECT_LT(w.txtPathdz2->geometry().right(), captionOf(w, w.XPCombo1)->x());
-    // The batch's format box is widened to its first item.
+
+    // The batch's format box is widened to show its first item whole.
+    w.Option2->click();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window()));
     EXPECT_EQ(w.XPCombo2->Text(), "Same as source");
     const QWidget *formatText = w.XPCombo2->textField();
-    EXPECT_LE(formatText->fontMetrics().horizontalAdvance(w.XPCombo2->Text()), formatText->width() - 4);
+    EXPECT_LE(formatText->fontMetrics().horizontalAdvance(w.XPCombo2->Text()), formatText->width() - 6);
     EXPECT_LT(w.XPCombo2->geometry().right(), 431);
+    w->hide();
 
     // Notices, the folder browser's prompt, the open-file dialog, the reasons.
-    w.Option2->click();
     w.cmdStartConvert_Click();
     w.cmdSelectFolder_Click();
     w.cmdrgtBrowe_Click();
