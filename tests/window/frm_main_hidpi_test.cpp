@@ -26,7 +26,7 @@ TEST_F(WindowTest, OnATwiceScreenEveryDrawnPictureHasTheScreensPixels)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window()));
     w.PB->setValue(60);
     const QImage grab = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(grab.size(), QSize(878, 584));
+    ASSERT_EQ(grab.size(), QSize(878, 644));
     auto shown = [&](QWidget *widget, QRect part) {
         return grab.copy(QRect((widget->mapTo(&w.window(), part.topLeft())) * 2, part.size() * 2));
     };

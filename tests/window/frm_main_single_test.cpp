@@ -210,8 +210,8 @@ TEST_F(WindowTest, EverythingCanBeDoneWithTheKeyboard)
     QTest::keyClick(&w.window(), Qt::Key_B, Qt::AltModifier); // 批量转换
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.Frame1->isHidden(); }, 2000));
     w.Option2->setFocus();
-    EXPECT_EQ(walk(10), QStringList({"Option2", "Check1", "cmdSelectFolder", "txtPath", "cmdSaveFolder", "txtPath2",
-                                     "Text1", "Text2", "cmdStartConvert", "Option2"}));
+    EXPECT_EQ(walk(11), QStringList({"Option2", "Check1", "cmdSelectFolder", "txtPath", "cmdSaveFolder", "txtPath2",
+                                     "Text1", "Text2", "JTexto", "cmdStartConvert", "Option2"}));
 
     // A picture converted with keys only: back to the single panel, choose
     // the picture with Space on its button, a format with Down, then convert.
