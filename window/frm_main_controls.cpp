@@ -239,8 +239,16 @@ void frmMain::buildControls()
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    connect(Option1, &QRadioButton::clicked, this, [this] { showPanel(true); });
-    connect(Option2, &QRadioButton::clicked, this, [this] { showPanel(false); });
+    // Toggled, not clicked: a screen reader's toggle action checks the button
+    // without clicking it, and the panel must follow all the same.
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            showPanel(true);
+    });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            showPanel(false);
+    });
     connect(cmdSelectFolder, &controls::PhButton::Click, this, &frmMain::cmdSelectFolder_Click);
     connect(cmdSaveFolder, &controls::PhButton::Click, this, &frmMain::cmdSaveFolder_Click);
     connect(cmdStartConvert, &controls::PhButton::Click, this, &frmMain::cmdStartConvert_Click);

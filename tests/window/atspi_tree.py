@@ -124,9 +124,13 @@ def main():
             subprocess.run(["xdotool", "key", "Escape"], check=False)
             time.sleep(0.5)
 
-        # The batch panel's output format box, named by its caption, showing
-        # its first item.
-        subprocess.run(["xdotool", "key", "alt+b"], check=False)
+        # The reader's own action on the batch option shows the batch panel,
+        # and its output format box, named by its caption, showing its first
+        # item.
+        batch = by_name.get(("radio button", "批量转换"))
+        check(batch is not None, "the batch option is a radio button")
+        if batch is not None:
+            batch.queryAction().doAction(0)
         time.sleep(1.5)
         shown = [node for node, _ in walk(frame) if node.getRoleName() == "combo box" and node.name == "输出格式"
                  and states(node).contains(pyatspi.STATE_SHOWING)]
