@@ -89,7 +89,8 @@ TEST(OutputNames, ClashingPicturesKeepTheirWholeNamesAndThenANumber)
          named({{"sub/a.png.tif", true}, {"a.tif", false}, {"sub/a.bmp.tif", true}})},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(batchOutputNames(c.sources, QString::fromLatin1(c.format)), c.outputs) << c.sources.join(' ').toStdString();
+        EXPECT_EQ(batchOutputNames(c.sources, QString::fromLatin1(c.format)), c.outputs)
+            << c.sources.join(' ').toStdString();
 }
 
 TEST(OutputNames, EveryOrderGivesEachPictureTheSameNameAndNoTwoTheSame)
