@@ -743,6 +743,10 @@ These files could not be converted:</translation>
         <translation>Converted.</translation>
     </message>
     <message>
+        <source>另有 %1 张图片转换后会与别的图片同名，改用了新名称（见详细信息）。</source>
+        <translation>%1 more pictures would have had the name of another one and got new names (see the details).</translation>
+    </message>
+    <message>
         <source>以下图片转换后会与别的图片同名，为了不互相覆盖，改用了新名称：</source>
         <translation>These pictures would have had the name of another one; so that none is written over another, they got new names:</translation>
     </message>

@@ -49,9 +49,8 @@ BatchNotice batchNotice(const workflow::BatchSummary &summary, bool stopped, con
             renamed << metrics.elidedText(name, Qt::ElideMiddle, room) + arrow
                            + metrics.elidedText(written, Qt::ElideMiddle, room);
         }
-        if (!clean)
-            notice.text += QStringLiteral("\n\n");
-        notice.text += workflow::renamedOutputsNotice(clean, renamed);
+        notice.text += clean ? workflow::renamedOutputsNotice(renamed)
+                             : QStringLiteral("\n") + workflow::renamedOutputsCount(int(renamed.size()));
     }
     notice.details = details.join(QLatin1Char('\n'));
     return notice;

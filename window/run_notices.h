@@ -1,8 +1,9 @@
 // What the window says when a batch ends with failures, is stopped, or wrote
 // pictures under other names to keep clashing names apart: the counts and up
 // to 20 failed names in the work list's order, each cut in the middle to fit
-// one line of the notice, then up to 20 renamed pictures with their new
-// names; the complete lists, with every reason, behind the details button.
+// one line of the notice (or, without failures, up to 20 renamed pictures
+// with their new names; with failures, only how many were renamed); the
+// complete lists, with every reason and new name, behind the details button.
 #pragma once
 
 #include "workflow/batch_workflow.h"

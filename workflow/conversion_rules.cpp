@@ -74,13 +74,18 @@ QString batchStoppedNotice(int converted, int notStarted, const QStringList &fai
     return text;
 }
 
-QString renamedOutputsNotice(bool withoutFailures, const QStringList &lines)
+QString renamedOutputsNotice(const QStringList &lines)
 {
-    QString text
-        = withoutFailures ? QCoreApplication::translate("workflow", "转换成功。") + QLatin1Char('\n') : QString();
+    QString text = QCoreApplication::translate("workflow", "转换成功。") + QLatin1Char('\n');
     text += QCoreApplication::translate("workflow", "以下图片转换后会与别的图片同名，为了不互相覆盖，改用了新名称：");
     appendNames(text, lines);
     return text;
+}
+
+QString renamedOutputsCount(int renamed)
+{
+    return QCoreApplication::translate("workflow", "另有 %1 张图片转换后会与别的图片同名，改用了新名称（见详细信息）。")
+        .arg(renamed);
 }
 
 } // namespace workflow

@@ -37,9 +37,13 @@ QString batchFailureNotice(int converted, const QStringList &failedNames);
 // converted, failed and never started, then the failed names as above.
 QString batchStoppedNotice(int converted, int notStarted, const QStringList &failedNames);
 
-// What a batch that wrote pictures under other names says about them: the
-// first 20 lines given ("a.png → a.png.webp"). A run without failures opens
-// with "转换成功。".
-QString renamedOutputsNotice(bool withoutFailures, const QStringList &lines);
+// What a batch without failures that wrote pictures under other names says
+// about them: "转换成功。", then the first 20 lines given ("a.png →
+// a.png.webp").
+QString renamedOutputsNotice(const QStringList &lines);
+
+// The line a notice of failures adds for the pictures written under other
+// names, which leaves the names to the details: the failed names take the room.
+QString renamedOutputsCount(int renamed);
 
 } // namespace workflow

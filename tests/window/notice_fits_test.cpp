@@ -1,7 +1,10 @@
-// The notice of a batch with many long-named failures, shown for real on a
-// small screen: it stays within the screen, its OK button within reach,
-// folded and unfolded, and its details hold the whole list.
+// The notice of a batch with many long-named failures, and as many pictures
+// renamed to keep clashing names apart, shown for real on a small screen: it
+// stays within the screen, its OK button within reach, folded and unfolded,
+// and its details hold the whole list.
 #include "window_fixture.h"
+
+#include "workflow/output_names.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -33,16 +36,24 @@ TEST_P(NoticeOnASmallScreen, StaysWithinItsOKButtonInReach)
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     ASSERT_EQ(QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height()), size);
 
-    // Forty damaged JPEGs with long names and one good picture.
+    // Forty damaged JPEGs with long names and one good picture; converted to
+    // TIFF, forty good PNGs of the same names are renamed.
     makePicture(dir.file("in/good.png"), 100, 100);
     const QString longPart = QStringLiteral(u"一个很长很长的文件名_") + QString(60, QLatin1Char('x'));
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < 40; ++i) {
         writeFile(dir.file(QStringLiteral("in/%1%2.jpg").arg(longPart).arg(i)), "x");
+        ASSERT_TRUE(QFile::link(dir.file("in/good.png"), dir.file(QStringLiteral("in/%1%2.png").arg(longPart).arg(i))));
+    }
     Form &w = window();
     w->show();
+    w.XPCombo2->SetListIndex(1 + int(workflow::batchOutputFormats().indexOf("tif")));
     chooseFolders(w);
     w.cmdStartConvert_Click();
     ASSERT_EQ(notices().size(), 1u);
+    EXPECT_TRUE(notices()[0].text.endsWith(
+        QStringLiteral(u"\n另有 40 张图片转换后会与别的图片同名，改用了新名称（见详细信息）。")))
+        << notices()[0].text.toStdString();
+    EXPECT_EQ(notices()[0].details.count(QStringLiteral(u".png.tif")), 40);
 
     platform::QtNotifier shown(&w.window());
     bool looked = false;
