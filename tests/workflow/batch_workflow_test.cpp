@@ -131,3 +131,47 @@ TEST(BatchWorkflow, APictureReplacedAfterListingIsFittedAsItIsWhenConverted)
     }
     EXPECT_EQ(QDir(dir.file("out")).entryList(QDir::Files), QStringList({"tall.jpg", "wide.png"}));
 }
+
+TEST(BatchWorkflow, EachPictureGoesToItsOutputNameAndTheRenamedConvertedOnesAreSummedUp)
+{
+    const WorkList items{
+        {"a.png", {300, 200}}, {"sub/a.jpg", {200, 300}}, {"a.jpg", {20, 30}}, {"b.gif", {5, 5}}, {"b.bmp", {5, 5}}};
+    QStringList names;
+    for (const WorkItem &item : items)
+        names << item.name;
+    std::vector<ConversionJob> seen;
+    // b.gif fails, b.bmp is never started.
+    const BatchSummary summary
+        = runBatch({"/in", "/out", batchOutputNames(names, "png")}, items, {100, 100, false},
+                   [&](const std::vector<ConversionJob> &jobs) {
+                       seen = jobs;
+                       ConversionRun run;
+                       run.results = {ConversionResult{}, ConversionResult{}, ConversionResult{},
+                                      ConversionResult{ConversionStatus::Damaged, {}, {}, {}}, std::nullopt};
+                       return run;
+                   });
+    ASSERT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen[0].source, "/in/a.png");
+    EXPECT_EQ(seen[0].target, "/out/a.png");
+    EXPECT_EQ(seen[1].target, "/out/sub/a.png");
+    EXPECT_EQ(seen[2].source, "/in/a.jpg");
+    EXPECT_EQ(seen[2].target, "/out/a.jpg.png");
+    EXPECT_EQ(seen[3].target, "/out/b.gif.png");
+    EXPECT_EQ(seen[4].target, "/out/b.bmp.png");
+    EXPECT_EQ(summary.converted, 3);
+    ASSERT_EQ(summary.failures.size(), 2u);
+    EXPECT_EQ(summary.failures[0].name, "b.gif");
+    EXPECT_FALSE(summary.failures[1].result.has_value());
+    // Only what was written is told: b.gif and b.bmp were renamed, not written.
+    ASSERT_EQ(summary.renamed.size(), 1u);
+    EXPECT_EQ(summary.renamed[0].name, "a.jpg");
+    EXPECT_EQ(summary.renamed[0].output, "a.jpg.png");
+
+    // Without output names every picture keeps its own.
+    runBatch({"/in", "/out"}, items, {100, 100, false}, [&](const std::vector<ConversionJob> &jobs) {
+        seen = jobs;
+        return ConversionRun{};
+    });
+    EXPECT_EQ(seen[2].target, "/out/a.jpg");
+    EXPECT_EQ(seen[3].target, "/out/b.gif");
+}
