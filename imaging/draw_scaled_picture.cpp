@@ -4,6 +4,7 @@
 #include "imaging/exact_resample.h"
 #include "imaging/gif_file.h"
 #include "imaging/header_probe.h"
+#include "imaging/jpeg_shrink.h"
 #include "imaging/picture_size.h"
 #include "imaging/source_format.h"
 #include "imaging/tga_file.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 using vips::VImage;
@@ -20,23 +22,6 @@ using vips::VSource;
 namespace imaging {
 
 namespace {
-
-// The largest factor libjpeg can shrink by while decoding (1, 2, 4 or 8) that
-// still leaves at least the target size. libvips' own thumbnail keeps twice the
-// target's pixels in hand; decoding no more than needed is what makes large
-// photos fast, and libjpeg's scaled decode is a proper reduction of its own.
-// libvips sizes a shrunk JPEG by rounding down, and a side that rounds to 0
-// (a 1 x 1 picture at 1/8, a 3-pixel-wide one at 1/4) makes it abort the whole
-// process; a target of at least 1 keeps every side at 1 or more.
-int jpegShrink(int sourceWidth, int sourceHeight, int width, int height)
-{
-    int shrink = 1;
-    for (int n : {2, 4, 8}) {
-        if (sourceWidth / n >= std::max(width, 1) && sourceHeight / n >= std::max(height, 1))
-            shrink = n;
-    }
-    return shrink;
-}
 
 bool tooManyPixels(long long width, long long height)
 {
@@ -176,6 +161,29 @@ vips::VOption *loadOptions()
     return VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail_on", VIPS_FAIL_ON_ERROR);
 }
 
+// A JPEG decoded at 1/shrink with its last, partial blocks, from a copy of
+// the file whose frame header states whole blocks (wholeBlockSize). The copy
+// goes with the source libvips reads from.
+VImage shrunkJpeg(QByteArrayView bytes, int shrink)
+{
+    const std::optional<JpegSizePatch> patch = wholeBlockSize(bytes, shrink);
+    if (!patch)
+        return VImage::jpegload_source(VSource::new_from_memory(bytes.data(), size_t(bytes.size())),
+                                       loadOptions()->set("shrink", shrink));
+    auto *copy = static_cast<char *>(g_malloc(size_t(bytes.size())));
+    std::memcpy(copy, bytes.data(), size_t(bytes.size()));
+    std::memcpy(copy + patch->at, patch->bytes.data(), patch->bytes.size());
+    VipsBlob *blob = vips_blob_new(
+        [](void *data, void *) {
+            g_free(data);
+            return 0;
+        },
+        copy, size_t(bytes.size()));
+    const VSource source(vips_source_new_from_blob(blob));
+    vips_area_unref(VIPS_AREA(blob));
+    return VImage::jpegload_source(source, loadOptions()->set("shrink", shrink));
+}
+
 } // namespace
 
 Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
@@ -208,11 +216,11 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
             if (format == SourceFormat::Gif)
                 return whole(uncoveredScreenTransparent(image, bytes));
             const int shrink
-                = format == SourceFormat::Jpeg ? jpegShrink(image.width(), image.height(), width, height) : 1;
+                = format == SourceFormat::Jpeg ? jpegShrinkFactor(image.width(), image.height(), width, height) : 1;
             if (shrink == 1)
                 return whole(image);
-            return LoadedPicture{VImage::jpegload_source(memory(), loadOptions()->set("shrink", shrink)),
-                                 {double(image.width()) / shrink, double(image.height()) / shrink}};
+            return LoadedPicture{shrunkJpeg(bytes, shrink),
+                                 {double(image.width()) / shrink, double(image.height()) / shrink, shrink}};
         }
         }
     } catch (const vips::VError &error) {

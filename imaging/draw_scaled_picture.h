@@ -38,9 +38,9 @@ Result<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height,
 
 // The steps of DrawScaledPicture, apart so that the bench can time them, in
 // the stored orientation. The source as it is decoded for a target of width x
-// height: JPEG at the largest scale libjpeg offers that still covers the
-// target, the others whole; a GIF's screen outside its first frame is
-// transparent.
+// height: JPEG at the largest scale libjpeg offers that leaves twice the
+// target (jpegShrinkFactor), its partial last blocks kept; the others whole;
+// a GIF's screen outside its first frame is transparent.
 struct LoadedPicture {
     vips::VImage image;
     PictureSpan span; // the whole source, in the image's pixels
