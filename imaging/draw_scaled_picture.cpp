@@ -6,6 +6,7 @@
 #include "imaging/header_probe.h"
 #include "imaging/jpeg_shrink.h"
 #include "imaging/picture_size.h"
+#include "imaging/shown_colours.h"
 #include "imaging/source_format.h"
 #include "imaging/tga_file.h"
 #include "imaging/vips_errors.h"
@@ -115,45 +116,6 @@ VImage uncoveredScreenTransparent(const VImage &image, QByteArrayView bytes)
     return image.bandjoin(alpha);
 }
 
-// The colours a colour-managed viewer shows: pixels converted from their
-// embedded profile to sRGB by lcms (libvips' icc_transform), CMYK without a
-// profile through libvips' own CMYK profile. The profile goes with the
-// conversion; one that does not fit the pixels is ignored, as viewers do.
-VImage managedToSrgb(const VImage &image)
-{
-    const bool cmyk = image.interpretation() == VIPS_INTERPRETATION_CMYK;
-    if (!cmyk && !image.get_typeof(VIPS_META_ICC_NAME))
-        return image;
-    try {
-        auto options = VImage::option()->set("embedded", true)->set("intent", VIPS_INTENT_PERCEPTUAL)->set("depth", 8);
-        if (cmyk)
-            options->set("input_profile", "cmyk");
-        VImage converted = image.icc_transform("srgb", options);
-        converted.remove(VIPS_META_ICC_NAME);
-        return converted;
-    } catch (const vips::VError &) {
-        VImage unmanaged = image.copy();
-        unmanaged.remove(VIPS_META_ICC_NAME);
-        return unmanaged;
-    }
-}
-
-VImage toOpaqueSrgb(VImage image, platform::ColourValue background)
-{
-    if (image.interpretation() != VIPS_INTERPRETATION_sRGB || image.format() != VIPS_FORMAT_UCHAR)
-        image = image.colourspace(VIPS_INTERPRETATION_sRGB);
-    if (image.has_alpha()) {
-        const std::vector<double> colour{double(platform::redOf(background)), double(platform::greenOf(background)),
-                                         double(platform::blueOf(background))};
-        image = image.flatten(VImage::option()->set("background", colour));
-    }
-    if (image.bands() > 3)
-        image = image.extract_band(0, VImage::option()->set("n", 3));
-    if (image.format() != VIPS_FORMAT_UCHAR)
-        image = image.cast(VIPS_FORMAT_UCHAR);
-    return image;
-}
-
 // Pixels are read on demand, top to bottom; a damaged or truncated file is an
 // error, not a picture with a grey end.
 vips::VOption *loadOptions()
@@ -247,7 +209,7 @@ Result<VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, p
                                                    .arg(scaled.height())
                                                    .arg(width)
                                                    .arg(height)};
-        return toOpaqueSrgb(scaled, background);
+        return flattenedForViewing(scaled, background, isGrey(image));
     } catch (const vips::VError &error) {
         return failureOf(error);
     }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <vector>
 
 using vips::VImage;
 
@@ -49,8 +50,14 @@ Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int
     errno = 0;
     try {
         // No metadata at all: the pixels are upright sRGB now, so neither an
-        // orientation nor a colour profile would be true of them.
-        const VImage &image = picture;
+        // orientation nor a colour profile would be true of them. PNG and
+        // JPEG keep a grey picture grey, in one channel; the other formats
+        // are written in colour as they always were.
+        const bool keepsGrey = format == OutputFormat::Jpeg || format == OutputFormat::Png;
+        const VImage image = picture.bands() == 1 && !keepsGrey
+                                 ? VImage::bandjoin({picture, picture, picture})
+                                       .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+                                 : picture;
         switch (format) {
         case OutputFormat::Jpeg:
             return takeBlob(

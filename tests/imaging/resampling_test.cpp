@@ -39,12 +39,12 @@ TEST(Resampling, ADirectionThatKeepsItsSizeIsCopiedAndCentresStayAligned)
     testpics::save(as(VImage::xyz(1000, 20)[1] % 2 * 255), dir.file("rows.png"), ".png");
     const VImage rows = as(VImage::xyz(1024, 20)[1] % 2 * 255);
     const VImage wide = converted(dir.file("rows.png"), 1024, 20);
-    EXPECT_EQ(testpics::difference(wide, rows.bandjoin(rows).bandjoin(rows)).largest, 0);
+    EXPECT_EQ(testpics::difference(wide, rows).largest, 0);
 
     // A one-pixel black frame around 100 x 100 grown to 101 x 101 stays on all
     // four edges; half a pixel off, the bottom and right ones came out 123.
     testpics::save(as((VImage::black(98, 98) + 255).embed(1, 1, 100, 100)), dir.file("frame.png"), ".png");
-    const VImage frame = converted(dir.file("frame.png"), 101, 101).extract_band(1);
+    const VImage frame = converted(dir.file("frame.png"), 101, 101);
     EXPECT_EQ(frame.crop(0, 0, 101, 1).max() + frame.crop(0, 100, 101, 1).max(), 0);
     EXPECT_EQ(frame.crop(0, 0, 1, 101).max() + frame.crop(100, 0, 1, 101).max(), 0);
     EXPECT_EQ(frame.crop(2, 2, 97, 97).min(), 255);
