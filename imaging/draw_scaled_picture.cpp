@@ -93,34 +93,48 @@ VImage markSequential(VImage image)
     return marked;
 }
 
-// libvips leaves out the alpha channel of a GIF that has no transparent
-// colour, and the screen around a smaller first frame then comes out black.
-// Nothing is drawn there, so it is transparent, as libvips already makes it
-// in a GIF with alpha (and as browsers show it).
-VImage uncoveredScreenTransparent(const VImage &image, QByteArrayView bytes)
-{
-    const auto frame = firstGifFrameArea(bytes);
-    if (image.has_alpha() || !frame)
-        return image;
-    const int left = std::clamp(frame->left, 0, image.width());
-    const int top = std::clamp(frame->top, 0, image.height());
-    const int right = std::clamp(frame->left + frame->width, left, image.width());
-    const int bottom = std::clamp(frame->top + frame->height, top, image.height());
-    if (left == 0 && top == 0 && right == image.width() && bottom == image.height())
-        return image;
-    VImage alpha = VImage::black(image.width(), image.height());
-    if (right > left && bottom > top)
-        alpha = VImage::black(right - left, bottom - top)
-                    .new_from_image(std::vector<double>{255})
-                    .embed(left, top, image.width(), image.height());
-    return image.bandjoin(alpha);
-}
-
 // Pixels are read on demand, top to bottom; a damaged or truncated file is an
 // error, not a picture with a grey end.
 vips::VOption *loadOptions()
 {
     return VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail_on", VIPS_FAIL_ON_ERROR);
+}
+
+// What a viewer shows of a GIF: its logical screen after the images of the
+// first frame. libvips draws page n as the screen after n + 1 images, each
+// image a page; it grows its canvas to hold an image that reaches past the
+// screen, which is cropped off again. libvips leaves out the alpha channel
+// of a GIF without a transparent colour, and the screen where no image drew
+// then comes out black; nothing is drawn there, so it is transparent, as
+// libvips already makes it in a GIF with alpha (and as browsers show it).
+VImage gifScreen(const VImage &first, QByteArrayView bytes)
+{
+    const std::optional<GifFirstFrame> frame = gifFirstFrame(bytes);
+    if (!frame)
+        return first;
+    const int pages = first.get_typeof("n-pages") ? first.get_int("n-pages") : 1;
+    const int page = std::clamp(int(frame->images.size()) - 1, 0, pages - 1);
+    VImage image = page == 0 ? first
+                             : VImage::gifload_source(VSource::new_from_memory(bytes.data(), size_t(bytes.size())),
+                                                      loadOptions()->set("page", page));
+    const int width = std::min(frame->screenWidth, image.width());
+    const int height = std::min(frame->screenHeight, image.height());
+    if (width != image.width() || height != image.height())
+        image = image.crop(0, 0, width, height);
+    if (image.has_alpha())
+        return image;
+    VImage covered = VImage::black(width, height);
+    for (const GifFrameArea &area : frame->images) {
+        const int left = std::clamp(area.left, 0, width), top = std::clamp(area.top, 0, height);
+        const int right = std::clamp(area.left + area.width, left, width);
+        const int bottom = std::clamp(area.top + area.height, top, height);
+        if (left == 0 && top == 0 && right == width && bottom == height)
+            return image;
+        if (right > left && bottom > top)
+            covered
+                = covered.insert((VImage::black(right - left, bottom - top) + 255).cast(VIPS_FORMAT_UCHAR), left, top);
+    }
+    return image.bandjoin(covered);
 }
 
 // A JPEG decoded at 1/shrink with its last, partial blocks, from a copy of
@@ -176,7 +190,7 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
             if (tooManyPixels(image.width(), image.height()))
                 return ConversionStatus::TooLarge;
             if (format == SourceFormat::Gif)
-                return whole(uncoveredScreenTransparent(image, bytes));
+                return whole(gifScreen(image, bytes));
             const int shrink
                 = format == SourceFormat::Jpeg ? jpegShrinkFactor(image.width(), image.height(), width, height) : 1;
             if (shrink == 1)
