@@ -6,6 +6,7 @@
 #include "imaging/header_probe.h"
 #include "imaging/jpeg_shrink.h"
 #include "imaging/picture_size.h"
+#include "imaging/png_file.h"
 #include "imaging/shown_colours.h"
 #include "imaging/source_format.h"
 #include "imaging/tga_file.h"
@@ -80,6 +81,30 @@ Result<VImage> loadBmp(QByteArrayView bytes)
         ~BlobRef() { vips_area_unref(VIPS_AREA(blob)); }
     } ref{blob};
     return VImage::magickload_buffer(blob);
+}
+
+// PNGs are decoded by the program (with libdeflate, several times faster
+// than libpng's zlib), up to this many bytes of pixels; larger ones, and the
+// few kinds the program leaves out (interlaced, damaged), are read by
+// libvips, which streams them.
+constexpr size_t kOwnPngBytes = 192u << 20;
+
+std::optional<VImage> ownPng(QByteArrayView bytes)
+{
+    std::optional<DecodedPng> png = decodePng(bytes, kOwnPngBytes);
+    if (!png)
+        return std::nullopt;
+    const size_t size = size_t(png->width) * size_t(png->height) * size_t(png->bands) * (png->wide ? 2 : 1);
+    VImage image = VImage::new_from_memory_steal(png->pixels.release(), size, png->width, png->height, png->bands,
+                                                 png->wide ? VIPS_FORMAT_USHORT : VIPS_FORMAT_UCHAR);
+    const bool grey = png->bands <= 2;
+    image = image.copy(VImage::option()->set("interpretation",
+                                             png->wide ? (grey ? VIPS_INTERPRETATION_GREY16 : VIPS_INTERPRETATION_RGB16)
+                                                       : (grey ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB)));
+    if (!png->profile.isEmpty())
+        vips_image_set_blob_copy(image.get_image(), VIPS_META_ICC_NAME, png->profile.constData(),
+                                 size_t(png->profile.size()));
+    return image;
 }
 
 // A picture decoded whole into memory can be read in any order, but libvips'
@@ -184,6 +209,10 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
                 return image.failure();
             return whole(markSequential(*image));
         }
+        case SourceFormat::Png:
+            if (const std::optional<VImage> image = ownPng(bytes))
+                return whole(markSequential(*image));
+            [[fallthrough]];
         default: {
             auto memory = [&] { return VSource::new_from_memory(bytes.data(), size_t(bytes.size())); };
             const VImage image = VImage::new_from_source(memory(), "", loadOptions());
