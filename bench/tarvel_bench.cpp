@@ -1,5 +1,6 @@
 // tarvel-bench --probe DIR [--list]
 // tarvel-bench --stages DIR [--width W] [--height H] [--enlarge] [--cpu]
+// tarvel-bench --png-levels DIR [--width W] [--height H]
 //
 // Developer measurements; the conversion itself is timed with
 // `tarvel-batch --stats`, which ends with the same kind of summary line.
@@ -13,9 +14,15 @@
 // the atomic write (to a temporary folder). --cpu counts the processor time
 // of all the process's threads instead of the time on the clock, which other
 // work on a shared machine disturbs less.
+// --png-levels draws every PNG of a folder at its fitted size and writes it
+// as PNG in several ways, printing the bytes and the processor seconds of
+// each summed over the folder: libvips' pngsave (libpng and zlib) unfiltered,
+// as libvips writes by default, and with adaptive filtering, and the
+// program's writer at each libdeflate level.
 #include "imaging/draw_scaled_picture.h"
 #include "imaging/encode_picture.h"
 #include "imaging/mapped_file.h"
+#include "imaging/png_file.h"
 #include "imaging/read_picture_size.h"
 #include "imaging/vips_errors.h"
 #include "platform/file_system.h"
@@ -33,13 +40,15 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <vector>
 
 namespace {
 
 int usage()
 {
     std::fprintf(stderr, "usage: tarvel-bench --probe DIR [--list]\n"
-                         "       tarvel-bench --stages DIR [--width W] [--height H] [--enlarge] [--cpu]\n");
+                         "       tarvel-bench --stages DIR [--width W] [--height H] [--enlarge] [--cpu]\n"
+                         "       tarvel-bench --png-levels DIR [--width W] [--height H]\n");
     return 2;
 }
 
@@ -174,6 +183,59 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge, bool
     return 0;
 }
 
+// The PNGs of a folder drawn at their fitted sizes, in memory.
+std::vector<vips::VImage> fittedPngs(const QString &folder, int maxW, int maxH)
+{
+    std::vector<vips::VImage> pictures;
+    for (const QString &name : workflow::listConvertibleFiles(folder)) {
+        if (!name.endsWith(".png", Qt::CaseInsensitive))
+            continue;
+        const QString path = workflow::pathInFolder(folder, name);
+        const platform::ReadOnlyFile file(path);
+        const imaging::PictureSize shown = imaging::readPictureHeader(file, false).shown();
+        const workflow::TargetSize target = workflow::fitTargetSize(shown.Width, shown.Height, maxW, maxH, false);
+        const imaging::MappedFile mapped(file.descriptor());
+        const auto drawn
+            = imaging::DrawScaledPicture({mapped.bytes(), false, 1}, target.width, target.height, 0xEFEFEF);
+        if (drawn)
+            pictures.push_back(drawn->copy_memory());
+    }
+    return pictures;
+}
+
+int pngLevels(const QString &folder, int maxW, int maxH)
+{
+    const std::vector<vips::VImage> pictures = fittedPngs(folder, maxW, maxH);
+    StageTimer timer(true);
+    auto row = [&](const char *name, auto encode) {
+        qint64 bytes = 0;
+        timer.start();
+        for (const vips::VImage &picture : pictures)
+            bytes += encode(picture).size();
+        std::printf("%s\t%lld\t%.3f\n", name, static_cast<long long>(bytes), timer.nsecsElapsed() / 1e9);
+    };
+    auto libpng = [](int filter) {
+        return [filter](const vips::VImage &picture) {
+            VipsBlob *blob = picture.pngsave_buffer(vips::VImage::option()->set("filter", filter)->set("strip", true));
+            size_t size = 0;
+            vips_blob_get(blob, &size);
+            vips_area_unref(VIPS_AREA(blob));
+            return QByteArray(qsizetype(size), '\0');
+        };
+    };
+    std::printf("writer\tbytes\tcpu_s\t(%zu pictures)\n", pictures.size());
+    row("libpng-zlib6-unfiltered", libpng(VIPS_FOREIGN_PNG_FILTER_NONE));
+    row("libpng-zlib6-adaptive", libpng(VIPS_FOREIGN_PNG_FILTER_ALL));
+    for (int level = 1; level <= 12; ++level) {
+        const QByteArray name = "ours-libdeflate" + QByteArray::number(level);
+        row(name.constData(), [level](const vips::VImage &picture) {
+            return imaging::encodePng(static_cast<const unsigned char *>(picture.data()), picture.width(),
+                                      picture.height(), picture.bands(), level);
+        });
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -181,7 +243,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     int maxW = 1024, maxH = 768;
-    bool enlarge = false, probe = false, stages = false, list = false, cpu = false;
+    bool enlarge = false, probe = false, stages = false, list = false, cpu = false, png = false;
     QStringList folders;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -197,13 +259,17 @@ int main(int argc, char *argv[])
             list = true;
         } else if (a == "--cpu") {
             cpu = true;
+        } else if (a == "--png-levels") {
+            png = true;
         } else if (a.startsWith("--")) {
             return usage();
         } else {
             folders << a;
         }
     }
-    if (folders.size() != 1 || probe == stages || maxW < 1 || maxH < 1)
+    if (folders.size() != 1 || int(probe) + int(stages) + int(png) != 1 || maxW < 1 || maxH < 1)
         return usage();
+    if (png)
+        return pngLevels(folders[0], maxW, maxH);
     return probe ? probeFolder(folders[0], list) : stagesOfFolder(folders[0], maxW, maxH, enlarge, cpu);
 }
