@@ -2,11 +2,14 @@
 
 #include "support/temp_dir.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <mutex>
 
 using namespace workflow;
@@ -76,4 +79,40 @@ TEST(ParallelConversion, StopStartsNoNewJobs)
         EXPECT_TRUE(!results[i] || results[i]->converted()) << i;
     }
     EXPECT_FALSE(QFile::exists(dir.file("o2.png")));
+}
+
+TEST(ParallelConversion, LargestFilesStartFirstAndResultsComeInListOrder)
+{
+    TempDir dir;
+    std::vector<ConversionJob> jobs;
+    const int sides[] = {20, 90, 40, 160, 60};
+    for (int i = 0; i < 5; ++i) {
+        const QString source = dir.file(QStringLiteral("p%1.png").arg(i));
+        // Noise, so that the files grow with their pixels.
+        QImage image(sides[i], sides[i], QImage::Format_RGB32);
+        quint32 seed = 12345;
+        for (int y = 0; y < sides[i]; ++y) {
+            for (int x = 0; x < sides[i]; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                image.setPixel(x, y, seed >> 8);
+            }
+        }
+        ASSERT_TRUE(image.save(source, "PNG"));
+        jobs.push_back({source, dir.file(QStringLiteral("o%1.png").arg(i)), 10, 10});
+    }
+    for (int workers : {2, 1}) {
+        std::vector<std::size_t> reported;
+        convertInParallel(jobs, {workers, 0xFFFFFF, {}},
+                          [&](std::size_t i, const ConversionResult &) { reported.push_back(i); });
+        EXPECT_EQ(reported, (std::vector<std::size_t>{0, 1, 2, 3, 4})) << workers;
+    }
+    // One at a time, the outputs were written largest source first.
+    std::vector<std::pair<QDateTime, int>> written;
+    for (int i = 0; i < 5; ++i)
+        written.emplace_back(QFileInfo(jobs[size_t(i)].target).fileTime(QFileDevice::FileModificationTime), sides[i]);
+    std::sort(written.begin(), written.end());
+    std::vector<int> bySize;
+    for (const auto &[time, side] : written)
+        bySize.push_back(side);
+    EXPECT_EQ(bySize, (std::vector<int>{160, 90, 60, 40, 20}));
 }
