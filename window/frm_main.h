@@ -149,6 +149,7 @@ private:
     enum class WorkSource { Empty, Folder, Picture } m_workSource = WorkSource::Empty;
     bool m_closeAfterRun = false;
     bool m_batchRunning = false;
+    int m_picturesNotShown = 0; // pictures done that the bar does not show yet
     qreal m_picturesRatio = 0;
 };
 

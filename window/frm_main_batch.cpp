@@ -101,6 +101,7 @@ void frmMain::cmdStartConvert_Click()
     PB->raise();
 
     TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
+    m_picturesNotShown = 0;
     m_batchRunning = true;
     const workflow::BatchSummary summary = workflow::runBatch(
         {pathText(txtPath), pathText(txtPath2)}, m_work, TargetSizes,
