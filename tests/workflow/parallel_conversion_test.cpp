@@ -2,9 +2,7 @@
 
 #include "support/temp_dir.h"
 
-#include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -86,6 +84,7 @@ TEST(ParallelConversion, LargestFilesStartFirstAndResultsComeInListOrder)
     TempDir dir;
     std::vector<ConversionJob> jobs;
     const int sides[] = {20, 90, 40, 160, 60};
+    const int kLargestFirst[] = {160, 90, 60, 40, 20};
     for (int i = 0; i < 5; ++i) {
         const QString source = dir.file(QStringLiteral("p%1.png").arg(i));
         // Noise, so that the files grow with their pixels.
@@ -106,13 +105,23 @@ TEST(ParallelConversion, LargestFilesStartFirstAndResultsComeInListOrder)
                           [&](std::size_t i, const ConversionResult &) { reported.push_back(i); });
         EXPECT_EQ(reported, (std::vector<std::size_t>{0, 1, 2, 3, 4})) << workers;
     }
-    // One at a time, the outputs were written largest source first.
-    std::vector<std::pair<QDateTime, int>> written;
-    for (int i = 0; i < 5; ++i)
-        written.emplace_back(QFileInfo(jobs[size_t(i)].target).fileTime(QFileDevice::FileModificationTime), sides[i]);
-    std::sort(written.begin(), written.end());
-    std::vector<int> bySize;
-    for (const auto &[time, side] : written)
-        bySize.push_back(side);
-    EXPECT_EQ(bySize, (std::vector<int>{160, 90, 60, 40, 20}));
+    // One at a time, stopped once the first n pictures were handed to the
+    // worker: those n are the largest.
+    for (std::size_t n : {1u, 2u, 3u}) {
+        std::atomic<bool> stop{false};
+        std::size_t sent = 0;
+        ConversionOptions options{1, 0xFFFFFF, {}};
+        options.worker.pictureSent = [&](pid_t) {
+            if (++sent == n)
+                stop = true;
+        };
+        const auto results = convertInParallel(jobs, options, {}, &stop).results;
+        std::vector<int> started;
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            if (results[i])
+                started.push_back(sides[i]);
+        }
+        std::sort(started.rbegin(), started.rend());
+        EXPECT_EQ(started, std::vector<int>(std::begin(kLargestFirst), std::begin(kLargestFirst) + n)) << n;
+    }
 }
