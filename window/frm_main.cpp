@@ -246,22 +246,7 @@ void frmMain::buildControls()
     connect(cmdStartConvert, &controls::PhButton::Click, this, &frmMain::cmdStartConvert_Click);
     connect(cmdrgtBrowe, &controls::PhButton::Click, this, &frmMain::cmdrgtBrowe_Click);
     connect(cmdStartConvertdz, &controls::PhButton::Click, this, &frmMain::cmdStartConvertdz_Click);
-    // The bar belongs to the batch: a single conversion leaves it alone.
-    // Results arrive in list order, often many at once after a large picture;
-    // the bar is drawn once for all of them that are already waiting.
-    connect(m_runner, &ConversionRunner::pictureDone, this, [this] {
-        if (!m_batchRunning)
-            return;
-        if (m_picturesNotShown++ == 0)
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (m_batchRunning)
-                        PB->setValue(PB->Value() + m_picturesNotShown);
-                    m_picturesNotShown = 0;
-                },
-                Qt::QueuedConnection);
-    });
+    showBatchProgress();
 
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2})
         edit->installEventFilter(this);

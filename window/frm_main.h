@@ -91,6 +91,8 @@ private slots:
     void cmdStartConvertdz_Click();
 
 private:
+    // Moves the progress bar as the batch's pictures are done.
+    void showBatchProgress();
     // Drops onto the three path fields: the dropped paths, in order.
     void dropOnFolderField(QLineEdit *field, const QStringList &paths);
     void dropOnPictureField(const QStringList &paths);

@@ -158,4 +158,24 @@ void frmMain::dropOnFolderField(QLineEdit *field, const QStringList &paths)
         ScanSourceFolder();
 }
 
+void frmMain::showBatchProgress()
+{
+    // The bar belongs to the batch: a single conversion leaves it alone.
+    // Results arrive in list order, often many at once after a large picture;
+    // the bar is drawn once for all of them that are already waiting.
+    connect(m_runner, &ConversionRunner::pictureDone, this, [this] {
+        if (!m_batchRunning)
+            return;
+        if (m_picturesNotShown++ == 0)
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (m_batchRunning)
+                        PB->setValue(PB->Value() + m_picturesNotShown);
+                    m_picturesNotShown = 0;
+                },
+                Qt::QueuedConnection);
+    });
+}
+
 } // namespace window
