@@ -44,6 +44,7 @@ const char *statusCode(workflow::ConversionStatus status)
     case workflow::ConversionStatus::Crashed: return "crashed";
     case workflow::ConversionStatus::WorkerUnavailable: return "worker_unavailable";
     case workflow::ConversionStatus::Stopped: return "stopped";
+    case workflow::ConversionStatus::InvalidReply: return "invalid_reply";
     }
     return "";
 }

@@ -40,7 +40,6 @@ QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 struct Plan {
     std::vector<FileReport> reports;         // every entry, in the walk's order
     workflow::WorkList pictures;             // relative paths and sizes
-    workflow::TargetSizeTable targets;       // the size each picture is fitted to
     std::vector<std::size_t> pictureReports; // the report of each picture
     int candidates = 0;                      // pictures found, before any was skipped
 };
@@ -72,12 +71,28 @@ Plan makePlan(const BatchToolOptions &options, int width, int height, const std:
                 report.outcome = FileReport::WouldConvert;
                 plan.pictureReports.push_back(plan.reports.size());
                 plan.pictures.push_back(picture);
-                plan.targets.push_back(*report.target);
             }
         }
         plan.reports.push_back(report);
     }
     return plan;
+}
+
+// What became of a picture handed to the workers. Its sizes are those of the
+// file as it was converted, which a file replaced since it was listed changes.
+void takeResult(FileReport &report, const std::optional<workflow::ConversionResult> &result)
+{
+    report.result = result;
+    report.outcome = outcomeOf(result);
+    if (!result)
+        return;
+    if (result->target != imaging::PictureSize{}) {
+        report.size = result->source;
+        report.target = workflow::TargetSize{result->target.Width, result->target.Height};
+    } else if (result->status == workflow::ConversionStatus::NoSize) {
+        report.size = result->source;
+        report.target.reset();
+    }
 }
 
 // Checks the output folder and, for a real run, makes it; an error message
@@ -166,14 +181,13 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     workflow::ConversionResults results;
     BatchProgress progress(streams, options.json, int(count), interrupts);
     const workflow::BatchSummary summary
-        = workflow::runBatch({options.sourceFolder, options.outputFolder}, plan.pictures, plan.targets,
-                             [&](const std::vector<workflow::ConversionJob> &jobs) {
+        = workflow::runBatch({options.sourceFolder, options.outputFolder}, plan.pictures,
+                             {width, height, options.enlarge}, [&](const std::vector<workflow::ConversionJob> &jobs) {
                                  workflow::ConversionRun run = workflow::convertInParallel(
                                      jobs, conversion,
                                      [&](std::size_t i, const workflow::ConversionResult &result) {
                                          FileReport report = plan.reports[plan.pictureReports[i]];
-                                         report.outcome = outcomeOf(result);
-                                         report.result = result;
+                                         takeResult(report, result);
                                          progress.pictureDone(report);
                                      },
                                      interrupts ? &interrupts->stop : nullptr);
@@ -186,8 +200,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     totals.interrupted = interrupts && interrupts->stop;
     for (std::size_t i = 0; i < plan.pictureReports.size(); ++i) {
         FileReport &report = plan.reports[plan.pictureReports[i]];
-        report.result = i < results.size() ? results[i] : std::nullopt;
-        report.outcome = outcomeOf(report.result);
+        takeResult(report, i < results.size() ? results[i] : std::nullopt);
         // The others were written as they finished.
         if (options.json && (report.outcome == FileReport::NotStarted || report.outcome == FileReport::Stopped))
             printText(streams.out, fileJson(report));

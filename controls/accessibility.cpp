@@ -26,58 +26,82 @@ public:
     }
 };
 
-class AccessibleProgressBar final : public QAccessibleWidget, public QAccessibleValueInterface {
+// The bar reads as a progress bar whose value is "done/in all". It has no
+// value interface: through AT-SPI that would offer Increase and Decrease,
+// which a bar the program moves cannot honour.
+class AccessibleProgressBar final : public QAccessibleWidget {
 public:
     explicit AccessibleProgressBar(XP_ProgressBar *bar) : QAccessibleWidget(bar, QAccessible::ProgressBar) { }
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface *>(this)
-                                                   : QAccessibleWidget::interface_cast(type);
-    }
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Value)
-            return QString::number(bar()->Value());
+        if (t == QAccessible::Value || t == QAccessible::Description)
+            return progressText(*bar());
         return QAccessibleWidget::text(t);
     }
-    QVariant currentValue() const override { return bar()->Value(); }
-    void setCurrentValue(const QVariant &) override { } // the program moves it, not the reader
-    QVariant maximumValue() const override { return bar()->Max(); }
-    QVariant minimumValue() const override { return bar()->Min(); }
-    QVariant minimumStepSize() const override { return 1; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.focusable = false;
+        return state;
+    }
 
 private:
     XP_ProgressBar *bar() const { return static_cast<XP_ProgressBar *>(widget()); }
 };
 
-// The combo's face hides a list box and the text field that holds the
-// keyboard focus: a reader sees one combo box, with no parts of its own, and
-// the focused text field reads as that combo box too.
+// The combo's face hides a list box; a reader sees one combo box whose value
+// is the text shown, with two parts: the text field that holds the keyboard
+// focus, and the list, which gets the focus on its current item when open.
 class AccessibleCombo final : public QAccessibleWidget {
 public:
-    AccessibleCombo(QWidget *widget, XPCombo *combo) : QAccessibleWidget(widget, QAccessible::ComboBox), m_combo(combo)
-    { }
+    explicit AccessibleCombo(XPCombo *combo) : QAccessibleWidget(combo, QAccessible::ComboBox) { }
     QString text(QAccessible::Text t) const override
     {
-        switch (t) {
-        case QAccessible::Value: return m_combo->Text();
-        case QAccessible::Name: return m_combo->accessibleName();
-        case QAccessible::Description: return m_combo->accessibleDescription();
-        default: return QAccessibleWidget::text(t);
-        }
+        if (t == QAccessible::Value)
+            return combo()->Text();
+        return QAccessibleWidget::text(t);
     }
-    int childCount() const override { return 0; }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-    QStringList actionNames() const override { return {showMenuAction()}; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.expandable = true;
+        state.expanded = combo()->listShown();
+        state.collapsed = !state.expanded;
+        return state;
+    }
+    int childCount() const override { return 2; }
+    QAccessibleInterface *child(int index) const override
+    {
+        if (index == 0)
+            return QAccessible::queryAccessibleInterface(combo()->textField());
+        if (index == 1)
+            return QAccessible::queryAccessibleInterface(combo()->listView());
+        return nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (!child)
+            return -1;
+        if (child->object() == combo()->textField())
+            return 0;
+        return child->object() == combo()->listView() ? 1 : -1;
+    }
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
     void doAction(const QString &action) override
     {
-        if (action == showMenuAction())
-            m_combo->showList();
+        if (action == showMenuAction() || action == pressAction())
+            combo()->showList();
     }
 
 private:
-    XPCombo *m_combo;
+    XPCombo *combo() const { return static_cast<XPCombo *>(widget()); }
+};
+
+// A plain widget the program gave a role: the window, its panels.
+class AccessibleWithRole final : public QAccessibleWidget {
+public:
+    AccessibleWithRole(QWidget *widget, QAccessible::Role role) : QAccessibleWidget(widget, role) { }
 };
 
 QAccessibleInterface *drawnControl(const QString &, QObject *object)
@@ -87,14 +111,25 @@ QAccessibleInterface *drawnControl(const QString &, QObject *object)
     if (auto *bar = qobject_cast<XP_ProgressBar *>(object))
         return new AccessibleProgressBar(bar);
     if (auto *combo = qobject_cast<XPCombo *>(object))
-        return new AccessibleCombo(combo, combo);
-    if (auto *field = qobject_cast<QLineEdit *>(object))
-        if (auto *combo = qobject_cast<XPCombo *>(field->parentWidget()))
-            return new AccessibleCombo(field, combo);
+        return new AccessibleCombo(combo);
     return nullptr;
 }
 
 } // namespace
+
+QString progressText(const XP_ProgressBar &bar)
+{
+    if (bar.Max() <= bar.Min())
+        return QString::number(bar.Value());
+    return QStringLiteral("%1/%2").arg(bar.Value() - bar.Min()).arg(bar.Max() - bar.Min());
+}
+
+void setAccessibleRole(QWidget *widget, QAccessible::Role role)
+{
+    // Qt's own factory answers for plain widgets before any other; an
+    // interface registered first is the one every reader gets.
+    QAccessible::registerAccessibleInterface(new AccessibleWithRole(widget, role));
+}
 
 void installAccessibleInterfaces()
 {

@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPainter>
 
@@ -298,12 +299,28 @@ void XPCombo::syncList()
         m_combo->addItems(m_list.items());
     }
     m_combo->setCurrentIndex(m_list.listIndex());
+    // The chosen item reads as selected in the list, open or not.
+    if (QItemSelectionModel *selection = m_combo->view()->selectionModel())
+        selection->setCurrentIndex(m_combo->model()->index(m_list.listIndex(), 0), QItemSelectionModel::ClearAndSelect);
 }
 
 void XPCombo::showList()
 {
     if (m_text->isEnabled() && !m_combo->view()->isVisible())
         m_combo->showPopup();
+}
+
+bool XPCombo::listShown() const { return m_combo->view()->isVisible(); }
+
+QWidget *XPCombo::textField() const { return m_text; }
+
+QWidget *XPCombo::listView() const { return m_combo->view(); }
+
+void XPCombo::setReaderName(const QString &name)
+{
+    setAccessibleName(name);
+    m_text->setAccessibleName(name);
+    m_combo->view()->setAccessibleName(name);
 }
 
 void XPCombo::toggleList()

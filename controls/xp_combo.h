@@ -72,6 +72,12 @@ public:
     int ListCount() const { return m_list.count(); }
     // Opens the list, as the arrow does; a disabled combo stays closed.
     void showList();
+    bool listShown() const;
+    // The parts screen readers reach: the text field and the drop-down list.
+    QWidget *textField() const;
+    QWidget *listView() const;
+    // The name screen readers hear, for the control and its text field alike.
+    void setReaderName(const QString &name);
     bool Locked() const;
     void SetLocked(bool New_Locked);
     // 0 means no limit.
@@ -95,8 +101,6 @@ public:
     void ReadProperties(const platform::PropertyBag &PropBag);
     void WriteProperties(platform::PropertyBag &PropBag) const;
 
-    XPComboPic currentPic() const { return m_pic; }
-    QColor borderColour() const { return m_border; }
     // The arrow button in pixels.
     QRect arrowRect() const;
     QSize sizeHint() const override;

@@ -53,7 +53,8 @@ void XP_ProgressBar::setValue(int cValue)
     m_state.Value = cValue;
     DrawProgressBar();
     if (QAccessible::isActive()) {
-        QAccessibleValueChangeEvent event(this, cValue);
+        // Readers get the value as the description, "done/in all".
+        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
         QAccessible::updateAccessibility(&event);
     }
 }

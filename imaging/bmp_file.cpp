@@ -121,6 +121,18 @@ std::optional<BmpHeader> parseBmpHeader(QByteArrayView file)
     return h;
 }
 
+bool bmpHoldsPixels(QByteArrayView file, const BmpHeader &h)
+{
+    if (h.pixelOffset < 0 || h.stride < 0 || h.width < 1 || h.height < 1)
+        return false;
+    const std::uint64_t rowBytes = (std::uint64_t(h.width) * std::uint64_t(h.bitCount) + 7) / 8;
+    std::uint64_t lastRow;
+    if (__builtin_mul_overflow(std::uint64_t(h.stride), std::uint64_t(h.height - 1), &lastRow)
+        || __builtin_add_overflow(lastRow, std::uint64_t(h.pixelOffset), &lastRow))
+        return false;
+    return fitsInside(lastRow, rowBytes, std::uint64_t(file.size()));
+}
+
 bool decodeBmp(QByteArrayView file, const BmpHeader &h, unsigned char *out)
 {
     const ByteReader bytes(file.data(), std::size_t(file.size()));

@@ -36,6 +36,10 @@ struct BmpHeader {
 // files and for layouts to be left to ImageMagick.
 std::optional<BmpHeader> parseBmpHeader(QByteArrayView file);
 
+// Whether the file holds every row its header declares, so that no buffer is
+// allocated for a picture the file cannot hold.
+bool bmpHoldsPixels(QByteArrayView file, const BmpHeader &header);
+
 // Decodes into `out`, width * height * bands() bytes, interleaved RGB(A), top
 // row first. False when the file ends before the pixels do. An alpha channel
 // that is zero everywhere is taken as absent (made opaque): many writers

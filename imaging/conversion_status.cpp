@@ -20,6 +20,7 @@ QString reasonText(ConversionStatus status)
     case ConversionStatus::Crashed: return QCoreApplication::translate("imaging", "转换程序崩溃");
     case ConversionStatus::WorkerUnavailable: return QCoreApplication::translate("imaging", "无法启动转换程序");
     case ConversionStatus::Stopped: return QCoreApplication::translate("imaging", "已中止");
+    case ConversionStatus::InvalidReply: return QCoreApplication::translate("imaging", "转换程序返回了无效数据");
     }
     return QString();
 }

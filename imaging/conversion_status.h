@@ -3,6 +3,8 @@
 // conversion, in the program and in its workers, reports failure this way.
 #pragma once
 
+#include "imaging/picture_size.h"
+
 #include <QString>
 
 #include <optional>
@@ -24,7 +26,8 @@ enum class ConversionStatus {
     Crashed,           // the worker died while converting it
     WorkerUnavailable, // no worker could be started
     // Set by the program only, never sent by a worker (worker_protocol.h):
-    Stopped, // the user stopped the run at once, with the picture under way
+    Stopped,      // the user stopped the run at once, with the picture under way
+    InvalidReply, // the worker's bytes are not the picture asked for
 };
 
 // Why a picture was not converted, in the words the window and tarvel-batch
@@ -34,6 +37,11 @@ QString reasonText(ConversionStatus status);
 struct ConversionResult {
     ConversionStatus status = ConversionStatus::Converted;
     QString detail; // what the decoder, the encoder or the system said, for logs
+    // The size the picture's header stated as the picture was opened for the
+    // conversion (as shown), and the size it was drawn at; (0, 0) when the
+    // conversion ended before they were known.
+    PictureSize source = {};
+    PictureSize target = {};
 
     bool converted() const { return status == ConversionStatus::Converted; }
 };

@@ -1,28 +1,28 @@
 #include "imaging/conversion_worker.h"
 
+#include "imaging/output_check.h"
+#include "imaging/worker_guard.h"
+#include "imaging/worker_launch.h"
 #include "imaging/worker_protocol.h"
 #include "platform/retry_on_eintr.h"
 #include "platform/text_lines.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
+#include <limits>
+#include <optional>
 #include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace imaging {
 
@@ -36,6 +36,10 @@ constexpr auto kExitGrace = std::chrono::seconds(2);
 // How often a wait looks at the kill switch: a stop feels immediate.
 constexpr int kAbandonCheckMs = 50;
 
+// What is kept of a worker's message: enough for any decoder's words, little
+// enough that thousands of failed pictures cost the program little.
+constexpr qsizetype kKeptDetailCharacters = 1000;
+
 enum class Io { Done, Closed, TimedOut, Abandoned };
 
 int millisecondsUntil(Clock::time_point deadline)
@@ -44,7 +48,9 @@ int millisecondsUntil(Clock::time_point deadline)
     return int(std::clamp<long long>(left, 0, 60 * 60 * 1000));
 }
 
-Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline, const std::atomic<bool> *abandon)
+// `sender`, when given, gets the process id of who sent the first bytes.
+Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline, const std::atomic<bool> *abandon,
+                pid_t *sender = nullptr)
 {
     auto *p = static_cast<char *>(data);
     while (size > 0) {
@@ -62,7 +68,8 @@ Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline
         if (ready < 0)
             return Io::Closed;
         // Another wait when what poll() saw is no longer there to read.
-        const ssize_t n = platform::retryOnEintr([&] { return ::recv(fd, p, size, MSG_DONTWAIT); });
+        const ssize_t n = platform::retryOnEintr(
+            [&] { return sender ? receiveWithSender(fd, p, size, *sender) : ::recv(fd, p, size, MSG_DONTWAIT); });
         if (n < 0 && errno == EAGAIN)
             continue;
         if (n <= 0)
@@ -110,32 +117,45 @@ long long oomKillCount()
     return -1;
 }
 
-void warnOnceWithoutLandlock()
+// The address space a process holds, from /proc/PID/statm; nothing when the
+// system does not say.
+std::optional<std::uint64_t> addressSpaceOf(pid_t pid)
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        const QString warning = QCoreApplication::translate(
-            "imaging", "tarvel：此系统的内核没有 Landlock，转换进程只受 seccomp 限制。\n");
-        std::fputs(warning.toLocal8Bit().constData(), stderr);
-    });
+    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+    if (!statm.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    bool ok = false;
+    const std::uint64_t pages = statm.readLine(64).split(' ').value(0).toULongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    return pages * std::uint64_t(::sysconf(_SC_PAGESIZE));
 }
+
+// Holds an idle worker to what it holds now plus `picture` bytes of address
+// space (its soft RLIMIT_AS), within the hard limit it was started with. What
+// it kept from earlier pictures does not count against this one, so a picture
+// converts in a reused worker as in a new one.
+bool limitAddressSpace(pid_t pid, std::uint64_t picture)
+{
+    rlimit limit{};
+    if (::prlimit(pid, RLIMIT_AS, nullptr, &limit) != 0)
+        return false;
+    const std::optional<std::uint64_t> held = addressSpaceOf(pid);
+    std::uint64_t soft = limit.rlim_max;
+    if (held && *held <= std::numeric_limits<std::uint64_t>::max() - picture)
+        soft = std::min<std::uint64_t>(soft, *held + picture);
+    limit.rlim_cur = rlim_t(soft);
+    return ::prlimit(pid, RLIMIT_AS, &limit, nullptr) == 0;
+}
+
+// Memory lent from a share for as long as a picture is under way.
+struct MemoryLoan {
+    MemoryShare &share;
+    std::uint64_t bytes;
+    ~MemoryLoan() { share.giveBack(bytes); }
+};
 
 } // namespace
-
-std::chrono::milliseconds WorkerBudget::timeFor(std::int64_t declaredPixels) const
-{
-    const std::int64_t megapixels = std::max<std::int64_t>(declaredPixels, 0) / 1'000'000;
-    return baseTime + timePerMegapixel * megapixels;
-}
-
-std::uint64_t defaultWorkerMemory(int workers)
-{
-    constexpr std::uint64_t kGiB = 1ull << 30;
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGESIZE);
-    const std::uint64_t total = pages > 0 && pageSize > 0 ? std::uint64_t(pages) * std::uint64_t(pageSize) : 4 * kGiB;
-    return std::clamp<std::uint64_t>(total / 4 * 3 / std::uint64_t(std::max(workers, 1)), kGiB, 4 * kGiB);
-}
 
 QString workerExecutable()
 {
@@ -152,7 +172,7 @@ QString workerExecutable()
 ConversionWorker::ConversionWorker(WorkerSettings settings) : m_settings(std::move(settings))
 {
     if (m_settings.budget.memoryBytes == 0)
-        m_settings.budget.memoryBytes = defaultWorkerMemory(1);
+        m_settings.budget.memoryBytes = machineMemoryShare();
 }
 
 ConversionWorker::~ConversionWorker() { end(false); }
@@ -164,63 +184,102 @@ bool ConversionWorker::start(QString &problem)
         problem = QStringLiteral("tarvel-worker was not found beside the program");
         return false;
     }
-    int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-        problem = QStringLiteral("socketpair: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    const QByteArray path = QFile::encodeName(executable);
+    if (::access(path.constData(), X_OK) != 0) {
+        problem = QStringLiteral("%1: %2").arg(executable, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    int childEnd = ends[1];
-    // dup2 onto the same number would keep close-on-exec set.
-    if (childEnd == worker::kChannelDescriptor) {
-        childEnd = ::fcntl(ends[1], F_DUPFD_CLOEXEC, worker::kChannelDescriptor + 1);
-        ::close(ends[1]);
+    // The guard (worker_guard.h) is the process started; the worker is its child.
+    const QString installed = workerExecutable();
+    const QByteArray guardPath
+        = QFile::encodeName(installed.left(installed.lastIndexOf(u'/') + 1) + QLatin1String(guard::kProgramName));
+    if (installed.isEmpty() || ::access(guardPath.constData(), X_OK) != 0) {
+        problem = QStringLiteral("%1 was not found beside tarvel-worker").arg(QLatin1String(guard::kProgramName));
+        return false;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, childEnd, worker::kChannelDescriptor);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    const QByteArray path = QFile::encodeName(executable);
     const QByteArray parent = QByteArray::number(::getpid());
     const QByteArray threads = QByteArray::number(std::max(1, m_settings.threadsPerPicture));
-    const char *argv[] = {path.constData(), "--parent", parent.constData(), "--threads", threads.constData(), nullptr};
-    pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, path.constData(), &actions, nullptr, const_cast<char **>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(childEnd);
-    if (spawned != 0) {
-        ::close(ends[0]);
-        problem = QStringLiteral("%1: %2").arg(executable, QString::fromLocal8Bit(std::strerror(spawned)));
-        return false;
+    const char *argv[] = {guardPath.constData(), path.constData(),    "--parent", parent.constData(),
+                          "--threads",           threads.constData(), nullptr};
+    // In namespaces of its own first; once the kernel refuses them, without.
+    for (;;) {
+        const bool namespaces = workerNamespacesWanted();
+        int ends[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+            problem = QStringLiteral("socketpair: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        // The worker's standard error: a pipe that never blocks it, read
+        // when it has ended.
+        int errors[2];
+        if (::pipe2(errors, O_CLOEXEC | O_NONBLOCK) != 0) {
+            ::close(ends[0]);
+            ::close(ends[1]);
+            problem = QStringLiteral("pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        // The Hello comes with its sender's process id.
+        const int passCredentials = 1;
+        ::setsockopt(ends[0], SOL_SOCKET, SO_PASSCRED, &passCredentials, sizeof passCredentials);
+        const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+        const LaunchedWorker launched
+            = launchWorker(guardPath.constData(), argv, {ends[1], errors[1], devNull}, namespaces);
+        ::close(ends[1]);
+        ::close(errors[1]);
+        if (devNull >= 0)
+            ::close(devNull);
+        if (launched.pid < 0) {
+            ::close(ends[0]);
+            ::close(errors[0]);
+            if (launched.namespacesRefused) {
+                refuseWorkerNamespaces();
+                continue;
+            }
+            problem = QStringLiteral("%1: %2").arg(QString::fromLocal8Bit(guardPath),
+                                                   QString::fromLocal8Bit(std::strerror(launched.error)));
+            return false;
+        }
+        m_guardPid = launched.pid;
+        m_channel = ends[0];
+        m_errors = errors[0];
+        worker::Hello hello{};
+        pid_t sender = -1;
+        const Io io
+            = receiveExact(m_channel, &hello, sizeof hello, Clock::now() + kStartupTime, m_settings.abandon, &sender);
+        if (io == Io::Closed) {
+            const Ending ending = end(false);
+            if (namespaces && ending.exitStatus == worker::kNoNamespacesStatus) {
+                refuseWorkerNamespaces();
+                continue;
+            }
+            problem = ending.exitStatus == worker::kSandboxFailedStatus
+                          ? QStringLiteral("the worker could not shut itself in its sandbox: %1").arg(ending.detail)
+                          : ending.detail;
+            return false;
+        }
+        if (io != Io::Done || hello.magic != worker::kHelloMagic || sender <= 0) {
+            end(true);
+            problem = QStringLiteral("the worker did not start");
+            return false;
+        }
+        m_pid = sender;
+        const int passCredentialsNoMore = 0;
+        ::setsockopt(m_channel, SOL_SOCKET, SO_PASSCRED, &passCredentialsNoMore, sizeof passCredentialsNoMore);
+        // The kernel holds the worker to its memory budget. It reads no
+        // picture before its first request, which comes after this.
+        const rlimit limit{rlim_t(m_settings.budget.memoryBytes), rlim_t(m_settings.budget.memoryBytes)};
+        if (::prlimit(m_pid, RLIMIT_AS, &limit, nullptr) != 0) {
+            end(true);
+            problem = QStringLiteral("the worker's memory budget could not be set");
+            return false;
+        }
+        m_landlockAbi = hello.landlockAbi;
+        if (m_landlockAbi == 0)
+            warnOnceWithoutLandlock();
+        if (!namespaces)
+            warnOnceWithoutNamespaces();
+        return true;
     }
-    m_pid = pid;
-    m_channel = ends[0];
-    // The kernel holds the worker to its memory budget. It reads no picture
-    // before its first request, which comes after this.
-    const rlimit limit{rlim_t(m_settings.budget.memoryBytes), rlim_t(m_settings.budget.memoryBytes)};
-    if (::prlimit(pid, RLIMIT_AS, &limit, nullptr) != 0) {
-        end(true);
-        problem = QStringLiteral("the worker's memory budget could not be set");
-        return false;
-    }
-    worker::Hello hello{};
-    const Io io = receiveExact(m_channel, &hello, sizeof hello, Clock::now() + kStartupTime, m_settings.abandon);
-    if (io == Io::Closed) {
-        const Ending ending = end(false);
-        problem = ending.exitStatus == worker::kSandboxFailedStatus
-                      ? QStringLiteral("the worker could not shut itself in its sandbox")
-                      : ending.detail;
-        return false;
-    }
-    if (io != Io::Done || hello.magic != worker::kHelloMagic) {
-        end(true);
-        problem = QStringLiteral("the worker did not start");
-        return false;
-    }
-    m_landlockAbi = hello.landlockAbi;
-    if (m_landlockAbi == 0)
-        warnOnceWithoutLandlock();
-    return true;
 }
 
 Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
@@ -234,6 +293,19 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
         if (abandoned())
             return {ConversionStatus::Stopped, QStringLiteral("stopped while the worker started")};
         return {ConversionStatus::WorkerUnavailable, problem};
+    }
+
+    // The picture's memory, lent from the share before the worker may use it.
+    MemoryShare &share = m_settings.memoryShare ? *m_settings.memoryShare : MemoryShare::processShare();
+    const std::uint64_t memory
+        = std::min(m_settings.budget.memoryFor(task.declaredPixels, task.sourceBytes, m_settings.threadsPerPicture),
+                   share.capacity());
+    if (!share.take(memory, m_settings.abandon))
+        return {ConversionStatus::Stopped, QStringLiteral("stopped while the picture waited for memory")};
+    const MemoryLoan loan{share, memory};
+    if (!limitAddressSpace(m_pid, memory)) {
+        end(true);
+        return {ConversionStatus::WorkerUnavailable, QStringLiteral("the picture's memory budget could not be set")};
     }
 
     worker::Request request;
@@ -268,6 +340,11 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
         const bool oomKilled = ending.signal == SIGKILL && oomKillsBefore >= 0 && oomKillCount() > oomKillsBefore;
         return {oomKilled ? ConversionStatus::OutOfMemory : ConversionStatus::Crashed, ending.detail};
     };
+    // Bytes that are not the picture asked for end the worker that sent them.
+    auto invalid = [&](const QString &defect) -> Result<QByteArray> {
+        end(true);
+        return {ConversionStatus::InvalidReply, defect};
+    };
 
     worker::Reply reply{};
     if (const Io io = receiveExact(m_channel, &reply, sizeof reply, deadline, m_settings.abandon); io != Io::Done)
@@ -275,10 +352,17 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     const std::optional<ConversionStatus> status = worker::replyStatus(reply.status);
     const bool converted = status == ConversionStatus::Converted;
     if (reply.magic != worker::kReplyMagic || !status || reply.byteCount > worker::kMaxOutputBytes
-        || reply.detailLength > worker::kMaxDetailBytes || (converted && reply.byteCount == 0)) {
+        || reply.detailLength > worker::kMaxDetailBytes) {
         end(true);
         return {ConversionStatus::Crashed, QStringLiteral("the worker's answer made no sense")};
     }
+    // Refused before a byte of it is read.
+    const std::uint64_t largest = largestOutputBytes(task.format, task.width, task.height);
+    if (converted && reply.byteCount > largest)
+        return invalid(QStringLiteral("%1 bytes, more than a picture of %2 x %3 can take")
+                           .arg(reply.byteCount)
+                           .arg(task.width)
+                           .arg(task.height));
     QByteArray bytes(qsizetype(reply.byteCount), Qt::Uninitialized);
     QByteArray detail(qsizetype(reply.detailLength), Qt::Uninitialized);
     for (QByteArray *part : {&bytes, &detail}) {
@@ -290,7 +374,9 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
         end(false);
     if (!converted)
         // The worker's words are shown and logged: nothing in them may drive a terminal.
-        return {*status, platform::printableText(QString::fromUtf8(detail))};
+        return {*status, platform::printableText(QString::fromUtf8(detail)).left(kKeptDetailCharacters)};
+    if (const QString defect = outputDefect(bytes, task.format, task.width, task.height); !defect.isEmpty())
+        return invalid(defect);
     return bytes;
 }
 
@@ -305,27 +391,28 @@ bool ConversionWorker::workerHasGone() const
 ConversionWorker::Ending ConversionWorker::end(bool kill)
 {
     Ending ending;
-    if (m_pid < 0)
+    if (m_guardPid < 0)
         return ending;
     // With its channel closed, a worker between pictures ends by itself.
     if (m_channel >= 0) {
         ::close(m_channel);
         m_channel = -1;
     }
+    // The guard's death takes the worker with it.
     if (kill)
-        ::kill(m_pid, SIGKILL);
+        ::kill(m_guardPid, SIGKILL);
     int wstatus = 0;
     rusage usage{};
     const Clock::time_point deadline = Clock::now() + kExitGrace;
     auto reap = [&](int options) {
-        return platform::retryOnEintr([&] { return ::wait4(m_pid, &wstatus, options, &usage); });
+        return platform::retryOnEintr([&] { return ::wait4(m_guardPid, &wstatus, options, &usage); });
     };
     // Polled (WNOHANG gives 0 while it runs) until the grace time is over.
     pid_t waited;
     while ((waited = reap(WNOHANG)) == 0) {
         if (Clock::now() >= deadline) {
             // One that lingers (it closed the channel but goes on) is ended.
-            ::kill(m_pid, SIGKILL);
+            ::kill(m_guardPid, SIGKILL);
             kill = true;
             waited = reap(0);
             break;
@@ -333,19 +420,30 @@ ConversionWorker::Ending ConversionWorker::end(bool kill)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     m_pid = -1;
+    m_guardPid = -1;
+    // The guard's usage counts the worker it collected: its peak is the worker's.
     if (waited > 0)
         m_endedPeakKb += usage.ru_maxrss;
+    const QString said = takeWorkerErrors(m_errors);
+    m_errors = -1;
     if (kill) {
         ending.detail = QStringLiteral("the worker was ended");
-    } else if (WIFSIGNALED(wstatus)) {
-        ending.signal = WTERMSIG(wstatus);
+        return ending;
+    }
+    // The guard ends as the worker did; one killed itself ends by a signal.
+    const bool signalled = WIFSIGNALED(wstatus);
+    const int exitStatus = signalled ? -1 : WEXITSTATUS(wstatus);
+    if (signalled || exitStatus > guard::kSignalExitBase) {
+        ending.signal = signalled ? WTERMSIG(wstatus) : exitStatus - guard::kSignalExitBase;
         ending.detail = QStringLiteral("the worker was ended by signal %1 (%2)")
                             .arg(ending.signal)
                             .arg(QString::fromLocal8Bit(::strsignal(ending.signal)));
     } else {
-        ending.exitStatus = WEXITSTATUS(wstatus);
+        ending.exitStatus = exitStatus;
         ending.detail = QStringLiteral("the worker exited with status %1").arg(ending.exitStatus);
     }
+    if (!said.isEmpty())
+        ending.detail += QStringLiteral(": ") + said;
     return ending;
 }
 

@@ -6,6 +6,7 @@
 
 #include "imaging/conversion_status.h"
 #include "imaging/picture_formats.h"
+#include "imaging/worker_budget.h"
 #include "platform/colour.h"
 
 #include <QByteArray>
@@ -20,28 +21,14 @@
 
 namespace imaging {
 
-// What one picture may cost, enforced by the parent (time) and by the kernel
-// (memory), never by trusting the decoder.
-struct WorkerBudget {
-    // Wall time for one picture: a base plus a share per declared megapixel,
-    // generous for honest pictures (a 100-megapixel PNG takes a few seconds).
-    std::chrono::milliseconds baseTime{15'000};
-    std::chrono::milliseconds timePerMegapixel{300};
-    // The address space of a worker process (RLIMIT_AS); 0 for the default.
-    std::uint64_t memoryBytes = 0;
-
-    std::chrono::milliseconds timeFor(std::int64_t declaredPixels) const;
-};
-
-// The default address-space budget of each of `workers` workers: three
-// quarters of the machine's memory shared out, between 1 and 4 GiB each.
-std::uint64_t defaultWorkerMemory(int workers);
-
 struct WorkerSettings {
     // The worker executable; empty for the one beside this program.
     QString executable;
     int threadsPerPicture = 1;
     WorkerBudget budget;
+    // Where each picture's memory budget is taken from; none for the share of
+    // this process (MemoryShare::processShare()).
+    MemoryShare *memoryShare = nullptr;
     // Called with the worker's process id once a picture has been handed to
     // it, on the calling thread.
     std::function<void(pid_t)> pictureSent;
@@ -63,7 +50,8 @@ struct WorkerTask {
     platform::ColourValue background = 0;
     bool tgaName = false;            // the source's name ends in ".tga"
     int orientation = 1;             // the EXIF orientation to apply (1 to 8)
-    std::int64_t declaredPixels = 0; // as the header says; sets the time budget
+    std::int64_t declaredPixels = 0; // as the header says; sets the budgets
+    std::uint64_t sourceBytes = 0;   // the file's length, which the worker maps
     int jpegQuality = kBestJpegQuality;
 };
 
@@ -77,7 +65,12 @@ public:
     // Converts the open regular file `source` (the descriptor stays the
     // caller's) in the worker, starting one first when there is none: the
     // bytes of the output file, or why there are none (the decoder's message,
-    // or what became of the worker).
+    // or what became of the worker). The worker gets the picture's memory
+    // budget as its address-space limit first. Its bytes are returned only
+    // when they are a file of the format and the exact size the task asks for
+    // (output_check.h); other bytes fail the picture as InvalidReply and the
+    // worker is ended, so a worker taken over by one picture forges nothing
+    // for the next.
     Result<QByteArray> convert(int source, const WorkerTask &task);
 
     // Ends the worker, if one runs; the next picture starts another.
@@ -103,8 +96,15 @@ private:
     bool abandoned() const { return m_settings.abandon && m_settings.abandon->load(); }
 
     WorkerSettings m_settings;
+    // The worker that converts, as this process sees it (its credentials on
+    // the Hello tell it), and the process started for it, its guard, which
+    // is waited for and killed (worker_guard.h).
     pid_t m_pid = -1;
+    pid_t m_guardPid = -1;
     int m_channel = -1;
+    // The read end of the worker's standard error, a pipe the worker cannot
+    // block on; what it holds joins the detail of a worker that ended.
+    int m_errors = -1;
     int m_landlockAbi = 0;
     long m_endedPeakKb = 0;
 };

@@ -6,6 +6,7 @@
 #include "imaging/header_probe.h"
 #include "imaging/jpeg_shrink.h"
 #include "imaging/picture_size.h"
+#include "imaging/png_chunks.h"
 #include "imaging/png_file.h"
 #include "imaging/shown_colours.h"
 #include "imaging/source_format.h"
@@ -56,6 +57,8 @@ Result<VImage> loadTga(QByteArrayView bytes)
         return {ConversionStatus::Damaged, QStringLiteral("not a TGA this program reads")};
     if (tooManyPixels(header->width, header->height))
         return ConversionStatus::TooLarge;
+    if (!tgaHoldsPixels(bytes, *header))
+        return {ConversionStatus::Damaged, QStringLiteral("the file ends before its pixels do")};
     return decodedImage(*header, [&](unsigned char *out) { return decodeTga(bytes, *header, out); });
 }
 
@@ -67,6 +70,8 @@ Result<VImage> loadBmp(QByteArrayView bytes)
     if (header) {
         if (tooManyPixels(header->width, header->height))
             return ConversionStatus::TooLarge;
+        if (!bmpHoldsPixels(bytes, *header))
+            return {ConversionStatus::Damaged, QStringLiteral("the file ends before its pixels do")};
         return decodedImage(*header, [&](unsigned char *out) { return decodeBmp(bytes, *header, out); });
     }
     // ImageMagick allocates the whole picture as it decodes, so the size the
@@ -214,6 +219,8 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
                 return whole(markSequential(*image));
             [[fallthrough]];
         default: {
+            if (format == SourceFormat::Png && !pngChunksAheadOfPixelsFit(bytes))
+                return {ConversionStatus::Damaged, QStringLiteral("a chunk ahead of the pixels runs past the end")};
             auto memory = [&] { return VSource::new_from_memory(bytes.data(), size_t(bytes.size())); };
             const VImage image = VImage::new_from_source(memory(), "", loadOptions());
             if (tooManyPixels(image.width(), image.height()))

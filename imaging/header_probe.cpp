@@ -1,9 +1,14 @@
 #include "imaging/header_probe.h"
 
+#include "imaging/heif_header.h"
 #include "imaging/jpeg_frame.h"
+#include "imaging/jxl_header.h"
+#include "imaging/png_header.h"
 #include "imaging/signatures.h"
 #include "imaging/tiff_directory.h"
+#include "imaging/webp_header.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <limits>
@@ -44,15 +49,16 @@ PictureSize bmpSize(ByteSource &bytes)
 
 PictureHeader probePictureHeader(ByteSource &bytes, bool tgaName)
 {
-    std::array<std::uint8_t, 4> head{};
-    if (!readAt(bytes, 0, head))
+    std::array<std::uint8_t, kProbeOnlySignatureBytes> buffer{};
+    const std::span head(buffer.data(), std::size_t(std::min<std::uint64_t>(buffer.size(), bytes.size())));
+    if (head.size() < 4 || !readAt(bytes, 0, head))
         return {};
     auto stored = [](PictureSize size) { return PictureHeader{size, 1}; };
 
     // Content first, as the decoder sniffs it: a bitmap or a PNG named .tga
     // is what its signature says; the name decides only for the rest.
     switch (probeSignature(head)) {
-    case Signature::Png: return stored({dimension(readBe32(bytes, 16)), dimension(readBe32(bytes, 20))});
+    case Signature::Png: return pngHeader(bytes);
     case Signature::Icon: return stored({iconSide(readByte(bytes, 6)), iconSide(readByte(bytes, 7))});
     case Signature::Gif: return stored({dimension(readLe16(bytes, 6)), dimension(readLe16(bytes, 8))});
     case Signature::Jpeg: return jpegFrameHeader(bytes);
@@ -63,6 +69,13 @@ PictureHeader probePictureHeader(ByteSource &bytes, bool tgaName)
     case Signature::BigTiffBigEndian: return tiffDirectoryHeader(bytes, ByteOrder::BigEndian, TiffVariant::Big);
     case Signature::BigTiffLittleEndian: return tiffDirectoryHeader(bytes, ByteOrder::LittleEndian, TiffVariant::Big);
     case Signature::None: break;
+    }
+    switch (probeOnlySignature(head)) {
+    case ProbeOnlySignature::WebP: return webpHeader(bytes);
+    case ProbeOnlySignature::IsoBaseMedia: return heifHeader(bytes);
+    case ProbeOnlySignature::JpegXlCodestream:
+    case ProbeOnlySignature::JpegXlContainer: return jpegXlHeader(bytes);
+    case ProbeOnlySignature::None: break;
     }
     if (tgaName && isTgaImageType(head[2]))
         return stored({dimension(readLe16(bytes, 12)), dimension(readLe16(bytes, 14))});

@@ -7,11 +7,15 @@
 
 namespace imaging {
 
-// Recognises the format from the first four bytes (TGA, which has no
-// signature, from its name when no signature claims the content: `tgaName`
-// says the file name ends in ".tga") and reads the size where that format
-// keeps it: PNG, icon, GIF, JPEG, BMP, PSD, TIFF and BigTIFF, and the EXIF
-// orientation of a JPEG (its APP1 block) or a TIFF (tag 274). Never fails:
+// Recognises the format from the first bytes (four; twelve for the formats
+// no decoder takes yet) (TGA, which has no signature, from its name when no
+// signature claims the content: `tgaName` says the file name ends in ".tga")
+// and reads the size where that format
+// keeps it: PNG, icon, GIF, JPEG, BMP, PSD, TIFF and BigTIFF, WebP, HEIF and
+// AVIF, JPEG XL; and the orientation: EXIF's in a JPEG (its APP1 block), a
+// TIFF (tag 274), a PNG (eXIf) or an extended WebP (its EXIF chunk); a HEIF's
+// rotation and mirror properties as the EXIF orientation that does the same;
+// a JPEG XL codestream's own orientation field. Never fails:
 // what cannot be read is 0, an unknown or damaged file is (0, 0), a missing
 // orientation is 1. Reads only inside the source.
 PictureHeader probePictureHeader(ByteSource &bytes, bool tgaName);

@@ -49,17 +49,14 @@ std::optional<std::uint64_t> findMarkerCode(ByteSource &bytes, std::uint64_t fro
 std::optional<int> exifBlockOrientation(ByteSource &bytes, std::uint64_t at, std::uint32_t length)
 {
     constexpr std::uint64_t kExifHeader = 6;
-    std::array<std::uint8_t, kExifHeader + 4> head{};
-    if (length < 2 + head.size() || !readAt(bytes, at + 2, head))
+    std::array<std::uint8_t, kExifHeader> head{};
+    if (length < 2 + head.size() + 4 || !readAt(bytes, at + 2, head))
         return std::nullopt;
     if (!std::equal(head.begin(), head.begin() + kExifHeader, "Exif\0\0"))
         return std::nullopt;
-    const std::uint8_t *tiff = head.data() + kExifHeader;
     WindowByteSource block(bytes, at + 2 + kExifHeader, length - 2 - kExifHeader);
-    if (tiff[0] == 'I' && tiff[1] == 'I' && tiff[2] == 42 && tiff[3] == 0)
-        return tiffDirectoryHeader(block, ByteOrder::LittleEndian, TiffVariant::Classic).orientation;
-    if (tiff[0] == 'M' && tiff[1] == 'M' && tiff[2] == 0 && tiff[3] == 42)
-        return tiffDirectoryHeader(block, ByteOrder::BigEndian, TiffVariant::Classic).orientation;
+    if (const std::optional<int> orientation = embeddedTiffOrientation(block))
+        return orientation;
     return 1; // EXIF, but not in a form any reader takes: no orientation
 }
 

@@ -17,6 +17,9 @@ struct PictureSize {
 // Pictures whose header declares more pixels than this are refused unread:
 // a decompression bomb or a broken header, never a photo.
 inline constexpr long long kMaxSourcePixels = 500'000'000;
+// Files longer than this are refused unread: no picture this program converts
+// comes near it, and a worker could not map it within its memory budget.
+inline constexpr std::uint64_t kMaxSourceBytes = std::uint64_t(4) << 30;
 
 // What the header probe reads: the size as the pixels are stored, and the EXIF
 // orientation, which says how a viewer turns or mirrors them (1 to 8, 1 when

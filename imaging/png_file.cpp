@@ -167,6 +167,9 @@ std::optional<Chunks> chunksOf(QByteArrayView file)
 }
 
 // An iCCP chunk's profile: a name, a zero, the method (0), then zlib data.
+// Profiles of real pictures take kilobytes, a few with large tables a
+// megabyte or two; one that inflates to more than 4 MB is ignored, so that a
+// small chunk cannot make the decoder take hundreds of megabytes.
 QByteArray profileOf(std::span<const std::uint8_t> chunk)
 {
     const auto end = std::find(chunk.begin(), chunk.end(), 0);
@@ -174,7 +177,7 @@ QByteArray profileOf(std::span<const std::uint8_t> chunk)
         return {};
     const std::uint8_t *in = &*end + 2;
     const size_t inSize = size_t(chunk.end() - (end + 2));
-    for (size_t size = 64 * 1024; size <= 64 * 1024 * 1024; size *= 4) {
+    for (size_t size = 64 * 1024; size <= 4 * 1024 * 1024; size *= 4) {
         QByteArray profile(qsizetype(size), Qt::Uninitialized);
         size_t produced = 0;
         if (inflate(in, inSize, profile.data(), size, false, &produced)) {

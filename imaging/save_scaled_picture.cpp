@@ -7,8 +7,62 @@
 
 #include <cerrno>
 #include <cstring>
+#include <variant>
 
 namespace imaging {
+
+namespace {
+
+// An exact size, or limits to fit the picture into once its header is read.
+using SizeRule = std::variant<PictureSize, FitBox>;
+
+ConversionResult convertWithRule(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+                                 const SizeRule &rule, platform::ColourValue background, int jpegQuality)
+{
+    // Opened here, once: the worker gets this descriptor and never the name,
+    // and the size is fitted to the header of this very file.
+    const platform::ReadOnlyFile source(sourcePath);
+    if (!source.isOpen() || !platform::isRegularFile(sourcePath))
+        return {ConversionStatus::SourceUnreadable, {}};
+    const auto format = outputFormatForPath(targetPath);
+    if (!format)
+        return {ConversionStatus::UnsupportedTarget, {}};
+    const PictureSize *exact = std::get_if<PictureSize>(&rule);
+    if (exact && (exact->Width < 1 || exact->Height < 1))
+        return {ConversionStatus::NoSize, {}};
+    if (source.size() > kMaxSourceBytes)
+        return {ConversionStatus::TooLarge, QStringLiteral("%1 bytes, more than 4 GiB").arg(source.size())};
+
+    const bool tgaName = hasTgaName(sourcePath);
+    // The worker turns the picture as this header says, so that the output
+    // has the size fitted to what viewers show.
+    const PictureHeader header = readPictureHeader(source, tgaName);
+    ConversionResult result;
+    result.source = header.shown();
+    result.target = exact ? *exact : fitIntoBox(result.source, std::get<FitBox>(rule));
+    auto failed = [&](ConversionStatus status, QString detail) {
+        result.status = status;
+        result.detail = std::move(detail);
+        return result;
+    };
+    if (result.target.Width < 1 || result.target.Height < 1)
+        return failed(ConversionStatus::NoSize, {});
+    const std::int64_t declaredPixels = std::int64_t(header.stored.Width) * header.stored.Height;
+    if (declaredPixels > kMaxSourcePixels)
+        return failed(ConversionStatus::TooLarge,
+                      QStringLiteral("%1 x %2 pixels declared").arg(header.stored.Width).arg(header.stored.Height));
+
+    WorkerTask task{result.target.Width, result.target.Height, *format,       background, tgaName,
+                    header.orientation,  declaredPixels,       source.size(), jpegQuality};
+    const Result<QByteArray> bytes = worker.convert(source.descriptor(), task);
+    if (!bytes)
+        return failed(bytes.failure().status, bytes.failure().detail);
+    if (!platform::writeFileAtomically(targetPath, *bytes))
+        return failed(ConversionStatus::WriteFailed, QString::fromLocal8Bit(std::strerror(errno)));
+    return result;
+}
+
+} // namespace
 
 bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                        platform::ColourValue background)
@@ -26,28 +80,13 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 int width, int height, platform::ColourValue background, int jpegQuality)
 {
-    // Opened here, once: the worker gets this descriptor and never the name.
-    const platform::ReadOnlyFile source(sourcePath);
-    if (!source.isOpen() || !platform::isRegularFile(sourcePath))
-        return {ConversionStatus::SourceUnreadable, {}};
-    const auto format = outputFormatForPath(targetPath);
-    if (!format)
-        return {ConversionStatus::UnsupportedTarget, {}};
-    if (width < 1 || height < 1)
-        return {ConversionStatus::NoSize, {}};
+    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, jpegQuality);
+}
 
-    const bool tgaName = hasTgaName(sourcePath);
-    // The worker turns the picture as this header says, so that the output
-    // has the size fitted to what viewers show.
-    const PictureHeader header = readPictureHeader(source, tgaName);
-    const Result<QByteArray> bytes
-        = worker.convert(source.descriptor(), {width, height, *format, background, tgaName, header.orientation,
-                                               std::int64_t(header.stored.Width) * header.stored.Height, jpegQuality});
-    if (!bytes)
-        return bytes.failure();
-    if (!platform::writeFileAtomically(targetPath, *bytes))
-        return {ConversionStatus::WriteFailed, QString::fromLocal8Bit(std::strerror(errno))};
-    return {};
+ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+                                const FitBox &box, platform::ColourValue background, int jpegQuality)
+{
+    return convertWithRule(worker, sourcePath, targetPath, box, background, jpegQuality);
 }
 
 } // namespace imaging

@@ -7,6 +7,7 @@
 
 #include "imaging/conversion_status.h"
 #include "imaging/conversion_worker.h"
+#include "imaging/fit_into_box.h"
 #include "platform/colour.h"
 
 #include <QString>
@@ -25,6 +26,8 @@ namespace imaging {
 //
 // Safe to call from several threads at once. Each call starts a worker of its
 // own; a batch keeps its workers (convertPicture with a ConversionWorker).
+// A file longer than kMaxSourceBytes, or whose header declares more than
+// kMaxSourcePixels, is refused as too large without a worker reading it.
 bool SaveScaledPicture(const QString &sourcePath, const QString &targetPath, int width, int height,
                        platform::ColourValue background);
 
@@ -36,6 +39,14 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
 // target is written at `jpegQuality` (1 to 100).
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 int width, int height, platform::ColourValue background,
+                                int jpegQuality = kBestJpegQuality);
+
+// The picture fitted into `box` (fitIntoBox) as its header reads once it is
+// opened for the conversion, whatever it was when it was listed: a file
+// replaced meanwhile gets the size that fits it, or fails (no size, too
+// large) when it no longer qualifies. The result tells both sizes.
+ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+                                const FitBox &box, platform::ColourValue background,
                                 int jpegQuality = kBestJpegQuality);
 
 } // namespace imaging

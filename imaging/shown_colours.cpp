@@ -53,6 +53,9 @@ VImage managedToSrgb(const VImage &image)
         converted.remove(VIPS_META_ICC_NAME);
         return converted;
     } catch (const vips::VError &) {
+        // Overcome: its message must not count against the picture
+        // (scaleAndEncode fails a picture whose conversion left one).
+        vips_error_clear();
         VImage unmanaged = image.copy();
         unmanaged.remove(VIPS_META_ICC_NAME);
         return unmanaged;

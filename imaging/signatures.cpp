@@ -67,4 +67,17 @@ Signature decoderSignature(std::span<const std::uint8_t> head)
     return commonSignature(head);
 }
 
+ProbeOnlySignature probeOnlySignature(std::span<const std::uint8_t> head)
+{
+    if (startsWith(head, "RIFF"sv) && startsWith(head.subspan(std::min<std::size_t>(8, head.size())), "WEBP"sv))
+        return ProbeOnlySignature::WebP;
+    if (startsWith(head, "\0\0\0\x0CJXL \r\n\x87\n"sv))
+        return ProbeOnlySignature::JpegXlContainer;
+    if (startsWith(head, "\xFF\x0A"sv))
+        return ProbeOnlySignature::JpegXlCodestream;
+    if (startsWith(head.subspan(std::min<std::size_t>(4, head.size())), "ftyp"sv))
+        return ProbeOnlySignature::IsoBaseMedia;
+    return ProbeOnlySignature::None;
+}
+
 } // namespace imaging

@@ -33,4 +33,18 @@ Signature probeSignature(std::span<const std::uint8_t> head);
 inline constexpr std::size_t kDecoderSignatureBytes = 8;
 Signature decoderSignature(std::span<const std::uint8_t> head);
 
+// The formats whose size the probe reads but that no decoder takes yet, kept
+// apart from Signature so that the decoder's choices stay as they are.
+enum class ProbeOnlySignature {
+    None,
+    WebP,             // "RIFF", 4 bytes of size, "WEBP"
+    IsoBaseMedia,     // a box file opening with `ftyp`: HEIF and AVIF among others, the brands tell
+    JpegXlCodestream, // FF 0A
+    JpegXlContainer,  // the 12-byte `JXL ` signature box
+};
+
+// The probe's tests for them, on the first kProbeOnlySignatureBytes bytes.
+inline constexpr std::size_t kProbeOnlySignatureBytes = 12;
+ProbeOnlySignature probeOnlySignature(std::span<const std::uint8_t> head);
+
 } // namespace imaging

@@ -202,6 +202,17 @@ std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes)
     return h;
 }
 
+bool tgaHoldsPixels(QByteArrayView file, const TgaHeader &h)
+{
+    const ByteReader bytes = readerOf(file);
+    const std::uint64_t mapBytes = bytes.u8(1) == 1u ? std::uint64_t(h.mapLength) * ((h.mapEntryBits + 7) / 8) : 0;
+    const std::uint64_t start = kHeaderSize + std::uint64_t(h.idLength) + mapBytes;
+    const std::uint64_t pixels = std::uint64_t(h.width) * std::uint64_t(h.height);
+    const std::uint64_t storedBytes = std::uint64_t(h.pixelDepth + 7) / 8;
+    const std::uint64_t least = h.isRunLength() ? (pixels + 127) / 128 * (1 + storedBytes) : pixels * storedBytes;
+    return bytes.holds(start, least);
+}
+
 bool decodeTga(QByteArrayView file, const TgaHeader &h, unsigned char *out)
 {
     const ByteReader bytes = readerOf(file);

@@ -45,6 +45,11 @@ struct TgaHeader {
 // alpha; 3: alpha; 4: premultiplied alpha).
 std::optional<TgaHeader> parseTgaHeader(QByteArrayView bytes);
 
+// Whether the file is long enough for the pixels its header declares at the
+// best its type can pack them (128 pixels a repeat packet), so that no
+// buffer is allocated for a picture the file cannot hold.
+bool tgaHoldsPixels(QByteArrayView file, const TgaHeader &header);
+
 // Decodes the whole file into `out`, width * height * bands() bytes,
 // interleaved, top row first, with straight alpha. False for a truncated or
 // damaged file.

@@ -133,4 +133,16 @@ PictureHeader tiffDirectoryHeader(ByteSource &bytes, ByteOrder order, TiffVarian
     return {{dimension(width), dimension(height)}, orientation ? exifOrientation(*orientation) : 1};
 }
 
+std::optional<int> embeddedTiffOrientation(ByteSource &block)
+{
+    std::array<std::uint8_t, 4> head{};
+    if (!readAt(block, 0, head))
+        return std::nullopt;
+    if (head == std::array<std::uint8_t, 4>{'I', 'I', 42, 0})
+        return tiffDirectoryHeader(block, ByteOrder::LittleEndian, TiffVariant::Classic).orientation;
+    if (head == std::array<std::uint8_t, 4>{'M', 'M', 0, 42})
+        return tiffDirectoryHeader(block, ByteOrder::BigEndian, TiffVariant::Classic).orientation;
+    return std::nullopt;
+}
+
 } // namespace imaging

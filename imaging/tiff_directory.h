@@ -23,4 +23,10 @@ enum class TiffVariant { Classic, Big };
 // marked at its start, offsets counted from there).
 PictureHeader tiffDirectoryHeader(ByteSource &bytes, ByteOrder order, TiffVariant variant);
 
+// The orientation of a TIFF structure kept inside another file (the EXIF
+// block of a JPEG, a PNG's eXIf chunk, a WebP's EXIF chunk), its offsets
+// counted from its own start: the classic TIFF header "II*\0" or "MM\0*"
+// gives the byte order. Nothing when the block does not start like that.
+std::optional<int> embeddedTiffOrientation(ByteSource &block);
+
 } // namespace imaging

@@ -22,6 +22,14 @@ bool ensureVipsStarted()
         // many smaller region buffers stay on the heap (128 KB cost 3% in
         // page faults).
         mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+        // Every thread that allocates would otherwise get a heap of its own,
+        // each reserving 64 MB of address space up front: a worker's
+        // address space then grew by 200 MB with a picture's first thread,
+        // whatever the picture, and its memory budget (an address-space
+        // limit) measured threads instead of pictures. One heap for all
+        // threads costs nothing measurable with the few threads a picture
+        // has.
+        mallopt(M_ARENA_MAX, 1);
         if (VIPS_INIT("tarvel") != 0)
             return;
         // The operation cache would hand back a picture loaded before its file

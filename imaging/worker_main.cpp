@@ -6,6 +6,11 @@
 #include "imaging/vips_runtime.h"
 #include "imaging/worker_protocol.h"
 #include "imaging/worker_sandbox.h"
+#include "imaging/worker_warm_up.h"
+
+#ifdef TARVEL_HOSTILE_WORKER
+#include "hostile_worker.h"
+#endif
 
 #include <glib.h>
 
@@ -21,7 +26,6 @@
 #include <string>
 
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -100,8 +104,14 @@ Result<QByteArray> convert(const worker::Request &request, int source)
         // A file larger than the budget leaves already here: it cannot be
         // mapped, and the copy read instead cannot be allocated.
         const MappedFile file(source);
-        if (!file.isValid())
+        switch (file.problem()) {
+        case MappedFile::Problem::None: break;
+        case MappedFile::Problem::Unreadable:
             return {ConversionStatus::SourceUnreadable, QStringLiteral("the file could not be read")};
+        case MappedFile::Problem::TooLarge: return {ConversionStatus::TooLarge, QStringLiteral("more than 4 GiB")};
+        case MappedFile::Problem::NoMemory:
+            return {ConversionStatus::OutOfMemory, QStringLiteral("the file could not be held in memory")};
+        }
         const std::optional<OutputFormat> format = worker::requestFormat(request.format);
         if (!format)
             return ConversionStatus::UnsupportedTarget;
@@ -127,34 +137,56 @@ int argument(int argc, char **argv, const char *name, int fallback)
 
 int main(int argc, char **argv)
 {
-    // The worker goes with its parent, even in the middle of a picture.
+    // The worker goes with its guard, and the guard with the program, even in
+    // the middle of a picture: the guard set the parent-death signal before
+    // this program started (worker_guard.h).
     const int parent = argument(argc, argv, "--parent", 0);
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (parent <= 0 || ::getppid() != parent)
+    if (parent <= 0)
         return EXIT_FAILURE;
-    // Ctrl-C in a terminal reaches the whole process group; the parent decides
-    // what happens to the pictures under way, and ends its workers itself.
+    // In a PID namespace of its own, the guard is the namespace's init.
+    const bool ownNamespaces = ::getppid() == 1;
+    // The parent decides what Ctrl-C does to the pictures under way, and ends
+    // its workers itself (a worker has a process group of its own, out of
+    // the terminal's reach, unless started some other way).
     ::signal(SIGINT, SIG_IGN);
     // Nothing but the channel and the standard streams comes along.
     ::close_range(kChannel + 1, ~0u, 0);
-    // libvips keeps large intermediate pictures in temporary files; a worker
-    // writes none, and its memory is bounded by the budget instead.
-    ::setenv("VIPS_DISC_THRESHOLD", "1t", 1);
 
-    const SandboxReport sandbox = enterWorkerSandbox();
-    if (!sandbox.confined) {
-        std::fprintf(stderr, "tarvel-worker: no sandbox, no conversions: %s\n", sandbox.problem.c_str());
-        return worker::kSandboxFailedStatus;
+    if (ownNamespaces) {
+        const std::string problem = prepareWorkerMounts();
+        if (!problem.empty()) {
+            std::fprintf(stderr, "tarvel-worker: %s\n", problem.c_str());
+            return worker::kNoNamespacesStatus;
+        }
     }
     if (!ensureVipsStarted())
         return EXIT_FAILURE;
+    // libvips notes where it found itself, for its start only; the worker's
+    // environment stays what the parent gave it (worker_launch.h). No thread
+    // runs yet that could be reading it.
+    ::unsetenv("VIPSHOME");
     setThreadsPerPicture(argument(argc, argv, "--threads", 1));
     g_log_set_handler("GLib", GLogLevelFlags(G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL), onFatalLog, nullptr);
+    // Everything the decoders load on first use is loaded now, while there
+    // is still a file system to load it from.
+    const std::string warmUp = warmUpEngine();
+    if (!warmUp.empty())
+        std::fprintf(stderr, "tarvel-worker: the warm-up failed for: %s\n", warmUp.c_str());
+
+    const SandboxReport sandbox = enterWorkerSandbox(ownNamespaces);
+    if (!sandbox.confined) {
+        std::fprintf(stderr, "tarvel-worker: no sandbox, no conversions: %s\n", sandbox.problem.c_str());
+        return sandbox.namespacesFailed ? worker::kNoNamespacesStatus : worker::kSandboxFailedStatus;
+    }
 
     worker::Hello hello;
     hello.landlockAbi = sandbox.landlockAbi;
     if (!worker::sendAll(kChannel, &hello, sizeof hello))
         return EXIT_FAILURE;
+#ifdef TARVEL_HOSTILE_WORKER
+    // The tests' build only: a compromised decoder, tried from inside.
+    return hostile::attackFromInside(kChannel, parent);
+#endif
 
     worker::Request request;
     int source = -1;

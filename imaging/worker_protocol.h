@@ -2,13 +2,18 @@
 //
 // The worker decodes untrusted files, so it runs as a process of its own,
 // shut in by the kernel (worker_sandbox.h): a picture that crashes it, hangs it
-// or eats its memory costs only itself. The parent starts it with one end of a
-// stream socket as descriptor kChannelDescriptor and these arguments:
+// or eats its memory costs only itself. The parent starts it (worker_launch.h)
+// (through its guard, worker_guard.h) with one end of a stream socket as
+// descriptor kChannelDescriptor and these arguments:
 //     tarvel-worker --parent PID --threads N
-// (the parent's process id, so the worker ends when the parent has gone, and
-// the libvips threads it may use for one picture). Then:
+// (the parent's process id, as the parent sees itself, and the libvips threads
+// it may use for one picture). The guard ties the worker's life to the
+// parent's. Then:
 //
-// 1. The worker shuts itself in, starts libvips and sends a Hello.
+// 1. The worker starts libvips, loads everything it will need, shuts itself
+//    in and sends a Hello. The parent receives it with the sender's
+//    credentials (SO_PASSCRED): the worker's process id as the parent sees it,
+//    which the process it started (the guard) does not tell.
 // 2. The parent sends a Request with the source file's open descriptor
 //    attached (SCM_RIGHTS). The worker never opens a picture by name.
 // 3. The worker answers with a Reply followed by `byteCount` bytes, the
@@ -47,6 +52,10 @@ inline constexpr std::uint32_t kMaxDetailBytes = 4096;
 // Exit status of a worker that could not shut itself in: it converts nothing
 // rather than run without its sandbox.
 inline constexpr int kSandboxFailedStatus = 70;
+// Exit status of a worker whose namespaces were made but could not be used
+// (a kernel that lets a user namespace be made and then refuses it the
+// mounts): the next worker is started without namespaces of its own.
+inline constexpr int kNoNamespacesStatus = 71;
 
 struct Hello {
     std::uint32_t magic = kHelloMagic;
@@ -123,7 +132,7 @@ inline std::optional<ConversionStatus> replyStatus(std::uint32_t value)
     case ConversionStatus::Crashed:
     case ConversionStatus::WorkerUnavailable: return status;
     case ConversionStatus::Stopped: // set by the program only
-        return std::nullopt;
+    case ConversionStatus::InvalidReply: return std::nullopt;
     }
     return std::nullopt;
 }

@@ -1,14 +1,19 @@
 // The cell a conversion worker lives in. Most of a worker's code is decoders of
-// untrusted files, so once it is in, the kernel refuses it:
-//   - network sockets, and signals or tracing aimed at other processes;
-//   - starting programs;
-//   - creating, writing, renaming or deleting files, and changing their
-//     permissions;
-//   - reading files outside the system's own folders (libraries and their
-//     data). Pictures come in as open descriptors, so no picture folder is
-//     readable by name.
-// seccomp (through libseccomp) filters the system calls; Landlock, where the
-// kernel has it, confines the file system and the network on its own too.
+// untrusted files, so it is shut in as if an attacker's code ran there:
+//   - nothing inherited: no terminal, no environment, no descriptor but the
+//     channel (worker_launch.h);
+//   - no privileges: every capability dropped, securebits locked, "no new
+//     privileges", also when the program runs as root;
+//   - namespaces of its own where the kernel allows them (user, PID, mount,
+//     network, IPC, UTS, cgroup): no other process, no network interface;
+//   - no file system: once the warm-up (worker_warm_up.h) has loaded what the
+//     decoders need, the worker's root becomes an empty read-only folder, and
+//     Landlock and the seccomp filter refuse every file by name on top of
+//     that. Pictures come in as open descriptors;
+//   - a seccomp filter that lets through only the system calls the decoders
+//     were measured to make (worker_syscalls.cpp), and of those that name a
+//     process, only the ones aimed at the worker itself;
+//   - death with the parent (worker_guard.h).
 #pragma once
 
 #include <string>
@@ -16,13 +21,21 @@
 namespace imaging {
 
 struct SandboxReport {
-    bool confined = false; // seccomp's filter is in place
-    int landlockAbi = 0;   // the Landlock ABI that confines it, 0 for none
-    std::string problem;   // why confinement failed, when it did
+    bool confined = false;         // every step below was taken
+    int landlockAbi = 0;           // the Landlock ABI that confines it, 0 for none
+    bool emptyRoot = false;        // its root is an empty folder of its own
+    bool namespacesFailed = false; // the namespaces it has could not be used
+    std::string problem;           // why confinement failed, when it did
 };
 
-// Shuts the calling process in, for good. Call it before any thread starts:
-// Landlock confines the thread that asks and the threads it starts later.
-SandboxReport enterWorkerSandbox();
+// Before the warm-up, in namespaces of its own: the worker's mounts are made
+// private, so that nothing it mounts shows outside. Empty text on success.
+std::string prepareWorkerMounts();
+
+// Shuts the calling process in, for good, with all its threads. Call it after
+// the warm-up and before anything untrusted is read. `ownNamespaces`: the
+// worker is in namespaces of its own (splitOffGuard), and its root can be
+// emptied.
+SandboxReport enterWorkerSandbox(bool ownNamespaces);
 
 } // namespace imaging

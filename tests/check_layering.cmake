@@ -100,7 +100,8 @@ endforeach()
 file(GLOB imaging_files "${SOURCE_DIR}/imaging/*.h" "${SOURCE_DIR}/imaging/*.cpp")
 foreach(file IN LISTS imaging_files)
   get_filename_component(name "${file}" NAME)
-  if(name IN_LIST ENGINE_SOURCES OR name STREQUAL "worker_main.cpp")
+  # The worker's two programs are the engine's side too: tarvel-worker and its guard.
+  if(name IN_LIST ENGINE_SOURCES OR name STREQUAL "worker_main.cpp" OR name STREQUAL "worker_guard_main.cpp")
     check("${file}" "imaging/;${core_allowed}" TRUE TRUE)
   else()
     # The program's side of imaging: no engine header, no decoder.

@@ -399,9 +399,15 @@
         <translation>the converter could not start</translation>
     </message>
     <message>
-        <source>tarvel：此系统的内核没有 Landlock，转换进程只受 seccomp 限制。
+        <source>tarvel：此系统的内核没有 Landlock，转换进程少了这一层限制，其余的限制照常有效。
 </source>
-        <translation>tarvel: this system&apos;s kernel has no Landlock; the converter is confined by seccomp only.
+        <translation>tarvel: this system&apos;s kernel has no Landlock; the converters run without that wall, the others still stand.
+</translation>
+    </message>
+    <message>
+        <source>tarvel：此系统不允许转换进程有自己的命名空间，其余的限制照常有效。
+</source>
+        <translation>tarvel: this system does not let the converters have namespaces of their own; the other walls still stand.
 </translation>
     </message>
     <message>
@@ -440,6 +446,10 @@
         <source>已中止</source>
         <translation>stopped</translation>
     </message>
+    <message>
+        <source>转换程序返回了无效数据</source>
+        <translation>the converter returned invalid data</translation>
+    </message>
 </context>
 <context>
     <name>platform</name>
@@ -447,6 +457,10 @@
         <source>提示</source>
         <comment>the title of every notice</comment>
         <translation>Tarvel</translation>
+    </message>
+    <message>
+        <source>打开文件夹</source>
+        <translation>Open folder</translation>
     </message>
 </context>
 <context>
@@ -548,10 +562,6 @@
         <translation>%1 converted.</translation>
     </message>
     <message>
-        <source>%1 转换失败</source>
-        <translation>%1 could not be converted.</translation>
-    </message>
-    <message>
         <source>单张转换</source>
         <translation>Single picture</translation>
     </message>
@@ -583,6 +593,63 @@
     <message>
         <source>开始批量转换</source>
         <translation>Convert all pictures</translation>
+    </message>
+    <message>
+        <source>找不到“%1”。</source>
+        <translation>"%1" was not found.</translation>
+    </message>
+    <message>
+        <source>“%1”不是文件夹，也不是可以转换的图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga）。</source>
+        <translation>"%1" is neither a folder nor a picture that can be converted (bmp, gif, jpg, jpeg, png, tif, tiff, tga).</translation>
+    </message>
+    <message>
+        <source>%1/%2 – %3 – %4</source>
+        <comment>pictures done, pictures in all, the last one done, the window&apos;s title</comment>
+        <translation>%1/%2 – %3 – %4</translation>
+    </message>
+    <message>
+        <source>正在停止…</source>
+        <translation>Stopping…</translation>
+    </message>
+    <message>
+        <source>正在停止… – %1</source>
+        <translation>Stopping… – %1</translation>
+    </message>
+    <message>
+        <source>停止转换</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>打开文件夹</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>“.”和“..”代表文件夹，不能作为新图像的名称！</source>
+        <translation>"." and ".." stand for folders and cannot name the new picture.</translation>
+    </message>
+    <message>
+        <source>新图像的名称不能以“.”开头（那会是一个隐藏文件）！</source>
+        <translation>The new picture's name cannot start with "." (that would make a hidden file).</translation>
+    </message>
+    <message>
+        <source>新图像的名称不能包含“/”，它只能保存在原图所在的文件夹！</source>
+        <translation>The new picture's name cannot contain "/": it is saved in the folder of its source.</translation>
+    </message>
+    <message>
+        <source>新图像的名称不能包含空字符！</source>
+        <translation>The new picture's name cannot contain a NUL character.</translation>
+    </message>
+    <message>
+        <source>请选择新图像的格式！</source>
+        <translation>Please choose the new picture's format.</translation>
+    </message>
+    <message>
+        <source>“%1”不是可以保存的格式，请从格式列表中选择。</source>
+        <translation>"%1" is not a format that can be saved; please choose one from the format list.</translation>
+    </message>
+    <message>
+        <source>%1 转换失败：%2</source>
+        <translation>%1 could not be converted: %2</translation>
     </message>
 </context>
 <context>
@@ -618,6 +685,16 @@ These files could not be converted:</translation>
         <comment>more failed names follow</comment>
         <translation>
 …</translation>
+    </message>
+    <message>
+        <source>转换已停止：成功 %1 个，失败 %2 个，未开始 %3 个。</source>
+        <translation>Conversion stopped: %1 converted, %2 failed, %3 not started.</translation>
+    </message>
+    <message>
+        <source>
+以下文件未能转换：</source>
+        <translation>
+These files could not be converted:</translation>
     </message>
 </context>
 </TS>

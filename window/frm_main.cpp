@@ -1,3 +1,6 @@
+// The window's setup and life: loading the remembered limits and the format
+// list, centring, opening what the program is given, closing, and the state
+// both panels share.
 #include "window/frm_main.h"
 
 #include "controls/ph_button.h"
@@ -6,32 +9,32 @@
 #include "controls/xp_progress_bar.h"
 #include "imaging/picture_formats.h"
 #include "platform/file_system.h"
-#include "platform/property_bag.h"
+#include "platform/native_path.h"
+#include "platform/notifier.h"
 #include "platform/system_colours.h"
-#include "window/artwork.h"
-#include "window/conversion_runner.h"
-#include "window/mnemonic_hints.h"
-#include "window/path_field.h"
 #include "window/size_fields.h"
+#include "window/task_runner.h"
 #include "workflow/path_names.h"
 #include "workflow/size_text.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
-#include <QKeySequence>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 
-#include <algorithm>
-#include <tuple>
+#include <utility>
 
 namespace window {
 
 namespace {
+
+// How often paths handed over during a run look whether it has ended.
+constexpr int kPendingCheckMs = 50;
 
 const QColor kWindowColour(236, 233, 216);
 constexpr platform::ColourValue kFieldBorder = platform::rgbValue(127, 157, 185);
@@ -46,64 +49,6 @@ void paintBackground(QWidget *widget)
     widget->setAutoFillBackground(true);
 }
 
-QLabel *caption(QWidget *parent, const QString &text, const QRect &geometry)
-{
-    auto *label = new QLabel(text, parent);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QLineEdit *field(QWidget *parent, const QRect &geometry)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setGeometry(geometry);
-    return edit;
-}
-
-// The text a picture button's faces carry, kept to draw them again for a
-// screen of another pixel ratio.
-constexpr char kFaceCaption[] = "faceCaption";
-
-// A picture button whose faces frmMain::drawPictures gives it.
-controls::PhButton *pictureButton(QWidget *parent, const QString &text, const QRect &geometry)
-{
-    auto *button = new controls::PhButton(parent);
-    button->setGeometry(geometry);
-    button->setProperty(kFaceCaption, text);
-    button->setAccessibleName(text);
-    return button;
-}
-
-// The button stored with its three faces, each carrying the caption.
-void storeFaces(controls::PhButton *button, qreal ratio)
-{
-    const QString text = button->property(kFaceCaption).toString();
-    platform::PropertyBag bag;
-    const int w = button->width(), h = button->height();
-    bag.write(QStringLiteral("PictureMouseOn"), buttonFacePicture(text, w, h, ButtonFace::Hover, ratio), QVariant());
-    bag.write(QStringLiteral("PictureDown"), buttonFacePicture(text, w, h, ButtonFace::Pressed, ratio), QVariant());
-    bag.write(QStringLiteral("Picture"), buttonFacePicture(text, w, h, ButtonFace::Normal, ratio), QVariant());
-    button->readProperties(bag);
-}
-
-// Each of a row of buttons widens to its caption, pushing the next along.
-void widenToCaptions(std::initializer_list<QWidget *> row, int gap)
-{
-    int x = row.begin()[0]->x();
-    for (QWidget *widget : row) {
-        widget->setGeometry(x, widget->y(), std::max(widget->width(), widget->sizeHint().width()), widget->height());
-        x += widget->width() + gap;
-    }
-}
-
-// A caption just before its control grows to the left, not past `leftmost`.
-void widenToTheLeft(QLabel *label, int leftmost)
-{
-    const int needed = std::min(label->sizeHint().width(), label->geometry().right() + 1 - leftmost);
-    if (needed > label->width())
-        label->setGeometry(label->geometry().right() + 1 - needed, label->y(), needed, label->height());
-}
-
 } // namespace
 
 frmMain::frmMain(const FormServices &services, QWidget *parent) : QWidget(parent), m_services(services)
@@ -113,188 +58,6 @@ frmMain::frmMain(const FormServices &services, QWidget *parent) : QWidget(parent
 }
 
 frmMain::~frmMain() = default;
-
-// The width and height limit fields of a panel, with their captions and notes.
-std::pair<QLineEdit *, QLineEdit *> frmMain::limitFields(QWidget *panel)
-{
-    const QString note = tr("(最大值限定1024)");
-    QLabel *widthLabel = caption(panel, tr("图片的缩放最大限宽"), QRect(8, 76, 118, 22));
-    QLineEdit *width = field(panel, QRect(130, 76, 64, 22));
-    QLabel *widthNote = caption(panel, note, QRect(200, 76, 140, 22));
-    QLabel *heightLabel = caption(panel, tr("图片缩放的最大限高"), QRect(8, 106, 118, 22));
-    QLineEdit *height = field(panel, QRect(130, 106, 64, 22));
-    QLabel *heightNote = caption(panel, note, QRect(200, 106, 140, 22));
-    for (const auto &[label, edit] : {std::pair{widthLabel, width}, std::pair{widthNote, width},
-                                      std::pair{heightLabel, height}, std::pair{heightNote, height}})
-        label->setBuddy(edit);
-    width->setAccessibleName(widthLabel->text());
-    height->setAccessibleName(heightLabel->text());
-    width->setAccessibleDescription(note);
-    height->setAccessibleDescription(note);
-    return {width, height};
-}
-
-void frmMain::buildControls()
-{
-    setWindowTitle(tr("Tarvel图片尺寸批量修改工具_v1.0"));
-    setFixedSize(439, 292); // 6585 x 4380 twips
-    QIcon icon;
-    for (int size : {64, 128}) // the larger for HiDPI panels
-        icon.addPixmap(QPixmap::fromImage(emblemPicture(size)));
-    setWindowIcon(icon);
-
-    Option1 = new QRadioButton(tr("单张转换"), this);
-    Option1->setGeometry(12, 10, 84, 20);
-    Option2 = new QRadioButton(tr("批量转换"), this);
-    Option2->setGeometry(104, 10, 84, 20);
-    Check1 = new QCheckBox(tr("小图放大"), this);
-    Check1->setGeometry(196, 10, 84, 20);
-    Label3 = caption(this, tr("可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga"), QRect(12, 36, 360, 18));
-    Picture1 = new QLabel(this);
-    Picture1->setGeometry(381, 6, 48, 48);
-    Picture1->setAccessibleName(tr("Tarvel图片尺寸批量修改工具_v1.0"));
-
-    const QRect panel(0, 60, 439, 178);
-
-    Frame1 = new QFrame(this);
-    Frame1->setGeometry(panel);
-    cmdrgtBrowe = pictureButton(Frame1, tr("选择图片"), QRect(8, 6, 71, 25));
-    txtPathdz = field(Frame1, QRect(86, 6, 345, 25));
-    txtPathdz->setAccessibleName(tr("要转换的图片"));
-    QLabel *nameLabel = caption(Frame1, tr("图片转换后的新名称"), QRect(8, 42, 118, 22));
-    txtPathdz2 = field(Frame1, QRect(130, 42, 148, 22));
-    nameLabel->setBuddy(txtPathdz2);
-    txtPathdz2->setAccessibleName(nameLabel->text());
-    QLabel *formatLabel = caption(Frame1, tr("格式:"), QRect(292, 42, 34, 22));
-    XPCombo1 = new controls::XPCombo(Frame1);
-    XPCombo1->setGeometry(328, 42, 103, 21);
-    formatLabel->setBuddy(XPCombo1);
-    XPCombo1->setAccessibleName(tr("格式"));
-    // The window is laid out for its Chinese captions, which keep their
-    // places; translated ones may be longer and get the room they need.
-    if (Option1->text() != QStringLiteral(u"单张转换")) {
-        widenToCaptions({Option1, Option2, Check1}, 8);
-        widenToTheLeft(formatLabel, txtPathdz2->geometry().right() + 5);
-    }
-    std::tie(Text3, Text4) = limitFields(Frame1);
-    // The start buttons sit at 120 twips and span 6375 twips of their panel.
-    cmdStartConvertdz = pictureButton(Frame1, tr("开始转换"), QRect(8, 144, 425, 25));
-
-    Frame2 = new QFrame(this);
-    Frame2->setGeometry(panel);
-    cmdSelectFolder = pictureButton(Frame2, tr("源文件夹", "button"), QRect(8, 6, 71, 25));
-    txtPath = field(Frame2, QRect(86, 6, 345, 25));
-    txtPath->setAccessibleName(tr("源文件夹"));
-    cmdSaveFolder = pictureButton(Frame2, tr("输出到"), QRect(8, 40, 71, 25));
-    txtPath2 = field(Frame2, QRect(86, 40, 345, 25));
-    txtPath2->setAccessibleName(tr("输出文件夹"));
-    std::tie(Text1, Text2) = limitFields(Frame2);
-    cmdStartConvert = pictureButton(Frame2, tr("开始批量转换"), QRect(8, 144, 425, 25));
-
-    PB = new controls::XP_ProgressBar(this);
-    PB->setGeometry(8, 252, 423, 22);
-    platform::PropertyBag progressBag;
-    progressBag.write(QStringLiteral("Scrolling"), 1, 0);
-    progressBag.write(QStringLiteral("Color"), platform::rgbValue(49, 106, 197), platform::kSysHighlight);
-    PB->readProperties(progressBag);
-    PB->setAccessibleName(tr("转换进度"));
-
-    m_sizeFields = new SizeFields(Text1, Text2, Text3, Text4, this);
-    m_runner = new ConversionRunner(this);
-
-    // Every control answers to its name.
-    const std::pair<QWidget *, const char *> named[] = {
-        {Option1, "Option1"},
-        {Option2, "Option2"},
-        {Check1, "Check1"},
-        {Label3, "Label3"},
-        {Picture1, "Picture1"},
-        {Frame1, "Frame1"},
-        {Frame2, "Frame2"},
-        {cmdrgtBrowe, "cmdrgtBrowe"},
-        {txtPathdz, "txtPathdz"},
-        {txtPathdz2, "txtPathdz2"},
-        {XPCombo1, "XPCombo1"},
-        {Text1, "Text1"},
-        {Text2, "Text2"},
-        {Text3, "Text3"},
-        {Text4, "Text4"},
-        {cmdStartConvertdz, "cmdStartConvertdz"},
-        {cmdSelectFolder, "cmdSelectFolder"},
-        {txtPath, "txtPath"},
-        {cmdSaveFolder, "cmdSaveFolder"},
-        {txtPath2, "txtPath2"},
-        {cmdStartConvert, "cmdStartConvert"},
-        {PB, "PB"},
-    };
-    for (const auto &[widget, name] : named)
-        widget->setObjectName(QString::fromLatin1(name));
-
-    // Tab walks the window as it reads: the panel switch, then the visible
-    // panel top to bottom, left to right. The hidden panel is passed over.
-    QWidget *const order[]
-        = {Option1,        Option2,           Check1,          cmdrgtBrowe, txtPathdz,     txtPathdz2, XPCombo1, Text3,
-           Text4,          cmdStartConvertdz, cmdSelectFolder, txtPath,     cmdSaveFolder, txtPath2,   Text1,    Text2,
-           cmdStartConvert};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-
-    connect(Option1, &QRadioButton::clicked, this, [this] { showPanel(true); });
-    connect(Option2, &QRadioButton::clicked, this, [this] { showPanel(false); });
-    connect(cmdSelectFolder, &controls::PhButton::Click, this, &frmMain::cmdSelectFolder_Click);
-    connect(cmdSaveFolder, &controls::PhButton::Click, this, &frmMain::cmdSaveFolder_Click);
-    connect(cmdStartConvert, &controls::PhButton::Click, this, &frmMain::cmdStartConvert_Click);
-    connect(cmdrgtBrowe, &controls::PhButton::Click, this, &frmMain::cmdrgtBrowe_Click);
-    connect(cmdStartConvertdz, &controls::PhButton::Click, this, &frmMain::cmdStartConvertdz_Click);
-    showBatchProgress();
-
-    for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2})
-        edit->installEventFilter(this);
-    drawPictures();
-
-    // Alt and a letter, the same in every language; the start buttons share
-    // theirs, as only one of them is ever shown.
-    auto *mnemonics = new MnemonicHints(this);
-    mnemonics->add(Option1, u'S');
-    mnemonics->add(Option2, u'B');
-    mnemonics->add(Check1, u'E');
-    const std::pair<controls::PhButton *, char16_t> lettered[] = {
-        {cmdrgtBrowe, u'P'},   {cmdStartConvertdz, u'C'}, {cmdSelectFolder, u'F'},
-        {cmdSaveFolder, u'O'}, {cmdStartConvert, u'C'},
-    };
-    for (const auto &[button, letter] : lettered) {
-        button->grabShortcut(QKeySequence(altKey(letter)));
-        mnemonics->add(button->accessibleName(), letter, [this, button](const QString &text) {
-            button->setProperty(kFaceCaption, text);
-            storeFaces(button, m_picturesRatio);
-        });
-    }
-}
-
-void frmMain::drawPictures()
-{
-    // Drawn with the screen's pixels; Qt would stretch pictures of another ratio.
-    const qreal ratio = devicePixelRatioF();
-    if (ratio == m_picturesRatio)
-        return;
-    m_picturesRatio = ratio;
-    for (controls::PhButton *button : {cmdrgtBrowe, cmdStartConvertdz, cmdSelectFolder, cmdSaveFolder, cmdStartConvert})
-        storeFaces(button, ratio);
-    Picture1->setPixmap(QPixmap::fromImage(emblemPicture(48, ratio)));
-}
-
-bool frmMain::event(QEvent *event)
-{
-    // A move to another screen; Qt 6.6 also tells of a ratio changed in place.
-    const bool newRatio = event->type() == QEvent::ScreenChangeInternal
-#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
-                          || event->type() == QEvent::DevicePixelRatioChange
-#endif
-        ;
-    if (newRatio)
-        drawPictures();
-    return QWidget::event(event);
-}
 
 void frmMain::loadWindow()
 {
@@ -349,20 +112,49 @@ bool frmMain::limitsAreUsable(const QLineEdit *width, const QLineEdit *height) c
            && SizeFields::value(*height) >= 1;
 }
 
+QString frmMain::whyNotOpened(const QString &path)
+{
+    if (workflow::IsFolder(path) || (platform::isRegularFile(path) && imaging::hasConvertibleExtension(path)))
+        return {};
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return tr("找不到“%1”。").arg(platform::displayPath(path));
+    return tr("“%1”不是文件夹，也不是可以转换的图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga）。")
+        .arg(platform::displayPath(path));
+}
+
 void frmMain::openPaths(const QStringList &paths)
 {
-    if (paths.isEmpty() || isConverting())
+    if (paths.isEmpty())
         return;
+    if (isBusy() || QApplication::activeModalWidget()) {
+        // The run, or a notice, ends first; the latest paths handed over win.
+        m_pendingPaths = paths;
+        QTimer::singleShot(kPendingCheckMs, this, &frmMain::openPendingPaths);
+        return;
+    }
     const QString &first = paths.constFirst();
-    if (workflow::IsFolder(first)) {
+    if (const QString problem = whyNotOpened(first); !problem.isEmpty()) {
+        m_services.notifier->information(problem);
+    } else if (workflow::IsFolder(first)) {
         Option2->setChecked(true);
         showPanel(false);
         dropOnFolderField(txtPath, paths);
-    } else if (platform::isRegularFile(first)) {
+    } else {
         Option1->setChecked(true);
         showPanel(true);
         dropOnPictureField(paths);
     }
+}
+
+void frmMain::openPendingPaths()
+{
+    if (m_pendingPaths.isEmpty())
+        return;
+    if (isBusy() || QApplication::activeModalWidget()) {
+        QTimer::singleShot(kPendingCheckMs, this, &frmMain::openPendingPaths);
+        return;
+    }
+    openPaths(std::exchange(m_pendingPaths, {}));
 }
 
 void frmMain::bringToFront()
@@ -378,71 +170,50 @@ workflow::ConversionOptions frmMain::conversionOptions() const
     return {m_services.jobs, platform::buttonFaceColour(), m_services.worker};
 }
 
-bool frmMain::isConverting() const { return m_runner->isRunning(); }
+workflow::ConversionRun frmMain::convert(const std::vector<workflow::ConversionJob> &jobs,
+                                         const workflow::ConversionOptions &options, bool countOnBar)
+{
+    workflow::ConversionRun run;
+    m_runner->run(
+        [&](const std::atomic<bool> &stop) {
+            run = workflow::convertInParallel(
+                jobs, options,
+                [this, countOnBar, &jobs](std::size_t index, const workflow::ConversionResult &) {
+                    if (!countOnBar)
+                        return;
+                    m_runner->post([this, name = workflow::GetFileName(jobs[index].source)] {
+                        PB->setValue(PB->Value() + 1);
+                        showProgress(PB->Value(), PB->Max(), name);
+                    });
+                },
+                &stop);
+        },
+        Qt::BusyCursor);
+    setWindowTitle(m_title);
+    return run;
+}
+
+void frmMain::showProgress(int done, int total, const QString &name)
+{
+    setWindowTitle(tr("%1/%2 – %3 – %4", "pictures done, pictures in all, the last one done, the window's title")
+                       .arg(done)
+                       .arg(total)
+                       .arg(platform::displayPath(name), m_title));
+}
+
+bool frmMain::isBusy() const { return m_runner->isRunning(); }
 
 qint64 frmMain::lastRunLongestEventGapMs() const { return m_runner->longestEventGapMs(); }
-
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    auto *edit = qobject_cast<QLineEdit *>(watched);
-    const bool pathField = edit == txtPath || edit == txtPath2 || edit == txtPathdz;
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (pathField && (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace)) {
-            // The field takes no typing; these two keys empty it. (The work
-            // lists stay as they are.)
-            edit->clear();
-            return true;
-        }
-        if (pathField && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-            // Enter in a path field opens its chooser, as its button does.
-            if (edit == txtPath)
-                cmdSelectFolder_Click();
-            else if (edit == txtPath2)
-                cmdSaveFolder_Click();
-            else
-                cmdrgtBrowe_Click();
-            return true;
-        }
-        if (edit == txtPathdz2 && (key->text() == QStringLiteral(".") || key->text() == QStringLiteral("/")))
-            return true; // a new name is typed without a dot or a folder
-        break;
-    }
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-        if (pathField) {
-            auto *drag = static_cast<QDropEvent *>(event);
-            if (droppedPaths(drag->mimeData()).isEmpty())
-                drag->ignore();
-            else
-                drag->acceptProposedAction();
-            return true;
-        }
-        break;
-    case QEvent::Drop:
-        if (pathField) {
-            auto *drop = static_cast<QDropEvent *>(event);
-            const QStringList paths = droppedPaths(drop->mimeData());
-            drop->acceptProposedAction();
-            if (edit == txtPathdz)
-                dropOnPictureField(paths);
-            else
-                dropOnFolderField(edit, paths);
-            return true;
-        }
-        break;
-    default: break;
-    }
-    return QWidget::eventFilter(watched, event);
-}
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
     if (m_runner->isRunning()) {
-        // The pictures under way finish; no new one starts; then the window closes.
+        // The run ends early: the pictures (or the picture sizes) under way
+        // finish, no new one starts, and then the window closes.
         m_closeAfterRun = true;
         m_runner->requestStop();
+        setButtonCaption(cmdStartConvert, tr("正在停止…"));
+        setWindowTitle(tr("正在停止… – %1").arg(m_title));
         event->ignore();
         return;
     }

@@ -5,6 +5,8 @@
 // remembered limits.
 #pragma once
 
+#include "workflow/batch_workflow.h"
+#include "workflow/conversion_rules.h"
 #include "workflow/parallel_conversion.h"
 #include "workflow/saved_limits.h"
 #include "workflow/target_sizes.h"
@@ -34,7 +36,7 @@ class Notifier;
 
 namespace window {
 
-class ConversionRunner;
+class TaskRunner;
 class SizeFields;
 
 // What the window needs from outside: notices, dialogs, where the remembered
@@ -63,57 +65,87 @@ public:
     // Opens what the program was given on its command line or by a later
     // start: a folder is scanned in the batch panel as if dropped on the
     // source field, a picture chosen in the single panel as if dropped on the
-    // picture field; of several, the first, as a drop takes it. A path that
-    // names neither an existing file nor a folder changes nothing, and so
-    // does anything while a conversion runs.
+    // picture field; of several, the first, as a drop takes it. A path the
+    // window cannot open gets a notice saying why (whyNotOpened). Paths given
+    // while a conversion or a scan runs are kept, the latest only, and opened
+    // once it has ended and its notice is closed.
     void openPaths(const QStringList &paths);
+    // Why the window cannot open `path` (it is missing, or neither a folder
+    // nor a picture of the eight types), or nothing when it can.
+    static QString whyNotOpened(const QString &path);
     // Shows the window above the others and gives it the focus.
     void bringToFront();
 
-    // True while a conversion runs.
-    bool isConverting() const;
-    // How late the event loop got at worst during the last conversion, in ms.
+    // True while a conversion or a folder scan runs.
+    bool isBusy() const;
+    // How late the event loop got at worst during the last run (a conversion
+    // or a folder scan), in ms.
     qint64 lastRunLongestEventGapMs() const;
 
 protected:
-    bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;                         // frm_main_controls.cpp
+    bool eventFilter(QObject *watched, QEvent *event) override; // frm_main_fields.cpp
+    void closeEvent(QCloseEvent *event) override;               // frm_main.cpp
 
 private slots:
-    // Batch panel.
+    // Batch panel (frm_main_batch.cpp).
     void ScanSourceFolder();
     void cmdStartConvert_Click();
     void cmdSelectFolder_Click();
     void cmdSaveFolder_Click();
-    // Single-picture panel.
+    // Single-picture panel (frm_main_single.cpp).
     void cmdrgtBrowe_Click();
     void cmdStartConvertdz_Click();
+    // Paths handed over during a run, opened once the window is free again.
+    void openPendingPaths();
 
 private:
-    // Moves the progress bar as the batch's pictures are done.
-    void showBatchProgress();
-    // Drops onto the three path fields: the dropped paths, in order.
-    void dropOnFolderField(QLineEdit *field, const QStringList &paths);
-    void dropOnPictureField(const QStringList &paths);
-    // Places the window in the middle of the screen.
-    void CentreWindow();
-
+    // The controls (frm_main_controls.cpp).
     void buildControls();
     std::pair<QLineEdit *, QLineEdit *> limitFields(QWidget *panel);
+    // A picture button shows `caption` on its faces and to screen readers.
+    void setButtonCaption(controls::PhButton *button, const QString &caption);
     // The button faces and the emblem, drawn again when the window's device
     // pixel ratio changed since they were last drawn.
     void drawPictures();
+
+    // Drops onto the three path fields: the dropped paths, in order
+    // (frm_main_fields.cpp).
+    void dropOnFolderField(QLineEdit *field, const QStringList &paths);
+    void dropOnPictureField(const QStringList &paths);
+    // Whether a drop of `paths` on `field` would be taken.
+    bool takesDrop(const QLineEdit *field, const QStringList &paths) const;
+    // The path fields' context menu, with "打开文件夹" on the output folder's.
+    void showPathMenu(QLineEdit *field, const QPoint &globalPos);
+
+    // Setup and what both panels share (frm_main.cpp).
     void loadWindow();
     void showPanel(bool single);
-    void choosePicture(const QString &path);
+    // Places the window in the middle of the screen.
+    void CentreWindow();
     void clearAfterRun();
     std::int32_t limitValue(const QLineEdit *field) const;
     bool limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const;
     workflow::ConversionOptions conversionOptions() const;
-    static QString folderPrompt();
+    // Converts the jobs with the window waiting busy; with `countOnBar` the
+    // progress bar moves on by one as each picture ends.
+    workflow::ConversionRun convert(const std::vector<workflow::ConversionJob> &jobs,
+                                    const workflow::ConversionOptions &options, bool countOnBar);
+    // The count and the name of the picture just done in the title.
+    void showProgress(int done, int total, const QString &name);
+
+    // The batch's stop (frm_main_batch.cpp): the start button turns into a
+    // stop button for the run, and Esc stops it too.
+    void setStoppable(bool stoppable);
+    void stopBatch();
+    void reportBatch(const workflow::BatchSummary &summary, const QString &outputFolder);
     QStringList workNames() const;
     QStringList workSizes() const;
+
+    void choosePicture(const QString &path); // frm_main_single.cpp
+    // What a notice says to a refused new name; nothing for an accepted one.
+    static QString newNameRefusal(workflow::NewNameProblem problem);
+    static QString folderPrompt(); // frm_main_batch.cpp
 
     // The controls, by the names the program knows them by.
     QRadioButton *Option1 = nullptr;
@@ -146,13 +178,16 @@ private:
 
     FormServices m_services;
     SizeFields *m_sizeFields = nullptr;
-    ConversionRunner *m_runner = nullptr;
+    TaskRunner *m_runner = nullptr;
     // Whose pictures the work list holds: those of txtPath's folder, or the single one.
     enum class WorkSource { Empty, Folder, Picture } m_workSource = WorkSource::Empty;
     bool m_closeAfterRun = false;
-    bool m_batchRunning = false;
-    int m_picturesNotShown = 0; // pictures done that the bar does not show yet
+    bool m_batchStopped = false;
     qreal m_picturesRatio = 0;
+    QString m_title;
+    // The output folder of the last batch, which its field no longer shows.
+    QString m_lastOutputFolder;
+    QStringList m_pendingPaths;
 };
 
 } // namespace window

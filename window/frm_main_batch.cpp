@@ -2,44 +2,24 @@
 // source's pictures, and converting them all.
 #include "window/frm_main.h"
 
+#include "controls/ph_button.h"
 #include "controls/xp_progress_bar.h"
 #include "dialogs/file_dialogs.h"
 #include "platform/native_path.h"
 #include "platform/notifier.h"
-#include "window/conversion_runner.h"
 #include "window/path_field.h"
+#include "window/run_notices.h"
+#include "window/task_runner.h"
 #include "workflow/batch_workflow.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/path_names.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
-#include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QLineEdit>
 
 namespace window {
-
-namespace {
-
-// Lets the window repaint (the progress bar) now and then during a long scan,
-// without handling any input.
-class PaintPump {
-public:
-    PaintPump() { m_timer.start(); }
-    void maybePaint()
-    {
-        if (m_timer.elapsed() >= 30) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            m_timer.restart();
-        }
-    }
-
-private:
-    QElapsedTimer m_timer;
-};
-
-} // namespace
 
 QString frmMain::folderPrompt()
 {
@@ -51,17 +31,31 @@ void frmMain::ScanSourceFolder()
 {
     m_work.clear();
     m_workSource = WorkSource::Empty;
-    PaintPump pump;
-    workflow::WorkList listing = workflow::scanBatchFolder(pathText(txtPath), [&](int done, int total) {
-        if (done == 1) {
-            PB->setMin(0);
-            PB->setValue(0);
-            PB->setMax(total);
-        }
-        PB->setValue(done);
-        pump.maybePaint();
+    // Every picture's header is read, on the runner's thread; the bar counts
+    // them on the window's.
+    const QString folder = pathText(txtPath);
+    workflow::WorkList listing;
+    m_runner->run([&](const std::atomic<bool> &stop) {
+        const auto sizeRead = [this](int done, int total) {
+            m_runner->post([this, done, total] {
+                if (done == 1) {
+                    PB->setMin(0);
+                    PB->setValue(0);
+                    PB->setMax(total);
+                }
+                PB->setValue(done);
+            });
+        };
+        listing = workflow::scanBatchFolder(folder, sizeRead, &stop);
     });
     PB->setValue(0);
+    if (m_closeAfterRun) {
+        // Closed while scanning: the listing is cut short and not kept.
+        close();
+        return;
+    }
+    if (m_batchStopped)
+        return; // stopped while scanning: nothing is kept either
     if (listing.empty()) {
         m_services.notifier->information(tr("没有找到可以转换的文件"));
         txtPath->clear();
@@ -73,6 +67,11 @@ void frmMain::ScanSourceFolder()
 
 void frmMain::cmdStartConvert_Click()
 {
+    // During its run the start button is the stop button.
+    if (isBusy()) {
+        stopBatch();
+        return;
+    }
     if (!limitsAreUsable(Text1, Text2))
         return;
     if (txtPath->text().isEmpty()) {
@@ -83,11 +82,16 @@ void frmMain::cmdStartConvert_Click()
         m_services.notifier->information(tr("请选择一个用来存放转换图片的文件夹！"));
         return;
     }
+    m_batchStopped = false;
     // The work list may hold the single panel's picture since the folder was
-    // listed; the batch converts the folder's pictures.
-    if (m_workSource == WorkSource::Picture)
+    // listed; the batch converts the folder's pictures. A scan stopped
+    // early lists nothing, and nothing is converted.
+    if (m_workSource == WorkSource::Picture) {
+        setStoppable(true);
         ScanSourceFolder();
-    if (m_work.empty())
+        setStoppable(false);
+    }
+    if (m_work.empty() || m_batchStopped)
         return;
     if (workflow::isSameFolder(pathText(txtPath), pathText(txtPath2))
         && !m_services.notifier->question(tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
@@ -100,31 +104,60 @@ void frmMain::cmdStartConvert_Click()
     PB->setValue(0);
     PB->raise();
 
+    const QString outputFolder = pathText(txtPath2);
     TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
-    m_picturesNotShown = 0;
-    m_batchRunning = true;
+    setStoppable(true);
     const workflow::BatchSummary summary = workflow::runBatch(
-        {pathText(txtPath), pathText(txtPath2)}, m_work, TargetSizes,
-        [this](const std::vector<workflow::ConversionJob> &jobs) { return m_runner->run(jobs, conversionOptions()); });
-    m_batchRunning = false;
+        {pathText(txtPath), outputFolder}, m_work, {width, height, Check1->isChecked()},
+        [this](const std::vector<workflow::ConversionJob> &jobs) { return convert(jobs, conversionOptions(), true); });
+    setStoppable(false);
     PB->setValue(0);
 
     savedLimits = {width, height};
     workflow::StoreSavedLimits(m_services.settingsPath, savedLimits);
+    m_lastOutputFolder = outputFolder;
 
-    if (!m_closeAfterRun) {
-        if (summary.failures.empty()) {
-            m_services.notifier->selfClosingInformation(tr("转换成功"), platform::kSelfClosingTimeout);
-        } else {
-            QStringList lines;
-            for (const workflow::BatchFailure &failure : summary.failures)
-                lines << workflow::failureLine(platform::displayPath(failure.name), failure.result);
-            m_services.notifier->information(workflow::batchFailureNotice(summary.converted, lines));
-        }
-    }
+    if (!m_closeAfterRun)
+        reportBatch(summary, outputFolder);
     clearAfterRun();
     if (m_closeAfterRun)
         close();
+}
+
+void frmMain::setStoppable(bool stoppable)
+{
+    setButtonCaption(cmdStartConvert, stoppable ? tr("停止转换") : tr("开始批量转换"));
+    if (stoppable)
+        m_runner->setStopControl(cmdStartConvert, [this] { stopBatch(); });
+    else
+        m_runner->setStopControl(nullptr, {});
+}
+
+void frmMain::stopBatch()
+{
+    if (!isBusy() || m_batchStopped)
+        return;
+    // As closing does: no new picture starts, those under way finish.
+    m_batchStopped = true;
+    m_runner->requestStop();
+    setButtonCaption(cmdStartConvert, tr("正在停止…"));
+}
+
+void frmMain::reportBatch(const workflow::BatchSummary &summary, const QString &outputFolder)
+{
+    // A run that ends behind other windows also says so on the desktop.
+    const bool unseen = !isActiveWindow();
+    if (summary.failures.empty() && !m_batchStopped) {
+        if (unseen)
+            m_services.notifier->desktopNotification(tr("转换成功"), outputFolder);
+        m_services.notifier->selfClosingInformation(tr("转换成功"), platform::kSelfClosingTimeout);
+        return;
+    }
+    const BatchNotice notice = batchNotice(summary, m_batchStopped, QFontMetrics(QApplication::font("QMessageBox")),
+                                           platform::noticeLineWidth(this));
+    if (unseen)
+        m_services.notifier->desktopNotification(notice.text.section(QLatin1Char('\n'), 0, 0), outputFolder);
+    m_services.notifier->detailedInformation(notice.text, notice.details);
 }
 
 void frmMain::cmdSelectFolder_Click()
@@ -147,35 +180,6 @@ void frmMain::cmdSaveFolder_Click()
         m_services.notifier->information(tr("您选择的不是一个文件夹，请重新选择"));
         txtPath2->clear();
     }
-}
-
-void frmMain::dropOnFolderField(QLineEdit *field, const QStringList &paths)
-{
-    if (paths.isEmpty() || !workflow::IsFolder(paths.constFirst()))
-        return;
-    setPathText(field, paths.constFirst());
-    if (field == txtPath)
-        ScanSourceFolder();
-}
-
-void frmMain::showBatchProgress()
-{
-    // The bar belongs to the batch: a single conversion leaves it alone.
-    // Results arrive in list order, often many at once after a large picture;
-    // the bar is drawn once for all of them that are already waiting.
-    connect(m_runner, &ConversionRunner::pictureDone, this, [this] {
-        if (!m_batchRunning)
-            return;
-        if (m_picturesNotShown++ == 0)
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (m_batchRunning)
-                        PB->setValue(PB->Value() + m_picturesNotShown);
-                    m_picturesNotShown = 0;
-                },
-                Qt::QueuedConnection);
-    });
 }
 
 } // namespace window

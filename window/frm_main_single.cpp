@@ -9,9 +9,9 @@
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "platform/notifier.h"
-#include "window/conversion_runner.h"
 #include "window/path_field.h"
 #include "window/wait_seconds.h"
+#include "workflow/batch_workflow.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/path_names.h"
 #include "workflow/target_sizes.h"
@@ -41,6 +41,19 @@ workflow::WorkItem singleWorkItem(const QString &path)
 
 } // namespace
 
+QString frmMain::newNameRefusal(workflow::NewNameProblem problem)
+{
+    switch (problem) {
+    case workflow::NewNameProblem::None: return {};
+    case workflow::NewNameProblem::Empty: return tr("请给新图像命名！");
+    case workflow::NewNameProblem::OnlyDots: return tr("“.”和“..”代表文件夹，不能作为新图像的名称！");
+    case workflow::NewNameProblem::LeadingDot: return tr("新图像的名称不能以“.”开头（那会是一个隐藏文件）！");
+    case workflow::NewNameProblem::Slash: return tr("新图像的名称不能包含“/”，它只能保存在原图所在的文件夹！");
+    case workflow::NewNameProblem::Nul: return tr("新图像的名称不能包含空字符！");
+    }
+    return {};
+}
+
 void frmMain::cmdrgtBrowe_Click()
 {
     m_services.dialogs->SetDialogPlacement(dialogs::DialogPlacement::MainWindow);
@@ -55,20 +68,6 @@ void frmMain::cmdrgtBrowe_Click()
     WaitSeconds(0.05);
     const QString path = workflow::TrimAtNull(record.fileName).trimmed();
     setPathText(txtPathdz, path);
-    choosePicture(pathText(txtPathdz));
-}
-
-void frmMain::dropOnPictureField(const QStringList &paths)
-{
-    if (paths.isEmpty())
-        return;
-    const QString &dropped = paths.constFirst();
-    if (workflow::IsFolder(dropped))
-        txtPathdz->clear();
-    if (imaging::hasConvertibleExtension(dropped)) {
-        setPathText(txtPathdz, dropped);
-        txtPathdz2->clear();
-    }
     choosePicture(pathText(txtPathdz));
 }
 
@@ -91,12 +90,22 @@ void frmMain::cmdStartConvertdz_Click()
     }
     // The copy gets a plain file name: not empty, not hidden, in the
     // picture's own folder.
-    if (!workflow::isPlainNewName(txtPathdz2->text())) {
-        m_services.notifier->information(tr("请给新图像命名！"));
+    if (const QString problem = newNameRefusal(workflow::newNameProblem(txtPathdz2->text())); !problem.isEmpty()) {
+        m_services.notifier->information(problem);
+        return;
+    }
+    // The format box is editable: what it holds must be one of its formats.
+    const QString format = XPCombo1->Text();
+    if (format.trimmed().isEmpty()) {
+        m_services.notifier->information(tr("请选择新图像的格式！"));
+        return;
+    }
+    if (!format.startsWith(u'.') || !imaging::hasConvertibleExtension(format)) {
+        m_services.notifier->information(tr("“%1”不是可以保存的格式，请从格式列表中选择。").arg(format));
         return;
     }
     const QString source = pathText(txtPathdz);
-    const QString target = workflow::singleOutputPath(source, txtPathdz2->text(), XPCombo1->Text());
+    const QString target = workflow::singleOutputPath(source, txtPathdz2->text(), format);
     if (platform::isSameFile(source, target)
         && !m_services.notifier->question(tr("输出文件与源图片相同，转换后的图片将覆盖原图。确定要继续吗？")))
         return;
@@ -109,11 +118,12 @@ void frmMain::cmdStartConvertdz_Click()
     const std::int32_t height = limitValue(Text2);
     TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
 
-    const workflow::TargetSize size = TargetSizes.empty() ? workflow::TargetSize{} : TargetSizes.front();
     workflow::ConversionOptions options = conversionOptions();
     options.jobs = 1;
+    // The bar belongs to the batch: a single conversion leaves it alone.
+    const imaging::FitBox box{width, height, Check1->isChecked()};
     const workflow::ConversionResults results
-        = m_runner->run({workflow::ConversionJob{source, target, size.width, size.height}}, options).results;
+        = convert({workflow::ConversionJob{source, target, box}}, options, false).results;
 
     savedLimits = {limitValue(Text3), limitValue(Text4)};
     workflow::StoreSavedLimits(m_services.settingsPath, savedLimits);
@@ -123,7 +133,10 @@ void frmMain::cmdStartConvertdz_Click()
             m_services.notifier->selfClosingInformation(tr("%1 转换成功").arg(platform::displayPath(target)),
                                                         platform::kSelfClosingTimeout);
         else
-            m_services.notifier->information(tr("%1 转换失败").arg(platform::displayPath(target)));
+            m_services.notifier->information(
+                tr("%1 转换失败：%2")
+                    .arg(platform::displayPath(source),
+                         workflow::failureReason(results.empty() ? std::nullopt : results.front())));
     }
     clearAfterRun();
     if (m_closeAfterRun)

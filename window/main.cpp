@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include <cstdio>
 #include <cstring>
 
 #include <unistd.h>
@@ -44,13 +45,19 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("tarvel"));
     QGuiApplication::setDesktopFileName(QStringLiteral(TARVEL_APP_ID));
     const QStringList paths = pathsToOpen(argc, argv);
+    const workflow::InterfaceLanguage language(QLocale::system());
+
+    // What the window cannot open is said here as well as in its notice.
+    const QString problem = paths.isEmpty() ? QString() : window::frmMain::whyNotOpened(paths.constFirst());
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "tarvel: %s\n", problem.toLocal8Bit().constData());
 
     // A second start hands what it was given to the running window, which
-    // comes to the front, and ends.
+    // comes to the front (and shows the notice), and ends.
     platform::SingleInstance instance(QStringLiteral("tarvel"));
     if (!instance.isFirst()) {
         instance.handOver(paths);
-        return 0;
+        return problem.isEmpty() ? 0 : 1;
     }
 
     // The window has a fixed look of its own; the same style and palette on
@@ -64,8 +71,6 @@ int main(int argc, char *argv[])
             break;
         }
     }
-
-    const workflow::InterfaceLanguage language(QLocale::system());
 
     platform::QtNotifier notifier;
     dialogs::QtFileDialogs fileDialogs;

@@ -47,8 +47,14 @@ bool MnemonicHints::eventFilter(QObject *watched, QEvent *event)
     case QEvent::KeyRelease: {
         auto *key = static_cast<QKeyEvent *>(event);
         auto *widget = qobject_cast<QWidget *>(watched);
-        if (key->key() == Qt::Key_Alt && widget && widget->window() == m_window)
-            setShown(event->type() == QEvent::KeyPress);
+        if (key->key() == Qt::Key_Alt && event->type() == QEvent::KeyPress) {
+            if (widget && widget->window() == m_window)
+                setShown(true);
+        } else if (key->key() == Qt::Key_Alt || !key->modifiers().testFlag(Qt::AltModifier)) {
+            // Alt let go, or a key pressed without it: wherever the key went
+            // (an open list, a notice), the letters go.
+            setShown(false);
+        }
         break;
     }
     case QEvent::WindowDeactivate:

@@ -5,15 +5,32 @@
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 
 #include <algorithm>
 
 namespace window {
 
+namespace {
+
+const QKeySequence::StandardKey kEditingCommands[] = {
+    QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut,
+    QKeySequence::Paste,     QKeySequence::Undo, QKeySequence::Redo,
+};
+
+} // namespace
+
 bool SizeKeyFilter::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
-        const auto characters = platform::typedText(*static_cast<QKeyEvent *>(event)).toUcs4();
+        auto *key = static_cast<QKeyEvent *>(event);
+        // The editing commands are no typed characters: the field carries them
+        // out, and the bounds rule judges the text they leave.
+        for (const QKeySequence::StandardKey command : kEditingCommands) {
+            if (key->matches(command))
+                return false;
+        }
+        const auto characters = platform::typedText(*key).toUcs4();
         return !std::all_of(characters.begin(), characters.end(), isSizeFieldCharacter);
     }
     if (event->type() == QEvent::InputMethod) {

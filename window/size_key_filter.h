@@ -1,6 +1,8 @@
 // Lets only digits and Backspace be typed into a size field. Keys that type no
-// character (arrows, Delete, Tab) pass, and so does text pasted from the context
-// menu; Ctrl+V types a control character and is discarded like any other.
+// character (arrows, Delete, Tab) pass, and so do the editing commands (Ctrl+A,
+// Ctrl+C, Ctrl+X, Ctrl+V, Ctrl+Z and their like), which the field carries out;
+// a paste, from the keys or the context menu, is judged by the size fields'
+// bounds rule as any change is.
 #pragma once
 
 #include <QObject>

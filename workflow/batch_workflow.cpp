@@ -5,25 +5,23 @@
 
 namespace workflow {
 
-std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items, const TargetSizeTable &targets)
+std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box)
 {
     std::vector<ConversionJob> jobs;
     jobs.reserve(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const TargetSize size = i < targets.size() ? targets[i] : TargetSize{};
-        jobs.push_back({pathInFolder(request.sourceFolder, items[i].name),
-                        pathInFolder(request.outputFolder, items[i].name), size.width, size.height});
-    }
+    for (const WorkItem &item : items)
+        jobs.push_back(
+            {pathInFolder(request.sourceFolder, item.name), pathInFolder(request.outputFolder, item.name), box});
     return jobs;
 }
 
 int defaultJobCount() { return std::max(1, QThread::idealThreadCount()); }
 
-BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const TargetSizeTable &targets,
+BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box,
                       const ConversionExecutor &execute)
 {
     BatchSummary summary;
-    const auto jobs = batchJobs(request, items, targets);
+    const auto jobs = batchJobs(request, items, box);
     const ConversionRun run = execute(jobs);
     summary.workersPeakKb = run.workersPeakKb;
     for (std::size_t i = 0; i < jobs.size(); ++i) {

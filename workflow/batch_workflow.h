@@ -1,7 +1,8 @@
 // The batch conversion, one piece of code for the window and tarvel-batch:
-// the work list (work_list.h), fitted into the limits once (target_sizes.h),
-// is converted into the output folder here, and what became of each picture
-// is summed up. Both front ends convert the same files, in the same order, to
+// the work list (work_list.h) is converted into the output folder here, each
+// picture fitted into the limits as it is opened, and what became of each
+// picture is summed up. The sizes the lists show (target_sizes.h) come from
+// the same rule. Both front ends convert the same files, in the same order, to
 // the same bytes.
 #pragma once
 
@@ -23,9 +24,8 @@ struct BatchRequest {
 };
 
 // One job per work item: the source in the source folder, the target of the
-// same name in the output folder, at the target size of the same row.
-std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items,
-                                     const TargetSizeTable &targets);
+// same name in the output folder, fitted into `box`.
+std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box);
 
 // How many pictures to convert at once: one per processor.
 int defaultJobCount();
@@ -45,9 +45,10 @@ struct BatchSummary {
     long workersPeakKb = 0;
 };
 
-// Converts every work item at its fitted size into the output folder under
-// its own name, and says what became of each.
-BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const TargetSizeTable &targets,
+// Converts every work item, fitted into `box` as the file is when it is
+// converted, into the output folder under its own name, and says what became
+// of each.
+BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box,
                       const ConversionExecutor &execute);
 
 // Why a picture failed, in the interface's language; "已中断，未转换" for one

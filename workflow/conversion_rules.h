@@ -11,10 +11,13 @@ namespace workflow {
 // followed by "副本", or nothing for an empty path ("a.b.png" gives "a副本").
 QString defaultNewName(const QString &path);
 
-// Whether a new name typed for a single picture's copy makes a plain file
-// name once its spaces are removed: not empty, not starting with "." (a
-// hidden file), without "/" (another folder) or a NUL.
-bool isPlainNewName(const QString &newName);
+// What keeps a new name typed for a single picture's copy from making a
+// plain file name once its spaces are removed: nothing left, only dots ("."
+// and ".." are folders), a leading "." (a hidden file), a "/" (another
+// folder) or a NUL (which ends a name for the system), judged in that order.
+enum class NewNameProblem { None, Empty, OnlyDots, LeadingDot, Slash, Nul };
+NewNameProblem newNameProblem(const QString &newName);
+inline bool isPlainNewName(const QString &newName) { return newNameProblem(newName) == NewNameProblem::None; }
 
 // Where a single picture is written: its own folder (with the final "/"), the
 // new name without spaces, then the chosen extension with its dot.
@@ -26,7 +29,12 @@ bool isSameFolder(const QString &a, const QString &b);
 // Maximum number of failed names listed in the batch failure notice.
 inline constexpr int kMaxListedFailures = 20;
 
-// The notice after a batch run in which some pictures failed.
+// The notice after a batch run in which some pictures failed: the counts,
+// then the first 20 failed names as given (in the work list's order).
 QString batchFailureNotice(int converted, const QStringList &failedNames);
+
+// The notice after a batch run that was stopped: how many pictures were
+// converted, failed and never started, then the failed names as above.
+QString batchStoppedNotice(int converted, int notStarted, const QStringList &failedNames);
 
 } // namespace workflow

@@ -30,8 +30,6 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
     // Pictures side by side, each with libvips threads of its own, should
     // not ask for more threads than there are cores.
     settings.threadsPerPicture = std::max(1, std::max(1, QThread::idealThreadCount()) / count);
-    if (settings.budget.memoryBytes == 0)
-        settings.budget.memoryBytes = imaging::defaultWorkerMemory(count);
 
     // The largest files first, so that the workers finish together rather
     // than one waiting on a large picture started last; ties in list order.
@@ -65,8 +63,8 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
                 break;
             const std::size_t i = order[n];
             const ConversionJob &job = jobs[i];
-            const ConversionResult result = imaging::convertPicture(
-                worker, job.source, job.target, job.width, job.height, options.background, options.jpegQuality);
+            const ConversionResult result = imaging::convertPicture(worker, job.source, job.target, job.box,
+                                                                    options.background, options.jpegQuality);
             const std::lock_guard lock(reporting);
             run.results[i] = result;
             handOn(false);

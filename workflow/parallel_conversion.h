@@ -4,6 +4,7 @@
 
 #include "imaging/conversion_status.h"
 #include "imaging/conversion_worker.h"
+#include "imaging/fit_into_box.h"
 #include "platform/colour.h"
 
 #include <QString>
@@ -15,11 +16,12 @@
 
 namespace workflow {
 
+// A picture to convert: it is fitted into `box` as its header reads when it
+// is opened for the conversion (imaging::convertPicture).
 struct ConversionJob {
     QString source;
     QString target;
-    int width = 0;
-    int height = 0;
+    imaging::FitBox box;
 };
 
 using imaging::ConversionResult;
@@ -35,8 +37,9 @@ struct ConversionOptions {
     platform::ColourValue background
         = platform::standardSystemColour(platform::kSysButtonFace & ~platform::kSystemColourFlag).value_or(0);
     // The worker executable, the budgets per picture and an observer; the
-    // libvips threads per picture are set here, and a memory budget of 0
-    // shares the machine's memory out among the workers.
+    // libvips threads per picture are set here. The pictures under way share
+    // the memory of the process's MemoryShare unless the settings name
+    // another.
     imaging::WorkerSettings worker;
     int jpegQuality = imaging::kBestJpegQuality; // for JPEG targets, 1 to 100
 };

@@ -22,12 +22,8 @@ struct TargetSize {
 // One row per entry of a work list, in its order.
 using TargetSizeTable = std::vector<TargetSize>;
 
-// A picture of width x height fitted into limitWidth x limitHeight. It keeps
-// its size unless it exceeds a limit or `enlarge` is set; then it is scaled
-// until it touches one limit without exceeding the other. Every side is
-// rounded to the nearest pixel, exact halves to the even neighbour, and a
-// picture with a size never gets a side below 1. A picture without a size
-// (a side of 0) and limits below 1 give 0 x 0, which converts to nothing.
+// A picture of width x height fitted into limitWidth x limitHeight
+// (imaging::fitIntoBox, the rule each conversion applies too).
 TargetSize fitTargetSize(std::int32_t width, std::int32_t height, std::int32_t limitWidth, std::int32_t limitHeight,
                          bool enlarge);
 

@@ -20,12 +20,15 @@ WorkItem readWorkItem(const QString &folder, const QString &name)
     return {name, imaging::ReadPictureSize(pathInFolder(folder, name))};
 }
 
-WorkList scanBatchFolder(const QString &folder, const std::function<void(int, int)> &sizeRead)
+WorkList scanBatchFolder(const QString &folder, const std::function<void(int, int)> &sizeRead,
+                         const std::atomic<bool> *stop)
 {
     const QStringList names = listConvertibleFiles(folder);
     WorkList items;
     items.reserve(std::size_t(names.size()));
     for (const QString &name : names) {
+        if (stop && *stop)
+            break;
         items.push_back(readWorkItem(folder, name));
         if (sizeRead)
             sizeRead(int(items.size()), int(names.size()));

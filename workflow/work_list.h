@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -35,7 +36,9 @@ WorkItem readWorkItem(const QString &folder, const QString &name);
 
 // The folder's convertible pictures (listConvertibleFiles) with their sizes,
 // in the order the file system lists them. `sizeRead(done, total)` is called
-// after each size is read.
-WorkList scanBatchFolder(const QString &folder, const std::function<void(int, int)> &sizeRead = {});
+// after each size is read. Once `stop` is set no further size is read, and the
+// list holds only the pictures read so far.
+WorkList scanBatchFolder(const QString &folder, const std::function<void(int, int)> &sizeRead = {},
+                         const std::atomic<bool> *stop = nullptr);
 
 } // namespace workflow

@@ -1,6 +1,5 @@
 #include "batch_tool_run.h"
 
-#include <QFile>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -33,10 +32,4 @@ void makePicture(const QString &path, int w, int h, const char *format)
         for (int x = 0; x < w; ++x)
             image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, 90));
     ASSERT_TRUE(image.save(path, format));
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

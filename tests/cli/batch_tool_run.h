@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/batch_tool.h"
+#include "support/file_bytes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,5 +19,3 @@ ToolRun runTool(const QStringList &arguments, const QString &settingsPath, bool 
 
 // A gradient picture saved by Qt in `format`.
 void makePicture(const QString &path, int w, int h, const char *format);
-
-QByteArray readAll(const QString &path);

@@ -1,5 +1,6 @@
 // Interrupting tarvel-batch with real signals: the first lets the pictures
 // under way finish, the second ends them at once; neither leaves a part.
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
 #include <QDir>
@@ -94,11 +95,8 @@ protected:
     {
         QDir(dir.path()).mkdir("in");
         const QByteArray png = slowPng(14000, 14000);
-        for (int i = 0; i < 6; ++i) {
-            QFile file(dir.file(QStringLiteral("in/slow%1.png").arg(i)));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(png);
-        }
+        for (int i = 0; i < 6; ++i)
+            writeFile(dir.file(QStringLiteral("in/slow%1.png").arg(i)), png);
         batch.setProgram(QStringLiteral(TARVEL_BATCH_EXECUTABLE));
     }
 
@@ -161,6 +159,45 @@ TEST_F(BatchToolSignals, TheSecondStopsAtOnceAndLeavesNothing)
 
 namespace {
 
+// A process that has gone, or a zombie nobody has collected yet: dead either way.
+bool processGone(const QString &pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+} // namespace
+
+TEST_F(BatchToolSignals, AKilledRunTakesItsWorkersWithIt)
+{
+    startAndWait("2", "C.UTF-8");
+    // The processes started for the workers (their guards), and the workers.
+    QStringList workers = childrenOf(batch.processId());
+    for (const QString &guard : QStringList(workers))
+        workers += childrenOf(guard.toLongLong());
+    ASSERT_EQ(workers.size(), 4) << workers.join(' ').toStdString();
+    ::kill(pid_t(batch.processId()), SIGKILL);
+    ASSERT_TRUE(batch.waitForFinished(10'000));
+    QElapsedTimer sinceKill;
+    sinceKill.start();
+    auto left = [&] {
+        QStringList alive;
+        for (const QString &pid : workers) {
+            if (!processGone(pid))
+                alive << pid;
+        }
+        return alive;
+    };
+    while (!left().isEmpty() && sinceKill.elapsed() < 1000)
+        QThread::msleep(10);
+    EXPECT_TRUE(left().isEmpty()) << "still there a second later: " << left().join(' ').toStdString();
+}
+
+namespace {
+
 // A folder of small pictures that convert quickly, one after another.
 void makeQuickPictures(const QString &folder, int count)
 {
@@ -216,4 +253,28 @@ TEST(BatchToolKilled, AReaderThatGoesAwayStopsTheRunLikeCtrlC)
     EXPECT_GE(written, 1);
     EXPECT_LT(written, 60);
     expectOnlyWholePictures(dir.file("out"));
+}
+
+TEST(BatchToolWorkers, WithoutNamespacesTheRunSaysSoOnceAndConverts)
+{
+    TempDir dir;
+    makeQuickPictures(dir.file("in"), 6);
+    for (const bool namespaces : {true, false}) {
+        QProcess batch;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LC_ALL", "C.UTF-8");
+        // A kernel that refuses them, as far as the program can tell.
+        if (!namespaces)
+            environment.insert("TARVEL_WORKER_NAMESPACES", "off");
+        batch.setProcessEnvironment(environment);
+        const QString out = dir.file(namespaces ? "with" : "without");
+        batch.start(QStringLiteral(TARVEL_BATCH_EXECUTABLE),
+                    {"--jobs", "2", "-w", "60", "-H", "40", dir.file("in"), out});
+        ASSERT_TRUE(batch.waitForFinished(60'000));
+        EXPECT_EQ(batch.exitCode(), 0);
+        const QString errors = QString::fromUtf8(batch.readAllStandardError());
+        EXPECT_EQ(errors.count(QStringLiteral("namespaces of their own")), namespaces ? 0 : 1) << errors.toStdString();
+        EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 6);
+        expectOnlyWholePictures(out);
+    }
 }

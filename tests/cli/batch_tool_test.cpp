@@ -24,7 +24,7 @@ protected:
         makePicture(dir.file("in/TALL.PNG"), 300, 900, "PNG");
         makePicture(dir.file("in/small.bmp"), 100, 50, "BMP");
         makePicture(dir.file("in/mixed.Jpg"), 800, 400, "JPG"); // not a convertible spelling
-        QFile(dir.file("in/notes.txt")).open(QIODevice::WriteOnly);
+        writeFile(dir.file("in/notes.txt"), {});
         settings = dir.file("CULERT.txt");
     }
 
@@ -36,10 +36,7 @@ protected:
 
 TEST_F(BatchTool, ConvertsTheFolderWithTheRememberedLimits)
 {
-    QFile file(settings);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(" 400 \r\n 300 ");
-    file.close();
+    writeFile(settings, " 400 \r\n 300 ");
 
     const ToolRun r = runTool({dir.file("in"), dir.file("out")}, settings);
     EXPECT_EQ(r.status, kAllConverted) << r.err.toStdString();
@@ -49,8 +46,8 @@ TEST_F(BatchTool, ConvertsTheFolderWithTheRememberedLimits)
     EXPECT_FALSE(QFile::exists(dir.file("out/mixed.Jpg")));
     EXPECT_EQ(QDir(dir.file("out")).count(), 3u + 2u); // three pictures, "." and ".."
     EXPECT_TRUE(r.out.contains(QStringLiteral(u"转换完成：成功 3 个，失败 0 个。")));
-    EXPECT_EQ(r.out.count(QStringLiteral("] ")), 3);            // one line per picture
-    EXPECT_EQ(readAll(settings), QByteArray(" 400 \r\n 300 ")); // read, never rewritten
+    EXPECT_EQ(r.out.count(QStringLiteral("] ")), 3);             // one line per picture
+    EXPECT_EQ(readFile(settings), QByteArray(" 400 \r\n 300 ")); // read, never rewritten
 }
 
 TEST_F(BatchTool, OptionsOverrideTheRememberedLimits)
@@ -65,10 +62,7 @@ TEST_F(BatchTool, OptionsOverrideTheRememberedLimits)
 
 TEST_F(BatchTool, FailedPicturesAreListedWithTheirReason)
 {
-    QFile broken(dir.file("in/broken.jpg"));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write(readAll(dir.file("in/wide.jpg")).left(300));
-    broken.close();
+    writeFile(dir.file("in/broken.jpg"), readFile(dir.file("in/wide.jpg")).left(300));
     const ToolRun r = runTool({"--stats", "--verbose", dir.file("in"), dir.file("out")}, settings);
     EXPECT_EQ(r.status, kSomeFailed);
     EXPECT_TRUE(r.out.contains(QStringLiteral(u"转换完成：成功 3 个，失败 1 个。")));
@@ -92,10 +86,7 @@ TEST_F(BatchTool, BadArgumentsAndFoldersExitWithTwo)
     EXPECT_EQ(empty.status, kBadArguments);
     EXPECT_TRUE(empty.err.contains(QStringLiteral(u"没有找到可以转换的文件")));
 
-    QFile file(settings);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("2000\r\n300");
-    file.close();
+    writeFile(settings, "2000\r\n300");
     EXPECT_EQ(runTool({dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
 
     const ToolRun help = runTool({"--help"}, settings);
@@ -105,11 +96,11 @@ TEST_F(BatchTool, BadArgumentsAndFoldersExitWithTwo)
 
 TEST_F(BatchTool, OverwritingOriginalsMustBeAskedFor)
 {
-    const QByteArray original = readAll(dir.file("in/wide.jpg"));
+    const QByteArray original = readFile(dir.file("in/wide.jpg"));
     const ToolRun refused = runTool({dir.file("in"), dir.file("in/../in")}, settings);
     EXPECT_EQ(refused.status, kBadArguments);
     EXPECT_TRUE(refused.err.contains("--overwrite-originals"));
-    EXPECT_EQ(readAll(dir.file("in/wide.jpg")), original);
+    EXPECT_EQ(readFile(dir.file("in/wide.jpg")), original);
 
     EXPECT_EQ(runTool({"--overwrite-originals", "--width", "100", "--height", "100", dir.file("in"), dir.file("in")},
                       settings)
@@ -129,7 +120,7 @@ TEST_F(BatchTool, OneOrFourAtOnceWriteTheSameBytes)
     EXPECT_EQ(names.size(), 9);
     EXPECT_EQ(QDir(dir.file("out4")).entryList(QDir::Files), names);
     for (const QString &name : names)
-        EXPECT_EQ(readAll(dir.file("out/" + name)), readAll(dir.file("out4/" + name))) << name.toStdString();
+        EXPECT_EQ(readFile(dir.file("out/" + name)), readFile(dir.file("out4/" + name))) << name.toStdString();
 }
 
 TEST_F(BatchTool, PhonePhotosAreFittedAndWrittenAsTheyAreShown)
@@ -150,10 +141,7 @@ TEST_F(BatchTool, PhonePhotosAreFittedAndWrittenAsTheyAreShown)
     app1 += char((exif.size() + 2) >> 8);
     app1 += char((exif.size() + 2) & 0xFF);
     QDir(dir.path()).mkdir("phone");
-    QFile file(dir.file("phone/portrait.jpg"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(buffer.data().left(2) + app1 + exif + buffer.data().mid(2));
-    file.close();
+    writeFile(dir.file("phone/portrait.jpg"), buffer.data().left(2) + app1 + exif + buffer.data().mid(2));
 
     const ToolRun r = runTool({"--width", "800", "--height", "600", dir.file("phone"), dir.file("out")}, settings);
     ASSERT_EQ(r.status, kAllConverted) << r.out.toStdString();

@@ -44,7 +44,7 @@ TEST(BatchToolTree, TheDryRunForetellsTheRecursiveRun)
     makePicture(dir.file("in/.hidden/h.png"), 500, 500, "PNG");
     makePicture(dir.file("in/out/stale.png"), 500, 500, "PNG"); // the output folder, inside the source
     makePicture(dir.file("in/mixed.Jpg"), 100, 100, "JPG");
-    QFile(dir.file("in/empty.png")).open(QIODevice::WriteOnly);
+    writeFile(dir.file("in/empty.png"), {});
     ASSERT_TRUE(QFile::link("..", dir.file("in/a/loop")));
     const QString settings = dir.file("CULERT.txt");
 
@@ -109,16 +109,16 @@ TEST(BatchToolTree, JpegQualityAndSkipExisting)
     const QString settings = dir.file("CULERT.txt");
     ASSERT_EQ(runTool({dir.file("in"), dir.file("best")}, settings).status, kAllConverted);
     ASSERT_EQ(runTool({"--jpeg-quality", "50", dir.file("in"), dir.file("q50")}, settings).status, kAllConverted);
-    const QByteArray q50 = readAll(dir.file("q50/photo.jpg"));
-    EXPECT_LT(q50.size() * 2, readAll(dir.file("best/photo.jpg")).size());
+    const QByteArray q50 = readFile(dir.file("q50/photo.jpg"));
+    EXPECT_LT(q50.size() * 2, readFile(dir.file("best/photo.jpg")).size());
     EXPECT_EQ(QImage(dir.file("q50/photo.jpg")).size(), QSize(425, 319));
-    EXPECT_EQ(readAll(dir.file("q50/plain.png")), readAll(dir.file("best/plain.png")));
+    EXPECT_EQ(readFile(dir.file("q50/plain.png")), readFile(dir.file("best/plain.png")));
 
     // An output that is there is left as it is; a missing one is written.
     ASSERT_TRUE(QFile::remove(dir.file("q50/plain.png")));
     const ToolRun r = runTool({"--skip-existing", dir.file("in"), dir.file("q50")}, settings);
     EXPECT_EQ(r.status, kAllConverted);
     EXPECT_TRUE(r.out.contains(u"成功 1 个，失败 0 个，跳过 1 个（输出文件已存在）"_qs)) << r.out.toStdString();
-    EXPECT_EQ(readAll(dir.file("q50/photo.jpg")), q50);
-    EXPECT_EQ(readAll(dir.file("q50/plain.png")), readAll(dir.file("best/plain.png")));
+    EXPECT_EQ(readFile(dir.file("q50/photo.jpg")), q50);
+    EXPECT_EQ(readFile(dir.file("q50/plain.png")), readFile(dir.file("best/plain.png")));
 }

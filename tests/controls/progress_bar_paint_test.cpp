@@ -1,7 +1,6 @@
 #include "controls/progress_bar_paint.h"
 
 #include "platform/ascii_surface.h"
-#include "platform/colour_blend.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +8,26 @@
 
 using namespace controls;
 using platform::ColourValue;
-using platform::Lighten;
 using platform::Rect;
+using platform::rgbValue;
 using platform::Surface;
 
 namespace {
 
-constexpr ColourValue kBar = platform::rgbValue(49, 106, 197);
-constexpr ColourValue kWhite = 0xFFFFFF;
-constexpr ColourValue kOuter = 0x686868;
-constexpr ColourValue kShadow = 0xBEBEBE;
-constexpr ColourValue kInner = 0xEFEFEF;
-const ColourValue kPale = Lighten(kBar, 150);
+// The bar's look, colour by colour: the blue the window gives it, the white
+// behind it, the frame's three grey rings, and the pale blue its gradient
+// bands fade to at the edges.
+constexpr ColourValue kBar = rgbValue(49, 106, 197);
+constexpr ColourValue kWhite = rgbValue(255, 255, 255);
+constexpr ColourValue kOuter = rgbValue(104, 104, 104);
+constexpr ColourValue kShadow = rgbValue(190, 190, 190);
+constexpr ColourValue kInner = rgbValue(239, 239, 239);
+constexpr ColourValue kPale = rgbValue(170, 193, 231);
+// The three searching blocks, lightest first, and the lighter blue of their
+// edge bands (the first block's and the third's).
+constexpr ColourValue kSearch[3] = {rgbValue(210, 222, 242), rgbValue(178, 199, 233), rgbValue(145, 176, 224)};
+constexpr ColourValue kFirstSearchEdge = rgbValue(226, 234, 247);
+constexpr ColourValue kThirdSearchEdge = rgbValue(162, 187, 228);
 
 ProgressBarState bar(int value, int scrolling = kScrollingContinuous, int orientation = 0)
 {
@@ -204,7 +211,7 @@ TEST(ProgressBarPaint, VerticalSeparatorsCountFromTheBottom)
 TEST(ProgressBarPaint, SearchingDrawsThreeFadingBlocksFromTheFillEdge)
 {
     const Surface s = render(bar(0, kScrollingSearching), 300, 20);
-    const ColourValue b0 = Lighten(kBar, 200), b1 = Lighten(kBar, 160), b2 = Lighten(kBar, 120);
+    const ColourValue b0 = kSearch[0], b1 = kSearch[1], b2 = kSearch[2];
     for (int x = 2; x <= 9; ++x)
         EXPECT_EQ(s.pixel(x, 10), b0) << x;
     EXPECT_EQ(s.pixel(10, 10), kWhite);
@@ -215,8 +222,8 @@ TEST(ProgressBarPaint, SearchingDrawsThreeFadingBlocksFromTheFillEdge)
     EXPECT_EQ(s.pixel(33, 10), b2);
     EXPECT_EQ(s.pixel(34, 10), kWhite);
     // The edge bands are lighter still.
-    EXPECT_EQ(s.pixel(5, 3), Lighten(kBar, 220));
-    EXPECT_EQ(s.pixel(30, 3), Lighten(kBar, 140));
+    EXPECT_EQ(s.pixel(5, 3), kFirstSearchEdge);
+    EXPECT_EQ(s.pixel(30, 3), kThirdSearchEdge);
     EXPECT_EQ(s.pixel(150, 10), kWhite);
 
     const Surface later = render(bar(33, kScrollingSearching), 300, 20);
@@ -229,13 +236,13 @@ TEST(ProgressBarPaint, VerticalSearchingBlocksGoDownFromTheFillEdge)
 {
     const Surface s = render(bar(50, kScrollingSearching, 1), 20, 100);
     EXPECT_EQ(s.pixel(10, 49), kWhite);
-    EXPECT_EQ(s.pixel(10, 50), Lighten(kBar, 200));
-    EXPECT_EQ(s.pixel(10, 59), Lighten(kBar, 200));
+    EXPECT_EQ(s.pixel(10, 50), kSearch[0]);
+    EXPECT_EQ(s.pixel(10, 59), kSearch[0]);
     EXPECT_EQ(s.pixel(10, 60), kWhite);
-    EXPECT_EQ(s.pixel(10, 62), Lighten(kBar, 160));
-    EXPECT_EQ(s.pixel(10, 83), Lighten(kBar, 120));
+    EXPECT_EQ(s.pixel(10, 62), kSearch[1]);
+    EXPECT_EQ(s.pixel(10, 83), kSearch[2]);
     EXPECT_EQ(s.pixel(10, 84), kWhite);
-    EXPECT_EQ(s.pixel(3, 50), Lighten(kBar, 220)); // side band, light at the top
+    EXPECT_EQ(s.pixel(3, 50), kFirstSearchEdge); // side band, light at the top
 }
 
 TEST(ProgressBarPaint, UnknownModesDrawContinuousAndAnyOrientationButZeroIsVertical)

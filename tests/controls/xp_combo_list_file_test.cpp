@@ -1,30 +1,12 @@
 #include "controls/xp_combo_list_file.h"
 
+#include "support/file_bytes.h"
 #include "support/qt_printers.h"
 #include "support/temp_dir.h"
-
-#include <QFile>
 
 #include <gtest/gtest.h>
 
 using controls::XPComboList;
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-} // namespace
 
 TEST(XPComboListFile, FirstLineWithATagSwitchesTagsOn)
 {
@@ -106,7 +88,7 @@ TEST(XPComboListFile, SavedListReadsBackTheSame)
     list.addItem(QStringLiteral("jpg=JPEG 图片"));
     list.addItem(QStringLiteral("png=PNG 图片"));
     ASSERT_TRUE(controls::saveListFile(list, path));
-    EXPECT_EQ(readAll(path), QStringLiteral("jpg=JPEG 图片\r\npng=PNG 图片\r\n").toUtf8());
+    EXPECT_EQ(readFile(path), QStringLiteral("jpg=JPEG 图片\r\npng=PNG 图片\r\n").toUtf8());
 
     XPComboList loaded;
     ASSERT_TRUE(controls::loadListFile(loaded, path));
@@ -119,7 +101,7 @@ TEST(XPComboListFile, LoadingIgnoresAByteOrderMark)
 {
     TempDir dir;
     const QString path = dir.file("list.txt");
-    writeAll(path, "\xEF\xBB\xBFjp=JPEG\r\n");
+    writeFile(path, "\xEF\xBB\xBFjp=JPEG\r\n");
     XPComboList list;
     ASSERT_TRUE(controls::loadListFile(list, path));
     int start = 0;
@@ -133,7 +115,7 @@ TEST(XPComboListFile, FilesThatCannotBeReadOrWrittenFail)
     list.addItem("kept");
     EXPECT_FALSE(controls::loadListFile(list, dir.file("missing.txt")));
     EXPECT_FALSE(controls::loadListFile(list, dir.path()));
-    writeAll(dir.file("empty.txt"), "");
+    writeFile(dir.file("empty.txt"), "");
     EXPECT_FALSE(controls::loadListFile(list, dir.file("empty.txt")));
     EXPECT_EQ(list.items(), QStringList{"kept"});
 

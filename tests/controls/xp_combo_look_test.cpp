@@ -6,6 +6,7 @@
 #include "support/qt_printers.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -29,6 +30,12 @@ bool popupShown(XPCombo &combo) { return listBox(combo)->view()->isVisible(); }
 bool showsPicture(const QImage &rendering, QRect arrow, XPComboPic pic)
 {
     return rendering.copy(arrow).convertToFormat(QImage::Format_RGB32) == controls::xpComboArrowImage(pic);
+}
+
+// Whether the control, drawn now, shows the picture on its arrow.
+bool showsPicture(XPCombo &combo, XPComboPic pic)
+{
+    return showsPicture(combo.grab().toImage(), combo.arrowRect(), pic);
 }
 
 class XPComboShown : public ::testing::Test {
@@ -59,6 +66,27 @@ TEST(XPComboLook, AtLeast400TwipsWideAnd315High)
     EXPECT_EQ(combo.size(), QSize(27, 21));
 }
 
+TEST(XPComboLook, TheTextFieldRisesForALargerFont)
+{
+    // The combo lays its parts out for the font it is given, as the window's
+    // font reaches it.
+    QWidget window;
+    QFont big = window.font();
+    big.setPointSize(12);
+    window.setFont(big);
+    XPCombo combo(&window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    combo.resize(150, 21);
+    EXPECT_EQ(textField(combo)->y(), 0);
+
+    QFont small = big;
+    small.setPointSize(8);
+    window.setFont(small);
+    combo.resize(160, 21);
+    EXPECT_EQ(textField(combo)->y(), 4);
+}
+
 TEST(XPComboLook, BorderAndArrowFollowTheEnabledLook)
 {
     XPCombo combo;
@@ -82,23 +110,29 @@ TEST(XPComboLook, BorderAndArrowFollowTheEnabledLook)
     expectBorder(image, grey);
     EXPECT_TRUE(showsPicture(image, combo.arrowRect(), XPComboPic::Disabled));
     EXPECT_FALSE(textField(combo)->isEnabled());
-    EXPECT_FALSE(combo.Enabled());
 
     combo.SetEnabled(true);
     image = combo.grab().toImage();
     expectBorder(image, blue);
     EXPECT_TRUE(showsPicture(image, combo.arrowRect(), XPComboPic::Normal));
-    EXPECT_TRUE(combo.Enabled());
+    EXPECT_TRUE(textField(combo)->isEnabled());
 }
 
-TEST(XPComboLook, BackColorFillsTheFaceAndTheField)
+TEST(XPComboLook, FaceAndFieldTakeTheColourOfATextArea)
 {
-    XPCombo combo;
-    combo.resize(100, 21);
-    combo.SetBackColor(platform::rgbValue(255, 255, 204));
-    const QImage image = combo.grab().toImage();
-    EXPECT_EQ(image.pixelColor(2, 10), QColor(255, 255, 204));
-    EXPECT_EQ(image.pixelColor(70, 10), QColor(255, 255, 204)) << "inside the empty text field";
+    // A palette whose text areas stand out from everything else.
+    QPalette palette = QApplication::palette();
+    palette.setColor(QPalette::Base, QColor(255, 255, 204));
+    const QPalette saved = QApplication::palette();
+    QApplication::setPalette(palette);
+    {
+        XPCombo combo;
+        combo.resize(100, 21);
+        const QImage image = combo.grab().toImage();
+        EXPECT_EQ(image.pixelColor(2, 10), QColor(255, 255, 204));
+        EXPECT_EQ(image.pixelColor(70, 10), QColor(255, 255, 204)) << "inside the empty text field";
+    }
+    QApplication::setPalette(saved);
 }
 
 TEST_F(XPComboShown, GeometryInPixels)
@@ -119,7 +153,7 @@ TEST_F(XPComboShown, ArrowOpensTheListAndAPickShowsTheItem)
     const QPoint arrow = combo->arrowRect().center();
     QTest::mousePress(combo, Qt::LeftButton, {}, arrow);
     ASSERT_TRUE(QTest::qWaitFor([&] { return popupShown(*combo); }, 2000));
-    EXPECT_EQ(combo->currentPic(), XPComboPic::Normal) << "pressed only while the list opens";
+    EXPECT_TRUE(showsPicture(*combo, XPComboPic::Normal)) << "pressed only while the list opens";
     QTest::mouseRelease(combo, Qt::LeftButton, {}, arrow);
 
     QAbstractItemView *view = listBox(*combo)->view();
@@ -128,7 +162,7 @@ TEST_F(XPComboShown, ArrowOpensTheListAndAPickShowsTheItem)
     QTest::keyClick(view, Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !popupShown(*combo); }, 2000));
     EXPECT_EQ(combo->Text(), ".gif");
-    EXPECT_EQ(combo->ListIndex(), 1);
+    EXPECT_EQ(listBox(*combo)->currentIndex(), 1);
     EXPECT_EQ(change.count(), 1);
 }
 
@@ -139,7 +173,7 @@ TEST_F(XPComboShown, TheKeyboardOpensTheListAndChoosesItems)
     QTest::keyClick(field, Qt::Key_Down);
     QTest::keyClick(field, Qt::Key_Down);
     QTest::keyClick(field, Qt::Key_Down);
-    EXPECT_EQ(combo->ListIndex(), 2);
+    EXPECT_EQ(listBox(*combo)->currentIndex(), 2);
     EXPECT_EQ(combo->Text(), ".jpg");
     QTest::keyClick(field, Qt::Key_Up);
     EXPECT_EQ(combo->Text(), ".gif");
@@ -188,13 +222,13 @@ TEST_F(XPComboShown, SecondPressOnTheArrowClosesTheList)
     EXPECT_EQ(combo->Text(), ".bmp");
 }
 
-TEST_F(XPComboShown, PointerOverTheArrowShowsTheHotPictureUntilReset)
+TEST_F(XPComboShown, PointerOverTheArrowShowsTheHotPictureUntilEnabledAgain)
 {
     QSignalSpy moves(combo, &XPCombo::MouseMove);
     const QRect arrow = combo->arrowRect();
     QTest::mouseMove(combo, arrow.topLeft() + QPoint(2, 3));
     ASSERT_TRUE(QTest::qWaitFor([&] { return moves.count() > 0; }, 2000));
-    EXPECT_EQ(combo->currentPic(), XPComboPic::Hot);
+    EXPECT_TRUE(showsPicture(*combo, XPComboPic::Hot));
     const QList<QVariant> last = moves.takeLast();
     EXPECT_EQ(last[2].toFloat(), 30.f) << "twips from the arrow's corner";
     EXPECT_EQ(last[3].toFloat(), 45.f);
@@ -203,9 +237,10 @@ TEST_F(XPComboShown, PointerOverTheArrowShowsTheHotPictureUntilReset)
     ASSERT_TRUE(QTest::qWaitFor([&] { return moves.count() > 0; }, 2000));
     EXPECT_EQ(moves.last()[2].toFloat(), 30.f);
     EXPECT_EQ(moves.last()[3].toFloat(), 15.f);
-    EXPECT_EQ(combo->currentPic(), XPComboPic::Hot);
-    combo->ResetPic();
-    EXPECT_EQ(combo->currentPic(), XPComboPic::Normal);
+    EXPECT_TRUE(showsPicture(*combo, XPComboPic::Hot)) << "the pointer left, the hot picture stays";
+    // Assigning Enabled, as the window does, puts the normal picture back.
+    combo->SetEnabled(true);
+    EXPECT_TRUE(showsPicture(*combo, XPComboPic::Normal));
 }
 
 TEST_F(XPComboShown, DisabledArrowNeitherOpensNorLightsUp)
@@ -216,7 +251,7 @@ TEST_F(XPComboShown, DisabledArrowNeitherOpensNorLightsUp)
     QTest::mouseClick(combo, Qt::LeftButton, {}, arrow);
     QTest::qWait(50);
     EXPECT_FALSE(popupShown(*combo));
-    EXPECT_EQ(combo->currentPic(), XPComboPic::Disabled);
+    EXPECT_TRUE(showsPicture(*combo, XPComboPic::Disabled));
 }
 
 TEST_F(XPComboShown, KeyPressCanReplaceOrDiscardTheCharacter)

@@ -167,8 +167,11 @@ TEST(XPCombo, ReadingEnabledFalseKeepsTheEnabledLook)
     combo.ReadProperties(bag);
     EXPECT_FALSE(combo.Enabled());
     EXPECT_TRUE(textField(combo)->isEnabled());
-    EXPECT_EQ(combo.currentPic(), controls::XPComboPic::Normal);
-    EXPECT_EQ(combo.borderColour(), QColor(127, 157, 185));
+    combo.resize(100, 21);
+    const QImage drawn = combo.grab().toImage();
+    EXPECT_EQ(drawn.copy(combo.arrowRect()).convertToFormat(QImage::Format_RGB32),
+              controls::xpComboArrowImage(controls::XPComboPic::Normal));
+    EXPECT_EQ(drawn.pixelColor(0, 0), QColor(127, 157, 185)); // the enabled border
 }
 
 TEST(XPCombo, ReadingAFontRunsTheLayout)

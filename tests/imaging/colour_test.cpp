@@ -37,7 +37,7 @@ VImage flat(const ColourCase &c)
                        .new_from_image(c.stored)
                        .copy(VImage::option()->set("interpretation", c.interpretation));
     if (!c.profile.isEmpty()) {
-        const QByteArray profile = testpics::readBytes(c.profile);
+        const QByteArray profile = readFile(c.profile);
         EXPECT_FALSE(profile.isEmpty()) << "missing " << c.profile.toStdString();
         void *data = g_malloc(size_t(profile.size()));
         std::memcpy(data, profile.constData(), size_t(profile.size()));

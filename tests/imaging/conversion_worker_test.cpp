@@ -7,10 +7,13 @@
 #include "imaging/vips_errors.h"
 #include "imaging/worker_protocol.h"
 
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "test_pictures.h"
+#include "user_namespaces.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -100,7 +103,7 @@ TEST_F(WorkerTest, ABombOverTheMemoryBudgetRunsOutOfMemory)
 {
     // 12000 x 12000 decodes to 432 MB, more than the 384 MB the worker may
     // have; the file itself is 4.5 MB.
-    testpics::writeBytes(dir.file("bomb.tga"), tgaBomb(12000, 12000));
+    writeFile(dir.file("bomb.tga"), tgaBomb(12000, 12000));
     imaging::WorkerSettings settings;
     settings.budget.memoryBytes = 384ull << 20;
     ConversionWorker worker(settings);
@@ -149,13 +152,12 @@ TEST_F(WorkerTest, AMissingOrLyingWorkerConvertsNothing)
     // A worker that greets properly, then claims a terabyte of output: the
     // program believes none of it.
     const QString script = dir.file("liar.sh");
-    testpics::writeBytes(script,
-                         "#!/bin/sh\n"
-                         "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
-                         "head -c 24 <&3 >/dev/null\n"
-                         "printf '\\061\\122\\127\\124\\000\\000\\000\\000\\000\\000\\000\\000\\000\\001\\000\\000"
-                         "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
-                         "exec sleep 5\n");
+    writeFile(script, "#!/bin/sh\n"
+                      "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
+                      "head -c 24 <&3 >/dev/null\n"
+                      "printf '\\061\\122\\127\\124\\000\\000\\000\\000\\000\\000\\000\\000\\000\\001\\000\\000"
+                      "\\000\\000\\000\\000\\000\\000\\000\\000' >&3\n"
+                      "exec sleep 5\n");
     QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     imaging::WorkerSettings lying;
     lying.executable = script;
@@ -183,7 +185,7 @@ TEST_F(WorkerTest, AReplyIsBelievedOnlyForTheNumbersAWorkerMaySend)
 
     // A worker that answers "stopped" is not believed: that is a crash.
     const QString script = dir.file("stopped.sh");
-    testpics::writeBytes(script, "#!/bin/sh\n"
+    writeFile(script, "#!/bin/sh\n"
                                  "printf '\\061\\110\\127\\124\\000\\000\\000\\000' >&3\n"
                                  "head -c 24 <&3 >/dev/null\n"
                                  "printf '\\061\\122\\127\\124\\014\\000\\000\\000"
@@ -197,4 +199,47 @@ TEST_F(WorkerTest, AReplyIsBelievedOnlyForTheNumbersAWorkerMaySend)
     QString detail;
     EXPECT_EQ(convert(forger, "small.png", "out.png", &detail), ConversionStatus::Crashed);
     EXPECT_TRUE(detail.contains(QLatin1String("made no sense"))) << detail.toStdString();
+}
+
+TEST_F(WorkerTest, AWorkerThatCannotStartSaysWhyOnOneLine)
+{
+    // Its standard error is a pipe the program reads once it has ended:
+    // every line joined, control characters shown as "?".
+    const QString script = dir.file("unconfined.sh");
+    writeFile(script, "#!/bin/sh\n"
+                                 "printf 'tarvel-worker: no sandbox\\n\\033[2Jcleared\\n' >&2\n"
+                                 "exit 70\n");
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    imaging::WorkerSettings settings;
+    settings.executable = script;
+    ConversionWorker worker(settings);
+    QString detail;
+    EXPECT_EQ(convert(worker, "small.png", "out.png", &detail), ConversionStatus::WorkerUnavailable);
+    EXPECT_EQ(detail, QStringLiteral("the worker could not shut itself in its sandbox: the worker exited with status "
+                                     "70: tarvel-worker: no sandbox; ?[2Jcleared"));
+}
+
+TEST_F(WorkerTest, NamespacesTheKernelMadeButWouldNotLetBeUsedAreLeftOutFromThenOn)
+{
+    // A kernel that makes the namespaces and then refuses the worker its
+    // mounts (as AppArmor does to unprivileged user namespaces): the worker
+    // says so, the program starts it again without, and says so once. In a
+    // program of its own (worker_parent), since the program remembers it.
+    if (!kernelMakesWorkerNamespaces())
+        GTEST_SKIP() << "this kernel makes no namespaces to begin with";
+    const QString script = dir.file("refused.sh");
+    writeFile(script, "#!/bin/sh\n"
+                                 "[ \"$PPID\" = 1 ] && { echo refused >>\"$0.log\"; exit 71; }\n"
+                                 "exec \"$0.real\" \"$@\"\n");
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(QFile::link(imaging::workerExecutable(), script + ".real"));
+    QProcess parent;
+    parent.start(QStringLiteral(WORKER_PARENT), {script, dir.file("small.png"), dir.file("result.txt"), "2"});
+    ASSERT_TRUE(parent.waitForFinished(30'000));
+    EXPECT_EQ(parent.exitCode(), 0);
+    EXPECT_EQ(readFile(dir.file("result.txt")).count("detail converted\n"), 2);
+    // Only the first of the two workers was started in namespaces.
+    EXPECT_EQ(readFile(script + ".log"), QByteArray("refused\n"));
+    const QString errors = QString::fromUtf8(parent.readAllStandardError());
+    EXPECT_EQ(errors.count(QStringLiteral("命名空间")), 1) << errors.toStdString();
 }

@@ -4,6 +4,7 @@
 #include "imaging/save_scaled_picture.h"
 
 #include "platform/colour.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "test_pictures.h"
 
@@ -27,7 +28,7 @@ QMap<QString, QMap<QString, QString>> readConf(const QString &path)
 {
     QMap<QString, QMap<QString, QString>> sections;
     QString section;
-    for (const QByteArray &raw : testpics::readBytes(path).split('\n')) {
+    for (const QByteArray &raw : readFile(path).split('\n')) {
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.startsWith('#') || line.isEmpty())
             continue;

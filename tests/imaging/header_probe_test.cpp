@@ -3,6 +3,7 @@
 #include "imaging/header_probe.h"
 
 #include "header_bytes.h"
+#include "probe_source.h"
 
 #include <gtest/gtest.h>
 
@@ -12,47 +13,11 @@
 using imaging::PictureSize;
 using namespace hdr;
 
+using probetest::CheckedSource;
+using probetest::probe;
+using probetest::probeHeader;
+
 namespace {
-
-// Fails the test when the probe asks for a byte beyond the end.
-class CheckedSource final : public imaging::ByteSource {
-public:
-    explicit CheckedSource(const QByteArray &bytes) : m_bytes(bytes) { }
-    std::uint64_t size() const override { return std::uint64_t(m_bytes.size()); }
-    bool read(std::uint64_t offset, std::span<std::uint8_t> out) override
-    {
-        EXPECT_LE(offset + out.size(), size()) << "read outside the data at " << offset;
-        if (offset + out.size() > size())
-            return false;
-        std::memcpy(out.data(), m_bytes.constData() + offset, out.size());
-        bytesRead += out.size();
-        return true;
-    }
-    std::size_t bytesRead = 0;
-
-private:
-    QByteArray m_bytes;
-};
-
-// Probes directly and through blocks, as files are read; both must agree.
-PictureSize probe(const QByteArray &bytes, bool tgaName = false)
-{
-    CheckedSource direct(bytes), underBlocks(bytes);
-    imaging::BlockedByteSource blocks(underBlocks);
-    const PictureSize size = imaging::probePictureSize(direct, tgaName);
-    EXPECT_EQ(imaging::probePictureSize(blocks, tgaName), size);
-    return size;
-}
-
-// The same for the whole header, orientation included.
-imaging::PictureHeader probeHeader(const QByteArray &bytes)
-{
-    CheckedSource direct(bytes), underBlocks(bytes);
-    imaging::BlockedByteSource blocks(underBlocks);
-    const imaging::PictureHeader header = imaging::probePictureHeader(direct, false);
-    EXPECT_EQ(imaging::probePictureHeader(blocks, false), header);
-    return header;
-}
 
 QByteArray exif(bool bigEndian, const std::vector<TiffEntry> &entries)
 {

@@ -4,6 +4,7 @@
 #include "imaging/png_file.h"
 #include "imaging/vips_runtime.h"
 
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "test_pictures.h"
 
@@ -57,7 +58,7 @@ TEST(PngFile, EveryKindDecodesToLibpngsPixels)
     // Pillow's writer: grey, palettes and transparent colours of every depth.
     for (const QByteArray &name : testpics::runPython(PNG_PICTURES, {dir.path()}).split('\n')) {
         if (!name.isEmpty())
-            files[QString::fromUtf8(name)] = testpics::readBytes(dir.file(QString::fromUtf8(name)));
+            files[QString::fromUtf8(name)] = readFile(dir.file(QString::fromUtf8(name)));
     }
     // libvips' writer (libpng): 16 bits, grey of 2 and 4 bits, each filter.
     const VImage photo
@@ -91,7 +92,7 @@ TEST(PngFile, EveryKindDecodesToLibpngsPixels)
         const QString path = others.next();
         // Not large.png, 2.5 GB of pixels, which the decoder leaves to libvips.
         if (!path.endsWith("/large.png"))
-            files[path] = testpics::readBytes(path);
+            files[path] = readFile(path);
     }
 
     int decoded = 0;
@@ -150,7 +151,7 @@ TEST(PngFile, WrittenFilesAreSmallAndHoldExactlyThePixels)
         const QByteArray png = imaging::encodePng(data, pixels.width(), pixels.height(), pixels.bands(), 6);
         // Pillow reads it back to the same pixels, in as many bands.
         TempDir dir;
-        testpics::writeBytes(dir.file("ours.png"), png);
+        writeFile(dir.file("ours.png"), png);
         testpics::runPython(PILLOW_RESIZE, {dir.file("ours.png"), dir.file("back.png"), QString::number(pixels.width()),
                                             QString::number(pixels.height()), "0", "0", "0"});
         EXPECT_EQ(testpics::difference(testpics::load(dir.file("back.png")), pixels).largest, 0);

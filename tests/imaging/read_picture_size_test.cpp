@@ -69,19 +69,19 @@ protected:
         saveMagick(testpics::gradient(256, 256), dir.file("large.ico"), "ico");
         saveMagick(tall, dir.file("magick.tga"), "tga");
         const VImage pixels = rgb.copy_memory();
-        testpics::writeBytes(dir.file("own.TGA"),
-                             imaging::encodeTga24(static_cast<const unsigned char *>(pixels.data()), 301, 173));
-        testpics::writeBytes(dir.file("big-endian-short.tif"), hdr::greyTiff(true, 70, 50, 3));
-        testpics::writeBytes(dir.file("big-endian-long.tif"), hdr::greyTiff(true, 50, 70, 4));
-        testpics::writeBytes(dir.file("big-endian-long8.tif"), hdr::greyTiff(true, 30, 20, 16, true));
-        testpics::writeBytes(dir.file("top-down.bmp"), hdr::bmp(40, -30));
+        writeFile(dir.file("own.TGA"),
+                  imaging::encodeTga24(static_cast<const unsigned char *>(pixels.data()), 301, 173));
+        writeFile(dir.file("big-endian-short.tif"), hdr::greyTiff(true, 70, 50, 3));
+        writeFile(dir.file("big-endian-long.tif"), hdr::greyTiff(true, 50, 70, 4));
+        writeFile(dir.file("big-endian-long8.tif"), hdr::greyTiff(true, 30, 20, 16, true));
+        writeFile(dir.file("top-down.bmp"), hdr::bmp(40, -30));
         // An extended-sequential frame (0xC1) that decoders read like a baseline one.
-        QByteArray sof1 = testpics::readBytes(dir.file("baseline.jpg"));
+        QByteArray sof1 = readFile(dir.file("baseline.jpg"));
         sof1[sof1.indexOf("\xFF\xC0") + 1] = char(0xC1);
-        testpics::writeBytes(dir.file("sof1.jpg"), sof1);
+        writeFile(dir.file("sof1.jpg"), sof1);
         // Fill bytes before a marker.
-        QByteArray filled = testpics::readBytes(dir.file("baseline.jpg"));
-        testpics::writeBytes(dir.file("filled.jpg"), filled.insert(filled.indexOf("\xFF\xDB"), "\xFF\xFF\xFF"));
+        QByteArray filled = readFile(dir.file("baseline.jpg"));
+        writeFile(dir.file("filled.jpg"), filled.insert(filled.indexOf("\xFF\xDB"), "\xFF\xFF\xFF"));
     }
 
     TempDir dir;
@@ -107,10 +107,10 @@ TEST_F(RealPictures, TruncatedCopiesNeverInventASize)
         if (name == "cuts")
             continue;
         const QString cutPath = dir.file("cuts/" + name);
-        const QByteArray whole = testpics::readBytes(dir.file(name));
+        const QByteArray whole = readFile(dir.file(name));
         const PictureSize full = ReadPictureSize(dir.file(name));
         for (qsizetype cut = 0; cut < std::min<qsizetype>(whole.size(), 1500); cut += 1 + cut / 64) {
-            testpics::writeBytes(cutPath, whole.left(cut));
+            writeFile(cutPath, whole.left(cut));
             const PictureSize size = ReadPictureSize(cutPath);
             EXPECT_TRUE(size.Width == 0 || size.Width == full.Width) << name.toStdString() << " cut " << cut;
             EXPECT_TRUE(size.Height == 0 || size.Height == full.Height) << name.toStdString() << " cut " << cut;
@@ -120,7 +120,7 @@ TEST_F(RealPictures, TruncatedCopiesNeverInventASize)
 
 TEST_F(RealPictures, OddPathsHaveNoSizeAndEveryFileIsClosed)
 {
-    testpics::writeBytes(dir.file("图片 副本, 1.png"), testpics::readBytes(dir.file("rgb.png")));
+    writeFile(dir.file("图片 副本, 1.png"), readFile(dir.file("rgb.png")));
     QFile::link(dir.file("rgb.png"), dir.file("link.png"));
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.file("pipe.png")).constData(), 0600), 0);
     QDir(dir.path()).mkdir("folder.png");

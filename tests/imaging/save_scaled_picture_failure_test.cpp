@@ -94,7 +94,7 @@ TEST_F(SaveFailure, DotOnlyInAFolderNameIsNoExtension)
 
 TEST_F(SaveFailure, UnwritableTargetsWriteNothing)
 {
-    testpics::writeBytes(dir.file("plain.txt"), "text");
+    writeFile(dir.file("plain.txt"), "text");
     before = dir.entries();
     EXPECT_FALSE(SaveScaledPicture(dir.file("good.png"), dir.file("missing/out.png"), 10, 10, kBackground));
     EXPECT_FALSE(SaveScaledPicture(dir.file("good.png"), dir.file("plain.txt/out.png"), 10, 10, kBackground));
@@ -114,16 +114,16 @@ TEST_F(SaveFailure, ReadOnlyFolderWritesNothing)
 
 TEST_F(SaveFailure, BrokenSourcesWriteNothingAndKeepAnExistingTarget)
 {
-    const QByteArray jpeg = testpics::readBytes(dir.file("good.jpg"));
-    const QByteArray png = testpics::readBytes(dir.file("good.png"));
-    testpics::writeBytes(dir.file("text.jpg"), "this is not a picture at all, just words");
-    testpics::writeBytes(dir.file("empty.png"), QByteArray());
-    testpics::writeBytes(dir.file("truncated.jpg"), jpeg.left(jpeg.size() / 2));
-    testpics::writeBytes(dir.file("truncated.png"), png.left(png.size() / 2));
-    testpics::writeBytes(dir.file("header-only.png"), png.left(40));
-    testpics::writeBytes(dir.file("fake.tga"), "not a tga header, just a line of text");
-    testpics::writeBytes(dir.file("svg.png"), "<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>");
-    testpics::writeBytes(dir.file("target.png"), "previous output");
+    const QByteArray jpeg = readFile(dir.file("good.jpg"));
+    const QByteArray png = readFile(dir.file("good.png"));
+    writeFile(dir.file("text.jpg"), "this is not a picture at all, just words");
+    writeFile(dir.file("empty.png"), QByteArray());
+    writeFile(dir.file("truncated.jpg"), jpeg.left(jpeg.size() / 2));
+    writeFile(dir.file("truncated.png"), png.left(png.size() / 2));
+    writeFile(dir.file("header-only.png"), png.left(40));
+    writeFile(dir.file("fake.tga"), "not a tga header, just a line of text");
+    writeFile(dir.file("svg.png"), "<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>");
+    writeFile(dir.file("target.png"), "previous output");
     before = dir.entries();
 
     for (const char *name :
@@ -131,32 +131,32 @@ TEST_F(SaveFailure, BrokenSourcesWriteNothingAndKeepAnExistingTarget)
         EXPECT_FALSE(SaveScaledPicture(dir.file(name), dir.file("target.png"), 10, 10, kBackground)) << name;
         EXPECT_FALSE(SaveScaledPicture(dir.file(name), dir.file("new.jpg"), 10, 10, kBackground)) << name;
     }
-    EXPECT_EQ(testpics::readBytes(dir.file("target.png")), "previous output");
+    EXPECT_EQ(readFile(dir.file("target.png")), "previous output");
     expectFolderUnchanged();
 }
 
 TEST_F(SaveFailure, BrokenSourceConvertedInPlaceStaysAsItWas)
 {
-    const QByteArray jpeg = testpics::readBytes(dir.file("good.jpg"));
+    const QByteArray jpeg = readFile(dir.file("good.jpg"));
     const QByteArray truncated = jpeg.left(jpeg.size() * 2 / 3);
-    testpics::writeBytes(dir.file("same.jpg"), truncated);
+    writeFile(dir.file("same.jpg"), truncated);
     EXPECT_FALSE(SaveScaledPicture(dir.file("same.jpg"), dir.file("same.jpg"), 10, 10, kBackground));
-    EXPECT_EQ(testpics::readBytes(dir.file("same.jpg")), truncated);
+    EXPECT_EQ(readFile(dir.file("same.jpg")), truncated);
 }
 
 TEST_F(SaveFailure, AbsurdDeclaredSizesAreRefusedUnread)
 {
-    testpics::writeBytes(dir.file("bomb.png"), pngHeaderClaiming(30000, 30000));
+    writeFile(dir.file("bomb.png"), pngHeaderClaiming(30000, 30000));
     QByteArray bmp("BM", 2);
     bmp.append(QByteArray(12, '\0'));
     bmp.append(QByteArray("\x28\0\0\0\x40\x9C\0\0\x40\x9C\0\0\x01\0\x18\0", 16)); // 40000 x 40000
     bmp.append(QByteArray(24, '\0'));
-    testpics::writeBytes(dir.file("bomb.bmp"), bmp);
+    writeFile(dir.file("bomb.bmp"), bmp);
     QByteArray tga(18, '\0');
     tga[2] = 2;
     tga[12] = tga[13] = tga[14] = tga[15] = char(0xFF); // 65535 x 65535
     tga[16] = 24;
-    testpics::writeBytes(dir.file("bomb.tga"), tga);
+    writeFile(dir.file("bomb.tga"), tga);
     before = dir.entries();
     for (const char *name : {"bomb.png", "bomb.bmp", "bomb.tga"})
         EXPECT_FALSE(SaveScaledPicture(dir.file(name), dir.file("out.png"), 10, 10, kBackground)) << name;
@@ -173,10 +173,10 @@ TEST_F(SaveFailure, EachFailureSaysWhy)
 {
     using imaging::ConversionStatus;
     using imaging::convertPicture;
-    const QByteArray jpeg = testpics::readBytes(dir.file("good.jpg"));
-    testpics::writeBytes(dir.file("cut.jpg"), jpeg.left(jpeg.size() / 2));
-    testpics::writeBytes(dir.file("words.png"), "plain words, no picture");
-    testpics::writeBytes(dir.file("bomb.png"), pngHeaderClaiming(40000, 40000));
+    const QByteArray jpeg = readFile(dir.file("good.jpg"));
+    writeFile(dir.file("cut.jpg"), jpeg.left(jpeg.size() / 2));
+    writeFile(dir.file("words.png"), "plain words, no picture");
+    writeFile(dir.file("bomb.png"), pngHeaderClaiming(40000, 40000));
     const QString good = dir.file("good.png");
     EXPECT_EQ(convertPicture(good, dir.file("out.png"), 10, 10, kBackground).status, ConversionStatus::Converted);
     EXPECT_EQ(convertPicture(dir.file("none.png"), dir.file("out.png"), 10, 10, kBackground).status,

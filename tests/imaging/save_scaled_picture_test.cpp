@@ -61,7 +61,7 @@ QByteArray rleTga(const VImage &picture)
 // references.
 const QString kPixbufTests = QStringLiteral("/usr/libexec/installed-tests/gdk-pixbuf/test-images/");
 
-QByteArray head(const QString &path, int n) { return testpics::readBytes(path).left(n); }
+QByteArray head(const QString &path, int n) { return readFile(path).left(n); }
 
 } // namespace
 
@@ -96,7 +96,7 @@ TEST(SaveScaledPicture, JpegIsQuality100AndCloseToTheScaledSource)
     const VImage expected = picture.resize(0.5);
     EXPECT_GT(testpics::psnr(testpics::load(target), expected), 45.0);
     // At quality 100 every entry of the luminance quantisation table is 1.
-    const QByteArray bytes = testpics::readBytes(target);
+    const QByteArray bytes = readFile(target);
     const qsizetype dqt = bytes.indexOf(QByteArray("\xFF\xDB", 2));
     ASSERT_GE(dqt, 0);
     for (int i = 0; i < 64; ++i)
@@ -114,7 +114,7 @@ TEST(SaveScaledPicture, TiffIsUncompressed24BitAndEnlargesSmallSources)
     EXPECT_EQ(out.bands(), 3);
     EXPECT_EQ(out.format(), VIPS_FORMAT_UCHAR);
     // 180000 bytes of pixels: compression of a flat grey would leave far less.
-    EXPECT_GE(testpics::readBytes(target).size(), 300 * 200 * 3);
+    EXPECT_GE(readFile(target).size(), 300 * 200 * 3);
     EXPECT_EQ(testpics::pixel(out, 150, 100), (std::array<double, 3>{128, 128, 128}));
 }
 
@@ -125,7 +125,7 @@ TEST(SaveScaledPicture, BmpIsAClassic24BitBitmapEvenForFewColours)
     testpics::save(testpics::solid(40, 30, {90}), source, ".png");
     const QString target = dir.file("out.bmp");
     ASSERT_TRUE(SaveScaledPicture(source, target, 21, 13, kBackground));
-    const QByteArray bmp = testpics::readBytes(target);
+    const QByteArray bmp = readFile(target);
     ASSERT_GE(bmp.size(), 54);
     EXPECT_EQ(bmp[14], 40);              // BITMAPINFOHEADER
     EXPECT_EQ(bmp[28], 24);              // bits per pixel
@@ -230,7 +230,7 @@ TEST(SaveScaledPicture, TgaIsReadAndWrittenTheRightWayUp)
     testpics::save(picture, dir.file("source.png"), ".png");
     ASSERT_TRUE(SaveScaledPicture(dir.file("source.png"), dir.file("ours.tga"), 40, 40, kBackground));
 
-    QByteArray topDown = testpics::readBytes(dir.file("ours.tga"));
+    QByteArray topDown = readFile(dir.file("ours.tga"));
     {
         // Same pixels stored top row first, flagged by bit 5 of the descriptor.
         QByteArray rows = topDown.mid(18, 40 * 40 * 3);
@@ -240,8 +240,8 @@ TEST(SaveScaledPicture, TgaIsReadAndWrittenTheRightWayUp)
         topDown.replace(18, flipped.size(), flipped);
         topDown[17] = 0x20;
     }
-    testpics::writeBytes(dir.file("topdown.tga"), topDown);
-    testpics::writeBytes(dir.file("rle.TGA"), rleTga(picture));
+    writeFile(dir.file("topdown.tga"), topDown);
+    writeFile(dir.file("rle.TGA"), rleTga(picture));
 
     for (const char *name : {"ours.tga", "topdown.tga", "rle.TGA"}) {
         const QString source = dir.file(name);
@@ -349,7 +349,7 @@ TEST(SaveScaledPicture, RunLengthBitmapsStillConvertThroughImageMagick)
     bmp[10] = char(bmp.size());
     bmp.append(QByteArray("\x04\x00\x00\x00\x04\x00\x00\x01", 8)); // run, end of line, run, end of bitmap
     bmp[2] = char(bmp.size());
-    testpics::writeBytes(dir.file("rle8.bmp"), bmp);
+    writeFile(dir.file("rle8.bmp"), bmp);
 
     ASSERT_TRUE(SaveScaledPicture(dir.file("rle8.bmp"), dir.file("out.png"), 8, 4, kBackground));
     const VImage out = testpics::load(dir.file("out.png"));
@@ -364,7 +364,7 @@ TEST(SaveScaledPicture, TgaAlphaIsReadAsWritersMeanIt)
     // How far the program's picture of a 48 x 48 TGA is from a reference
     // laid over the button face by Pillow, or from its colours alone.
     auto differenceFrom = [&](const QByteArray &tga, const QString &reference, bool opaque = false) {
-        testpics::writeBytes(dir.file("in.tga"), tga);
+        writeFile(dir.file("in.tga"), tga);
         EXPECT_TRUE(SaveScaledPicture(dir.file("in.tga"), dir.file("out.png"), 48, 48, kBackground));
         const VImage expected
             = opaque ? testpics::load(tgas.filePath(reference)).extract_band(0, VImage::option()->set("n", 3))
@@ -374,13 +374,13 @@ TEST(SaveScaledPicture, TgaAlphaIsReadAsWritersMeanIt)
     // Every kind and origin gdk-pixbuf's tests read, against their references.
     ASSERT_GE(tgas.count(), 40u);
     for (const QString &name : tgas.entryList())
-        EXPECT_LE(differenceFrom(testpics::readBytes(tgas.filePath(name)), name + ".ref.png"), 1) << qPrintable(name);
+        EXPECT_LE(differenceFrom(readFile(tgas.filePath(name)), name + ".ref.png"), 1) << qPrintable(name);
 
     // Alpha bits declared but 0 in every pixel: an opaque picture.
-    QByteArray logo16 = testpics::readBytes(tgas.filePath("gtk-logo-16bpp-top-left.tga"));
+    QByteArray logo16 = readFile(tgas.filePath("gtk-logo-16bpp-top-left.tga"));
     logo16[17] = char(logo16[17] | 1);
     EXPECT_LE(differenceFrom(logo16, "gtk-logo-16bpp.ref.png"), 1);
-    const QByteArray logo32 = testpics::readBytes(tgas.filePath("gtk-logo-32bpp-top-left.tga"));
+    const QByteArray logo32 = readFile(tgas.filePath("gtk-logo-32bpp-top-left.tga"));
     const QString reference32 = "gtk-logo-32bpp-top-left.tga.ref.png";
     const qsizetype pixelsEnd = 18 + 48 * 48 * 4;
     QByteArray zero = logo32;
@@ -422,7 +422,7 @@ TEST(SaveScaledPicture, GifScreenOutsideTheFrameIsTransparentAndGifsAreWrittenOp
     // transparent index.
     testpics::save(testpics::quadrants(90, 60), dir.file("source.png"), ".png");
     ASSERT_TRUE(SaveScaledPicture(dir.file("source.png"), dir.file("out.gif"), 90, 60, kBackground));
-    const QByteArray gif = testpics::readBytes(dir.file("out.gif"));
+    const QByteArray gif = readFile(dir.file("out.gif"));
     EXPECT_FALSE(gif.contains("NETSCAPE2.0"));
     const qsizetype control = gif.indexOf(QByteArray("\x21\xF9\x04", 3));
     EXPECT_TRUE(control < 0 || (gif[control + 3] & 1) == 0);

@@ -5,7 +5,6 @@
 
 #include "support/temp_dir.h"
 
-#include <QFile>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -48,32 +47,19 @@ VImage quadrants(int width, int height)
     return top.join(bottom, VIPS_DIRECTION_VERTICAL);
 }
 
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void save(const VImage &picture, const QString &path, const char *suffix)
 {
     void *buffer = nullptr;
     size_t size = 0;
     picture.write_to_buffer(suffix, &buffer, &size);
-    writeBytes(path, QByteArray(static_cast<const char *>(buffer), qsizetype(size)));
+    writeFile(path, QByteArray(static_cast<const char *>(buffer), qsizetype(size)));
     g_free(buffer);
 }
 
 VImage load(const QString &path)
 {
     imaging::ensureVipsStarted();
-    const QByteArray bytes = readBytes(path);
+    const QByteArray bytes = readFile(path);
     VipsBlob *blob = vips_blob_copy(bytes.constData(), size_t(bytes.size()));
     VImage out;
     const char *loader = vips_foreign_find_load_buffer(bytes.constData(), size_t(bytes.size()));

@@ -2,6 +2,8 @@
 // memory so that file names are never parsed for options.
 #pragma once
 
+#include "support/file_bytes.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -25,8 +27,6 @@ vips::VImage solid(int width, int height, std::vector<double> bands, VipsBandFor
 // Encodes with the saver of `suffix` (".png", ".jpg[Q=90]", ...) and writes the
 // bytes to `path`.
 void save(const vips::VImage &picture, const QString &path, const char *suffix);
-void writeBytes(const QString &path, const QByteArray &bytes);
-QByteArray readBytes(const QString &path);
 
 // Decodes a file of any format the program writes (TGA and BMP through the
 // ImageMagick loader).

@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" > /dev/null
 
-for file in bin/tarvel bin/tarvel-batch libexec/tarvel/tarvel-worker \
+for file in bin/tarvel bin/tarvel-batch libexec/tarvel/tarvel-worker libexec/tarvel/tarvel-worker-guard \
             share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
             share/icons/hicolor/scalable/apps/$id.svg \
             share/man/man1/tarvel-batch.1.gz share/man/zh_CN/man1/tarvel-batch.1.gz; do

@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
 #include <QDateTime>
@@ -13,28 +14,11 @@
 
 using namespace platform;
 
-namespace {
-
-void writeText(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
-
 TEST(FileSystem, RegularFileAndFolderTests)
 {
     TempDir dir;
-    writeText(dir.file("a.txt"), "x");
-    writeText(dir.file(".hidden"), "x");
+    writeFile(dir.file("a.txt"), "x");
+    writeFile(dir.file(".hidden"), "x");
     QDir(dir.path()).mkdir("sub");
     QFile::link(dir.file("a.txt"), dir.file("link"));
 
@@ -55,18 +39,18 @@ TEST(FileSystem, AtomicWriteReplacesWholeFileAndLeavesNoTemporary)
 {
     TempDir dir;
     const QString target = dir.file("out.bin");
-    writeText(target, "old content that is longer");
+    writeFile(target, "old content that is longer");
     ASSERT_TRUE(writeFileAtomically(target, QByteArrayView("new")));
-    EXPECT_EQ(readAll(target), "new");
+    EXPECT_EQ(readFile(target), "new");
     ASSERT_TRUE(writeFileAtomically(dir.file("fresh.bin"), QByteArrayView("first")));
-    EXPECT_EQ(readAll(dir.file("fresh.bin")), "first");
+    EXPECT_EQ(readFile(dir.file("fresh.bin")), "first");
     EXPECT_EQ(dir.entries(), (QStringList{"fresh.bin", "out.bin"}));
 }
 
 TEST(FileSystem, FailedAtomicWriteLeavesNothing)
 {
     TempDir dir;
-    writeText(dir.file("plain"), "x");
+    writeFile(dir.file("plain"), "x");
     // A regular file cannot hold a folder entry, not even for root.
     EXPECT_FALSE(writeFileAtomically(dir.file("plain/out.bin"), QByteArrayView("new")));
     EXPECT_FALSE(writeFileAtomically(dir.file("missing/out.bin"), QByteArrayView("new")));
@@ -77,7 +61,7 @@ TEST(FileSystem, AtomicWriteKeepsPermissionsOfTheReplacedFile)
 {
     TempDir dir;
     const QString target = dir.file("out.bin");
-    writeText(target, "old");
+    writeFile(target, "old");
     QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     const QFile::Permissions before = QFile::permissions(target);
     ASSERT_TRUE(writeFileAtomically(target, QByteArrayView("new")));
@@ -92,9 +76,9 @@ TEST(FileSystem, OnlyStaleTemporaryFilesOfKilledRunsAreRemoved)
     const char *others[]
         = {".a.png.tarvel-ABC", "a.png.tarvel-abc", ".a.png.tarvel-", ".a.tarvel-abc.png", "photo.jpg"};
     for (const char *name : ours)
-        writeText(dir.file(name), "part");
+        writeFile(dir.file(name), "part");
     for (const char *name : others)
-        writeText(dir.file(name), "keep");
+        writeFile(dir.file(name), "keep");
     EXPECT_TRUE(isTemporaryName(".a.png.tarvel-1x2y3z"));
     EXPECT_FALSE(isTemporaryName("a.png.tarvel-abc"));
 

@@ -7,17 +7,42 @@
 #include <QStringList>
 
 #include <deque>
+#include <ostream>
 #include <vector>
 
 struct Notice {
     enum Kind { Information, SelfClosing, Question } kind;
     QString text;
+    QString details = {}; // behind the details button
     friend bool operator==(const Notice &, const Notice &) = default;
+};
+
+inline void PrintTo(const Notice &notice, std::ostream *os)
+{
+    *os << "{kind " << int(notice.kind) << ", \"" << notice.text.toStdString() << '"';
+    if (!notice.details.isEmpty())
+        *os << ", details \"" << notice.details.toStdString() << '"';
+    *os << '}';
+}
+
+// A notification of the desktop: its text and the folder it offers to open.
+struct DesktopNotice {
+    QString text;
+    QString folder;
+    friend bool operator==(const DesktopNotice &, const DesktopNotice &) = default;
 };
 
 class FakeNotifier final : public platform::Notifier {
 public:
     void information(const QString &text) override { notices.push_back({Notice::Information, text}); }
+    void detailedInformation(const QString &text, const QString &details) override
+    {
+        notices.push_back({Notice::Information, text, details});
+    }
+    void desktopNotification(const QString &text, const QString &folder) override
+    {
+        desktopNotices.push_back({text, folder});
+    }
     void selfClosingInformation(const QString &text, std::chrono::milliseconds timeout) override
     {
         notices.push_back({Notice::SelfClosing, text});
@@ -30,6 +55,7 @@ public:
     }
 
     std::vector<Notice> notices;
+    std::vector<DesktopNotice> desktopNotices;
     std::chrono::milliseconds lastTimeout{0};
     bool answer = true;
 };

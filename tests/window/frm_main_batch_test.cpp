@@ -5,44 +5,15 @@
 #include "cli/batch_tool.h"
 #include "controls/ph_button.h"
 #include "controls/xp_progress_bar.h"
+#include "platform/native_path.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
-
-#include "platform/native_path.h"
 
 #include <unistd.h>
-
-namespace {
-
-class BatchWindow : public WindowTest {
-protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        QDir(dir.path()).mkdir("in");
-        QDir(dir.path()).mkdir("out");
-        source = dir.file("in");
-        output = dir.file("out");
-    }
-
-    // Chooses both folders through the buttons' dialogs.
-    void chooseFolders(Form &w)
-    {
-        dialogs.folderAnswers = {source, output};
-        w.cmdSelectFolder_Click();
-        w.cmdSaveFolder_Click();
-    }
-
-    QString source;
-    QString output;
-};
-
-} // namespace
 
 TEST_F(BatchWindow, ConvertsEveryPictureOfTheFolderAndClearsUp)
 {
@@ -298,30 +269,6 @@ TEST_F(BatchWindow, DropsAndKeysOnTheFolderFields)
     EXPECT_TRUE(w.txtPath->text().isEmpty());
 }
 
-TEST_F(BatchWindow, ClosingDuringARunFinishesThePicturesUnderWayOnly)
-{
-    for (int i = 0; i < 24; ++i)
-        makePicture(dir.file(QStringLiteral("in/p%1.png").arg(i, 2, 10, QLatin1Char('0'))), 1200, 900);
-    Form &w = window();
-    w->show();
-    chooseFolders(w);
-    int finished = 0;
-    QObject::connect(w->findChild<window::ConversionRunner *>(), &window::ConversionRunner::pictureDone, &w.window(),
-                     [&] {
-                         if (++finished == 2)
-                             w->close();
-                     });
-    w.cmdStartConvert_Click();
-
-    EXPECT_FALSE(w->isVisible());
-    const QStringList written = QDir(output).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_GE(written.size(), 2);
-    EXPECT_LT(written.size(), 24);
-    for (const QString &name : written) // whole pictures only, no temporary files
-        EXPECT_EQ(sizeOf(dir.file("out/" + name)), QSize(425, 319)) << name.toStdString();
-    EXPECT_TRUE(notices().empty());
-}
-
 TEST_F(BatchWindow, TheCommandLineToolWritesTheSameBytesAsTheWindow)
 {
     const char *names[] = {"a.jpg", "b.png", "c.gif", "d.bmp", "e.tif", "f.tga", "g.png"};
@@ -346,29 +293,4 @@ TEST_F(BatchWindow, TheCommandLineToolWritesTheSameBytesAsTheWindow)
         EXPECT_FALSE(fromWindow.isEmpty()) << name;
         EXPECT_EQ(readFile(dir.file(QStringLiteral("cli/") + name)), fromWindow) << name;
     }
-}
-
-TEST_F(BatchWindow, TheWindowKeepsHandlingEventsThroughoutAHundredPictureRun)
-{
-    // TARVEL_RESPONSIVENESS_DIR names a folder of real photos to measure with;
-    // by default a hundred generated pictures are converted.
-    QString folder = qEnvironmentVariable("TARVEL_RESPONSIVENESS_DIR");
-    if (folder.isEmpty()) {
-        makePicture(dir.file("in/p000.jpg"), 1600, 1200);
-        for (int i = 1; i < 100; ++i)
-            QFile::copy(dir.file("in/p000.jpg"),
-                        dir.file(QStringLiteral("in/p%1.jpg").arg(i, 3, 10, QLatin1Char('0'))));
-        folder = source;
-    }
-    Form &w = window();
-    w->show();
-    dialogs.folderAnswers = {folder, output};
-    w.cmdSelectFolder_Click();
-    w.cmdSaveFolder_Click();
-    const qsizetype pictures = w.List1().size();
-    w.cmdStartConvert_Click();
-    EXPECT_EQ(QDir(output).entryList(QDir::Files).size(), pictures);
-    std::printf("%lld pictures: the event loop was at most %lld ms late\n", static_cast<long long>(pictures),
-                static_cast<long long>(w->lastRunLongestEventGapMs()));
-    EXPECT_LT(w->lastRunLongestEventGapMs(), 100);
 }

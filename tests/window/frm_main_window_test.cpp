@@ -123,14 +123,15 @@ TEST_F(WindowTest, OpensWhatItIsGiven)
     EXPECT_EQ(w.txtPath->text(), dir.file("folder"));
     EXPECT_EQ(w.List1(), QStringList{"a.png"});
 
-    // What names neither a file nor a folder changes nothing and says nothing;
+    // What names neither a file nor a folder changes nothing but says so;
     // an empty folder gets the notice a drop of it would.
     w->openPaths({dir.file("missing.jpg")});
     EXPECT_FALSE(w.Frame2->isHidden());
-    EXPECT_TRUE(notices().empty());
-    w->openPaths({dir.file("empty")});
     ASSERT_EQ(notices().size(), 1u);
-    EXPECT_EQ(notices()[0], (Notice{Notice::Information, QStringLiteral(u"没有找到可以转换的文件")}));
+    EXPECT_EQ(notices()[0].text, QStringLiteral(u"找不到“%1”。").arg(dir.file("missing.jpg")));
+    w->openPaths({dir.file("empty")});
+    ASSERT_EQ(notices().size(), 2u);
+    EXPECT_EQ(notices()[1], (Notice{Notice::Information, QStringLiteral(u"没有找到可以转换的文件")}));
 }
 
 TEST_F(WindowTest, ALaterStartHandsItsPathsToTheRunningWindow)

@@ -61,18 +61,24 @@ TEST_F(SizeFieldsTest, TypingIsMirroredAndEmptiedPastTheLimit)
     EXPECT_EQ(Text3()->text(), "");
 }
 
-TEST_F(SizeFieldsTest, OtherCharactersAndCtrlVAreDiscarded)
+TEST_F(SizeFieldsTest, OtherCharactersAreDiscardedAndCtrlVPastesUnderTheBoundsRule)
 {
-    QApplication::clipboard()->setText("123");
+    QApplication::clipboard()->setText("12");
     QTest::keyClicks(Text1(), "5a -.,x");
-    QTest::keyClick(Text1(), Qt::Key_V, Qt::ControlModifier);
     QTest::keyClick(Text1(), Qt::Key_Return);
     EXPECT_EQ(Text1()->text(), "5");
-    EXPECT_EQ(Text3()->text(), "5");
+    QTest::keyClick(Text1(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Text1()->text(), "512");
+    EXPECT_EQ(Text3()->text(), "512");
 
-    // X11 reports Ctrl+V with its control character as text.
+    // X11 reports Ctrl+V with its control character as text: a paste all the
+    // same, whose result (51212) is above 1024 and empties the field.
     QTest::sendKeyEvent(QTest::Click, Text1(), Qt::Key_V, QStringLiteral("\x16"), Qt::ControlModifier);
-    EXPECT_EQ(Text1()->text(), "5");
+    EXPECT_EQ(Text1()->text(), "");
+    // Ctrl with another letter types its control character, which is discarded.
+    QTest::keyClicks(Text1(), "7");
+    QTest::sendKeyEvent(QTest::Click, Text1(), Qt::Key_B, QStringLiteral("\x02"), Qt::ControlModifier);
+    EXPECT_EQ(Text1()->text(), "7");
 }
 
 TEST_F(SizeFieldsTest, KeysThatTypeNothingStillWork)

@@ -4,11 +4,11 @@
 #include "imaging/save_scaled_picture.h"
 
 #include "platform/file_system.h"
-#include "platform/native_path.h"
 
+#include <QDir>
 #include <QFile>
 
-#include <fcntl.h>
+#include <unistd.h>
 
 void WindowTest::SetUp() { settings = dir.file("CULERT.txt"); }
 
@@ -35,23 +35,6 @@ void WindowTest::makePicture(const QString &path, int w, int h)
     QFile::remove(png);
 }
 
-void WindowTest::writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray WindowTest::readFile(const QString &path) const
-{
-    // By the path's own bytes: it may name a file whose name is not UTF-8.
-    QFile file;
-    const int fd = ::open(platform::nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return QByteArray();
-    return file.readAll();
-}
-
 QSize WindowTest::sizeOf(const QString &path)
 {
     // The header probe, checked against libvips in its own tests, reads every
@@ -60,4 +43,30 @@ QSize WindowTest::sizeOf(const QString &path)
         return {};
     const imaging::PictureSize size = imaging::ReadPictureSize(path);
     return QSize(size.Width, size.Height);
+}
+
+void BatchWindow::SetUp()
+{
+    WindowTest::SetUp();
+    QDir(dir.path()).mkdir("in");
+    QDir(dir.path()).mkdir("out");
+    source = dir.file("in");
+    output = dir.file("out");
+}
+
+void BatchWindow::chooseFolders(Form &w)
+{
+    dialogs.folderAnswers = {source, output};
+    w.cmdSelectFolder_Click();
+    w.cmdSaveFolder_Click();
+}
+
+void BatchWindow::linkCopies(const QString &folder, int count)
+{
+    const QString first = folder + QStringLiteral("/p0000.png");
+    makePicture(first, 40, 30);
+    for (int i = 1; i < count; ++i) {
+        const QString copy = folder + QStringLiteral("/p%1.png").arg(i, 4, 10, QLatin1Char('0'));
+        ASSERT_EQ(::link(QFile::encodeName(first).constData(), QFile::encodeName(copy).constData()), 0);
+    }
 }

@@ -50,10 +50,10 @@ TEST(BatchWorkflow, EveryShapeConvertsAtItsFittedSizeInEveryFormat)
         const QString out = dir.file(enlarge ? "enlarged" : "fitted");
         QDir(dir.path()).mkpath(out);
         const TargetSizeTable targets = ComputeTargetSizes(listing, 1024, 768, enlarge);
-        const BatchSummary summary
-            = runBatch({dir.file("in"), out}, listing, targets, [](const std::vector<ConversionJob> &jobs) {
-                  return convertInParallel(jobs, {2, 0xFFFFFF, {}});
-              });
+        const BatchSummary summary = runBatch({dir.file("in"), out}, listing, {1024, 768, enlarge},
+                                              [](const std::vector<ConversionJob> &jobs) {
+                                                  return convertInParallel(jobs, {2, 0xFFFFFF, {}});
+                                              });
         EXPECT_TRUE(summary.failures.empty()) << summary.failures.front().name.toStdString();
         for (std::size_t i = 0; i < listing.size(); ++i) {
             const TargetSize fitted = targets[i];
@@ -64,4 +64,70 @@ TEST(BatchWorkflow, EveryShapeConvertsAtItsFittedSizeInEveryFormat)
             EXPECT_GE(fitted.height, 1);
         }
     }
+}
+
+TEST(BatchWorkflow, AStoppedScanListsOnlyThePicturesItRead)
+{
+    TempDir dir;
+    QImage image(30, 20, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    for (const char *name : {"a.png", "b.png", "c.png", "d.png"})
+        ASSERT_TRUE(image.save(dir.file(QString::fromLatin1(name))));
+
+    std::atomic<bool> stop{false};
+    const WorkList cut = scanBatchFolder(
+        dir.path(),
+        [&](int done, int) {
+            if (done == 2)
+                stop = true;
+        },
+        &stop);
+    ASSERT_EQ(cut.size(), 2u);
+    EXPECT_EQ(cut[1].size, (imaging::PictureSize{30, 20}));
+    EXPECT_TRUE(scanBatchFolder(dir.path(), {}, &stop).empty());
+}
+
+TEST(BatchWorkflow, APictureReplacedAfterListingIsFittedAsItIsWhenConverted)
+{
+    TempDir dir;
+    QDir(dir.path()).mkpath("in");
+    QDir(dir.path()).mkpath("out");
+    auto picture = [&](const QString &name, int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(QColor(200, 80, 40));
+        ASSERT_TRUE(image.save(dir.file("in/" + name)));
+    };
+    for (const char *name : {"wide.png", "tall.jpg", "words.png", "huge.png"})
+        picture(name, 800, 600);
+    const WorkList listing = scanBatchFolder(dir.file("in"));
+    ASSERT_EQ(ComputeTargetSizes(listing, 400, 300, false), TargetSizeTable(4, TargetSize{400, 300}));
+
+    // Between the listing and the conversion every file is replaced: two by
+    // pictures of other shapes, one by text, one by a header declaring 40000
+    // x 40000 pixels.
+    const ConversionExecutor replaceFirst = [&](const std::vector<ConversionJob> &jobs) {
+        picture("wide.png", 1200, 300);
+        picture("tall.jpg", 300, 1200);
+        QFile words(dir.file("in/words.png"));
+        EXPECT_TRUE(words.open(QIODevice::WriteOnly | QIODevice::Truncate) && words.write("no picture"));
+        words.close();
+        QFile huge(dir.file("in/huge.png"));
+        EXPECT_TRUE(huge.open(QIODevice::ReadWrite) && huge.seek(16)
+                    && huge.write(QByteArray("\0\0\x9C\x40\0\0\x9C\x40", 8)));
+        huge.close();
+        return convertInParallel(jobs, {2, 0xFFFFFF, {}});
+    };
+    const BatchSummary summary = runBatch({dir.file("in"), dir.file("out")}, listing, {400, 300, false}, replaceFirst);
+
+    EXPECT_EQ(imaging::ReadPictureSize(dir.file("out/wide.png")), (imaging::PictureSize{400, 100}));
+    EXPECT_EQ(imaging::ReadPictureSize(dir.file("out/tall.jpg")), (imaging::PictureSize{75, 300}));
+    EXPECT_EQ(summary.converted, 2);
+    ASSERT_EQ(summary.failures.size(), 2u);
+    for (const BatchFailure &failure : summary.failures) {
+        ASSERT_TRUE(failure.result);
+        EXPECT_EQ(failure.result->status,
+                  failure.name == "words.png" ? ConversionStatus::NoSize : ConversionStatus::TooLarge)
+            << failure.name.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.file("out")).entryList(QDir::Files), QStringList({"tall.jpg", "wide.png"}));
 }

@@ -51,3 +51,22 @@ TEST(ConversionRules, FailureNoticeListsAtMostTwentyNames)
     EXPECT_FALSE(notice.contains("f20.jpg"));
     EXPECT_TRUE(notice.endsWith(QStringLiteral(u"\n……")));
 }
+
+TEST(ConversionRules, ANewNameIsJudgedAfterItsSpacesAreRemoved)
+{
+    EXPECT_EQ(newNameProblem(QStringLiteral(u"海 边")), NewNameProblem::None);
+    EXPECT_EQ(newNameProblem("a.b"), NewNameProblem::None); // a dot inside is the copy's own business
+    EXPECT_EQ(newNameProblem("  "), NewNameProblem::Empty);
+    EXPECT_EQ(newNameProblem(". ."), NewNameProblem::OnlyDots);
+    EXPECT_EQ(newNameProblem(".x/y"), NewNameProblem::LeadingDot);
+    EXPECT_EQ(newNameProblem("x/.y"), NewNameProblem::Slash);
+    EXPECT_EQ(newNameProblem(QStringLiteral("x") + QChar(0)), NewNameProblem::Nul);
+}
+
+TEST(ConversionRules, AStoppedRunCountsWhatWasNotStartedAndListsOnlyFailures)
+{
+    EXPECT_EQ(batchStoppedNotice(5, 30, {}), QStringLiteral(u"转换已停止：成功 5 个，失败 0 个，未开始 30 个。"));
+    EXPECT_EQ(batchStoppedNotice(1, 2, {QStringLiteral(u"a.jpg：图片已损坏或无法解码")}),
+              QStringLiteral(
+                  u"转换已停止：成功 1 个，失败 1 个，未开始 2 个。\n以下文件未能转换：\na.jpg：图片已损坏或无法解码"));
+}

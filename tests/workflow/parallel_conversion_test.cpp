@@ -30,10 +30,10 @@ TEST(ParallelConversion, ConvertsEveryJobAndReportsEachOnce)
     for (int i = 0; i < 12; ++i) {
         const QString source = dir.file(QStringLiteral("p%1.png").arg(i));
         makePicture(source, 64 + i, 48);
-        jobs.push_back({source, dir.file(QStringLiteral("o%1.jpg").arg(i)), 20 + i, 10});
+        jobs.push_back({source, dir.file(QStringLiteral("o%1.jpg").arg(i)), {20 + i, 10, true}});
     }
     QFile(dir.file("broken.png")).open(QIODevice::WriteOnly);
-    jobs.push_back({dir.file("broken.png"), dir.file("o-broken.png"), 10, 10});
+    jobs.push_back({dir.file("broken.png"), dir.file("o-broken.png"), {10, 10, true}});
 
     std::mutex mutex;
     std::vector<int> reported(jobs.size(), 0);
@@ -45,10 +45,13 @@ TEST(ParallelConversion, ConvertsEveryJobAndReportsEachOnce)
     for (std::size_t i = 0; i + 1 < jobs.size(); ++i) {
         ASSERT_TRUE(results[i]) << i;
         EXPECT_EQ(results[i]->status, ConversionStatus::Converted) << i;
-        EXPECT_EQ(QImage(jobs[i].target).size(), QSize(jobs[i].width, jobs[i].height)) << i;
+        const imaging::PictureSize fitted = imaging::fitIntoBox({64 + int(i), 48}, jobs[i].box);
+        EXPECT_EQ(QImage(jobs[i].target).size(), QSize(fitted.Width, fitted.Height)) << i;
+        EXPECT_EQ(results[i]->target, fitted) << i;
     }
+    // An empty file states no size to fit.
     ASSERT_TRUE(results.back());
-    EXPECT_EQ(results.back()->status, ConversionStatus::NotAPicture);
+    EXPECT_EQ(results.back()->status, ConversionStatus::NoSize);
     EXPECT_EQ(reported, std::vector<int>(jobs.size(), 1));
 }
 
@@ -59,7 +62,7 @@ TEST(ParallelConversion, StopStartsNoNewJobs)
     for (int i = 0; i < 6; ++i) {
         const QString source = dir.file(QStringLiteral("p%1.png").arg(i));
         makePicture(source, 40, 40);
-        jobs.push_back({source, dir.file(QStringLiteral("o%1.png").arg(i)), 10, 10});
+        jobs.push_back({source, dir.file(QStringLiteral("o%1.png").arg(i)), {10, 10, false}});
     }
     std::atomic<bool> stop{false};
     int finished = 0;

@@ -1,5 +1,6 @@
 #include "workflow/saved_limits.h"
 
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
 #include <QDateTime>
@@ -10,23 +11,6 @@
 #include <gtest/gtest.h>
 
 using namespace workflow;
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-} // namespace
 
 TEST(SavedLimits, FileBytesAreExact)
 {
@@ -60,20 +44,20 @@ TEST(SavedLimits, FirstStartCreatesTheFileAndLaterStartsReadIt)
     TempDir dir;
     const QString path = dir.file("CULERT.txt");
     EXPECT_EQ(LoadSavedLimits(path), (SavedLimits{425, 321}));
-    EXPECT_EQ(readAll(path), QByteArray(" 425 \r\n 321 "));
+    EXPECT_EQ(readFile(path), QByteArray(" 425 \r\n 321 "));
 
     ASSERT_TRUE(StoreSavedLimits(path, {640, 480}));
-    EXPECT_EQ(readAll(path), QByteArray(" 640 \r\n 480 "));
+    EXPECT_EQ(readFile(path), QByteArray(" 640 \r\n 480 "));
     EXPECT_EQ(LoadSavedLimits(path), (SavedLimits{640, 480}));
 
-    write(path, "1500\r\n300");
+    writeFile(path, "1500\r\n300");
     EXPECT_EQ(LoadSavedLimits(path), (SavedLimits{1500, 300})); // bounds are the fields' business
 }
 
 TEST(SavedLimits, UnwritableFolderIsReportedNotFatal)
 {
     TempDir dir;
-    write(dir.file("plain"), "a file, not a folder");
+    writeFile(dir.file("plain"), "a file, not a folder");
     const QString path = dir.file("plain/CULERT.txt");
     EXPECT_FALSE(StoreSavedLimits(path, {640, 480}));
     EXPECT_EQ(LoadSavedLimits(path), (SavedLimits{425, 321}));
@@ -87,9 +71,9 @@ TEST(SavedLimits, ReadingAloneNeverWrites)
     EXPECT_FALSE(QFileInfo::exists(dir.file("config")));
 
     QDir(dir.path()).mkpath("config");
-    write(path, "800\n600");
+    writeFile(path, "800\n600");
     const QDateTime written = QFileInfo(path).lastModified();
     EXPECT_EQ(readSavedLimits(path), (SavedLimits{800, 600}));
-    EXPECT_EQ(readAll(path), QByteArray("800\n600")); // not rewritten in the file's own format
+    EXPECT_EQ(readFile(path), QByteArray("800\n600")); // not rewritten in the file's own format
     EXPECT_EQ(QFileInfo(path).lastModified(), written);
 }

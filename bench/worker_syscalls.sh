@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# bench/worker_syscalls.sh CORPUS_DIR WORK_DIR
+#
+# The census behind the worker's seccomp allow list (imaging/worker_syscalls.cpp):
+# the system calls conversion workers make once they are shut in, counted by
+# strace over
+#   - tarvel-batch converting CORPUS_DIR (every format in and out),
+#   - tarvel-batch converting the damaged and odd pictures of gdk-pixbuf-tests,
+#   - tarvel-worker-bench --census decoding, after the worker's own warm-up,
+#     pictures of the formats libvips' modules add (WebP, HEIF, AVIF, JPEG XL),
+#     a CMYK JPEG and JPEGs with embedded colour profiles.
+# Needs a built tree (./dev build) and strace. Prints the table of
+# bench/syscall_census.py; a call that is missing from the allow list shows
+# up as a line there.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+C=$(realpath "${1:?usage: worker_syscalls.sh CORPUS_DIR WORK_DIR}")
+W=$(realpath -m "${2:?usage: worker_syscalls.sh CORPUS_DIR WORK_DIR}")
+BIN=$ROOT/build/bin
+PIXBUF=/usr/libexec/installed-tests/gdk-pixbuf/test-images
+rm -rf "$W" && mkdir -p "$W/traces" "$W/samples"
+
+# Samples of the formats the modules read, made from two corpus photos.
+photo=$(find "$C" -maxdepth 1 -name '*.jpg' | sort | head -1)
+rgba=$(find "$C" -maxdepth 1 -name '*rgba*.png' | sort | head -1)
+S=$W/samples
+vips thumbnail "$photo" "$S/photo.v" 640
+vips thumbnail "$rgba" "$S/alpha.v" 320
+vips webpsave "$S/photo.v" "$S/lossy.webp" --Q 80
+vips webpsave "$S/alpha.v" "$S/lossless.webp" --lossless
+vips heifsave "$S/photo.v" "$S/photo.heic" --compression hevc
+vips heifsave "$S/alpha.v" "$S/alpha.avif" --compression av1
+vips jxlsave "$S/photo.v" "$S/photo.jxl"
+vips jxlsave "$S/alpha.v" "$S/lossless.jxl" --lossless
+vips jpegsave "$S/photo.v" "$S/adobe.jpg" --profile /usr/share/color/icc/compatibleWithAdobeRGB1998.icc
+vips colourspace "$S/photo.v" "$S/cmyk.v" cmyk
+vips jpegsave "$S/cmyk.v" "$S/cmyk.jpg"
+rm -f "$S"/*.v
+
+trace() { # name command...
+  local name=$1; shift
+  strace -f -ff -tt -s 96 -o "$W/traces/$name" "$@" >/dev/null 2>&1 || true
+}
+trace corpus "$BIN/tarvel-batch" -w 800 -H 600 "$C" "$W/out-corpus"
+[ -d "$PIXBUF" ] && trace pixbuf "$BIN/tarvel-batch" -r -w 800 -H 600 "$PIXBUF" "$W/out-pixbuf"
+trace modules "$BIN/tarvel-worker-bench" --census "$S"/*
+
+python3 "$ROOT/bench/syscall_census.py" "$W/traces/corpus" "$W/traces/pixbuf" "$W/traces/modules"

@@ -1,0 +1,30 @@
+// Fitting a picture into the size limits, keeping its proportions. The rule
+// is the same where the window lists the sizes it will make and where each
+// picture is converted, which fits the picture as it is when it is opened.
+#pragma once
+
+#include "imaging/picture_size.h"
+
+#include <cstdint>
+
+namespace imaging {
+
+// The limits a picture is fitted into, and whether a smaller picture is
+// enlarged up to them.
+struct FitBox {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool enlarge = false;
+
+    friend bool operator==(const FitBox &, const FitBox &) = default;
+};
+
+// A picture of `size` fitted into `box`. It keeps its size unless it exceeds
+// a limit or `box.enlarge` is set; then it is scaled until it touches one
+// limit without exceeding the other. Every side is rounded to the nearest
+// pixel, exact halves to the even neighbour, and a picture with a size never
+// gets a side below 1. A picture without a size (a side of 0) and limits
+// below 1 give 0 x 0, which converts to nothing.
+PictureSize fitIntoBox(PictureSize size, const FitBox &box);
+
+} // namespace imaging

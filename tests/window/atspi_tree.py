@@ -1,0 +1,132 @@
+#!/usr/bin/python3
+# atspi_tree.py TARVEL_EXECUTABLE
+#
+# The window as a screen reader reaches it: through AT-SPI, on a display of
+# its own. Run under a session bus and an X server of its own, as CTest does:
+#   dbus-run-session -- xvfb-run -a -s "-screen 0 1280x800x24" \
+#       /usr/bin/python3 tests/window/atspi_tree.py build/bin/tarvel
+# It starts the window, finds it on the accessibility bus and checks the
+# names, roles, states, values and actions a reader gets, then the format
+# list opened with Alt+Down: a list with the focus on its current item.
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+FAILURES = []
+
+
+def check(condition, what):
+    if not condition:
+        FAILURES.append(what)
+        print("FAILED:", what)
+
+
+def walk(node, depth=0):
+    yield node, depth
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is not None:
+            yield from walk(child, depth + 1)
+
+
+def find_application(name, seconds=20):
+    end = time.time() + seconds
+    while time.time() < end:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and app.name == name and app.childCount > 0:
+                return app
+        time.sleep(0.2)
+    return None
+
+
+def states(node):
+    return node.getState()
+
+
+def main():
+    executable = sys.argv[1]
+    env = dict(os.environ)
+    env.update({"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_QPA_PLATFORM": "xcb", "LC_ALL": "zh_CN.UTF-8",
+                "QT_ACCESSIBILITY": "1"})
+    home = tempfile.mkdtemp()
+    env["XDG_CONFIG_HOME"] = home
+    env["XDG_RUNTIME_DIR"] = home
+    window = subprocess.Popen([executable], env=env)
+    try:
+        app = find_application("tarvel")
+        check(app is not None, "tarvel is on the accessibility bus")
+        if app is None:
+            return
+        frame = app.getChildAtIndex(0)
+        check(frame.getRoleName() == "frame", "the window is a frame, not %s" % frame.getRoleName())
+        check(frame.name.startswith("Tarvel"), "the window has its title as name: %r" % frame.name)
+
+        nodes = [node for node, _ in walk(frame)]
+        by_name = {}
+        for node in nodes:
+            by_name.setdefault((node.getRoleName(), node.name), node)
+        panels = [node.name for node in nodes if node.getRoleName() == "panel"]
+        check("单张转换" in panels, "the single panel is a named panel: %r" % panels)
+        for node in nodes:
+            check("(" not in node.name or node.getRoleName() == "label",
+                  "no Alt letter in a name: %r" % node.name)
+
+        combos = [node for node in nodes if node.getRoleName() == "combo box"]
+        check(len(combos) == 1, "one combo box: %d" % len(combos))
+        if combos:
+            combo = combos[0]
+            check(combo.name == "格式", "the combo's name: %r" % combo.name)
+            roles = [combo.getChildAtIndex(i).getRoleName() for i in range(combo.childCount)]
+            check("text" in roles and "list" in roles, "the combo's parts are a text and a list: %r" % roles)
+            field = [combo.getChildAtIndex(i) for i in range(combo.childCount)
+                     if combo.getChildAtIndex(i).getRoleName() == "text"]
+            if field:
+                text = field[0].queryText()
+                check(text.getText(0, -1) == ".bmp", "the combo's text reads .bmp: %r" % text.getText(0, -1))
+
+        for name in ("要转换的图片",):
+            node = by_name.get(("text", name))
+            check(node is not None, "the picture field is there")
+            if node is not None:
+                state = states(node)
+                check(not state.contains(pyatspi.STATE_EDITABLE), "the read-only field is not editable")
+
+        bars = [node for node in nodes if node.getRoleName() == "progress bar"]
+        check(len(bars) == 1, "one progress bar")
+        if bars:
+            try:
+                actions = bars[0].queryAction().nActions
+            except NotImplementedError:
+                actions = 0
+            check(actions == 0, "the bar offers no actions: %d" % actions)
+
+        extents = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        check((extents.width, extents.height) == (439, 292), "the window's size: %r" % ((extents.width, extents.height),))
+
+        # Alt+Down in the format box opens its list; the reader's focus is on
+        # the current item of that list.
+        if combos:
+            field = [combos[0].getChildAtIndex(i) for i in range(combos[0].childCount)
+                     if combos[0].getChildAtIndex(i).getRoleName() == "text"][0]
+            field.queryComponent().grabFocus()
+            subprocess.run(["xdotool", "key", "alt+Down"], check=False)
+            time.sleep(1.5)
+            focused = [node for node in walk(app) if states(node[0]).contains(pyatspi.STATE_FOCUSED)]
+            check(any(node.getRoleName() == "list item" and node.name == ".bmp" for node, _ in focused),
+                  "the open list's current item has the focus: %r"
+                  % [(node.getRoleName(), node.name) for node, _ in focused])
+    finally:
+        window.terminate()
+        window.wait(10)
+    print("%d passed, %d failed" % (0 if FAILURES else 1, 1 if FAILURES else 0))
+    sys.exit(1 if FAILURES else 0)
+
+
+if __name__ == "__main__":
+    main()
