@@ -135,7 +135,12 @@ std::optional<Chunks> chunksOf(QByteArrayView file)
         const std::uint8_t *type = typeAndData->data();
         const std::span<const std::uint8_t> data = typeAndData->subspan(4);
         const bool critical = (type[0] & 0x20) == 0;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+        // A fuzzer would hardly ever get a mutated chunk past its checksum.
+        const bool intact = true;
+#else
         const bool intact = libdeflate_crc32(0, typeAndData->data(), typeAndData->size()) == *crc;
+#endif
         auto is = [&](const char *name) { return std::memcmp(type, name, 4) == 0; };
         if (!intact && critical)
             return std::nullopt;
