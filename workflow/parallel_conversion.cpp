@@ -67,7 +67,10 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
                                                                     options.background, options.jpegQuality);
             const std::lock_guard lock(reporting);
             run.results[i] = result;
-            handOn(false);
+            if (options.resultsInListOrder)
+                handOn(false);
+            else if (done)
+                done(i, result);
         }
         worker.shutDown();
         peakKb += worker.endedWorkersPeakKb();
@@ -78,7 +81,8 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
     work();
     for (auto &thread : threads)
         thread.join();
-    handOn(true);
+    if (options.resultsInListOrder)
+        handOn(true);
     run.workersPeakKb = peakKb;
     return run;
 }

@@ -42,6 +42,10 @@ struct ConversionOptions {
     // another.
     imaging::WorkerSettings worker;
     int jpegQuality = imaging::kBestJpegQuality; // for JPEG targets, 1 to 100
+    // Results handed on in list order (a report that reads like the list),
+    // or as each job ends (a progress bar that moves with the work: with the
+    // largest first, the list's first picture may be the last to end).
+    bool resultsInListOrder = true;
 };
 
 struct ConversionRun {
@@ -53,8 +57,8 @@ struct ConversionRun {
 // Converts every job (convertPicture) in up to `options.jobs` workers, each
 // driven by a thread of its own. Jobs start largest file first (in list order
 // among equals), so that the workers end together; `done(index, result)` is
-// called on a driving thread for each job in list order, as soon as it and
-// every job before it have ended. Once `stop` is set no new job starts, and
+// called on a driving thread for each job, in list order as soon as it and
+// every job before it have ended, or as it ends (resultsInListOrder). Once `stop` is set no new job starts, and
 // the ones under way finish; `options.worker.abandon` also ends those under
 // way (Stopped).
 ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const ConversionOptions &options,

@@ -9,8 +9,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     constexpr std::size_t kMostBytes = 4u << 20;
-    const auto png = imaging::decodePng(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)),
-                                        kMostBytes);
+    const auto png
+        = imaging::decodePng(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), kMostBytes);
     if (!png)
         return 0;
     if (png->width < 1 || png->height < 1 || png->bands < 1 || png->bands > 4 || !png->pixels)

@@ -42,8 +42,9 @@ vips::VImage noise(int width, int height)
 // Grey pictures stay grey in the formats that can hold them.
 vips::VImage greyNoise(int width, int height)
 {
-    return noise(width, height).extract_band(0).copy(
-        vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W));
+    return noise(width, height)
+        .extract_band(0)
+        .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W));
 }
 
 } // namespace

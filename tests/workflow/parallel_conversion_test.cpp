@@ -82,7 +82,7 @@ TEST(ParallelConversion, StopStartsNoNewJobs)
     EXPECT_FALSE(QFile::exists(dir.file("o2.png")));
 }
 
-TEST(ParallelConversion, LargestFilesStartFirstAndResultsComeInListOrder)
+TEST(ParallelConversion, LargestFilesStartFirstAndResultsComeInListOrderOrAsTheyEnd)
 {
     TempDir dir;
     std::vector<ConversionJob> jobs;
@@ -108,6 +108,12 @@ TEST(ParallelConversion, LargestFilesStartFirstAndResultsComeInListOrder)
                           [&](std::size_t i, const ConversionResult &) { reported.push_back(i); });
         EXPECT_EQ(reported, (std::vector<std::size_t>{0, 1, 2, 3, 4})) << workers;
     }
+    // For a progress bar, as each ends: one worker ends them largest first.
+    std::vector<std::size_t> asTheyEnd;
+    ConversionOptions asTheyEndOptions{1, 0xFFFFFF, {}};
+    asTheyEndOptions.resultsInListOrder = false;
+    convertInParallel(jobs, asTheyEndOptions, [&](std::size_t i, const ConversionResult &) { asTheyEnd.push_back(i); });
+    EXPECT_EQ(asTheyEnd, (std::vector<std::size_t>{3, 1, 4, 2, 0}));
     // One at a time, stopped once the first n pictures were handed to the
     // worker: those n are the largest.
     for (std::size_t n : {1u, 2u, 3u}) {
