@@ -1,10 +1,14 @@
 #include "imaging/save_scaled_picture.h"
 
+#include "imaging/byte_source.h"
+#include "imaging/header_probe.h"
 #include "imaging/picture_formats.h"
 #include "imaging/read_picture_size.h"
+#include "imaging/source_metadata.h"
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <variant>
@@ -16,8 +20,40 @@ namespace {
 // An exact size, or limits to fit the picture into once its header is read.
 using SizeRule = std::variant<PictureSize, FitBox>;
 
+// The most of a source read into this process for its metadata: EXIF sits
+// near the start of a JPEG, PNG or WebP; a TIFF whose directory lies further
+// keeps none.
+constexpr std::uint64_t kMostMetadataBytes = 64u << 20;
+
+// The first `length` bytes of the source; empty when they cannot be read.
+Bytes readSource(const platform::ReadOnlyFile &source, std::uint64_t length)
+{
+    Bytes bytes(std::size_t(std::min(length, source.size())));
+    return source.readAt(0, bytes) ? bytes : Bytes();
+}
+
+// The source's own bytes in place of `converted`, when they are smaller and
+// may stand for it: the same format, the size fitted, upright, nothing in
+// them but the picture. Read anew and judged on what was read, so a file
+// changed since it was probed is judged as it is now.
+std::optional<Bytes> originalInstead(const platform::ReadOnlyFile &source, const QByteArray &converted,
+                                     OutputFormat format, PictureSize target, bool tgaName)
+{
+    if (source.size() >= std::uint64_t(converted.size()))
+        return std::nullopt;
+    Bytes original = readSource(source, source.size());
+    if (original.size() != source.size() || !holdsOnlyPicture(original, format))
+        return std::nullopt;
+    MemoryByteSource bytes(original);
+    const PictureHeader header = probePictureHeader(bytes, tgaName);
+    if (header.stored != target || header.orientation != 1)
+        return std::nullopt;
+    return original;
+}
+
 ConversionResult convertWithRule(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                 const SizeRule &rule, platform::ColourValue background, int jpegQuality)
+                                 const SizeRule &rule, platform::ColourValue background, int jpegQuality,
+                                 const KeepFromSource &keep)
 {
     // Opened here, once: the worker gets this descriptor and never the name,
     // and the size is fitted to the header of this very file.
@@ -54,10 +90,38 @@ ConversionResult convertWithRule(ConversionWorker &worker, const QString &source
 
     WorkerTask task{result.target.Width, result.target.Height, *format,       background, tgaName,
                     header.orientation,  declaredPixels,       source.size(), jpegQuality};
+    // Taken before the worker reads the file, which may set its access time.
+    platform::FileTimes times;
+    if (keep.dates && !platform::fileTimes(source.descriptor(), times))
+        return failed(ConversionStatus::SourceUnreadable, QString::fromLocal8Bit(std::strerror(errno)));
     const Result<QByteArray> bytes = worker.convert(source.descriptor(), task);
     if (!bytes)
         return failed(bytes.failure().status, bytes.failure().detail);
-    if (!platform::writeFileAtomically(targetPath, *bytes))
+    // The worker's bytes were checked as the program's own encoders write
+    // them, without metadata; what is kept of the source is added here, from
+    // the program's own reading of the source.
+    QByteArrayView output = *bytes;
+    Bytes written;
+    if (keep.noLarger) {
+        if (auto original = originalInstead(source, *bytes, *format, result.target, tgaName)) {
+            written = std::move(*original);
+            output = QByteArrayView(written.data(), qsizetype(written.size()));
+            result.keptOriginal = true;
+        }
+    }
+    if (keep.metadata && !result.keptOriginal) {
+        const Bytes head = readSource(source, kMostMetadataBytes);
+        const Bytes exif = keptExif(findExifBlock(head), keep.location, result.target.Width, result.target.Height);
+        if (!exif.empty()) {
+            written = withExif(
+                std::span(reinterpret_cast<const std::uint8_t *>(bytes->constData()), std::size_t(bytes->size())),
+                *format, exif);
+            output = QByteArrayView(written.data(), qsizetype(written.size()));
+        }
+    }
+    const bool ok = keep.dates ? platform::writeFileAtomically(targetPath, output, times)
+                               : platform::writeFileAtomically(targetPath, output);
+    if (!ok)
         return failed(ConversionStatus::WriteFailed, QString::fromLocal8Bit(std::strerror(errno)));
     return result;
 }
@@ -80,13 +144,14 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 int width, int height, platform::ColourValue background, int jpegQuality)
 {
-    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, jpegQuality);
+    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, jpegQuality, {});
 }
 
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                const FitBox &box, platform::ColourValue background, int jpegQuality)
+                                const FitBox &box, platform::ColourValue background, int jpegQuality,
+                                const KeepFromSource &keep)
 {
-    return convertWithRule(worker, sourcePath, targetPath, box, background, jpegQuality);
+    return convertWithRule(worker, sourcePath, targetPath, box, background, jpegQuality, keep);
 }
 
 } // namespace imaging

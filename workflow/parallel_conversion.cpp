@@ -41,7 +41,7 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
                 break;
             const ConversionJob &job = jobs[i];
             const ConversionResult result = imaging::convertPicture(worker, job.source, job.target, job.box,
-                                                                    options.background, options.jpegQuality);
+                                                                    options.background, options.jpegQuality, options.keep);
             run.results[i] = result;
             if (done)
                 done(i, result);
