@@ -46,8 +46,8 @@ constexpr BatchToolOption kOptions[] = {
     {"keep-metadata", 0, nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText",
                        "保留 EXIF 中的拍摄时间、相机和镜头、曝光参数、作者和版权（JPEG、PNG 和 TIFF 输出）。"
-                       "方向改为 1（输出已经摆正），缩略图、尺寸、GPS 位置、序列号、所有者姓名、厂商注释和"
-                       "用户注释去掉；XMP、IPTC 和颜色配置文件不保留。默认什么元数据都不保留")},
+                       "方向改为 1（输出已经摆正），尺寸和色彩空间改为输出的；缩略图、GPS 位置、序列号、所有者姓名、"
+                       "厂商注释和用户注释去掉；XMP、IPTC 和颜色配置文件不保留。默认什么元数据都不保留")},
     {"keep-location", 0, nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText",
                        "与 --keep-metadata 一起用：GPS 位置也保留（序列号、所有者姓名和厂商注释仍然去掉）")},

@@ -172,10 +172,6 @@
         <translation>[OPTION]... [--] SOURCE-FOLDER OUTPUT-FOLDER</translation>
     </message>
     <message>
-        <source>把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga，扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。不加 --recursive、--jpeg-quality 和 --skip-existing 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。</source>
-        <translation>Fits every picture of the source folder (bmp, gif, jpg, jpeg, png, tif, tiff, tga, the extension all lower or all upper case, hidden files left out) into the maximum width and height, proportions kept, and writes it under the same name and in the same format into the output folder. Without --recursive, --jpeg-quality and --skip-existing it does exactly what the window&apos;s batch conversion does, and writes the same files byte for byte.</translation>
-    </message>
-    <message>
         <source>输出文件夹不存在时连同上级文件夹一起创建。每个输出文件都是先写入隐藏的临时文件再改名，所以只会完整地出现或根本不出现。</source>
         <translation>An output folder that does not exist is created, with its parents. Every output file is first written to a hidden temporary file and then renamed, so it appears whole or not at all.</translation>
     </message>
@@ -186,14 +182,6 @@
     <message>
         <source>按一次 Ctrl-C 或收到 SIGTERM 后不再开始新的图片，正在转换的图片完成后退出，并用一行说明有多少张未开始转换。再按一次 Ctrl-C 立即停止：转换进程被结束，正在转换的图片不留下任何文件。读取标准输出的程序提前退出时（如 tarvel-batch … | head -1），也像第一次 Ctrl-C 那样结束。</source>
         <translation>After one Ctrl-C or a SIGTERM no new picture is started; the program ends once the pictures under way are done, with a line telling how many were not started. A second Ctrl-C stops at once: the conversion processes are ended, and the pictures under way leave no file behind. When the program reading standard output goes away early (as in tarvel-batch … | head -1), the run ends as after the first Ctrl-C.</translation>
-    </message>
-    <message>
-        <source>全部转换成功（--skip-existing 跳过的图片不算失败）</source>
-        <translation>every picture was converted (pictures skipped by --skip-existing do not count as failed)</translation>
-    </message>
-    <message>
-        <source>有图片转换失败</source>
-        <translation>some pictures could not be converted</translation>
     </message>
     <message>
         <source>参数或文件夹有误</source>
@@ -368,8 +356,8 @@
         <translation>give each output its source&apos;s modification and access times (to the nanosecond where the file system keeps them)</translation>
     </message>
     <message>
-        <source>保留 EXIF 中的拍摄时间、相机和镜头、曝光参数、作者和版权（JPEG、PNG 和 TIFF 输出）。方向改为 1（输出已经摆正），缩略图、尺寸、GPS 位置、序列号、所有者姓名、厂商注释和用户注释去掉；XMP、IPTC 和颜色配置文件不保留。默认什么元数据都不保留</source>
-        <translation>keep of the EXIF the date taken, camera and lens, exposure, artist and copyright (JPEG, PNG and TIFF outputs). The orientation becomes 1 (outputs are upright); the thumbnail, dimensions, GPS location, serial numbers, owner names, maker notes and user comments go; XMP, IPTC and the colour profile are not kept. By default no metadata is kept</translation>
+        <source>保留 EXIF 中的拍摄时间、相机和镜头、曝光参数、作者和版权（JPEG、PNG 和 TIFF 输出）。方向改为 1（输出已经摆正），尺寸和色彩空间改为输出的；缩略图、GPS 位置、序列号、所有者姓名、厂商注释和用户注释去掉；XMP、IPTC 和颜色配置文件不保留。默认什么元数据都不保留</source>
+        <translation>keep of the EXIF the date taken, camera and lens, exposure, artist and copyright (JPEG, PNG and TIFF outputs). The orientation becomes 1 (outputs are upright), the dimensions and colour space those of the output; the thumbnail, GPS location, serial numbers, owner names, maker notes and user comments go; XMP, IPTC and the colour profile are not kept. By default no metadata is kept</translation>
     </message>
     <message>
         <source>与 --keep-metadata 一起用：GPS 位置也保留（序列号、所有者姓名和厂商注释仍然去掉）</source>
@@ -402,6 +390,18 @@
     <message>
         <source>--shard 必须是 K/N，N 为正整数，K 从 0 到 N-1：%1</source>
         <translation>--shard must be K/N, N a positive whole number and K from 0 to N-1: %1</translation>
+    </message>
+    <message>
+        <source>把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga，扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。不加 --recursive、--jpeg-quality、--skip-existing、--keep-dates、--keep-metadata、--no-larger、--files-from 和 --shard 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。</source>
+        <translation>Fits every picture of the source folder (bmp, gif, jpg, jpeg, png, tif, tiff, tga, the extension all lower or all upper case, hidden files left out) into the maximum width and height, proportions kept, and writes it under the same name and in the same format into the output folder. Without --recursive, --jpeg-quality, --skip-existing, --keep-dates, --keep-metadata, --no-larger, --files-from and --shard it does exactly what the window&apos;s batch conversion does, and writes the same files byte for byte.</translation>
+    </message>
+    <message>
+        <source>全部转换成功（--skip-existing 跳过的图片不算失败；--shard 或 --files-from 分到的图片为零时也是 0）</source>
+        <translation>every picture converted (pictures skipped by --skip-existing are no failure; also when --shard or --files-from gave the run no picture)</translation>
+    </message>
+    <message>
+        <source>有图片转换失败，或者 --files-from 列出的文件不存在</source>
+        <translation>some pictures failed, or a name --files-from lists is not there</translation>
     </message>
 </context>
 <context>
