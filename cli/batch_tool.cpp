@@ -51,7 +51,7 @@ Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<Q
 {
     Plan plan;
     const std::vector<workflow::SourceEntry> entries
-        = listed ? workflow::listedEntries(options.sourceFolder, *listed)
+        = listed ? workflow::listedEntries(options.sourceFolder, options.outputFolder, *listed)
                  : workflow::walkSourceFolder(options.sourceFolder, options.outputFolder, options.recursive, stop);
     for (const workflow::SourceEntry &entry : entries) {
         if (stop && stop->load())

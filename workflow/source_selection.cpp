@@ -1,6 +1,7 @@
 #include "workflow/source_selection.h"
 
 #include "imaging/picture_formats.h"
+#include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "workflow/work_list.h"
 
@@ -72,7 +73,7 @@ NameList parseNameList(const QByteArray &bytes, bool nulSeparated)
     return list;
 }
 
-std::vector<SourceEntry> listedEntries(const QString &source, const std::vector<QString> &names)
+std::vector<SourceEntry> listedEntries(const QString &source, const QString &output, const std::vector<QString> &names)
 {
     std::vector<SourceEntry> entries;
     entries.reserve(names.size());
@@ -91,6 +92,8 @@ std::vector<SourceEntry> listedEntries(const QString &source, const std::vector<
                 skip = SkipReason::Hidden;
             } else if (!last && !S_ISDIR(status.st_mode)) {
                 skip = SkipReason::Missing;
+            } else if (!last && platform::isSameFile(path, output)) {
+                skip = SkipReason::OutputFolder;
             } else if (last) {
                 // A link to a file counts as the file, as in a folder's listing.
                 struct stat target { };

@@ -48,8 +48,9 @@ NameList parseNameList(const QByteArray &bytes, bool nulSeparated);
 // The entries of the listed names, as walkSourceFolder would report them:
 // Missing for a name with nothing there (or with a part on the way that is
 // no folder, or a link to one, which the walk never enters either), Hidden
-// for a hidden name or folder on the way, NotRegular, Extension; the others
-// are pictures. In the list's order.
-std::vector<SourceEntry> listedEntries(const QString &source, const std::vector<QString> &names);
+// for a hidden name or folder on the way, OutputFolder for a name inside
+// `output`, NotRegular, Extension; the others are pictures. In the list's
+// order.
+std::vector<SourceEntry> listedEntries(const QString &source, const QString &output, const std::vector<QString> &names);
 
 } // namespace workflow

@@ -64,17 +64,21 @@ TEST(SourceSelection, ListedEntriesAreJudgedAsTheWalkJudgesThem)
     QDir(dir.path()).mkpath("src/sub");
     QDir(dir.path()).mkpath("src/.hidden");
     QDir(dir.path()).mkpath("elsewhere");
-    for (const char *name : {"src/a.jpg", "src/sub/b.png", "src/.hidden/c.png", "src/note.txt", "elsewhere/d.png"}) {
+    QDir(dir.path()).mkpath("src/out");
+    for (const char *name :
+         {"src/a.jpg", "src/sub/b.png", "src/.hidden/c.png", "src/note.txt", "elsewhere/d.png", "src/out/e.png"}) {
         QFile file(dir.file(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     // A link to a folder outside: the walk never enters one, nor does a list.
     ASSERT_TRUE(QFile::link(dir.file("elsewhere"), dir.file("src/link")));
-    const auto entries = listedEntries(dir.file("src"), {"a.jpg", "sub/b.png", ".hidden/c.png", "note.txt",
-                                                         "link/d.png", "sub", "none.png", "a.jpg/x.png"});
+    // The output folder inside the source is left alone, as by the walk.
+    const auto entries = listedEntries(dir.file("src"), dir.file("src/out"),
+                                       {"a.jpg", "sub/b.png", ".hidden/c.png", "note.txt", "link/d.png", "sub",
+                                        "none.png", "a.jpg/x.png", "out/e.png"});
     const std::vector<SkipReason> expected{SkipReason::None,      SkipReason::None,    SkipReason::Hidden,
                                            SkipReason::Extension, SkipReason::Missing, SkipReason::NotRegular,
-                                           SkipReason::Missing,   SkipReason::Missing};
+                                           SkipReason::Missing,   SkipReason::Missing, SkipReason::OutputFolder};
     ASSERT_EQ(entries.size(), expected.size());
     for (std::size_t i = 0; i < entries.size(); ++i)
         EXPECT_EQ(entries[i].skip, expected[i]) << entries[i].path.toStdString();
