@@ -51,6 +51,39 @@ std::optional<Bytes> originalInstead(const platform::ReadOnlyFile &source, const
     return original;
 }
 
+// Writes `bytes`, the worker's output of `target` size as the output check
+// took it (without metadata), to `targetPath`, with what `keep` asks of the
+// source added by the program's own reading of it: the source's bytes in
+// their place (`keptOriginal` then set), or its EXIF; with `times`, those.
+// False with errno when it could not be written.
+bool writeOutput(const platform::ReadOnlyFile &source, const QByteArray &bytes, OutputFormat format, PictureSize target,
+                 bool tgaName, const KeepFromSource &keep, const platform::FileTimes *times, const QString &targetPath,
+                 bool &keptOriginal)
+{
+    QByteArrayView output = bytes;
+    Bytes written;
+    keptOriginal = false;
+    if (keep.noLarger) {
+        if (auto original = originalInstead(source, bytes, format, target, tgaName)) {
+            written = std::move(*original);
+            output = QByteArrayView(written.data(), qsizetype(written.size()));
+            keptOriginal = true;
+        }
+    }
+    if (keep.metadata && !keptOriginal) {
+        const Bytes head = readSource(source, kMostMetadataBytes);
+        const Bytes exif = keptExif(findExifBlock(head), keep.location, target.Width, target.Height);
+        if (!exif.empty()) {
+            written = withExif(
+                std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())), format,
+                exif);
+            output = QByteArrayView(written.data(), qsizetype(written.size()));
+        }
+    }
+    return times ? platform::writeFileAtomically(targetPath, output, *times)
+                 : platform::writeFileAtomically(targetPath, output);
+}
+
 ConversionResult convertWithRule(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                  const SizeRule &rule, platform::ColourValue background, int jpegQuality,
                                  const KeepFromSource &keep)
@@ -97,31 +130,8 @@ ConversionResult convertWithRule(ConversionWorker &worker, const QString &source
     const Result<QByteArray> bytes = worker.convert(source.descriptor(), task);
     if (!bytes)
         return failed(bytes.failure().status, bytes.failure().detail);
-    // The worker's bytes were checked as the program's own encoders write
-    // them, without metadata; what is kept of the source is added here, from
-    // the program's own reading of the source.
-    QByteArrayView output = *bytes;
-    Bytes written;
-    if (keep.noLarger) {
-        if (auto original = originalInstead(source, *bytes, *format, result.target, tgaName)) {
-            written = std::move(*original);
-            output = QByteArrayView(written.data(), qsizetype(written.size()));
-            result.keptOriginal = true;
-        }
-    }
-    if (keep.metadata && !result.keptOriginal) {
-        const Bytes head = readSource(source, kMostMetadataBytes);
-        const Bytes exif = keptExif(findExifBlock(head), keep.location, result.target.Width, result.target.Height);
-        if (!exif.empty()) {
-            written = withExif(
-                std::span(reinterpret_cast<const std::uint8_t *>(bytes->constData()), std::size_t(bytes->size())),
-                *format, exif);
-            output = QByteArrayView(written.data(), qsizetype(written.size()));
-        }
-    }
-    const bool ok = keep.dates ? platform::writeFileAtomically(targetPath, output, times)
-                               : platform::writeFileAtomically(targetPath, output);
-    if (!ok)
+    if (!writeOutput(source, *bytes, *format, result.target, tgaName, keep, keep.dates ? &times : nullptr, targetPath,
+                     result.keptOriginal))
         return failed(ConversionStatus::WriteFailed, QString::fromLocal8Bit(std::strerror(errno)));
     return result;
 }
