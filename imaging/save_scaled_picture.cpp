@@ -24,6 +24,8 @@ using SizeRule = std::variant<PictureSize, FitBox>;
 // near the start of a JPEG, PNG or WebP; a TIFF whose directory lies further
 // keeps none.
 constexpr std::uint64_t kMostMetadataBytes = 64u << 20;
+// What is read first, which holds a JPEG's EXIF.
+constexpr std::uint64_t kMetadataHeadBytes = 256u << 10;
 
 // The first `length` bytes of the source; empty when they cannot be read.
 Bytes readSource(const platform::ReadOnlyFile &source, std::uint64_t length)
@@ -71,8 +73,16 @@ bool writeOutput(const platform::ReadOnlyFile &source, const QByteArray &bytes, 
         }
     }
     if (keep.metadata && !keptOriginal) {
-        const Bytes head = readSource(source, kMostMetadataBytes);
-        const Bytes exif = keptExif(findExifBlock(head), keep.location, target.Width, target.Height);
+        // A JPEG's EXIF is in its first segments; a PNG's eXIf may follow the
+        // pixels, and a TIFF's values may be anywhere: then more is read.
+        Bytes head = readSource(source, kMetadataHeadBytes);
+        std::span<const std::uint8_t> block = findExifBlock(head);
+        const bool tiff = !head.empty() && (head[0] == 'I' || head[0] == 'M');
+        if ((block.empty() || tiff) && source.size() > head.size()) {
+            head = readSource(source, kMostMetadataBytes);
+            block = findExifBlock(head);
+        }
+        const Bytes exif = keptExif(block, keep.location, target.Width, target.Height);
         if (!exif.empty()) {
             written = withExif(
                 std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())), format,

@@ -164,6 +164,37 @@ TEST(BatchToolKeep, MetadataKeptOnRequestWithoutLocationSerialsThumbnailOrTurn)
     }
 }
 
+TEST(BatchToolKeep, ExifAfterThePixelsOfALargePngIsFoundToo)
+{
+    TempDir dir;
+    QDir(dir.path()).mkpath("in");
+    // A PNG of noise, far larger than the first read, whose eXIf chunk (as
+    // exiftool writes it into a small one) is moved behind the pixels.
+    makePicture(dir.file("small.png"), 8, 8, "PNG");
+    run("exiftool", {"-q", "-overwrite_original", "-EXIF:Make=Late", dir.file("small.png")});
+    const QByteArray small = readFile(dir.file("small.png"));
+    const qsizetype chunk = small.indexOf("eXIf") - 4;
+    ASSERT_GT(chunk, 0);
+    const QByteArray exif = small.mid(chunk, 12 + qsizetype(quint8(small[chunk + 2])) * 256 + quint8(small[chunk + 3]));
+    QImage noise(500, 500, QImage::Format_RGB32);
+    quint32 seed = 1;
+    for (int y = 0; y < 500; ++y)
+        for (int x = 0; x < 500; ++x)
+            noise.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
+    ASSERT_TRUE(noise.save(dir.file("noise.png"), "PNG"));
+    QByteArray large = readFile(dir.file("noise.png"));
+    ASSERT_GT(large.size(), 512 * 1024);
+    large.insert(large.size() - 12, exif);
+    writeFile(dir.file("in/late.png"), large);
+    ASSERT_EQ(exiftoolTags(dir.file("in/late.png"))["EXIF:Make"].toString(), "Late");
+
+    ASSERT_EQ(
+        runTool({"--keep-metadata", "-w", "100", "-H", "100", dir.file("in"), dir.file("out")}, dir.file("CULERT.txt"))
+            .status,
+        kAllConverted);
+    EXPECT_EQ(exiftoolTags(dir.file("out/late.png"))["EXIF:Make"].toString(), "Late");
+}
+
 TEST(BatchToolKeep, DatesOfTheSourceToTheNanosecondWhereKept)
 {
     TempDir dir;
