@@ -64,7 +64,7 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
             const std::size_t i = order[n];
             const ConversionJob &job = jobs[i];
             const ConversionResult result = imaging::convertPicture(worker, job.source, job.target, job.box,
-                                                                    options.background, options.jpegQuality);
+                                                                    options.background, options.jpegQuality, options.keep);
             const std::lock_guard lock(reporting);
             run.results[i] = result;
             if (options.resultsInListOrder)

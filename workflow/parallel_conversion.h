@@ -5,6 +5,7 @@
 #include "imaging/conversion_status.h"
 #include "imaging/conversion_worker.h"
 #include "imaging/fit_into_box.h"
+#include "imaging/save_scaled_picture.h"
 #include "platform/colour.h"
 
 #include <QString>
@@ -42,6 +43,7 @@ struct ConversionOptions {
     // another.
     imaging::WorkerSettings worker;
     int jpegQuality = imaging::kBestJpegQuality; // for JPEG targets, 1 to 100
+    imaging::KeepFromSource keep = {};           // what outputs take from their sources
     // Results handed on in list order (a report that reads like the list),
     // or as each job ends (a progress bar that moves with the work: with the
     // largest first, the list's first picture may be the last to end).
