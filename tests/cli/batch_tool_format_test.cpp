@@ -149,6 +149,17 @@ TEST_F(BatchToolFormat, SkippingExistingOutputsLooksAtTheNewNamesAndTheOthersKee
     EXPECT_EQ(written("out"), QStringList({"a.JPG.tif", "a.jpg (2).tif", "a.png.tif", "b.tif"}));
 }
 
+TEST_F(BatchToolFormat, ShardsGetTheNamesOfTheWholeRun)
+{
+    ASSERT_EQ(runTool({"--format", "tif", dir.file("in"), dir.file("whole")}, settings).status, kAllConverted);
+    for (const char *shard : {"0/3", "1/3", "2/3"})
+        ASSERT_EQ(runTool({"--format", "tif", "--shard", shard, dir.file("in"), dir.file("shards")}, settings).status,
+                  kAllConverted)
+            << shard;
+    EXPECT_EQ(written("shards"), written("whole"));
+    EXPECT_EQ(written("whole"), QStringList({"a.JPG.tif", "a.jpg (2).tif", "a.png.tif", "b.tif"}));
+}
+
 TEST_F(BatchToolFormat, IntoTheSourceFolderOnlyReplacingAnOriginalNeedsTheFlag)
 {
     for (const char *name : {"a.jpg", "a.JPG", "b.bmp"})
