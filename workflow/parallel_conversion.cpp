@@ -63,8 +63,8 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
                 break;
             const std::size_t i = order[n];
             const ConversionJob &job = jobs[i];
-            const ConversionResult result = imaging::convertPicture(worker, job.source, job.target, job.box,
-                                                                    options.background, options.jpegQuality, options.keep);
+            const ConversionResult result = imaging::convertPicture(
+                worker, job.source, job.target, job.box, options.background, options.jpegQuality, options.keep);
             const std::lock_guard lock(reporting);
             run.results[i] = result;
             if (options.resultsInListOrder)
