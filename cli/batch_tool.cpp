@@ -135,7 +135,8 @@ QJsonObject settingsJson(const BatchToolOptions &options, int width, int height)
             {"height", height},
             {"enlarge", options.enlarge},
             {"recursive", options.recursive},
-            {"jpeg_quality", options.jpegQuality}};
+            {"jpeg_quality", options.quality == imaging::kOwnQuality ? imaging::kBestJpegQuality : options.quality},
+            {"quality", options.quality == imaging::kOwnQuality ? QJsonValue() : QJsonValue(options.quality)}};
 }
 
 int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStreams &streams, int width, int height)
@@ -157,14 +158,14 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
             BatchInterrupts *interrupts)
 {
     const qsizetype count = qsizetype(plan.pictures.size());
-    printText(streams.err, BatchText::tr("转换 %1 张图片，限宽 %2，限高 %3%4%5\n")
-                               .arg(count)
-                               .arg(width)
-                               .arg(height)
-                               .arg(options.enlarge ? BatchText::tr("，小图放大") : QString(),
-                                    options.jpegQuality != imaging::kBestJpegQuality
-                                        ? BatchText::tr("，JPEG 质量 %1").arg(options.jpegQuality)
-                                        : QString()));
+    printText(streams.err,
+              BatchText::tr("转换 %1 张图片，限宽 %2，限高 %3%4%5\n")
+                  .arg(count)
+                  .arg(width)
+                  .arg(height)
+                  .arg(options.enlarge ? BatchText::tr("，小图放大") : QString(),
+                       options.quality != imaging::kOwnQuality ? BatchText::tr("，质量 %1").arg(options.quality)
+                                                               : QString()));
     if (options.recursive)
         makeOutputSubfolders(options, plan.pictures, streams.err);
     if (options.json) {
@@ -176,7 +177,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
 
     workflow::ConversionOptions conversion;
     conversion.jobs = options.jobs ? options.jobs : workflow::defaultJobCount();
-    conversion.jpegQuality = options.jpegQuality;
+    conversion.quality = options.quality;
     conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
     workflow::ConversionResults results;
     BatchProgress progress(streams, options.json, int(count), interrupts);

@@ -15,11 +15,12 @@ namespace {
 const char *const kSummary = QT_TRANSLATE_NOOP("cli::BatchText", "把文件夹中的图片按比例缩放到限定的宽度和高度之内");
 const char *const kSynopsis = QT_TRANSLATE_NOOP("cli::BatchText", "[选项] [--] 源文件夹 输出文件夹");
 const char *const kDescription[] = {
-    QT_TRANSLATE_NOOP("cli::BatchText",
-                      "把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga，扩展名全小写或全大写，"
-                      "不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。"
-                      "不加 --recursive、--jpeg-quality 和 --skip-existing 时与图形界面的“批量转换”完全相同，"
-                      "写出的文件也逐字节相同。"),
+    QT_TRANSLATE_NOOP(
+        "cli::BatchText",
+        "把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga、webp、heic、heif、hif、avif、jxl，"
+        "扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式"
+        "写入输出文件夹。不加 --recursive、--quality 和 --skip-existing 时与图形界面的“批量转换”完全相同，"
+        "写出的文件也逐字节相同。"),
     QT_TRANSLATE_NOOP("cli::BatchText",
                       "输出文件夹不存在时连同上级文件夹一起创建。每个输出文件都是先写入隐藏的临时文件再改名，"
                       "所以只会完整地出现或根本不出现。"),

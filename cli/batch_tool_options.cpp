@@ -29,8 +29,12 @@ constexpr BatchToolOption kOptions[] = {
     {"json", 0, nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText", "以 JSON 输出结果：每个文件一行一个对象（\"type\":\"file\"），最后一行是合计"
                                          "（\"type\":\"summary\"）；试运行和实际转换都适用")},
-    {"jpeg-quality", 'q', "Q",
-     QT_TRANSLATE_NOOP("cli::BatchText", "JPEG 输出的质量，1 到 100（默认 100，与窗口相同）")},
+    {"quality", 'q', "Q",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "有损格式（JPEG、有损 WebP、HEIC、AVIF、JPEG XL）输出的质量，1 到 100。默认与窗口相同："
+                       "JPEG 为 100，其余格式用各自经过测量的设置；无损来源写成的 WebP 始终无损。"
+                       "旧写法 --jpeg-quality 仍然有效")},
+    {"jpeg-quality", 0, "Q", QT_TRANSLATE_NOOP("cli::BatchText", "同 --quality"), true},
     {"skip-existing", 0, nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText", "输出文件已经存在的图片不转换，保留原样，计为跳过")},
     {"jobs", 'j', "N", QT_TRANSLATE_NOOP("cli::BatchText", "同时转换的图片数（默认：处理器核心数）")},
@@ -111,12 +115,15 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
             return refused(BatchText::tr("--jobs 必须是正整数：%1").arg(parser.value(QStringLiteral("jobs"))));
         options.jobs = *value;
     }
-    if (isSet("jpeg-quality")) {
-        const auto value = intValue(parser, "jpeg-quality", 1, 100);
+    // --jpeg-quality is the older spelling of --quality; the newer wins.
+    for (const char *name : {"jpeg-quality", "quality"}) {
+        if (!isSet(name))
+            continue;
+        const auto value = intValue(parser, name, 1, 100);
         if (!value)
-            return refused(BatchText::tr("--jpeg-quality 必须是 1 到 100 之间的整数：%1")
-                               .arg(parser.value(QStringLiteral("jpeg-quality"))));
-        options.jpegQuality = *value;
+            return refused(BatchText::tr("--%1 必须是 1 到 100 之间的整数：%2")
+                               .arg(QLatin1String(name), parser.value(QLatin1String(name))));
+        options.quality = *value;
     }
     if (options.help || options.version || options.manPage)
         return {options, QString()};

@@ -31,7 +31,7 @@ struct BatchToolOptions {
     bool dryRun = false;
     bool json = false;
     bool skipExisting = false;
-    int jpegQuality = imaging::kBestJpegQuality;
+    int quality = imaging::kOwnQuality;
     int jobs = 0; // 0: one per processor
     bool stats = false;
     bool verbose = false; // failures with the library's own message

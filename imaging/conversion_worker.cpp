@@ -315,7 +315,7 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     request.background = task.background;
     request.flags = task.tgaName ? std::uint32_t(worker::kNameSaysTga) : 0u;
     request.orientation = std::uint32_t(task.orientation);
-    request.jpegQuality = std::uint32_t(std::clamp(task.jpegQuality, 1, 100));
+    request.quality = std::uint32_t(std::clamp(task.quality, kOwnQuality, 100));
     const long long oomKillsBefore = oomKillCount();
     if (!sendRequest(m_channel, request, source))
         return {ConversionStatus::Crashed, end(false).detail};

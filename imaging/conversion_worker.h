@@ -52,7 +52,7 @@ struct WorkerTask {
     int orientation = 1;             // the EXIF orientation to apply (1 to 8)
     std::int64_t declaredPixels = 0; // as the header says; sets the budgets
     std::uint64_t sourceBytes = 0;   // the file's length, which the worker maps
-    int jpegQuality = kBestJpegQuality;
+    int quality = kOwnQuality;
 };
 
 class ConversionWorker {

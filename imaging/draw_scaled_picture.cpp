@@ -4,6 +4,7 @@
 #include "imaging/exact_resample.h"
 #include "imaging/gif_file.h"
 #include "imaging/header_probe.h"
+#include "imaging/heif_codec.h"
 #include "imaging/picture_size.h"
 #include "imaging/png_chunks.h"
 #include "imaging/source_format.h"
@@ -193,7 +194,7 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
     if (!ensureVipsStarted())
         return {ConversionStatus::Damaged, QStringLiteral("libvips did not start")};
     const QByteArrayView bytes = source.bytes;
-    const SourceFormat format = sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName);
+    const SourceFormat format = sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName, bytes);
     auto whole = [](const VImage &image) {
         return LoadedPicture{image, {double(image.width()), double(image.height())}};
     };
@@ -201,6 +202,15 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
     try {
         switch (format) {
         case SourceFormat::Unknown: return ConversionStatus::NotAPicture;
+        case SourceFormat::Heif: {
+            // libheif itself, not libvips' loader: that one takes the size
+            // before the turn when the transforms are listed before `ispe`,
+            // and then fails on the pixels.
+            const Result<VImage> image = decodeHeif(bytes, kMaxSourcePixels);
+            if (!image)
+                return image.failure();
+            return whole(markSequential(*image));
+        }
         case SourceFormat::Bmp:
         case SourceFormat::Tga: {
             const Result<VImage> image = format == SourceFormat::Tga ? loadTga(bytes) : loadBmp(bytes);
@@ -212,7 +222,12 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
             if (format == SourceFormat::Png && !pngChunksAheadOfPixelsFit(bytes))
                 return {ConversionStatus::Damaged, QStringLiteral("a chunk ahead of the pixels runs past the end")};
             auto memory = [&] { return VSource::new_from_memory(bytes.data(), size_t(bytes.size())); };
-            const VImage image = VImage::new_from_source(memory(), "", loadOptions());
+            // The loader the content calls for, and no other; an animation
+            // gives its first frame.
+            const VImage image = format == SourceFormat::WebP ? VImage::webpload_source(memory(), loadOptions())
+                                 : format == SourceFormat::JpegXl
+                                     ? VImage::jxlload_source(memory(), loadOptions())
+                                     : VImage::new_from_source(memory(), "", loadOptions());
             if (tooManyPixels(image.width(), image.height()))
                 return ConversionStatus::TooLarge;
             if (format == SourceFormat::Gif)
@@ -259,7 +274,11 @@ Result<VImage> DrawScaledPicture(SourceFile source, int width, int height, platf
 {
     // Resized as stored, turned afterwards: the turn then handles the few
     // pixels of the output, and the decoder still streams top to bottom.
-    const int orientation = exifOrientation(source.orientation);
+    // HEIF, AVIF and JPEG XL come out of their decoders turned already.
+    const QByteArrayView bytes = source.bytes;
+    const bool decoderTurns
+        = decoderTurnsUpright(sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName, bytes));
+    const int orientation = decoderTurns ? 1 : exifOrientation(source.orientation);
     const bool quarterTurn = orientation >= 5;
     const int storedWidth = quarterTurn ? height : width;
     const int storedHeight = quarterTurn ? width : height;

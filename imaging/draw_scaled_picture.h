@@ -29,11 +29,14 @@ struct SourceFile {
 // colour profiles, CMYK, grey, 16-bit and palette sources are converted, and
 // transparency is flattened onto `background`. The pixels are turned and
 // mirrored by `source.orientation`, so width x height is the size as shown,
-// and the picture is upright in any viewer; it carries no metadata. No picture for
-// a size below 1, a file that is not a JPEG, PNG, GIF, TIFF, BMP or TGA, a
-// damaged file or an absurd size, but the result that says why. Pixels are decoded
-// when the picture is encoded, so damage further into a file shows only then.
-// `source.bytes` must outlive the returned picture.
+// and the picture is upright in any viewer; it carries no metadata. HEIF, AVIF
+// and JPEG XL come out of their decoders turned by their own transforms, and
+// `source.orientation` (the same transforms, as the probe reads them) is not
+// applied again. An animation gives its first frame. No picture for a size
+// below 1, a file that is not a JPEG, PNG, GIF, TIFF, BMP, TGA, WebP, HEIF,
+// AVIF or JPEG XL, a damaged file or an absurd size, but the result that says
+// why. Pixels are decoded when the picture is encoded, so damage further into
+// a file shows only then. `source.bytes` must outlive the returned picture.
 Result<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background);
 
 // The steps of DrawScaledPicture, apart so that the bench can time them, in

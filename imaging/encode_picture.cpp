@@ -1,6 +1,7 @@
 #include "imaging/encode_picture.h"
 
 #include "imaging/gif_file.h"
+#include "imaging/heif_codec.h"
 #include "imaging/tga_file.h"
 #include "imaging/vips_errors.h"
 
@@ -42,9 +43,72 @@ QByteArray encodeTga(const VImage &picture)
     return encodeTga24(static_cast<const unsigned char *>(pixels.get()), picture.width(), picture.height());
 }
 
+// The picture alone, without a single field of the source's metadata (EXIF,
+// XMP, a profile), which some savers write whatever "strip" says.
+VImage withoutMetadata(const VImage &picture)
+{
+    size_t size = 0;
+    void *pixels = picture.write_to_memory(&size);
+    return VImage::new_from_memory_steal(pixels, size, picture.width(), picture.height(), picture.bands(),
+                                         picture.format())
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+// libvips (8.14, through libwebpmux) wraps every picture in the extended
+// format, its VP8X header announcing EXIF that is not there. An opaque
+// picture without metadata needs only the simple format: the RIFF header and
+// the one VP8 or VP8L chunk, which is taken out as it is.
+QByteArray simpleWebp(const QByteArray &webp)
+{
+    auto le32 = [&](qsizetype at) {
+        return quint32(quint8(webp[at])) | quint32(quint8(webp[at + 1])) << 8 | quint32(quint8(webp[at + 2])) << 16
+               | quint32(quint8(webp[at + 3])) << 24;
+    };
+    qsizetype at = 12;
+    while (at + 8 <= webp.size()) {
+        const QByteArray type = webp.mid(at, 4);
+        const qsizetype size = qsizetype(le32(at + 4));
+        const qsizetype next = at + 8 + size + (size & 1);
+        if (next > webp.size())
+            break;
+        if (type == "VP8 " || type == "VP8L") {
+            const QByteArray chunk = webp.mid(at, next - at);
+            QByteArray simple = QByteArray("RIFF") + QByteArray(4, '\0') + "WEBP" + chunk;
+            const quint32 riff = quint32(simple.size() - 8);
+            for (int i = 0; i < 4; ++i)
+                simple[4 + i] = char(riff >> (8 * i));
+            return simple;
+        }
+        at = next;
+    }
+    return webp;
+}
+
+QByteArray encodeWebp(const VImage &picture, int quality, bool lossless)
+{
+    auto options = VImage::option()->set("strip", true)->set("effort", 4);
+    if (lossless)
+        options->set("lossless", true);
+    else
+        options->set("Q", quality == kOwnQuality ? kWebpQuality : std::clamp(quality, 1, 100));
+    return simpleWebp(takeBlob(withoutMetadata(picture).webpsave_buffer(options)));
+}
+
+QByteArray encodeJpegXl(const VImage &picture, int quality)
+{
+    // A quality asked for goes to libvips, which turns it into a distance
+    // as cjxl does.
+    auto options = VImage::option()->set("effort", kJpegXlEffort);
+    if (quality == kOwnQuality)
+        options->set("distance", kJpegXlDistance);
+    else
+        options->set("Q", std::clamp(quality, 1, 100));
+    return takeBlob(withoutMetadata(picture).jxlsave_buffer(options));
+}
+
 } // namespace
 
-Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int jpegQuality)
+Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int quality, bool losslessSource)
 {
     errno = 0;
     try {
@@ -53,8 +117,10 @@ Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int
         const VImage &image = picture;
         switch (format) {
         case OutputFormat::Jpeg:
-            return takeBlob(
-                image.jpegsave_buffer(VImage::option()->set("Q", std::clamp(jpegQuality, 1, 100))->set("strip", true)));
+            return takeBlob(image.jpegsave_buffer(
+                VImage::option()
+                    ->set("Q", quality == kOwnQuality ? kBestJpegQuality : std::clamp(quality, 1, 100))
+                    ->set("strip", true)));
         case OutputFormat::Png: return takeBlob(image.pngsave_buffer(VImage::option()->set("strip", true)));
         case OutputFormat::Gif: return encodeGif(image);
         case OutputFormat::Tiff:
@@ -65,6 +131,12 @@ Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int
             // every reader knows; a 3-band picture is written at 24 bits.
             return takeBlob(image.magicksave_buffer(VImage::option()->set("format", "BMP3")->set("strip", true)));
         case OutputFormat::Tga: return encodeTga(image);
+        case OutputFormat::WebP: return encodeWebp(image, quality, losslessSource);
+        case OutputFormat::Heic:
+            return encodeHeif(image, HeifCodec::Hevc, quality == kOwnQuality ? kHeicQuality : quality);
+        case OutputFormat::Avif:
+            return encodeHeif(image, HeifCodec::Av1, quality == kOwnQuality ? kAvifQuality : quality);
+        case OutputFormat::JpegXl: return encodeJpegXl(image, quality);
         }
     } catch (const vips::VError &error) {
         return failureOf(error);

@@ -17,7 +17,7 @@ namespace {
 using SizeRule = std::variant<PictureSize, FitBox>;
 
 ConversionResult convertWithRule(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                 const SizeRule &rule, platform::ColourValue background, int jpegQuality)
+                                 const SizeRule &rule, platform::ColourValue background, int quality)
 {
     // Opened here, once: the worker gets this descriptor and never the name,
     // and the size is fitted to the header of this very file.
@@ -53,7 +53,7 @@ ConversionResult convertWithRule(ConversionWorker &worker, const QString &source
                       QStringLiteral("%1 x %2 pixels declared").arg(header.stored.Width).arg(header.stored.Height));
 
     WorkerTask task{result.target.Width, result.target.Height, *format,       background, tgaName,
-                    header.orientation,  declaredPixels,       source.size(), jpegQuality};
+                    header.orientation,  declaredPixels,       source.size(), quality};
     const Result<QByteArray> bytes = worker.convert(source.descriptor(), task);
     if (!bytes)
         return failed(bytes.failure().status, bytes.failure().detail);
@@ -78,15 +78,15 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
 }
 
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                int width, int height, platform::ColourValue background, int jpegQuality)
+                                int width, int height, platform::ColourValue background, int quality)
 {
-    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, jpegQuality);
+    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, quality);
 }
 
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                const FitBox &box, platform::ColourValue background, int jpegQuality)
+                                const FitBox &box, platform::ColourValue background, int quality)
 {
-    return convertWithRule(worker, sourcePath, targetPath, box, background, jpegQuality);
+    return convertWithRule(worker, sourcePath, targetPath, box, background, quality);
 }
 
 } // namespace imaging

@@ -36,17 +36,15 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
                                 platform::ColourValue background);
 
 // The same conversion in a worker the caller keeps for many pictures; a JPEG
-// target is written at `jpegQuality` (1 to 100).
+// target is written at `quality` (1 to 100, or kOwnQuality: each format its own).
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                int width, int height, platform::ColourValue background,
-                                int jpegQuality = kBestJpegQuality);
+                                int width, int height, platform::ColourValue background, int quality = kOwnQuality);
 
 // The picture fitted into `box` (fitIntoBox) as its header reads once it is
 // opened for the conversion, whatever it was when it was listed: a file
 // replaced meanwhile gets the size that fits it, or fails (no size, too
 // large) when it no longer qualifies. The result tells both sizes.
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                const FitBox &box, platform::ColourValue background,
-                                int jpegQuality = kBestJpegQuality);
+                                const FitBox &box, platform::ColourValue background, int quality = kOwnQuality);
 
 } // namespace imaging

@@ -1,12 +1,13 @@
 #include "imaging/scale_and_encode.h"
 
 #include "imaging/encode_picture.h"
+#include "imaging/source_format.h"
 #include "imaging/vips_errors.h"
 
 namespace imaging {
 
 Result<QByteArray> scaleAndEncode(SourceFile source, int width, int height, OutputFormat format,
-                                  platform::ColourValue background, int jpegQuality)
+                                  platform::ColourValue background, int quality)
 {
     // libvips collects the messages of every failure in one buffer for the
     // whole process; emptied here, it holds this picture's only.
@@ -15,7 +16,10 @@ Result<QByteArray> scaleAndEncode(SourceFile source, int width, int height, Outp
         const Result<vips::VImage> picture = DrawScaledPicture(source, width, height, background);
         if (!picture)
             return picture.failure();
-        return encodePicture(*picture, format, jpegQuality);
+        const QByteArrayView bytes = source.bytes;
+        const bool lossless = storesLosslessly(
+            sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName, bytes), bytes);
+        return encodePicture(*picture, format, quality, lossless);
     }();
     // A decoder that fails on one of libvips' threads blacks out the strip it
     // was making for the threads waiting on it, and libvips (8.14) may end the

@@ -12,9 +12,9 @@
 namespace imaging {
 
 // The source drawn at exactly width x height (DrawScaledPicture) and encoded
-// in `format` (encodePicture, JPEG at `jpegQuality`). The source is decoded
+// in `format` (encodePicture, JPEG at `quality`). The source is decoded
 // while it is encoded, so a damaged file fails here at the latest.
 Result<QByteArray> scaleAndEncode(SourceFile source, int width, int height, OutputFormat format,
-                                  platform::ColourValue background, int jpegQuality = kBestJpegQuality);
+                                  platform::ColourValue background, int quality = kOwnQuality);
 
 } // namespace imaging

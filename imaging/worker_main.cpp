@@ -118,7 +118,7 @@ Result<QByteArray> convert(const worker::Request &request, int source)
         const SourceFile source{file.bytes(), (request.flags & worker::kNameSaysTga) != 0,
                                 exifOrientation(request.orientation)};
         return scaleAndEncode(source, request.width, request.height, *format, request.background,
-                              int(std::clamp<std::uint32_t>(request.jpegQuality, 1, 100)));
+                              int(std::min<std::uint32_t>(request.quality, 100)));
     } catch (const std::bad_alloc &) {
         return {ConversionStatus::OutOfMemory, QStringLiteral("out of memory")};
     }
@@ -161,6 +161,9 @@ int main(int argc, char **argv)
     }
     if (!ensureVipsStarted())
         return EXIT_FAILURE;
+    // This process is the one to be shut in: the loaders libvips calls
+    // untrusted may run here.
+    allowUntrustedLoaders();
     // libvips notes where it found itself, for its start only; the worker's
     // environment stays what the parent gave it (worker_launch.h). No thread
     // runs yet that could be reading it.

@@ -45,7 +45,7 @@ inline constexpr std::uint32_t kRequestMagic = 0x54575131; // "TWQ1"
 inline constexpr std::uint32_t kReplyMagic = 0x54575231;   // "TWR1"
 
 // The largest output a reply may carry: a 1024 x 1024 picture is at most
-// about 3 MB in any of the formats written.
+// about 3 MB in any of the formats written (4 MB as lossless WebP).
 inline constexpr std::uint64_t kMaxOutputBytes = 64u << 20;
 inline constexpr std::uint32_t kMaxDetailBytes = 4096;
 
@@ -80,7 +80,9 @@ struct Request {
     // The worker turns the pixels by it, whatever the decoder thinks, so that
     // the output has exactly the size the program fitted.
     std::uint32_t orientation = 1;
-    std::uint32_t jpegQuality = 100; // 1 to 100, for a JPEG output
+    // 1 to 100 for the lossy encoders, or 0 (imaging::kOwnQuality) for each
+    // format's own setting.
+    std::uint32_t quality = 0;
 };
 
 enum ReplyFlags : std::uint32_t {
@@ -110,7 +112,11 @@ inline std::optional<OutputFormat> requestFormat(std::uint32_t value)
     case OutputFormat::Jpeg:
     case OutputFormat::Png:
     case OutputFormat::Tiff:
-    case OutputFormat::Tga: return format;
+    case OutputFormat::Tga:
+    case OutputFormat::WebP:
+    case OutputFormat::Heic:
+    case OutputFormat::Avif:
+    case OutputFormat::JpegXl: return format;
     }
     return std::nullopt;
 }

@@ -122,10 +122,6 @@
         <translation>, enlarging small pictures</translation>
     </message>
     <message>
-        <source>，JPEG 质量 %1</source>
-        <translation>, JPEG quality %1</translation>
-    </message>
-    <message>
         <source>以下文件未能转换：
 </source>
         <translation>These files could not be converted:
@@ -170,10 +166,6 @@
     <message>
         <source>[选项] [--] 源文件夹 输出文件夹</source>
         <translation>[OPTION]... [--] SOURCE-FOLDER OUTPUT-FOLDER</translation>
-    </message>
-    <message>
-        <source>把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga，扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。不加 --recursive、--jpeg-quality 和 --skip-existing 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。</source>
-        <translation>Fits every picture of the source folder (bmp, gif, jpg, jpeg, png, tif, tiff, tga, the extension all lower or all upper case, hidden files left out) into the maximum width and height, proportions kept, and writes it under the same name and in the same format into the output folder. Without --recursive, --jpeg-quality and --skip-existing it does exactly what the window&apos;s batch conversion does, and writes the same files byte for byte.</translation>
     </message>
     <message>
         <source>输出文件夹不存在时连同上级文件夹一起创建。每个输出文件都是先写入隐藏的临时文件再改名，所以只会完整地出现或根本不出现。</source>
@@ -280,10 +272,6 @@
         <translation>print results as JSON: one object per file and line (&quot;type&quot;:&quot;file&quot;), the totals on the last line (&quot;type&quot;:&quot;summary&quot;); for dry and real runs alike</translation>
     </message>
     <message>
-        <source>JPEG 输出的质量，1 到 100（默认 100，与窗口相同）</source>
-        <translation>quality of JPEG output, 1 to 100 (default 100, as the window)</translation>
-    </message>
-    <message>
         <source>输出文件已经存在的图片不转换，保留原样，计为跳过</source>
         <translation>leave pictures whose output file exists alone, counted as skipped</translation>
     </message>
@@ -328,16 +316,32 @@
         <translation>--jobs must be a positive whole number: %1</translation>
     </message>
     <message>
-        <source>--jpeg-quality 必须是 1 到 100 之间的整数：%1</source>
-        <translation>--jpeg-quality must be a whole number from 1 to 100: %1</translation>
-    </message>
-    <message>
         <source>需要两个文件夹：源文件夹和输出文件夹</source>
         <translation>two folders are needed: the source folder and the output folder</translation>
     </message>
     <message>
         <source>  已用 %1  剩余 %2</source>
         <translation>  elapsed %1  left %2</translation>
+    </message>
+    <message>
+        <source>，质量 %1</source>
+        <translation>, quality %1</translation>
+    </message>
+    <message>
+        <source>把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga、webp、heic、heif、hif、avif、jxl，扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。不加 --recursive、--quality 和 --skip-existing 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。</source>
+        <translation>Fits every picture of the source folder (bmp, gif, jpg, jpeg, png, tif, tiff, tga, webp, heic, heif, hif, avif, jxl, the extension all lower or all upper case, hidden files left out) into the maximum width and height, proportions kept, and writes it under the same name and in the same format into the output folder. Without --recursive, --quality and --skip-existing it does exactly what the window&apos;s batch conversion does, and writes the same files byte for byte.</translation>
+    </message>
+    <message>
+        <source>有损格式（JPEG、有损 WebP、HEIC、AVIF、JPEG XL）输出的质量，1 到 100。默认与窗口相同：JPEG 为 100，其余格式用各自经过测量的设置；无损来源写成的 WebP 始终无损。旧写法 --jpeg-quality 仍然有效</source>
+        <translation>quality of lossy output (JPEG, lossy WebP, HEIC, AVIF, JPEG XL), 1 to 100. By default as the window: JPEG at 100, the other formats at their own measured settings; a WebP made from a lossless source is always lossless. The older spelling --jpeg-quality still works</translation>
+    </message>
+    <message>
+        <source>同 --quality</source>
+        <translation>same as --quality</translation>
+    </message>
+    <message>
+        <source>--%1 必须是 1 到 100 之间的整数：%2</source>
+        <translation>--%1 must be a whole number from 1 to 100: %2</translation>
     </message>
 </context>
 <context>
@@ -450,6 +454,30 @@
         <source>转换程序返回了无效数据</source>
         <translation>the converter returned invalid data</translation>
     </message>
+    <message>
+        <source>WebP图像(*.webp)</source>
+        <translation>WebP picture (*.webp)</translation>
+    </message>
+    <message>
+        <source>HEIC图像(*.heic)</source>
+        <translation>HEIC picture (*.heic)</translation>
+    </message>
+    <message>
+        <source>HEIF图像(*.heif)</source>
+        <translation>HEIF picture (*.heif)</translation>
+    </message>
+    <message>
+        <source>HEIF图像(*.hif)</source>
+        <translation>HEIF picture (*.hif)</translation>
+    </message>
+    <message>
+        <source>AVIF图像(*.avif)</source>
+        <translation>AVIF picture (*.avif)</translation>
+    </message>
+    <message>
+        <source>JPEG XL图像(*.jxl)</source>
+        <translation>JPEG XL picture (*.jxl)</translation>
+    </message>
 </context>
 <context>
     <name>platform</name>
@@ -480,10 +508,6 @@
     <message>
         <source>Tarvel图片尺寸批量修改工具_v1.0</source>
         <translation>Tarvel Picture Resizer 1.0</translation>
-    </message>
-    <message>
-        <source>可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga</source>
-        <translation>Formats it converts: bmp, gif, jpg, jpeg, png, tif, tiff, tga</translation>
     </message>
     <message>
         <source>要转换的图片</source>
@@ -596,11 +620,7 @@
     </message>
     <message>
         <source>找不到“%1”。</source>
-        <translation>"%1" was not found.</translation>
-    </message>
-    <message>
-        <source>“%1”不是文件夹，也不是可以转换的图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga）。</source>
-        <translation>"%1" is neither a folder nor a picture that can be converted (bmp, gif, jpg, jpeg, png, tif, tiff, tga).</translation>
+        <translation>&quot;%1&quot; was not found.</translation>
     </message>
     <message>
         <source>%1/%2 – %3 – %4</source>
@@ -625,31 +645,39 @@
     </message>
     <message>
         <source>“.”和“..”代表文件夹，不能作为新图像的名称！</source>
-        <translation>"." and ".." stand for folders and cannot name the new picture.</translation>
+        <translation>&quot;.&quot; and &quot;..&quot; stand for folders and cannot name the new picture.</translation>
     </message>
     <message>
         <source>新图像的名称不能以“.”开头（那会是一个隐藏文件）！</source>
-        <translation>The new picture's name cannot start with "." (that would make a hidden file).</translation>
+        <translation>The new picture&apos;s name cannot start with &quot;.&quot; (that would make a hidden file).</translation>
     </message>
     <message>
         <source>新图像的名称不能包含“/”，它只能保存在原图所在的文件夹！</source>
-        <translation>The new picture's name cannot contain "/": it is saved in the folder of its source.</translation>
+        <translation>The new picture&apos;s name cannot contain &quot;/&quot;: it is saved in the folder of its source.</translation>
     </message>
     <message>
         <source>新图像的名称不能包含空字符！</source>
-        <translation>The new picture's name cannot contain a NUL character.</translation>
+        <translation>The new picture&apos;s name cannot contain a NUL character.</translation>
     </message>
     <message>
         <source>请选择新图像的格式！</source>
-        <translation>Please choose the new picture's format.</translation>
+        <translation>Please choose the new picture&apos;s format.</translation>
     </message>
     <message>
         <source>“%1”不是可以保存的格式，请从格式列表中选择。</source>
-        <translation>"%1" is not a format that can be saved; please choose one from the format list.</translation>
+        <translation>&quot;%1&quot; is not a format that can be saved; please choose one from the format list.</translation>
     </message>
     <message>
         <source>%1 转换失败：%2</source>
         <translation>%1 could not be converted: %2</translation>
+    </message>
+    <message>
+        <source>“%1”不是文件夹，也不是可以转换的图片（%2）。</source>
+        <translation>&quot;%1&quot; is neither a folder nor a picture that can be converted (%2).</translation>
+    </message>
+    <message>
+        <source>可修改的图片格式：%1</source>
+        <translation>Formats it converts: %1</translation>
     </message>
 </context>
 <context>

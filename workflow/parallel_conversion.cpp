@@ -40,8 +40,8 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
             if (i >= jobs.size())
                 break;
             const ConversionJob &job = jobs[i];
-            const ConversionResult result = imaging::convertPicture(worker, job.source, job.target, job.box,
-                                                                    options.background, options.jpegQuality);
+            const ConversionResult result
+                = imaging::convertPicture(worker, job.source, job.target, job.box, options.background, options.quality);
             run.results[i] = result;
             if (done)
                 done(i, result);

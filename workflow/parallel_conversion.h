@@ -41,7 +41,7 @@ struct ConversionOptions {
     // the memory of the process's MemoryShare unless the settings name
     // another.
     imaging::WorkerSettings worker;
-    int jpegQuality = imaging::kBestJpegQuality; // for JPEG targets, 1 to 100
+    int quality = imaging::kOwnQuality; // for lossy targets, 1 to 100, or each format its own
 };
 
 struct ConversionRun {
