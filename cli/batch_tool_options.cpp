@@ -34,7 +34,7 @@ constexpr BatchToolOption kOptions[] = {
                        "有损格式（JPEG、有损 WebP、HEIC、AVIF、JPEG XL）输出的质量，1 到 100。默认与窗口相同："
                        "JPEG 为 100，其余格式用各自经过测量的设置；无损来源写成的 WebP 始终无损。"
                        "旧写法 --jpeg-quality 仍然有效")},
-    {"jpeg-quality", 0, "Q", QT_TRANSLATE_NOOP("cli::BatchText", "同 --quality"), true},
+    {"jpeg-quality", 0, "Q", QT_TRANSLATE_NOOP("cli::BatchText", "同 --quality（旧写法）")},
     {"skip-existing", 0, nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText", "输出文件已经存在的图片不转换，保留原样，计为跳过")},
     {"jobs", 'j', "N", QT_TRANSLATE_NOOP("cli::BatchText", "同时转换的图片数（默认：处理器核心数）")},

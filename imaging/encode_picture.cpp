@@ -96,13 +96,14 @@ QByteArray encodeWebp(const VImage &picture, int quality, bool lossless)
 
 QByteArray encodeJpegXl(const VImage &picture, int quality)
 {
-    // A quality asked for goes to libvips, which turns it into a distance
-    // as cjxl does.
-    auto options = VImage::option()->set("effort", kJpegXlEffort);
-    if (quality == kOwnQuality)
-        options->set("distance", kJpegXlDistance);
-    else
-        options->set("Q", std::clamp(quality, 1, 100));
+    // A quality asked for becomes the distance cjxl makes of it, at most
+    // the 15 libvips takes (libvips' own mapping passes libjxl's limit at
+    // the lowest qualities).
+    const double q = std::clamp(quality, 1, 100);
+    const double distance = quality == kOwnQuality ? kJpegXlDistance
+                            : q >= 30              ? 0.1 + (100 - q) * 0.09
+                                                   : 53.0 / 3000.0 * q * q - 23.0 / 20.0 * q + 25.0;
+    auto options = VImage::option()->set("effort", kJpegXlEffort)->set("distance", std::min(distance, 15.0));
     return takeBlob(withoutMetadata(picture).jxlsave_buffer(options));
 }
 

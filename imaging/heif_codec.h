@@ -26,7 +26,7 @@ enum class HeifCodec { Hevc, Av1 };
 
 // The encoders' speed, chosen in bench/README.md: about a second for a
 // 1024 x 768 picture on one core. x265's preset; libaom's speed, 0 to 9.
-inline constexpr const char *kHevcPreset = "veryfast";
+inline constexpr const char *kHevcPreset = "ultrafast";
 inline constexpr int kAv1Speed = 6;
 
 // An opaque 8-bit sRGB picture as a HEIC (HEVC) or AVIF (AV1) file of one

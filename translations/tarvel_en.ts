@@ -336,8 +336,8 @@
         <translation>quality of lossy output (JPEG, lossy WebP, HEIC, AVIF, JPEG XL), 1 to 100. By default as the window: JPEG at 100, the other formats at their own measured settings; a WebP made from a lossless source is always lossless. The older spelling --jpeg-quality still works</translation>
     </message>
     <message>
-        <source>同 --quality</source>
-        <translation>same as --quality</translation>
+        <source>同 --quality（旧写法）</source>
+        <translation>same as --quality (its older spelling)</translation>
     </message>
     <message>
         <source>--%1 必须是 1 到 100 之间的整数：%2</source>
