@@ -5,7 +5,7 @@
 # the pictures of bench/make_newer_corpus.sh, one folder per format, each
 # fitted into 1024 x 768 and written in its own format. vipsthumbnail is given
 # the program's settings where libvips has them (WebP Q 90, AVIF Q 70 at
-# libvips' effort 1, which is libaom's speed 8, 8 bits, HEIC Q 70 at 8 bits,
+# libvips' effort 3, which is libaom's speed 6, 8 bits, HEIC Q 50 at 8 bits,
 # JPEG XL distance 1 at effort 5); libvips sets no x265 preset, so its HEIC
 # encodes at libheif's default, "slow". Prints a Markdown table: the best of
 # RUNS (default 3) wall times of each, and their ratio.
@@ -32,13 +32,13 @@ best() { # command... ; prints the best wall time of RUNS runs, in seconds
 
 declare -A peer=(
   [webp]='%s.webp[Q=90,effort=4,strip]'
-  [heic]='%s.heic[Q=70,compression=hevc,bitdepth=8,strip]'
-  [avif]='%s.avif[Q=70,compression=av1,effort=1,bitdepth=8,strip]'
+  [heic]='%s.heic[Q=50,compression=hevc,bitdepth=8,strip]'
+  [avif]='%s.avif[Q=70,compression=av1,effort=3,bitdepth=8,strip]'
   [jxl]='%s.jxl[distance=1,effort=5]'
 )
 echo "| format | pictures | tarvel-batch (s) | vipsthumbnail, xargs -P2 (s) | ratio |"
 echo "|---|---|---|---|---|"
-for format in webp heic avif jxl; do
+for format in ${FORMATS:-webp heic avif jxl}; do
   dir=$N/$format
   count=$(find "$dir" -type f | wc -l)
   ours=$(best "$BIN/tarvel-batch" -w 1024 -H 768 "$dir" "$W/out")

@@ -17,6 +17,7 @@
 #include "imaging/read_picture_size.h"
 #include "imaging/source_format.h"
 #include "imaging/vips_errors.h"
+#include "imaging/vips_runtime.h"
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
 #include "workflow/size_text.h"

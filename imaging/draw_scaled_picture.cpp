@@ -40,6 +40,16 @@ int jpegShrink(int sourceWidth, int sourceHeight, int width, int height)
     return shrink;
 }
 
+// The scale libwebp decodes a WebP at: its own rescaler averages whole areas,
+// a proper reduction, down to twice the target, from which the program's
+// resampling makes the target; 1 when the picture is not that large.
+double webpScale(int sourceWidth, int sourceHeight, int width, int height)
+{
+    const double scale = std::max(2.0 * std::max(width, 1) / std::max(sourceWidth, 1),
+                                  2.0 * std::max(height, 1) / std::max(sourceHeight, 1));
+    return std::min(scale, 1.0);
+}
+
 bool tooManyPixels(long long width, long long height)
 {
     return width <= 0 || height <= 0 || width * height > kMaxSourcePixels;
@@ -232,6 +242,11 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
                 return ConversionStatus::TooLarge;
             if (format == SourceFormat::Gif)
                 return whole(uncoveredScreenTransparent(image, bytes));
+            if (format == SourceFormat::WebP) {
+                const double scale = webpScale(image.width(), image.height(), width, height);
+                if (scale < 1)
+                    return whole(VImage::webpload_source(memory(), loadOptions()->set("scale", scale)));
+            }
             const int shrink
                 = format == SourceFormat::Jpeg ? jpegShrink(image.width(), image.height(), width, height) : 1;
             if (shrink == 1)

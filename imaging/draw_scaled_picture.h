@@ -42,8 +42,9 @@ Result<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height,
 // The steps of DrawScaledPicture, apart so that the bench can time them, in
 // the stored orientation. The source as it is decoded for a target of width x
 // height: JPEG at the largest scale libjpeg offers that still covers the
-// target, the others whole; a GIF's screen outside its first frame is
-// transparent.
+// target, WebP down to twice the target by libwebp's own rescaler (which
+// averages whole areas), the others whole; a GIF's screen outside its first
+// frame is transparent.
 struct LoadedPicture {
     vips::VImage image;
     PictureSpan span; // the whole source, in the image's pixels
