@@ -10,6 +10,7 @@
 #include "workflow/conversion_rules.h"
 #include "workflow/saved_limits.h"
 #include "workflow/size_text.h"
+#include "workflow/source_selection.h"
 
 #include <QFile>
 #include <QJsonObject>
@@ -44,13 +45,21 @@ struct Plan {
     int candidates = 0;                      // pictures found, before any was skipped
 };
 
-Plan makePlan(const BatchToolOptions &options, int width, int height, const std::atomic<bool> *stop)
+// `listed`: the names of --files-from, in place of the folder's own entries.
+Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<QString>> &listed, int width, int height,
+              const std::atomic<bool> *stop)
 {
     Plan plan;
-    for (const workflow::SourceEntry &entry :
-         workflow::walkSourceFolder(options.sourceFolder, options.outputFolder, options.recursive, stop)) {
+    const std::vector<workflow::SourceEntry> entries
+        = listed ? workflow::listedEntries(options.sourceFolder, options.outputFolder, *listed)
+                 : workflow::walkSourceFolder(options.sourceFolder, options.outputFolder, options.recursive, stop);
+    for (const workflow::SourceEntry &entry : entries) {
         if (stop && stop->load())
             break;
+        // Every entry falls to one shard, skipped ones too, so that the
+        // shards' reports add up to the whole run's.
+        if (options.shard && !workflow::inShard(entry.path, *options.shard))
+            continue;
         FileReport report{entry.path, FileReport::Skipped, entry.skip, {}, {}, {}};
         if (entry.skip == workflow::SkipReason::None) {
             ++plan.candidates;
@@ -131,12 +140,41 @@ void makeOutputSubfolders(const BatchToolOptions &options, const workflow::WorkL
 
 QJsonObject settingsJson(const BatchToolOptions &options, int width, int height)
 {
-    return {{"width", width},
-            {"height", height},
-            {"enlarge", options.enlarge},
-            {"recursive", options.recursive},
-            {"jpeg_quality", options.quality == imaging::kOwnQuality ? imaging::kBestJpegQuality : options.quality},
-            {"quality", options.quality == imaging::kOwnQuality ? QJsonValue() : QJsonValue(options.quality)}};
+    QJsonObject settings{
+        {"width", width},
+        {"height", height},
+        {"enlarge", options.enlarge},
+        {"recursive", options.recursive},
+        {"jpeg_quality", options.quality == imaging::kOwnQuality ? imaging::kBestJpegQuality : options.quality},
+        {"quality", options.quality == imaging::kOwnQuality ? QJsonValue() : QJsonValue(options.quality)},
+        {"keep_dates", options.keepDates},
+        {"keep_metadata", options.keepMetadata},
+        {"keep_location", options.keepLocation},
+        {"no_larger", options.noLarger}};
+    if (options.shard) {
+        settings.insert("shard_index", options.shard->index);
+        settings.insert("shard_count", options.shard->count);
+    }
+    if (options.filesFrom)
+        settings.insert("files_from", shown(*options.filesFrom));
+    return settings;
+}
+
+// The bytes of the --files-from list; nothing when it cannot be read.
+std::optional<QByteArray> readList(const QString &name, std::FILE *in)
+{
+    std::FILE *file = name == QStringLiteral("-") ? in : std::fopen(platform::nativePath(name).constData(), "rb");
+    if (!file)
+        return std::nullopt;
+    QByteArray bytes;
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, qsizetype(n));
+    const bool ok = !std::ferror(file);
+    if (file != in)
+        std::fclose(file);
+    return ok ? std::optional(bytes) : std::nullopt;
 }
 
 int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStreams &streams, int width, int height)
@@ -151,7 +189,7 @@ int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStr
     printText(streams.out, lines);
     printText(streams.out, options.json ? summaryJson(totals, settingsJson(options, width, height))
                                         : totalsLine(totals, options.skipExisting));
-    return kAllConverted;
+    return totals.missing ? kSomeFailed : kAllConverted;
 }
 
 int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams &streams, int width, int height,
@@ -166,7 +204,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
                   .arg(options.enlarge ? BatchText::tr("，小图放大") : QString(),
                        options.quality != imaging::kOwnQuality ? BatchText::tr("，质量 %1").arg(options.quality)
                                                                : QString()));
-    if (options.recursive)
+    if (options.recursive || options.filesFrom)
         makeOutputSubfolders(options, plan.pictures, streams.err);
     if (options.json) {
         for (const FileReport &report : plan.reports) {
@@ -179,6 +217,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     conversion.jobs = options.jobs ? options.jobs : workflow::defaultJobCount();
     conversion.quality = options.quality;
     conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
+    conversion.keep = {options.keepDates, options.keepMetadata, options.keepLocation, options.noLarger};
     workflow::ConversionResults results;
     BatchProgress progress(streams, options.json, int(count), interrupts);
     const workflow::BatchSummary summary
@@ -246,7 +285,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     }
     if (totals.interrupted)
         return interruptedStatus(*interrupts);
-    return totals.failed ? kSomeFailed : kAllConverted;
+    return totals.failed || totals.missing ? kSomeFailed : kAllConverted;
 }
 
 } // namespace
@@ -285,15 +324,27 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
         return refuse(BatchText::tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。"
                                     "确定要这样做时请加上 --overwrite-originals"));
 
+    std::optional<std::vector<QString>> listed;
+    if (options.filesFrom) {
+        const std::optional<QByteArray> list = readList(*options.filesFrom, streams.in);
+        if (!list)
+            return refuse(BatchText::tr("无法读取列表 %1：%2").arg(shown(*options.filesFrom), systemError()));
+        workflow::NameList names = workflow::parseNameList(*list, options.nulSeparated);
+        if (names.refused)
+            return refuse(BatchText::tr("列表中的路径不在源文件夹之内：%1").arg(shown(*names.refused)));
+        listed = std::move(names.names);
+    }
+
     const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;
-    Plan plan = makePlan(options, width, height, stop);
+    Plan plan = makePlan(options, listed, width, height, stop);
     if (stop && stop->load()) {
         printText(streams.err, BatchText::tr("tarvel-batch：已中断，还没有开始转换。\n"));
         return interruptedStatus(*interrupts);
     }
     if (options.dryRun)
         return dryRun(options, plan, streams, width, height);
-    if (plan.candidates == 0)
+    // A share of a larger run may hold nothing; that is no error.
+    if (plan.candidates == 0 && !options.shard && !options.filesFrom)
         return refuse(BatchText::tr("没有找到可以转换的文件"));
     return convert(options, plan, streams, width, height, interrupts);
 }

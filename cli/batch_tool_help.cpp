@@ -19,8 +19,8 @@ const char *const kDescription[] = {
         "cli::BatchText",
         "把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga、webp、heic、heif、hif、avif、jxl，"
         "扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式"
-        "写入输出文件夹。不加 --recursive、--quality 和 --skip-existing 时与图形界面的“批量转换”完全相同，"
-        "写出的文件也逐字节相同。"),
+        "写入输出文件夹。不加 --recursive、--quality、--skip-existing、--keep-dates、--keep-metadata、"
+        "--no-larger、--files-from 和 --shard 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。"),
     QT_TRANSLATE_NOOP("cli::BatchText",
                       "输出文件夹不存在时连同上级文件夹一起创建。每个输出文件都是先写入隐藏的临时文件再改名，"
                       "所以只会完整地出现或根本不出现。"),
@@ -37,8 +37,9 @@ struct ExitStatus {
     const char *meaning;
 };
 const ExitStatus kExitStatuses[] = {
-    {0, QT_TRANSLATE_NOOP("cli::BatchText", "全部转换成功（--skip-existing 跳过的图片不算失败）")},
-    {1, QT_TRANSLATE_NOOP("cli::BatchText", "有图片转换失败")},
+    {0, QT_TRANSLATE_NOOP("cli::BatchText", "全部转换成功（--skip-existing 跳过的图片不算失败；"
+                                            "--shard 或 --files-from 分到的图片为零时也是 0）")},
+    {1, QT_TRANSLATE_NOOP("cli::BatchText", "有图片转换失败，或者 --files-from 列出的文件不存在")},
     {2, QT_TRANSLATE_NOOP("cli::BatchText", "参数或文件夹有误")},
     {130, QT_TRANSLATE_NOOP("cli::BatchText", "被 Ctrl-C（SIGINT）中断")},
     {141, QT_TRANSLATE_NOOP("cli::BatchText", "读取标准输出的程序已退出（SIGPIPE）")},

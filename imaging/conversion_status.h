@@ -42,6 +42,9 @@ struct ConversionResult {
     // conversion ended before they were known.
     PictureSize source = {};
     PictureSize target = {};
+    // The source's own bytes were written in place of the converted ones,
+    // which would have been larger (KeepFromSource::noLarger).
+    bool keptOriginal = false;
 
     bool converted() const { return status == ConversionStatus::Converted; }
 };

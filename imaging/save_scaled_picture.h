@@ -40,11 +40,24 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 int width, int height, platform::ColourValue background, int quality = kOwnQuality);
 
+// What an output takes from its source besides the picture; by default
+// nothing: no dates, no metadata.
+struct KeepFromSource {
+    bool dates = false;    // the source's access and modification times
+    bool metadata = false; // the EXIF that source_metadata.h keeps
+    bool location = false; // with `metadata`, the GPS directory too
+    // The source's own bytes, when the converted file would be larger and the
+    // source is already a file of the target's format at the target's size,
+    // upright, that holds nothing but its picture (holdsOnlyPicture).
+    bool noLarger = false;
+};
+
 // The picture fitted into `box` (fitIntoBox) as its header reads once it is
 // opened for the conversion, whatever it was when it was listed: a file
 // replaced meanwhile gets the size that fits it, or fails (no size, too
 // large) when it no longer qualifies. The result tells both sizes.
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                const FitBox &box, platform::ColourValue background, int quality = kOwnQuality);
+                                const FitBox &box, platform::ColourValue background, int quality = kOwnQuality,
+                                const KeepFromSource &keep = {});
 
 } // namespace imaging
