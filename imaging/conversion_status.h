@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace imaging {
 
@@ -42,6 +43,10 @@ struct ConversionResult {
     // conversion ended before they were known.
     PictureSize source = {};
     PictureSize target = {};
+    // A picture made into several sizes (convertPictureSizes): each one's
+    // result, in their order. The fields above then tell the first that
+    // failed, or the first size's when all converted.
+    std::vector<ConversionResult> sizes = {};
 
     bool converted() const { return status == ConversionStatus::Converted; }
 };

@@ -35,13 +35,17 @@ std::chrono::milliseconds WorkerBudget::timeFor(std::int64_t declaredPixels) con
     return std::min(std::chrono::milliseconds(total), kLongestTime);
 }
 
-std::uint64_t WorkerBudget::memoryFor(std::int64_t declaredPixels, std::uint64_t sourceBytes, int threads) const
+std::uint64_t WorkerBudget::memoryFor(std::int64_t declaredPixels, std::uint64_t sourceBytes, int threads,
+                                      std::uint64_t outputPixels, bool held) const
 {
     const std::uint64_t pixels = std::uint64_t(std::max<std::int64_t>(declaredPixels, 0));
     std::uint64_t total
         = saturatingAdd(baseMemory, saturatingMultiply(memoryPerThread, std::uint64_t(std::max(threads, 1))));
     total = saturatingAdd(total, saturatingMultiply(memoryPerPixel, pixels));
     total = saturatingAdd(total, sourceBytes);
+    total = saturatingAdd(total, saturatingMultiply(memoryPerOutputPixel, outputPixels));
+    if (held)
+        total = saturatingAdd(total, saturatingMultiply(memoryPerHeldPixel, pixels));
     return memoryBytes ? std::min(total, memoryBytes) : total;
 }
 

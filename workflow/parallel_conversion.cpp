@@ -11,6 +11,21 @@
 
 namespace workflow {
 
+namespace {
+
+ConversionResult convertJob(imaging::ConversionWorker &worker, const ConversionJob &job,
+                            const ConversionOptions &options)
+{
+    if (job.moreTargets.empty())
+        return imaging::convertPicture(worker, job.source, job.target, job.box, options.background,
+                                       options.jpegQuality);
+    std::vector<imaging::SizedTarget> targets{{job.target, job.box}};
+    targets.insert(targets.end(), job.moreTargets.begin(), job.moreTargets.end());
+    return imaging::convertPictureSizes(worker, job.source, targets, options.background, options.jpegQuality);
+}
+
+} // namespace
+
 ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const ConversionOptions &options,
                                 const std::function<void(std::size_t, const ConversionResult &)> &done,
                                 const std::atomic<bool> *stop)
@@ -40,8 +55,7 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
             if (i >= jobs.size())
                 break;
             const ConversionJob &job = jobs[i];
-            const ConversionResult result = imaging::convertPicture(worker, job.source, job.target, job.box,
-                                                                    options.background, options.jpegQuality);
+            const ConversionResult result = convertJob(worker, job, options);
             run.results[i] = result;
             if (done)
                 done(i, result);

@@ -5,6 +5,7 @@
 #include "imaging/conversion_status.h"
 #include "imaging/conversion_worker.h"
 #include "imaging/fit_into_box.h"
+#include "imaging/save_scaled_picture.h"
 #include "platform/colour.h"
 
 #include <QString>
@@ -22,6 +23,9 @@ struct ConversionJob {
     QString source;
     QString target;
     imaging::FitBox box;
+    // Further outputs of the same picture, made from the same decode
+    // (imaging::convertPictureSizes); the result then tells of every one.
+    std::vector<imaging::SizedTarget> moreTargets = {};
 };
 
 using imaging::ConversionResult;
