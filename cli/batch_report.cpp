@@ -107,8 +107,7 @@ QString dryRunLine(const FileReport &report)
         QStringList sizes;
         for (const FileReport::Size &size : report.sizes) {
             if (size.target)
-                sizes << sizeShown(size.target->width, size.target->height) + u' '
-                             + platform::displayPath(size.folder);
+                sizes << sizeShown(size.target->width, size.target->height) + u' ' + platform::displayPath(size.folder);
         }
         line += QStringLiteral(u" → ") + sizes.join(QStringLiteral(", "));
     } else if (report.outcome == FileReport::WouldConvert && report.target)

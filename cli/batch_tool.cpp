@@ -69,8 +69,8 @@ std::vector<workflow::SizedOutput> outputsOf(const BatchToolOptions &options, in
 {
     std::vector<workflow::SizedOutput> outputs;
     for (const OutputSize &size : options.sizes)
-        outputs.push_back({workflow::pathInFolder(options.outputFolder, size.folder),
-                           {size.width, size.height, options.enlarge}});
+        outputs.push_back(
+            {workflow::pathInFolder(options.outputFolder, size.folder), {size.width, size.height, options.enlarge}});
     if (!outputs.empty())
         return outputs;
     if (options.longEdge)
@@ -252,8 +252,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     const qsizetype count = qsizetype(plan.pictures.size());
     printText(streams.err, BatchText::tr("转换 %1 张图片，%2%3%4\n")
                                .arg(count)
-                               .arg(sizes,
-                                    options.enlarge ? BatchText::tr("，小图放大") : QString(),
+                               .arg(sizes, options.enlarge ? BatchText::tr("，小图放大") : QString(),
                                     options.jpegQuality != imaging::kBestJpegQuality
                                         ? BatchText::tr("，JPEG 质量 %1").arg(options.jpegQuality)
                                         : QString()));
@@ -386,9 +385,8 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
         // run would convert the outputs again.
         if (options.recursive && output.folder != options.outputFolder && isInside(folder, options.sourceFolder)
             && !isInside(resolvedPath(options.outputFolder), options.sourceFolder))
-            return refuse(
-                BatchText::tr("--size 的子文件夹 %1 在源文件夹中，加 --recursive 时会被当作源图片再次转换")
-                    .arg(shown(output.folder)));
+            return refuse(BatchText::tr("--size 的子文件夹 %1 在源文件夹中，加 --recursive 时会被当作源图片再次转换")
+                              .arg(shown(output.folder)));
     }
 
     const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;

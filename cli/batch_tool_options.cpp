@@ -81,8 +81,8 @@ std::optional<std::int64_t> scaleValue(const QString &text)
     const QRegularExpressionMatch match = form.match(text.trimmed());
     if (!match.hasMatch())
         return std::nullopt;
-    const std::int64_t value = match.captured(1).toLongLong() * 10'000
-                               + match.captured(2).leftJustified(4, u'0').toLongLong();
+    const std::int64_t value
+        = match.captured(1).toLongLong() * 10'000 + match.captured(2).leftJustified(4, u'0').toLongLong();
     return value > 0 && value <= 1000 * 10'000 ? std::optional(value) : std::nullopt;
 }
 

@@ -38,7 +38,7 @@ PictureSize scaleWithin(PictureSize size, const FitBox &box)
     const std::int64_t width = scaledSide(size.Width, scale);
     const std::int64_t height = scaledSide(size.Height, scale);
     if (width > box.width || height > box.height)
-        return fitIntoLimits(size, {box.width, box.height, false, 0});
+        return fitIntoLimits(size, {box.width, box.height, true, 0});
     return {std::int32_t(width), std::int32_t(height)};
 }
 

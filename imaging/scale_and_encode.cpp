@@ -33,8 +33,8 @@ Result<QByteArray> withoutLeftMessages(Result<QByteArray> encoded)
 bool sameDecode(const LoadedPicture &a, const LoadedPicture &b)
 {
     return a.image.width() == b.image.width() && a.image.height() == b.image.height()
-           && a.image.bands() == b.image.bands() && a.image.format() == b.image.format()
-           && a.span.width == b.span.width && a.span.height == b.span.height;
+           && a.image.bands() == b.image.bands() && a.image.format() == b.image.format() && a.span.width == b.span.width
+           && a.span.height == b.span.height;
 }
 
 } // namespace

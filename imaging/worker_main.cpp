@@ -103,8 +103,7 @@ void onFatalLog(const gchar *, GLogLevelFlags, const gchar *message, gpointer)
 // Converts the source into every size the request asks for, handing each
 // result to `answer` as soon as it is made; false once an answer could not
 // be sent.
-bool convert(const worker::Request &request, int source,
-             const std::function<bool(const Result<QByteArray> &)> &answer)
+bool convert(const worker::Request &request, int source, const std::function<bool(const Result<QByteArray> &)> &answer)
 {
     std::vector<PictureSize> sizes{{request.width, request.height}};
     for (std::uint32_t i = 0; i < std::min(request.moreSizes, worker::kMostSizes - 1); ++i)

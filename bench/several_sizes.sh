@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# bench/several_sizes.sh CORPUS WORK_DIR [RUNS]
+#
+# What --size saves: the corpus made into three sizes in one run (each
+# picture decoded once for all of them where the sizes decode it alike),
+# against the largest size alone and against three runs, one per size, with
+# hyperfine (RUNS, 5 unless told, taken in turn). Prints the median wall time
+# and the mean processor time (user + system, every process of the run) of
+# each, and their ratios to the largest alone.
+set -euo pipefail
+export LC_ALL=C
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+CORPUS=$(realpath "${1:?usage: several_sizes.sh CORPUS WORK_DIR [RUNS]}")
+W=$(realpath -m "${2:?usage: several_sizes.sh CORPUS WORK_DIR [RUNS]}")
+RUNS=${3:-5}
+BATCH=$ROOT/build/bin/tarvel-batch
+mkdir -p "$W"
+clean="rm -rf '$W/out' && mkdir -p '$W/out'"
+three="'$BATCH' -j 2 -w 1920 -H 1080 '$CORPUS' '$W/out/large' && '$BATCH' -j 2 -w 1024 -H 768 '$CORPUS' '$W/out/mid' && '$BATCH' -j 2 -w 320 -H 240 '$CORPUS' '$W/out/thumbs'"
+hyperfine --style basic --runs "$RUNS" --warmup 1 --export-json "$W/sizes.json" \
+  -n "largest alone" --prepare "$clean" "'$BATCH' -j 2 -w 1920 -H 1080 '$CORPUS' '$W/out'" \
+  -n "three sizes, one run" --prepare "$clean" \
+  "'$BATCH' -j 2 --size 1920x1080:large --size 1024x768:mid --size 320x240:thumbs '$CORPUS' '$W/out'" \
+  -n "three runs" --prepare "$clean" "$three"
+python3 - "$W/sizes.json" <<'PY'
+import json, sys
+results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+base = results["largest alone"]
+cpu = lambda r: r["user"] + r["system"]
+for name, r in results.items():
+    print(f"{name:22} wall {r['median']:7.2f} s ({r['median'] / base['median']:.2f}x)"
+          f"  processor {cpu(r):7.2f} s ({cpu(r) / cpu(base):.2f}x)")
+PY
