@@ -17,10 +17,11 @@ BATCH=$ROOT/build/bin/tarvel-batch
 mkdir -p "$W"
 clean="rm -rf '$W/out' && mkdir -p '$W/out'"
 three="'$BATCH' -j 2 -w 1920 -H 1080 '$CORPUS' '$W/out/large' && '$BATCH' -j 2 -w 1024 -H 768 '$CORPUS' '$W/out/mid' && '$BATCH' -j 2 -w 320 -H 240 '$CORPUS' '$W/out/thumbs'"
-hyperfine --style basic --runs "$RUNS" --warmup 1 --export-json "$W/sizes.json" \
+# What each run printed, failures with their reasons, is kept in WORK_DIR/output.log.
+hyperfine --style basic --runs "$RUNS" --warmup 1 --export-json "$W/sizes.json" --output "$W/output.log" \
   -n "largest alone" --prepare "$clean" "'$BATCH' -j 2 -w 1920 -H 1080 '$CORPUS' '$W/out'" \
   -n "three sizes, one run" --prepare "$clean" \
-  "'$BATCH' -j 2 --size 1920x1080:large --size 1024x768:mid --size 320x240:thumbs '$CORPUS' '$W/out'" \
+  "'$BATCH' -j 2 --verbose --size 1920x1080:large --size 1024x768:mid --size 320x240:thumbs '$CORPUS' '$W/out'" \
   -n "three runs" --prepare "$clean" "$three"
 python3 - "$W/sizes.json" <<'PY'
 import json, sys

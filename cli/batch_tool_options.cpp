@@ -34,7 +34,8 @@ constexpr BatchToolOption kOptions[] = {
      QT_TRANSLATE_NOOP("cli::BatchText",
                        "多个尺寸：把每张图片缩放到 W × H 之内，写入输出文件夹的子文件夹 DIR（按需创建）。"
                        "可重复，最多 16 次，如 --size 1920x1080:large --size 320x240:thumbs。"
-                       "每张图片只解码一次，各个尺寸都由这次解码缩放而来，写出的文件与分别按各个尺寸转换的逐字节相同")},
+                       "每张图片只读入一次，解码方式相同的尺寸共用一次解码（其他格式的所有尺寸共用一次；"
+                       "JPEG 按解码时缩小的倍数 1、2、4、8 分组）。写出的文件与分别按各个尺寸转换的逐字节相同")},
     {"enlarge", 'e', nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText", "小图放大：把比限制小的图片也放大到限制边缘（--scale 超过 100% 时也须加上）")},
     {"recursive", 'r', nullptr,
