@@ -351,12 +351,11 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
     if (m_settings.pictureSent)
         m_settings.pictureSent(m_pid);
 
-    // One decode for every size, each size's pixels once more.
-    std::int64_t pixels = 0;
-    if (__builtin_mul_overflow(task.declaredPixels, std::int64_t(sizes.size()), &pixels)
-        || __builtin_add_overflow(pixels, std::int64_t(std::min<std::uint64_t>(outputPixels, INT64_MAX / 2)), &pixels))
-        pixels = INT64_MAX;
-    const auto allowed = m_settings.budget.timeFor(pixels);
+    // A decode for every size at most, and every output's pixels.
+    std::int64_t decoded = 0;
+    if (__builtin_mul_overflow(task.declaredPixels, std::int64_t(sizes.size()), &decoded))
+        decoded = std::numeric_limits<std::int64_t>::max();
+    const auto allowed = m_settings.budget.timeFor(decoded, outputPixels);
     const Clock::time_point deadline = Clock::now() + allowed;
     // Whatever ends the conversation early says what became of the worker.
     auto ended = [&](Io io) -> Result<QByteArray> {

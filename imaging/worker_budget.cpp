@@ -26,12 +26,16 @@ template <typename T> T saturatingMultiply(T a, T b)
 
 } // namespace
 
-std::chrono::milliseconds WorkerBudget::timeFor(std::int64_t declaredPixels) const
+std::chrono::milliseconds WorkerBudget::timeFor(std::int64_t declaredPixels, std::uint64_t outputPixels) const
 {
     const std::int64_t megapixels = std::max<std::int64_t>(declaredPixels, 0) / 1'000'000;
+    const std::int64_t outputMegapixels
+        = std::int64_t(std::min<std::uint64_t>(outputPixels / 1'000'000, std::numeric_limits<std::int64_t>::max()));
     const std::int64_t perMegapixel = std::max<std::int64_t>(timePerMegapixel.count(), 0);
+    const std::int64_t perOutputMegapixel = std::max<std::int64_t>(timePerOutputMegapixel.count(), 0);
     const std::int64_t base = std::max<std::int64_t>(baseTime.count(), 0);
-    const std::int64_t total = saturatingAdd(base, saturatingMultiply(perMegapixel, megapixels));
+    std::int64_t total = saturatingAdd(base, saturatingMultiply(perMegapixel, megapixels));
+    total = saturatingAdd(total, saturatingMultiply(perOutputMegapixel, outputMegapixels));
     return std::min(std::chrono::milliseconds(total), kLongestTime);
 }
 

@@ -18,6 +18,9 @@ struct WorkerBudget {
     // generous for honest pictures (a 100-megapixel PNG takes a few seconds).
     std::chrono::milliseconds baseTime{15'000};
     std::chrono::milliseconds timePerMegapixel{300};
+    // And per megapixel of the outputs: a 16383 x 16383 PNG takes a minute
+    // to compress on a busy machine.
+    std::chrono::milliseconds timePerOutputMegapixel{1000};
 
     // The address space a worker may take on for one picture, over what it
     // holds between pictures: a base for the decoders' tables and the
@@ -39,7 +42,7 @@ struct WorkerBudget {
     std::uint64_t memoryBytes = 0;
 
     // Never overflows: a declared size of any magnitude gets at most a day.
-    std::chrono::milliseconds timeFor(std::int64_t declaredPixels) const;
+    std::chrono::milliseconds timeFor(std::int64_t declaredPixels, std::uint64_t outputPixels = 0) const;
     // What a picture may add with `threads` libvips threads, made into
     // outputs of `outputPixels` in all (held decoded when `held`), at most
     // memoryBytes (once set); never overflows.
