@@ -18,9 +18,10 @@ struct WorkerBudget {
     // generous for honest pictures (a 100-megapixel PNG takes a few seconds).
     std::chrono::milliseconds baseTime{15'000};
     std::chrono::milliseconds timePerMegapixel{300};
-    // And per megapixel of the outputs: a 16383 x 16383 PNG takes a minute
-    // to compress on a busy machine.
-    std::chrono::milliseconds timePerOutputMegapixel{1000};
+    // And per megapixel of the outputs: a photo enlarged to 16383 x 9215
+    // (151 megapixels) takes 45 s of processor time, and a machine busy with
+    // other work gives it a fraction of a core.
+    std::chrono::milliseconds timePerOutputMegapixel{3000};
 
     // The address space a worker may take on for one picture, over what it
     // holds between pictures: a base for the decoders' tables and the
