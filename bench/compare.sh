@@ -5,11 +5,15 @@
 # one run on one machine: the peers through ../shared/bench/bench-peers.sh, then
 # tarvel-batch with the same hyperfine settings on the whole corpus and on its
 # JPEGs alone. Fits into 1024 x 768, JPEG quality 100, same format out.
+# Two peers of its own: vips-thumbnail-batch (bench/vips_thumbnail_batch.cpp,
+# libvips' thumbnail in one process on two threads), and a JPEG floor that
+# decodes at the same margin as tarvel-batch (djpeg at the largest 1/N that
+# leaves twice the target, then cjpeg -quality 100 -sample 1x1, xargs -P2).
 # Needs a built tree (./dev build) and the peers' packages (bench-peers.sh
 # installs them). Results go to WORK_DIR/results; the table is printed last.
 # BEFORE=/path/to/an/older/tarvel-batch times that build too, in the same run.
 set -euo pipefail
-export LC_ALL=C
+export LC_ALL=C VIPS_WARNING=0
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 C=$(realpath "${1:?usage: compare.sh CORPUS_DIR WORK_DIR}")
 W=$(realpath -m "${2:?usage: compare.sh CORPUS_DIR WORK_DIR}")
@@ -28,6 +32,23 @@ MODES=$MODES PHASES=${PEER_PHASES:-"time rss"} RUNS_FAST=$RUNS RUNS_SLOW=${RUNS_
 J=$W/jpeg-only
 rm -rf "$J" && mkdir -p "$J"
 find "$C" -maxdepth 1 -type f \( -iname '*.jpg' -o -iname '*.jpeg' \) ! -name '.*' -exec ln -s {} "$J/" \;
+
+# The floor at tarvel-batch's margin: 1/N leaving at least twice the target.
+# bench-peers.sh has made the target-size pictures cjpeg encodes.
+while read -r f; do
+  w=$(vipsheader -f width "$f"); h=$(vipsheader -f height "$f")
+  read -r tw th < <(awk -v w="$w" -v h="$h" 'BEGIN{s=1024/w; if (768/h < s) s=768/h; if (s>1) s=1;
+    tw=int(w*s+0.5); th=int(h*s+0.5); print (tw<1?1:tw), (th<1?1:th)}')
+  awk -v w="$w" -v h="$h" -v tw="$tw" -v th="$th" -v f="$f" \
+    'BEGIN{n=1; for (m=2; m<=8; m*=2) if (w/m >= 2*tw && h/m >= 2*th) n=m; print n, f}'
+done < <(cut -d' ' -f2- "$R/floor/decode.lst") >"$R/floor/decode-margin.lst"
+paste -d' ' "$R/floor/decode-margin.lst" "$R/floor/encode.lst" >"$R/floor/margin-pairs.lst"
+hyperfine --style basic --runs "$RUNS" --warmup 1 --export-json "$R/json/floor-margin-xargs2.json" -n floor-margin-xargs2 \
+  "xargs -P2 -n3 sh '$R/cmd/floor1.sh' < '$R/floor/margin-pairs.lst'" | tee "$R/logs/floor-margin-xargs2.txt"
+VTB=$ROOT/build/bin/vips-thumbnail-batch
+hyperfine --style basic --runs "$RUNS" --warmup 1 --prepare "rm -rf '$W/out-vtb' && mkdir -p '$W/out-vtb'" \
+  --export-json "$R/json/vips-inprocess2.json" -n vips-inprocess2 \
+  "'$VTB' 1024 768 '$C' '$W/out-vtb' 2>/dev/null" | tee "$R/logs/vips-inprocess2.txt"
 
 run_ours() { # name folder [binary]
   hyperfine --style basic --runs "$RUNS" --warmup 1 \
@@ -64,7 +85,7 @@ ours=$(median "$R/json/tarvel-all.json"); oursj=$(median "$R/json/tarvel-jpeg.js
 {
   printf '| run | median s | tarvel-batch / it |\n|---|---|---|\n'
   printf '| tarvel-batch, whole corpus | %s | 1.00 |\n' "$ours"
-  for m in $MODES; do
+  for m in $MODES vips-inprocess2 floor-margin-xargs2; do
     [ -f "$R/json/$m.json" ] || continue
     t=$(median "$R/json/$m.json")
     case $m in floor-*) ref=$oursj; label="$m (JPEGs only)";; *) ref=$ours; label=$m;; esac

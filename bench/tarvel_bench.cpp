@@ -1,5 +1,6 @@
 // tarvel-bench --probe DIR [--list]
-// tarvel-bench --stages DIR [--width W] [--height H] [--enlarge]
+// tarvel-bench --stages DIR [--width W] [--height H] [--enlarge] [--cpu]
+// tarvel-bench --png-levels DIR [--width W] [--height H]
 //
 // Developer measurements; the conversion itself is timed with
 // `tarvel-batch --stats`, which ends with the same kind of summary line.
@@ -10,10 +11,18 @@
 // this process (not in a worker, so that nothing but the stages is timed), and
 // prints how long each stage took, per format: header probe, decode (with
 // shrink-on-load), resample to the fitted size, encode in the same format, and
-// the atomic write (to a temporary folder).
+// the atomic write (to a temporary folder). --cpu counts the processor time
+// of all the process's threads instead of the time on the clock, which other
+// work on a shared machine disturbs less.
+// --png-levels draws every PNG of a folder at its fitted size and writes it
+// as PNG in several ways, printing the bytes and the processor seconds of
+// each summed over the folder: libvips' pngsave (libpng and zlib) unfiltered,
+// as libvips writes by default, and with adaptive filtering, and the
+// program's writer at each libdeflate level.
 #include "imaging/draw_scaled_picture.h"
 #include "imaging/encode_picture.h"
 #include "imaging/mapped_file.h"
+#include "imaging/png_file.h"
 #include "imaging/read_picture_size.h"
 #include "imaging/vips_errors.h"
 #include "platform/file_system.h"
@@ -29,14 +38,17 @@
 
 #include <array>
 #include <cstdio>
+#include <ctime>
 #include <map>
+#include <vector>
 
 namespace {
 
 int usage()
 {
     std::fprintf(stderr, "usage: tarvel-bench --probe DIR [--list]\n"
-                         "       tarvel-bench --stages DIR [--width W] [--height H] [--enlarge]\n");
+                         "       tarvel-bench --stages DIR [--width W] [--height H] [--enlarge] [--cpu]\n"
+                         "       tarvel-bench --png-levels DIR [--width W] [--height H]\n");
     return 2;
 }
 
@@ -75,12 +87,31 @@ struct StageTimes {
 };
 const std::array<const char *, 5> kStages{"probe", "decode", "resample", "encode", "write"};
 
-int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
+// Seconds since start() or restart(), on the clock or of processor time.
+class StageTimer {
+public:
+    explicit StageTimer(bool cpu) : m_cpu(cpu) { }
+    void start() { m_start = now(); }
+    void restart() { start(); }
+    qint64 nsecsElapsed() const { return now() - m_start; }
+
+private:
+    qint64 now() const
+    {
+        timespec t{};
+        clock_gettime(m_cpu ? CLOCK_PROCESS_CPUTIME_ID : CLOCK_MONOTONIC, &t);
+        return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+    }
+    bool m_cpu;
+    qint64 m_start = 0;
+};
+
+int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge, bool cpu)
 {
     QTemporaryDir scratch;
     const QStringList names = workflow::listConvertibleFiles(folder);
     std::map<QString, StageTimes> byFormat;
-    QElapsedTimer timer;
+    StageTimer timer(cpu);
     for (const QString &name : names) {
         const QString path = workflow::pathInFolder(folder, name);
         StageTimes &t = byFormat[name.mid(name.lastIndexOf(u'.') + 1).toLower()];
@@ -152,6 +183,59 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge)
     return 0;
 }
 
+// The PNGs of a folder drawn at their fitted sizes, in memory.
+std::vector<vips::VImage> fittedPngs(const QString &folder, int maxW, int maxH)
+{
+    std::vector<vips::VImage> pictures;
+    for (const QString &name : workflow::listConvertibleFiles(folder)) {
+        if (!name.endsWith(".png", Qt::CaseInsensitive))
+            continue;
+        const QString path = workflow::pathInFolder(folder, name);
+        const platform::ReadOnlyFile file(path);
+        const imaging::PictureSize shown = imaging::readPictureHeader(file, false).shown();
+        const workflow::TargetSize target = workflow::fitTargetSize(shown.Width, shown.Height, maxW, maxH, false);
+        const imaging::MappedFile mapped(file.descriptor());
+        const auto drawn
+            = imaging::DrawScaledPicture({mapped.bytes(), false, 1}, target.width, target.height, 0xEFEFEF);
+        if (drawn)
+            pictures.push_back(drawn->copy_memory());
+    }
+    return pictures;
+}
+
+int pngLevels(const QString &folder, int maxW, int maxH)
+{
+    const std::vector<vips::VImage> pictures = fittedPngs(folder, maxW, maxH);
+    StageTimer timer(true);
+    auto row = [&](const char *name, auto encode) {
+        qint64 bytes = 0;
+        timer.start();
+        for (const vips::VImage &picture : pictures)
+            bytes += encode(picture).size();
+        std::printf("%s\t%lld\t%.3f\n", name, static_cast<long long>(bytes), timer.nsecsElapsed() / 1e9);
+    };
+    auto libpng = [](int filter) {
+        return [filter](const vips::VImage &picture) {
+            VipsBlob *blob = picture.pngsave_buffer(vips::VImage::option()->set("filter", filter)->set("strip", true));
+            size_t size = 0;
+            vips_blob_get(blob, &size);
+            vips_area_unref(VIPS_AREA(blob));
+            return QByteArray(qsizetype(size), '\0');
+        };
+    };
+    std::printf("writer\tbytes\tcpu_s\t(%zu pictures)\n", pictures.size());
+    row("libpng-zlib6-unfiltered", libpng(VIPS_FOREIGN_PNG_FILTER_NONE));
+    row("libpng-zlib6-adaptive", libpng(VIPS_FOREIGN_PNG_FILTER_ALL));
+    for (int level = 1; level <= 12; ++level) {
+        const QByteArray name = "ours-libdeflate" + QByteArray::number(level);
+        row(name.constData(), [level](const vips::VImage &picture) {
+            return imaging::encodePng(static_cast<const unsigned char *>(picture.data()), picture.width(),
+                                      picture.height(), picture.bands(), level);
+        });
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -159,7 +243,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     int maxW = 1024, maxH = 768;
-    bool enlarge = false, probe = false, stages = false, list = false;
+    bool enlarge = false, probe = false, stages = false, list = false, cpu = false, png = false;
     QStringList folders;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -173,13 +257,19 @@ int main(int argc, char *argv[])
             stages = true;
         } else if (a == "--list") {
             list = true;
+        } else if (a == "--cpu") {
+            cpu = true;
+        } else if (a == "--png-levels") {
+            png = true;
         } else if (a.startsWith("--")) {
             return usage();
         } else {
             folders << a;
         }
     }
-    if (folders.size() != 1 || probe == stages || maxW < 1 || maxH < 1)
+    if (folders.size() != 1 || int(probe) + int(stages) + int(png) != 1 || maxW < 1 || maxH < 1)
         return usage();
-    return probe ? probeFolder(folders[0], list) : stagesOfFolder(folders[0], maxW, maxH, enlarge);
+    if (png)
+        return pngLevels(folders[0], maxW, maxH);
+    return probe ? probeFolder(folders[0], list) : stagesOfFolder(folders[0], maxW, maxH, enlarge, cpu);
 }

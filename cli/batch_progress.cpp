@@ -51,9 +51,10 @@ void BatchProgress::pictureDone(const FileReport &report)
     if (m_json) {
         printText(m_streams.out, fileJson(report));
     } else if (!m_streams.outIsTerminal) {
-        const QString outcome = report.outcome == FileReport::Converted
-                                    ? BatchText::tr("完成")
-                                    : BatchText::tr("失败（%1）").arg(workflow::failureReason(report.result));
+        const QString outcome = report.outcome != FileReport::Converted
+                                    ? BatchText::tr("失败（%1）").arg(workflow::failureReason(report.result))
+                                : report.result && report.result->keptOriginal ? BatchText::tr("完成（保留原文件）")
+                                                                               : BatchText::tr("完成");
         printText(m_streams.out,
                   QStringLiteral("[%1/%2] %3 %4\n").arg(m_done).arg(m_total).arg(outcome, quotedName(m_lastName)));
     }

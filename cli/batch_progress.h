@@ -24,6 +24,7 @@ struct BatchToolStreams {
     bool outIsTerminal = false;        // per-picture lines only when it is not
     bool errIsTerminal = false;        // the bar only when it is
     std::function<int()> columns = {}; // the terminal's width; 80 when not told
+    std::FILE *in = stdin;             // the list of --files-from -
 };
 
 // What signal handlers tell a run; lock-free atomics, set from a handler.

@@ -25,6 +25,7 @@ const char *skipReasonCode(workflow::SkipReason reason)
     case workflow::SkipReason::NoSize: return "no_size";
     case workflow::SkipReason::TooLarge: return "too_large";
     case workflow::SkipReason::OutputExists: return "exists";
+    case workflow::SkipReason::Missing: return "missing";
     }
     return "";
 }
@@ -94,6 +95,7 @@ QString skipReasonText(workflow::SkipReason reason)
     case workflow::SkipReason::NoSize: return imaging::reasonText(workflow::ConversionStatus::NoSize);
     case workflow::SkipReason::TooLarge: return imaging::reasonText(workflow::ConversionStatus::TooLarge);
     case workflow::SkipReason::OutputExists: return BatchText::tr("输出文件已存在");
+    case workflow::SkipReason::Missing: return BatchText::tr("列表中的文件不存在");
     }
     return QString();
 }
@@ -129,6 +131,8 @@ QString fileJson(const FileReport &report)
         object.insert("target_width", report.target->width);
         object.insert("target_height", report.target->height);
     }
+    if (report.outcome == FileReport::Converted && report.result && report.result->keptOriginal)
+        object.insert("kept_original", true);
     if (report.outcome == FileReport::Skipped) {
         object.insert("reason", skipReasonCode(report.skip));
         object.insert("message", skipReasonText(report.skip));
@@ -168,11 +172,15 @@ void RunTotals::count(const FileReport &report)
     ++files;
     switch (report.outcome) {
     case FileReport::WouldConvert:
-    case FileReport::Converted: ++converted; break;
+    case FileReport::Converted:
+        ++converted;
+        keptOriginal += report.result && report.result->keptOriginal;
+        break;
     case FileReport::Failed: ++failed; break;
     case FileReport::Skipped:
         ++skipped;
         skippedExisting += report.skip == workflow::SkipReason::OutputExists;
+        missing += report.skip == workflow::SkipReason::Missing;
         break;
     case FileReport::NotStarted: ++notStarted; break;
     case FileReport::Stopped: ++stopped; break;
@@ -188,8 +196,12 @@ QString totalsLine(const RunTotals &totals, bool skipExisting)
             .arg(totals.skipped);
     QString line = totals.interrupted ? BatchText::tr("已中断：") : BatchText::tr("转换完成：");
     line += BatchText::tr("成功 %1 个，失败 %2 个").arg(totals.converted).arg(totals.failed);
+    if (totals.keptOriginal)
+        line += BatchText::tr("（其中 %1 个保留原文件）").arg(totals.keptOriginal);
     if (skipExisting)
         line += BatchText::tr("，跳过 %1 个（输出文件已存在）").arg(totals.skippedExisting);
+    if (totals.missing)
+        line += BatchText::tr("，列表中 %1 个文件不存在").arg(totals.missing);
     if (totals.stopped)
         line += BatchText::tr("，%1 张转换中被中止").arg(totals.stopped);
     if (totals.interrupted)
@@ -202,11 +214,13 @@ QString summaryJson(const RunTotals &totals, const QJsonObject &extra)
     QJsonObject object{{"type", "summary"},         {"dry_run", totals.dryRun},
                        {"files", totals.files},     {totals.dryRun ? "would_convert" : "converted", totals.converted},
                        {"skipped", totals.skipped}, {"skipped_existing", totals.skippedExisting}};
+    object.insert("missing", totals.missing);
     if (!totals.dryRun) {
         object.insert("failed", totals.failed);
         object.insert("not_started", totals.notStarted);
         object.insert("stopped", totals.stopped);
         object.insert("interrupted", totals.interrupted);
+        object.insert("kept_original", totals.keptOriginal);
     }
     for (auto it = extra.begin(); it != extra.end(); ++it)
         object.insert(it.key(), it.value());

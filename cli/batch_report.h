@@ -55,6 +55,8 @@ struct RunTotals {
     int failed = 0;
     int skipped = 0;
     int skippedExisting = 0; // of the skipped, those whose output was there
+    int missing = 0;         // of the skipped, names of a list with nothing there
+    int keptOriginal = 0;    // of the converted, those that kept the source's bytes
     int notStarted = 0;
     int stopped = 0;
     bool interrupted = false; // by a signal, whether or not pictures were left

@@ -10,6 +10,7 @@
 #include "workflow/conversion_rules.h"
 #include "workflow/saved_limits.h"
 #include "workflow/size_text.h"
+#include "workflow/source_selection.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -81,14 +82,21 @@ std::vector<workflow::SizedOutput> outputsOf(const BatchToolOptions &options, in
     return {{options.outputFolder, {width, height, options.enlarge}}};
 }
 
-Plan makePlan(const BatchToolOptions &options, const std::vector<workflow::SizedOutput> &outputs,
-              const std::atomic<bool> *stop)
+// `listed`: the names of --files-from, in place of the folder's own entries.
+Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<QString>> &listed,
+              const std::vector<workflow::SizedOutput> &outputs, const std::atomic<bool> *stop)
 {
     Plan plan;
-    for (const workflow::SourceEntry &entry :
-         workflow::walkSourceFolder(options.sourceFolder, options.outputFolder, options.recursive, stop)) {
+    const std::vector<workflow::SourceEntry> entries
+        = listed ? workflow::listedEntries(options.sourceFolder, options.outputFolder, *listed)
+                 : workflow::walkSourceFolder(options.sourceFolder, options.outputFolder, options.recursive, stop);
+    for (const workflow::SourceEntry &entry : entries) {
         if (stop && stop->load())
             break;
+        // Every entry falls to one shard, skipped ones too, so that the
+        // shards' reports add up to the whole run's.
+        if (options.shard && !workflow::inShard(entry.path, *options.shard))
+            continue;
         FileReport report{entry.path, FileReport::Skipped, entry.skip, {}, {}, {}};
         if (entry.skip == workflow::SkipReason::None) {
             ++plan.candidates;
@@ -183,7 +191,7 @@ void makeOutputSubfolders(const BatchToolOptions &options, const std::vector<wor
     for (const workflow::SizedOutput &output : outputs) {
         if (output.folder != options.outputFolder)
             make(output.folder);
-        if (!options.recursive)
+        if (!options.recursive && !options.filesFrom)
             continue;
         for (const workflow::WorkItem &item : pictures) {
             const qsizetype slash = item.name.lastIndexOf(u'/');
@@ -209,13 +217,40 @@ QString sizeDescription(const BatchToolOptions &options, int width, int height)
     return sizes.join(BatchText::tr("，"));
 }
 
+// The bytes of the --files-from list; nothing when it cannot be read.
+std::optional<QByteArray> readList(const QString &name, std::FILE *in)
+{
+    std::FILE *file = name == QStringLiteral("-") ? in : std::fopen(platform::nativePath(name).constData(), "rb");
+    if (!file)
+        return std::nullopt;
+    QByteArray bytes;
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, qsizetype(n));
+    const bool ok = !std::ferror(file);
+    if (file != in)
+        std::fclose(file);
+    return ok ? std::optional(bytes) : std::nullopt;
+}
+
 QJsonObject settingsJson(const BatchToolOptions &options, const std::vector<workflow::SizedOutput> &outputs)
 {
     QJsonObject settings{{"width", outputs.front().box.width},
                          {"height", outputs.front().box.height},
                          {"enlarge", options.enlarge},
                          {"recursive", options.recursive},
-                         {"jpeg_quality", options.jpegQuality}};
+                         {"jpeg_quality", options.jpegQuality},
+                         {"keep_dates", options.keepDates},
+                         {"keep_metadata", options.keepMetadata},
+                         {"keep_location", options.keepLocation},
+                         {"no_larger", options.noLarger}};
+    if (options.shard) {
+        settings.insert("shard_index", options.shard->index);
+        settings.insert("shard_count", options.shard->count);
+    }
+    if (options.filesFrom)
+        settings.insert("files_from", shown(*options.filesFrom));
     if (options.longEdge)
         settings.insert("long_edge", *options.longEdge);
     if (options.scale)
@@ -243,7 +278,7 @@ int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStr
     printText(streams.out, lines);
     printText(streams.out, options.json ? summaryJson(totals, settingsJson(options, outputs))
                                         : totalsLine(totals, options.skipExisting));
-    return kAllConverted;
+    return totals.missing ? kSomeFailed : kAllConverted;
 }
 
 int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams &streams,
@@ -268,6 +303,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     conversion.jobs = options.jobs ? options.jobs : workflow::defaultJobCount();
     conversion.jpegQuality = options.jpegQuality;
     conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
+    conversion.keep = {options.keepDates, options.keepMetadata, options.keepLocation, options.noLarger};
     workflow::ConversionResults results;
     BatchProgress progress(streams, options.json, int(count), interrupts);
     const workflow::BatchSummary summary
@@ -335,7 +371,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     }
     if (totals.interrupted)
         return interruptedStatus(*interrupts);
-    return totals.failed ? kSomeFailed : kAllConverted;
+    return totals.failed || totals.missing ? kSomeFailed : kAllConverted;
 }
 
 } // namespace
@@ -389,15 +425,27 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
                               .arg(shown(output.folder)));
     }
 
+    std::optional<std::vector<QString>> listed;
+    if (options.filesFrom) {
+        const std::optional<QByteArray> list = readList(*options.filesFrom, streams.in);
+        if (!list)
+            return refuse(BatchText::tr("无法读取列表 %1：%2").arg(shown(*options.filesFrom), systemError()));
+        workflow::NameList names = workflow::parseNameList(*list, options.nulSeparated);
+        if (names.refused)
+            return refuse(BatchText::tr("列表中的路径不在源文件夹之内：%1").arg(shown(*names.refused)));
+        listed = std::move(names.names);
+    }
+
     const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;
-    Plan plan = makePlan(options, outputs, stop);
+    Plan plan = makePlan(options, listed, outputs, stop);
     if (stop && stop->load()) {
         printText(streams.err, BatchText::tr("tarvel-batch：已中断，还没有开始转换。\n"));
         return interruptedStatus(*interrupts);
     }
     if (options.dryRun)
         return dryRun(options, plan, streams, outputs);
-    if (plan.candidates == 0)
+    // A share of a larger run may hold nothing; that is no error.
+    if (plan.candidates == 0 && !options.shard && !options.filesFrom)
         return refuse(BatchText::tr("没有找到可以转换的文件"));
     return convert(options, plan, streams, outputs, sizeDescription(options, width, height), interrupts);
 }

@@ -18,8 +18,9 @@ const char *const kDescription[] = {
     QT_TRANSLATE_NOOP("cli::BatchText",
                       "把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga，扩展名全小写或全大写，"
                       "不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。"
-                      "只用 --width、--height（不超过 1024）和 --enlarge 时与图形界面的“批量转换”完全相同，"
-                      "写出的文件也逐字节相同。"),
+                      "尺寸只用 --width、--height（不超过 1024）给出，且不加 --recursive、--jpeg-quality、"
+                      "--skip-existing、--keep-dates、--keep-metadata、--no-larger、--files-from 和 --shard 时"
+                      "与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。"),
     QT_TRANSLATE_NOOP("cli::BatchText",
                       "尺寸只能用一种方式给出：--width 和 --height（没给的一边用窗口记住的限制）、--long-edge、"
                       "--scale，或一个或多个 --size。任何一边最大 16383 像素：这是每种输出格式都能容纳的最大边长"
@@ -40,8 +41,9 @@ struct ExitStatus {
     const char *meaning;
 };
 const ExitStatus kExitStatuses[] = {
-    {0, QT_TRANSLATE_NOOP("cli::BatchText", "全部转换成功（--skip-existing 跳过的图片不算失败）")},
-    {1, QT_TRANSLATE_NOOP("cli::BatchText", "有图片转换失败")},
+    {0, QT_TRANSLATE_NOOP("cli::BatchText", "全部转换成功（--skip-existing 跳过的图片不算失败；"
+                                            "--shard 或 --files-from 分到的图片为零时也是 0）")},
+    {1, QT_TRANSLATE_NOOP("cli::BatchText", "有图片转换失败，或者 --files-from 列出的文件不存在")},
     {2, QT_TRANSLATE_NOOP("cli::BatchText", "参数或文件夹有误")},
     {130, QT_TRANSLATE_NOOP("cli::BatchText", "被 Ctrl-C（SIGINT）中断")},
     {141, QT_TRANSLATE_NOOP("cli::BatchText", "读取标准输出的程序已退出（SIGPIPE）")},

@@ -2,6 +2,7 @@
 
 #include "cli/batch_text.h"
 #include "imaging/worker_protocol.h"
+#include "workflow/source_selection.h"
 #include "workflow/target_sizes.h"
 
 #include <QCommandLineParser>
@@ -60,6 +61,30 @@ constexpr BatchToolOption kOptions[] = {
     {"verbose", 0, nullptr, QT_TRANSLATE_NOOP("cli::BatchText", "失败的图片后面附上解码库或系统给出的原文说明")},
     {"overwrite-originals", 0, nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText", "允许输出文件夹就是源文件夹（转换后的图片将覆盖原图）")},
+    {"keep-dates", 0, nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText", "输出文件的修改时间和访问时间取源文件的（文件系统允许时精确到纳秒）")},
+    {"keep-metadata", 0, nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "保留 EXIF 中的拍摄时间、相机和镜头、曝光参数、作者和版权（JPEG、PNG 和 TIFF 输出）。"
+                       "方向改为 1（输出已经摆正），尺寸和色彩空间改为输出的；缩略图、GPS 位置、序列号、所有者姓名、"
+                       "厂商注释和用户注释去掉；XMP、IPTC 和颜色配置文件不保留。默认什么元数据都不保留")},
+    {"keep-location", 0, nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "与 --keep-metadata 一起用：GPS 位置也保留（序列号、所有者姓名和厂商注释仍然去掉）")},
+    {"no-larger", 0, nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "转换结果比源文件大，而源文件已是同一格式、正好是目标尺寸、方向正、除图像外不带任何数据时，"
+                       "整个复制源文件（同样原子写入），报告为“保留原文件”")},
+    {"files-from", 0, "FILE",
+     QT_TRANSLATE_NOOP("cli::BatchText", "只转换 FILE 列出的图片（- 为标准输入）：每行一个相对于源文件夹的路径。"
+                                         "绝对路径和含 .. 的路径拒绝整个运行，不存在的文件报告为“不存在”")},
+    {"null", '0', nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText", "--files-from 的路径以 NUL 字节分隔（find -print0 的输出），可含换行")},
+    {"shard", 0, "K/N",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "只处理 N 份中的第 K 份（K 从 0 数到 N-1）：相对路径字节的 FNV-1a 64 位哈希除以 N 余 K 的条目。"
+                       "N 次运行（如 N 台机器）各取一份，每张图片恰好转换一次；份内没有图片时也正常结束。"
+                       "见 docs/scale-out.md")},
     {"version", 0, nullptr, QT_TRANSLATE_NOOP("cli::BatchText", "显示程序名称和版本")},
     {"help", 'h', nullptr, QT_TRANSLATE_NOOP("cli::BatchText", "显示本说明")},
     {"man", 0, nullptr, QT_TRANSLATE_NOOP("cli::BatchText", "以 roff 格式输出手册页"), true},
@@ -151,6 +176,23 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
     options.stats = isSet("stats");
     options.verbose = isSet("verbose");
     options.overwriteOriginals = isSet("overwrite-originals");
+    options.keepDates = isSet("keep-dates");
+    options.keepMetadata = isSet("keep-metadata");
+    options.keepLocation = isSet("keep-location");
+    options.noLarger = isSet("no-larger");
+    options.nulSeparated = isSet("null");
+    if (isSet("files-from"))
+        options.filesFrom = parser.value(QStringLiteral("files-from"));
+    if (options.keepLocation && !options.keepMetadata)
+        return refused(BatchText::tr("--keep-location 要与 --keep-metadata 一起使用"));
+    if (options.nulSeparated && !options.filesFrom)
+        return refused(BatchText::tr("-0 要与 --files-from 一起使用"));
+    if (isSet("shard")) {
+        options.shard = workflow::parseShard(parser.value(QStringLiteral("shard")).trimmed());
+        if (!options.shard)
+            return refused(BatchText::tr("--shard 必须是 K/N，N 为正整数，K 从 0 到 N-1：%1")
+                               .arg(parser.value(QStringLiteral("shard"))));
+    }
     for (auto [name, limit] : {std::pair{"width", &options.width}, std::pair{"height", &options.height},
                                std::pair{"long-edge", &options.longEdge}}) {
         if (!isSet(name))

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "imaging/picture_formats.h"
+#include "workflow/source_selection.h"
 
 #include <QString>
 #include <QStringList>
@@ -54,6 +55,16 @@ struct BatchToolOptions {
     bool stats = false;
     bool verbose = false; // failures with the library's own message
     bool overwriteOriginals = false;
+    // What outputs keep of their sources (imaging::KeepFromSource).
+    bool keepDates = false;
+    bool keepMetadata = false;
+    bool keepLocation = false;
+    bool noLarger = false;
+    // The pictures this run takes: those a list names ("-": standard input,
+    // NUL-separated with -0), and of them (or of the folder's) one shard.
+    std::optional<QString> filesFrom;
+    bool nulSeparated = false;
+    std::optional<workflow::Shard> shard;
     bool help = false;
     bool version = false;
     bool manPage = false;

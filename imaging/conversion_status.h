@@ -43,6 +43,9 @@ struct ConversionResult {
     // conversion ended before they were known.
     PictureSize source = {};
     PictureSize target = {};
+    // The source's own bytes were written in place of the converted ones,
+    // which would have been larger (KeepFromSource::noLarger).
+    bool keptOriginal = false;
     // A picture made into several sizes (convertPictureSizes): each one's
     // result, in their order. The fields above then tell the first that
     // failed, or the first size's when all converted.

@@ -4,8 +4,11 @@
 #include "imaging/exact_resample.h"
 #include "imaging/gif_file.h"
 #include "imaging/header_probe.h"
+#include "imaging/jpeg_shrink.h"
 #include "imaging/picture_size.h"
 #include "imaging/png_chunks.h"
+#include "imaging/png_file.h"
+#include "imaging/shown_colours.h"
 #include "imaging/source_format.h"
 #include "imaging/tga_file.h"
 #include "imaging/vips_errors.h"
@@ -13,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 using vips::VImage;
@@ -21,23 +25,6 @@ using vips::VSource;
 namespace imaging {
 
 namespace {
-
-// The largest factor libjpeg can shrink by while decoding (1, 2, 4 or 8) that
-// still leaves at least the target size. libvips' own thumbnail keeps twice the
-// target's pixels in hand; decoding no more than needed is what makes large
-// photos fast, and libjpeg's scaled decode is a proper reduction of its own.
-// libvips sizes a shrunk JPEG by rounding down, and a side that rounds to 0
-// (a 1 x 1 picture at 1/8, a 3-pixel-wide one at 1/4) makes it abort the whole
-// process; a target of at least 1 keeps every side at 1 or more.
-int jpegShrink(int sourceWidth, int sourceHeight, int width, int height)
-{
-    int shrink = 1;
-    for (int n : {2, 4, 8}) {
-        if (sourceWidth / n >= std::max(width, 1) && sourceHeight / n >= std::max(height, 1))
-            shrink = n;
-    }
-    return shrink;
-}
 
 bool tooManyPixels(long long width, long long height)
 {
@@ -101,6 +88,30 @@ Result<VImage> loadBmp(QByteArrayView bytes)
     return VImage::magickload_buffer(blob);
 }
 
+// PNGs are decoded by the program (with libdeflate, several times faster
+// than libpng's zlib), up to this many bytes of pixels; larger ones, and the
+// few kinds the program leaves out (interlaced, damaged), are read by
+// libvips, which streams them.
+constexpr size_t kOwnPngBytes = 192u << 20;
+
+std::optional<VImage> ownPng(QByteArrayView bytes)
+{
+    std::optional<DecodedPng> png = decodePng(bytes, kOwnPngBytes);
+    if (!png)
+        return std::nullopt;
+    const size_t size = size_t(png->width) * size_t(png->height) * size_t(png->bands) * (png->wide ? 2 : 1);
+    VImage image = VImage::new_from_memory_steal(png->pixels.release(), size, png->width, png->height, png->bands,
+                                                 png->wide ? VIPS_FORMAT_USHORT : VIPS_FORMAT_UCHAR);
+    const bool grey = png->bands <= 2;
+    image = image.copy(VImage::option()->set("interpretation",
+                                             png->wide ? (grey ? VIPS_INTERPRETATION_GREY16 : VIPS_INTERPRETATION_RGB16)
+                                                       : (grey ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB)));
+    if (!png->profile.isEmpty())
+        vips_image_set_blob_copy(image.get_image(), VIPS_META_ICC_NAME, png->profile.constData(),
+                                 size_t(png->profile.size()));
+    return image;
+}
+
 // A picture decoded whole into memory can be read in any order, but libvips'
 // shrink only takes its fast top-to-bottom path for images marked as read
 // sequentially (as its loaders mark theirs); unmarked, reducing a 13-megapixel
@@ -112,76 +123,71 @@ VImage markSequential(VImage image)
     return marked;
 }
 
-// libvips leaves out the alpha channel of a GIF that has no transparent
-// colour, and the screen around a smaller first frame then comes out black.
-// Nothing is drawn there, so it is transparent, as libvips already makes it
-// in a GIF with alpha (and as browsers show it).
-VImage uncoveredScreenTransparent(const VImage &image, QByteArrayView bytes)
-{
-    const auto frame = firstGifFrameArea(bytes);
-    if (image.has_alpha() || !frame)
-        return image;
-    const int left = std::clamp(frame->left, 0, image.width());
-    const int top = std::clamp(frame->top, 0, image.height());
-    const int right = std::clamp(frame->left + frame->width, left, image.width());
-    const int bottom = std::clamp(frame->top + frame->height, top, image.height());
-    if (left == 0 && top == 0 && right == image.width() && bottom == image.height())
-        return image;
-    VImage alpha = VImage::black(image.width(), image.height());
-    if (right > left && bottom > top)
-        alpha = VImage::black(right - left, bottom - top)
-                    .new_from_image(std::vector<double>{255})
-                    .embed(left, top, image.width(), image.height());
-    return image.bandjoin(alpha);
-}
-
-// The colours a colour-managed viewer shows: pixels converted from their
-// embedded profile to sRGB by lcms (libvips' icc_transform), CMYK without a
-// profile through libvips' own CMYK profile. The profile goes with the
-// conversion; one that does not fit the pixels is ignored, as viewers do.
-VImage managedToSrgb(const VImage &image)
-{
-    const bool cmyk = image.interpretation() == VIPS_INTERPRETATION_CMYK;
-    if (!cmyk && !image.get_typeof(VIPS_META_ICC_NAME))
-        return image;
-    try {
-        auto options = VImage::option()->set("embedded", true)->set("intent", VIPS_INTENT_PERCEPTUAL)->set("depth", 8);
-        if (cmyk)
-            options->set("input_profile", "cmyk");
-        VImage converted = image.icc_transform("srgb", options);
-        converted.remove(VIPS_META_ICC_NAME);
-        return converted;
-    } catch (const vips::VError &) {
-        // Overcome: its message must not count against the picture
-        // (scaleAndEncode fails a picture whose conversion left one).
-        vips_error_clear();
-        VImage unmanaged = image.copy();
-        unmanaged.remove(VIPS_META_ICC_NAME);
-        return unmanaged;
-    }
-}
-
-VImage toOpaqueSrgb(VImage image, platform::ColourValue background)
-{
-    if (image.interpretation() != VIPS_INTERPRETATION_sRGB || image.format() != VIPS_FORMAT_UCHAR)
-        image = image.colourspace(VIPS_INTERPRETATION_sRGB);
-    if (image.has_alpha()) {
-        const std::vector<double> colour{double(platform::redOf(background)), double(platform::greenOf(background)),
-                                         double(platform::blueOf(background))};
-        image = image.flatten(VImage::option()->set("background", colour));
-    }
-    if (image.bands() > 3)
-        image = image.extract_band(0, VImage::option()->set("n", 3));
-    if (image.format() != VIPS_FORMAT_UCHAR)
-        image = image.cast(VIPS_FORMAT_UCHAR);
-    return image;
-}
-
 // Pixels are read on demand, top to bottom; a damaged or truncated file is an
 // error, not a picture with a grey end.
 vips::VOption *loadOptions()
 {
     return VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail_on", VIPS_FAIL_ON_ERROR);
+}
+
+// What a viewer shows of a GIF: its logical screen after the images of the
+// first frame. libvips draws page n as the screen after n + 1 images, each
+// image a page; it grows its canvas to hold an image that reaches past the
+// screen, which is cropped off again. libvips leaves out the alpha channel
+// of a GIF without a transparent colour, and the screen where no image drew
+// then comes out black; nothing is drawn there, so it is transparent, as
+// libvips already makes it in a GIF with alpha (and as browsers show it).
+VImage gifScreen(const VImage &first, QByteArrayView bytes)
+{
+    const std::optional<GifFirstFrame> frame = gifFirstFrame(bytes);
+    if (!frame)
+        return first;
+    const int pages = first.get_typeof("n-pages") ? first.get_int("n-pages") : 1;
+    const int page = std::clamp(int(frame->images.size()) - 1, 0, pages - 1);
+    VImage image = page == 0 ? first
+                             : VImage::gifload_source(VSource::new_from_memory(bytes.data(), size_t(bytes.size())),
+                                                      loadOptions()->set("page", page));
+    const int width = std::min(frame->screenWidth, image.width());
+    const int height = std::min(frame->screenHeight, image.height());
+    if (width != image.width() || height != image.height())
+        image = image.crop(0, 0, width, height);
+    if (image.has_alpha())
+        return image;
+    VImage covered = VImage::black(width, height);
+    for (const GifFrameArea &area : frame->images) {
+        const int left = std::clamp(area.left, 0, width), top = std::clamp(area.top, 0, height);
+        const int right = std::clamp(area.left + area.width, left, width);
+        const int bottom = std::clamp(area.top + area.height, top, height);
+        if (left == 0 && top == 0 && right == width && bottom == height)
+            return image;
+        if (right > left && bottom > top)
+            covered
+                = covered.insert((VImage::black(right - left, bottom - top) + 255).cast(VIPS_FORMAT_UCHAR), left, top);
+    }
+    return image.bandjoin(covered);
+}
+
+// A JPEG decoded at 1/shrink with its last, partial blocks, from a copy of
+// the file whose frame header states whole blocks (wholeBlockSize). The copy
+// goes with the source libvips reads from.
+VImage shrunkJpeg(QByteArrayView bytes, int shrink)
+{
+    const std::optional<JpegSizePatch> patch = wholeBlockSize(bytes, shrink);
+    if (!patch)
+        return VImage::jpegload_source(VSource::new_from_memory(bytes.data(), size_t(bytes.size())),
+                                       loadOptions()->set("shrink", shrink));
+    auto *copy = static_cast<char *>(g_malloc(size_t(bytes.size())));
+    std::memcpy(copy, bytes.data(), size_t(bytes.size()));
+    std::memcpy(copy + patch->at, patch->bytes.data(), patch->bytes.size());
+    VipsBlob *blob = vips_blob_new(
+        [](void *data, void *) {
+            g_free(data);
+            return 0;
+        },
+        copy, size_t(bytes.size()));
+    const VSource source(vips_source_new_from_blob(blob));
+    vips_area_unref(VIPS_AREA(blob));
+    return VImage::jpegload_source(source, loadOptions()->set("shrink", shrink));
 }
 
 } // namespace
@@ -208,6 +214,10 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
                 return image.failure();
             return whole(markSequential(*image));
         }
+        case SourceFormat::Png:
+            if (const std::optional<VImage> image = ownPng(bytes))
+                return whole(markSequential(*image));
+            [[fallthrough]];
         default: {
             if (format == SourceFormat::Png && !pngChunksAheadOfPixelsFit(bytes))
                 return {ConversionStatus::Damaged, QStringLiteral("a chunk ahead of the pixels runs past the end")};
@@ -216,13 +226,13 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
             if (tooManyPixels(image.width(), image.height()))
                 return ConversionStatus::TooLarge;
             if (format == SourceFormat::Gif)
-                return whole(uncoveredScreenTransparent(image, bytes));
+                return whole(gifScreen(image, bytes));
             const int shrink
-                = format == SourceFormat::Jpeg ? jpegShrink(image.width(), image.height(), width, height) : 1;
+                = format == SourceFormat::Jpeg ? jpegShrinkFactor(image.width(), image.height(), width, height) : 1;
             if (shrink == 1)
                 return whole(image);
-            return LoadedPicture{VImage::jpegload_source(memory(), loadOptions()->set("shrink", shrink)),
-                                 {double(image.width()) / shrink, double(image.height()) / shrink}};
+            return LoadedPicture{shrunkJpeg(bytes, shrink),
+                                 {double(image.width()) / shrink, double(image.height()) / shrink, shrink}};
         }
         }
     } catch (const vips::VError &error) {
@@ -249,7 +259,7 @@ Result<VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, p
                                                    .arg(scaled.height())
                                                    .arg(width)
                                                    .arg(height)};
-        return toOpaqueSrgb(scaled, background);
+        return flattenedForViewing(scaled, background, isGrey(image));
     } catch (const vips::VError &error) {
         return failureOf(error);
     }

@@ -25,9 +25,10 @@ struct SourceFile {
 };
 
 // The whole picture resampled to exactly width x height, each direction on its
-// own (the caller keeps the proportions), as an opaque 8-bit sRGB picture:
-// colour profiles, CMYK, grey, 16-bit and palette sources are converted, and
-// transparency is flattened onto `background`. The pixels are turned and
+// own (the caller keeps the proportions), as an opaque 8-bit sRGB picture, or
+// one grey band for a grey source that the background does not colour:
+// colour profiles, CMYK, 16-bit and palette sources are converted, and
+// transparency is flattened onto `background` (flattenedForViewing). The pixels are turned and
 // mirrored by `source.orientation`, so width x height is the size as shown,
 // and the picture is upright in any viewer; it carries no metadata. No picture for
 // a size below 1, a file that is not a JPEG, PNG, GIF, TIFF, BMP or TGA, a
@@ -38,15 +39,16 @@ Result<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height,
 
 // The steps of DrawScaledPicture, apart so that the bench can time them, in
 // the stored orientation. The source as it is decoded for a target of width x
-// height: JPEG at the largest scale libjpeg offers that still covers the
-// target, the others whole; a GIF's screen outside its first frame is
-// transparent.
+// height: JPEG at the largest scale libjpeg offers that leaves twice the
+// target (jpegShrinkFactor), its partial last blocks kept; the others whole;
+// a GIF's screen outside its first frame is transparent.
 struct LoadedPicture {
     vips::VImage image;
     PictureSpan span; // the whole source, in the image's pixels
 };
 Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height);
-// A loaded picture resized to exactly width x height, as opaque 8-bit sRGB.
+// A loaded picture resized to exactly width x height, as opaque 8-bit sRGB
+// or grey.
 Result<vips::VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, platform::ColourValue background);
 
 // The size a picture shown at width x height has as stored: the sides swap

@@ -10,7 +10,8 @@
 
 namespace imaging {
 
-// The file bytes of an opaque 8-bit sRGB picture in the given format: JPEG at
+// The file bytes of an opaque 8-bit sRGB or grey picture in the given format
+// (a grey one as one channel in JPEG and PNG, in colour in the others): JPEG at
 // `jpegQuality` (1 to 100; the window's 100 unless told), PNG, GIF (palette
 // chosen by the encoder, one frame without a transparent index or a loop
 // block), TIFF uncompressed at 24 bits per pixel, BMP uncompressed at 24 bits

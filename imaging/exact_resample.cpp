@@ -1,5 +1,7 @@
 #include "imaging/exact_resample.h"
 
+#include "imaging/exact_reduce.h"
+
 #include <cmath>
 #include <vector>
 
@@ -8,34 +10,6 @@ using vips::VImage;
 namespace imaging {
 
 namespace {
-
-// libvips' reduce maps centres the usual way, (x + 0.5) * factor - 0.5, and
-// repeats the edge pixels under the kernel. Its "gap" shrinks by a whole
-// factor with a box filter first and leaves Lanczos3 at least this much:
-// from 3 on that is as good as Lanczos3 over the whole factor (Pillow's
-// finding for its own reducing gap), and far reductions stay fast. Without
-// it, libvips refuses to reduce more than 333 times.
-constexpr double kReducingGap = 3.0;
-
-VImage reduceWidth(VImage image, int width, double span)
-{
-    // A shrunk JPEG lacks the last partial block of columns; the repeated
-    // edge column stands in for it, as it would under the kernel anyway.
-    const int columns = int(std::ceil(span));
-    if (columns > image.width())
-        image = image.embed(0, 0, columns, image.height(), VImage::option()->set("extend", VIPS_EXTEND_COPY));
-    const VImage reduced = image.reduceh(span / width, VImage::option()->set("gap", kReducingGap));
-    return reduced.width() == width ? reduced : reduced.crop(0, 0, width, reduced.height());
-}
-
-VImage reduceHeight(VImage image, int height, double span)
-{
-    const int rows = int(std::ceil(span));
-    if (rows > image.height())
-        image = image.embed(0, 0, image.width(), rows, VImage::option()->set("extend", VIPS_EXTEND_COPY));
-    const VImage reduced = image.reducev(span / height, VImage::option()->set("gap", kReducingGap));
-    return reduced.height() == height ? reduced : reduced.crop(0, 0, reduced.width(), height);
-}
 
 // LBB works on a 4 x 4 stencil and bounds each slope by a 3 x 3
 // neighbourhood, so the rows above and below would shape a row enlarged only
@@ -78,24 +52,37 @@ VImage resampleExactly(const VImage &image, int width, int height, PictureSpan s
     const bool keepHeight = height == image.height() && span.height == height;
     if (keepWidth && keepHeight)
         return image;
+    // Reductions first, so that an enlargement has fewer pixels to make.
+    const bool widthShrinks = !keepWidth && width < span.width;
+    const bool heightShrinks = !keepHeight && height < span.height;
+    VImage out = image;
+    if (widthShrinks || heightShrinks) {
+        out = reduceExactly(
+            image, {widthShrinks ? width : image.width(), widthShrinks ? span.width : image.width(), span.averaged},
+            {heightShrinks ? height : image.height(), heightShrinks ? span.height : image.height(), span.averaged});
+        if (widthShrinks)
+            span.width = width;
+        if (heightShrinks)
+            span.height = height;
+    }
+    const bool widthGrows = !keepWidth && !widthShrinks;
+    const bool heightGrows = !keepHeight && !heightShrinks;
+    if (!widthGrows && !heightGrows)
+        return out;
     // Premultiplied, a transparent pixel weighs nothing whatever its colour.
-    const bool alpha = image.has_alpha();
-    VImage out = alpha ? image.premultiply() : image;
-    // Reductions first, so that an enlargement has fewer pixels to make;
-    // the height first, which libvips reduces fastest.
-    if (!keepHeight && height < span.height)
-        out = reduceHeight(out, height, span.height);
-    if (!keepWidth && width < span.width)
-        out = reduceWidth(out, width, span.width);
-    if (!keepWidth && width >= span.width)
+    const bool alpha = out.has_alpha();
+    const VipsBandFormat format = out.format();
+    if (alpha)
+        out = out.premultiply();
+    if (widthGrows)
         out = enlargeWidth(out, width, span.width);
-    if (!keepHeight && height >= span.height)
+    if (heightGrows)
         out = enlargeHeight(out, height, span.height);
     if (alpha) {
         out = out.unpremultiply();
-        if (vips_band_format_isint(image.format()))
+        if (vips_band_format_isint(format))
             out = out.round(VIPS_OPERATION_ROUND_RINT);
-        out = out.cast(image.format());
+        out = out.cast(format);
     }
     return out;
 }

@@ -69,20 +69,35 @@ template <typename Visit> bool visitBlocks(const ByteReader &gif, Visit visit)
 
 } // namespace
 
-std::optional<GifFrameArea> firstGifFrameArea(QByteArrayView file)
+std::optional<GifFirstFrame> gifFirstFrame(QByteArrayView file)
 {
     const ByteReader gif = readerOf(file);
-    std::optional<GifFrameArea> area;
+    const auto width = gif.le16(6);
+    const auto height = gif.le16(8);
+    if (!width || !height || gif.u8(0) != std::uint32_t('G') || gif.u8(1) != std::uint32_t('I')
+        || gif.u8(2) != std::uint32_t('F'))
+        return std::nullopt;
+    GifFirstFrame frame{int(*width), int(*height), {}};
+    bool delayed = false; // the pending graphic control asks for a delay
     visitBlocks(gif, [&](std::uint64_t pos) {
-        // The introducer, then left, top, width and height.
+        // A graphic control: introducer, label, size 4, flags, then the
+        // delay in hundredths of a second.
+        const auto control = gif.bytes<6>(pos);
+        if (control && (*control)[0] == kExtension && (*control)[1] == kGraphicControl && (*control)[2] == 4) {
+            delayed = le16(control->subspan<4, 2>()) > 0;
+            return true;
+        }
+        // An image: the introducer, then left, top, width and height.
         const auto descriptor = gif.bytes<9>(pos);
         if (!descriptor || (*descriptor)[0] != kImage)
             return true;
-        area = GifFrameArea{int(le16(descriptor->subspan<1, 2>())), int(le16(descriptor->subspan<3, 2>())),
-                            int(le16(descriptor->subspan<5, 2>())), int(le16(descriptor->subspan<7, 2>()))};
-        return false;
+        frame.images.push_back({int(le16(descriptor->subspan<1, 2>())), int(le16(descriptor->subspan<3, 2>())),
+                                int(le16(descriptor->subspan<5, 2>())), int(le16(descriptor->subspan<7, 2>()))});
+        const bool shownAWhile = delayed;
+        delayed = false;
+        return !shownAWhile;
     });
-    return area;
+    return frame;
 }
 
 QByteArray withoutTransparentIndex(QByteArray gif)

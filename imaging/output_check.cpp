@@ -51,9 +51,9 @@ QString pngDefect(const ByteReader &png)
             return QStringLiteral("a PNG chunk runs past the end");
         const std::uint64_t next = at + 12 + *length;
         if (first
-            && (!hasText(png, at + 4, "IHDR"sv) || *length != 13 || png.u8(at + 16) != 8u || png.u8(at + 17) != 2u
-                || png.u8(at + 20) != 0u))
-            return QStringLiteral("the PNG does not start with the header of an 8-bit RGB picture");
+            && (!hasText(png, at + 4, "IHDR"sv) || *length != 13 || png.u8(at + 16) != 8u
+                || (png.u8(at + 17) != 2u && png.u8(at + 17) != 0u) || png.u8(at + 20) != 0u))
+            return QStringLiteral("the PNG does not start with the header of an 8-bit RGB or grey picture");
         if (hasText(png, at + 4, "IEND"sv))
             return next == png.size() && pixels ? QString() : QStringLiteral("the PNG does not end at IEND");
         pixels = pixels || hasText(png, at + 4, "IDAT"sv);

@@ -1,7 +1,10 @@
 #include "imaging/save_scaled_picture.h"
 
+#include "imaging/byte_source.h"
+#include "imaging/header_probe.h"
 #include "imaging/picture_formats.h"
 #include "imaging/read_picture_size.h"
+#include "imaging/source_metadata.h"
 #include "imaging/worker_protocol.h"
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
@@ -19,6 +22,80 @@ namespace {
 // An exact size, or limits to fit the picture into once its header is read.
 using SizeRule = std::variant<PictureSize, FitBox>;
 
+// The most of a source read into this process for its metadata: EXIF sits
+// near the start of a JPEG, PNG or WebP; a TIFF whose directory lies further
+// keeps none.
+constexpr std::uint64_t kMostMetadataBytes = 64u << 20;
+// What is read first, which holds a JPEG's EXIF.
+constexpr std::uint64_t kMetadataHeadBytes = 256u << 10;
+
+// The first `length` bytes of the source; empty when they cannot be read.
+Bytes readSource(const platform::ReadOnlyFile &source, std::uint64_t length)
+{
+    Bytes bytes(std::size_t(std::min(length, source.size())));
+    return source.readAt(0, bytes) ? bytes : Bytes();
+}
+
+// The source's own bytes in place of `converted`, when they are smaller and
+// may stand for it: the same format, the size fitted, upright, nothing in
+// them but the picture. Read anew and judged on what was read, so a file
+// changed since it was probed is judged as it is now.
+std::optional<Bytes> originalInstead(const platform::ReadOnlyFile &source, const QByteArray &converted,
+                                     OutputFormat format, PictureSize target, bool tgaName)
+{
+    if (source.size() >= std::uint64_t(converted.size()))
+        return std::nullopt;
+    Bytes original = readSource(source, source.size());
+    if (original.size() != source.size() || !holdsOnlyPicture(original, format))
+        return std::nullopt;
+    MemoryByteSource bytes(original);
+    const PictureHeader header = probePictureHeader(bytes, tgaName);
+    if (header.stored != target || header.orientation != 1)
+        return std::nullopt;
+    return original;
+}
+
+// Writes `bytes`, the worker's output of `target` size as the output check
+// took it (without metadata), to `targetPath`, with what `keep` asks of the
+// source added by the program's own reading of it: the source's bytes in
+// their place (`keptOriginal` then set), or its EXIF; with `times`, those.
+// False with errno when it could not be written.
+bool writeOutput(const platform::ReadOnlyFile &source, const QByteArray &bytes, OutputFormat format, PictureSize target,
+                 bool tgaName, const KeepFromSource &keep, const platform::FileTimes *times, const QString &targetPath,
+                 bool &keptOriginal)
+{
+    QByteArrayView output = bytes;
+    Bytes written;
+    keptOriginal = false;
+    if (keep.noLarger) {
+        if (auto original = originalInstead(source, bytes, format, target, tgaName)) {
+            written = std::move(*original);
+            output = QByteArrayView(written.data(), qsizetype(written.size()));
+            keptOriginal = true;
+        }
+    }
+    if (keep.metadata && !keptOriginal) {
+        // A JPEG's EXIF is in its first segments; a PNG's eXIf may follow the
+        // pixels, and a TIFF's values may be anywhere: then more is read.
+        Bytes head = readSource(source, kMetadataHeadBytes);
+        std::span<const std::uint8_t> block = findExifBlock(head);
+        const bool tiff = !head.empty() && (head[0] == 'I' || head[0] == 'M');
+        if ((block.empty() || tiff) && source.size() > head.size()) {
+            head = readSource(source, kMostMetadataBytes);
+            block = findExifBlock(head);
+        }
+        const Bytes exif = keptExif(block, keep.location, target.Width, target.Height);
+        if (!exif.empty()) {
+            written = withExif(
+                std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())), format,
+                exif);
+            output = QByteArrayView(written.data(), qsizetype(written.size()));
+        }
+    }
+    return times ? platform::writeFileAtomically(targetPath, output, *times)
+                 : platform::writeFileAtomically(targetPath, output);
+}
+
 struct Output {
     QString path;
     SizeRule rule;
@@ -27,7 +104,7 @@ struct Output {
 // One result per output, in their order.
 std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const QString &sourcePath,
                                                std::span<const Output> outputs, platform::ColourValue background,
-                                               int jpegQuality)
+                                               int jpegQuality, const KeepFromSource &keep)
 {
     std::vector<ConversionResult> results(outputs.size());
     auto allFail = [&](ConversionStatus status, const QString &detail = {}) {
@@ -88,13 +165,18 @@ std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const Q
                     header.orientation, declaredPixels, source.size(), jpegQuality};
     for (std::size_t k = 1; k < sent.size(); ++k)
         task.moreSizes.push_back(results[sent[k]].target);
+    // Taken before the worker reads the file, which may set its access time.
+    platform::FileTimes times;
+    if (keep.dates && !platform::fileTimes(source.descriptor(), times))
+        return allFail(ConversionStatus::SourceUnreadable, QString::fromLocal8Bit(std::strerror(errno)));
     const std::vector<Result<QByteArray>> bytes = worker.convertAll(source.descriptor(), task);
     for (std::size_t k = 0; k < sent.size(); ++k) {
         ConversionResult &result = results[sent[k]];
         if (!bytes[k]) {
             result.status = bytes[k].failure().status;
             result.detail = bytes[k].failure().detail;
-        } else if (!platform::writeFileAtomically(outputs[sent[k]].path, *bytes[k])) {
+        } else if (!writeOutput(source, *bytes[k], *format, result.target, tgaName, keep, keep.dates ? &times : nullptr,
+                                outputs[sent[k]].path, result.keptOriginal)) {
             result.status = ConversionStatus::WriteFailed;
             result.detail = QString::fromLocal8Bit(std::strerror(errno));
         }
@@ -103,10 +185,11 @@ std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const Q
 }
 
 ConversionResult convertWithRule(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                 const SizeRule &rule, platform::ColourValue background, int jpegQuality)
+                                 const SizeRule &rule, platform::ColourValue background, int jpegQuality,
+                                 const KeepFromSource &keep)
 {
     const Output output{targetPath, rule};
-    return convertWithRules(worker, sourcePath, std::span(&output, 1), background, jpegQuality).front();
+    return convertWithRules(worker, sourcePath, std::span(&output, 1), background, jpegQuality, keep).front();
 }
 
 } // namespace
@@ -127,18 +210,19 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 int width, int height, platform::ColourValue background, int jpegQuality)
 {
-    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, jpegQuality);
+    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, jpegQuality, {});
 }
 
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                const FitBox &box, platform::ColourValue background, int jpegQuality)
+                                const FitBox &box, platform::ColourValue background, int jpegQuality,
+                                const KeepFromSource &keep)
 {
-    return convertWithRule(worker, sourcePath, targetPath, box, background, jpegQuality);
+    return convertWithRule(worker, sourcePath, targetPath, box, background, jpegQuality, keep);
 }
 
 ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
                                      std::span<const SizedTarget> targets, platform::ColourValue background,
-                                     int jpegQuality)
+                                     int jpegQuality, const KeepFromSource &keep)
 {
     if (targets.empty())
         return {ConversionStatus::UnsupportedTarget, {}};
@@ -146,7 +230,7 @@ ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &so
     for (const SizedTarget &target : targets)
         outputs.push_back({target.path, target.box});
     ConversionResult whole;
-    whole.sizes = convertWithRules(worker, sourcePath, outputs, background, jpegQuality);
+    whole.sizes = convertWithRules(worker, sourcePath, outputs, background, jpegQuality, keep);
     const auto failed = std::find_if(whole.sizes.begin(), whole.sizes.end(),
                                      [](const ConversionResult &result) { return !result.converted(); });
     const ConversionResult &told = failed != whole.sizes.end() ? *failed : whole.sizes.front();

@@ -43,13 +43,25 @@ ConversionResult convertPicture(ConversionWorker &worker, const QString &sourceP
                                 int width, int height, platform::ColourValue background,
                                 int jpegQuality = kBestJpegQuality);
 
+// What an output takes from its source besides the picture; by default
+// nothing: no dates, no metadata.
+struct KeepFromSource {
+    bool dates = false;    // the source's access and modification times
+    bool metadata = false; // the EXIF that source_metadata.h keeps
+    bool location = false; // with `metadata`, the GPS directory too
+    // The source's own bytes, when the converted file would be larger and the
+    // source is already a file of the target's format at the target's size,
+    // upright, that holds nothing but its picture (holdsOnlyPicture).
+    bool noLarger = false;
+};
+
 // The picture fitted into `box` (fitIntoBox) as its header reads once it is
 // opened for the conversion, whatever it was when it was listed: a file
 // replaced meanwhile gets the size that fits it, or fails (no size, too
 // large) when it no longer qualifies. The result tells both sizes.
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                const FitBox &box, platform::ColourValue background,
-                                int jpegQuality = kBestJpegQuality);
+                                const FitBox &box, platform::ColourValue background, int jpegQuality = kBestJpegQuality,
+                                const KeepFromSource &keep = {});
 
 // One output of a picture made in several sizes.
 struct SizedTarget {
@@ -64,6 +76,6 @@ struct SizedTarget {
 // target is written whole or not at all, independently of the others.
 ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
                                      std::span<const SizedTarget> targets, platform::ColourValue background,
-                                     int jpegQuality = kBestJpegQuality);
+                                     int jpegQuality = kBestJpegQuality, const KeepFromSource &keep = {});
 
 } // namespace imaging

@@ -116,13 +116,17 @@ constexpr char kTemporaryMark[] = ".tarvel-";
 
 // The bytes into an open file: the permissions of the file it replaces, the
 // content, flushed to the disk.
-bool fillFile(int fd, const QByteArray &target, QByteArrayView bytes)
+bool fillFile(int fd, const QByteArray &target, QByteArrayView bytes, const FileTimes *times)
 {
     struct stat existing { };
     if (::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode)
         && ::fchmod(fd, existing.st_mode & 07777) != 0)
         return false;
-    return writeAll(fd, bytes) && ::fsync(fd) == 0;
+    if (!writeAll(fd, bytes))
+        return false;
+    // After the last write, which would set the modification time again.
+    const timespec set[2] = {times ? times->accessed : timespec{}, times ? times->modified : timespec{}};
+    return (!times || ::futimens(fd, set) == 0) && ::fsync(fd) == 0;
 }
 
 // A hidden name beside the target.
@@ -178,7 +182,19 @@ constexpr time_t kStaleSeconds = 60;
 
 } // namespace
 
-bool writeFileAtomically(const QString &path, QByteArrayView bytes)
+bool fileTimes(int fd, FileTimes &times)
+{
+    struct stat status { };
+    if (::fstat(fd, &status) != 0)
+        return false;
+    times.accessed = status.st_atim;
+    times.modified = status.st_mtim;
+    return true;
+}
+
+namespace {
+
+bool writeWhole(const QString &path, QByteArrayView bytes, const FileTimes *times)
 {
     const QByteArray target = nativePath(path);
     const auto [folder, name] = splitFolder(target);
@@ -190,7 +206,7 @@ bool writeFileAtomically(const QString &path, QByteArrayView bytes)
     // exists is replaced by a rename, from a hidden name that lives a moment.
     const int nameless = ::open(folder.isEmpty() ? "." : folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (nameless >= 0) {
-        if (!fillFile(nameless, target, bytes)) {
+        if (!fillFile(nameless, target, bytes, times)) {
             closeKeepingErrno(nameless);
             return false;
         }
@@ -226,12 +242,21 @@ bool writeFileAtomically(const QString &path, QByteArrayView bytes)
     const int fd = createTemporary(folder, name, temporary);
     if (fd < 0)
         return false;
-    bool ok = fillFile(fd, target, bytes);
+    bool ok = fillFile(fd, target, bytes, times);
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
     if (!ok)
         removeKeepingErrno(temporary);
     return ok;
+}
+
+} // namespace
+
+bool writeFileAtomically(const QString &path, QByteArrayView bytes) { return writeWhole(path, bytes, nullptr); }
+
+bool writeFileAtomically(const QString &path, QByteArrayView bytes, const FileTimes &times)
+{
+    return writeWhole(path, bytes, &times);
 }
 
 bool isTemporaryName(QByteArrayView name)

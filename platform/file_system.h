@@ -5,6 +5,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <ctime>
+
 namespace platform {
 
 // True when the path names an existing regular file (a symbolic link to one
@@ -33,6 +35,19 @@ bool isSameFile(const QString &a, const QString &b);
 // permissions. On failure nothing is left behind, an existing file keeps its
 // content and errno says what failed.
 bool writeFileAtomically(const QString &path, QByteArrayView bytes);
+
+// A file's access and modification times, to the nanosecond.
+struct FileTimes {
+    timespec accessed{};
+    timespec modified{};
+};
+
+// The times of an open file; false with errno when it cannot be asked.
+bool fileTimes(int fd, FileTimes &times);
+
+// writeFileAtomically, the file given `times` before it gets its name (as
+// finely as the file system keeps them), so that it never shows another.
+bool writeFileAtomically(const QString &path, QByteArrayView bytes, const FileTimes &times);
 
 // Whether a file name is one of writeFileAtomically's hidden temporary names,
 // ".<name>.tarvel-<random>".

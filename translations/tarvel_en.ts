@@ -232,8 +232,8 @@
         <translation>[OPTION]... [--] SOURCE-FOLDER OUTPUT-FOLDER</translation>
     </message>
     <message>
-        <source>把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga，扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。只用 --width、--height（不超过 1024）和 --enlarge 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。</source>
-        <translation>Fits every picture of the source folder (bmp, gif, jpg, jpeg, png, tif, tiff, tga, the extension all lower or all upper case, hidden files left out) into the maximum width and height, proportions kept, and writes it under the same name and in the same format into the output folder. With only --width, --height (up to 1024) and --enlarge it does exactly what the window&apos;s batch conversion does, and writes the same files byte for byte.</translation>
+        <source>把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga，扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。尺寸只用 --width、--height（不超过 1024）给出，且不加 --recursive、--jpeg-quality、--skip-existing、--keep-dates、--keep-metadata、--no-larger、--files-from 和 --shard 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。</source>
+        <translation>Fits every picture of the source folder (bmp, gif, jpg, jpeg, png, tif, tiff, tga, the extension all lower or all upper case, hidden files left out) into the maximum width and height, proportions kept, and writes it under the same name and in the same format into the output folder. With the size given by --width and --height only (up to 1024), and without --recursive, --jpeg-quality, --skip-existing, --keep-dates, --keep-metadata, --no-larger, --files-from and --shard, it does exactly what the window&apos;s batch conversion does, and writes the same files byte for byte.</translation>
     </message>
     <message>
         <source>输出文件夹不存在时连同上级文件夹一起创建。每个输出文件都是先写入隐藏的临时文件再改名，所以只会完整地出现或根本不出现。</source>
@@ -246,14 +246,6 @@
     <message>
         <source>按一次 Ctrl-C 或收到 SIGTERM 后不再开始新的图片，正在转换的图片完成后退出，并用一行说明有多少张未开始转换。再按一次 Ctrl-C 立即停止：转换进程被结束，正在转换的图片不留下任何文件。读取标准输出的程序提前退出时（如 tarvel-batch … | head -1），也像第一次 Ctrl-C 那样结束。</source>
         <translation>After one Ctrl-C or a SIGTERM no new picture is started; the program ends once the pictures under way are done, with a line telling how many were not started. A second Ctrl-C stops at once: the conversion processes are ended, and the pictures under way leave no file behind. When the program reading standard output goes away early (as in tarvel-batch … | head -1), the run ends as after the first Ctrl-C.</translation>
-    </message>
-    <message>
-        <source>全部转换成功（--skip-existing 跳过的图片不算失败）</source>
-        <translation>every picture was converted (pictures skipped by --skip-existing do not count as failed)</translation>
-    </message>
-    <message>
-        <source>有图片转换失败</source>
-        <translation>some pictures could not be converted</translation>
     </message>
     <message>
         <source>参数或文件夹有误</source>
@@ -398,6 +390,78 @@
     <message>
         <source>  已用 %1  剩余 %2</source>
         <translation>  elapsed %1  left %2</translation>
+    </message>
+    <message>
+        <source>完成（保留原文件）</source>
+        <translation>done (kept original)</translation>
+    </message>
+    <message>
+        <source>列表中的文件不存在</source>
+        <translation>named in the list but not there</translation>
+    </message>
+    <message>
+        <source>（其中 %1 个保留原文件）</source>
+        <translation> (%1 of them kept the original)</translation>
+    </message>
+    <message>
+        <source>，列表中 %1 个文件不存在</source>
+        <translation>, %1 named in the list not there</translation>
+    </message>
+    <message>
+        <source>无法读取列表 %1：%2</source>
+        <translation>cannot read the list %1: %2</translation>
+    </message>
+    <message>
+        <source>列表中的路径不在源文件夹之内：%1</source>
+        <translation>a path of the list leads out of the source folder: %1</translation>
+    </message>
+    <message>
+        <source>输出文件的修改时间和访问时间取源文件的（文件系统允许时精确到纳秒）</source>
+        <translation>give each output its source&apos;s modification and access times (to the nanosecond where the file system keeps them)</translation>
+    </message>
+    <message>
+        <source>保留 EXIF 中的拍摄时间、相机和镜头、曝光参数、作者和版权（JPEG、PNG 和 TIFF 输出）。方向改为 1（输出已经摆正），尺寸和色彩空间改为输出的；缩略图、GPS 位置、序列号、所有者姓名、厂商注释和用户注释去掉；XMP、IPTC 和颜色配置文件不保留。默认什么元数据都不保留</source>
+        <translation>keep of the EXIF the date taken, camera and lens, exposure, artist and copyright (JPEG, PNG and TIFF outputs). The orientation becomes 1 (outputs are upright), the dimensions and colour space those of the output; the thumbnail, GPS location, serial numbers, owner names, maker notes and user comments go; XMP, IPTC and the colour profile are not kept. By default no metadata is kept</translation>
+    </message>
+    <message>
+        <source>与 --keep-metadata 一起用：GPS 位置也保留（序列号、所有者姓名和厂商注释仍然去掉）</source>
+        <translation>with --keep-metadata: keep the GPS location too (serial numbers, owner names and maker notes still go)</translation>
+    </message>
+    <message>
+        <source>转换结果比源文件大，而源文件已是同一格式、正好是目标尺寸、方向正、除图像外不带任何数据时，整个复制源文件（同样原子写入），报告为“保留原文件”</source>
+        <translation>when the converted file would be larger than the source, and the source is already of the same format, exactly the target size, upright, and holds nothing but its picture, copy the source whole (written atomically too); reported as &quot;kept original&quot;</translation>
+    </message>
+    <message>
+        <source>只转换 FILE 列出的图片（- 为标准输入）：每行一个相对于源文件夹的路径。绝对路径和含 .. 的路径拒绝整个运行，不存在的文件报告为“不存在”</source>
+        <translation>convert only the pictures FILE lists (- for standard input): one path relative to the source folder a line. An absolute path or one with .. refuses the whole run; a name with nothing there is reported as missing</translation>
+    </message>
+    <message>
+        <source>--files-from 的路径以 NUL 字节分隔（find -print0 的输出），可含换行</source>
+        <translation>the paths of --files-from are separated by NUL bytes (as find -print0 writes them) and may hold newlines</translation>
+    </message>
+    <message>
+        <source>只处理 N 份中的第 K 份（K 从 0 数到 N-1）：相对路径字节的 FNV-1a 64 位哈希除以 N 余 K 的条目。N 次运行（如 N 台机器）各取一份，每张图片恰好转换一次；份内没有图片时也正常结束。见 docs/scale-out.md</source>
+        <translation>take only shard K of N (K from 0 to N-1): the entries whose relative path bytes hash (64-bit FNV-1a) to K modulo N. N runs (on N machines, say) each take one and convert every picture exactly once; a shard without pictures ends as a success. See docs/scale-out.md</translation>
+    </message>
+    <message>
+        <source>--keep-location 要与 --keep-metadata 一起使用</source>
+        <translation>--keep-location needs --keep-metadata</translation>
+    </message>
+    <message>
+        <source>-0 要与 --files-from 一起使用</source>
+        <translation>-0 needs --files-from</translation>
+    </message>
+    <message>
+        <source>--shard 必须是 K/N，N 为正整数，K 从 0 到 N-1：%1</source>
+        <translation>--shard must be K/N, N a positive whole number and K from 0 to N-1: %1</translation>
+    </message>
+    <message>
+        <source>全部转换成功（--skip-existing 跳过的图片不算失败；--shard 或 --files-from 分到的图片为零时也是 0）</source>
+        <translation>every picture converted (pictures skipped by --skip-existing are no failure; also when --shard or --files-from gave the run no picture)</translation>
+    </message>
+    <message>
+        <source>有图片转换失败，或者 --files-from 列出的文件不存在</source>
+        <translation>some pictures failed, or a name --files-from lists is not there</translation>
     </message>
 </context>
 <context>
@@ -656,11 +720,11 @@
     </message>
     <message>
         <source>找不到“%1”。</source>
-        <translation>"%1" was not found.</translation>
+        <translation>&quot;%1&quot; was not found.</translation>
     </message>
     <message>
         <source>“%1”不是文件夹，也不是可以转换的图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga）。</source>
-        <translation>"%1" is neither a folder nor a picture that can be converted (bmp, gif, jpg, jpeg, png, tif, tiff, tga).</translation>
+        <translation>&quot;%1&quot; is neither a folder nor a picture that can be converted (bmp, gif, jpg, jpeg, png, tif, tiff, tga).</translation>
     </message>
     <message>
         <source>%1/%2 – %3 – %4</source>
@@ -685,27 +749,27 @@
     </message>
     <message>
         <source>“.”和“..”代表文件夹，不能作为新图像的名称！</source>
-        <translation>"." and ".." stand for folders and cannot name the new picture.</translation>
+        <translation>&quot;.&quot; and &quot;..&quot; stand for folders and cannot name the new picture.</translation>
     </message>
     <message>
         <source>新图像的名称不能以“.”开头（那会是一个隐藏文件）！</source>
-        <translation>The new picture's name cannot start with "." (that would make a hidden file).</translation>
+        <translation>The new picture&apos;s name cannot start with &quot;.&quot; (that would make a hidden file).</translation>
     </message>
     <message>
         <source>新图像的名称不能包含“/”，它只能保存在原图所在的文件夹！</source>
-        <translation>The new picture's name cannot contain "/": it is saved in the folder of its source.</translation>
+        <translation>The new picture&apos;s name cannot contain &quot;/&quot;: it is saved in the folder of its source.</translation>
     </message>
     <message>
         <source>新图像的名称不能包含空字符！</source>
-        <translation>The new picture's name cannot contain a NUL character.</translation>
+        <translation>The new picture&apos;s name cannot contain a NUL character.</translation>
     </message>
     <message>
         <source>请选择新图像的格式！</source>
-        <translation>Please choose the new picture's format.</translation>
+        <translation>Please choose the new picture&apos;s format.</translation>
     </message>
     <message>
         <source>“%1”不是可以保存的格式，请从格式列表中选择。</source>
-        <translation>"%1" is not a format that can be saved; please choose one from the format list.</translation>
+        <translation>&quot;%1&quot; is not a format that can be saved; please choose one from the format list.</translation>
     </message>
     <message>
         <source>%1 转换失败：%2</source>

@@ -167,7 +167,9 @@ void frmMain::bringToFront()
 
 workflow::ConversionOptions frmMain::conversionOptions() const
 {
-    return {m_services.jobs, platform::buttonFaceColour(), m_services.worker};
+    workflow::ConversionOptions options{m_services.jobs, platform::buttonFaceColour(), m_services.worker};
+    options.resultsInListOrder = false; // the bar moves as pictures end
+    return options;
 }
 
 workflow::ConversionRun frmMain::convert(const std::vector<workflow::ConversionJob> &jobs,

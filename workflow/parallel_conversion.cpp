@@ -3,10 +3,12 @@
 #include "imaging/save_scaled_picture.h"
 #include "platform/file_system.h"
 
+#include <QFileInfo>
 #include <QSet>
 #include <QThread>
 
 #include <algorithm>
+#include <mutex>
 #include <thread>
 
 namespace workflow {
@@ -17,11 +19,12 @@ ConversionResult convertJob(imaging::ConversionWorker &worker, const ConversionJ
                             const ConversionOptions &options)
 {
     if (job.moreTargets.empty())
-        return imaging::convertPicture(worker, job.source, job.target, job.box, options.background,
-                                       options.jpegQuality);
+        return imaging::convertPicture(worker, job.source, job.target, job.box, options.background, options.jpegQuality,
+                                       options.keep);
     std::vector<imaging::SizedTarget> targets{{job.target, job.box}};
     targets.insert(targets.end(), job.moreTargets.begin(), job.moreTargets.end());
-    return imaging::convertPictureSizes(worker, job.source, targets, options.background, options.jpegQuality);
+    return imaging::convertPictureSizes(worker, job.source, targets, options.background, options.jpegQuality,
+                                        options.keep);
 }
 
 } // namespace
@@ -44,6 +47,26 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
     // not ask for more threads than there are cores.
     settings.threadsPerPicture = std::max(1, std::max(1, QThread::idealThreadCount()) / count);
 
+    // The largest files first, so that the workers finish together rather
+    // than one waiting on a large picture started last; ties in list order.
+    std::vector<std::size_t> order(jobs.size());
+    std::vector<qint64> bytes(jobs.size());
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        order[i] = i;
+        bytes[i] = QFileInfo(jobs[i].source).size();
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return bytes[a] > bytes[b]; });
+    // Results are still handed on in list order: each waits for those before
+    // it in the list (or, at the end, for the ones that never started).
+    std::mutex reporting;
+    std::size_t reported = 0;
+    auto handOn = [&](bool all) {
+        while (reported < jobs.size() && (run.results[reported] || all)) {
+            if (done && run.results[reported])
+                done(reported, *run.results[reported]);
+            ++reported;
+        }
+    };
     std::atomic<std::size_t> next{0};
     std::atomic<long> peakKb{0};
     auto work = [&] {
@@ -51,13 +74,17 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
         for (;;) {
             if ((stop && stop->load()) || (settings.abandon && settings.abandon->load()))
                 break;
-            const std::size_t i = next.fetch_add(1);
-            if (i >= jobs.size())
+            const std::size_t n = next.fetch_add(1);
+            if (n >= jobs.size())
                 break;
+            const std::size_t i = order[n];
             const ConversionJob &job = jobs[i];
             const ConversionResult result = convertJob(worker, job, options);
+            const std::lock_guard lock(reporting);
             run.results[i] = result;
-            if (done)
+            if (options.resultsInListOrder)
+                handOn(false);
+            else if (done)
                 done(i, result);
         }
         worker.shutDown();
@@ -69,6 +96,8 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
     work();
     for (auto &thread : threads)
         thread.join();
+    if (options.resultsInListOrder)
+        handOn(true);
     run.workersPeakKb = peakKb;
     return run;
 }

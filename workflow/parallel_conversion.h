@@ -46,6 +46,11 @@ struct ConversionOptions {
     // another.
     imaging::WorkerSettings worker;
     int jpegQuality = imaging::kBestJpegQuality; // for JPEG targets, 1 to 100
+    imaging::KeepFromSource keep = {};           // what outputs take from their sources
+    // Results handed on in list order (a report that reads like the list),
+    // or as each job ends (a progress bar that moves with the work: with the
+    // largest first, the list's first picture may be the last to end).
+    bool resultsInListOrder = true;
 };
 
 struct ConversionRun {
@@ -55,10 +60,12 @@ struct ConversionRun {
 };
 
 // Converts every job (convertPicture) in up to `options.jobs` workers, each
-// driven by a thread of its own. Jobs start in list order; `done(index,
-// result)` is called on a driving thread as each one ends. Once `stop` is set
-// no new job starts, and the ones under way finish; `options.worker.abandon`
-// also ends those under way (Stopped).
+// driven by a thread of its own. Jobs start largest file first (in list order
+// among equals), so that the workers end together; `done(index, result)` is
+// called on a driving thread for each job, in list order as soon as it and
+// every job before it have ended, or as it ends (resultsInListOrder). Once `stop` is set no new job starts, and
+// the ones under way finish; `options.worker.abandon` also ends those under
+// way (Stopped).
 ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const ConversionOptions &options,
                                 const std::function<void(std::size_t, const ConversionResult &)> &done = {},
                                 const std::atomic<bool> *stop = nullptr);

@@ -20,6 +20,7 @@ enum class SkipReason {
     NoSize,       // its header gives no size
     TooLarge,     // its header declares more pixels than any photo has
     OutputExists, // --skip-existing, and its output is there
+    Missing,      // named in a list (--files-from), and not there
 };
 
 struct SourceEntry {

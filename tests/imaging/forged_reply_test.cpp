@@ -39,6 +39,14 @@ vips::VImage noise(int width, int height)
     return image.copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
+// Grey pictures stay grey in the formats that can hold them.
+vips::VImage greyNoise(int width, int height)
+{
+    return noise(width, height)
+        .extract_band(0)
+        .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W));
+}
+
 } // namespace
 
 TEST(ForgedReplies, NeverReachTheOutputFolderAndTheNextPictureGetsANewWorker)
@@ -97,7 +105,8 @@ TEST(ForgedReplies, WhatTheEncodersWriteIsAcceptedAndTheSmallestChangeIsNot)
     };
     const std::vector<Case> cases{{testpics::gradient(1, 1), 100},   {testpics::gradient(1, 300), 100},
                                   {testpics::gradient(300, 1), 100}, {testpics::gradient(123, 77), 75},
-                                  {noise(1024, 1024), 100},          {noise(77, 1024), 1}};
+                                  {noise(1024, 1024), 100},          {noise(77, 1024), 1},
+                                  {greyNoise(301, 203), 100}};
     TempDir dir;
     for (const Case &c : cases) {
         const QString source = dir.file("source.png");

@@ -104,15 +104,20 @@ Difference difference(const VImage &a, const VImage &b, int margin)
     return {diff.max(), diff.avg()};
 }
 
+QByteArray runPython(const QString &script, const QStringList &arguments)
+{
+    QProcess python;
+    python.start("/usr/bin/python3", QStringList{script} + arguments);
+    EXPECT_TRUE(python.waitForFinished(120000)) << script.toStdString();
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return python.readAllStandardOutput();
+}
+
 VImage pillowResize(const QString &source, int width, int height)
 {
     TempDir dir;
-    QProcess python;
-    // Debian's interpreter, the one python3-pil is installed for.
-    python.start("/usr/bin/python3", {PILLOW_RESIZE, source, dir.file("pillow.png"), QString::number(width),
-                                      QString::number(height), "236", "233", "216"});
-    EXPECT_TRUE(python.waitForFinished(60000));
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    runPython(PILLOW_RESIZE,
+              {source, dir.file("pillow.png"), QString::number(width), QString::number(height), "236", "233", "216"});
     return load(dir.file("pillow.png"));
 }
 

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <vips/vips8>
 
@@ -48,5 +49,10 @@ Difference difference(const vips::VImage &a, const vips::VImage &b, int margin =
 // Pillow (Debian's python3-pil) to width x height as pillow_resize.py says,
 // laid over the button face (236, 233, 216).
 vips::VImage pillowResize(const QString &source, int width, int height);
+
+// Runs one of the tests' Python scripts with Debian's interpreter (the one
+// python3-pil and python3-numpy are installed for); its standard output, or
+// a failed expectation.
+QByteArray runPython(const QString &script, const QStringList &arguments);
 
 } // namespace testpics

@@ -132,8 +132,12 @@ TEST(WorkerBudget, PicturesTakeMemoryInTurnAndNeverMoreThanTheShare)
         std::this_thread::yield();
     std::this_thread::sleep_for(50ms);
     EXPECT_TRUE(order.empty());
-    share.giveBack(60);
+    // Room for the seventy alone: it goes, the ten still waits its turn.
+    share.giveBack(30);
     large.join();
+    EXPECT_EQ(order, (std::vector<int>{70}));
+    EXPECT_EQ(share.waiting(), 1u);
+    share.giveBack(30);
     small.join();
     EXPECT_EQ(order, (std::vector<int>{70, 10}));
     EXPECT_EQ(share.lent(), 80u);

@@ -51,7 +51,8 @@ TEST_P(StoppedBatch, StopsLikeClosingThenSumsUp)
     const bool withEscape = GetParam();
     for (int i = 0; i < 24; ++i)
         makePicture(dir.file(QStringLiteral("in/p%1.png").arg(i, 2, 10, QLatin1Char('0'))), 1200, 900);
-    writeFile(dir.file("in/p00.png"), "damaged"); // the first one fails
+    // The first one fails; as the largest file it is also started first.
+    writeFile(dir.file("in/p00.png"), "damaged" + QByteArray(1 << 20, '\0'));
     Form &w = window();
     w->show();
     chooseFolders(w);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <mutex>
 
 using namespace workflow;
@@ -79,4 +80,57 @@ TEST(ParallelConversion, StopStartsNoNewJobs)
         EXPECT_TRUE(!results[i] || results[i]->converted()) << i;
     }
     EXPECT_FALSE(QFile::exists(dir.file("o2.png")));
+}
+
+TEST(ParallelConversion, LargestFilesStartFirstAndResultsComeInListOrderOrAsTheyEnd)
+{
+    TempDir dir;
+    std::vector<ConversionJob> jobs;
+    const int sides[] = {20, 90, 40, 160, 60};
+    const int kLargestFirst[] = {160, 90, 60, 40, 20};
+    for (int i = 0; i < 5; ++i) {
+        const QString source = dir.file(QStringLiteral("p%1.png").arg(i));
+        // Noise, so that the files grow with their pixels.
+        QImage image(sides[i], sides[i], QImage::Format_RGB32);
+        quint32 seed = 12345;
+        for (int y = 0; y < sides[i]; ++y) {
+            for (int x = 0; x < sides[i]; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                image.setPixel(x, y, seed >> 8);
+            }
+        }
+        ASSERT_TRUE(image.save(source, "PNG"));
+        jobs.push_back({source, dir.file(QStringLiteral("o%1.png").arg(i)), 10, 10});
+    }
+    for (int workers : {2, 1}) {
+        std::vector<std::size_t> reported;
+        convertInParallel(jobs, {workers, 0xFFFFFF, {}},
+                          [&](std::size_t i, const ConversionResult &) { reported.push_back(i); });
+        EXPECT_EQ(reported, (std::vector<std::size_t>{0, 1, 2, 3, 4})) << workers;
+    }
+    // For a progress bar, as each ends: one worker ends them largest first.
+    std::vector<std::size_t> asTheyEnd;
+    ConversionOptions asTheyEndOptions{1, 0xFFFFFF, {}};
+    asTheyEndOptions.resultsInListOrder = false;
+    convertInParallel(jobs, asTheyEndOptions, [&](std::size_t i, const ConversionResult &) { asTheyEnd.push_back(i); });
+    EXPECT_EQ(asTheyEnd, (std::vector<std::size_t>{3, 1, 4, 2, 0}));
+    // One at a time, stopped once the first n pictures were handed to the
+    // worker: those n are the largest.
+    for (std::size_t n : {1u, 2u, 3u}) {
+        std::atomic<bool> stop{false};
+        std::size_t sent = 0;
+        ConversionOptions options{1, 0xFFFFFF, {}};
+        options.worker.pictureSent = [&](pid_t) {
+            if (++sent == n)
+                stop = true;
+        };
+        const auto results = convertInParallel(jobs, options, {}, &stop).results;
+        std::vector<int> started;
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            if (results[i])
+                started.push_back(sides[i]);
+        }
+        std::sort(started.rbegin(), started.rend());
+        EXPECT_EQ(started, std::vector<int>(std::begin(kLargestFirst), std::begin(kLargestFirst) + n)) << n;
+    }
 }
