@@ -4,7 +4,8 @@
 # The census behind the worker's seccomp allow list (imaging/worker_syscalls.cpp):
 # the system calls conversion workers make once they are shut in, counted by
 # strace over
-#   - tarvel-batch converting CORPUS_DIR (every format in and out),
+#   - tarvel-batch converting CORPUS_DIR (every format in and out), once at
+#     one size and once at three sizes from one decode (--size),
 #   - tarvel-batch converting the damaged and odd pictures of gdk-pixbuf-tests,
 #   - tarvel-worker-bench --census decoding, after the worker's own warm-up,
 #     pictures of the formats libvips' modules add (WebP, HEIF, AVIF, JPEG XL),
@@ -50,8 +51,9 @@ trace() { # name command...
   strace -f -ff -tt -s 96 -o "$W/traces/$name" "$@" >/dev/null 2>&1 || true
 }
 trace corpus "$BIN/tarvel-batch" -w 800 -H 600 "$C" "$W/out-corpus"
+trace sizes "$BIN/tarvel-batch" --size 800x600:a --size 700x500:b --size 200x150:c "$C" "$W/out-sizes"
 [ -d "$PIXBUF" ] && trace pixbuf "$BIN/tarvel-batch" -r -w 800 -H 600 "$PIXBUF" "$W/out-pixbuf"
 trace modules "$BIN/tarvel-worker-bench" --census "$S"/*
 trace newer "$BIN/tarvel-batch" -w 800 -H 600 "$S" "$W/out-newer"
 
-python3 "$ROOT/bench/syscall_census.py" "$W/traces/corpus" "$W/traces/pixbuf" "$W/traces/modules" "$W/traces/newer"
+python3 "$ROOT/bench/syscall_census.py" "$W/traces/corpus" "$W/traces/sizes" "$W/traces/pixbuf" "$W/traces/modules" "$W/traces/newer"

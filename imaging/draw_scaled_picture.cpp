@@ -295,22 +295,37 @@ Result<VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, p
     }
 }
 
+PictureSize storedSize(int orientation, int width, int height)
+{
+    return exifOrientation(orientation) >= 5 ? PictureSize{height, width} : PictureSize{width, height};
+}
+
+SourceFile asDecoded(SourceFile source)
+{
+    const QByteArrayView bytes = source.bytes;
+    if (decoderTurnsUpright(sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName, bytes)))
+        source.orientation = 1;
+    return source;
+}
+
 Result<VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background)
+{
+    source = asDecoded(source);
+    const PictureSize stored = storedSize(source.orientation, width, height);
+    const Result<LoadedPicture> loaded = loadForScaling(source, stored.Width, stored.Height);
+    if (!loaded)
+        return loaded.failure();
+    return drawLoadedPicture(*loaded, source.orientation, width, height, background);
+}
+
+Result<VImage> drawLoadedPicture(const LoadedPicture &loaded, int orientation, int width, int height,
+                                 platform::ColourValue background)
 {
     // Resized as stored, turned afterwards: the turn then handles the few
     // pixels of the output, and the decoder still streams top to bottom.
-    // HEIF, AVIF and JPEG XL come out of their decoders turned already.
-    const QByteArrayView bytes = source.bytes;
-    const bool decoderTurns
-        = decoderTurnsUpright(sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName, bytes));
-    const int orientation = decoderTurns ? 1 : exifOrientation(source.orientation);
-    const bool quarterTurn = orientation >= 5;
-    const int storedWidth = quarterTurn ? height : width;
-    const int storedHeight = quarterTurn ? width : height;
-    const Result<LoadedPicture> loaded = loadForScaling(source, storedWidth, storedHeight);
-    if (!loaded)
-        return loaded.failure();
-    Result<VImage> scaled = scaleToSize(*loaded, storedWidth, storedHeight, background);
+    orientation = exifOrientation(orientation);
+    const PictureSize stored = storedSize(orientation, width, height);
+    Result<VImage> scaled = scaleToSize(loaded, stored.Width, stored.Height, background);
     if (!scaled || orientation == 1)
         return scaled;
     errno = 0;

@@ -55,4 +55,15 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height);
 // or grey.
 Result<vips::VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, platform::ColourValue background);
 
+// The size a picture shown at width x height has as stored: the sides swap
+// for the orientations that turn it a quarter (5 to 8).
+PictureSize storedSize(int orientation, int width, int height);
+// The source with the orientation its decoder leaves to the program: none for
+// HEIF, AVIF and JPEG XL, which come out of their decoders turned already.
+SourceFile asDecoded(SourceFile source);
+// The rest of DrawScaledPicture once the source is loaded for the stored
+// size: resized, then turned by `orientation`.
+Result<vips::VImage> drawLoadedPicture(const LoadedPicture &loaded, int orientation, int width, int height,
+                                       platform::ColourValue background);
+
 } // namespace imaging

@@ -1,5 +1,6 @@
 #include "imaging/encode_picture.h"
 
+#include "imaging/bmp_file.h"
 #include "imaging/gif_file.h"
 #include "imaging/heif_codec.h"
 #include "imaging/png_file.h"
@@ -54,6 +55,15 @@ QByteArray encodePngPicture(const VImage &picture)
     std::unique_ptr<void, decltype(&g_free)> pixels(picture.write_to_memory(&size), &g_free);
     return encodePng(static_cast<const unsigned char *>(pixels.get()), picture.width(), picture.height(),
                      picture.bands(), kPngLevel);
+}
+
+// The classic Windows bitmap with the 40-byte header that every reader
+// knows, at 24 bits.
+QByteArray encodeBmp(const VImage &picture)
+{
+    size_t size = 0;
+    std::unique_ptr<void, decltype(&g_free)> pixels(picture.write_to_memory(&size), &g_free);
+    return encodeBmp24(static_cast<const unsigned char *>(pixels.get()), picture.width(), picture.height());
 }
 
 QByteArray encodeTga(const VImage &picture)
@@ -153,10 +163,7 @@ Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int
         case OutputFormat::Tiff:
             return takeBlob(image.tiffsave_buffer(
                 VImage::option()->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_NONE)->set("strip", true)));
-        case OutputFormat::Bmp:
-            // BMP3 is the classic Windows bitmap with the 40-byte header that
-            // every reader knows; a 3-band picture is written at 24 bits.
-            return takeBlob(image.magicksave_buffer(VImage::option()->set("format", "BMP3")->set("strip", true)));
+        case OutputFormat::Bmp: return encodeBmp(image);
         case OutputFormat::Tga: return encodeTga(image);
         case OutputFormat::WebP: return encodeWebp(image, quality, losslessSource);
         case OutputFormat::Heic:

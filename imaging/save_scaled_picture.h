@@ -12,6 +12,8 @@
 
 #include <QString>
 
+#include <span>
+
 namespace imaging {
 
 // Converts `sourcePath` into `targetPath` at exactly width x height pixels,
@@ -59,5 +61,20 @@ struct KeepFromSource {
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 const FitBox &box, platform::ColourValue background, int quality = kOwnQuality,
                                 const KeepFromSource &keep = {});
+
+// One output of a picture made in several sizes.
+struct SizedTarget {
+    QString path;
+    FitBox box;
+};
+
+// The picture made into every target (at most worker::kMostSizes, all of the
+// same format), each fitted into its box as convertPicture fits one: the
+// source is opened and read once, and decoded once for all sizes that decode
+// it alike, so that each output is the file convertPicture would write. Each
+// target is written whole or not at all, independently of the others.
+ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
+                                     std::span<const SizedTarget> targets, platform::ColourValue background,
+                                     int quality = kOwnQuality, const KeepFromSource &keep = {});
 
 } // namespace imaging

@@ -15,14 +15,30 @@ std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList
     return jobs;
 }
 
+std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items,
+                                     const std::vector<SizedOutput> &outputs)
+{
+    std::vector<ConversionJob> jobs;
+    if (outputs.empty())
+        return jobs;
+    jobs.reserve(items.size());
+    for (const WorkItem &item : items) {
+        ConversionJob job{pathInFolder(request.sourceFolder, item.name),
+                          pathInFolder(outputs.front().folder, item.name), outputs.front().box};
+        for (std::size_t i = 1; i < outputs.size(); ++i)
+            job.moreTargets.push_back({pathInFolder(outputs[i].folder, item.name), outputs[i].box});
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
 int defaultJobCount() { return std::max(1, QThread::idealThreadCount()); }
 
-BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box,
-                      const ConversionExecutor &execute)
+namespace {
+
+BatchSummary summed(const std::vector<ConversionJob> &jobs, const WorkList &items, const ConversionRun &run)
 {
     BatchSummary summary;
-    const auto jobs = batchJobs(request, items, box);
-    const ConversionRun run = execute(jobs);
     summary.workersPeakKb = run.workersPeakKb;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const auto result = i < run.results.size() ? run.results[i] : std::nullopt;
@@ -32,6 +48,22 @@ BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const 
             summary.failures.push_back({items[i].name, result});
     }
     return summary;
+}
+
+} // namespace
+
+BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box,
+                      const ConversionExecutor &execute)
+{
+    const auto jobs = batchJobs(request, items, box);
+    return summed(jobs, items, execute(jobs));
+}
+
+BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const std::vector<SizedOutput> &outputs,
+                      const ConversionExecutor &execute)
+{
+    const auto jobs = batchJobs(request, items, outputs);
+    return summed(jobs, items, execute(jobs));
 }
 
 QString failureReason(const std::optional<ConversionResult> &result)

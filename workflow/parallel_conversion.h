@@ -23,6 +23,9 @@ struct ConversionJob {
     QString source;
     QString target;
     imaging::FitBox box;
+    // Further outputs of the same picture, made from the same decode
+    // (imaging::convertPictureSizes); the result then tells of every one.
+    std::vector<imaging::SizedTarget> moreTargets = {};
 };
 
 using imaging::ConversionResult;
