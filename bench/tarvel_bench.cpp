@@ -24,7 +24,9 @@
 #include "imaging/mapped_file.h"
 #include "imaging/png_file.h"
 #include "imaging/read_picture_size.h"
+#include "imaging/source_format.h"
 #include "imaging/vips_errors.h"
+#include "imaging/vips_runtime.h"
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
 #include "workflow/size_text.h"
@@ -87,6 +89,14 @@ struct StageTimes {
 };
 const std::array<const char *, 5> kStages{"probe", "decode", "resample", "encode", "write"};
 
+// Whether a WebP output of the source is written losslessly, as the worker
+// decides it.
+bool losslessSource(QByteArrayView bytes)
+{
+    return imaging::storesLosslessly(
+        imaging::sniffSource(bytes.first(std::min(bytes.size(), imaging::kSniffBytes)), false, bytes), bytes);
+}
+
 // Seconds since start() or restart(), on the clock or of processor time.
 class StageTimer {
 public:
@@ -146,8 +156,10 @@ int stagesOfFolder(const QString &folder, int maxW, int maxH, bool enlarge, bool
         t.seconds[2] += timer.nsecsElapsed() / 1e9;
         timer.restart();
         const auto format = imaging::outputFormatForPath(name);
-        const imaging::Result<QByteArray> bytes = scaled && format ? imaging::encodePicture(*scaled, *format)
-                                                                   : imaging::Result<QByteArray>(scaled.failure());
+        const imaging::Result<QByteArray> bytes
+            = scaled && format
+                  ? imaging::encodePicture(*scaled, *format, imaging::kOwnQuality, losslessSource(mapped.bytes()))
+                  : imaging::Result<QByteArray>(scaled.failure());
         t.seconds[3] += timer.nsecsElapsed() / 1e9;
         timer.restart();
         const bool written = bytes && platform::writeFileAtomically(scratch.filePath(name), *bytes);
@@ -241,6 +253,7 @@ int pngLevels(const QString &folder, int maxW, int maxH)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    imaging::allowUntrustedLoaders();
     const QStringList args = app.arguments().mid(1);
     int maxW = 1024, maxH = 768;
     bool enlarge = false, probe = false, stages = false, list = false, cpu = false, png = false;

@@ -4,6 +4,7 @@
 #include "cli/terminal_text.h"
 #include "platform/native_path.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 
 namespace cli {
@@ -104,7 +105,14 @@ QString dryRunLine(const FileReport &report)
     QString line = quotedName(platform::displayPath(report.path));
     if (report.size)
         line += QStringLiteral("  ") + sizeShown(report.size->Width, report.size->Height);
-    if (report.outcome == FileReport::WouldConvert && report.target)
+    if (report.outcome == FileReport::WouldConvert && !report.sizes.empty()) {
+        QStringList sizes;
+        for (const FileReport::Size &size : report.sizes) {
+            if (size.target)
+                sizes << sizeShown(size.target->width, size.target->height) + u' ' + platform::displayPath(size.folder);
+        }
+        line += QStringLiteral(u" → ") + sizes.join(QStringLiteral(", "));
+    } else if (report.outcome == FileReport::WouldConvert && report.target)
         line += QStringLiteral(u" → ") + sizeShown(report.target->width, report.target->height);
     else
         line += BatchText::tr("  跳过（%1）").arg(skipReasonText(report.skip));
@@ -137,6 +145,28 @@ QString fileJson(const FileReport &report)
         object.insert("message", imaging::reasonText(report.result->status));
         if (!report.result->detail.isEmpty())
             object.insert("detail", report.result->detail);
+    }
+    if (!report.sizes.empty() && report.outcome != FileReport::Skipped) {
+        QJsonArray sizes;
+        for (std::size_t i = 0; i < report.sizes.size(); ++i) {
+            const FileReport::Size &size = report.sizes[i];
+            QJsonObject entry{{"folder", platform::displayPath(size.folder)}};
+            if (size.target) {
+                entry.insert("target_width", size.target->width);
+                entry.insert("target_height", size.target->height);
+            }
+            const workflow::ConversionResult *result
+                = report.result && i < report.result->sizes.size() ? &report.result->sizes[i] : nullptr;
+            if (result) {
+                entry.insert("status", outcomeCode(outcomeOf(*result)));
+                if (!result->converted())
+                    entry.insert("reason", statusCode(result->status));
+            } else {
+                entry.insert("status", outcomeCode(report.outcome));
+            }
+            sizes.append(entry);
+        }
+        object.insert("sizes", sizes);
     }
     return jsonLine(object);
 }

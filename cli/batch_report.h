@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace cli {
 
@@ -26,6 +27,13 @@ struct FileReport {
     // is not its own (--format); `renamed` when it clashed with another's.
     QString output = {};
     bool renamed = false;
+    // With --size, each size's folder and what it gets, in the options'
+    // order (`target` is the first's); each one's result is in result->sizes.
+    struct Size {
+        QString folder;
+        std::optional<workflow::TargetSize> target;
+    };
+    std::vector<Size> sizes = {};
 };
 
 // The outcome of a picture the run handed to the workers: converted, failed,
@@ -35,11 +43,14 @@ FileReport::Outcome outcomeOf(const std::optional<workflow::ConversionResult> &r
 // Why an entry is left alone, in the interface's words.
 QString skipReasonText(workflow::SkipReason reason);
 
-// A dry run's line: "a/b.jpg  1600×1200 → 425×319", or the size and
-// "跳过（reason）"; the output's name after it when it is another.
+// A dry run's line: "a/b.jpg  1600×1200 → 425×319" (with --size
+// "→ 1920×1440 large, 320×240 thumbs"), or the size and "跳过（reason）";
+// the output's name after it when it is another.
 QString dryRunLine(const FileReport &report);
 
-// The file as one line of JSON: {"type":"file","path":…,"status":…,…}.
+// The file as one line of JSON: {"type":"file","path":…,"status":…,…}; with
+// --size also "sizes":[{"folder":…,"target_width":…,"target_height":…,
+// "status":…},…], target_width and target_height staying the first size's.
 QString fileJson(const FileReport &report);
 
 struct RunTotals {

@@ -13,6 +13,8 @@
 #include "workflow/source_selection.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QSet>
 
@@ -36,6 +38,23 @@ int interruptedStatus(const BatchInterrupts &interrupts)
 
 QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
+// A folder's path with links resolved as far as it exists, for comparing.
+QString resolvedPath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString parent = info.absolutePath();
+    return parent == info.absoluteFilePath() ? parent : resolvedPath(parent) + u'/' + info.fileName();
+}
+
+// Whether `folder` (resolved) lies strictly inside `outer`.
+bool isInside(const QString &folder, const QString &outer)
+{
+    const QString base = resolvedPath(outer);
+    return folder.startsWith(base.endsWith(u'/') ? base : base + u'/');
+}
+
 // What a run will do with every entry of the source folder, and the pictures
 // it hands to the workers, in the order they start.
 struct Plan {
@@ -47,9 +66,27 @@ struct Plan {
     bool overwritesSources = false;            // some picture is written under its own name
 };
 
+// Where a run writes and how it sizes: the output folder and the one box,
+// or with --size each box and its folder.
+std::vector<workflow::SizedOutput> outputsOf(const BatchToolOptions &options, int width, int height)
+{
+    std::vector<workflow::SizedOutput> outputs;
+    for (const OutputSize &size : options.sizes)
+        outputs.push_back(
+            {workflow::pathInFolder(options.outputFolder, size.folder), {size.width, size.height, options.enlarge}});
+    if (!outputs.empty())
+        return outputs;
+    if (options.longEdge)
+        return {{options.outputFolder, {*options.longEdge, *options.longEdge, options.enlarge}}};
+    if (options.scale)
+        return {{options.outputFolder,
+                 {workflow::kMaxBatchSizeLimit, workflow::kMaxBatchSizeLimit, options.enlarge, *options.scale}}};
+    return {{options.outputFolder, {width, height, options.enlarge}}};
+}
+
 // `listed`: the names of --files-from, in place of the folder's own entries.
-Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<QString>> &listed, int width, int height,
-              const std::atomic<bool> *stop)
+Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<QString>> &listed,
+              const std::vector<workflow::SizedOutput> &outputs, const std::atomic<bool> *stop)
 {
     Plan plan;
     const std::vector<workflow::SourceEntry> entries
@@ -64,8 +101,8 @@ Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<Q
         if (entry.skip == workflow::SkipReason::None)
             candidates << entry.path;
     }
-    const std::vector<workflow::OutputName> outputs = workflow::batchOutputNames(candidates, options.format);
-    plan.overwritesSources = workflow::overwritesSources(candidates, outputs);
+    const std::vector<workflow::OutputName> names = workflow::batchOutputNames(candidates, options.format);
+    plan.overwritesSources = workflow::overwritesSources(candidates, names);
     std::size_t candidate = 0;
     for (const workflow::SourceEntry &entry : entries) {
         if (stop && stop->load())
@@ -79,17 +116,25 @@ Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<Q
         FileReport report{entry.path, FileReport::Skipped, entry.skip, {}, {}, {}};
         if (entry.skip == workflow::SkipReason::None) {
             ++plan.candidates;
-            const workflow::OutputName &output = outputs[candidate - 1];
+            const workflow::OutputName &output = names[candidate - 1];
             if (output.name != entry.path) {
                 report.output = output.name;
                 report.renamed = output.renamed;
             }
             const workflow::WorkItem picture = workflow::readWorkItem(options.sourceFolder, entry.path);
             report.size = picture.size;
-            report.target
-                = workflow::fitTargetSize(picture.size.Width, picture.size.Height, width, height, options.enlarge);
+            bool outputsExist = true;
+            for (std::size_t i = 0; i < outputs.size(); ++i) {
+                const workflow::TargetSize target
+                    = workflow::fitTargetSize(picture.size.Width, picture.size.Height, outputs[i].box);
+                if (i == 0)
+                    report.target = target;
+                if (!options.sizes.empty())
+                    report.sizes.push_back({options.sizes[i].folder, target});
+                outputsExist = outputsExist && platform::exists(workflow::pathInFolder(outputs[i].folder, output.name));
+            }
             const long long pixels = qint64(report.size->Width) * report.size->Height;
-            if (options.skipExisting && platform::exists(workflow::pathInFolder(options.outputFolder, output.name))) {
+            if (options.skipExisting && outputsExist) {
                 report.skip = workflow::SkipReason::OutputExists;
             } else if (options.dryRun && (report.target->width < 1 || report.target->height < 1)) {
                 // A real run hands these to the workers too, like the window,
@@ -117,7 +162,15 @@ void takeResult(FileReport &report, const std::optional<workflow::ConversionResu
     report.outcome = outcomeOf(result);
     if (!result)
         return;
-    if (result->target != imaging::PictureSize{}) {
+    for (std::size_t i = 0; i < report.sizes.size() && i < result->sizes.size(); ++i) {
+        const imaging::PictureSize target = result->sizes[i].target;
+        if (target != imaging::PictureSize{})
+            report.sizes[i].target = workflow::TargetSize{target.Width, target.Height};
+    }
+    if (!result->sizes.empty() && result->sizes.front().target != imaging::PictureSize{}) {
+        report.size = result->source;
+        report.target = workflow::TargetSize{result->sizes.front().target.Width, result->sizes.front().target.Height};
+    } else if (result->target != imaging::PictureSize{}) {
         report.size = result->source;
         report.target = workflow::TargetSize{result->target.Width, result->target.Height};
     } else if (result->status == workflow::ConversionStatus::NoSize) {
@@ -144,41 +197,46 @@ QString prepareOutputFolder(const BatchToolOptions &options, std::FILE *err)
     return QString();
 }
 
-// The sub-folders of the output that the pictures of a recursive run go to.
-void makeOutputSubfolders(const BatchToolOptions &options, const workflow::WorkList &pictures, std::FILE *err)
+// The folders that the pictures go to besides the output folder: those of
+// --size, and the sub-folders of a recursive run in each.
+void makeOutputSubfolders(const BatchToolOptions &options, const std::vector<workflow::SizedOutput> &outputs,
+                          const workflow::WorkList &pictures, std::FILE *err)
 {
     QSet<QString> made;
-    for (const workflow::WorkItem &item : pictures) {
-        const QString &picture = item.name;
-        const qsizetype slash = picture.lastIndexOf(u'/');
-        if (slash < 0 || made.contains(picture.left(slash)))
-            continue;
-        made.insert(picture.left(slash));
-        const QString folder = workflow::pathInFolder(options.outputFolder, picture.left(slash));
+    auto make = [&](const QString &folder) {
+        if (made.contains(folder))
+            return;
+        made.insert(folder);
         if (!platform::makeFolders(folder))
             printText(err, BatchText::tr("tarvel-batch：无法创建文件夹 %1：%2\n").arg(shown(folder), systemError()));
+    };
+    for (const workflow::SizedOutput &output : outputs) {
+        if (output.folder != options.outputFolder)
+            make(output.folder);
+        if (!options.recursive && !options.filesFrom)
+            continue;
+        for (const workflow::WorkItem &item : pictures) {
+            const qsizetype slash = item.name.lastIndexOf(u'/');
+            if (slash >= 0)
+                make(workflow::pathInFolder(output.folder, item.name.left(slash)));
+        }
     }
 }
 
-QJsonObject settingsJson(const BatchToolOptions &options, int width, int height)
+// The sizes as --help names them: "1024 × 768", "长边 2000", "缩放 50%",
+// "1920 × 1080 → large，320 × 240 → thumbs".
+QString sizeDescription(const BatchToolOptions &options, int width, int height)
 {
-    QJsonObject settings{{"width", width},
-                         {"height", height},
-                         {"enlarge", options.enlarge},
-                         {"recursive", options.recursive},
-                         {"jpeg_quality", options.jpegQuality},
-                         {"keep_dates", options.keepDates},
-                         {"keep_metadata", options.keepMetadata},
-                         {"keep_location", options.keepLocation},
-                         {"no_larger", options.noLarger},
-                         {"format", options.format.isEmpty() ? QStringLiteral("same") : options.format}};
-    if (options.shard) {
-        settings.insert("shard_index", options.shard->index);
-        settings.insert("shard_count", options.shard->count);
-    }
-    if (options.filesFrom)
-        settings.insert("files_from", shown(*options.filesFrom));
-    return settings;
+    if (options.longEdge)
+        return BatchText::tr("长边 %1").arg(*options.longEdge);
+    if (options.scale)
+        return BatchText::tr("缩放 %1%").arg(double(*options.scale) / 10'000, 0, 'g', 8);
+    if (options.sizes.empty())
+        return BatchText::tr("限宽 %1，限高 %2").arg(width).arg(height);
+    QStringList sizes;
+    for (const OutputSize &size : options.sizes)
+        sizes << QStringLiteral(u"%1 × %2 → %3").arg(size.width).arg(size.height).arg(shown(size.folder));
+    return sizes.join(BatchText::tr("，"));
 }
 
 // The bytes of the --files-from list; nothing when it cannot be read.
@@ -198,7 +256,42 @@ std::optional<QByteArray> readList(const QString &name, std::FILE *in)
     return ok ? std::optional(bytes) : std::nullopt;
 }
 
-int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStreams &streams, int width, int height)
+QJsonObject settingsJson(const BatchToolOptions &options, const std::vector<workflow::SizedOutput> &outputs)
+{
+    QJsonObject settings{
+        {"width", outputs.front().box.width},
+        {"height", outputs.front().box.height},
+        {"enlarge", options.enlarge},
+        {"recursive", options.recursive},
+        {"jpeg_quality", options.quality == imaging::kOwnQuality ? imaging::kBestJpegQuality : options.quality},
+        {"quality", options.quality == imaging::kOwnQuality ? QJsonValue() : QJsonValue(options.quality)},
+        {"keep_dates", options.keepDates},
+        {"keep_metadata", options.keepMetadata},
+        {"keep_location", options.keepLocation},
+        {"no_larger", options.noLarger},
+        {"format", options.format.isEmpty() ? QStringLiteral("same") : options.format}};
+    if (options.shard) {
+        settings.insert("shard_index", options.shard->index);
+        settings.insert("shard_count", options.shard->count);
+    }
+    if (options.filesFrom)
+        settings.insert("files_from", shown(*options.filesFrom));
+    if (options.longEdge)
+        settings.insert("long_edge", *options.longEdge);
+    if (options.scale)
+        settings.insert("scale_percent", double(*options.scale) / 10'000);
+    if (!options.sizes.empty()) {
+        QJsonArray sizes;
+        for (const OutputSize &size : options.sizes)
+            sizes.append(QJsonObject{
+                {"width", size.width}, {"height", size.height}, {"folder", platform::displayPath(size.folder)}});
+        settings.insert("sizes", sizes);
+    }
+    return settings;
+}
+
+int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStreams &streams,
+           const std::vector<workflow::SizedOutput> &outputs)
 {
     RunTotals totals;
     totals.dryRun = true;
@@ -208,25 +301,22 @@ int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStr
         lines += options.json ? fileJson(report) : dryRunLine(report);
     }
     printText(streams.out, lines);
-    printText(streams.out, options.json ? summaryJson(totals, settingsJson(options, width, height))
+    printText(streams.out, options.json ? summaryJson(totals, settingsJson(options, outputs))
                                         : totalsLine(totals, options.skipExisting) + renamedLines(plan.reports));
     return totals.missing ? kSomeFailed : kAllConverted;
 }
 
-int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams &streams, int width, int height,
-            BatchInterrupts *interrupts)
+int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams &streams,
+            const std::vector<workflow::SizedOutput> &outputs, const QString &sizes, BatchInterrupts *interrupts)
 {
     const qsizetype count = qsizetype(plan.pictures.size());
-    printText(streams.err,
-              BatchText::tr("转换 %1 张图片，限宽 %2，限高 %3%4%5%6\n")
-                  .arg(QString::number(count), QString::number(width), QString::number(height),
-                       options.enlarge ? BatchText::tr("，小图放大") : QString(),
-                       options.jpegQuality != imaging::kBestJpegQuality
-                           ? BatchText::tr("，JPEG 质量 %1").arg(options.jpegQuality)
-                           : QString(),
-                       options.format.isEmpty() ? QString() : BatchText::tr("，转换为 %1 格式").arg(options.format)));
-    if (options.recursive || options.filesFrom)
-        makeOutputSubfolders(options, plan.pictures, streams.err);
+    printText(
+        streams.err,
+        BatchText::tr("转换 %1 张图片，%2%3%4%5\n")
+            .arg(QString::number(count), sizes, options.enlarge ? BatchText::tr("，小图放大") : QString(),
+                 options.quality != imaging::kOwnQuality ? BatchText::tr("，质量 %1").arg(options.quality) : QString(),
+                 options.format.isEmpty() ? QString() : BatchText::tr("，转换为 %1 格式").arg(options.format)));
+    makeOutputSubfolders(options, outputs, plan.pictures, streams.err);
     if (options.json) {
         for (const FileReport &report : plan.reports) {
             if (report.outcome == FileReport::Skipped)
@@ -236,14 +326,14 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
 
     workflow::ConversionOptions conversion;
     conversion.jobs = options.jobs ? options.jobs : workflow::defaultJobCount();
-    conversion.jpegQuality = options.jpegQuality;
+    conversion.quality = options.quality;
     conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
     conversion.keep = {options.keepDates, options.keepMetadata, options.keepLocation, options.noLarger};
     workflow::ConversionResults results;
     BatchProgress progress(streams, options.json, int(count), interrupts);
     const workflow::BatchSummary summary
-        = workflow::runBatch({options.sourceFolder, options.outputFolder, plan.outputs}, plan.pictures,
-                             {width, height, options.enlarge}, [&](const std::vector<workflow::ConversionJob> &jobs) {
+        = workflow::runBatch({options.sourceFolder, options.outputFolder, plan.outputs}, plan.pictures, outputs,
+                             [&](const std::vector<workflow::ConversionJob> &jobs) {
                                  workflow::ConversionRun run = workflow::convertInParallel(
                                      jobs, conversion,
                                      [&](std::size_t i, const workflow::ConversionResult &result) {
@@ -277,7 +367,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     const double seconds = progress.seconds();
     const double perSecond = seconds > 0 ? double(count) / seconds : 0;
     if (options.json) {
-        QJsonObject extra = settingsJson(options, width, height);
+        QJsonObject extra = settingsJson(options, outputs);
         if (options.stats) {
             extra.insert("seconds", seconds);
             extra.insert("per_second", perSecond);
@@ -329,27 +419,44 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
         return kAllConverted;
     }
 
+    // The window's remembered limits, in the window's range, stand in for a
+    // side not given when the size is a box.
+    const bool box = !options.longEdge && !options.scale && options.sizes.empty();
     const workflow::SavedLimits remembered = workflow::readSavedLimits(settingsPath);
     const int width = options.width.value_or(remembered.Width);
     const int height = options.height.value_or(remembered.Height);
-    if (width < 1 || width > workflow::kMaxSizeLimit || height < 1 || height > workflow::kMaxSizeLimit)
+    const auto outOfRange = [](int limit) { return limit < 1 || limit > workflow::kMaxSizeLimit; };
+    if (box && ((!options.width && outOfRange(width)) || (!options.height && outOfRange(height))))
         return refuse(BatchText::tr("记住的限制 %1 × %2 超出 1 到 %3 的范围，请用 --width 和 --height 指定")
-                          .arg(width)
-                          .arg(height)
+                          .arg(remembered.Width)
+                          .arg(remembered.Height)
                           .arg(workflow::kMaxSizeLimit));
     if (!platform::isFolder(options.sourceFolder))
         return refuse(BatchText::tr("源文件夹不存在：%1").arg(shown(options.sourceFolder)));
     if (const QString problem = prepareOutputFolder(options, streams.err); !problem.isEmpty())
         return refuse(problem);
+    const std::vector<workflow::SizedOutput> outputs = outputsOf(options, width, height);
     // Converted to another format, the pictures get other names: only those
-    // that keep theirs would replace the originals.
-    const bool sameFolder = workflow::isSameFolder(options.sourceFolder, options.outputFolder);
+    // that keep theirs would replace the originals (checked once they are
+    // listed).
+    bool sameFolder = false;
     const auto refuseSameFolder = [&] {
         return refuse(BatchText::tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。"
                                     "确定要这样做时请加上 --overwrite-originals"));
     };
-    if (sameFolder && !options.overwriteOriginals && options.format.isEmpty())
-        return refuseSameFolder();
+    for (const workflow::SizedOutput &output : outputs) {
+        const QString folder = resolvedPath(output.folder);
+        sameFolder = sameFolder || folder == resolvedPath(options.sourceFolder);
+        if (folder == resolvedPath(options.sourceFolder) && !options.overwriteOriginals && options.format.isEmpty())
+            return refuseSameFolder();
+        // A recursive run leaves out the output folder within the source
+        // folder, not a folder of --size that lies there otherwise: a later
+        // run would convert the outputs again.
+        if (options.recursive && output.folder != options.outputFolder && isInside(folder, options.sourceFolder)
+            && !isInside(resolvedPath(options.outputFolder), options.sourceFolder))
+            return refuse(BatchText::tr("--size 的子文件夹 %1 在源文件夹中，加 --recursive 时会被当作源图片再次转换")
+                              .arg(shown(output.folder)));
+    }
 
     std::optional<std::vector<QString>> listed;
     if (options.filesFrom) {
@@ -363,7 +470,7 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
     }
 
     const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;
-    Plan plan = makePlan(options, listed, width, height, stop);
+    Plan plan = makePlan(options, listed, outputs, stop);
     if (stop && stop->load()) {
         printText(streams.err, BatchText::tr("tarvel-batch：已中断，还没有开始转换。\n"));
         return interruptedStatus(*interrupts);
@@ -371,11 +478,11 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
     if (sameFolder && !options.overwriteOriginals && plan.overwritesSources)
         return refuseSameFolder();
     if (options.dryRun)
-        return dryRun(options, plan, streams, width, height);
+        return dryRun(options, plan, streams, outputs);
     // A share of a larger run may hold nothing; that is no error.
     if (plan.candidates == 0 && !options.shard && !options.filesFrom)
         return refuse(BatchText::tr("没有找到可以转换的文件"));
-    return convert(options, plan, streams, width, height, interrupts);
+    return convert(options, plan, streams, outputs, sizeDescription(options, width, height), interrupts);
 }
 
 } // namespace cli

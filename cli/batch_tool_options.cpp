@@ -1,25 +1,45 @@
 #include "cli/batch_tool_options.h"
 
 #include "cli/batch_text.h"
+#include "imaging/worker_protocol.h"
 #include "workflow/output_names.h"
 #include "workflow/source_selection.h"
 #include "workflow/target_sizes.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 #include <limits>
 #include <utility>
 
 namespace cli {
 
+static_assert(kMostOutputSizes == imaging::worker::kMostSizes, "one request carries every size");
+
 namespace {
 
 constexpr BatchToolOption kOptions[] = {
     {"width", 'w', "W",
-     QT_TRANSLATE_NOOP("cli::BatchText", "最大宽度，1 到 1024 像素（默认：上次在窗口中使用的限宽，首次为 425）")},
+     QT_TRANSLATE_NOOP("cli::BatchText", "最大宽度，1 到 16383 像素（默认：上次在窗口中使用的限宽，首次为 425）。"
+                                         "16383 是每种输出格式都能容纳的最大边长（WebP 的上限）")},
     {"height", 'H', "H",
-     QT_TRANSLATE_NOOP("cli::BatchText", "最大高度，1 到 1024 像素（默认：上次在窗口中使用的限高，首次为 321）")},
-    {"enlarge", 'e', nullptr, QT_TRANSLATE_NOOP("cli::BatchText", "小图放大：把比限制小的图片也放大到限制边缘")},
+     QT_TRANSLATE_NOOP("cli::BatchText", "最大高度，1 到 16383 像素（默认：上次在窗口中使用的限高，首次为 321）")},
+    {"long-edge", 0, "N",
+     QT_TRANSLATE_NOOP("cli::BatchText", "按长边缩放：较长的一边变为 N 像素（1 到 16383），另一边按比例，"
+                                         "与 --width N --height N 相同")},
+    {"scale", 0, "P%",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "按百分比缩放：两边都乘以 P/100。P 大于 0、不超过 1000，最多四位小数（50%、12.5%，"
+                       "百分号可省略）；每边按四舍五入取整，恰好一半时取偶数，至少 1 像素。"
+                       "超过 100% 时须加 --enlarge；有一边会超过 16383 时改为缩放到 16383 × 16383 之内")},
+    {"size", 0, "WxH:DIR",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "多个尺寸：把每张图片缩放到 W × H 之内，写入输出文件夹的子文件夹 DIR（按需创建）。"
+                       "可重复，最多 16 次，如 --size 1920x1080:large --size 320x240:thumbs。"
+                       "每张图片只读入一次，解码方式相同的尺寸共用一次解码（其他格式的所有尺寸共用一次；"
+                       "JPEG 按解码时缩小的倍数 1、2、4、8 分组）。写出的文件与分别按各个尺寸转换的逐字节相同")},
+    {"enlarge", 'e', nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText", "小图放大：把比限制小的图片也放大到限制边缘（--scale 超过 100% 时也须加上）")},
     {"recursive", 'r', nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText", "也转换各级子文件夹中的图片，写入输出文件夹中相同的相对子文件夹（按需创建）。"
                                          "隐藏文件夹、指向文件夹的符号链接和源文件夹中的输出文件夹不进入。"
@@ -31,8 +51,12 @@ constexpr BatchToolOption kOptions[] = {
     {"json", 0, nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText", "以 JSON 输出结果：每个文件一行一个对象（\"type\":\"file\"），最后一行是合计"
                                          "（\"type\":\"summary\"）；试运行和实际转换都适用")},
-    {"jpeg-quality", 'q', "Q",
-     QT_TRANSLATE_NOOP("cli::BatchText", "JPEG 输出的质量，1 到 100（默认 100，与窗口相同）")},
+    {"quality", 'q', "Q",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "有损格式（JPEG、有损 WebP、HEIC、AVIF、JPEG XL）输出的质量，1 到 100。默认与窗口相同："
+                       "JPEG 为 100，其余格式用各自经过测量的设置；无损来源写成的 WebP 始终无损。"
+                       "旧写法 --jpeg-quality 仍然有效")},
+    {"jpeg-quality", 0, "Q", QT_TRANSLATE_NOOP("cli::BatchText", "同 --quality（旧写法）")},
     {"format", 0, "FMT",
      QT_TRANSLATE_NOOP("cli::BatchText",
                        "输出格式：same（默认，每张图片保持原来的格式和文件名）或 %1 之一，不分大小写。"
@@ -84,6 +108,42 @@ std::optional<int> intValue(const QCommandLineParser &parser, const char *name, 
 }
 
 ParsedArguments refused(const QString &error) { return {std::nullopt, error}; }
+
+// A percentage with at most four decimals ("12.5%", "50"), in millionths.
+std::optional<std::int64_t> scaleValue(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^([0-9]{1,4})(?:\\.([0-9]{1,4}))?%?$"));
+    const QRegularExpressionMatch match = form.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    const std::int64_t value
+        = match.captured(1).toLongLong() * 10'000 + match.captured(2).leftJustified(4, u'0').toLongLong();
+    return value > 0 && value <= 1000 * 10'000 ? std::optional(value) : std::nullopt;
+}
+
+// "1920x1080:large": a box and a folder, or nothing.
+std::optional<OutputSize> sizeValue(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^([0-9]{1,5})[xX×]([0-9]{1,5}):(.+)$"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    OutputSize size{match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3)};
+    if (size.width < 1 || size.width > workflow::kMaxBatchSizeLimit || size.height < 1
+        || size.height > workflow::kMaxBatchSizeLimit)
+        return std::nullopt;
+    // A folder inside the output folder: relative, and no part that leads out
+    // of it or back to it.
+    if (size.folder.startsWith(u'/'))
+        return std::nullopt;
+    while (size.folder.endsWith(u'/'))
+        size.folder.chop(1);
+    for (const QString &part : size.folder.split(u'/')) {
+        if (part.isEmpty() || part == u"." || part == u"..")
+            return std::nullopt;
+    }
+    return size;
+}
 
 } // namespace
 
@@ -150,28 +210,68 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
             return refused(BatchText::tr("--shard 必须是 K/N，N 为正整数，K 从 0 到 N-1：%1")
                                .arg(parser.value(QStringLiteral("shard"))));
     }
-    for (auto [name, limit] : {std::pair{"width", &options.width}, std::pair{"height", &options.height}}) {
+    for (auto [name, limit] : {std::pair{"width", &options.width}, std::pair{"height", &options.height},
+                               std::pair{"long-edge", &options.longEdge}}) {
         if (!isSet(name))
             continue;
-        *limit = intValue(parser, name, 1, workflow::kMaxSizeLimit);
+        *limit = intValue(parser, name, 1, workflow::kMaxBatchSizeLimit);
         if (!*limit)
             return refused(BatchText::tr("--%1 必须是 1 到 %2 之间的整数：%3")
                                .arg(QLatin1String(name))
-                               .arg(workflow::kMaxSizeLimit)
+                               .arg(workflow::kMaxBatchSizeLimit)
                                .arg(parser.value(QLatin1String(name))));
     }
+    if (isSet("scale")) {
+        options.scale = scaleValue(parser.value(QStringLiteral("scale")));
+        if (!options.scale)
+            return refused(BatchText::tr("--scale 必须是大于 0、不超过 1000 的百分数，最多四位小数：%1")
+                               .arg(parser.value(QStringLiteral("scale"))));
+        if (*options.scale > imaging::kWholeScale && !options.enlarge)
+            return refused(BatchText::tr("--scale %1 会放大图片，须同时加上 --enlarge")
+                               .arg(parser.value(QStringLiteral("scale"))));
+    }
+    for (const QString &value : parser.values(QStringLiteral("size"))) {
+        const std::optional<OutputSize> size = sizeValue(value);
+        if (!size)
+            return refused(BatchText::tr("--size 必须写成 宽x高:子文件夹，宽和高是 1 到 %1 之间的整数，"
+                                         "子文件夹是输出文件夹中的相对路径，不含 . 和 .. ：%2")
+                               .arg(workflow::kMaxBatchSizeLimit)
+                               .arg(value));
+        for (const OutputSize &earlier : options.sizes) {
+            if (earlier.folder == size->folder)
+                return refused(BatchText::tr("两个 --size 写入同一个子文件夹：%1").arg(size->folder));
+        }
+        options.sizes.push_back(*size);
+    }
+    if (options.sizes.size() > kMostOutputSizes)
+        return refused(BatchText::tr("--size 最多 %1 个").arg(kMostOutputSizes));
+    // One way of giving the size: the first two given are named.
+    QStringList ways;
+    if (options.width || options.height)
+        ways << (options.width ? QStringLiteral("--width") : QStringLiteral("--height"));
+    if (options.longEdge)
+        ways << QStringLiteral("--long-edge");
+    if (options.scale)
+        ways << QStringLiteral("--scale");
+    if (!options.sizes.empty())
+        ways << QStringLiteral("--size");
+    if (ways.size() > 1)
+        return refused(BatchText::tr("尺寸只能用一种方式给出：%1 不能与 %2 同时使用").arg(ways[0], ways[1]));
     if (isSet("jobs")) {
         const auto value = intValue(parser, "jobs", 1, std::numeric_limits<int>::max());
         if (!value)
             return refused(BatchText::tr("--jobs 必须是正整数：%1").arg(parser.value(QStringLiteral("jobs"))));
         options.jobs = *value;
     }
-    if (isSet("jpeg-quality")) {
-        const auto value = intValue(parser, "jpeg-quality", 1, 100);
+    // --jpeg-quality is the older spelling of --quality; the newer wins.
+    for (const char *name : {"jpeg-quality", "quality"}) {
+        if (!isSet(name))
+            continue;
+        const auto value = intValue(parser, name, 1, 100);
         if (!value)
-            return refused(BatchText::tr("--jpeg-quality 必须是 1 到 100 之间的整数：%1")
-                               .arg(parser.value(QStringLiteral("jpeg-quality"))));
-        options.jpegQuality = *value;
+            return refused(BatchText::tr("--%1 必须是 1 到 100 之间的整数：%2")
+                               .arg(QLatin1String(name), parser.value(QLatin1String(name))));
+        options.quality = *value;
     }
     if (isSet("format")) {
         const QString typed = parser.value(QStringLiteral("format"));

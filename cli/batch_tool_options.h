@@ -8,8 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace cli {
 
@@ -29,15 +31,31 @@ QString formatList();
 // An option's description in the interface's language, the formats filled in.
 QString optionDescription(const BatchToolOption &option);
 
+// The most --size options a run takes: the sizes of one worker request.
+inline constexpr std::size_t kMostOutputSizes = 16;
+
+// One --size: a box, and the sub-folder of the output folder it fills.
+struct OutputSize {
+    int width = 0;
+    int height = 0;
+    QString folder; // relative, without "." or ".." parts
+};
+
 struct BatchToolOptions {
+    // The size is given one way only: a box (--width, --height, each
+    // defaulting to the window's remembered limit), the long edge, a scale,
+    // or several boxes each into a folder of its own.
     std::optional<int> width;
     std::optional<int> height;
+    std::optional<int> longEdge;
+    std::optional<std::int64_t> scale; // in millionths, imaging::kWholeScale is 100 %
+    std::vector<OutputSize> sizes;
     bool enlarge = false;
     bool recursive = false;
     bool dryRun = false;
     bool json = false;
     bool skipExisting = false;
-    int jpegQuality = imaging::kBestJpegQuality;
+    int quality = imaging::kOwnQuality;
     QString format; // the extension every picture is converted to; empty: each keeps its own
     int jobs = 0;   // 0: one per processor
     bool stats = false;

@@ -216,4 +216,42 @@ bool decodeBmp(QByteArrayView file, const BmpHeader &h, unsigned char *out)
     return true;
 }
 
+QByteArray encodeBmp24(const unsigned char *rgb, int width, int height)
+{
+    const qsizetype rowBytes = qsizetype(width) * 3;
+    const qsizetype stride = (rowBytes + 3) / 4 * 4;
+    const qsizetype pixelBytes = stride * height;
+    constexpr qsizetype kHeaders = 14 + 40;
+    QByteArray out(kHeaders + pixelBytes, '\0');
+    auto *p = reinterpret_cast<unsigned char *>(out.data());
+    auto le16 = [&](qsizetype at, std::uint32_t value) {
+        p[at] = std::uint8_t(value);
+        p[at + 1] = std::uint8_t(value >> 8);
+    };
+    auto le32 = [&](qsizetype at, std::uint32_t value) {
+        le16(at, value & 0xFFFF);
+        le16(at + 2, value >> 16);
+    };
+    p[0] = 'B';
+    p[1] = 'M';
+    le32(2, std::uint32_t(kHeaders + pixelBytes));
+    le32(10, kHeaders);
+    le32(14, 40);
+    le32(18, std::uint32_t(width));
+    le32(22, std::uint32_t(height)); // positive: bottom-up
+    le16(26, 1);                     // planes
+    le16(28, 24);                    // bits per pixel
+    le32(34, std::uint32_t(pixelBytes));
+    unsigned char *dst = p + kHeaders;
+    for (int y = height - 1; y >= 0; --y, dst += stride) {
+        const unsigned char *row = rgb + rowBytes * y;
+        for (qsizetype i = 0; i < rowBytes; i += 3) {
+            dst[i] = row[i + 2];
+            dst[i + 1] = row[i + 1];
+            dst[i + 2] = row[i];
+        }
+    }
+    return out;
+}
+
 } // namespace imaging

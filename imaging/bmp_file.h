@@ -5,6 +5,7 @@
 // left to ImageMagick.
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 #include <array>
@@ -45,5 +46,12 @@ bool bmpHoldsPixels(QByteArrayView file, const BmpHeader &header);
 // that is zero everywhere is taken as absent (made opaque): many writers
 // declare one and leave it empty.
 bool decodeBmp(QByteArrayView file, const BmpHeader &header, unsigned char *out);
+
+// `rgb` (width * height * 3 bytes, top row first) as the classic Windows
+// bitmap: the 14-byte file header, the 40-byte BITMAPINFOHEADER with no
+// resolution, then the rows bottom-up in BGR, each padded to four bytes. These
+// are the bytes ImageMagick's BMP3 writer makes, without its limits on the
+// size of a picture (16000 pixels a side, 128 megapixels in memory).
+QByteArray encodeBmp24(const unsigned char *rgb, int width, int height);
 
 } // namespace imaging

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace imaging {
 
@@ -45,6 +46,10 @@ struct ConversionResult {
     // The source's own bytes were written in place of the converted ones,
     // which would have been larger (KeepFromSource::noLarger).
     bool keptOriginal = false;
+    // A picture made into several sizes (convertPictureSizes): each one's
+    // result, in their order. The fields above then tell the first that
+    // failed, or the first size's when all converted.
+    std::vector<ConversionResult> sizes = {};
 
     bool converted() const { return status == ConversionStatus::Converted; }
 };

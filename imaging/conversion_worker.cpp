@@ -284,28 +284,52 @@ bool ConversionWorker::start(QString &problem)
 
 Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
 {
+    WorkerTask one = task;
+    one.moreSizes.clear();
+    return convertAll(source, one).front();
+}
+
+std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const WorkerTask &task)
+{
+    std::vector<PictureSize> sizes{{task.width, task.height}};
+    sizes.insert(sizes.end(), task.moreSizes.begin(), task.moreSizes.end());
+    // Every size left without an answer gets the one that ended the request.
+    std::vector<Result<QByteArray>> results;
+    auto allEnd = [&](const Result<QByteArray> &ending) {
+        while (results.size() < sizes.size())
+            results.push_back(ending.failure());
+        return std::move(results);
+    };
+    if (sizes.size() > worker::kMostSizes)
+        return allEnd({ConversionStatus::UnsupportedTarget, QStringLiteral("more sizes than one request carries")});
     if (m_pid >= 0 && workerHasGone())
         end(true);
     if (abandoned())
-        return {ConversionStatus::Stopped, QStringLiteral("stopped before it was handed over")};
+        return allEnd({ConversionStatus::Stopped, QStringLiteral("stopped before it was handed over")});
     QString problem;
     if (m_pid < 0 && !start(problem)) {
         if (abandoned())
-            return {ConversionStatus::Stopped, QStringLiteral("stopped while the worker started")};
-        return {ConversionStatus::WorkerUnavailable, problem};
+            return allEnd({ConversionStatus::Stopped, QStringLiteral("stopped while the worker started")});
+        return allEnd({ConversionStatus::WorkerUnavailable, problem});
     }
 
-    // The picture's memory, lent from the share before the worker may use it.
+    // The picture's memory, lent from the share before the worker may use it:
+    // its outputs too, and the decode held for them when there are several.
+    std::uint64_t outputPixels = 0;
+    for (const PictureSize &size : sizes)
+        outputPixels += std::uint64_t(std::max(size.Width, 0)) * std::uint64_t(std::max(size.Height, 0));
     MemoryShare &share = m_settings.memoryShare ? *m_settings.memoryShare : MemoryShare::processShare();
     const std::uint64_t memory
-        = std::min(m_settings.budget.memoryFor(task.declaredPixels, task.sourceBytes, m_settings.threadsPerPicture),
+        = std::min(m_settings.budget.memoryFor(task.declaredPixels, task.sourceBytes, m_settings.threadsPerPicture,
+                                               outputPixels, sizes.size() > 1),
                    share.capacity());
     if (!share.take(memory, m_settings.abandon))
-        return {ConversionStatus::Stopped, QStringLiteral("stopped while the picture waited for memory")};
+        return allEnd({ConversionStatus::Stopped, QStringLiteral("stopped while the picture waited for memory")});
     const MemoryLoan loan{share, memory};
     if (!limitAddressSpace(m_pid, memory)) {
         end(true);
-        return {ConversionStatus::WorkerUnavailable, QStringLiteral("the picture's memory budget could not be set")};
+        return allEnd(
+            {ConversionStatus::WorkerUnavailable, QStringLiteral("the picture's memory budget could not be set")});
     }
 
     worker::Request request;
@@ -315,14 +339,23 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
     request.background = task.background;
     request.flags = task.tgaName ? std::uint32_t(worker::kNameSaysTga) : 0u;
     request.orientation = std::uint32_t(task.orientation);
-    request.jpegQuality = std::uint32_t(std::clamp(task.jpegQuality, 1, 100));
+    request.quality = std::uint32_t(std::clamp(task.quality, kOwnQuality, 100));
+    request.moreSizes = std::uint32_t(task.moreSizes.size());
+    for (std::size_t i = 0; i < task.moreSizes.size(); ++i) {
+        request.more[i][0] = task.moreSizes[i].Width;
+        request.more[i][1] = task.moreSizes[i].Height;
+    }
     const long long oomKillsBefore = oomKillCount();
     if (!sendRequest(m_channel, request, source))
-        return {ConversionStatus::Crashed, end(false).detail};
+        return allEnd({ConversionStatus::Crashed, end(false).detail});
     if (m_settings.pictureSent)
         m_settings.pictureSent(m_pid);
 
-    const auto allowed = m_settings.budget.timeFor(task.declaredPixels);
+    // A decode for every size at most, and every output's pixels.
+    std::int64_t decoded = 0;
+    if (__builtin_mul_overflow(task.declaredPixels, std::int64_t(sizes.size()), &decoded))
+        decoded = std::numeric_limits<std::int64_t>::max();
+    const auto allowed = m_settings.budget.timeFor(decoded, outputPixels);
     const Clock::time_point deadline = Clock::now() + allowed;
     // Whatever ends the conversation early says what became of the worker.
     auto ended = [&](Io io) -> Result<QByteArray> {
@@ -346,38 +379,52 @@ Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
         return {ConversionStatus::InvalidReply, defect};
     };
 
-    worker::Reply reply{};
-    if (const Io io = receiveExact(m_channel, &reply, sizeof reply, deadline, m_settings.abandon); io != Io::Done)
-        return ended(io);
-    const std::optional<ConversionStatus> status = worker::replyStatus(reply.status);
-    const bool converted = status == ConversionStatus::Converted;
-    if (reply.magic != worker::kReplyMagic || !status || reply.byteCount > worker::kMaxOutputBytes
-        || reply.detailLength > worker::kMaxDetailBytes) {
-        end(true);
-        return {ConversionStatus::Crashed, QStringLiteral("the worker's answer made no sense")};
+    for (const PictureSize &size : sizes) {
+        worker::Reply reply{};
+        if (const Io io = receiveExact(m_channel, &reply, sizeof reply, deadline, m_settings.abandon); io != Io::Done)
+            return allEnd(ended(io));
+        const std::optional<ConversionStatus> status = worker::replyStatus(reply.status);
+        const bool converted = status == ConversionStatus::Converted;
+        if (reply.magic != worker::kReplyMagic || !status || reply.byteCount > worker::kMaxOutputBytes
+            || reply.detailLength > worker::kMaxDetailBytes) {
+            end(true);
+            return allEnd({ConversionStatus::Crashed, QStringLiteral("the worker's answer made no sense")});
+        }
+        // Refused before a byte of it is read.
+        const std::uint64_t largest = largestOutputBytes(task.format, size.Width, size.Height);
+        if (converted && reply.byteCount > largest)
+            return allEnd(invalid(QStringLiteral("%1 bytes, more than a picture of %2 x %3 can take")
+                                      .arg(reply.byteCount)
+                                      .arg(size.Width)
+                                      .arg(size.Height)));
+        QByteArray bytes(qsizetype(reply.byteCount), Qt::Uninitialized);
+        QByteArray detail(qsizetype(reply.detailLength), Qt::Uninitialized);
+        for (QByteArray *part : {&bytes, &detail}) {
+            const Io io
+                = receiveExact(m_channel, part->data(), std::size_t(part->size()), deadline, m_settings.abandon);
+            if (io != Io::Done)
+                return allEnd(ended(io));
+        }
+        if (!converted) {
+            // The worker's words are shown and logged: nothing in them may drive a terminal.
+            results.push_back(
+                {*status, platform::printableText(QString::fromUtf8(detail)).left(kKeptDetailCharacters)});
+        } else if (const QString defect = outputDefect(bytes, task.format, size.Width, size.Height);
+                   !defect.isEmpty()) {
+            return allEnd(invalid(defect));
+        } else {
+            results.push_back(std::move(bytes));
+        }
+        if (reply.flags & worker::kWorkerEnds) {
+            end(false);
+            // The sizes after it were never made: they fail as it did.
+            const bool failed = !results.back();
+            return allEnd(failed ? results.back().failure()
+                                 : ConversionResult{ConversionStatus::Crashed,
+                                                    QStringLiteral("the worker ended before every size was made")});
+        }
     }
-    // Refused before a byte of it is read.
-    const std::uint64_t largest = largestOutputBytes(task.format, task.width, task.height);
-    if (converted && reply.byteCount > largest)
-        return invalid(QStringLiteral("%1 bytes, more than a picture of %2 x %3 can take")
-                           .arg(reply.byteCount)
-                           .arg(task.width)
-                           .arg(task.height));
-    QByteArray bytes(qsizetype(reply.byteCount), Qt::Uninitialized);
-    QByteArray detail(qsizetype(reply.detailLength), Qt::Uninitialized);
-    for (QByteArray *part : {&bytes, &detail}) {
-        const Io io = receiveExact(m_channel, part->data(), std::size_t(part->size()), deadline, m_settings.abandon);
-        if (io != Io::Done)
-            return ended(io);
-    }
-    if (reply.flags & worker::kWorkerEnds)
-        end(false);
-    if (!converted)
-        // The worker's words are shown and logged: nothing in them may drive a terminal.
-        return {*status, platform::printableText(QString::fromUtf8(detail)).left(kKeptDetailCharacters)};
-    if (const QString defect = outputDefect(bytes, task.format, task.width, task.height); !defect.isEmpty())
-        return invalid(defect);
-    return bytes;
+    return results;
 }
 
 bool ConversionWorker::workerHasGone() const

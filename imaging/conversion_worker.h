@@ -6,6 +6,7 @@
 
 #include "imaging/conversion_status.h"
 #include "imaging/picture_formats.h"
+#include "imaging/picture_size.h"
 #include "imaging/worker_budget.h"
 #include "platform/colour.h"
 
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -52,7 +54,10 @@ struct WorkerTask {
     int orientation = 1;             // the EXIF orientation to apply (1 to 8)
     std::int64_t declaredPixels = 0; // as the header says; sets the budgets
     std::uint64_t sourceBytes = 0;   // the file's length, which the worker maps
-    int jpegQuality = kBestJpegQuality;
+    int quality = kOwnQuality;
+    // Further sizes made from the same decode (convertAll), at most
+    // worker::kMostSizes - 1.
+    std::vector<PictureSize> moreSizes = {};
 };
 
 class ConversionWorker {
@@ -72,6 +77,11 @@ public:
     // worker is ended, so a worker taken over by one picture forges nothing
     // for the next.
     Result<QByteArray> convert(int source, const WorkerTask &task);
+
+    // The same for the task's size and each of its moreSizes, from one
+    // decode in the worker where the sizes allow it: one result per size, in
+    // their order, each output checked as convert() checks its one.
+    std::vector<Result<QByteArray>> convertAll(int source, const WorkerTask &task);
 
     // Ends the worker, if one runs; the next picture starts another.
     void shutDown() { end(false); }

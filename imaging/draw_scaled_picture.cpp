@@ -4,6 +4,7 @@
 #include "imaging/exact_resample.h"
 #include "imaging/gif_file.h"
 #include "imaging/header_probe.h"
+#include "imaging/heif_codec.h"
 #include "imaging/jpeg_shrink.h"
 #include "imaging/picture_size.h"
 #include "imaging/png_chunks.h"
@@ -25,6 +26,16 @@ using vips::VSource;
 namespace imaging {
 
 namespace {
+
+// The scale libwebp decodes a WebP at: its own rescaler averages whole areas,
+// a proper reduction, down to twice the target, from which the program's
+// resampling makes the target; 1 when the picture is not that large.
+double webpScale(int sourceWidth, int sourceHeight, int width, int height)
+{
+    const double scale = std::max(2.0 * std::max(width, 1) / std::max(sourceWidth, 1),
+                                  2.0 * std::max(height, 1) / std::max(sourceHeight, 1));
+    return std::min(scale, 1.0);
+}
 
 bool tooManyPixels(long long width, long long height)
 {
@@ -199,7 +210,7 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
     if (!ensureVipsStarted())
         return {ConversionStatus::Damaged, QStringLiteral("libvips did not start")};
     const QByteArrayView bytes = source.bytes;
-    const SourceFormat format = sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName);
+    const SourceFormat format = sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName, bytes);
     auto whole = [](const VImage &image) {
         return LoadedPicture{image, {double(image.width()), double(image.height())}};
     };
@@ -207,6 +218,15 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
     try {
         switch (format) {
         case SourceFormat::Unknown: return ConversionStatus::NotAPicture;
+        case SourceFormat::Heif: {
+            // libheif itself, not libvips' loader: that one takes the size
+            // before the turn when the transforms are listed before `ispe`,
+            // and then fails on the pixels.
+            const Result<VImage> image = decodeHeif(bytes, kMaxSourcePixels);
+            if (!image)
+                return image.failure();
+            return whole(markSequential(*image));
+        }
         case SourceFormat::Bmp:
         case SourceFormat::Tga: {
             const Result<VImage> image = format == SourceFormat::Tga ? loadTga(bytes) : loadBmp(bytes);
@@ -222,11 +242,21 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
             if (format == SourceFormat::Png && !pngChunksAheadOfPixelsFit(bytes))
                 return {ConversionStatus::Damaged, QStringLiteral("a chunk ahead of the pixels runs past the end")};
             auto memory = [&] { return VSource::new_from_memory(bytes.data(), size_t(bytes.size())); };
-            const VImage image = VImage::new_from_source(memory(), "", loadOptions());
+            // The loader the content calls for, and no other; an animation
+            // gives its first frame.
+            const VImage image = format == SourceFormat::WebP ? VImage::webpload_source(memory(), loadOptions())
+                                 : format == SourceFormat::JpegXl
+                                     ? VImage::jxlload_source(memory(), loadOptions())
+                                     : VImage::new_from_source(memory(), "", loadOptions());
             if (tooManyPixels(image.width(), image.height()))
                 return ConversionStatus::TooLarge;
             if (format == SourceFormat::Gif)
                 return whole(gifScreen(image, bytes));
+            if (format == SourceFormat::WebP) {
+                const double scale = webpScale(image.width(), image.height(), width, height);
+                if (scale < 1)
+                    return whole(VImage::webpload_source(memory(), loadOptions()->set("scale", scale)));
+            }
             const int shrink
                 = format == SourceFormat::Jpeg ? jpegShrinkFactor(image.width(), image.height(), width, height) : 1;
             if (shrink == 1)
@@ -265,18 +295,37 @@ Result<VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, p
     }
 }
 
+PictureSize storedSize(int orientation, int width, int height)
+{
+    return exifOrientation(orientation) >= 5 ? PictureSize{height, width} : PictureSize{width, height};
+}
+
+SourceFile asDecoded(SourceFile source)
+{
+    const QByteArrayView bytes = source.bytes;
+    if (decoderTurnsUpright(sniffSource(bytes.first(std::min(bytes.size(), kSniffBytes)), source.tgaName, bytes)))
+        source.orientation = 1;
+    return source;
+}
+
 Result<VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background)
+{
+    source = asDecoded(source);
+    const PictureSize stored = storedSize(source.orientation, width, height);
+    const Result<LoadedPicture> loaded = loadForScaling(source, stored.Width, stored.Height);
+    if (!loaded)
+        return loaded.failure();
+    return drawLoadedPicture(*loaded, source.orientation, width, height, background);
+}
+
+Result<VImage> drawLoadedPicture(const LoadedPicture &loaded, int orientation, int width, int height,
+                                 platform::ColourValue background)
 {
     // Resized as stored, turned afterwards: the turn then handles the few
     // pixels of the output, and the decoder still streams top to bottom.
-    const int orientation = exifOrientation(source.orientation);
-    const bool quarterTurn = orientation >= 5;
-    const int storedWidth = quarterTurn ? height : width;
-    const int storedHeight = quarterTurn ? width : height;
-    const Result<LoadedPicture> loaded = loadForScaling(source, storedWidth, storedHeight);
-    if (!loaded)
-        return loaded.failure();
-    Result<VImage> scaled = scaleToSize(*loaded, storedWidth, storedHeight, background);
+    orientation = exifOrientation(orientation);
+    const PictureSize stored = storedSize(orientation, width, height);
+    Result<VImage> scaled = scaleToSize(loaded, stored.Width, stored.Height, background);
     if (!scaled || orientation == 1)
         return scaled;
     errno = 0;

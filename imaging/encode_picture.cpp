@@ -1,6 +1,8 @@
 #include "imaging/encode_picture.h"
 
+#include "imaging/bmp_file.h"
 #include "imaging/gif_file.h"
+#include "imaging/heif_codec.h"
 #include "imaging/png_file.h"
 #include "imaging/tga_file.h"
 #include "imaging/vips_errors.h"
@@ -55,6 +57,15 @@ QByteArray encodePngPicture(const VImage &picture)
                      picture.bands(), kPngLevel);
 }
 
+// The classic Windows bitmap with the 40-byte header that every reader
+// knows, at 24 bits.
+QByteArray encodeBmp(const VImage &picture)
+{
+    size_t size = 0;
+    std::unique_ptr<void, decltype(&g_free)> pixels(picture.write_to_memory(&size), &g_free);
+    return encodeBmp24(static_cast<const unsigned char *>(pixels.get()), picture.width(), picture.height());
+}
+
 QByteArray encodeTga(const VImage &picture)
 {
     size_t size = 0;
@@ -62,9 +73,73 @@ QByteArray encodeTga(const VImage &picture)
     return encodeTga24(static_cast<const unsigned char *>(pixels.get()), picture.width(), picture.height());
 }
 
+// The picture alone, without a single field of the source's metadata (EXIF,
+// XMP, a profile), which some savers write whatever "strip" says.
+VImage withoutMetadata(const VImage &picture)
+{
+    size_t size = 0;
+    void *pixels = picture.write_to_memory(&size);
+    return VImage::new_from_memory_steal(pixels, size, picture.width(), picture.height(), picture.bands(),
+                                         picture.format())
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+// libvips (8.14, through libwebpmux) wraps every picture in the extended
+// format, its VP8X header announcing EXIF that is not there. An opaque
+// picture without metadata needs only the simple format: the RIFF header and
+// the one VP8 or VP8L chunk, which is taken out as it is.
+QByteArray simpleWebp(const QByteArray &webp)
+{
+    auto le32 = [&](qsizetype at) {
+        return quint32(quint8(webp[at])) | quint32(quint8(webp[at + 1])) << 8 | quint32(quint8(webp[at + 2])) << 16
+               | quint32(quint8(webp[at + 3])) << 24;
+    };
+    qsizetype at = 12;
+    while (at + 8 <= webp.size()) {
+        const QByteArray type = webp.mid(at, 4);
+        const qsizetype size = qsizetype(le32(at + 4));
+        const qsizetype next = at + 8 + size + (size & 1);
+        if (next > webp.size())
+            break;
+        if (type == "VP8 " || type == "VP8L") {
+            const QByteArray chunk = webp.mid(at, next - at);
+            QByteArray simple = QByteArray("RIFF") + QByteArray(4, '\0') + "WEBP" + chunk;
+            const quint32 riff = quint32(simple.size() - 8);
+            for (int i = 0; i < 4; ++i)
+                simple[4 + i] = char(riff >> (8 * i));
+            return simple;
+        }
+        at = next;
+    }
+    return webp;
+}
+
+QByteArray encodeWebp(const VImage &picture, int quality, bool lossless)
+{
+    auto options = VImage::option()->set("strip", true)->set("effort", 4);
+    if (lossless)
+        options->set("lossless", true);
+    else
+        options->set("Q", quality == kOwnQuality ? kWebpQuality : std::clamp(quality, 1, 100));
+    return simpleWebp(takeBlob(withoutMetadata(picture).webpsave_buffer(options)));
+}
+
+QByteArray encodeJpegXl(const VImage &picture, int quality)
+{
+    // A quality asked for becomes the distance cjxl makes of it, at most
+    // the 15 libvips takes (libvips' own mapping passes libjxl's limit at
+    // the lowest qualities).
+    const double q = std::clamp(quality, 1, 100);
+    const double distance = quality == kOwnQuality ? kJpegXlDistance
+                            : q >= 30              ? 0.1 + (100 - q) * 0.09
+                                                   : 53.0 / 3000.0 * q * q - 23.0 / 20.0 * q + 25.0;
+    auto options = VImage::option()->set("effort", kJpegXlEffort)->set("distance", std::min(distance, 15.0));
+    return takeBlob(withoutMetadata(picture).jxlsave_buffer(options));
+}
+
 } // namespace
 
-Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int jpegQuality)
+Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int quality, bool losslessSource)
 {
     errno = 0;
     try {
@@ -79,18 +154,23 @@ Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int
                                  : picture;
         switch (format) {
         case OutputFormat::Jpeg:
-            return takeBlob(
-                image.jpegsave_buffer(VImage::option()->set("Q", std::clamp(jpegQuality, 1, 100))->set("strip", true)));
+            return takeBlob(image.jpegsave_buffer(
+                VImage::option()
+                    ->set("Q", quality == kOwnQuality ? kBestJpegQuality : std::clamp(quality, 1, 100))
+                    ->set("strip", true)));
         case OutputFormat::Png: return encodePngPicture(image);
         case OutputFormat::Gif: return encodeGif(image);
         case OutputFormat::Tiff:
             return takeBlob(image.tiffsave_buffer(
                 VImage::option()->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_NONE)->set("strip", true)));
-        case OutputFormat::Bmp:
-            // BMP3 is the classic Windows bitmap with the 40-byte header that
-            // every reader knows; a 3-band picture is written at 24 bits.
-            return takeBlob(image.magicksave_buffer(VImage::option()->set("format", "BMP3")->set("strip", true)));
+        case OutputFormat::Bmp: return encodeBmp(image);
         case OutputFormat::Tga: return encodeTga(image);
+        case OutputFormat::WebP: return encodeWebp(image, quality, losslessSource);
+        case OutputFormat::Heic:
+            return encodeHeif(image, HeifCodec::Hevc, quality == kOwnQuality ? kHeicQuality : quality);
+        case OutputFormat::Avif:
+            return encodeHeif(image, HeifCodec::Av1, quality == kOwnQuality ? kAvifQuality : quality);
+        case OutputFormat::JpegXl: return encodeJpegXl(image, quality);
         }
     } catch (const vips::VError &error) {
         return failureOf(error);

@@ -12,11 +12,22 @@ namespace imaging {
 
 // The file bytes of an opaque 8-bit sRGB or grey picture in the given format
 // (a grey one as one channel in JPEG and PNG, in colour in the others): JPEG at
-// `jpegQuality` (1 to 100; the window's 100 unless told), PNG, GIF (palette
+// `quality` (1 to 100; kOwnQuality: the window's 100), PNG, GIF (palette
 // chosen by the encoder, one frame without a transparent index or a loop
 // block), TIFF uncompressed at 24 bits per pixel, BMP uncompressed at 24 bits
-// per pixel, TGA uncompressed true colour, with no metadata; or why the
-// encoder failed (or the source, decoded now, turned out damaged).
-Result<QByteArray> encodePicture(const vips::VImage &picture, OutputFormat format, int jpegQuality = kBestJpegQuality);
+// per pixel, TGA uncompressed true colour; WebP lossless when
+// `losslessSource` says the source kept every pixel, else lossy; HEIC, AVIF
+// and JPEG XL lossy; the lossy ones at `quality` or at their own settings
+// (bench/README.md says how they were chosen); all with no metadata; or why
+// the encoder failed (or the source, decoded now, turned out damaged).
+Result<QByteArray> encodePicture(const vips::VImage &picture, OutputFormat format, int quality = kOwnQuality,
+                                 bool losslessSource = false);
+
+// The settings chosen for the newer formats when no quality is asked for.
+inline constexpr int kWebpQuality = 90;
+inline constexpr int kHeicQuality = 50;
+inline constexpr int kAvifQuality = 70;
+inline constexpr double kJpegXlDistance = 1.0; // visually lossless by libjxl's measure
+inline constexpr int kJpegXlEffort = 5;
 
 } // namespace imaging

@@ -9,12 +9,17 @@
 
 namespace imaging {
 
+// 100 %, in the millionths a FitBox's scale is given in.
+inline constexpr std::int64_t kWholeScale = 1'000'000;
+
 // The limits a picture is fitted into, and whether a smaller picture is
-// enlarged up to them.
+// enlarged up to them. With a `scale` (in millionths: kWholeScale is 100 %),
+// both sides are scaled by it instead, and the limits only cap the result.
 struct FitBox {
     std::int32_t width = 0;
     std::int32_t height = 0;
     bool enlarge = false;
+    std::int64_t scale = 0;
 
     friend bool operator==(const FitBox &, const FitBox &) = default;
 };
@@ -25,6 +30,11 @@ struct FitBox {
 // pixel, exact halves to the even neighbour, and a picture with a size never
 // gets a side below 1. A picture without a size (a side of 0) and limits
 // below 1 give 0 x 0, which converts to nothing.
+//
+// With a scale, each side becomes side x scale, rounded the same way (from
+// the exact product, never below 1); a scale above 100 % enlarges only with
+// `box.enlarge`, and a result beyond a limit is fitted into the limits
+// instead, as a picture of the source's size would be.
 PictureSize fitIntoBox(PictureSize size, const FitBox &box);
 
 } // namespace imaging

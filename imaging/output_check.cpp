@@ -2,6 +2,7 @@
 
 #include "imaging/byte_order.h"
 #include "imaging/header_probe.h"
+#include "imaging/iso_boxes.h"
 #include "imaging/signatures.h"
 
 #include <algorithm>
@@ -246,6 +247,94 @@ QString tiffDefect(const ByteReader &tiff, int width, int height)
     return end == tiff.size() ? QString() : QStringLiteral("the TIFF goes on after its last part");
 }
 
+// One chunk after the RIFF header, VP8 or VP8L: a simple WebP, which has no
+// room for EXIF, XMP or a profile; the RIFF size is the file's.
+QString webpDefect(const ByteReader &webp)
+{
+    const auto riff = webp.le32(4);
+    const auto chunk = webp.le32(16);
+    if (!riff || *riff + 8ull != webp.size() || !chunk)
+        return QStringLiteral("the RIFF size is not the file's");
+    if (!hasText(webp, 12, "VP8 "sv) && !hasText(webp, 12, "VP8L"sv))
+        return QStringLiteral("the WebP carries a chunk the program does not write");
+    if (20 + *chunk + (*chunk & 1) != webp.size())
+        return QStringLiteral("the WebP goes on after its picture");
+    return QString();
+}
+
+// `ftyp` of the brand asked for, `meta` and `mdat`, and in `meta` the picture
+// only, coded as asked: one item, or (libheif's way with a side HEVC cannot
+// code) a tile one larger and a grid of that one tile cut to the size; no
+// EXIF or XMP item, no thumbnail.
+QString heifDefect(std::span<const std::uint8_t> data, std::string_view brand, std::uint32_t itemType)
+{
+    MemoryByteSource bytes(data);
+    const ByteReader reader(data);
+    if (!hasText(reader, 8, brand))
+        return QStringLiteral("the file is not of the brand asked for");
+    IsoBoxWalk top(bytes, 0, data.size(), 8);
+    std::optional<IsoBox> meta;
+    std::uint64_t end = 0;
+    while (const auto box = top.next()) {
+        if (box->type == fourCc("meta"))
+            meta = box;
+        else if (box->type != fourCc("ftyp") && box->type != fourCc("mdat"))
+            return QStringLiteral("the file carries a box the program does not write");
+        end = box->end;
+    }
+    if (top.damaged() || !meta || end != data.size())
+        return QStringLiteral("the boxes do not make up the file");
+    IsoBoxWalk inMeta(bytes, *meta, 4, 32);
+    const auto iinf = inMeta.find(fourCc("iinf"));
+    const auto head = iinf ? readFullBoxHead(bytes, *iinf) : std::nullopt;
+    if (!head)
+        return QStringLiteral("the file has no item list");
+    const std::uint64_t countBytes = head->version == 0 ? 2 : 4;
+    const auto count = countBytes == 2 ? reader.be16(iinf->contents + 4) : reader.be32(iinf->contents + 4);
+    if (!count || *count < 1 || *count > 2)
+        return QStringLiteral("the file holds other items than its picture");
+    IsoBoxWalk items(bytes, *iinf, 4 + countBytes, 2);
+    int coded = 0, grids = 0;
+    for (std::uint32_t i = 0; i < *count; ++i) {
+        const auto infe = items.next();
+        const auto infeHead = infe && infe->type == fourCc("infe") ? readFullBoxHead(bytes, *infe) : std::nullopt;
+        if (!infeHead || infeHead->version < 2)
+            return QStringLiteral("the file holds other items than its picture");
+        // Version 2: a 16-bit item id (3: 32-bit), a 16-bit protection index, the type.
+        const auto type = reader.be32(infe->contents + 4 + (infeHead->version == 2 ? 2 : 4) + 2);
+        coded += type == itemType;
+        grids += type == fourCc("grid");
+    }
+    if (coded != 1 || coded + grids != int(*count))
+        return QStringLiteral("the file holds other items than its picture");
+    return QString();
+}
+
+// The bare codestream: no container, so no box for EXIF or XMP.
+QString jpegXlDefect(const ByteReader &jxl)
+{
+    return jxl.u8(0) == 0xFFu && jxl.u8(1) == 0x0Au ? QString()
+                                                    : QStringLiteral("the JPEG XL is not a bare codestream");
+}
+
+// The newer formats, told apart by the probe's twelve-byte tests.
+std::optional<ProbeOnlySignature> newerSignatureOf(OutputFormat format)
+{
+    switch (format) {
+    case OutputFormat::WebP: return ProbeOnlySignature::WebP;
+    case OutputFormat::Heic:
+    case OutputFormat::Avif: return ProbeOnlySignature::IsoBaseMedia;
+    case OutputFormat::JpegXl: return ProbeOnlySignature::JpegXlCodestream;
+    case OutputFormat::Bmp:
+    case OutputFormat::Gif:
+    case OutputFormat::Jpeg:
+    case OutputFormat::Png:
+    case OutputFormat::Tiff:
+    case OutputFormat::Tga: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 Signature signatureOf(OutputFormat format)
 {
     switch (format) {
@@ -254,7 +343,11 @@ Signature signatureOf(OutputFormat format)
     case OutputFormat::Jpeg: return Signature::Jpeg;
     case OutputFormat::Png: return Signature::Png;
     case OutputFormat::Tiff: return Signature::TiffLittleEndian; // or big-endian, see outputDefect
-    case OutputFormat::Tga: return Signature::None;
+    case OutputFormat::Tga:
+    case OutputFormat::WebP:
+    case OutputFormat::Heic:
+    case OutputFormat::Avif:
+    case OutputFormat::JpegXl: return Signature::None;
     }
     return Signature::None;
 }
@@ -288,6 +381,14 @@ std::uint64_t largestOutputBytes(OutputFormat format, int width, int height)
         // a sample takes 27 bits at most under the standard Huffman tables,
         // twice that if every byte had to be stuffed.
         return 7 * 3 * roundUp(w, 16) * roundUp(h, 16) + 4096;
+    case OutputFormat::WebP:
+    case OutputFormat::Heic:
+    case OutputFormat::Avif:
+    case OutputFormat::JpegXl:
+        // Their coding of 24-bit pixels never takes more than the pixels
+        // do uncompressed (measured on noise at quality 100 and lossless:
+        // at most 3.1 bytes a pixel), a byte a pixel to spare, and headers.
+        return 4 * w * h + 16384;
     }
     return 0;
 }
@@ -302,7 +403,9 @@ QString outputDefect(QByteArrayView bytes, OutputFormat format, int width, int h
     Signature signature = decoderSignature(data.first(head));
     if (signature == Signature::TiffBigEndian)
         signature = Signature::TiffLittleEndian;
-    if (signature != signatureOf(format))
+    const auto newer = newerSignatureOf(format);
+    if (signature != signatureOf(format)
+        || (newer && probeOnlySignature(data.first(std::min(data.size(), kProbeOnlySignatureBytes))) != *newer))
         return QStringLiteral("not the format asked for");
     MemoryByteSource source(data);
     const PictureHeader header = probePictureHeader(source, format == OutputFormat::Tga);
@@ -325,6 +428,10 @@ QString outputDefect(QByteArrayView bytes, OutputFormat format, int width, int h
     case OutputFormat::Png: return pngDefect(reader);
     case OutputFormat::Gif: return gifDefect(reader, width, height);
     case OutputFormat::Jpeg: return jpegDefect(reader);
+    case OutputFormat::WebP: return webpDefect(reader);
+    case OutputFormat::Heic: return heifDefect(data, "heic"sv, fourCc("hvc1"));
+    case OutputFormat::Avif: return heifDefect(data, "avif"sv, fourCc("av01"));
+    case OutputFormat::JpegXl: return jpegXlDefect(reader);
     }
     return QStringLiteral("not a format the program writes");
 }

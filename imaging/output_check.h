@@ -18,7 +18,9 @@ namespace imaging {
 // The most bytes an output of width x height in `format` can take: exact for
 // the uncompressed BMP and TGA, nearly so for TIFF (its directory grows with
 // the strips), and for PNG, GIF and JPEG the worst case of their coding of
-// the 24-bit pixels plus their headers. 0 for a size below 1.
+// the 24-bit pixels plus their headers; for WebP, HEIC, AVIF and JPEG XL four
+// bytes a pixel, more than their coding of 24-bit pixels ever takes. 0 for a
+// size below 1.
 std::uint64_t largestOutputBytes(OutputFormat format, int width, int height);
 
 // Empty when `bytes` are such a file; else what is wrong with them, for logs.

@@ -8,7 +8,7 @@ namespace imaging {
 
 namespace {
 
-constexpr std::array<FileType, 8> kFileTypes{{
+constexpr std::array<FileType, 14> kFileTypes{{
     {u"bmp", OutputFormat::Bmp, QT_TRANSLATE_NOOP("imaging", "BMP位图(*.bmp)")},
     {u"gif", OutputFormat::Gif, QT_TRANSLATE_NOOP("imaging", "gif图形交换格式(*.gif)")},
     {u"jpg", OutputFormat::Jpeg, QT_TRANSLATE_NOOP("imaging", "jpg压缩格式(*.jpg)")},
@@ -17,6 +17,12 @@ constexpr std::array<FileType, 8> kFileTypes{{
     {u"tif", OutputFormat::Tiff, QT_TRANSLATE_NOOP("imaging", "tif图像(*.tif)")},
     {u"tiff", OutputFormat::Tiff, QT_TRANSLATE_NOOP("imaging", "tiff图像(*.tiff)")},
     {u"tga", OutputFormat::Tga, QT_TRANSLATE_NOOP("imaging", "tga图像(*.TGA)")},
+    {u"webp", OutputFormat::WebP, QT_TRANSLATE_NOOP("imaging", "WebP图像(*.webp)")},
+    {u"heic", OutputFormat::Heic, QT_TRANSLATE_NOOP("imaging", "HEIC图像(*.heic)")},
+    {u"heif", OutputFormat::Heic, QT_TRANSLATE_NOOP("imaging", "HEIF图像(*.heif)")},
+    {u"hif", OutputFormat::Heic, QT_TRANSLATE_NOOP("imaging", "HEIF图像(*.hif)")},
+    {u"avif", OutputFormat::Avif, QT_TRANSLATE_NOOP("imaging", "AVIF图像(*.avif)")},
+    {u"jxl", OutputFormat::JpegXl, QT_TRANSLATE_NOOP("imaging", "JPEG XL图像(*.jxl)")},
 }};
 
 // The text after the last "." of a name, or nothing without one.
@@ -33,6 +39,14 @@ std::optional<QStringView> extensionOf(const QString &name)
 QString filterLabel(const FileType &type) { return QCoreApplication::translate("imaging", type.filterLabel); }
 
 std::span<const FileType> fileTypes() { return kFileTypes; }
+
+QString extensionList(QStringView separator)
+{
+    QStringList extensions;
+    for (const FileType &type : kFileTypes)
+        extensions << QString::fromUtf16(type.extension);
+    return extensions.join(separator);
+}
 
 bool hasConvertibleExtension(const QString &name)
 {

@@ -1,4 +1,4 @@
-// The program's eight file types, described once: the extension of each, the
+// The program's file types, described once: the extension of each, the
 // encoder that writes it, and how the open-file dialog labels it. The batch's
 // accepted spellings, the format list of the single panel, the dialog's
 // filters and the choice of encoder all come from here.
@@ -12,9 +12,13 @@
 
 namespace imaging {
 
-enum class OutputFormat { Bmp, Gif, Jpeg, Png, Tiff, Tga };
+enum class OutputFormat { Bmp, Gif, Jpeg, Png, Tiff, Tga, WebP, Heic, Avif, JpegXl };
 
-// The window writes JPEG at the best quality; tarvel-batch may ask for less.
+// The quality of the lossy encoders, 1 to 100, or kOwnQuality: each format
+// at its own setting, JPEG at the best quality (the window's) and the newer
+// formats as measured in bench/README.md. tarvel-batch may ask for one
+// quality for all of them.
+inline constexpr int kOwnQuality = 0;
 inline constexpr int kBestJpegQuality = 100;
 
 struct FileType {
@@ -24,19 +28,23 @@ struct FileType {
 };
 
 // In the order the format list and the dialog show them: bmp, gif, jpg,
-// jpeg, png, tif, tiff, tga.
+// jpeg, png, tif, tiff, tga, then webp, heic, heif, hif, avif, jxl.
 std::span<const FileType> fileTypes();
+
+// Every extension in the table's order, lower case, between `separator`s:
+// "bmp,gif,jpg,...".
+QString extensionList(QStringView separator);
 
 // The open-file dialog's label of a type, in the language of the interface.
 QString filterLabel(const FileType &type);
 
-// Whether a file name (or path) has one of the sixteen spellings the batch
+// Whether a file name (or path) has one of the spellings the batch
 // converts: each extension all in lower or all in upper case. "Jpg" does not
 // qualify; a name without "." never.
 bool hasConvertibleExtension(const QString &name);
 
 // The encoder of a target path: its extension (after the last ".") compared
-// without regard to case with the whole of one of the eight. A path without a
+// without regard to case with the whole of one of the extensions. A path without a
 // dot, or with any other extension, has none.
 std::optional<OutputFormat> outputFormatForPath(const QString &targetPath);
 

@@ -12,6 +12,8 @@
 
 #include <QString>
 
+#include <span>
+
 namespace imaging {
 
 // Converts `sourcePath` into `targetPath` at exactly width x height pixels,
@@ -36,10 +38,9 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
                                 platform::ColourValue background);
 
 // The same conversion in a worker the caller keeps for many pictures; a JPEG
-// target is written at `jpegQuality` (1 to 100).
+// target is written at `quality` (1 to 100, or kOwnQuality: each format its own).
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                int width, int height, platform::ColourValue background,
-                                int jpegQuality = kBestJpegQuality);
+                                int width, int height, platform::ColourValue background, int quality = kOwnQuality);
 
 // What an output takes from its source besides the picture; by default
 // nothing: no dates, no metadata.
@@ -58,7 +59,22 @@ struct KeepFromSource {
 // replaced meanwhile gets the size that fits it, or fails (no size, too
 // large) when it no longer qualifies. The result tells both sizes.
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                const FitBox &box, platform::ColourValue background, int jpegQuality = kBestJpegQuality,
+                                const FitBox &box, platform::ColourValue background, int quality = kOwnQuality,
                                 const KeepFromSource &keep = {});
+
+// One output of a picture made in several sizes.
+struct SizedTarget {
+    QString path;
+    FitBox box;
+};
+
+// The picture made into every target (at most worker::kMostSizes, all of the
+// same format), each fitted into its box as convertPicture fits one: the
+// source is opened and read once, and decoded once for all sizes that decode
+// it alike, so that each output is the file convertPicture would write. Each
+// target is written whole or not at all, independently of the others.
+ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
+                                     std::span<const SizedTarget> targets, platform::ColourValue background,
+                                     int quality = kOwnQuality, const KeepFromSource &keep = {});
 
 } // namespace imaging

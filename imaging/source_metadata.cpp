@@ -675,7 +675,12 @@ Bytes withExif(std::span<const std::uint8_t> file, OutputFormat format, std::spa
     case OutputFormat::Tiff: return tiffWithExif(file, exif);
     case OutputFormat::Bmp:
     case OutputFormat::Gif:
-    case OutputFormat::Tga: break;
+    case OutputFormat::Tga:
+    // The newer formats are written without metadata whatever is asked.
+    case OutputFormat::WebP:
+    case OutputFormat::Heic:
+    case OutputFormat::Avif:
+    case OutputFormat::JpegXl: break;
     }
     return Bytes(file.begin(), file.end());
 }
@@ -693,6 +698,11 @@ bool holdsOnlyPicture(std::span<const std::uint8_t> file, OutputFormat format)
                && tiffHoldsOnlyPicture(file);
     case OutputFormat::Bmp: return signature == Signature::Bmp;
     case OutputFormat::Tga: return signature == Signature::None && tgaHoldsOnlyPicture(bytes);
+    // Not read here: such a source is never taken for its output.
+    case OutputFormat::WebP:
+    case OutputFormat::Heic:
+    case OutputFormat::Avif:
+    case OutputFormat::JpegXl: return false;
     }
     return false;
 }

@@ -36,6 +36,9 @@ bool ensureVipsStarted()
         // was rewritten (an in-place conversion, a second run); pictures are
         // never loaded twice on purpose, so the cache only costs memory.
         vips_cache_set_max(0);
+        // The JPEG XL loader (and ImageMagick's) are not made for hostile
+        // files; only the worker, shut in, lets them run.
+        vips_block_untrusted_set(TRUE);
         // libvips warns on stderr about things like odd EXIF units or the end
         // of a damaged file; the program reports failed pictures itself.
         g_log_set_handler(
@@ -48,6 +51,12 @@ bool ensureVipsStarted()
 } // namespace imaging
 
 namespace imaging {
+
+void allowUntrustedLoaders()
+{
+    if (ensureVipsStarted())
+        vips_block_untrusted_set(FALSE);
+}
 
 void setThreadsPerPicture(int threads)
 {

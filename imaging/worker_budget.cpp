@@ -26,22 +26,30 @@ template <typename T> T saturatingMultiply(T a, T b)
 
 } // namespace
 
-std::chrono::milliseconds WorkerBudget::timeFor(std::int64_t declaredPixels) const
+std::chrono::milliseconds WorkerBudget::timeFor(std::int64_t declaredPixels, std::uint64_t outputPixels) const
 {
     const std::int64_t megapixels = std::max<std::int64_t>(declaredPixels, 0) / 1'000'000;
+    const std::int64_t outputMegapixels
+        = std::int64_t(std::min<std::uint64_t>(outputPixels / 1'000'000, std::numeric_limits<std::int64_t>::max()));
     const std::int64_t perMegapixel = std::max<std::int64_t>(timePerMegapixel.count(), 0);
+    const std::int64_t perOutputMegapixel = std::max<std::int64_t>(timePerOutputMegapixel.count(), 0);
     const std::int64_t base = std::max<std::int64_t>(baseTime.count(), 0);
-    const std::int64_t total = saturatingAdd(base, saturatingMultiply(perMegapixel, megapixels));
+    std::int64_t total = saturatingAdd(base, saturatingMultiply(perMegapixel, megapixels));
+    total = saturatingAdd(total, saturatingMultiply(perOutputMegapixel, outputMegapixels));
     return std::min(std::chrono::milliseconds(total), kLongestTime);
 }
 
-std::uint64_t WorkerBudget::memoryFor(std::int64_t declaredPixels, std::uint64_t sourceBytes, int threads) const
+std::uint64_t WorkerBudget::memoryFor(std::int64_t declaredPixels, std::uint64_t sourceBytes, int threads,
+                                      std::uint64_t outputPixels, bool held) const
 {
     const std::uint64_t pixels = std::uint64_t(std::max<std::int64_t>(declaredPixels, 0));
     std::uint64_t total
         = saturatingAdd(baseMemory, saturatingMultiply(memoryPerThread, std::uint64_t(std::max(threads, 1))));
     total = saturatingAdd(total, saturatingMultiply(memoryPerPixel, pixels));
     total = saturatingAdd(total, sourceBytes);
+    total = saturatingAdd(total, saturatingMultiply(memoryPerOutputPixel, outputPixels));
+    if (held)
+        total = saturatingAdd(total, saturatingMultiply(memoryPerHeldPixel, pixels));
     return memoryBytes ? std::min(total, memoryBytes) : total;
 }
 

@@ -18,6 +18,10 @@ struct WorkerBudget {
     // generous for honest pictures (a 100-megapixel PNG takes a few seconds).
     std::chrono::milliseconds baseTime{15'000};
     std::chrono::milliseconds timePerMegapixel{300};
+    // And per megapixel of the outputs: a photo enlarged to 16383 x 9215
+    // (151 megapixels) takes 45 s of processor time, and a machine busy with
+    // other work gives it a fraction of a core.
+    std::chrono::milliseconds timePerOutputMegapixel{3000};
 
     // The address space a worker may take on for one picture, over what it
     // holds between pictures: a base for the decoders' tables and the
@@ -28,15 +32,23 @@ struct WorkerBudget {
     std::uint64_t baseMemory = 192ull << 20;
     std::uint64_t memoryPerThread = 16ull << 20;
     std::uint64_t memoryPerPixel = 24;
+    // Each output pixel: the picture at its size, the encoder's copy
+    // (ImageMagick's 16-bit RGBA for a BMP) and the encoded bytes twice.
+    std::uint64_t memoryPerOutputPixel = 24;
+    // A source made into several sizes is held decoded for them: at most four
+    // bands of 32 bits each per pixel.
+    std::uint64_t memoryPerHeldPixel = 16;
     // The most address space a worker may hold at all (its hard RLIMIT_AS),
     // so also the most one picture gets; 0 for machineMemoryShare().
     std::uint64_t memoryBytes = 0;
 
     // Never overflows: a declared size of any magnitude gets at most a day.
-    std::chrono::milliseconds timeFor(std::int64_t declaredPixels) const;
-    // What a picture may add with `threads` libvips threads, at most
+    std::chrono::milliseconds timeFor(std::int64_t declaredPixels, std::uint64_t outputPixels = 0) const;
+    // What a picture may add with `threads` libvips threads, made into
+    // outputs of `outputPixels` in all (held decoded when `held`), at most
     // memoryBytes (once set); never overflows.
-    std::uint64_t memoryFor(std::int64_t declaredPixels, std::uint64_t sourceBytes, int threads) const;
+    std::uint64_t memoryFor(std::int64_t declaredPixels, std::uint64_t sourceBytes, int threads,
+                            std::uint64_t outputPixels = 0, bool held = false) const;
 };
 
 // Three quarters of the machine's physical memory: what the pictures this

@@ -18,8 +18,11 @@ namespace imaging {
 // budget instead. Nothing else: the locale stays "C" (libvips' messages are
 // not translated, so they read the same whatever the user's language), and
 // no library finds a configuration of the user's (ImageMagick's policy under
-// $HOME, for one) that could make a picture convert differently.
-inline constexpr const char *kWorkerEnvironment[] = {"VIPS_DISC_THRESHOLD=1t"};
+// $HOME, for one) that could make a picture convert differently. libvips
+// reads the threshold's units up to "g" only: "1t" was 1 byte, and a WebP
+// (whose loader is not sequential) then went to a temporary file that the
+// worker cannot write.
+inline constexpr const char *kWorkerEnvironment[] = {"VIPS_DISC_THRESHOLD=1024g"};
 
 struct WorkerDescriptors {
     int channel = -1; // becomes descriptor 3 (worker::kChannelDescriptor)

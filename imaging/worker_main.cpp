@@ -22,8 +22,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <string>
+#include <vector>
 
 #include <signal.h>
 #include <sys/socket.h>
@@ -98,8 +100,27 @@ void onFatalLog(const gchar *, GLogLevelFlags, const gchar *message, gpointer)
     ::_exit(EXIT_FAILURE);
 }
 
-Result<QByteArray> convert(const worker::Request &request, int source)
+// Converts the source into every size the request asks for, handing each
+// result to `answer` as soon as it is made; false once an answer could not
+// be sent.
+bool convert(const worker::Request &request, int source, const std::function<bool(const Result<QByteArray> &)> &answer)
 {
+    std::vector<PictureSize> sizes{{request.width, request.height}};
+    for (std::uint32_t i = 0; i < std::min(request.moreSizes, worker::kMostSizes - 1); ++i)
+        sizes.push_back({request.more[i][0], request.more[i][1]});
+    // Exactly one answer per size: the parent counts them.
+    std::size_t answered = 0;
+    const auto answerNext = [&](const Result<QByteArray> &result) {
+        ++answered;
+        return answer(result);
+    };
+    const auto allAre = [&](const Result<QByteArray> &result) {
+        while (answered < sizes.size()) {
+            if (!answerNext(result))
+                return false;
+        }
+        return true;
+    };
     try {
         // A file larger than the budget leaves already here: it cannot be
         // mapped, and the copy read instead cannot be allocated.
@@ -107,20 +128,22 @@ Result<QByteArray> convert(const worker::Request &request, int source)
         switch (file.problem()) {
         case MappedFile::Problem::None: break;
         case MappedFile::Problem::Unreadable:
-            return {ConversionStatus::SourceUnreadable, QStringLiteral("the file could not be read")};
-        case MappedFile::Problem::TooLarge: return {ConversionStatus::TooLarge, QStringLiteral("more than 4 GiB")};
+            return allAre({ConversionStatus::SourceUnreadable, QStringLiteral("the file could not be read")});
+        case MappedFile::Problem::TooLarge:
+            return allAre({ConversionStatus::TooLarge, QStringLiteral("more than 4 GiB")});
         case MappedFile::Problem::NoMemory:
-            return {ConversionStatus::OutOfMemory, QStringLiteral("the file could not be held in memory")};
+            return allAre({ConversionStatus::OutOfMemory, QStringLiteral("the file could not be held in memory")});
         }
         const std::optional<OutputFormat> format = worker::requestFormat(request.format);
         if (!format)
-            return ConversionStatus::UnsupportedTarget;
-        const SourceFile source{file.bytes(), (request.flags & worker::kNameSaysTga) != 0,
-                                exifOrientation(request.orientation)};
-        return scaleAndEncode(source, request.width, request.height, *format, request.background,
-                              int(std::clamp<std::uint32_t>(request.jpegQuality, 1, 100)));
+            return allAre(ConversionStatus::UnsupportedTarget);
+        const SourceFile picture{file.bytes(), (request.flags & worker::kNameSaysTga) != 0,
+                                 exifOrientation(request.orientation)};
+        return scaleAndEncodeSizes(picture, sizes, *format, request.background,
+                                   int(std::min<std::uint32_t>(request.quality, 100)), answerNext);
     } catch (const std::bad_alloc &) {
-        return {ConversionStatus::OutOfMemory, QStringLiteral("out of memory")};
+        // Every size not yet answered fails; the parent counts the replies.
+        return allAre({ConversionStatus::OutOfMemory, QStringLiteral("out of memory")});
     }
 }
 
@@ -161,6 +184,9 @@ int main(int argc, char **argv)
     }
     if (!ensureVipsStarted())
         return EXIT_FAILURE;
+    // This process is the one to be shut in: the loaders libvips calls
+    // untrusted may run here.
+    allowUntrustedLoaders();
     // libvips notes where it found itself, for its start only; the worker's
     // environment stays what the parent gave it (worker_launch.h). No thread
     // runs yet that could be reading it.
@@ -192,7 +218,10 @@ int main(int argc, char **argv)
     int source = -1;
     while (receiveRequest(request, source)) {
         g_converting = true;
-        const Result<QByteArray> result = convert(request, source);
+        const bool sent = convert(request, source, [](const Result<QByteArray> &result) {
+            return result ? sendReply(ConversionStatus::Converted, *result, {})
+                          : sendReply(result.failure().status, {}, result.failure().detail.toUtf8());
+        });
         g_converting = false;
         ::close(source);
         // Freed picture buffers stay in the heap unless handed back; between
@@ -201,8 +230,6 @@ int main(int argc, char **argv)
         // more in page faults than it saves, so only a lot is handed back.
         if (::mallinfo2().fordblks > kHeapKeptBytes)
             ::malloc_trim(0);
-        const bool sent = result ? sendReply(ConversionStatus::Converted, *result, {})
-                                 : sendReply(result.failure().status, {}, result.failure().detail.toUtf8());
         if (!sent)
             break;
     }

@@ -18,7 +18,10 @@
 //    attached (SCM_RIGHTS). The worker never opens a picture by name.
 // 3. The worker answers with a Reply followed by `byteCount` bytes, the
 //    encoded output file, and `detailLength` bytes of UTF-8, the decoder's own
-//    message for logs. The parent writes the output file itself.
+//    message for logs. The parent writes the output file itself. A request
+//    for several sizes (moreSizes) gets one reply per size, in their order,
+//    each made as soon as its output is encoded; a reply that says the
+//    worker ends is the last, whatever sizes are left.
 // 4. Steps 2 and 3 repeat until the parent closes its end; the worker exits.
 //
 // The parent trusts nothing it reads: a reply whose magic, status or lengths
@@ -44,9 +47,13 @@ inline constexpr std::uint32_t kHelloMagic = 0x54574831;   // "TWH1"
 inline constexpr std::uint32_t kRequestMagic = 0x54575131; // "TWQ1"
 inline constexpr std::uint32_t kReplyMagic = 0x54575231;   // "TWR1"
 
-// The largest output a reply may carry: a 1024 x 1024 picture is at most
-// about 3 MB in any of the formats written.
-inline constexpr std::uint64_t kMaxOutputBytes = 64u << 20;
+// The largest output a reply may carry: a 16383 x 16383 picture takes about
+// 800 MB as a BMP, TGA, TIFF or PNG, and a JPEG of noise at quality 100 more
+// (the parent first holds each reply to what its size can take in its
+// format, output_check.h).
+inline constexpr std::uint64_t kMaxOutputBytes = std::uint64_t(2) << 30;
+// The most sizes one request asks for, the first included.
+inline constexpr std::uint32_t kMostSizes = 16;
 inline constexpr std::uint32_t kMaxDetailBytes = 4096;
 
 // Exit status of a worker that could not shut itself in: it converts nothing
@@ -80,7 +87,13 @@ struct Request {
     // The worker turns the pixels by it, whatever the decoder thinks, so that
     // the output has exactly the size the program fitted.
     std::uint32_t orientation = 1;
-    std::uint32_t jpegQuality = 100; // 1 to 100, for a JPEG output
+    // 1 to 100 for the lossy encoders, or 0 (imaging::kOwnQuality) for each
+    // format's own setting.
+    std::uint32_t quality = 0;
+    // Further sizes made from the same decode, each as width and height like
+    // the first; `moreSizes` of them (at most kMostSizes - 1) count.
+    std::uint32_t moreSizes = 0;
+    std::int32_t more[kMostSizes - 1][2] = {};
 };
 
 enum ReplyFlags : std::uint32_t {
@@ -110,7 +123,11 @@ inline std::optional<OutputFormat> requestFormat(std::uint32_t value)
     case OutputFormat::Jpeg:
     case OutputFormat::Png:
     case OutputFormat::Tiff:
-    case OutputFormat::Tga: return format;
+    case OutputFormat::Tga:
+    case OutputFormat::WebP:
+    case OutputFormat::Heic:
+    case OutputFormat::Avif:
+    case OutputFormat::JpegXl: return format;
     }
     return std::nullopt;
 }

@@ -77,6 +77,17 @@ std::vector<Sample> samples()
     list.push_back({"damaged run-length BMP", runLengthBitmap(false), false, false});
     const Result<QByteArray> tga = encodePicture(rgb, OutputFormat::Tga);
     list.push_back({"TGA", tga ? *tga : QByteArray(), true});
+    // The newer formats, by the program's own encoders, and the paths their
+    // decoders take: lossy and lossless WebP, WebP with alpha (ALPH), HEIC
+    // (libde265), AVIF (dav1d), JPEG XL.
+    auto encoded = [](const Result<QByteArray> &bytes) { return bytes ? *bytes : QByteArray(); };
+    list.push_back({"WebP", encoded(encodePicture(rgb, OutputFormat::WebP))});
+    list.push_back({"lossless WebP", encoded(encodePicture(rgb, OutputFormat::WebP, kOwnQuality, true))});
+    list.push_back({"WebP with alpha", save(alpha.webpsave_buffer())});
+    list.push_back({"HEIC", encoded(encodePicture(rgb, OutputFormat::Heic))});
+    list.push_back({"AVIF", encoded(encodePicture(rgb, OutputFormat::Avif))});
+    list.push_back({"JPEG XL", encoded(encodePicture(rgb, OutputFormat::JpegXl))});
+    list.push_back({"JPEG XL with alpha", save(alpha.jxlsave_buffer())});
     return list;
 }
 
@@ -86,8 +97,9 @@ std::string warmUpEngine()
 {
     std::string problems;
     try {
-        constexpr OutputFormat kOutputs[] = {OutputFormat::Jpeg, OutputFormat::Png, OutputFormat::Gif,
-                                             OutputFormat::Tiff, OutputFormat::Bmp, OutputFormat::Tga};
+        constexpr OutputFormat kOutputs[]
+            = {OutputFormat::Jpeg, OutputFormat::Png,  OutputFormat::Gif,  OutputFormat::Tiff, OutputFormat::Bmp,
+               OutputFormat::Tga,  OutputFormat::WebP, OutputFormat::Heic, OutputFormat::Avif, OutputFormat::JpegXl};
         int next = 0;
         for (const Sample &sample : samples()) {
             // 3 x 2 takes a JPEG through libjpeg's shrink-on-load as well.

@@ -4,6 +4,66 @@
 <context>
     <name>cli::BatchText</name>
     <message>
+        <source>长边 %1</source>
+        <translation>long edge %1</translation>
+    </message>
+    <message>
+        <source>缩放 %1%</source>
+        <translation>scale %1%</translation>
+    </message>
+    <message>
+        <source>限宽 %1，限高 %2</source>
+        <translation>maximum width %1, maximum height %2</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>--size 的子文件夹 %1 在源文件夹中，加 --recursive 时会被当作源图片再次转换</source>
+        <translation>the --size folder %1 lies in the source folder, where --recursive would convert its outputs again</translation>
+    </message>
+    <message>
+        <source>尺寸只能用一种方式给出：--width 和 --height（没给的一边用窗口记住的限制）、--long-edge、--scale，或一个或多个 --size。任何一边最大 16383 像素：这是每种输出格式都能容纳的最大边长（WebP 的上限；AVIF、HEIC 16384，JPEG、GIF、TGA 65535）。窗口仍以 1024 为限。</source>
+        <translation>The size is given one way only: --width and --height (a side not given takes the window&apos;s remembered limit), --long-edge, --scale, or one or more --size. No side exceeds 16383 pixels, the largest that every output format holds (the limit of WebP; AVIF and HEIC 16384, JPEG, GIF and TGA 65535). The window keeps its limit of 1024.</translation>
+    </message>
+    <message>
+        <source>按长边缩放：较长的一边变为 N 像素（1 到 16383），另一边按比例，与 --width N --height N 相同</source>
+        <translation>by the long edge: the longer side becomes N pixels (1 to 16383), the other follows; the same as --width N --height N</translation>
+    </message>
+    <message>
+        <source>按百分比缩放：两边都乘以 P/100。P 大于 0、不超过 1000，最多四位小数（50%、12.5%，百分号可省略）；每边按四舍五入取整，恰好一半时取偶数，至少 1 像素。超过 100% 时须加 --enlarge；有一边会超过 16383 时改为缩放到 16383 × 16383 之内</source>
+        <translation>by a percentage: both sides times P/100. P is above 0 and at most 1000, with up to four decimals (50%, 12.5%; the percent sign may be left out); each side is rounded to the nearest pixel, exact halves to the even one, and is at least 1. Above 100% it needs --enlarge; a picture whose side would exceed 16383 is fitted into 16383 × 16383 instead</translation>
+    </message>
+    <message>
+        <source>--scale 必须是大于 0、不超过 1000 的百分数，最多四位小数：%1</source>
+        <translation>--scale must be a percentage above 0 and at most 1000, with up to four decimals: %1</translation>
+    </message>
+    <message>
+        <source>--scale %1 会放大图片，须同时加上 --enlarge</source>
+        <translation>--scale %1 enlarges the pictures; add --enlarge</translation>
+    </message>
+    <message>
+        <source>--size 必须写成 宽x高:子文件夹，宽和高是 1 到 %1 之间的整数，子文件夹是输出文件夹中的相对路径，不含 . 和 .. ：%2</source>
+        <translation>--size must be WIDTHxHEIGHT:FOLDER, with whole numbers from 1 to %1 and a path relative to the output folder without . or .. parts: %2</translation>
+    </message>
+    <message>
+        <source>两个 --size 写入同一个子文件夹：%1</source>
+        <translation>two --size options write into the same folder: %1</translation>
+    </message>
+    <message>
+        <source>--size 最多 %1 个</source>
+        <translation>at most %1 --size options</translation>
+    </message>
+    <message>
+        <source>尺寸只能用一种方式给出：%1 不能与 %2 同时使用</source>
+        <translation>the size is given one way only: %1 cannot go with %2</translation>
+    </message>
+    <message>
+        <source>多个尺寸：把每张图片缩放到 W × H 之内，写入输出文件夹的子文件夹 DIR（按需创建）。可重复，最多 16 次，如 --size 1920x1080:large --size 320x240:thumbs。每张图片只读入一次，解码方式相同的尺寸共用一次解码（其他格式的所有尺寸共用一次；JPEG 按解码时缩小的倍数 1、2、4、8 分组）。写出的文件与分别按各个尺寸转换的逐字节相同</source>
+        <translation>several sizes: fits every picture into W × H and writes it into the sub-folder DIR of the output folder (made when needed). May be repeated, up to 16 times, as in --size 1920x1080:large --size 320x240:thumbs. Each picture is read once, and sizes that decode it alike share one decode (all sizes of the other formats; a JPEG&apos;s sizes by the reduction it is decoded at, 1, 2, 4 or 8). The files are byte for byte those of a run at each size</translation>
+    </message>
+    <message>
         <source>完成</source>
         <translation>done</translation>
     </message>
@@ -112,12 +172,14 @@
 </translation>
     </message>
     <message>
-        <source>，小图放大</source>
-        <translation>, enlarging small pictures</translation>
+        <source>转换 %1 张图片，%2%3%4%5
+</source>
+        <translation>Converting %1 pictures, %2%3%4%5
+</translation>
     </message>
     <message>
-        <source>，JPEG 质量 %1</source>
-        <translation>, JPEG quality %1</translation>
+        <source>，小图放大</source>
+        <translation>, enlarging small pictures</translation>
     </message>
     <message>
         <source>以下文件未能转换：
@@ -164,6 +226,10 @@
     <message>
         <source>[选项] [--] 源文件夹 输出文件夹</source>
         <translation>[OPTION]... [--] SOURCE-FOLDER OUTPUT-FOLDER</translation>
+    </message>
+    <message>
+        <source>把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga、webp、heic、heif、hif、avif、jxl，扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。尺寸只用 --width、--height（不超过 1024）给出，且不加 --recursive、--quality、--skip-existing、--keep-dates、--keep-metadata、--no-larger、--files-from 和 --shard 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。</source>
+        <translation>Fits every picture of the source folder (bmp, gif, jpg, jpeg, png, tif, tiff, tga, webp, heic, heif, hif, avif, jxl, the extension all lower or all upper case, hidden files left out) into the maximum width and height, proportions kept, and writes it under the same name and in the same format into the output folder. With the size given by --width and --height only (up to 1024), and without --recursive, --quality, --skip-existing, --keep-dates, --keep-metadata, --no-larger, --files-from and --shard, it does exactly what the window&apos;s batch conversion does, and writes the same files byte for byte.</translation>
     </message>
     <message>
         <source>输出文件夹不存在时连同上级文件夹一起创建。每个输出文件都是先写入隐藏的临时文件再改名，所以只会完整地出现或根本不出现。</source>
@@ -238,16 +304,16 @@
         <translation>FILES</translation>
     </message>
     <message>
-        <source>最大宽度，1 到 1024 像素（默认：上次在窗口中使用的限宽，首次为 425）</source>
-        <translation>maximum width, 1 to 1024 pixels (default: the maximum width last used in the window, 425 at first)</translation>
+        <source>最大宽度，1 到 16383 像素（默认：上次在窗口中使用的限宽，首次为 425）。16383 是每种输出格式都能容纳的最大边长（WebP 的上限）</source>
+        <translation>maximum width, 1 to 16383 pixels (default: the maximum width last used in the window, 425 at first). 16383 is the largest side every output format holds (the limit of WebP)</translation>
     </message>
     <message>
-        <source>最大高度，1 到 1024 像素（默认：上次在窗口中使用的限高，首次为 321）</source>
-        <translation>maximum height, 1 to 1024 pixels (default: the maximum height last used in the window, 321 at first)</translation>
+        <source>最大高度，1 到 16383 像素（默认：上次在窗口中使用的限高，首次为 321）</source>
+        <translation>maximum height, 1 to 16383 pixels (default: the maximum height last used in the window, 321 at first)</translation>
     </message>
     <message>
-        <source>小图放大：把比限制小的图片也放大到限制边缘</source>
-        <translation>enlarge small pictures: pictures smaller than the limits are enlarged up to them too</translation>
+        <source>小图放大：把比限制小的图片也放大到限制边缘（--scale 超过 100% 时也须加上）</source>
+        <translation>enlarge small pictures: pictures smaller than the limits are enlarged up to them too (also needed for --scale above 100%)</translation>
     </message>
     <message>
         <source>也转换各级子文件夹中的图片，写入输出文件夹中相同的相对子文件夹（按需创建）。隐藏文件夹、指向文件夹的符号链接和源文件夹中的输出文件夹不进入。先按名称依次处理子文件夹，再按窗口的顺序处理文件</source>
@@ -260,10 +326,6 @@
     <message>
         <source>以 JSON 输出结果：每个文件一行一个对象（&quot;type&quot;:&quot;file&quot;），最后一行是合计（&quot;type&quot;:&quot;summary&quot;）；试运行和实际转换都适用</source>
         <translation>print results as JSON: one object per file and line (&quot;type&quot;:&quot;file&quot;), the totals on the last line (&quot;type&quot;:&quot;summary&quot;); for dry and real runs alike</translation>
-    </message>
-    <message>
-        <source>JPEG 输出的质量，1 到 100（默认 100，与窗口相同）</source>
-        <translation>quality of JPEG output, 1 to 100 (default 100, as the window)</translation>
     </message>
     <message>
         <source>输出文件已经存在的图片不转换，保留原样，计为跳过</source>
@@ -310,10 +372,6 @@
         <translation>--jobs must be a positive whole number: %1</translation>
     </message>
     <message>
-        <source>--jpeg-quality 必须是 1 到 100 之间的整数：%1</source>
-        <translation>--jpeg-quality must be a whole number from 1 to 100: %1</translation>
-    </message>
-    <message>
         <source>需要两个文件夹：源文件夹和输出文件夹</source>
         <translation>two folders are needed: the source folder and the output folder</translation>
     </message>
@@ -336,12 +394,6 @@
 </translation>
     </message>
     <message>
-        <source>转换 %1 张图片，限宽 %2，限高 %3%4%5%6
-</source>
-        <translation>Pictures to convert: %1, maximum width %2, maximum height %3%4%5%6
-</translation>
-    </message>
-    <message>
         <source>，转换为 %1 格式</source>
         <translation>, converted to %1</translation>
     </message>
@@ -360,6 +412,16 @@
     <message>
         <source>--format 必须是 same 或 %1 之一：%2</source>
         <translation>--format must be same or one of %1: %2</translation>
+        <source>，质量 %1</source>
+        <translation>, quality %1</translation>
+    </message>
+    <message>
+        <source>有损格式（JPEG、有损 WebP、HEIC、AVIF、JPEG XL）输出的质量，1 到 100。默认与窗口相同：JPEG 为 100，其余格式用各自经过测量的设置；无损来源写成的 WebP 始终无损。旧写法 --jpeg-quality 仍然有效</source>
+        <translation>quality of lossy output (JPEG, lossy WebP, HEIC, AVIF, JPEG XL), 1 to 100. By default as the window: JPEG at 100, the other formats at their own measured settings; a WebP made from a lossless source is always lossless. The older spelling --jpeg-quality still works</translation>
+    </message>
+    <message>
+        <source>同 --quality（旧写法）</source>
+        <translation>same as --quality (its older spelling)</translation>
     </message>
     <message>
         <source>完成（保留原文件）</source>
@@ -426,16 +488,16 @@
         <translation>--shard must be K/N, N a positive whole number and K from 0 to N-1: %1</translation>
     </message>
     <message>
-        <source>把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga，扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。不加 --recursive、--jpeg-quality、--skip-existing、--keep-dates、--keep-metadata、--no-larger、--files-from 和 --shard 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。</source>
-        <translation>Fits every picture of the source folder (bmp, gif, jpg, jpeg, png, tif, tiff, tga, the extension all lower or all upper case, hidden files left out) into the maximum width and height, proportions kept, and writes it under the same name and in the same format into the output folder. Without --recursive, --jpeg-quality, --skip-existing, --keep-dates, --keep-metadata, --no-larger, --files-from and --shard it does exactly what the window&apos;s batch conversion does, and writes the same files byte for byte.</translation>
-    </message>
-    <message>
         <source>全部转换成功（--skip-existing 跳过的图片不算失败；--shard 或 --files-from 分到的图片为零时也是 0）</source>
         <translation>every picture converted (pictures skipped by --skip-existing are no failure; also when --shard or --files-from gave the run no picture)</translation>
     </message>
     <message>
         <source>有图片转换失败，或者 --files-from 列出的文件不存在</source>
         <translation>some pictures failed, or a name --files-from lists is not there</translation>
+    </message>
+    <message>
+        <source>--%1 必须是 1 到 100 之间的整数：%2</source>
+        <translation>--%1 must be a whole number from 1 to 100: %2</translation>
     </message>
 </context>
 <context>
@@ -548,6 +610,30 @@
         <source>转换程序返回了无效数据</source>
         <translation>the converter returned invalid data</translation>
     </message>
+    <message>
+        <source>WebP图像(*.webp)</source>
+        <translation>WebP picture (*.webp)</translation>
+    </message>
+    <message>
+        <source>HEIC图像(*.heic)</source>
+        <translation>HEIC picture (*.heic)</translation>
+    </message>
+    <message>
+        <source>HEIF图像(*.heif)</source>
+        <translation>HEIF picture (*.heif)</translation>
+    </message>
+    <message>
+        <source>HEIF图像(*.hif)</source>
+        <translation>HEIF picture (*.hif)</translation>
+    </message>
+    <message>
+        <source>AVIF图像(*.avif)</source>
+        <translation>AVIF picture (*.avif)</translation>
+    </message>
+    <message>
+        <source>JPEG XL图像(*.jxl)</source>
+        <translation>JPEG XL picture (*.jxl)</translation>
+    </message>
 </context>
 <context>
     <name>platform</name>
@@ -578,10 +664,6 @@
     <message>
         <source>Tarvel图片尺寸批量修改工具_v1.0</source>
         <translation>Tarvel Picture Resizer 1.0</translation>
-    </message>
-    <message>
-        <source>可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga</source>
-        <translation>Formats it converts: bmp, gif, jpg, jpeg, png, tif, tiff, tga</translation>
     </message>
     <message>
         <source>要转换的图片</source>
@@ -697,10 +779,6 @@
         <translation>&quot;%1&quot; was not found.</translation>
     </message>
     <message>
-        <source>“%1”不是文件夹，也不是可以转换的图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga）。</source>
-        <translation>&quot;%1&quot; is neither a folder nor a picture that can be converted (bmp, gif, jpg, jpeg, png, tif, tiff, tga).</translation>
-    </message>
-    <message>
         <source>%1/%2 – %3 – %4</source>
         <comment>pictures done, pictures in all, the last one done, the window&apos;s title</comment>
         <translation>%1/%2 – %3 – %4</translation>
@@ -756,6 +834,12 @@
     <message>
         <source>输出格式</source>
         <translation>Output format</translation>
+        <source>“%1”不是文件夹，也不是可以转换的图片（%2）。</source>
+        <translation>&quot;%1&quot; is neither a folder nor a picture that can be converted (%2).</translation>
+    </message>
+    <message>
+        <source>可修改的图片格式：%1</source>
+        <translation>Formats it converts: %1</translation>
     </message>
 </context>
 <context>

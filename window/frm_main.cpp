@@ -137,8 +137,8 @@ QString frmMain::whyNotOpened(const QString &path)
         return {};
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return tr("找不到“%1”。").arg(platform::displayPath(path));
-    return tr("“%1”不是文件夹，也不是可以转换的图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga）。")
-        .arg(platform::displayPath(path));
+    return tr("“%1”不是文件夹，也不是可以转换的图片（%2）。")
+        .arg(platform::displayPath(path), imaging::extensionList(u"、"));
 }
 
 void frmMain::openPaths(const QStringList &paths)

@@ -2,6 +2,8 @@
 // Alt letters and connections, and the drawn button faces and emblem.
 #include "window/frm_main.h"
 
+#include "imaging/picture_formats.h"
+
 #include "controls/accessibility.h"
 #include "controls/ph_button.h"
 #include "controls/read_only_field.h"
@@ -134,7 +136,12 @@ void frmMain::buildControls()
     // Screen readers hear the captions without the Alt letters shown while Alt is held.
     for (QAbstractButton *button : std::initializer_list<QAbstractButton *>{Option1, Option2, Check1})
         button->setAccessibleName(button->text());
-    Label3 = caption(this, tr("可修改的图片格式：bmp,gif,jpg,jpeg,png,tif,tiff,tga"), QRect(12, 36, 360, 18));
+    // Two lines, the eight formats of old on the first as they always stood,
+    // the newer ones under them, in the room above the panel.
+    const QStringList extensions = imaging::extensionList(u",").split(u',');
+    Label3 = caption(
+        this, tr("可修改的图片格式：%1").arg(extensions.mid(0, 8).join(u',') + u'\n' + extensions.mid(8).join(u',')),
+        QRect(12, 31, 360, 28));
     Picture1 = new QLabel(this);
     Picture1->setGeometry(381, 6, 48, 48);
     Picture1->setAccessibleName(tr("Tarvel图片尺寸批量修改工具_v1.0"));

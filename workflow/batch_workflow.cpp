@@ -5,26 +5,54 @@
 
 namespace workflow {
 
+namespace {
+
+// The name the item is written under: its output name, or its own.
+const QString &outputName(const BatchRequest &request, const WorkList &items, std::size_t i)
+{
+    return i < request.outputs.size() ? request.outputs[i].name : items[i].name;
+}
+
+} // namespace
+
 std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box)
 {
     std::vector<ConversionJob> jobs;
     jobs.reserve(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
         const QString &name = items[i].name;
-        const QString &output = i < request.outputs.size() ? request.outputs[i].name : name;
-        jobs.push_back({pathInFolder(request.sourceFolder, name), pathInFolder(request.outputFolder, output), box});
+        jobs.push_back({pathInFolder(request.sourceFolder, name),
+                        pathInFolder(request.outputFolder, outputName(request, items, i)), box});
+    }
+    return jobs;
+}
+
+std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items,
+                                     const std::vector<SizedOutput> &outputs)
+{
+    std::vector<ConversionJob> jobs;
+    if (outputs.empty())
+        return jobs;
+    jobs.reserve(items.size());
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        const QString &output = outputName(request, items, k);
+        ConversionJob job{pathInFolder(request.sourceFolder, items[k].name),
+                          pathInFolder(outputs.front().folder, output), outputs.front().box};
+        for (std::size_t i = 1; i < outputs.size(); ++i)
+            job.moreTargets.push_back({pathInFolder(outputs[i].folder, output), outputs[i].box});
+        jobs.push_back(std::move(job));
     }
     return jobs;
 }
 
 int defaultJobCount() { return std::max(1, QThread::idealThreadCount()); }
 
-BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box,
-                      const ConversionExecutor &execute)
+namespace {
+
+BatchSummary summed(const BatchRequest &request, const std::vector<ConversionJob> &jobs, const WorkList &items,
+                    const ConversionRun &run)
 {
     BatchSummary summary;
-    const auto jobs = batchJobs(request, items, box);
-    const ConversionRun run = execute(jobs);
     summary.workersPeakKb = run.workersPeakKb;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const auto result = i < run.results.size() ? run.results[i] : std::nullopt;
@@ -32,10 +60,27 @@ BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const 
             ++summary.converted;
             if (i < request.outputs.size() && request.outputs[i].renamed)
                 summary.renamed.push_back({items[i].name, request.outputs[i].name});
-        } else
+        } else {
             summary.failures.push_back({items[i].name, result});
+        }
     }
     return summary;
+}
+
+} // namespace
+
+BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box,
+                      const ConversionExecutor &execute)
+{
+    const auto jobs = batchJobs(request, items, box);
+    return summed(request, jobs, items, execute(jobs));
+}
+
+BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const std::vector<SizedOutput> &outputs,
+                      const ConversionExecutor &execute)
+{
+    const auto jobs = batchJobs(request, items, outputs);
+    return summed(request, jobs, items, execute(jobs));
 }
 
 QString failureReason(const std::optional<ConversionResult> &result)

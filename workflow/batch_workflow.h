@@ -27,9 +27,21 @@ struct BatchRequest {
     std::vector<OutputName> outputs{};
 };
 
+// A folder that every picture of a batch goes into, under its own name,
+// fitted into `box`.
+struct SizedOutput {
+    QString folder;
+    imaging::FitBox box;
+};
+
 // One job per work item: the source in the source folder, the target in the
 // output folder under the item's output name, fitted into `box`.
 std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box);
+// The same with a target in each of `outputs` (the request's output folder
+// unused), each under the item's output name, all made from one decode of the
+// source.
+std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList &items,
+                                     const std::vector<SizedOutput> &outputs);
 
 // How many pictures to convert at once: one per processor.
 int defaultJobCount();
@@ -61,6 +73,10 @@ struct BatchSummary {
 // converted, into the output folder under its output name, and says what
 // became of each.
 BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box,
+                      const ConversionExecutor &execute);
+// The same into each of `outputs`; a picture counts as converted when every
+// one of its outputs is.
+BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const std::vector<SizedOutput> &outputs,
                       const ConversionExecutor &execute);
 
 // Why a picture failed, in the interface's language; "已中断，未转换" for one

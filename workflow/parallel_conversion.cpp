@@ -13,6 +13,21 @@
 
 namespace workflow {
 
+namespace {
+
+ConversionResult convertJob(imaging::ConversionWorker &worker, const ConversionJob &job,
+                            const ConversionOptions &options)
+{
+    if (job.moreTargets.empty())
+        return imaging::convertPicture(worker, job.source, job.target, job.box, options.background, options.quality,
+                                       options.keep);
+    std::vector<imaging::SizedTarget> targets{{job.target, job.box}};
+    targets.insert(targets.end(), job.moreTargets.begin(), job.moreTargets.end());
+    return imaging::convertPictureSizes(worker, job.source, targets, options.background, options.quality, options.keep);
+}
+
+} // namespace
+
 ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const ConversionOptions &options,
                                 const std::function<void(std::size_t, const ConversionResult &)> &done,
                                 const std::atomic<bool> *stop)
@@ -21,8 +36,11 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
     run.results.resize(jobs.size());
     // What a killed run left behind in the folders written to goes first.
     QSet<QString> folders;
-    for (const ConversionJob &job : jobs)
+    for (const ConversionJob &job : jobs) {
         folders.insert(job.target.left(job.target.lastIndexOf(u'/')));
+        for (const imaging::SizedTarget &more : job.moreTargets)
+            folders.insert(more.path.left(more.path.lastIndexOf(u'/')));
+    }
     for (const QString &folder : std::as_const(folders))
         platform::removeStaleTemporaryFiles(folder.isEmpty() ? QStringLiteral("/") : folder);
     const int count = std::clamp<int>(options.jobs, 1, int(std::max<std::size_t>(jobs.size(), 1)));
@@ -63,8 +81,7 @@ ConversionRun convertInParallel(const std::vector<ConversionJob> &jobs, const Co
                 break;
             const std::size_t i = order[n];
             const ConversionJob &job = jobs[i];
-            const ConversionResult result = imaging::convertPicture(
-                worker, job.source, job.target, job.box, options.background, options.jpegQuality, options.keep);
+            const ConversionResult result = convertJob(worker, job, options);
             const std::lock_guard lock(reporting);
             run.results[i] = result;
             if (options.resultsInListOrder)

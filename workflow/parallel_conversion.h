@@ -23,6 +23,9 @@ struct ConversionJob {
     QString source;
     QString target;
     imaging::FitBox box;
+    // Further outputs of the same picture, made from the same decode
+    // (imaging::convertPictureSizes); the result then tells of every one.
+    std::vector<imaging::SizedTarget> moreTargets = {};
 };
 
 using imaging::ConversionResult;
@@ -42,8 +45,8 @@ struct ConversionOptions {
     // the memory of the process's MemoryShare unless the settings name
     // another.
     imaging::WorkerSettings worker;
-    int jpegQuality = imaging::kBestJpegQuality; // for JPEG targets, 1 to 100
-    imaging::KeepFromSource keep = {};           // what outputs take from their sources
+    int quality = imaging::kOwnQuality; // for lossy targets, 1 to 100, or each format its own
+    imaging::KeepFromSource keep = {};  // what outputs take from their sources
     // Results handed on in list order (a report that reads like the list),
     // or as each job ends (a progress bar that moves with the work: with the
     // largest first, the list's first picture may be the last to end).

@@ -1,13 +1,17 @@
 #include "workflow/target_sizes.h"
 
-#include "imaging/fit_into_box.h"
-
 namespace workflow {
 
 TargetSize fitTargetSize(std::int32_t width, std::int32_t height, std::int32_t limitWidth, std::int32_t limitHeight,
                          bool enlarge)
 {
     const imaging::PictureSize fitted = imaging::fitIntoBox({width, height}, {limitWidth, limitHeight, enlarge});
+    return {fitted.Width, fitted.Height};
+}
+
+TargetSize fitTargetSize(std::int32_t width, std::int32_t height, const imaging::FitBox &box)
+{
+    const imaging::PictureSize fitted = imaging::fitIntoBox({width, height}, box);
     return {fitted.Width, fitted.Height};
 }
 

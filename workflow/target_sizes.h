@@ -2,6 +2,7 @@
 // a work list, keeping its proportions.
 #pragma once
 
+#include "imaging/fit_into_box.h"
 #include "workflow/work_list.h"
 
 #include <cstdint>
@@ -9,8 +10,14 @@
 
 namespace workflow {
 
-// The largest limit the window takes, and the largest tarvel-batch takes.
+// The largest limit the window takes.
 inline constexpr std::int32_t kMaxSizeLimit = 1024;
+
+// The largest side tarvel-batch makes, in any of its options: the largest
+// that every output format holds. WebP stops at 16383 pixels a side, libvips
+// writes AVIF up to 16384 and HEIC through libheif no larger; JPEG, GIF and
+// TGA stop at 65535, BMP, PNG and TIFF beyond.
+inline constexpr std::int32_t kMaxBatchSizeLimit = 16383;
 
 struct TargetSize {
     std::int32_t width = 0;
@@ -26,6 +33,9 @@ using TargetSizeTable = std::vector<TargetSize>;
 // (imaging::fitIntoBox, the rule each conversion applies too).
 TargetSize fitTargetSize(std::int32_t width, std::int32_t height, std::int32_t limitWidth, std::int32_t limitHeight,
                          bool enlarge);
+
+// The same for any way of giving the size (imaging::FitBox).
+TargetSize fitTargetSize(std::int32_t width, std::int32_t height, const imaging::FitBox &box);
 
 // The target size of every picture of a work list, in its order, for the
 // limits and the state of the enlarge check box.

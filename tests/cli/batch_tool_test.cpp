@@ -75,7 +75,7 @@ TEST_F(BatchTool, FailedPicturesAreListedWithTheirReason)
 TEST_F(BatchTool, BadArgumentsAndFoldersExitWithTwo)
 {
     EXPECT_EQ(runTool({dir.file("in")}, settings).status, kBadArguments);
-    EXPECT_EQ(runTool({"--width", "1025", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
+    EXPECT_EQ(runTool({"--width", "16384", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
     EXPECT_EQ(runTool({"--height", "0", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
     EXPECT_EQ(runTool({"--jobs", "x", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
     EXPECT_EQ(runTool({"--bogus", dir.file("in"), dir.file("out")}, settings).status, kBadArguments);

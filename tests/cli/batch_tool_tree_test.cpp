@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -121,4 +122,55 @@ TEST(BatchToolTree, JpegQualityAndSkipExisting)
     EXPECT_TRUE(r.out.contains(u"成功 1 个，失败 0 个，跳过 1 个（输出文件已存在）"_qs)) << r.out.toStdString();
     EXPECT_EQ(readFile(dir.file("q50/photo.jpg")), q50);
     EXPECT_EQ(readFile(dir.file("q50/plain.png")), readFile(dir.file("best/plain.png")));
+}
+
+// A phone's folder: HEIC in capitals, WebP, AVIF, JPEG XL and a .hif, made by
+// Debian's encoders. Each is converted into its own format under its own
+// name, fitted; --quality and its older spelling --jpeg-quality are one
+// option, and it reaches the newer lossy formats too.
+TEST(BatchToolTree, NewerFormatsKeepTheirFormatAndTakeTheQuality)
+{
+    TempDir dir;
+    QDir(dir.path()).mkdir("in");
+    makePicture(dir.file("source.png"), 320, 240, "PNG");
+    const std::vector<std::pair<QString, QStringList>> encoders{
+        {"IMG_0001.HEIC", {"heif-enc", "-q", "60", dir.file("source.png"), "-o", dir.file("in/IMG_0001.HEIC")}},
+        {"web.WEBP", {"cwebp", "-quiet", dir.file("source.png"), "-o", dir.file("in/web.WEBP")}},
+        {"still.avif", {"avifenc", "-s", "10", dir.file("source.png"), dir.file("in/still.avif")}},
+        {"new.jxl", {"cjxl", dir.file("source.png"), dir.file("in/new.jxl")}},
+        {"camera.hif", {"heif-enc", "-q", "60", dir.file("source.png"), "-o", dir.file("in/camera.hif")}},
+    };
+    for (const auto &[name, command] : encoders) {
+        QProcess encoder;
+        encoder.start(command[0], command.mid(1));
+        ASSERT_TRUE(encoder.waitForFinished(60000) && encoder.exitCode() == 0) << name.toStdString();
+    }
+    const QString settings = dir.file("CULERT.txt");
+    const ToolRun run = runTool({"-w", "100", "-H", "100", dir.file("in"), dir.file("out")}, settings);
+    ASSERT_EQ(run.status, kAllConverted) << run.out.toStdString() << run.err.toStdString();
+    const std::vector<std::pair<QString, QByteArray>> signatures{{"IMG_0001.HEIC", "ftypheic"},
+                                                                 {"web.WEBP", "WEBPVP8 "},
+                                                                 {"still.avif", "ftypavif"},
+                                                                 {"new.jxl", QByteArray("\xFF\x0A", 2)},
+                                                                 {"camera.hif", "ftypheic"}};
+    for (const auto &[name, signature] : signatures) {
+        const QByteArray out = readFile(dir.file("out/" + name));
+        EXPECT_EQ(out.mid(signature.startsWith("ftyp")   ? 4
+                          : signature.startsWith("WEBP") ? 8
+                                                         : 0,
+                          signature.size()),
+                  signature)
+            << name.toStdString();
+    }
+
+    ASSERT_EQ(runTool({"-w", "100", "-H", "100", "--quality", "20", dir.file("in"), dir.file("q20")}, settings).status,
+              kAllConverted);
+    ASSERT_EQ(
+        runTool({"-w", "100", "-H", "100", "--jpeg-quality=20", dir.file("in"), dir.file("old")}, settings).status,
+        kAllConverted);
+    for (const auto &[name, signature] : signatures) {
+        EXPECT_EQ(readFile(dir.file("q20/" + name)), readFile(dir.file("old/" + name))) << name.toStdString();
+        EXPECT_LT(readFile(dir.file("q20/" + name)).size(), readFile(dir.file("out/" + name)).size())
+            << name.toStdString();
+    }
 }

@@ -1,8 +1,12 @@
 #include "imaging/bmp_file.h"
 
+#include "imaging/vips_runtime.h"
+
 #include <QByteArray>
 
 #include <gtest/gtest.h>
+
+#include <vips/vips8>
 
 #include <vector>
 
@@ -142,4 +146,35 @@ TEST(BmpDecoder, DamagedOrForeignLayoutsAreRefused)
     // A palette that would have to lie inside the header.
     QByteArray noRoom = bitmap(2, 1, 8, {}, {bytes({0, 1})});
     EXPECT_FALSE(parseBmpHeader(noRoom));
+}
+
+TEST(BmpFile, WritesTheBytesOfImageMagicksBmp3AtEveryRowPadding)
+{
+    ASSERT_TRUE(imaging::ensureVipsStarted());
+    // Widths 1 to 5 need 1, 2, 3, 0 and 1 bytes of padding per row.
+    for (int width = 1; width <= 5; ++width) {
+        for (int height : {1, 3}) {
+            SCOPED_TRACE(testing::Message() << width << " x " << height);
+            std::vector<unsigned char> rgb(std::size_t(width * height * 3));
+            for (std::size_t i = 0; i < rgb.size(); ++i)
+                rgb[i] = static_cast<unsigned char>(i * 37 + 11);
+            const vips::VImage picture
+                = vips::VImage::new_from_memory(rgb.data(), rgb.size(), width, height, 3, VIPS_FORMAT_UCHAR)
+                      .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+            VipsBlob *blob
+                = picture.magicksave_buffer(vips::VImage::option()->set("format", "BMP3")->set("strip", true));
+            std::size_t length = 0;
+            const auto *data = static_cast<const char *>(vips_blob_get(blob, &length));
+            const QByteArray magick(data, qsizetype(length));
+            vips_area_unref(VIPS_AREA(blob));
+            EXPECT_EQ(imaging::encodeBmp24(rgb.data(), width, height), magick);
+            // And the program reads back what it wrote.
+            const QByteArray written = imaging::encodeBmp24(rgb.data(), width, height);
+            const auto header = parseBmpHeader(written);
+            ASSERT_TRUE(header);
+            std::vector<unsigned char> back(rgb.size());
+            ASSERT_TRUE(decodeBmp(written, *header, back.data()));
+            EXPECT_EQ(back, rgb);
+        }
+    }
 }

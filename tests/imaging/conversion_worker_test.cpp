@@ -179,8 +179,8 @@ TEST_F(WorkerTest, AReplyIsBelievedOnlyForTheNumbersAWorkerMaySend)
     for (const std::uint32_t forged :
          {std::uint32_t(ConversionStatus::Stopped), std::uint32_t(ConversionStatus::Stopped) + 1, 0xFFFFFFFFu})
         EXPECT_FALSE(replyStatus(forged)) << forged;
-    EXPECT_EQ(requestFormat(std::uint32_t(OutputFormat::Tga)), OutputFormat::Tga);
-    EXPECT_FALSE(requestFormat(std::uint32_t(OutputFormat::Tga) + 1));
+    EXPECT_EQ(requestFormat(std::uint32_t(OutputFormat::JpegXl)), OutputFormat::JpegXl);
+    EXPECT_FALSE(requestFormat(std::uint32_t(OutputFormat::JpegXl) + 1));
     EXPECT_FALSE(requestFormat(0xFFFFFFFFu));
 
     // A worker that answers "stopped" is not believed: that is a crash.

@@ -184,7 +184,7 @@ std::vector<Attack> attacks(const Targets &targets, int parent)
     // The environment: only what the worker is given on purpose.
     for (char **entry = environ; *entry; ++entry) {
         const std::string variable = *entry;
-        if (variable != "VIPS_DISC_THRESHOLD=1t")
+        if (variable != "VIPS_DISC_THRESHOLD=1024g")
             list.push_back({"environment:" + variable.substr(0, variable.find('=')), [] { return true; }});
     }
     // The network, and other processes through sockets.

@@ -78,7 +78,7 @@ TEST_F(SaveFailure, RefusedArgumentsWriteNothing)
     EXPECT_FALSE(SaveScaledPicture(dir.path(), dir.file("out.png"), 10, 10, kBackground));
     EXPECT_FALSE(SaveScaledPicture(dir.file("good.png"), dir.file("out.png"), 0, 10, kBackground));
     EXPECT_FALSE(SaveScaledPicture(dir.file("good.png"), dir.file("out.png"), 10, -1, kBackground));
-    for (const char *name : {"out.if", "out.pn", "out.g", "out.", "out", "out.webp", "out.ico", "out.jpe"})
+    for (const char *name : {"out.if", "out.pn", "out.g", "out.", "out", "out.ico", "out.webpp", "out.jpe"})
         EXPECT_FALSE(SaveScaledPicture(dir.file("good.png"), dir.file(name), 10, 10, kBackground)) << name;
     expectFolderUnchanged();
 }
@@ -181,7 +181,7 @@ TEST_F(SaveFailure, EachFailureSaysWhy)
     EXPECT_EQ(convertPicture(good, dir.file("out.png"), 10, 10, kBackground).status, ConversionStatus::Converted);
     EXPECT_EQ(convertPicture(dir.file("none.png"), dir.file("out.png"), 10, 10, kBackground).status,
               ConversionStatus::SourceUnreadable);
-    EXPECT_EQ(convertPicture(good, dir.file("out.webp"), 10, 10, kBackground).status,
+    EXPECT_EQ(convertPicture(good, dir.file("out.ico"), 10, 10, kBackground).status,
               ConversionStatus::UnsupportedTarget);
     EXPECT_EQ(convertPicture(good, dir.file("out.png"), 0, 0, kBackground).status, ConversionStatus::NoSize);
     EXPECT_EQ(convertPicture(dir.file("words.png"), dir.file("out.png"), 10, 10, kBackground).status,

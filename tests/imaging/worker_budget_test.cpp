@@ -88,6 +88,13 @@ TEST(WorkerBudget, NoDeclaredSizeOverflowsTheTimeOrTheMemory)
     EXPECT_EQ(budget.memoryFor(k2To62, std::numeric_limits<std::uint64_t>::max(), 1 << 30),
               std::numeric_limits<std::uint64_t>::max());
     EXPECT_EQ(budget.memoryFor(1'000'000, 5000, 2), (192u << 20) + (32u << 20) + 24'000'000u + 5000u);
+    // The outputs count too, and the decode several sizes hold.
+    EXPECT_EQ(budget.timeFor(100'000'000, 268'402'689), 45s + 268 * 3s);
+    EXPECT_EQ(budget.timeFor(0, std::numeric_limits<std::uint64_t>::max()), std::chrono::milliseconds(24h));
+    EXPECT_EQ(budget.memoryFor(1'000'000, 5000, 2, 3'000'000, true),
+              (192u << 20) + (32u << 20) + 24'000'000u + 5000u + 72'000'000u + 16'000'000u);
+    EXPECT_EQ(budget.memoryFor(1, 0, 1, std::numeric_limits<std::uint64_t>::max()),
+              std::numeric_limits<std::uint64_t>::max());
     budget.memoryBytes = 1u << 30;
     EXPECT_EQ(budget.memoryFor(k2To62, 0, 1), 1u << 30);
 

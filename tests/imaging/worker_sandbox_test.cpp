@@ -228,7 +228,7 @@ TEST(WorkerSandbox, TheRealWorkerRunsConfined)
     // nothing else.
     descriptors.removeOne(QStringLiteral("4"));
     EXPECT_EQ(descriptors, QStringList({"0", "1", "2", "3"}));
-    EXPECT_EQ(environment, QByteArray("VIPS_DISC_THRESHOLD=1t", 23));
+    EXPECT_EQ(environment, QByteArray("VIPS_DISC_THRESHOLD=1024g", 26));
     // Where the kernel makes them, namespaces of its own and an empty root.
     if (kernelMakesWorkerNamespaces()) {
         EXPECT_EQ(rootEntries, QStringList()) << "its root is not the empty one";

@@ -175,9 +175,10 @@ TEST_F(WindowTest, WhatCannotBeOpenedIsSaidInANoticeAndOnStandardError)
     w->openPaths({dir.file("notes.txt")});
     w->openPaths({dir.file("missing.jpg")});
     ASSERT_EQ(notices().size(), 2u);
-    EXPECT_EQ(notices()[0].text,
-              QStringLiteral(u"“%1”不是文件夹，也不是可以转换的图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga）。")
-                  .arg(dir.file("notes.txt")));
+    EXPECT_EQ(notices()[0].text, QStringLiteral(u"“%"
+                                                u"1”不是文件夹，也不是可以转换的图片（bmp、gif、jpg、jpeg、png、tif、ti"
+                                                u"ff、tga、webp、heic、heif、hif、avif、jxl）。")
+                                     .arg(dir.file("notes.txt")));
     EXPECT_EQ(notices()[1].text, QStringLiteral(u"找不到“%1”。").arg(dir.file("missing.jpg")));
     EXPECT_TRUE(w.txtPathdz->text().isEmpty());
 

@@ -26,9 +26,11 @@ TEST_F(WindowTest, BrowsingChoosesAPictureAndConvertsItBesideItself)
     EXPECT_EQ(record.title, QStringLiteral(u"打开图像文件"));
     EXPECT_EQ(record.initialFolder, QDir::currentPath());
     EXPECT_EQ(record.filterIndex, 1);
-    ASSERT_EQ(record.filters.size(), 8u);
+    ASSERT_EQ(record.filters.size(), 14u);
     EXPECT_EQ(record.filters[0], std::make_pair(QStringLiteral(u"BMP位图(*.bmp)"), QStringLiteral("*.bmp")));
     EXPECT_EQ(record.filters[7], std::make_pair(QStringLiteral(u"tga图像(*.TGA)"), QStringLiteral("*.tga")));
+    EXPECT_EQ(record.filters[8], std::make_pair(QStringLiteral(u"WebP图像(*.webp)"), QStringLiteral("*.webp")));
+    EXPECT_EQ(record.filters[13], std::make_pair(QStringLiteral(u"JPEG XL图像(*.jxl)"), QStringLiteral("*.jxl")));
 
     EXPECT_EQ(w.txtPathdz->text(), picture);
     EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"sea副本"));
@@ -92,7 +94,7 @@ TEST_F(WindowTest, DropsOntoThePictureField)
     EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"photo副本"));
 
     w.txtPathdz2->setText("renamed");
-    w.dropOnPictureField({mixed}); // not one of the 16 spellings: refused, nothing changes
+    w.dropOnPictureField({mixed}); // not one of the 28 spellings: refused, nothing changes
     EXPECT_EQ(w.txtPathdz->text(), upper);
     EXPECT_EQ(w.txtPathdz2->text(), "renamed");
     EXPECT_EQ(w.List2(), QStringList{"64-48"});

@@ -33,9 +33,14 @@ TEST_F(WindowTest, FirstStartShowsTheDefaultsAndWritesTheSettingsFile)
     EXPECT_EQ(w.Text3->text(), "425");
     EXPECT_EQ(w.Text2->text(), "321");
     EXPECT_EQ(w.Text4->text(), "321");
-    EXPECT_EQ(w.XPCombo1->ListCount(), 8);
+    // Today's eight first, in their order, then the newer formats.
+    EXPECT_EQ(w.XPCombo1->ListCount(), 14);
     EXPECT_EQ(w.XPCombo1->Text(), ".bmp");
     EXPECT_EQ(w.XPCombo1->GetItem(7), ".tga");
+    QStringList newer;
+    for (int i = 8; i < 14; ++i)
+        newer << w.XPCombo1->GetItem(i);
+    EXPECT_EQ(newer, QStringList({".webp", ".heic", ".heif", ".hif", ".avif", ".jxl"}));
     EXPECT_EQ(readFile(settings), QByteArray(" 425 \r\n 321 "));
 }
 

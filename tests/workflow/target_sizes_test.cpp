@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <random>
 
 using workflow::ComputeTargetSizes;
@@ -74,5 +76,76 @@ TEST(TargetSizes, RandomSizesKeepEveryPromise)
         const std::int64_t tw = t.width, th = t.height;
         ASSERT_LE((tw - 1) * h, (th + 1) * w);
         ASSERT_LE((th - 1) * w, (tw + 1) * h);
+    }
+}
+
+namespace {
+
+// The reference rules, worked out apart from the fitting: the longer side
+// becomes n and the shorter follows, rounded half to even; a scale multiplies
+// both sides in long double, exact for these sizes, rounded the same way
+// (nearbyint in the default rounding mode).
+TargetSize longEdgeReference(std::int32_t w, std::int32_t h, std::int32_t n, bool enlarge)
+{
+    if (!enlarge && std::max(w, h) <= n)
+        return {w, h};
+    auto follow = [n](std::int32_t shorter, std::int32_t longer) {
+        return std::max<std::int32_t>(1, std::int32_t(std::nearbyintl((long double)n * shorter / longer)));
+    };
+    return w > h ? TargetSize{n, follow(h, w)} : TargetSize{follow(w, h), n};
+}
+
+TargetSize scaleReference(std::int32_t w, std::int32_t h, std::int64_t millionths)
+{
+    auto side = [millionths](std::int32_t s) {
+        return std::max<std::int32_t>(1, std::int32_t(std::nearbyintl((long double)s * millionths / 1e6L)));
+    };
+    return {side(w), side(h)};
+}
+
+} // namespace
+
+TEST(TargetSizes, LongEdgeAndScaleFollowTheReferenceAtOddSizes)
+{
+    // The long edge is a square box of that side.
+    auto longEdge = [](std::int32_t w, std::int32_t h, std::int32_t n, bool enlarge) {
+        return fitTargetSize(w, h, imaging::FitBox{n, n, enlarge});
+    };
+    auto scaled = [](std::int32_t w, std::int32_t h, std::int64_t millionths, bool enlarge) {
+        return fitTargetSize(
+            w, h, imaging::FitBox{workflow::kMaxBatchSizeLimit, workflow::kMaxBatchSizeLimit, enlarge, millionths});
+    };
+    // A 3000 px box on a 6000 x 4000 photo, either way round.
+    EXPECT_EQ(fitTargetSize(6000, 4000, {3000, 3000, false}), (TargetSize{3000, 2000}));
+    EXPECT_EQ(fitTargetSize(4000, 6000, {3000, 3000, false}), (TargetSize{2000, 3000}));
+    EXPECT_EQ(longEdge(6000, 4000, 3000, false), (TargetSize{3000, 2000}));
+    // Halves go to the even neighbour: 5 x 3 at 50 % is 2.5 x 1.5.
+    EXPECT_EQ(scaled(5, 3, 500'000, false), (TargetSize{2, 2}));
+    EXPECT_EQ(scaled(7, 1, 500'000, false), (TargetSize{4, 1})); // 3.5 -> 4, 0.5 -> 1 (never below 1)
+    EXPECT_EQ(scaled(1001, 999, 125'000, false), (TargetSize{125, 125}));
+    // Above 100 % only with enlarge; beyond the largest side, fitted into it.
+    EXPECT_EQ(scaled(301, 201, 1'500'000, false), (TargetSize{301, 201}));
+    EXPECT_EQ(scaled(301, 201, 1'500'000, true), (TargetSize{452, 302})); // 451.5 -> 452, 301.5 -> 302
+    EXPECT_EQ(scaled(12001, 3001, 2'000'000, true), (TargetSize{16383, 4097}));
+    EXPECT_EQ(longEdge(16383, 1, 16383, true), (TargetSize{16383, 1}));
+
+    std::mt19937 random(20261207);
+    for (int i = 0; i < 100000; ++i) {
+        // Odd sides, where halves and thin pictures show.
+        const std::int32_t w = std::uniform_int_distribution<int>(0, 20000)(random) * 2 + 1;
+        const std::int32_t h = std::uniform_int_distribution<int>(0, 20000)(random) * 2 + 1;
+        const std::int32_t n = std::uniform_int_distribution<int>(1, workflow::kMaxBatchSizeLimit)(random);
+        const bool enlarge = random() % 2;
+        SCOPED_TRACE(testing::Message() << w << "x" << h << " n " << n << " enlarge " << enlarge);
+        ASSERT_EQ(longEdge(w, h, n, enlarge), longEdgeReference(w, h, n, enlarge));
+        // Percentages with up to four decimals, 0.0001 % to 1000 %.
+        const std::int64_t millionths = std::uniform_int_distribution<std::int64_t>(1, 10'000'000)(random);
+        const TargetSize expected
+            = scaleReference(w, h, enlarge ? millionths : std::min<std::int64_t>(millionths, 1'000'000));
+        const TargetSize got = scaled(w, h, millionths, enlarge);
+        if (expected.width <= workflow::kMaxBatchSizeLimit && expected.height <= workflow::kMaxBatchSizeLimit)
+            ASSERT_EQ(got, expected);
+        else
+            ASSERT_EQ(got, fitTargetSize(w, h, workflow::kMaxBatchSizeLimit, workflow::kMaxBatchSizeLimit, true));
     }
 }
