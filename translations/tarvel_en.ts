@@ -412,6 +412,8 @@
     <message>
         <source>--format 必须是 same 或 %1 之一：%2</source>
         <translation>--format must be same or one of %1: %2</translation>
+    </message>
+    <message>
         <source>，质量 %1</source>
         <translation>, quality %1</translation>
     </message>
@@ -834,6 +836,8 @@
     <message>
         <source>输出格式</source>
         <translation>Output format</translation>
+    </message>
+    <message>
         <source>“%1”不是文件夹，也不是可以转换的图片（%2）。</source>
         <translation>&quot;%1&quot; is neither a folder nor a picture that can be converted (%2).</translation>
     </message>

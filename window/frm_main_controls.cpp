@@ -141,7 +141,7 @@ void frmMain::buildControls()
     const QStringList extensions = imaging::extensionList(u",").split(u',');
     Label3 = caption(
         this, tr("可修改的图片格式：%1").arg(extensions.mid(0, 8).join(u',') + u'\n' + extensions.mid(8).join(u',')),
-        QRect(12, 31, 360, 28));
+        QRect(12, 30, 360, 34));
     Picture1 = new QLabel(this);
     Picture1->setGeometry(381, 6, 48, 48);
     Picture1->setAccessibleName(tr("Tarvel图片尺寸批量修改工具_v1.0"));
@@ -196,6 +196,9 @@ void frmMain::buildControls()
     outputFormatLabel->setBuddy(XPCombo2);
     XPCombo2->setReaderName(outputFormatLabel->text());
     cmdStartConvert = pictureButton(Frame2, tr("开始批量转换"), QRect(8, 144 + kRow, 425, 25));
+    // The format line's second line reaches into the panels' empty top edge;
+    // drawn over them, its descenders are not cut off.
+    Label3->raise();
 
     PB = new controls::XP_ProgressBar(this);
     PB->setGeometry(8, 252 + kRow, 423, 22);

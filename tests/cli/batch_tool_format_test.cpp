@@ -160,6 +160,19 @@ TEST_F(BatchToolFormat, ShardsGetTheNamesOfTheWholeRun)
     EXPECT_EQ(written("whole"), QStringList({"a.JPG.tif", "a.jpg (2).tif", "a.png.tif", "b.tif"}));
 }
 
+TEST_F(BatchToolFormat, EverySizeFolderGetsTheSameNewNames)
+{
+    ASSERT_EQ(runTool({"--format", "png", "--size", "60x60:small", "--size", "150x150:large", dir.file("in"),
+                       dir.file("out")},
+                      settings)
+                  .status,
+              kAllConverted);
+    EXPECT_EQ(written("out/small"), QStringList({"a.JPG.png", "a.jpg (2).png", "a.png", "b.png"}));
+    EXPECT_EQ(written("out/large"), written("out/small"));
+    EXPECT_EQ(vipsSays(dir.file("out/small/a.jpg (2).png")), "pngload 40x60");
+    EXPECT_EQ(vipsSays(dir.file("out/large/a.png")), "pngload 150x100");
+}
+
 TEST_F(BatchToolFormat, IntoTheSourceFolderOnlyReplacingAnOriginalNeedsTheFlag)
 {
     for (const char *name : {"a.jpg", "a.JPG", "b.bmp"})
