@@ -20,15 +20,6 @@ namespace imaging {
 
 namespace {
 
-QByteArray takeBlob(VipsBlob *blob)
-{
-    size_t length = 0;
-    const void *data = vips_blob_get(blob, &length);
-    QByteArray bytes(static_cast<const char *>(data), qsizetype(length));
-    vips_area_unref(VIPS_AREA(blob));
-    return bytes;
-}
-
 // One frame, opaque: a "loop" of 1 is how libvips is told to leave out the
 // animation loop block (NETSCAPE2.0). No option keeps it from marking a
 // transparent index, so that is switched off in the written blocks. The
@@ -138,6 +129,15 @@ QByteArray encodeJpegXl(const VImage &picture, int quality)
 }
 
 } // namespace
+
+QByteArray takeBlob(VipsBlob *blob)
+{
+    size_t length = 0;
+    const void *data = vips_blob_get(blob, &length);
+    QByteArray bytes(static_cast<const char *>(data), qsizetype(length));
+    vips_area_unref(VIPS_AREA(blob));
+    return bytes;
+}
 
 Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int quality, bool losslessSource)
 {

@@ -23,6 +23,9 @@ namespace imaging {
 Result<QByteArray> encodePicture(const vips::VImage &picture, OutputFormat format, int quality = kOwnQuality,
                                  bool losslessSource = false);
 
+// The bytes of a blob a libvips saver returned; the blob is released.
+QByteArray takeBlob(VipsBlob *blob);
+
 // The settings chosen for the newer formats when no quality is asked for.
 inline constexpr int kWebpQuality = 90;
 inline constexpr int kHeicQuality = 50;

@@ -14,15 +14,6 @@ namespace imaging {
 
 namespace {
 
-QByteArray takeBlob(VipsBlob *blob)
-{
-    size_t length = 0;
-    const void *data = vips_blob_get(blob, &length);
-    QByteArray bytes(static_cast<const char *>(data), qsizetype(length));
-    vips_area_unref(VIPS_AREA(blob));
-    return bytes;
-}
-
 // 24 x 16 pixels of colour that changes along both directions.
 VImage smallPicture()
 {

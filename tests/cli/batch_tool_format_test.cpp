@@ -6,6 +6,7 @@
 #include "cli/batch_tool_help.h"
 #include "imaging/picture_formats.h"
 #include "support/temp_dir.h"
+#include "support/vips_header.h"
 #include "workflow/output_names.h"
 
 #include <QDir>
@@ -21,20 +22,6 @@
 using namespace cli;
 
 namespace {
-
-// What libvips makes of a file, independently of the program's probe: its
-// loader and size ("pngload 100x67").
-QString vipsSays(const QString &path)
-{
-    QProcess header;
-    header.start("vipsheader", {"-f", "vips-loader", path});
-    header.waitForFinished(30000);
-    const QString loader = QString::fromUtf8(header.readAllStandardOutput()).trimmed();
-    header.start("vipsheader", {path});
-    header.waitForFinished(30000);
-    const QString line = QString::fromUtf8(header.readAllStandardOutput()); // "f: 150x100 uchar, …"
-    return loader + u' ' + line.mid(line.indexOf(QStringLiteral(": ")) + 2).section(u' ', 0, 0);
-}
 
 // The JSON lines of a run, the files by their path and the summary as "".
 QHash<QString, QJsonObject> jsonLines(const QString &out)

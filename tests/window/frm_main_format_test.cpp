@@ -2,6 +2,7 @@
 // keyboard, every picture converted to it, clashing names kept apart and told.
 #include "window_fixture.h"
 
+#include "support/vips_header.h"
 #include "workflow/output_names.h"
 
 #include <QAbstractItemView>
@@ -9,25 +10,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QProcess>
 #include <QWindow>
 
 namespace {
-
-// What libvips makes of a file: its loader and size ("tiffload 150x100").
-QString vipsSays(const QString &path)
-{
-    QProcess header;
-    header.start("vipsheader", {"-f", "vips-loader", path});
-    header.waitForFinished(30000);
-    const QString loader = QString::fromUtf8(header.readAllStandardOutput()).trimmed();
-    header.start("vipsheader", {path});
-    header.waitForFinished(30000);
-    // "file: 150x100 uchar, 3 bands, srgb, tiffload"
-    const QString line = QString::fromUtf8(header.readAllStandardOutput());
-    const qsizetype colon = line.indexOf(QStringLiteral(": "));
-    return loader + u' ' + line.mid(colon + 2).section(u' ', 0, 0);
-}
 
 // Opens the box's list with a click on its arrow and clicks the item `text`,
 // through the window system as a pointer would.

@@ -1,0 +1,16 @@
+#include "support/vips_header.h"
+
+#include <QProcess>
+
+QString vipsSays(const QString &path)
+{
+    QProcess header;
+    header.start("vipsheader", {"-f", "vips-loader", path});
+    header.waitForFinished(30000);
+    const QString loader = QString::fromUtf8(header.readAllStandardOutput()).trimmed();
+    header.start("vipsheader", {path});
+    header.waitForFinished(30000);
+    // "file: 150x100 uchar, 3 bands, srgb, tiffload"
+    const QString line = QString::fromUtf8(header.readAllStandardOutput());
+    return loader + u' ' + line.mid(line.indexOf(QStringLiteral(": ")) + 2).section(u' ', 0, 0);
+}
