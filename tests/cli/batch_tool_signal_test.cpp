@@ -149,8 +149,9 @@ TEST_F(BatchToolSignals, TheSecondStopsAtOnceAndLeavesNothing)
     sinceSecond.start();
     ::kill(pid_t(batch.processId()), SIGINT);
     ASSERT_TRUE(batch.waitForFinished(120'000));
-    // Each picture takes its worker seconds; ended, they take none.
-    EXPECT_LT(sinceSecond.elapsed(), 2'000);
+    // Each picture takes its worker seconds; ended, they take none: under a
+    // second on a quiet machine, twice that on a loaded one.
+    EXPECT_LT(sinceSecond.elapsed(), 5'000);
     EXPECT_EQ(batch.exitCode(), 130);
     const QString out = QString::fromUtf8(batch.readAllStandardOutput());
     EXPECT_TRUE(out.contains(u"张转换中被中止"_qs) && out.contains(u"4 张未开始转换"_qs)) << out.toStdString();
