@@ -5,8 +5,8 @@
 #include "batch_tool_run.h"
 #include "cli/batch_tool_help.h"
 #include "imaging/picture_formats.h"
+#include "support/programs.h"
 #include "support/temp_dir.h"
-#include "support/vips_header.h"
 #include "workflow/output_names.h"
 
 #include <QDir>

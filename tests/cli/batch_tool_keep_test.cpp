@@ -6,6 +6,7 @@
 #include "cli/batch_tool.h"
 
 #include "batch_tool_run.h"
+#include "support/programs.h"
 #include "support/temp_dir.h"
 
 #include <QDir>
@@ -13,7 +14,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -24,20 +24,12 @@ using namespace cli;
 
 namespace {
 
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
-    EXPECT_EQ(process.exitCode(), 0) << program.toStdString() << ": " << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 // Every tag exiftool finds in the file, by group and name ("EXIF:Make"),
 // with numeric values as numbers.
 QJsonObject exiftoolTags(const QString &path)
 {
-    const QJsonArray all = QJsonDocument::fromJson(run("exiftool", {"-json", "-n", "-G", path}).toUtf8()).array();
+    const QJsonArray all
+        = QJsonDocument::fromJson(runProgram("exiftool", {"-json", "-n", "-G", path}).toUtf8()).array();
     return all.isEmpty() ? QJsonObject() : all.first().toObject();
 }
 
@@ -58,35 +50,36 @@ void makePhoto(const TempDir &dir, const QString &name, const char *format)
 {
     if (QByteArray(format) == "TIFF") {
         makePicture(dir.file("made.png"), 400, 300, "PNG");
-        run("vips", {"copy", dir.file("made.png"), dir.file(name)});
+        runProgram("vips", {"copy", dir.file("made.png"), dir.file(name)});
     } else {
         makePicture(dir.file(name), 400, 300, format);
     }
     makePicture(dir.file("thumb.jpg"), 40, 30, "JPG");
-    run("exiftool", {"-q",
-                     "-overwrite_original",
-                     "-EXIF:Orientation#=6",
-                     "-EXIF:Make=Kamera",
-                     "-EXIF:Model=K 1",
-                     "-EXIF:DateTimeOriginal=2021:06:05 14:03:02",
-                     "-EXIF:ExposureTime=0.004",
-                     "-EXIF:FNumber=5.6",
-                     "-EXIF:ISO=200",
-                     "-EXIF:Artist=A. Person",
-                     "-EXIF:Copyright=(c) A. Person",
-                     "-EXIF:GPSLatitude=48.8583",
-                     "-EXIF:GPSLatitudeRef=N",
-                     "-EXIF:GPSLongitude=2.2945",
-                     "-EXIF:GPSLongitudeRef=E",
-                     "-EXIF:SerialNumber=SN123456",
-                     "-EXIF:OwnerName=Owner Name",
-                     "-EXIF:LensSerialNumber=LS98765",
-                     "-EXIF:ExifImageWidth=400",
-                     "-EXIF:ExifImageHeight=300",
-                     "-XMP:Description=private words",
-                     dir.file(name)});
+    runProgram("exiftool", {"-q",
+                            "-overwrite_original",
+                            "-EXIF:Orientation#=6",
+                            "-EXIF:Make=Kamera",
+                            "-EXIF:Model=K 1",
+                            "-EXIF:DateTimeOriginal=2021:06:05 14:03:02",
+                            "-EXIF:ExposureTime=0.004",
+                            "-EXIF:FNumber=5.6",
+                            "-EXIF:ISO=200",
+                            "-EXIF:Artist=A. Person",
+                            "-EXIF:Copyright=(c) A. Person",
+                            "-EXIF:GPSLatitude=48.8583",
+                            "-EXIF:GPSLatitudeRef=N",
+                            "-EXIF:GPSLongitude=2.2945",
+                            "-EXIF:GPSLongitudeRef=E",
+                            "-EXIF:SerialNumber=SN123456",
+                            "-EXIF:OwnerName=Owner Name",
+                            "-EXIF:LensSerialNumber=LS98765",
+                            "-EXIF:ExifImageWidth=400",
+                            "-EXIF:ExifImageHeight=300",
+                            "-XMP:Description=private words",
+                            dir.file(name)});
     if (QByteArray(format) == "JPG")
-        run("exiftool", {"-q", "-overwrite_original", "-ThumbnailImage<=" + dir.file("thumb.jpg"), dir.file(name)});
+        runProgram("exiftool",
+                   {"-q", "-overwrite_original", "-ThumbnailImage<=" + dir.file("thumb.jpg"), dir.file(name)});
 }
 
 } // namespace
@@ -157,9 +150,9 @@ TEST(BatchToolKeep, MetadataKeptOnRequestWithoutLocationSerialsThumbnailOrTurn)
             }
             // Still a sound file of its format, which exiftool finds nothing
             // wrong with.
-            const QString warnings = run("exiftool", {"-validate", "-warning", "-a", "-s3", out + u'/' + name});
+            const QString warnings = runProgram("exiftool", {"-validate", "-warning", "-a", "-s3", out + u'/' + name});
             EXPECT_FALSE(warnings.contains("Error")) << warnings.toStdString();
-            EXPECT_TRUE(run("vipsheader", {out + u'/' + name}).contains("150x200")) << name.toStdString();
+            EXPECT_TRUE(runProgram("vipsheader", {out + u'/' + name}).contains("150x200")) << name.toStdString();
         }
     }
 }
@@ -171,7 +164,7 @@ TEST(BatchToolKeep, ExifAfterThePixelsOfALargePngIsFoundToo)
     // A PNG of noise, far larger than the first read, whose eXIf chunk (as
     // exiftool writes it into a small one) is moved behind the pixels.
     makePicture(dir.file("small.png"), 8, 8, "PNG");
-    run("exiftool", {"-q", "-overwrite_original", "-EXIF:Make=Late", dir.file("small.png")});
+    runProgram("exiftool", {"-q", "-overwrite_original", "-EXIF:Make=Late", dir.file("small.png")});
     const QByteArray small = readFile(dir.file("small.png"));
     const qsizetype chunk = small.indexOf("eXIf") - 4;
     ASSERT_GT(chunk, 0);

@@ -6,13 +6,17 @@
 
 #include <cstdio>
 
-ToolRun runTool(const QStringList &arguments, const QString &settingsPath, bool terminal, int columns)
+namespace {
+
+ToolRun captured(const QStringList &arguments, const QString &settingsPath, bool terminal, int columns, std::FILE *in)
 {
     std::FILE *out = std::tmpfile();
     std::FILE *err = std::tmpfile();
     ToolRun result;
-    result.status
-        = cli::runBatchTool(arguments, {out, err, terminal, terminal, [columns] { return columns; }}, settingsPath);
+    cli::BatchToolStreams streams{out, err, terminal, terminal, [columns] { return columns; }};
+    if (in)
+        streams.in = in;
+    result.status = cli::runBatchTool(arguments, streams, settingsPath);
     for (auto [stream, text] : {std::pair{out, &result.out}, std::pair{err, &result.err}}) {
         std::rewind(stream);
         QByteArray bytes;
@@ -22,6 +26,23 @@ ToolRun runTool(const QStringList &arguments, const QString &settingsPath, bool 
         *text = QString::fromUtf8(bytes);
         std::fclose(stream);
     }
+    return result;
+}
+
+} // namespace
+
+ToolRun runTool(const QStringList &arguments, const QString &settingsPath, bool terminal, int columns)
+{
+    return captured(arguments, settingsPath, terminal, columns, nullptr);
+}
+
+ToolRun runWithInput(const QStringList &arguments, const QString &settingsPath, const QByteArray &input)
+{
+    std::FILE *in = std::tmpfile();
+    std::fwrite(input.constData(), 1, std::size_t(input.size()), in);
+    std::rewind(in);
+    const ToolRun result = captured(arguments, settingsPath, false, 80, in);
+    std::fclose(in);
     return result;
 }
 

@@ -67,31 +67,6 @@ std::map<QString, QByteArray> filesUnder(const QString &folder)
     return files;
 }
 
-// tarvel-batch with `input` as its standard input.
-ToolRun runWithInput(const QStringList &arguments, const QString &settings, const QByteArray &input)
-{
-    std::FILE *in = std::tmpfile();
-    std::fwrite(input.constData(), 1, std::size_t(input.size()), in);
-    std::rewind(in);
-    std::FILE *out = std::tmpfile();
-    std::FILE *err = std::tmpfile();
-    ToolRun result;
-    BatchToolStreams streams{out, err, false, false, {}};
-    streams.in = in;
-    result.status = runBatchTool(arguments, streams, settings);
-    for (auto [stream, text] : {std::pair{out, &result.out}, std::pair{err, &result.err}}) {
-        std::rewind(stream);
-        QByteArray bytes;
-        char buffer[4096];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
-            bytes.append(buffer, qsizetype(n));
-        *text = QString::fromUtf8(bytes);
-        std::fclose(stream);
-    }
-    std::fclose(in);
-    return result;
-}
-
 } // namespace
 
 TEST(BatchToolShards, ShardsTogetherConvertEveryPictureOnceToTheBytesOfOneRun)

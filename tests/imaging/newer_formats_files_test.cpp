@@ -5,11 +5,11 @@
 #include "format_bytes.h"
 #include "imaging/read_picture_size.h"
 #include "probe_source.h"
+#include "support/programs.h"
 #include "support/temp_dir.h"
 #include "test_pictures.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -19,16 +19,6 @@ using imaging::PictureSize;
 using vips::VImage;
 
 namespace {
-
-// What a tool prints; the test fails when it cannot run or fails.
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
-    EXPECT_EQ(process.exitCode(), 0) << program.toStdString() << ": " << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 // The numbers `pattern` captures in `text`, or none.
 std::vector<int> numbers(const QString &text, const char *pattern)
@@ -48,7 +38,7 @@ PictureSize sizeOf(const std::vector<int> &sides)
 // exiftool's EXIF orientation of a file, 1 when it has none.
 int exiftoolOrientation(const QString &path)
 {
-    const QString value = run("exiftool", {"-n", "-s3", "-Orientation", path}).trimmed();
+    const QString value = runProgram("exiftool", {"-n", "-s3", "-Orientation", path}).trimmed();
     return value.isEmpty() ? 1 : value.toInt();
 }
 
@@ -95,14 +85,15 @@ protected:
         testpics::save(rgb, file("rgb.png"), ".png");
         testpics::save(rgb.bandjoin(rgb.extract_band(0)), file("rgba.png"), ".png");
         testpics::save(rgb, file("photo.jpg"), ".jpg");
-        run("cwebp", {"-quiet", "-q", "60", file("rgb.png"), "-o", file("lossy.webp")});
-        run("cwebp", {"-quiet", "-lossless", file("rgb.png"), "-o", file("lossless.webp")});
-        run("cwebp", {"-quiet", file("rgba.png"), "-o", file("alpha.webp")});
-        run("img2webp", {"-loop", "0", file("rgb.png"), "-d", "80", file("rgba.png"), "-o", file("animated.webp")});
+        runProgram("cwebp", {"-quiet", "-q", "60", file("rgb.png"), "-o", file("lossy.webp")});
+        runProgram("cwebp", {"-quiet", "-lossless", file("rgb.png"), "-o", file("lossless.webp")});
+        runProgram("cwebp", {"-quiet", file("rgba.png"), "-o", file("alpha.webp")});
+        runProgram("img2webp",
+                   {"-loop", "0", file("rgb.png"), "-d", "80", file("rgba.png"), "-o", file("animated.webp")});
         QFile::copy(file("lossy.webp"), file("exif.webp"));
         QFile::copy(file("rgb.png"), file("exif.png"));
         for (const char *name : {"exif.webp", "exif.png", "photo.jpg"})
-            run("exiftool", {"-q", "-overwrite_original", "-Orientation#=6", file(name)});
+            runProgram("exiftool", {"-q", "-overwrite_original", "-Orientation#=6", file(name)});
         // The same with VP8X's EXIF flag cleared: libvips then leaves the chunk unread.
         QByteArray noFlag = readFile(file("exif.webp"));
         ASSERT_EQ(noFlag.mid(12, 4), "VP8X");
@@ -115,22 +106,22 @@ protected:
         const QByteArray chunks = exif.mid(12, chunk - 12)
                                   + fmt::webpChunk("EXIF", QByteArray("Exif\0\0", 6) + exif.mid(chunk + 8, length));
         writeFile(file("exif-prefixed.webp"), fmt::webp(chunks));
-        run("heif-enc", {"-q", "50", file("rgb.png"), "-o", file("grid.heic")});
-        run("heif-enc", {"-A", "-q", "50", file("rgb.png"), "-o", file("heif-enc.avif")});
-        run("avifenc", {"-s", "10", file("rgb.png"), file("avifenc.avif")});
-        run("cjxl", {file("rgb.png"), file("bare.jxl"), "-d", "1"});
-        run("cjxl", {file("rgb.png"), file("container.jxl"), "-d", "0", "--container=1"});
+        runProgram("heif-enc", {"-q", "50", file("rgb.png"), "-o", file("grid.heic")});
+        runProgram("heif-enc", {"-A", "-q", "50", file("rgb.png"), "-o", file("heif-enc.avif")});
+        runProgram("avifenc", {"-s", "10", file("rgb.png"), file("avifenc.avif")});
+        runProgram("cjxl", {file("rgb.png"), file("bare.jxl"), "-d", "1"});
+        runProgram("cjxl", {file("rgb.png"), file("container.jxl"), "-d", "0", "--container=1"});
         // cjxl takes a JPEG's EXIF orientation into the codestream; its pieces
         // split over jxlp boxes and bare make two more files.
-        run("cjxl", {file("photo.jpg"), file("oriented.jxl"), "--lossless_jpeg=0"});
+        runProgram("cjxl", {file("photo.jpg"), file("oriented.jxl"), "--lossless_jpeg=0"});
         const QByteArray oriented = readFile(file("oriented.jxl"));
         const Found jxlc = findBox(oriented, {"jxlc"});
         ASSERT_GT(jxlc.contents, 0);
         const QByteArray codestream = oriented.mid(jxlc.contents, jxlc.end - jxlc.contents);
         writeFile(file("oriented-bare.jxl"), codestream);
-        writeFile(file("oriented-pieces.jxl"),
-                             oriented.left(jxlc.contents - 8) + fmt::box("jxlp", fmt::be32(0) + codestream.left(3))
-                                 + fmt::box("jxlp", fmt::be32(0x80000001u) + codestream.mid(3)));
+        writeFile(file("oriented-pieces.jxl"), oriented.left(jxlc.contents - 8)
+                                                   + fmt::box("jxlp", fmt::be32(0) + codestream.left(3))
+                                                   + fmt::box("jxlp", fmt::be32(0x80000001u) + codestream.mid(3)));
     }
     static void TearDownTestSuite() { delete dir; }
     static QString file(const QString &name) { return dir->file(name); }
@@ -152,7 +143,7 @@ TempDir *NewerFormatFiles::dir = nullptr;
 TEST_F(NewerFormatFiles, WebPAgreesWithWebpinfoExiftoolAndLibvips)
 {
     for (const char *name : {"lossy.webp", "lossless.webp", "alpha.webp", "animated.webp", "exif.webp"}) {
-        const QString info = run("webpinfo", {file(name)});
+        const QString info = runProgram("webpinfo", {file(name)});
         const std::vector<int> canvas = numbers(info, R"(Canvas size (\d+) x (\d+))");
         const PictureSize size = canvas.empty() ? PictureSize{numbers(info, R"(Width: (\d+))").at(0),
                                                               numbers(info, R"(Height: (\d+))").at(0)}
@@ -181,7 +172,7 @@ TEST_F(NewerFormatFiles, PngExifAgreesWithLibvipsAndExiftool)
     ASSERT_TRUE(exif > 0 && exif < idat && idat < iend);
     const qsizetype exifEnd = exif + 12 + boxSize(before, exif);
     writeFile(file("exif-after.png"), before.left(exif) + before.mid(exifEnd, iend - exifEnd)
-                                                     + before.mid(exif, exifEnd - exif) + before.mid(iend));
+                                          + before.mid(exif, exifEnd - exif) + before.mid(iend));
     for (const char *name : {"exif.png", "exif-after.png"}) {
         const VImage header = VImage::new_from_file(QFile::encodeName(file(name)).constData());
         const int orientation = header.get_typeof("orientation") ? header.get_int("orientation") : 1;
@@ -195,7 +186,7 @@ TEST_F(NewerFormatFiles, PngExifAgreesWithLibvipsAndExiftool)
 TEST_F(NewerFormatFiles, HeifAndAvifAgreeWithHeifInfo)
 {
     for (const char *name : {"grid.heic", "heif-enc.avif", "avifenc.avif"}) {
-        const QString info = run("heif-info", {file(name)});
+        const QString info = runProgram("heif-info", {file(name)});
         const PictureSize shown = sizeOf(numbers(info, R"(image: (\d+)x(\d+) \(id=\d+\), primary)"));
         EXPECT_EQ(probeFile(name).shown(), shown) << name;
         EXPECT_EQ(shown, (PictureSize{61, 37})) << name;
@@ -205,7 +196,7 @@ TEST_F(NewerFormatFiles, HeifAndAvifAgreeWithHeifInfo)
 TEST_F(NewerFormatFiles, JpegXlAgreesWithJxlinfo)
 {
     for (const char *name : {"bare.jxl", "container.jxl", "oriented.jxl", "oriented-bare.jxl", "oriented-pieces.jxl"}) {
-        const QString info = run("jxlinfo", {file(name)});
+        const QString info = runProgram("jxlinfo", {file(name)});
         const std::vector<int> orientation = numbers(info, R"(Orientation: (\d))");
         const PictureHeader expected{sizeOf(numbers(info, R"(JPEG XL image, (\d+)x(\d+))")),
                                      orientation.empty() ? 1 : orientation[0]};
@@ -242,7 +233,7 @@ TEST_F(NewerFormatFiles, TransformsMatchLibheifPixels)
 {
     const VImage mark = testpics::gradient(13, 7);
     testpics::save(mark, file("mark.png"), ".png");
-    run("avifenc", {"-s", "10", "--lossless", file("mark.png"), file("mark.avif")});
+    runProgram("avifenc", {"-s", "10", "--lossless", file("mark.png"), file("mark.avif")});
     const QByteArray source = readFile(file("mark.avif"));
     const Found ipco = findBox(source, {"meta", "iprp", "ipco"});
     const Found ipma = findBox(source, {"meta", "iprp", "ipma"});
@@ -279,7 +270,7 @@ TEST_F(NewerFormatFiles, TransformsMatchLibheifPixels)
                     list, 4,
                     fmt::bytes({0x80 | (first + 1), 0x80 | (second + 1), 0x80 | (ispe + 1), 0x80 | (av1C + 1)}));
                 writeFile(file("turned.avif"), variant);
-                run("heif-convert", {file("turned.avif"), file("turned.png")});
+                runProgram("heif-convert", {file("turned.avif"), file("turned.png")});
                 const PictureHeader header = probeFile("turned.avif");
                 SCOPED_TRACE(testing::Message() << "irot " << angle << " imir " << axis << " mirror first "
                                                 << mirrorFirst << " orientation " << header.orientation);

@@ -124,13 +124,13 @@ try:
     # the container's command once per completion index.
     manifest = yaml.safe_load(recipe("kubernetes"))
     jsonschema.validate(manifest, json.loads(pathlib.Path(schema_path).read_text()))
-    spec = manifest["spec"]
-    container = spec["template"]["spec"]["containers"][0]
+    job = manifest["spec"]
+    container = job["template"]["spec"]["containers"][0]
     command = container["args"][0]
-    completions = spec["completions"]
+    completions = job["completions"]
     if '--shard "$JOB_COMPLETION_INDEX/%d"' % completions not in command:
         fail("the Job's shard count is not its completions (%d)" % completions)
-    for rule in spec.get("podFailurePolicy", {}).get("rules", []):
+    for rule in job.get("podFailurePolicy", {}).get("rules", []):
         if rule["onExitCodes"]["containerName"] != container["name"]:
             fail("the failure policy names another container")
     mount = container["volumeMounts"][0]["mountPath"]

@@ -2,7 +2,7 @@
 // keyboard, every picture converted to it, clashing names kept apart and told.
 #include "window_fixture.h"
 
-#include "support/vips_header.h"
+#include "support/programs.h"
 #include "workflow/output_names.h"
 
 #include <QAbstractItemView>

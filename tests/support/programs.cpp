@@ -1,6 +1,17 @@
-#include "support/vips_header.h"
+#include "support/programs.h"
 
 #include <QProcess>
+
+#include <gtest/gtest.h>
+
+QString runProgram(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    EXPECT_EQ(process.exitCode(), 0) << program.toStdString() << ": " << process.readAllStandardError().toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
 
 QString vipsSays(const QString &path)
 {
