@@ -10,7 +10,7 @@ call (name, count, how many of them the sandbox refused, and for ioctl,
 prctl, socket, open and the calls that name a process, the arguments seen).
 A refused call in a run that converted everything it should is harmless (a
 library probing); one that made a picture fail is a call the allow list
-(imaging/worker_syscalls.cpp) lacks.
+(worker/worker_syscalls.cpp) lacks.
 """
 import collections
 import glob

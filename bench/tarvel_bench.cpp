@@ -19,14 +19,14 @@
 // each summed over the folder: libvips' pngsave (libpng and zlib) unfiltered,
 // as libvips writes by default, and with adaptive filtering, and the
 // program's writer at each libdeflate level.
-#include "imaging/draw_scaled_picture.h"
-#include "imaging/encode_picture.h"
-#include "imaging/mapped_file.h"
-#include "imaging/png_file.h"
-#include "imaging/read_picture_size.h"
-#include "imaging/source_format.h"
-#include "imaging/vips_errors.h"
-#include "imaging/vips_runtime.h"
+#include "engine/draw_scaled_picture.h"
+#include "engine/codecs/encode_picture.h"
+#include "worker/mapped_file.h"
+#include "engine/codecs/png_file.h"
+#include "probe/read_picture_size.h"
+#include "engine/source_format.h"
+#include "engine/codecs/vips_errors.h"
+#include "engine/vips_runtime.h"
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
 #include "workflow/size_text.h"

@@ -16,9 +16,9 @@
 // (any format libvips reads, WebP, HEIF, AVIF and JPEG XL included), resizes
 // it and encodes it as PNG. Under `strace -f`, the system calls after the
 // line are what those loaders make once warm (bench/worker_syscalls.sh).
-#include "imaging/conversion_worker.h"
-#include "imaging/vips_runtime.h"
-#include "imaging/worker_warm_up.h"
+#include "client/conversion_worker.h"
+#include "engine/vips_runtime.h"
+#include "worker/worker_warm_up.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # bench/worker_syscalls.sh CORPUS_DIR WORK_DIR
 #
-# The census behind the worker's seccomp allow list (imaging/worker_syscalls.cpp):
+# The census behind the worker's seccomp allow list (worker/worker_syscalls.cpp):
 # the system calls conversion workers make once they are shut in, counted by
 # strace over
 #   - tarvel-batch converting CORPUS_DIR (every format in and out), once at

@@ -1,8 +1,8 @@
 #include "cli/batch_tool_options.h"
 
 #include "cli/batch_text.h"
-#include "imaging/worker_protocol.h"
 #include "workflow/output_names.h"
+#include "workflow/parallel_conversion.h"
 #include "workflow/source_selection.h"
 #include "workflow/target_sizes.h"
 
@@ -14,7 +14,7 @@
 
 namespace cli {
 
-static_assert(kMostOutputSizes == imaging::worker::kMostSizes, "one request carries every size");
+static_assert(kMostOutputSizes == imaging::kMostTargets, "one picture is made in every size");
 
 namespace {
 

@@ -12,7 +12,7 @@ set(copy "${WORK_DIR}/tarvel_en.ts")
 configure_file("${TS_FILE}" "${copy}" COPYONLY)
 execute_process(
   COMMAND "${LUPDATE}" -no-obsolete -locations none -source-language zh_CN -target-language en -I "${SOURCE_DIR}"
-          workflow window cli imaging platform controls dialogs -ts "${copy}"
+          workflow window cli imaging probe client platform controls dialogs -ts "${copy}"
   WORKING_DIRECTORY "${SOURCE_DIR}"
   OUTPUT_VARIABLE output ERROR_VARIABLE output RESULT_VARIABLE status)
 if(NOT status EQUAL 0)

@@ -5,7 +5,7 @@
 #include "controls/xp_combo.h"
 #include "dialogs/file_dialogs.h"
 #include "imaging/picture_formats.h"
-#include "imaging/read_picture_size.h"
+#include "probe/read_picture_size.h"
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "platform/notifier.h"

@@ -1,6 +1,6 @@
 #include "workflow/parallel_conversion.h"
 
-#include "imaging/save_scaled_picture.h"
+#include "client/save_scaled_picture.h"
 #include "platform/file_system.h"
 
 #include <QFileInfo>

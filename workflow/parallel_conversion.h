@@ -3,9 +3,9 @@
 #pragma once
 
 #include "imaging/conversion_status.h"
-#include "imaging/conversion_worker.h"
+#include "client/conversion_worker.h"
 #include "imaging/fit_into_box.h"
-#include "imaging/save_scaled_picture.h"
+#include "client/save_scaled_picture.h"
 #include "platform/colour.h"
 
 #include <QString>

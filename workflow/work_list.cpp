@@ -1,7 +1,7 @@
 #include "workflow/work_list.h"
 
 #include "imaging/picture_formats.h"
-#include "imaging/read_picture_size.h"
+#include "probe/read_picture_size.h"
 #include "platform/folder_listing.h"
 
 namespace workflow {

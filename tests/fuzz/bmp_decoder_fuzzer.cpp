@@ -1,5 +1,5 @@
 // The program's own BMP decoder over arbitrary bytes; see decode_exactly.h.
-#include "imaging/bmp_file.h"
+#include "engine/codecs/bmp_file.h"
 
 #include "decode_exactly.h"
 

@@ -1,7 +1,7 @@
 // The jxl parser of the header probe on its own, over arbitrary bytes taken
 // as a JPEG XL codestream or container, with the checks of every header fuzzer (strict_source.h): every
 // run reaches the parser, past the signature test that picture_size makes.
-#include "imaging/jxl_header.h"
+#include "probe/jxl_header.h"
 #include "strict_source.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)

@@ -4,7 +4,7 @@
 // out of proportion to the input, on a negative side or an orientation out of
 // 1 to 8, and when reading through blocks, as files are read, gives another
 // header than reading directly.
-#include "imaging/header_probe.h"
+#include "probe/header_probe.h"
 #include "strict_source.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)

@@ -1,7 +1,7 @@
 // The program's own PNG decoder over arbitrary bytes. Whatever it decodes
 // must hold exactly the bytes its size says; an 8-bit grey or RGB result
 // written by the program's encoder must decode to the same pixels.
-#include "imaging/png_file.h"
+#include "engine/codecs/png_file.h"
 
 #include <cstdlib>
 #include <cstring>

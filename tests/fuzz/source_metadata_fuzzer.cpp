@@ -3,7 +3,7 @@
 // bare EXIF block. Besides staying inside the bytes, what it keeps must read
 // back as upright, and keeping it again must change nothing.
 #include "imaging/picture_formats.h"
-#include "imaging/source_metadata.h"
+#include "probe/source_metadata.h"
 
 #include <cstdlib>
 

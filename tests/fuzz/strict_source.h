@@ -3,7 +3,7 @@
 // input (more reads than bytes), and the checks every header fuzzer makes.
 #pragma once
 
-#include "imaging/byte_source.h"
+#include "probe/byte_source.h"
 #include "imaging/picture_size.h"
 
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // The program's own TGA decoder over arbitrary bytes; see decode_exactly.h.
-#include "imaging/tga_file.h"
+#include "engine/codecs/tga_file.h"
 
 #include "decode_exactly.h"
 

@@ -1,7 +1,7 @@
-#include "test_pictures.h"
+#include "imaging/test_pictures.h"
 
-#include "imaging/tga_file.h"
-#include "imaging/vips_runtime.h"
+#include "engine/codecs/tga_file.h"
+#include "engine/vips_runtime.h"
 
 #include "support/temp_dir.h"
 

@@ -1,7 +1,7 @@
 #include "window_fixture.h"
 
-#include "imaging/read_picture_size.h"
-#include "imaging/save_scaled_picture.h"
+#include "probe/read_picture_size.h"
+#include "client/save_scaled_picture.h"
 
 #include "platform/file_system.h"
 

@@ -2,8 +2,8 @@
 // exactly its fitted size, with and without enlarging.
 #include "workflow/batch_workflow.h"
 
-#include "imaging/read_picture_size.h"
-#include "imaging/save_scaled_picture.h"
+#include "probe/read_picture_size.h"
+#include "client/save_scaled_picture.h"
 #include "support/temp_dir.h"
 
 #include <QDir>

@@ -1,0 +1,141 @@
+// The program writes only bytes its own probe reads as the picture it asked
+// for. A worker taken over by one picture (forging_worker.cpp) gets nothing
+// into the output folder, and is replaced, so the pictures after it convert.
+#include "client/conversion_worker.h"
+#include "probe/output_check.h"
+#include "client/save_scaled_picture.h"
+#include "engine/scale_and_encode.h"
+
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "imaging/test_pictures.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using imaging::ConversionStatus;
+using imaging::OutputFormat;
+
+namespace {
+
+constexpr platform::ColourValue kBackground = 0xEFEFEF;
+
+const std::vector<std::pair<OutputFormat, QString>> kFormats{
+    {OutputFormat::Bmp, "bmp"},   {OutputFormat::Gif, "gif"},   {OutputFormat::Jpeg, "jpg"},
+    {OutputFormat::Png, "png"},   {OutputFormat::Tiff, "tif"},  {OutputFormat::Tga, "tga"},
+    {OutputFormat::WebP, "webp"}, {OutputFormat::Heic, "heic"}, {OutputFormat::Avif, "avif"},
+    {OutputFormat::JpegXl, "jxl"}};
+
+// Uniform noise, the hardest picture for every encoder to make small.
+vips::VImage noise(int width, int height)
+{
+    std::mt19937 random(7);
+    std::vector<unsigned char> pixels(std::size_t(width) * height * 3);
+    for (unsigned char &p : pixels)
+        p = static_cast<unsigned char>(random());
+    const vips::VImage image(
+        vips_image_new_from_memory_copy(pixels.data(), pixels.size(), width, height, 3, VIPS_FORMAT_UCHAR));
+    return image.copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+// Grey pictures stay grey in the formats that can hold them.
+vips::VImage greyNoise(int width, int height)
+{
+    return noise(width, height)
+        .extract_band(0)
+        .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W));
+}
+
+} // namespace
+
+TEST(ForgedReplies, NeverReachTheOutputFolderAndTheNextPictureGetsANewWorker)
+{
+    TempDir dir;
+    testpics::save(testpics::gradient(40, 30), dir.file("clean.png"), ".png");
+    const QByteArray clean = readFile(dir.file("clean.png"));
+    imaging::WorkerSettings settings;
+    settings.executable = QStringLiteral(FORGING_WORKER);
+    std::vector<pid_t> workers;
+    settings.pictureSent = [&](pid_t pid) { workers.push_back(pid); };
+    imaging::ConversionWorker worker(settings);
+
+    const std::vector<std::pair<QString, QStringList>> forgeries{
+        {"text", {"png"}},
+        {"oversize", {"tga", "jpg"}},
+        {"size", {"bmp", "gif", "jpg", "png", "tif", "tga"}},
+        {"format", {"bmp", "gif", "jpg", "png", "tif", "tga"}},
+        {"trailer", {"bmp", "gif", "jpg", "png", "tif", "tga"}},
+        {"metadata", {"jpg", "png"}}};
+    QStringList written{"clean.png"};
+    for (const auto &[forgery, extensions] : forgeries) {
+        // Appended after IEND, where every PNG reader ignores it.
+        const QString marked = dir.file("marked-" + forgery + ".png");
+        writeFile(marked, clean + "FORGE:" + forgery.toLatin1());
+        written << "marked-" + forgery + ".png";
+        for (const QString &extension : extensions) {
+            const QString name = forgery + '.' + extension;
+            const imaging::ConversionResult forged
+                = imaging::convertPicture(worker, marked, dir.file(name), 20, 15, kBackground);
+            EXPECT_EQ(forged.status, ConversionStatus::InvalidReply) << name.toStdString();
+            EXPECT_FALSE(forged.detail.isEmpty()) << name.toStdString();
+            const pid_t forger = workers.back();
+
+            const QString after = "after-" + name;
+            ASSERT_EQ(
+                imaging::convertPicture(worker, dir.file("clean.png"), dir.file(after), 20, 15, kBackground).status,
+                ConversionStatus::Converted)
+                << after.toStdString();
+            EXPECT_NE(workers.back(), forger) << "the forging worker was kept for " << after.toStdString();
+            EXPECT_EQ(testpics::load(dir.file(after)).width(), 20);
+            written << after;
+        }
+    }
+    written.sort();
+    EXPECT_EQ(dir.entries(), written);
+}
+
+TEST(ForgedReplies, WhatTheEncodersWriteIsAcceptedAndTheSmallestChangeIsNot)
+{
+    // Shapes of one row or column, odd sizes, and noise at the largest size
+    // in the best JPEG quality: the encoders' worst cases stay in bounds.
+    struct Case {
+        vips::VImage picture;
+        int quality;
+    };
+    const std::vector<Case> cases{{testpics::gradient(1, 1), 100},   {testpics::gradient(1, 300), 100},
+                                  {testpics::gradient(300, 1), 100}, {testpics::gradient(123, 77), 75},
+                                  {noise(1024, 1024), 100},          {noise(77, 1024), 1},
+                                  {greyNoise(301, 203), 100}};
+    TempDir dir;
+    for (const Case &c : cases) {
+        const QString source = dir.file("source.png");
+        testpics::save(c.picture, source, ".png");
+        const QByteArray bytes = readFile(source);
+        const int w = c.picture.width();
+        const int h = c.picture.height();
+        for (const auto &[format, extension] : kFormats) {
+            const std::string name = QStringLiteral("%1x%2.%3").arg(w).arg(h).arg(extension).toStdString();
+            const auto encoded = imaging::scaleAndEncode({bytes}, w, h, format, kBackground, c.quality);
+            ASSERT_TRUE(encoded) << name;
+            EXPECT_EQ(imaging::outputDefect(*encoded, format, w, h), QString()) << name;
+            EXPECT_LE(std::uint64_t(encoded->size()), imaging::largestOutputBytes(format, w, h)) << name;
+            // A bare JPEG XL codestream states its length only in its frames'
+            // table of contents, which the check does not read.
+            if (format != OutputFormat::JpegXl) {
+                EXPECT_NE(imaging::outputDefect(*encoded + '\0', format, w, h), QString()) << name;
+                EXPECT_NE(imaging::outputDefect(encoded->chopped(1), format, w, h), QString()) << name;
+            }
+            EXPECT_NE(imaging::outputDefect(*encoded, format, w + 1, h), QString()) << name;
+            EXPECT_NE(imaging::outputDefect(*encoded, format, w, h + 1), QString()) << name;
+            for (const auto &[other, otherExtension] : kFormats) {
+                if (other == format)
+                    continue;
+                EXPECT_NE(imaging::outputDefect(*encoded, other, w, h), QString())
+                    << name << " as " << otherExtension.toStdString();
+            }
+        }
+    }
+}

@@ -1,0 +1,113 @@
+// A conversion worker taken over by a picture, for the tests: it speaks the
+// worker's protocol and converts honestly with the real engine until it is
+// handed a file that carries "FORGE:" and a word; from then on it forges every
+// answer that way, as a worker running an attacker's code would:
+//   text      the bytes of a password file, said to be the picture
+//   size      the real picture, one pixel wider than asked
+//   format    the real picture in another format
+//   trailer   the real picture with the environment after its end
+//   metadata  the real picture carrying a text chunk (PNG) or comment (JPEG)
+//   oversize  a reply of more bytes than any such picture can take
+#include "worker/mapped_file.h"
+#include "probe/output_check.h"
+#include "engine/scale_and_encode.h"
+#include "engine/vips_runtime.h"
+#include "protocol/worker_protocol.h"
+
+#include <QByteArray>
+
+#include <cstdlib>
+#include <cstring>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace imaging;
+
+namespace {
+
+constexpr int kChannel = worker::kChannelDescriptor;
+
+bool receiveRequest(worker::Request &request, int &source)
+{
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
+    iovec io{&request, sizeof request};
+    msghdr message{};
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    if (::recvmsg(kChannel, &message, MSG_WAITALL) != ssize_t(sizeof request))
+        return false;
+    const cmsghdr *c = CMSG_FIRSTHDR(&message);
+    if (!c || c->cmsg_type != SCM_RIGHTS)
+        return false;
+    std::memcpy(&source, CMSG_DATA(c), sizeof source);
+    return true;
+}
+
+bool reply(ConversionStatus status, const QByteArray &bytes, std::uint64_t claimed)
+{
+    worker::Reply header;
+    header.status = std::uint32_t(status);
+    header.byteCount = claimed;
+    return worker::sendAll(kChannel, &header, sizeof header)
+           && worker::sendAll(kChannel, bytes.constData(), std::size_t(bytes.size()));
+}
+
+// The real picture with a chunk or segment of text put in where the format
+// allows one.
+QByteArray withMetadata(QByteArray picture, OutputFormat format)
+{
+    const QByteArray secret("HOME=/root");
+    if (format == OutputFormat::Jpeg)
+        return picture.insert(2, QByteArray("\xFF\xFE\x00\x0C", 4) + secret);
+    // tEXt ahead of IEND (its CRC is not checked by the program).
+    const QByteArray chunk = QByteArray("\0\0\0\x0A", 4) + "tEXt" + secret + QByteArray(4, '\0');
+    return picture.insert(picture.size() - 12, chunk);
+}
+
+} // namespace
+
+int main()
+{
+    if (!ensureVipsStarted())
+        return EXIT_FAILURE;
+    // It stands in for the real worker, whose loaders and savers it uses.
+    allowUntrustedLoaders();
+    const worker::Hello hello;
+    if (!worker::sendAll(kChannel, &hello, sizeof hello))
+        return EXIT_FAILURE;
+    QByteArray forgery;
+    worker::Request request;
+    int source = -1;
+    while (receiveRequest(request, source)) {
+        const MappedFile file(source);
+        const QByteArrayView bytes = file.bytes();
+        if (const qsizetype marker = bytes.indexOf(QByteArrayView("FORGE:")); marker >= 0 && forgery.isEmpty())
+            forgery = bytes.sliced(marker + 6).toByteArray().trimmed();
+        const auto format = *worker::requestFormat(request.format);
+        const OutputFormat other = format == OutputFormat::Png ? OutputFormat::Jpeg : OutputFormat::Png;
+        const bool wider = forgery == "size";
+        const Result<QByteArray> picture = scaleAndEncode(
+            {bytes, (request.flags & worker::kNameSaysTga) != 0, int(request.orientation)},
+            request.width + (wider ? 1 : 0), request.height, forgery == "format" ? other : format, request.background);
+        ::close(source);
+        QByteArray out = picture ? *picture : QByteArray();
+        if (forgery == "text")
+            out = "root:$y$j9T$forged:19700:0:99999:7:::\n";
+        else if (forgery == "trailer")
+            out += "\nPATH=/usr/bin\nHOME=/root\n";
+        else if (forgery == "metadata")
+            out = withMetadata(out, format);
+        std::uint64_t claimed = std::uint64_t(out.size());
+        if (forgery == "oversize") {
+            claimed = largestOutputBytes(format, request.width, request.height) + 1;
+            out = QByteArray(qsizetype(claimed), '\0');
+        }
+        if (!reply(picture || !forgery.isEmpty() ? ConversionStatus::Converted : picture.failure().status, out,
+                   claimed))
+            break;
+    }
+    return EXIT_SUCCESS;
+}

@@ -1,0 +1,114 @@
+#include "worker/worker_syscalls.h"
+
+#include <seccomp.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <initializer_list>
+
+#include <linux/sched.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace imaging {
+
+namespace {
+
+// An allow list. What a worker calls once it is shut in was counted by
+// bench/worker_syscalls.sh: strace over tarvel-batch converting the 68-photo
+// corpus (JPEG, PNG, GIF, TIFF, BMP, TGA in, the same out) and the 258
+// damaged and odd pictures of gdk-pixbuf-tests, and over libvips decoding
+// WebP, HEIF, AVIF and JPEG XL (the formats its modules add), a CMYK JPEG
+// and a JPEG with an Adobe RGB profile after the worker's warm-up. Counts of
+// that run, every call seen:
+//   corpus and gdk-pixbuf-tests: futex 8401, sendto 635, munmap 485,
+//     mmap 381, newfstatat 326 (fstat of the picture), recvmsg 324,
+//     close 318, madvise 317, brk 280, mremap 5, exit_group 4, times 3
+//     (ImageMagick's timers);
+//   WebP, HEIF, AVIF, JPEG XL (libwebp, libheif with libde265 and dav1d,
+//     libjxl start threads of their own per picture): futex 2393,
+//     mprotect 264, madvise 50, rt_sigprocmask 43, clone3 11, rseq 11,
+//     set_robust_list 11, exit 10, prctl (PR_SET_NAME) 5,
+//     sched_getaffinity (itself) 2.
+// tarvel-batch converting WebP (lossy, lossless, animated), HEIC (8 and
+// 10 bits), AVIF (with alpha, animated) and JPEG XL into the same formats,
+// so with the x265, libaom and libjxl encoders, needed nothing more; x265's
+// libnuma asks get_mempolicy (6 times), is refused and goes on without NUMA.
+// The set held from run to run, so anything else fails. The list is
+// small because everything with a file behind it (libvips' modules,
+// ImageMagick's coders and configuration) was loaded by the warm-up.
+constexpr int kMeasured[] = {
+    SCMP_SYS(futex),      SCMP_SYS(sendto),         SCMP_SYS(munmap),     SCMP_SYS(mmap),
+    SCMP_SYS(newfstatat), SCMP_SYS(recvmsg),        SCMP_SYS(close),      SCMP_SYS(madvise),
+    SCMP_SYS(brk),        SCMP_SYS(mremap),         SCMP_SYS(exit_group), SCMP_SYS(times),
+    SCMP_SYS(mprotect),   SCMP_SYS(rt_sigprocmask), SCMP_SYS(rseq),       SCMP_SYS(set_robust_list),
+    SCMP_SYS(exit),
+};
+
+// Not in the census, but on paths glibc itself takes, none of which reaches
+// outside the process: abort() and raise() (getpid, gettid,
+// rt_sigaction; tgkill below), signal return, timekeeping where the vDSO is
+// not used, waiting, reading and writing the descriptors it holds (the
+// channel, standard error, the picture), and reading its own limits and
+// capabilities (anyone may read a process's in /proc).
+constexpr int kGlibcPaths[] = {
+    SCMP_SYS(getpid),       SCMP_SYS(gettid),          SCMP_SYS(rt_sigaction),  SCMP_SYS(rt_sigreturn),
+    SCMP_SYS(sigaltstack),  SCMP_SYS(restart_syscall), SCMP_SYS(clock_gettime), SCMP_SYS(clock_getres),
+    SCMP_SYS(gettimeofday), SCMP_SYS(clock_nanosleep), SCMP_SYS(nanosleep),     SCMP_SYS(sched_yield),
+    SCMP_SYS(read),         SCMP_SYS(write),           SCMP_SYS(pread64),       SCMP_SYS(lseek),
+    SCMP_SYS(recvfrom),     SCMP_SYS(sendmsg),         SCMP_SYS(fstat),         SCMP_SYS(statx),
+    SCMP_SYS(getrandom),    SCMP_SYS(sysinfo),         SCMP_SYS(capget),
+};
+
+// The prctl options allowed: naming its threads (glib does), and reading its
+// own state.
+constexpr int kPrctlOptions[] = {PR_SET_NAME, PR_GET_NAME, PR_GET_NO_NEW_PRIVS, PR_GET_SECUREBITS, PR_CAPBSET_READ};
+
+} // namespace
+
+std::string loadWorkerSyscallFilter()
+{
+    // A call left off the list behaves as on a kernel that lacks it: libraries
+    // fall back from a new call to an older one on ENOSYS alone (glibc from
+    // clone3 to clone), and fail cleanly on anything else.
+    scmp_filter_ctx filter = seccomp_init(SCMP_ACT_ERRNO(ENOSYS));
+    if (!filter)
+        return "seccomp_init failed";
+    int failed = 0;
+    auto allow = [&](int call, std::initializer_list<scmp_arg_cmp> args = {}) {
+        failed |= seccomp_rule_add_array(filter, SCMP_ACT_ALLOW, call, unsigned(args.size()), args.begin());
+    };
+    for (const int call : kMeasured)
+        allow(call);
+    for (const int call : kGlibcPaths)
+        allow(call);
+    for (const int option : kPrctlOptions)
+        allow(SCMP_SYS(prctl), {SCMP_A0(SCMP_CMP_EQ, std::uint64_t(option))});
+    // No file by name, not even for reading, whether or not the kernel has
+    // Landlock or the worker an empty root: it fails as a file the worker
+    // may not read would. (fstat goes through newfstatat with an empty path;
+    // a stat by name tells at most a file's size and dates.)
+    for (const int call : {SCMP_SYS(open), SCMP_SYS(openat)})
+        failed |= seccomp_rule_add(filter, SCMP_ACT_ERRNO(EACCES), call, 0);
+    // Threads, and nothing but threads. clone3 passes its flags in memory,
+    // where no filter can read them; ENOSYS makes glibc use clone.
+    allow(SCMP_SYS(clone), {SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD)});
+    // The calls that name a process: only the worker itself (0 or its own
+    // process id, as this PID namespace numbers it). Signals to its own
+    // threads go by thread id with its own process id first (tgkill).
+    const std::uint64_t self = std::uint64_t(::getpid());
+    allow(SCMP_SYS(tgkill), {SCMP_A0(SCMP_CMP_EQ, self)});
+    allow(SCMP_SYS(kill), {SCMP_A0(SCMP_CMP_EQ, self)});
+    for (const std::uint64_t target : {std::uint64_t{0}, self}) {
+        allow(SCMP_SYS(sched_getaffinity), {SCMP_A0(SCMP_CMP_EQ, target)});
+        allow(SCMP_SYS(prlimit64), {SCMP_A0(SCMP_CMP_EQ, target)});
+    }
+    // Into every thread there is, and so into every thread started later.
+    failed |= seccomp_attr_set(filter, SCMP_FLTATR_CTL_TSYNC, 1);
+    if (!failed)
+        failed = seccomp_load(filter);
+    seccomp_release(filter);
+    return failed ? "the seccomp filter could not be loaded" : std::string();
+}
+
+} // namespace imaging
