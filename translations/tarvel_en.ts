@@ -399,7 +399,7 @@
     </message>
     <message>
         <source>加 --format 时每张图片都转换为那种格式，文件名的扩展名随之换成它（IMG_0001.PNG 写为 IMG_0001.jpg）。两张图片会得到同一个名称时（a.png 和 a.bmp 都成为 a.jpg；名称不分大小写比较，如同存储卡的文件系统），本来就叫这个名称的图片保留它，其余的保留完整的原名再加上新扩展名（a.png.jpg、a.bmp.jpg），这样仍然重名时再加编号（a.png (2).jpg）。同样的图片不论以什么顺序列出都得到同样的名称；同一次转换写出的文件从不互相覆盖；改了名的图片在结果中列出。</source>
-        <translation>With --format every picture is converted to that format, and its file name takes the format's extension (IMG_0001.PNG is written as IMG_0001.jpg). Where two pictures would get the same name (a.png and a.bmp both becoming a.jpg; names are compared without regard to case, as a memory card's file system compares them), the picture already called so keeps the name, the others keep their whole name and get the new extension after it (a.png.jpg, a.bmp.jpg), and a name still taken then gets a number (a.png (2).jpg). The same pictures get the same names in whatever order they are listed; no file of a run is written over another; the renamed pictures are listed in the results.</translation>
+        <translation>With --format every picture is converted to that format, and its file name takes the format&apos;s extension (IMG_0001.PNG is written as IMG_0001.jpg). Where two pictures would get the same name (a.png and a.bmp both becoming a.jpg; names are compared without regard to case, as a memory card&apos;s file system compares them), the picture already called so keeps the name, the others keep their whole name and get the new extension after it (a.png.jpg, a.bmp.jpg), and a name still taken then gets a number (a.png (2).jpg). The same pictures get the same names in whatever order they are listed; no file of a run is written over another; the renamed pictures are listed in the results.</translation>
     </message>
     <message>
         <source>输出格式：same（默认，每张图片保持原来的格式和文件名）或 %1 之一，不分大小写。输出文件名的扩展名换成 FMT；重名时的处理见上文</source>
@@ -635,6 +635,21 @@
     <message>
         <source>JPEG XL图像(*.jxl)</source>
         <translation>JPEG XL picture (*.jxl)</translation>
+    </message>
+    <message>
+        <source>无法编码</source>
+        <comment>a picture the encoder refused while aiming at a file size</comment>
+        <translation>cannot be encoded</translation>
+    </message>
+    <message>
+        <source>无法压到 %1 字节以内：最小做到 %2 字节（%3×%4，质量 %5）</source>
+        <comment>a file-size ceiling not reached; the nearest size, dimensions and quality</comment>
+        <translation>cannot be made %1 bytes or smaller: the smallest reached is %2 bytes (%3×%4, quality %5)</translation>
+    </message>
+    <message>
+        <source>达不到 %1 字节：不超出上限时最大做到 %2 字节（%3×%4，质量 %5）</source>
+        <comment>a file-size floor not reached; the nearest size, dimensions and quality</comment>
+        <translation>cannot reach %1 bytes: the largest within the ceiling is %2 bytes (%3×%4, quality %5)</translation>
     </message>
 </context>
 <context>
@@ -901,6 +916,194 @@ These files could not be converted:</translation>
     <message>
         <source>以下图片转换后会与别的图片同名，为了不互相覆盖，改用了新名称：</source>
         <translation>These pictures would have had the name of another one; so that none is written over another, they got new names:</translation>
+    </message>
+    <message>
+        <source>“%1”不是文件大小：请写字节数，或带 K、M 的数，如 50K、2M</source>
+        <comment>a file size typed wrongly</comment>
+        <translation>“%1” is not a file size: give bytes, or a number with K or M, such as 50K or 2M</translation>
+    </message>
+    <message>
+        <source>文件大小“%1”超出范围</source>
+        <comment>a file size of 0 or too large</comment>
+        <translation>the file size “%1” is out of range</translation>
+    </message>
+    <message>
+        <source>“%1”不是位置：可选 centre、top、bottom、left、right、top-left、top-right、bottom-left、bottom-right</source>
+        <comment>an anchor of a crop or a border typed wrongly</comment>
+        <translation>“%1” is not a position: choose centre, top, bottom, left, right, top-left, top-right, bottom-left or bottom-right</translation>
+    </message>
+    <message>
+        <source>“%1”不是颜色：请写 #RRGGBB，如 #FFFFFF</source>
+        <comment>a colour typed wrongly</comment>
+        <translation>“%1” is not a colour: give #RRGGBB, such as #FFFFFF</translation>
+    </message>
+    <message>
+        <source>“%1”不是尺寸方式：可选 inside、long-edge、percent、fill、pad、stretch</source>
+        <comment>a size mode typed wrongly</comment>
+        <translation>“%1” is not a size mode: choose inside, long-edge, percent, fill, pad or stretch</translation>
+    </message>
+    <message>
+        <source>宽和高须在 1 到 %1 之间</source>
+        <translation>the width and height must be from 1 to %1</translation>
+    </message>
+    <message>
+        <source>长边须在 1 到 %1 之间</source>
+        <translation>the long edge must be from 1 to %1</translation>
+    </message>
+    <message>
+        <source>百分比须在 0.01 到 10000 之间</source>
+        <translation>the percentage must be from 0.01 to 10000</translation>
+    </message>
+    <message>
+        <source>质量须在 1 到 100 之间</source>
+        <translation>the quality must be from 1 to 100</translation>
+    </message>
+    <message>
+        <source>DPI 须在 1 到 %1 之间</source>
+        <translation>the DPI must be from 1 to %1</translation>
+    </message>
+    <message>
+        <source>文件大小超出范围</source>
+        <translation>a file size is out of range</translation>
+    </message>
+    <message>
+        <source>文件大小下限（至少 %1 字节）高于上限（至多 %2 字节）</source>
+        <comment>a file-size floor above the ceiling</comment>
+        <translation>the smallest file size (at least %1 bytes) is above the largest (at most %2 bytes)</translation>
+    </message>
+    <message>
+        <source>考试报名照 295×413，20–50 KB</source>
+        <comment>a built-in preset</comment>
+        <translation>Exam application photo 295×413, 20–50 KB</translation>
+    </message>
+    <message>
+        <source>二寸证件照 413×579，20–100 KB</source>
+        <comment>a built-in preset</comment>
+        <translation>2-inch ID photo 413×579, 20–100 KB</translation>
+    </message>
+    <message>
+        <source>小二寸证件照 390×567，20–100 KB</source>
+        <comment>a built-in preset</comment>
+        <translation>Small 2-inch ID photo 390×567, 20–100 KB</translation>
+    </message>
+    <message>
+        <source>网上报名小照 150×200，至多 50 KB</source>
+        <comment>a built-in preset</comment>
+        <translation>Small online application photo 150×200, at most 50 KB</translation>
+    </message>
+    <message>
+        <source>学籍照片 480×640，20–100 KB</source>
+        <comment>a built-in preset</comment>
+        <translation>Student record photo 480×640, 20–100 KB</translation>
+    </message>
+    <message>
+        <source>分享：长边 1920</source>
+        <comment>a built-in preset</comment>
+        <translation>Sharing: long edge 1920</translation>
+    </message>
+    <message>
+        <source>不是 JSON 文件（第 %1 个字节处：%2）</source>
+        <comment>a damaged preset file</comment>
+        <translation>not a JSON file (at byte %1: %2)</translation>
+    </message>
+    <message>
+        <source>不是本程序的预设文件</source>
+        <comment>a JSON file that holds no presets</comment>
+        <translation>not a preset file of this program</translation>
+    </message>
+    <message>
+        <source>预设“%1”：%2</source>
+        <comment>a preset&apos;s name and what is wrong with it</comment>
+        <translation>preset “%1”: %2</translation>
+    </message>
+    <message>
+        <source>无法读取预设文件 %1：%2</source>
+        <comment>a preset file and why it cannot be read</comment>
+        <translation>cannot read the preset file %1: %2</translation>
+    </message>
+    <message>
+        <source>预设文件 %1 已损坏，未作改动：%2</source>
+        <comment>a damaged preset file, left as it is</comment>
+        <translation>the preset file %1 is damaged and was left as it is: %2</translation>
+    </message>
+    <message>
+        <source>无法写入预设文件 %1</source>
+        <comment>a preset file that cannot be written</comment>
+        <translation>cannot write the preset file %1</translation>
+    </message>
+    <message>
+        <source>预设的名称是空的</source>
+        <translation>the preset has no name</translation>
+    </message>
+    <message>
+        <source>“%1”是内置预设的名称</source>
+        <comment>a user&apos;s preset named like a built-in one</comment>
+        <translation>“%1” is the name of a built-in preset</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <comment>a preset file and what is wrong with it</comment>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>命名规则给“%1”的名称是空的</source>
+        <comment>a rename pattern that gives an empty name</comment>
+        <translation>the rename pattern gives “%1” an empty name</translation>
+    </message>
+    <message>
+        <source>命名规则给“%1”的名称“%2”以“.”开头，会成为隐藏文件</source>
+        <comment>a rename pattern that gives a hidden name</comment>
+        <translation>the rename pattern gives “%1” the name “%2”, which starts with “.” and would be hidden</translation>
+    </message>
+    <message>
+        <source>命名规则给“%1”的名称太长</source>
+        <comment>a rename pattern that gives a name over 255 bytes</comment>
+        <translation>the rename pattern gives “%1” a name too long for a file</translation>
+    </message>
+    <message>
+        <source>命名规则给“%1”和“%2”的名称相同（%3）：请加入 {name} 或 {n}</source>
+        <comment>a rename pattern that names two pictures alike</comment>
+        <translation>the rename pattern gives “%1” and “%2” the same name (%3): add {name} or {n}</translation>
+    </message>
+</context>
+<context>
+    <name>workflow::Reader</name>
+    <message>
+        <source>“%1”的值不对</source>
+        <comment>a key of a preset with a value of the wrong kind</comment>
+        <translation>the value of “%1” is wrong</translation>
+    </message>
+    <message>
+        <source>不认识“%1”这一项</source>
+        <comment>an unknown key in a preset</comment>
+        <translation>“%1” is not a known setting</translation>
+    </message>
+</context>
+<context>
+    <name>workflow::RenamePattern</name>
+    <message>
+        <source>命名规则是空的</source>
+        <translation>the rename pattern is empty</translation>
+    </message>
+    <message>
+        <source>命名规则“%1”含有“/”：只能给出文件名，不能含文件夹</source>
+        <comment>a rename pattern with a slash</comment>
+        <translation>the rename pattern “%1” contains “/”: it gives a file name, not folders</translation>
+    </message>
+    <message>
+        <source>命名规则“%1”有多余的“}”</source>
+        <comment>a rename pattern with an unmatched closing brace</comment>
+        <translation>the rename pattern “%1” has a “}” without its “{”</translation>
+    </message>
+    <message>
+        <source>命名规则“%1”的“{”没有对应的“}”</source>
+        <comment>a rename pattern with an open brace</comment>
+        <translation>the rename pattern “%1” has a “{” without its “}”</translation>
+    </message>
+    <message>
+        <source>命名规则里没有“{%1}”这一项：可用 {name}、{w}、{h}、{n}、{n:3}、{ext}</source>
+        <comment>an unknown field of a rename pattern</comment>
+        <translation>a rename pattern has no field “{%1}”: use {name}, {w}, {h}, {n}, {n:3} or {ext}</translation>
     </message>
 </context>
 </TS>
