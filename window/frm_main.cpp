@@ -173,7 +173,9 @@ void frmMain::openPendingPaths()
         QTimer::singleShot(kPendingCheckMs, this, &frmMain::openPendingPaths);
         return;
     }
-    openPaths(std::exchange(m_pendingPaths, {}));
+    // Opened from an event of its own, not inside the timer's.
+    QMetaObject::invokeMethod(
+        this, [this, paths = std::exchange(m_pendingPaths, {})] { openPaths(paths); }, Qt::QueuedConnection);
 }
 
 void frmMain::bringToFront()
