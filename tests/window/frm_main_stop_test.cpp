@@ -103,6 +103,22 @@ TEST_P(StoppedBatch, StopsLikeClosingThenSumsUp)
     // The details name every picture not converted, with its reason.
     EXPECT_EQ(notices()[0].details.count('\n') + 1, failed + notStarted);
     EXPECT_TRUE(notices()[0].details.contains(QStringLiteral(u"p23.png：已中断，未转换")));
+
+    // After the stop the window is as ready as after a finished run: the
+    // folders chosen again (by the buttons, or dropped), the start button
+    // converts the whole folder.
+    if (withEscape) {
+        chooseFolders(w);
+    } else {
+        w.dropOnFolderField(w.txtPath, {source});
+        w.dropOnFolderField(w.txtPath2, {output});
+    }
+    ASSERT_EQ(w.List1().size(), 24);
+    QTest::mouseClick(w.cmdStartConvert, Qt::LeftButton);
+    ASSERT_EQ(notices().size(), 2u);
+    EXPECT_TRUE(notices()[1].text.startsWith(QStringLiteral(u"转换完成：成功 23 个，失败 1 个。")))
+        << notices()[1].text.toStdString();
+    EXPECT_EQ(QDir(output).entryList(QDir::Files | QDir::Hidden).size(), 23);
 }
 
 INSTANTIATE_TEST_SUITE_P(EscapeOrButton, StoppedBatch, ::testing::Bool());
