@@ -399,7 +399,7 @@
     </message>
     <message>
         <source>加 --format 时每张图片都转换为那种格式，文件名的扩展名随之换成它（IMG_0001.PNG 写为 IMG_0001.jpg）。两张图片会得到同一个名称时（a.png 和 a.bmp 都成为 a.jpg；名称不分大小写比较，如同存储卡的文件系统），本来就叫这个名称的图片保留它，其余的保留完整的原名再加上新扩展名（a.png.jpg、a.bmp.jpg），这样仍然重名时再加编号（a.png (2).jpg）。同样的图片不论以什么顺序列出都得到同样的名称；同一次转换写出的文件从不互相覆盖；改了名的图片在结果中列出。</source>
-        <translation>With --format every picture is converted to that format, and its file name takes the format's extension (IMG_0001.PNG is written as IMG_0001.jpg). Where two pictures would get the same name (a.png and a.bmp both becoming a.jpg; names are compared without regard to case, as a memory card's file system compares them), the picture already called so keeps the name, the others keep their whole name and get the new extension after it (a.png.jpg, a.bmp.jpg), and a name still taken then gets a number (a.png (2).jpg). The same pictures get the same names in whatever order they are listed; no file of a run is written over another; the renamed pictures are listed in the results.</translation>
+        <translation>With --format every picture is converted to that format, and its file name takes the format&apos;s extension (IMG_0001.PNG is written as IMG_0001.jpg). Where two pictures would get the same name (a.png and a.bmp both becoming a.jpg; names are compared without regard to case, as a memory card&apos;s file system compares them), the picture already called so keeps the name, the others keep their whole name and get the new extension after it (a.png.jpg, a.bmp.jpg), and a name still taken then gets a number (a.png (2).jpg). The same pictures get the same names in whatever order they are listed; no file of a run is written over another; the renamed pictures are listed in the results.</translation>
     </message>
     <message>
         <source>输出格式：same（默认，每张图片保持原来的格式和文件名）或 %1 之一，不分大小写。输出文件名的扩展名换成 FMT；重名时的处理见上文</source>
@@ -650,6 +650,21 @@
     </message>
 </context>
 <context>
+    <name>window::SizeFields</name>
+    <message>
+        <source>这里只能输入数字。</source>
+        <translation>Only digits can be typed here.</translation>
+    </message>
+    <message>
+        <source>“%1”太长，最多 %2 位，未被接受。</source>
+        <translation>“%1” is too long (%2 digits at most) and was not taken.</translation>
+    </message>
+    <message>
+        <source>“%1”大于最大值 %2，未被接受。</source>
+        <translation>“%1” is above the largest value, %2, and was not taken.</translation>
+    </message>
+</context>
+<context>
     <name>window::frmMain</name>
     <message>
         <source>(最大值限定1024)</source>
@@ -844,6 +859,14 @@
     <message>
         <source>可修改的图片格式：%1</source>
         <translation>Formats it converts: %1</translation>
+    </message>
+    <message>
+        <source>请填写图片的缩放最大限宽：1 到 %1 之间的整数！</source>
+        <translation>Enter the largest width: a whole number from 1 to %1.</translation>
+    </message>
+    <message>
+        <source>请填写图片缩放的最大限高：1 到 %1 之间的整数！</source>
+        <translation>Enter the largest height: a whole number from 1 to %1.</translation>
     </message>
 </context>
 <context>

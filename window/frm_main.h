@@ -125,7 +125,8 @@ private:
     void CentreWindow();
     void clearAfterRun();
     std::int32_t limitValue(const QLineEdit *field) const;
-    bool limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const;
+    // Whether both limits are at least 1; a notice names the first that is not.
+    bool limitsAreUsable(QLineEdit *width, QLineEdit *height);
     workflow::ConversionOptions conversionOptions() const;
     // Converts the jobs with the window waiting busy; with `countOnBar` the
     // progress bar moves on by one as each picture ends.

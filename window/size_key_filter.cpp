@@ -31,7 +31,10 @@ bool SizeKeyFilter::eventFilter(QObject *watched, QEvent *event)
                 return false;
         }
         const auto characters = platform::typedText(*key).toUcs4();
-        return !std::all_of(characters.begin(), characters.end(), isSizeFieldCharacter);
+        if (std::all_of(characters.begin(), characters.end(), isSizeFieldCharacter))
+            return false;
+        emit refused(watched);
+        return true;
     }
     if (event->type() == QEvent::InputMethod) {
         // An input method commits typed characters without key presses; each of

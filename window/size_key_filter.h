@@ -15,6 +15,10 @@ class SizeKeyFilter : public QObject {
 public:
     using QObject::QObject;
 
+signals:
+    // A key typed a character the field does not take, which was discarded.
+    void refused(QObject *field);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 };
