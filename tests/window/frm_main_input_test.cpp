@@ -278,3 +278,69 @@ TEST_F(BatchWindow, EveryRefusedLimitSaysWhy)
     QTest::mouseClick(w.cmdStartConvertdz, Qt::LeftButton);
     EXPECT_EQ(notices().back().text, heightWanted);
 }
+
+// Each field takes from a drop only what it takes when typed; and what a
+// dropped folder brings (its scan, a notice) comes after the drop has ended,
+// so the program the drag came from learns at once that it is over.
+TEST_F(BatchWindow, EachFieldTakesFromADropOnlyWhatItsTypingTakes)
+{
+    makePicture(dir.file("in/wine.jpg"), 100, 100);
+    QDir(dir.path()).mkdir("empty");
+    Form &w = window();
+    const auto text = [](const QString &dragged) {
+        auto mime = std::make_unique<QMimeData>();
+        mime->setText(dragged);
+        return mime;
+    };
+    const auto file = [](const QString &path) {
+        // As a file manager drags a file: its address, and the same as text.
+        auto mime = std::make_unique<QMimeData>();
+        mime->setUrls({QUrl::fromLocalFile(path)});
+        mime->setText(QUrl::fromLocalFile(path).toString() + QStringLiteral("\r\n"));
+        return mime;
+    };
+
+    // The size fields: digits only.
+    w.Text1->clear();
+    EXPECT_FALSE(Form::dropData(w.Text1, *file(dir.file("in/wine.jpg"))));
+    EXPECT_FALSE(Form::dropData(w.Text1, *text("1.5")));
+    EXPECT_FALSE(Form::dropData(w.Text1, *text(QStringLiteral(u"８００"))));
+    EXPECT_TRUE(w.Text1->text().isEmpty());
+    EXPECT_TRUE(Form::dropData(w.Text1, *text("640")));
+    EXPECT_EQ(w.Text1->text(), "640");
+    EXPECT_EQ(w.Text3->text(), "640");
+
+    // The new name: no dot, no slash, nothing that cannot be typed.
+    w.dropOnPictureField({dir.file("in/wine.jpg")});
+    ASSERT_EQ(w.txtPathdz2->text(), QStringLiteral(u"wine副本"));
+    EXPECT_FALSE(Form::dropData(w.txtPathdz2, *file(dir.file("in/wine.jpg"))));
+    EXPECT_FALSE(Form::dropData(w.txtPathdz2, *text("a.b")));
+    EXPECT_FALSE(Form::dropData(w.txtPathdz2, *text("a\tb")));
+    EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"wine副本"));
+    w.txtPathdz2->clear();
+    EXPECT_TRUE(Form::dropData(w.txtPathdz2, *text("holiday")));
+    EXPECT_EQ(w.txtPathdz2->text(), "holiday");
+
+    // The format box: one of its formats, as if chosen from its list.
+    QWidget *formatText = w.XPCombo1->textField();
+    EXPECT_FALSE(Form::dropData(formatText, *text(".exe")));
+    EXPECT_FALSE(Form::dropData(formatText, *file(dir.file("in/wine.jpg"))));
+    EXPECT_EQ(w.XPCombo1->Text(), ".bmp");
+    EXPECT_TRUE(Form::dropData(formatText, *text(".PNG")));
+    EXPECT_EQ(w.XPCombo1->Text(), ".png");
+    EXPECT_EQ(w.XPCombo1->ListIndex(), 4);
+
+    // An empty folder dropped on the source field: its notice once the drop is over.
+    w.Option2->setChecked(true);
+    QMimeData folder;
+    folder.setUrls({QUrl::fromLocalFile(dir.file("empty"))});
+    const size_t before = notices().size();
+    EXPECT_TRUE(Form::dropData(w.txtPath, folder));
+    EXPECT_EQ(notices().size(), before);
+    EXPECT_FALSE(w->isBusy());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notices().size() == before + 1; }, 5000));
+    EXPECT_EQ(notices().back().text, QStringLiteral(u"没有找到可以转换的文件"));
+    // A folder of pictures is listed once the drop is over, just as well.
+    EXPECT_TRUE(Form::dropData(w.txtPath, *file(source)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.List1() == QStringList{"wine.jpg"}; }, 5000));
+}
