@@ -868,6 +868,10 @@
         <source>请填写图片缩放的最大限高：1 到 %1 之间的整数！</source>
         <translation>Enter the largest height: a whole number from 1 to %1.</translation>
     </message>
+    <message>
+        <source>所有图片</source>
+        <translation>All pictures</translation>
+    </message>
 </context>
 <context>
     <name>workflow</name>
