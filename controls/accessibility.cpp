@@ -8,6 +8,8 @@
 #include <QAccessibleWidget>
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace controls {
 
 namespace {
@@ -26,18 +28,29 @@ public:
     }
 };
 
-// The bar reads as a progress bar whose value is "done/in all". It has no
-// value interface: through AT-SPI that would offer Increase and Decrease,
-// which a bar the program moves cannot honour.
-class AccessibleProgressBar final : public QAccessibleWidget {
+// The bar reads as a progress bar whose value is its position between its
+// minimum and maximum, and as text "done/in all". Readers cannot move it: the
+// Increase and Decrease that AT-SPI offers with a value change nothing.
+class AccessibleProgressBar final : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
     explicit AccessibleProgressBar(XP_ProgressBar *bar) : QAccessibleWidget(bar, QAccessible::ProgressBar) { }
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Value || t == QAccessible::Description)
+        if (t == QAccessible::Value)
             return progressText(*bar());
         return QAccessibleWidget::text(t);
     }
+    QVariant currentValue() const override { return bar()->Value(); }
+    void setCurrentValue(const QVariant &) override { }
+    QVariant maximumValue() const override { return std::max(bar()->Max(), bar()->Min()); }
+    QVariant minimumValue() const override { return bar()->Min(); }
+    QVariant minimumStepSize() const override { return 0; }
     QAccessible::State state() const override
     {
         QAccessible::State state = QAccessibleWidget::state();
@@ -51,11 +64,29 @@ private:
 };
 
 // The combo's face hides a list box; a reader sees one combo box whose value
-// is the text shown, with two parts: the text field that holds the keyboard
-// focus, and the list, which gets the focus on its current item when open.
-class AccessibleCombo final : public QAccessibleWidget {
+// is the text shown (and, as a number, the chosen item's place in the list,
+// which a reader may set), with two parts: the text field that holds the
+// keyboard focus, and the list, which gets the focus on its current item when
+// open.
+class AccessibleCombo final : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
     explicit AccessibleCombo(XPCombo *combo) : QAccessibleWidget(combo, QAccessible::ComboBox) { }
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QVariant currentValue() const override { return combo()->ListIndex(); }
+    void setCurrentValue(const QVariant &value) override
+    {
+        const int index = value.toInt();
+        if (combo()->isEnabled() && index >= 0 && index < combo()->ListCount())
+            combo()->SetListIndex(index);
+    }
+    QVariant maximumValue() const override { return std::max(0, combo()->ListCount() - 1); }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value)

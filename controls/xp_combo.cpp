@@ -299,15 +299,32 @@ void XPCombo::syncList()
         m_combo->addItems(m_list.items());
     }
     m_combo->setCurrentIndex(m_list.listIndex());
-    // The chosen item reads as selected in the list, open or not.
+    // The chosen item reads as selected in the list, open or not; it is the
+    // list's current item, which readers take for the focused one, only
+    // while the list is open.
+    if (QItemSelectionModel *selection = m_combo->view()->selectionModel()) {
+        const QModelIndex chosen = m_combo->model()->index(m_list.listIndex(), 0);
+        if (listShown()) {
+            selection->setCurrentIndex(chosen, QItemSelectionModel::ClearAndSelect);
+        } else {
+            selection->select(chosen, QItemSelectionModel::ClearAndSelect);
+            selection->clearCurrentIndex();
+        }
+    }
+}
+
+void XPCombo::openList()
+{
+    // The chosen item is the open list's current one, where its keys start.
     if (QItemSelectionModel *selection = m_combo->view()->selectionModel())
         selection->setCurrentIndex(m_combo->model()->index(m_list.listIndex(), 0), QItemSelectionModel::ClearAndSelect);
+    m_combo->showPopup();
 }
 
 void XPCombo::showList()
 {
     if (m_text->isEnabled() && !m_combo->view()->isVisible())
-        m_combo->showPopup();
+        openList();
 }
 
 bool XPCombo::listShown() const { return m_combo->view()->isVisible(); }
@@ -328,7 +345,7 @@ void XPCombo::toggleList()
     if (m_combo->view()->isVisible()) {
         m_combo->hidePopup();
     } else {
-        m_combo->showPopup();
+        openList();
         // The release of the press that opened the list reaches the list window,
         // which would close itself at once.
         m_swallowRelease = m_combo->view()->isVisible();

@@ -132,6 +132,7 @@ private:
     void showSelectedText();
     void syncList();
     void toggleList();
+    void openList();
     void applyColours();
     // Hands MaxLength to the text field, where 0 stands for no limit.
     void applyMaxLength(int maxLength);

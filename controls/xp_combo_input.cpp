@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -63,8 +64,19 @@ bool XPCombo::filterListPopup(QEvent *event)
             return true;
         }
         break;
-    case QEvent::MouseButtonPress:
-    case QEvent::Hide: m_swallowRelease = false; break;
+    case QEvent::MouseButtonPress: m_swallowRelease = false; break;
+    case QEvent::Hide:
+        m_swallowRelease = false;
+        // Closed, the list has no current item that could claim the focus;
+        // cleared after the pick, which the box takes from that item.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (QItemSelectionModel *selection = m_combo->view()->selectionModel(); selection && !listShown())
+                    selection->clearCurrentIndex();
+            },
+            Qt::QueuedConnection);
+        break;
     default: break;
     }
     return false;
@@ -120,7 +132,7 @@ bool XPCombo::filterListKey(const QKeyEvent *event)
         if (m_combo->view()->isVisible())
             m_combo->hidePopup();
         else
-            m_combo->showPopup();
+            openList();
         return true;
     }
     if (!vertical || event->modifiers() != Qt::NoModifier || m_list.count() == 0)

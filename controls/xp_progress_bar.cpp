@@ -53,8 +53,7 @@ void XP_ProgressBar::setValue(int cValue)
     m_state.Value = cValue;
     DrawProgressBar();
     if (QAccessible::isActive()) {
-        // Readers get the value as the description, "done/in all".
-        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+        QAccessibleValueChangeEvent event(this, cValue);
         QAccessible::updateAccessibility(&event);
     }
 }

@@ -2,14 +2,76 @@
 
 #include "dialogs/dialog_placement.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
+#include <QTreeView>
 
 namespace dialogs {
+
+namespace {
+
+// Qt 6 asks for the file types of its dialogs ("Folder", "%1 File") under a
+// context its translations of 6.4 do not have yet; they have the same texts
+// under the file dialog's own, which this translator hands out.
+class FileTypeTexts final : public QTranslator {
+public:
+    bool load(const QLocale &locale)
+    {
+        return m_qt.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    }
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *sourceText, const char *disambiguation, int n) const override
+    {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0)
+            return {};
+        for (const char *known : {"QFileDialog", "QFileSystemModel", "QFileIconProvider"}) {
+            if (QString text = m_qt.translate(known, sourceText, disambiguation, n); !text.isEmpty())
+                return text;
+        }
+        return {};
+    }
+
+private:
+    QTranslator m_qt;
+};
+
+// The open-file dialog's size: room for long names and the other columns,
+// within the screen.
+QSize roomyDialogSize(const QScreen *screen)
+{
+    const QSize wanted(820, 500);
+    if (!screen)
+        return wanted;
+    const QSize area = screen->availableGeometry().size();
+    return wanted.boundedTo(QSize(area.width() * 9 / 10, area.height() * 9 / 10));
+}
+
+} // namespace
+
+QtFileDialogs::QtFileDialogs(const QLocale &locale)
+{
+    auto texts = std::make_unique<FileTypeTexts>();
+    if (locale.language() == QLocale::Chinese && texts->load(locale)) {
+        QCoreApplication::installTranslator(texts.get());
+        m_fileTypes = std::move(texts);
+    }
+}
+
+QtFileDialogs::~QtFileDialogs()
+{
+    if (m_fileTypes)
+        QCoreApplication::removeTranslator(m_fileTypes.get());
+}
 
 QString caseInsensitivePattern(const QString &pattern)
 {
@@ -85,8 +147,19 @@ bool QtFileDialogs::GetOpenFileName(OpenDialogRecord &record)
         dialog.selectNameFilter(filters[record.filterIndex - 1]);
     dialog.setDirectory(record.initialFolder);
 
-    dialog.adjustSize();
     const QScreen *screen = record.owner ? record.owner->screen() : QGuiApplication::primaryScreen();
+    dialog.resize(roomyDialogSize(screen));
+    // The size, type and date columns show theirs whole once a folder is
+    // listed; the names get what they leave.
+    auto *details = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+    auto *files = dialog.findChild<QFileSystemModel *>();
+    if (details && files) {
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        QObject::connect(files, &QFileSystemModel::directoryLoaded, details, [details] {
+            for (int column = 1; column < details->header()->count(); ++column)
+                details->resizeColumnToContents(column);
+        });
+    }
     const QRect main = record.owner ? record.owner->window()->frameGeometry() : QRect();
     if (const auto position
         = dialogPosition(m_placement, dialog.frameGeometry().size(), screen ? screen->geometry() : QRect(), main))

@@ -4,7 +4,9 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTextEdit>
@@ -35,20 +37,46 @@ int noticeLineWidth(const QWidget *owner)
 {
     const QScreen *screen = screenOf(owner);
     const int screenWidth = screen ? screen->availableGeometry().width() : 800;
-    // A message box wraps its text once it would grow wider than half the
-    // screen or 500 pixels.
-    return std::max(100, std::min(screenWidth / 2, 500) - kBesideText);
+    // A message box grows no wider than the whole of a screen up to 1024
+    // pixels wide, or than the screen less 480 pixels (at most 1000) on a
+    // wider one.
+    const int widest = screenWidth <= 1024 ? screenWidth : std::min(screenWidth - 480, 1000);
+    return std::max(100, widest - kBesideText);
 }
+
+namespace {
+
+// The box is made as wide as its longest line, up to noticeLineWidth: by
+// itself it wraps every line past half the screen or 500 pixels.
+void widenToLines(QMessageBox &box, const QWidget *owner)
+{
+    auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    if (!label)
+        return;
+    const QFontMetrics metrics(label->font());
+    int widest = 0;
+    for (const QString &line : box.text().split(u'\n'))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    label->setMinimumWidth(std::min(widest + 2, noticeLineWidth(owner)));
+}
+
+} // namespace
 
 QtNotifier::QtNotifier(QWidget *owner) : m_owner(owner) { }
 
 QtNotifier::~QtNotifier() = default;
 
-void QtNotifier::information(const QString &text) { QMessageBox::information(m_owner, title(), text, QMessageBox::Ok); }
+void QtNotifier::information(const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, title(), text, QMessageBox::Ok, m_owner);
+    widenToLines(box, m_owner);
+    box.exec();
+}
 
 void QtNotifier::detailedInformation(const QString &text, const QString &details)
 {
     QMessageBox box(QMessageBox::Information, title(), text, QMessageBox::Ok, m_owner);
+    widenToLines(box, m_owner);
     box.setDetailedText(details);
     box.setDefaultButton(QMessageBox::Ok);
     const QScreen *screen = screenOf(m_owner);

@@ -51,7 +51,11 @@ bool SingleInstance::listen()
                     return; // the rest is still on its way
                 socket->write(&kAcknowledged, 1);
                 socket->flush();
-                emit handedOver(arguments);
+                // Told once this handler has returned: a receiver may show a
+                // notice, whose event loop would free the socket (the later
+                // start has gone) while its own signal still runs.
+                QMetaObject::invokeMethod(
+                    this, [this, arguments] { emit handedOver(arguments); }, Qt::QueuedConnection);
             });
         }
     });

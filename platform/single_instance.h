@@ -36,7 +36,8 @@ public:
     bool handOver(const QStringList &arguments, int timeoutMs = 5000);
 
 signals:
-    // A later start's arguments, on the first copy's thread.
+    // A later start's arguments, on the first copy's thread, from an event of
+    // its own: a receiver may wait in a modal loop.
     void handedOver(const QStringList &arguments);
 
 private:

@@ -665,6 +665,21 @@
     </message>
 </context>
 <context>
+    <name>window::SizeFields</name>
+    <message>
+        <source>这里只能输入数字。</source>
+        <translation>Only digits can be typed here.</translation>
+    </message>
+    <message>
+        <source>“%1”太长，最多 %2 位，未被接受。</source>
+        <translation>“%1” is too long (%2 digits at most) and was not taken.</translation>
+    </message>
+    <message>
+        <source>“%1”大于最大值 %2，未被接受。</source>
+        <translation>“%1” is above the largest value, %2, and was not taken.</translation>
+    </message>
+</context>
+<context>
     <name>window::frmMain</name>
     <message>
         <source>(最大值限定1024)</source>
@@ -859,6 +874,18 @@
     <message>
         <source>可修改的图片格式：%1</source>
         <translation>Formats it converts: %1</translation>
+    </message>
+    <message>
+        <source>请填写图片的缩放最大限宽：1 到 %1 之间的整数！</source>
+        <translation>Enter the largest width: a whole number from 1 to %1.</translation>
+    </message>
+    <message>
+        <source>请填写图片缩放的最大限高：1 到 %1 之间的整数！</source>
+        <translation>Enter the largest height: a whole number from 1 to %1.</translation>
+    </message>
+    <message>
+        <source>所有图片</source>
+        <translation>All pictures</translation>
     </message>
 </context>
 <context>

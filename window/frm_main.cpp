@@ -125,10 +125,20 @@ void frmMain::CentreWindow()
 
 std::int32_t frmMain::limitValue(const QLineEdit *field) const { return SizeFields::wholeValue(*field).value_or(0); }
 
-bool frmMain::limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const
+bool frmMain::limitsAreUsable(QLineEdit *width, QLineEdit *height)
 {
-    return !width->text().isEmpty() && !height->text().isEmpty() && SizeFields::value(*width) >= 1
-           && SizeFields::value(*height) >= 1;
+    const std::pair<QLineEdit *, QString> limits[] = {
+        {width, tr("请填写图片的缩放最大限宽：1 到 %1 之间的整数！")},
+        {height, tr("请填写图片缩放的最大限高：1 到 %1 之间的整数！")},
+    };
+    for (const auto &[field, wanted] : limits) {
+        if (field->text().isEmpty() || SizeFields::value(*field) < 1) {
+            m_services.notifier->information(wanted.arg(workflow::kMaxSizeLimit));
+            field->setFocus();
+            return false;
+        }
+    }
+    return true;
 }
 
 QString frmMain::whyNotOpened(const QString &path)
@@ -173,7 +183,9 @@ void frmMain::openPendingPaths()
         QTimer::singleShot(kPendingCheckMs, this, &frmMain::openPendingPaths);
         return;
     }
-    openPaths(std::exchange(m_pendingPaths, {}));
+    // Opened from an event of its own, not inside the timer's.
+    QMetaObject::invokeMethod(
+        this, [this, paths = std::exchange(m_pendingPaths, {})] { openPaths(paths); }, Qt::QueuedConnection);
 }
 
 void frmMain::bringToFront()

@@ -14,10 +14,13 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <optional>
+
 class QCheckBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QRadioButton;
 
 namespace controls {
@@ -115,6 +118,7 @@ private:
     void dropOnPictureField(const QStringList &paths);
     // Whether a drop of `paths` on `field` would be taken.
     bool takesDrop(const QLineEdit *field, const QStringList &paths) const;
+    std::optional<int> droppedFormat(const QMimeData *mime) const;
     // The path fields' context menu, with "打开文件夹" on the output folder's.
     void showPathMenu(QLineEdit *field, const QPoint &globalPos);
 
@@ -125,7 +129,8 @@ private:
     void CentreWindow();
     void clearAfterRun();
     std::int32_t limitValue(const QLineEdit *field) const;
-    bool limitsAreUsable(const QLineEdit *width, const QLineEdit *height) const;
+    // Whether both limits are at least 1; a notice names the first that is not.
+    bool limitsAreUsable(QLineEdit *width, QLineEdit *height);
     workflow::ConversionOptions conversionOptions() const;
     // Converts the jobs with the window waiting busy; with `countOnBar` the
     // progress bar moves on by one as each picture ends.

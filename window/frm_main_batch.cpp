@@ -84,15 +84,18 @@ void frmMain::cmdStartConvert_Click()
     }
     m_batchStopped = false;
     // The work list may hold the single panel's picture since the folder was
-    // listed; the batch converts the folder's pictures. A scan stopped
-    // early lists nothing, and nothing is converted.
-    if (m_workSource == WorkSource::Picture) {
+    // listed, or nothing after a scan that was stopped; the batch converts the
+    // folder's pictures. A scan stopped early lists nothing, and nothing is
+    // converted.
+    if (m_workSource != WorkSource::Folder) {
         setStoppable(true);
         ScanSourceFolder();
         setStoppable(false);
     }
-    if (m_work.empty() || m_batchStopped)
+    if (m_work.empty() || m_batchStopped) {
+        m_batchStopped = false;
         return;
+    }
     // The names are settled before anything is written, over the whole list.
     std::vector<workflow::OutputName> outputs = workflow::batchOutputNames(workNames(), batchOutputFormat());
     if (workflow::isSameFolder(pathText(txtPath), pathText(txtPath2))
@@ -122,6 +125,8 @@ void frmMain::cmdStartConvert_Click()
 
     if (!m_closeAfterRun)
         reportBatch(summary, outputFolder);
+    // A stopped run leaves the window as ready as a finished one.
+    m_batchStopped = false;
     clearAfterRun();
     if (m_closeAfterRun)
         close();

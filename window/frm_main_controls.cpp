@@ -267,6 +267,7 @@ void frmMain::buildControls()
 
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2})
         edit->installEventFilter(this);
+    XPCombo1->textField()->installEventFilter(this); // what a drop may put in it
     drawPictures();
 
     // Alt and a letter, the same in every language; the start buttons share

@@ -1,9 +1,11 @@
 // The path fields' own keys, drags, drops and menu: Delete and Backspace
 // empty a path field, Enter opens its chooser, a dropped folder or picture is
 // taken as if chosen (and only what is taken shows the accepting cursor), and
-// the output folder's menu opens that folder.
+// the output folder's menu opens that folder. The new name and the format box
+// take from a drop only what their typing takes.
 #include "window/frm_main.h"
 
+#include "controls/xp_combo.h"
 #include "imaging/picture_formats.h"
 #include "platform/desktop_notifications.h"
 #include "platform/file_system.h"
@@ -15,15 +17,77 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QPointer>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace window {
+
+namespace {
+
+// Dragged text (no files) whose every character a new name may be typed with:
+// no dot, no folder, nothing that is not printed.
+bool isTypableName(const QMimeData *mime)
+{
+    if (!mime || mime->hasUrls() || !mime->hasText())
+        return false;
+    const QString text = mime->text();
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c.isPrint() && c != u'.' && c != u'/'; });
+}
+
+} // namespace
+
+// The index of the format box's item that dragged text names (".png", "PNG"),
+// or nothing: only its formats are taken, as if chosen from its list.
+std::optional<int> frmMain::droppedFormat(const QMimeData *mime) const
+{
+    if (!mime || mime->hasUrls() || !mime->hasText())
+        return std::nullopt;
+    QString text = mime->text().trimmed();
+    if (!text.startsWith(u'.'))
+        text.prepend(u'.');
+    for (int i = 0; i < XPCombo1->ListCount(); ++i) {
+        if (XPCombo1->GetItem(i).compare(text, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return std::nullopt;
+}
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     auto *edit = qobject_cast<QLineEdit *>(watched);
     const bool pathField = edit == txtPath || edit == txtPath2 || edit == txtPathdz;
+    const bool formatField = watched == XPCombo1->textField();
+    if (edit == txtPathdz2 || formatField) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *drag = static_cast<QDropEvent *>(event);
+            if (formatField ? droppedFormat(drag->mimeData()).has_value() : isTypableName(drag->mimeData()))
+                return false; // the field follows the drag and shows where the text goes
+            drag->ignore();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto *drop = static_cast<QDropEvent *>(event);
+            if (!formatField)
+                return isTypableName(drop->mimeData()) ? false : (drop->ignore(), true);
+            const std::optional<int> format = droppedFormat(drop->mimeData());
+            if (format) {
+                XPCombo1->SetListIndex(*format);
+                drop->acceptProposedAction();
+            } else {
+                drop->ignore();
+            }
+            return true;
+        }
+        default: break;
+        }
+    }
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto *key = static_cast<QKeyEvent *>(event);
@@ -67,10 +131,19 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
             drop->acceptProposedAction();
-            if (edit == txtPathdz)
-                dropOnPictureField(paths);
-            else
-                dropOnFolderField(edit, paths);
+            // Taken once the drop has ended: the program the drag came from
+            // hears at once that it is over, before a scan or a notice.
+            QMetaObject::invokeMethod(
+                this,
+                [this, field = QPointer<QLineEdit>(edit), paths] {
+                    if (!field)
+                        return;
+                    if (field == txtPathdz)
+                        dropOnPictureField(paths);
+                    else
+                        dropOnFolderField(field, paths);
+                },
+                Qt::QueuedConnection);
             return true;
         }
         break;

@@ -24,12 +24,18 @@ namespace window {
 
 namespace {
 
-// The dialog's filters, one per file type: its label and its pattern.
+// The dialog's filters: every picture it converts first, then one per file
+// type, each with its label and its pattern.
 std::vector<std::pair<QString, QString>> pictureFilters()
 {
     std::vector<std::pair<QString, QString>> filters;
-    for (const imaging::FileType &type : imaging::fileTypes())
-        filters.emplace_back(imaging::filterLabel(type), QStringLiteral("*.") + QString::fromUtf16(type.extension));
+    QStringList every;
+    for (const imaging::FileType &type : imaging::fileTypes()) {
+        const QString pattern = QStringLiteral("*.") + QString::fromUtf16(type.extension);
+        filters.emplace_back(imaging::filterLabel(type), pattern);
+        every << pattern;
+    }
+    filters.insert(filters.begin(), {frmMain::tr("所有图片"), every.join(u' ')});
     return filters;
 }
 

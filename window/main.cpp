@@ -4,6 +4,7 @@
 #include "platform/notifier.h"
 #include "platform/single_instance.h"
 #include "window/frm_main.h"
+#include "window/hand_over.h"
 #include "workflow/batch_workflow.h"
 #include "workflow/interface_language.h"
 #include "workflow/saved_limits.h"
@@ -76,10 +77,7 @@ int main(int argc, char *argv[])
     dialogs::QtFileDialogs fileDialogs;
     window::frmMain window({&notifier, &fileDialogs, workflow::savedLimitsPath(), workflow::defaultJobCount(), {}});
     notifier.setOwner(&window);
-    QObject::connect(&instance, &platform::SingleInstance::handedOver, &window, [&window](const QStringList &handed) {
-        window.bringToFront();
-        window.openPaths(handed);
-    });
+    window::followLaterStarts(instance, window);
     instance.listen();
     window.show();
     window.openPaths(paths);

@@ -1,17 +1,23 @@
 // Binds the four size-limit fields: the key filter on each, and after every
 // change of a field's text (typed, pasted or set by the program) the bounds rule
 // and the copy into its twin: Text1 (batch width) with Text3 (single width),
-// Text2 (batch height) with Text4 (single height).
+// Text2 (batch height) with Text4 (single height). What a field refuses (a
+// character, a text the bounds rule empties) gets a hint below the field,
+// which is also the field's description for screen readers until it takes
+// input again.
 #pragma once
 
 #include "window/size_key_filter.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <cstdint>
 #include <optional>
 
+class QLabel;
 class QLineEdit;
+class QTimer;
 
 namespace window {
 
@@ -28,8 +34,12 @@ public:
 
 private:
     void bind(QLineEdit *field, QLineEdit *twin);
+    void showHint(QLineEdit *field, const QString &hint);
+    void clearHint(QLineEdit *field);
 
     SizeKeyFilter m_keyFilter;
+    QPointer<QLabel> m_hint;
+    QTimer *m_hintTimer = nullptr;
 };
 
 } // namespace window

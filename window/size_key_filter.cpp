@@ -3,9 +3,11 @@
 #include "platform/keyboard.h"
 #include "window/size_field_rule.h"
 
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QMimeData>
 
 #include <algorithm>
 
@@ -31,7 +33,23 @@ bool SizeKeyFilter::eventFilter(QObject *watched, QEvent *event)
                 return false;
         }
         const auto characters = platform::typedText(*key).toUcs4();
-        return !std::all_of(characters.begin(), characters.end(), isSizeFieldCharacter);
+        if (std::all_of(characters.begin(), characters.end(), isSizeFieldCharacter))
+            return false;
+        emit refused(watched);
+        return true;
+    }
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop) {
+        // A drop is typing by other means: digits only, no files.
+        auto *drop = static_cast<QDropEvent *>(event);
+        const QMimeData *mime = drop->mimeData();
+        const auto characters = mime && mime->hasText() && !mime->hasUrls() ? mime->text().toUcs4() : QList<uint>();
+        const bool digits = !characters.isEmpty() && std::all_of(characters.begin(), characters.end(), [](char32_t c) {
+            return c != 8 && isSizeFieldCharacter(c);
+        });
+        if (digits)
+            return false;
+        drop->ignore();
+        return true;
     }
     if (event->type() == QEvent::InputMethod) {
         // An input method commits typed characters without key presses; each of

@@ -2,7 +2,7 @@
 // character (arrows, Delete, Tab) pass, and so do the editing commands (Ctrl+A,
 // Ctrl+C, Ctrl+X, Ctrl+V, Ctrl+Z and their like), which the field carries out;
 // a paste, from the keys or the context menu, is judged by the size fields'
-// bounds rule as any change is.
+// bounds rule as any change is. A drop is taken only when it is digits.
 #pragma once
 
 #include <QObject>
@@ -14,6 +14,10 @@ class SizeKeyFilter : public QObject {
 
 public:
     using QObject::QObject;
+
+signals:
+    // A key typed a character the field does not take, which was discarded.
+    void refused(QObject *field);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

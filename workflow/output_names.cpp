@@ -63,23 +63,37 @@ std::vector<OutputName> batchOutputNames(const QStringList &names, const QString
         return outputs;
 
     // Rules 1 and 2: of the pictures sharing a name, those not already called
-    // so keep their whole names.
+    // so keep their whole names. Called so is the very name where a picture
+    // of the clash has it, else the name up to case (IMG_1.JPG for jpg).
     const QHash<QString, int> natural = keyCounts(outputs);
+    QSet<QString> calledSoExactly;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (outputs[std::size_t(i)].name == names[i])
+            calledSoExactly.insert(key(names[i]));
+    }
     for (qsizetype i = 0; i < names.size(); ++i) {
         OutputName &output = outputs[std::size_t(i)];
-        if (natural.value(key(output.name)) > 1 && output.name != names[i])
+        const QString k = key(output.name);
+        const bool calledSo
+            = calledSoExactly.contains(k) ? output.name == names[i] : k == key(names[i]);
+        if (natural.value(k) > 1 && !calledSo)
             output = {names[i] + u'.' + format, true};
     }
 
     // Rule 3: a name still shared stays with one picture (its own name before
-    // a new one, a new one before a kept whole name, then the first name in
-    // order); the others are numbered, in the order of their names.
+    // its own up to case, that before a new one, a new one before a kept whole
+    // name, then the first name in order); the others are numbered, in the
+    // order of their names.
     std::vector<qsizetype> byName(std::size_t(names.size()));
     std::iota(byName.begin(), byName.end(), 0);
     std::stable_sort(byName.begin(), byName.end(), [&](qsizetype a, qsizetype b) { return names[a] < names[b]; });
     const auto rank = [&](qsizetype i) {
         const OutputName &output = outputs[std::size_t(i)];
-        return output.name == names[i] ? 0 : output.renamed ? 2 : 1;
+        if (output.name == names[i])
+            return 0;
+        if (output.renamed)
+            return 3;
+        return key(output.name) == key(names[i]) ? 1 : 2;
     };
     QHash<QString, qsizetype> holder; // of every shared name, the picture that keeps it
     const QHash<QString, int> counts = keyCounts(outputs);

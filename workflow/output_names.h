@@ -1,7 +1,9 @@
 // The names a batch writes its pictures under when it converts them to one
 // format: each picture's name with the format's extension in place of its own.
 // Where two pictures would get the same name, neither output is lost:
-//   1. A picture whose name already is that name (a.webp for webp) keeps it.
+//   1. A picture whose name already is that name (a.webp for webp) keeps it;
+//      so does one whose name differs from it only in case (a.WEBP), unless a
+//      picture of the clash is called so exactly.
 //   2. Every other picture of the clash keeps its whole name, extension
 //      included, and gets the new one after it: a.png.webp, a.jpg.webp.
 //   3. Should such a name still be taken (a picture named a.png.jpg also

@@ -45,10 +45,13 @@ TEST(Accessibility, DrawnControlsHaveTheirRolesNamesValuesAndActions)
     EXPECT_EQ(progress->role(), QAccessible::ProgressBar);
     EXPECT_EQ(progress->text(QAccessible::Name), QStringLiteral(u"转换进度"));
     EXPECT_EQ(progress->text(QAccessible::Value), "3/8");
-    EXPECT_EQ(progress->text(QAccessible::Description), "3/8");
-    // No value interface: readers would offer to raise or lower the bar.
-    EXPECT_FALSE(progress->valueInterface());
-    EXPECT_FALSE(progress->actionInterface() && !progress->actionInterface()->actionNames().isEmpty());
+    // Its value as a number too, which readers cannot change.
+    ASSERT_TRUE(progress->valueInterface());
+    EXPECT_EQ(progress->valueInterface()->currentValue().toInt(), 3);
+    EXPECT_EQ(progress->valueInterface()->minimumValue().toInt(), 0);
+    EXPECT_EQ(progress->valueInterface()->maximumValue().toInt(), 8);
+    progress->valueInterface()->setCurrentValue(7);
+    EXPECT_EQ(bar->Value(), 3);
     EXPECT_TRUE(progress->state().readOnly);
 
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(combo);
@@ -72,6 +75,15 @@ TEST(Accessibility, DrawnControlsHaveTheirRolesNamesValuesAndActions)
     EXPECT_EQ(items->child(0)->text(QAccessible::Name), ".png");
     EXPECT_TRUE(items->child(0)->state().selected);
     EXPECT_FALSE(items->child(1)->state().selected);
+    // Closed, no item of the list claims the focus.
+    EXPECT_FALSE(items->child(0)->state().focused || items->child(1)->state().focused);
+    // The box's own value: the chosen item's place, which a reader may set.
+    ASSERT_TRUE(list->valueInterface());
+    EXPECT_EQ(list->valueInterface()->currentValue().toInt(), 0);
+    EXPECT_EQ(list->valueInterface()->maximumValue().toInt(), 1);
+    list->valueInterface()->setCurrentValue(1);
+    EXPECT_EQ(list->text(QAccessible::Value), combo->GetItem(1));
+    list->valueInterface()->setCurrentValue(0);
     combo->setFocus();
     EXPECT_EQ(QAccessible::queryAccessibleInterface(QApplication::focusWidget()), field);
 

@@ -100,11 +100,43 @@ def main():
         bars = [node for node in nodes if node.getRoleName() == "progress bar"]
         check(len(bars) == 1, "one progress bar")
         if bars:
+            # Its value as a number, idle at its minimum; readers cannot move it.
             try:
-                actions = bars[0].queryAction().nActions
+                value = bars[0].queryValue()
             except NotImplementedError:
-                actions = 0
-            check(actions == 0, "the bar offers no actions: %d" % actions)
+                value = None
+            check(value is not None, "the bar has a value")
+            if value is not None:
+                check(value.currentValue == value.minimumValue == 0, "the idle bar's value is 0: %r"
+                      % ((value.currentValue, value.minimumValue, value.maximumValue),))
+                try:
+                    action = bars[0].queryAction()
+                    for i in range(action.nActions):
+                        action.doAction(i)
+                except NotImplementedError:
+                    pass
+                time.sleep(0.3)
+                check(value.currentValue == 0, "the bar's actions leave its value: %r" % value.currentValue)
+            check(bars[0].description == "", "the bar's value is not its description: %r" % bars[0].description)
+
+        # The format box carries its own value, the chosen item's place.
+        if combos:
+            try:
+                value = combos[0].queryValue()
+            except NotImplementedError:
+                value = None
+            check(value is not None, "the format box has a value")
+            if value is not None:
+                check(value.currentValue == 0 and value.maximumValue == 13,
+                      "the format box's value is its first of 14 items: %r"
+                      % ((value.currentValue, value.maximumValue),))
+
+        # Only the focused control claims the focus; the closed list's items do not.
+        focused = [node for node, _ in walk(app) if states(node).contains(pyatspi.STATE_FOCUSED)]
+        check(not any(node.getRoleName() == "list item" for node in focused),
+              "no item of a closed list claims the focus: %r" % [(node.getRoleName(), node.name) for node in focused])
+        check(len(focused) <= 1, "at most one object claims the focus: %r"
+              % [(node.getRoleName(), node.name) for node in focused])
 
         extents = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         check((extents.width, extents.height) == (439, 322), "the window's size: %r" % ((extents.width, extents.height),))

@@ -59,11 +59,18 @@ void Form::drop(QLineEdit *field, const QStringList &paths)
             urls << QUrl::fromEncoded("file://" + platform::nativePath(path).toPercentEncoding("/"));
         mime.setUrls(urls);
     }
-    const QPointF at(field->width() / 2.0, field->height() / 2.0);
+    if (dropData(field, mime))
+        QCoreApplication::processEvents(); // what the window does once the drop has ended
+}
+
+bool Form::dropData(QWidget *target, const QMimeData &mime)
+{
+    const QPointF at(target->width() / 2.0, target->height() / 2.0);
     QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(field, &enter);
+    QApplication::sendEvent(target, &enter);
     if (!enter.isAccepted())
-        return; // the field refuses what carries no file
+        return false; // refused while dragged: the drop never comes
     QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(field, &dropped);
+    QApplication::sendEvent(target, &dropped);
+    return dropped.isAccepted();
 }

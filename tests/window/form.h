@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QStringList>
 
+class QMimeData;
+
 class Form {
 public:
     explicit Form(window::frmMain &window);
@@ -34,6 +36,10 @@ public:
     // no paths drops dragged text instead.
     void dropOnFolderField(QLineEdit *field, const QStringList &paths) { drop(field, paths); }
     void dropOnPictureField(const QStringList &paths) { drop(txtPathdz, paths); }
+    // Drags `mime` onto `target` and drops it there, as a drag from another
+    // program does: whether the target took it. What the window does after a
+    // drop waits until the drop has ended and the event loop runs.
+    static bool dropData(QWidget *target, const QMimeData &mime);
 
     QRadioButton *Option1, *Option2;
     QCheckBox *Check1;

@@ -197,14 +197,14 @@ TEST_F(BatchWindow, ValidationNotices)
     w.cmdStartConvert_Click();
     EXPECT_EQ(notices().back().text, QStringLiteral(u"请选择一个用来存放转换图片的文件夹！"));
 
-    // Limits empty or below 1: nothing at all.
-    const size_t before = notices().size();
+    // Limits empty or below 1 are named.
     w.Text1->setText("0");
     w.cmdStartConvert_Click();
+    EXPECT_EQ(notices().back().text, QStringLiteral(u"请填写图片的缩放最大限宽：1 到 1024 之间的整数！"));
     w.Text1->setText("425");
     w.Text2->clear();
     w.cmdStartConvert_Click();
-    EXPECT_EQ(notices().size(), before);
+    EXPECT_EQ(notices().back().text, QStringLiteral(u"请填写图片缩放的最大限高：1 到 1024 之间的整数！"));
 
     // Cancelling the output dialog with an empty field is not a folder.
     w.cmdSaveFolder_Click();

@@ -116,6 +116,29 @@ TEST_F(BatchWindow, TheOutputFormatIsPickedInItsBoxAndClashingNamesAreKeptApart)
     EXPECT_EQ(notices().back(), (Notice{Notice::SelfClosing, QStringLiteral(u"转换成功")}));
 }
 
+// A camera's upper-case name is the format's own but for its case: the
+// picture keeps its stem, and the one beside it of another format yields.
+TEST_F(BatchWindow, APictureCalledSoButForTheCaseKeepsItsStem)
+{
+    makePicture(dir.file("in/IMG_0004.JPG"), 300, 200);
+    makePicture(dir.file("in/IMG_0004.PNG"), 200, 300);
+    makePicture(dir.file("in/A.JPG"), 120, 60);
+    Form &w = window();
+    w->show();
+    QApplication::setActiveWindow(&w.window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window()));
+    QTest::mouseClick(w.Option2, Qt::LeftButton);
+    pickWithTheMouse(w.window(), *w.XPCombo2, ".jpg");
+    chooseFolders(w);
+    QTest::mouseClick(w.cmdStartConvert, Qt::LeftButton);
+    EXPECT_EQ(QDir(output).entryList(QDir::Files, QDir::Name),
+              QStringList({"A.jpg", "IMG_0004.PNG.jpg", "IMG_0004.jpg"}));
+    EXPECT_EQ(vipsSays(dir.file("out/IMG_0004.jpg")), "jpegload 300x200");
+    ASSERT_FALSE(notices().empty());
+    EXPECT_TRUE(notices().back().details == QStringLiteral(u"IMG_0004.PNG → IMG_0004.PNG.jpg"))
+        << notices().back().details.toStdString();
+}
+
 TEST_F(BatchWindow, IntoTheSourceFolderOnlyReplacingAnOriginalIsAsked)
 {
     makePicture(dir.file("in/photo.png"), 80, 60);

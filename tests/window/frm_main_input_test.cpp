@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProcess>
@@ -204,4 +205,142 @@ TEST_F(WindowTest, WhatCannotBeOpenedIsSaidInANoticeAndOnStandardError)
               QStringLiteral(u"tarvel: 找不到“%1”。\n").arg(dir.file("missing.jpg")));
     first.kill();
     first.waitForFinished();
+}
+
+// A limit refused as it is typed or pasted, and a start refused for its
+// limits, each say why: a hint at the field, which its description carries to
+// screen readers, and a notice naming the limit.
+TEST_F(BatchWindow, EveryRefusedLimitSaysWhy)
+{
+    makePicture(dir.file("in/a.png"), 100, 100);
+    Form &w = window();
+    w->show();
+    QApplication::setActiveWindow(&w.window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window()));
+    w.Option2->setChecked(true);
+    chooseFolders(w);
+    const QString note = QAccessible::queryAccessibleInterface(w.Text1)->text(QAccessible::Description);
+    const auto hint = [](QLineEdit *field) {
+        return QAccessible::queryAccessibleInterface(field)->text(QAccessible::Description);
+    };
+    const auto shownTip = [] {
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (auto *label = qobject_cast<QLabel *>(top); label && label->isVisible())
+                return label->text();
+        }
+        return QString();
+    };
+
+    // "1920" is emptied at its fourth digit, with a word.
+    w.Text1->setFocus();
+    QTest::keyClick(w.Text1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w.Text1, "1920");
+    EXPECT_TRUE(w.Text1->text().isEmpty());
+    const QString tooLarge = QStringLiteral(u"“1920”大于最大值 1024，未被接受。");
+    EXPECT_EQ(hint(w.Text1), tooLarge);
+    EXPECT_EQ(shownTip(), tooLarge);
+    // A character the field does not take is refused with a word too.
+    QTest::keyClicks(w.Text1, "x");
+    EXPECT_EQ(hint(w.Text1), QStringLiteral(u"这里只能输入数字。"));
+    // What the field takes brings its note back.
+    QTest::keyClicks(w.Text1, "800");
+    EXPECT_EQ(hint(w.Text1), note);
+    EXPECT_TRUE(shownTip().isEmpty());
+
+    // Empty, 0, or pasted text that is no number: the start says which limit.
+    const QString widthWanted = QStringLiteral(u"请填写图片的缩放最大限宽：1 到 1024 之间的整数！");
+    const QString heightWanted = QStringLiteral(u"请填写图片缩放的最大限高：1 到 1024 之间的整数！");
+    QTest::keyClick(w.Text1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w.Text1, Qt::Key_Backspace);
+    QTest::mouseClick(w.cmdStartConvert, Qt::LeftButton);
+    ASSERT_FALSE(notices().empty());
+    EXPECT_EQ(notices().back().text, widthWanted);
+    QTest::keyClicks(w.Text1, "0");
+    QTest::mouseClick(w.cmdStartConvert, Qt::LeftButton);
+    EXPECT_EQ(notices().back().text, widthWanted);
+    QTest::keyClick(w.Text1, Qt::Key_Backspace);
+    QTest::keyClicks(w.Text1, "640");
+    for (const QString &pasted : {QStringLiteral("abc"), QStringLiteral(u"０８００")}) {
+        const size_t before = notices().size();
+        QApplication::clipboard()->setText(pasted);
+        w.Text2->setFocus();
+        QTest::keyClick(w.Text2, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(w.Text2, Qt::Key_V, Qt::ControlModifier);
+        QTest::mouseClick(w.cmdStartConvert, Qt::LeftButton);
+        ASSERT_EQ(notices().size(), before + 1) << pasted.toStdString();
+        EXPECT_EQ(notices().back().text, heightWanted);
+    }
+    EXPECT_TRUE(QDir(output).isEmpty());
+
+    // The single panel's start says so as well.
+    w.Option1->setChecked(true);
+    w.dropOnPictureField({dir.file("in/a.png")});
+    QTest::mouseClick(w.cmdStartConvertdz, Qt::LeftButton);
+    EXPECT_EQ(notices().back().text, heightWanted);
+}
+
+// Each field takes from a drop only what it takes when typed; and what a
+// dropped folder brings (its scan, a notice) comes after the drop has ended,
+// so the program the drag came from learns at once that it is over.
+TEST_F(BatchWindow, EachFieldTakesFromADropOnlyWhatItsTypingTakes)
+{
+    makePicture(dir.file("in/wine.jpg"), 100, 100);
+    QDir(dir.path()).mkdir("empty");
+    Form &w = window();
+    const auto text = [](const QString &dragged) {
+        auto mime = std::make_unique<QMimeData>();
+        mime->setText(dragged);
+        return mime;
+    };
+    const auto file = [](const QString &path) {
+        // As a file manager drags a file: its address, and the same as text.
+        auto mime = std::make_unique<QMimeData>();
+        mime->setUrls({QUrl::fromLocalFile(path)});
+        mime->setText(QUrl::fromLocalFile(path).toString() + QStringLiteral("\r\n"));
+        return mime;
+    };
+
+    // The size fields: digits only.
+    w.Text1->clear();
+    EXPECT_FALSE(Form::dropData(w.Text1, *file(dir.file("in/wine.jpg"))));
+    EXPECT_FALSE(Form::dropData(w.Text1, *text("1.5")));
+    EXPECT_FALSE(Form::dropData(w.Text1, *text(QStringLiteral(u"８００"))));
+    EXPECT_TRUE(w.Text1->text().isEmpty());
+    EXPECT_TRUE(Form::dropData(w.Text1, *text("640")));
+    EXPECT_EQ(w.Text1->text(), "640");
+    EXPECT_EQ(w.Text3->text(), "640");
+
+    // The new name: no dot, no slash, nothing that cannot be typed.
+    w.dropOnPictureField({dir.file("in/wine.jpg")});
+    ASSERT_EQ(w.txtPathdz2->text(), QStringLiteral(u"wine副本"));
+    EXPECT_FALSE(Form::dropData(w.txtPathdz2, *file(dir.file("in/wine.jpg"))));
+    EXPECT_FALSE(Form::dropData(w.txtPathdz2, *text("a.b")));
+    EXPECT_FALSE(Form::dropData(w.txtPathdz2, *text("a\tb")));
+    EXPECT_EQ(w.txtPathdz2->text(), QStringLiteral(u"wine副本"));
+    w.txtPathdz2->clear();
+    EXPECT_TRUE(Form::dropData(w.txtPathdz2, *text("holiday")));
+    EXPECT_EQ(w.txtPathdz2->text(), "holiday");
+
+    // The format box: one of its formats, as if chosen from its list.
+    QWidget *formatText = w.XPCombo1->textField();
+    EXPECT_FALSE(Form::dropData(formatText, *text(".exe")));
+    EXPECT_FALSE(Form::dropData(formatText, *file(dir.file("in/wine.jpg"))));
+    EXPECT_EQ(w.XPCombo1->Text(), ".bmp");
+    EXPECT_TRUE(Form::dropData(formatText, *text(".PNG")));
+    EXPECT_EQ(w.XPCombo1->Text(), ".png");
+    EXPECT_EQ(w.XPCombo1->ListIndex(), 4);
+
+    // An empty folder dropped on the source field: its notice once the drop is over.
+    w.Option2->setChecked(true);
+    QMimeData folder;
+    folder.setUrls({QUrl::fromLocalFile(dir.file("empty"))});
+    const size_t before = notices().size();
+    EXPECT_TRUE(Form::dropData(w.txtPath, folder));
+    EXPECT_EQ(notices().size(), before);
+    EXPECT_FALSE(w->isBusy());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notices().size() == before + 1; }, 5000));
+    EXPECT_EQ(notices().back().text, QStringLiteral(u"没有找到可以转换的文件"));
+    // A folder of pictures is listed once the drop is over, just as well.
+    EXPECT_TRUE(Form::dropData(w.txtPath, *file(source)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.List1() == QStringList{"wine.jpg"}; }, 5000));
 }

@@ -103,15 +103,31 @@ TEST_P(StoppedBatch, StopsLikeClosingThenSumsUp)
     // The details name every picture not converted, with its reason.
     EXPECT_EQ(notices()[0].details.count('\n') + 1, failed + notStarted);
     EXPECT_TRUE(notices()[0].details.contains(QStringLiteral(u"p23.png：已中断，未转换")));
+
+    // After the stop the window is as ready as after a finished run: the
+    // folders chosen again (by the buttons, or dropped), the start button
+    // converts the whole folder.
+    if (withEscape) {
+        chooseFolders(w);
+    } else {
+        w.dropOnFolderField(w.txtPath, {source});
+        w.dropOnFolderField(w.txtPath2, {output});
+    }
+    ASSERT_EQ(w.List1().size(), 24);
+    QTest::mouseClick(w.cmdStartConvert, Qt::LeftButton);
+    ASSERT_EQ(notices().size(), 2u);
+    EXPECT_TRUE(notices()[1].text.startsWith(QStringLiteral(u"转换完成：成功 23 个，失败 1 个。")))
+        << notices()[1].text.toStdString();
+    EXPECT_EQ(QDir(output).entryList(QDir::Files | QDir::Hidden).size(), 23);
 }
 
 INSTANTIATE_TEST_SUITE_P(EscapeOrButton, StoppedBatch, ::testing::Bool());
 
 TEST_F(BatchWindow, FailuresAreListedInListOrderCutToOneLineEachWithEveryReasonInTheDetails)
 {
-    // Forty damaged JPEGs with long names and one good picture.
+    // Forty damaged JPEGs with names too long for a line, and one good picture.
     makePicture(dir.file("in/good.png"), 100, 100);
-    const QString longPart = QString(60, QLatin1Char('x'));
+    const QString longPart = QString(150, QLatin1Char('x'));
     for (int i = 0; i < 40; ++i)
         writeFile(dir.file(QStringLiteral("in/%1-%2-end.jpg").arg(i, 2, 10, QLatin1Char('0')).arg(longPart)), "x");
     Form &w = window();
@@ -128,8 +144,9 @@ TEST_F(BatchWindow, FailuresAreListedInListOrderCutToOneLineEachWithEveryReasonI
     const QFontMetrics metrics(QApplication::font("QMessageBox"));
     for (int i = 0; i < 20; ++i) {
         const QString &line = lines[2 + i];
-        // Cut in the middle: the start and the end of the name stay.
-        EXPECT_TRUE(line.startsWith(inListOrder[i].left(3)) && line.contains(QStringLiteral(u"…")))
+        // Cut where it reads as the others do: the number that tells it
+        // apart and the end of the name stay.
+        EXPECT_TRUE(line.startsWith(inListOrder[i].left(2)) && line.contains(QStringLiteral(u"…")))
             << line.toStdString();
         EXPECT_TRUE(line.endsWith(QStringLiteral(u"-end.jpg：无法读取图片尺寸"))) << line.toStdString();
         EXPECT_LE(metrics.horizontalAdvance(line), platform::noticeLineWidth(&w.window())) << line.toStdString();

@@ -92,7 +92,8 @@ TEST_F(WindowTest, AnEnglishDesktopGetsEnglishEverywhere)
     EXPECT_EQ(notices().front().text, "Please choose the folder of pictures to convert.");
     EXPECT_EQ(dialogs.prompts.front(), "\r\nChoose a folder:");
     EXPECT_EQ(dialogs.lastRecord.title, "Open Picture");
-    EXPECT_EQ(dialogs.lastRecord.filters.front().first, "BMP bitmap (*.bmp)");
+    EXPECT_EQ(dialogs.lastRecord.filters.front().first, "All pictures");
+    EXPECT_EQ(dialogs.lastRecord.filters[1].first, "BMP bitmap (*.bmp)");
     EXPECT_EQ(imaging::reasonText(imaging::ConversionStatus::OutOfMemory), "out of memory");
 }
 

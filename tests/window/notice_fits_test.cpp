@@ -7,10 +7,13 @@
 #include "workflow/output_names.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -96,3 +99,70 @@ TEST_P(NoticeOnASmallScreen, StaysWithinItsOKButtonInReach)
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, NoticeOnASmallScreen, ::testing::Values("800x600", "1024x768"));
+
+// Thirty failed pictures whose long names share their beginning and their
+// end, on a wide screen at scale 1 and 2: the notice takes the width the
+// screen allows, each listed name stays on one line, and no two read alike.
+class NoticeOnAWideScreen : public BatchWindow, public ::testing::WithParamInterface<const char *> { };
+
+TEST_P(NoticeOnAWideScreen, ListsNamesThatCanBeToldApart)
+{
+    const QString scale = QString::fromLatin1(GetParam());
+    if (qEnvironmentVariable("TARVEL_TEST_SCALE_FACTOR") != scale) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TARVEL_TEST_SCREEN"), QStringLiteral("1280x1024"));
+        env.insert(QStringLiteral("TARVEL_TEST_SCALE_FACTOR"), scale);
+        child.setProcessEnvironment(env);
+        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
+        ASSERT_TRUE(child.waitForFinished(120000));
+        const QByteArray output = child.readAllStandardOutput();
+        EXPECT_TRUE(child.exitCode() == 0 && output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
+        return;
+    }
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (int i = 0; i < 30; ++i)
+        writeFile(dir.file(QStringLiteral(u"in/非常长的文件名_这是一张手机拍的照片_%1_final_version.jpg").arg(i, 2, 10,
+                                                                                                         QLatin1Char('0'))),
+                  "x");
+    writeFile(dir.file("in/IMG_0033.JPG"), "x");
+    Form &w = window();
+    w->show();
+    chooseFolders(w);
+    w.cmdStartConvert_Click();
+    ASSERT_EQ(notices().size(), 1u);
+
+    platform::QtNotifier shown(&w.window());
+    bool looked = false;
+    QTimer::singleShot(200, &w.window(), [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        looked = true;
+        const auto close = qScopeGuard([box] { box->done(QMessageBox::Ok); });
+        EXPECT_TRUE(screen.contains(box->frameGeometry()));
+        auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_TRUE(label);
+        const QFontMetrics metrics(label->font());
+        const QStringList listed = label->text().split(u'\n').mid(2, 20); // and a line "……"
+        EXPECT_EQ(QSet<QString>(listed.begin(), listed.end()).size(), 20) << label->text().toStdString();
+        for (const QString &line : listed) {
+            EXPECT_LE(metrics.horizontalAdvance(line), label->width()) << line.toStdString();
+            // Whole where the screen has room for them.
+            if (scale == QStringLiteral("1")) {
+                EXPECT_FALSE(line.contains(QStringLiteral(u"…"))) << line.toStdString();
+            }
+            if (line.startsWith(QStringLiteral("IMG_"))) {
+                EXPECT_TRUE(line.startsWith(QStringLiteral(u"IMG_0033.JPG："))) << line.toStdString();
+            }
+        }
+        // One line each: the label wraps none of its lines.
+        EXPECT_EQ(label->heightForWidth(label->width()), label->heightForWidth(4 * screen.width()));
+    });
+    shown.detailedInformation(notices()[0].text, notices()[0].details);
+    EXPECT_TRUE(looked);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, NoticeOnAWideScreen, ::testing::Values("1", "2"));

@@ -78,6 +78,13 @@ TEST(OutputNames, ClashingPicturesKeepTheirWholeNamesAndThenANumber)
         // is numbered.
         {{"a.jpg", "a.JPG"}, "png", named({{"a.jpg (2).png", true}, {"a.JPG.png", true}})},
         {{"IMG_1.png", "img_1.jpg"}, "jpg", named({{"IMG_1.png.jpg", true}, {"img_1.jpg", false}})},
+        // A picture whose name differs from its new one only in case is
+        // already called so: it keeps its stem, the other one yields.
+        {{"A.JPG"}, "jpg", named({{"A.jpg", false}})},
+        {{"IMG_0004.JPG", "IMG_0004.HEIC"}, "jpg", named({{"IMG_0004.jpg", false}, {"IMG_0004.HEIC.jpg", true}})},
+        {{"IMG_0004.HEIC", "img_0004.Jpg"}, "jpg", named({{"IMG_0004.HEIC.jpg", true}, {"img_0004.jpg", false}})},
+        // Two so called: the first by name keeps the new name, the other is numbered.
+        {{"a.Jpg", "a.JPG"}, "jpg", named({{"a (2).jpg", true}, {"a.jpg", false}})},
         // a.png.bmp is a.png.gif as well: its own new name wins, a.png is
         // numbered past the name "a.png (2).bmp" takes.
         {{"a.png", "a.jpg", "a.png.bmp", "a.png (2).bmp"},
