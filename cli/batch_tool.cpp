@@ -329,29 +329,25 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     conversion.quality = options.quality;
     conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
     conversion.keep = {options.keepDates, options.keepMetadata, options.keepLocation, options.noLarger};
-    workflow::ConversionResults results;
     BatchProgress progress(streams, options.json, int(count), interrupts);
+    // Each picture's report takes its result as the picture ends (one call at
+    // a time), and the progress tells it.
+    auto pictureDone = [&](std::size_t i, const workflow::ConversionResult &result) {
+        FileReport &report = plan.reports[plan.pictureReports[i]];
+        takeResult(report, result);
+        progress.pictureDone(report);
+    };
     const workflow::BatchSummary summary
         = workflow::runBatch({options.sourceFolder, options.outputFolder, plan.outputs}, plan.pictures, outputs,
-                             [&](const std::vector<workflow::ConversionJob> &jobs) {
-                                 workflow::ConversionRun run = workflow::convertInParallel(
-                                     jobs, conversion,
-                                     [&](std::size_t i, const workflow::ConversionResult &result) {
-                                         FileReport report = plan.reports[plan.pictureReports[i]];
-                                         takeResult(report, result);
-                                         progress.pictureDone(report);
-                                     },
-                                     interrupts ? &interrupts->stop : nullptr);
-                                 results = run.results;
-                                 return run;
-                             });
+                             conversion, {pictureDone, interrupts ? &interrupts->stop : nullptr});
     progress.finish();
 
     RunTotals totals;
     totals.interrupted = interrupts && interrupts->stop;
     for (std::size_t i = 0; i < plan.pictureReports.size(); ++i) {
         FileReport &report = plan.reports[plan.pictureReports[i]];
-        takeResult(report, i < results.size() ? results[i] : std::nullopt);
+        if (i >= summary.results.size() || !summary.results[i])
+            takeResult(report, std::nullopt);
         // The others were written as they finished.
         if (options.json && (report.outcome == FileReport::NotStarted || report.outcome == FileReport::Stopped))
             printText(streams.out, fileJson(report));
