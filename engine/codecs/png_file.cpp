@@ -1,6 +1,7 @@
 #include "engine/codecs/png_file.h"
 
 #include "imaging/byte_order.h"
+#include "imaging/checksum.h"
 
 #include <libdeflate.h>
 
@@ -139,7 +140,7 @@ std::optional<Chunks> chunksOf(QByteArrayView file)
         // A fuzzer would hardly ever get a mutated chunk past its checksum.
         const bool intact = true;
 #else
-        const bool intact = libdeflate_crc32(0, typeAndData->data(), typeAndData->size()) == *crc;
+        const bool intact = crc32(*typeAndData) == *crc;
 #endif
         auto is = [&](const char *name) { return std::memcmp(type, name, 4) == 0; };
         if (!intact && critical)
@@ -360,7 +361,7 @@ QByteArray encodePng(const unsigned char *pixels, int width, int height, int ban
         for (int shift : {24, 16, 8, 0})
             bytes.append(char(size >> shift));
         bytes.append(type, 4).append(reinterpret_cast<const char *>(body), qsizetype(size));
-        const std::uint32_t crc = libdeflate_crc32(0, bytes.constData() + 4, size + 4);
+        const std::uint32_t crc = crc32(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()) + 4, size + 4));
         for (int shift : {24, 16, 8, 0})
             bytes.append(char(crc >> shift));
         png.append(bytes);
