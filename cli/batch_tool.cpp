@@ -2,6 +2,7 @@
 
 #include "cli/batch_text.h"
 #include "cli/batch_tool_help.h"
+#include "cli/batch_plan.h"
 #include "cli/batch_tool_options.h"
 #include "cli/terminal_text.h"
 #include "platform/file_system.h"
@@ -53,130 +54,6 @@ bool isInside(const QString &folder, const QString &outer)
 {
     const QString base = resolvedPath(outer);
     return folder.startsWith(base.endsWith(u'/') ? base : base + u'/');
-}
-
-// What a run will do with every entry of the source folder, and the pictures
-// it hands to the workers, in the order they start.
-struct Plan {
-    std::vector<FileReport> reports;           // every entry, in the walk's order
-    workflow::WorkList pictures;               // relative paths and sizes
-    std::vector<std::size_t> pictureReports;   // the report of each picture
-    std::vector<workflow::OutputName> outputs; // the name each picture is written under
-    int candidates = 0;                        // pictures found, before any was skipped
-    bool overwritesSources = false;            // some picture is written under its own name
-};
-
-// Where a run writes and how it sizes: the output folder and the one box,
-// or with --size each box and its folder.
-std::vector<workflow::SizedOutput> outputsOf(const BatchToolOptions &options, int width, int height)
-{
-    std::vector<workflow::SizedOutput> outputs;
-    for (const OutputSize &size : options.sizes)
-        outputs.push_back(
-            {workflow::pathInFolder(options.outputFolder, size.folder), {size.width, size.height, options.enlarge}});
-    if (!outputs.empty())
-        return outputs;
-    if (options.longEdge)
-        return {{options.outputFolder, {*options.longEdge, *options.longEdge, options.enlarge}}};
-    if (options.scale)
-        return {{options.outputFolder,
-                 {workflow::kMaxBatchSizeLimit, workflow::kMaxBatchSizeLimit, options.enlarge, *options.scale}}};
-    return {{options.outputFolder, {width, height, options.enlarge}}};
-}
-
-// `listed`: the names of --files-from, in place of the folder's own entries.
-Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<QString>> &listed,
-              const std::vector<workflow::SizedOutput> &outputs, const std::atomic<bool> *stop)
-{
-    Plan plan;
-    const std::vector<workflow::SourceEntry> entries
-        = listed ? workflow::listedEntries(options.sourceFolder, options.outputFolder, *listed)
-                 : workflow::walkSourceFolder(options.sourceFolder, options.outputFolder, options.recursive, stop);
-    // The output names are settled over every picture found, before the
-    // shards take theirs, so that the ones skipped take part too: a picture
-    // gets the same name whatever others skip, and every shard the names of
-    // the whole run.
-    QStringList candidates;
-    for (const workflow::SourceEntry &entry : entries) {
-        if (entry.skip == workflow::SkipReason::None)
-            candidates << entry.path;
-    }
-    const std::vector<workflow::OutputName> names = workflow::batchOutputNames(candidates, options.format);
-    plan.overwritesSources = workflow::overwritesSources(candidates, names);
-    std::size_t candidate = 0;
-    for (const workflow::SourceEntry &entry : entries) {
-        if (stop && stop->load())
-            break;
-        if (entry.skip == workflow::SkipReason::None)
-            ++candidate;
-        // Every entry falls to one shard, skipped ones too, so that the
-        // shards' reports add up to the whole run's.
-        if (options.shard && !workflow::inShard(entry.path, *options.shard))
-            continue;
-        FileReport report{entry.path, FileReport::Skipped, entry.skip, {}, {}, {}};
-        if (entry.skip == workflow::SkipReason::None) {
-            ++plan.candidates;
-            const workflow::OutputName &output = names[candidate - 1];
-            if (output.name != entry.path) {
-                report.output = output.name;
-                report.renamed = output.renamed;
-            }
-            const workflow::WorkItem picture = workflow::readWorkItem(options.sourceFolder, entry.path);
-            report.size = picture.size;
-            bool outputsExist = true;
-            for (std::size_t i = 0; i < outputs.size(); ++i) {
-                const workflow::TargetSize target
-                    = workflow::fitTargetSize(picture.size.Width, picture.size.Height, outputs[i].box);
-                if (i == 0)
-                    report.target = target;
-                if (!options.sizes.empty())
-                    report.sizes.push_back({options.sizes[i].folder, target});
-                outputsExist = outputsExist && platform::exists(workflow::pathInFolder(outputs[i].folder, output.name));
-            }
-            const long long pixels = qint64(report.size->Width) * report.size->Height;
-            if (options.skipExisting && outputsExist) {
-                report.skip = workflow::SkipReason::OutputExists;
-            } else if (options.dryRun && (report.target->width < 1 || report.target->height < 1)) {
-                // A real run hands these to the workers too, like the window,
-                // and lists them as failed; a dry run says so beforehand.
-                report.skip = workflow::SkipReason::NoSize;
-            } else if (options.dryRun && pixels > imaging::kMaxSourcePixels) {
-                report.skip = workflow::SkipReason::TooLarge;
-            } else {
-                report.outcome = FileReport::WouldConvert;
-                plan.pictureReports.push_back(plan.reports.size());
-                plan.pictures.push_back(picture);
-                plan.outputs.push_back(output);
-            }
-        }
-        plan.reports.push_back(report);
-    }
-    return plan;
-}
-
-// What became of a picture handed to the workers. Its sizes are those of the
-// file as it was converted, which a file replaced since it was listed changes.
-void takeResult(FileReport &report, const std::optional<workflow::ConversionResult> &result)
-{
-    report.result = result;
-    report.outcome = outcomeOf(result);
-    if (!result)
-        return;
-    for (std::size_t i = 0; i < report.sizes.size() && i < result->sizes.size(); ++i) {
-        const imaging::PictureSize target = result->sizes[i].target;
-        if (target != imaging::PictureSize{})
-            report.sizes[i].target = workflow::TargetSize{target.Width, target.Height};
-    }
-    if (!result->sizes.empty() && result->sizes.front().target != imaging::PictureSize{}) {
-        report.size = result->source;
-        report.target = workflow::TargetSize{result->sizes.front().target.Width, result->sizes.front().target.Height};
-    } else if (result->target != imaging::PictureSize{}) {
-        report.size = result->source;
-        report.target = workflow::TargetSize{result->target.Width, result->target.Height};
-    } else if (result->status == workflow::ConversionStatus::NoSize) {
-        report.size = result->source;
-        report.target.reset();
-    }
 }
 
 // Checks the output folder and, for a real run, makes it; an error message
@@ -306,6 +183,55 @@ int dryRun(const BatchToolOptions &options, const Plan &plan, const BatchToolStr
     return totals.missing ? kSomeFailed : kAllConverted;
 }
 
+// What a run did in the run's time: how many pictures and how long it took.
+struct RunTime {
+    int pictures = 0;
+    double seconds = 0;
+};
+
+// The run's last lines: the totals, the renamed pictures and the failed ones,
+// and with --stats the speed and memory; or the summary object with --json.
+void printSummary(const BatchToolOptions &options, const workflow::BatchSummary &summary, const Plan &plan,
+                  const RunTotals &totals, const std::vector<workflow::SizedOutput> &outputs, RunTime run,
+                  const BatchToolStreams &streams)
+{
+    // The peaks of this process and of every worker, summed: an upper bound
+    // of the memory the run took at any moment.
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double peakMb = (usage.ru_maxrss + summary.workersPeakKb) / 1024.0;
+    const double seconds = run.seconds;
+    const double perSecond = seconds > 0 ? double(run.pictures) / seconds : 0;
+    if (options.json) {
+        QJsonObject extra = settingsJson(options, outputs);
+        if (options.stats) {
+            extra.insert("seconds", seconds);
+            extra.insert("per_second", perSecond);
+            extra.insert("peak_rss_mb", peakMb);
+        }
+        printText(streams.out, summaryJson(totals, extra));
+    } else {
+        QStringList failures;
+        for (const workflow::BatchFailure &failure : summary.failures) {
+            if (outcomeOf(failure.result) == FileReport::Failed)
+                failures << QStringLiteral("  ")
+                                + workflow::failureLine(quotedName(shown(failure.name)), failure.result,
+                                                        options.verbose);
+        }
+        printText(streams.out, totalsLine(totals, options.skipExisting) + renamedLines(plan.reports));
+        if (!failures.isEmpty())
+            printText(streams.out, BatchText::tr("以下文件未能转换：\n") + failures.join(u'\n') + u'\n');
+        if (options.stats)
+            printText(streams.out,
+                      QStringLiteral("bench: pictures=%1 failed=%2 seconds=%3 per_second=%4 peak_rss_mb=%5\n")
+                          .arg(run.pictures)
+                          .arg(totals.failed)
+                          .arg(seconds, 0, 'f', 2)
+                          .arg(perSecond, 0, 'f', 2)
+                          .arg(peakMb, 0, 'f', 1));
+    }
+}
+
 int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams &streams,
             const std::vector<workflow::SizedOutput> &outputs, const QString &sizes, BatchInterrupts *interrupts)
 {
@@ -329,29 +255,25 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     conversion.quality = options.quality;
     conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
     conversion.keep = {options.keepDates, options.keepMetadata, options.keepLocation, options.noLarger};
-    workflow::ConversionResults results;
     BatchProgress progress(streams, options.json, int(count), interrupts);
+    // Each picture's report takes its result as the picture ends (one call at
+    // a time), and the progress tells it.
+    auto pictureDone = [&](std::size_t i, const workflow::ConversionResult &result) {
+        FileReport &report = plan.reports[plan.pictureReports[i]];
+        takeResult(report, result);
+        progress.pictureDone(report);
+    };
     const workflow::BatchSummary summary
         = workflow::runBatch({options.sourceFolder, options.outputFolder, plan.outputs}, plan.pictures, outputs,
-                             [&](const std::vector<workflow::ConversionJob> &jobs) {
-                                 workflow::ConversionRun run = workflow::convertInParallel(
-                                     jobs, conversion,
-                                     [&](std::size_t i, const workflow::ConversionResult &result) {
-                                         FileReport report = plan.reports[plan.pictureReports[i]];
-                                         takeResult(report, result);
-                                         progress.pictureDone(report);
-                                     },
-                                     interrupts ? &interrupts->stop : nullptr);
-                                 results = run.results;
-                                 return run;
-                             });
+                             conversion, {pictureDone, interrupts ? &interrupts->stop : nullptr});
     progress.finish();
 
     RunTotals totals;
     totals.interrupted = interrupts && interrupts->stop;
     for (std::size_t i = 0; i < plan.pictureReports.size(); ++i) {
         FileReport &report = plan.reports[plan.pictureReports[i]];
-        takeResult(report, i < results.size() ? results[i] : std::nullopt);
+        if (i >= summary.results.size() || !summary.results[i])
+            takeResult(report, std::nullopt);
         // The others were written as they finished.
         if (options.json && (report.outcome == FileReport::NotStarted || report.outcome == FileReport::Stopped))
             printText(streams.out, fileJson(report));
@@ -359,41 +281,7 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     for (const FileReport &report : plan.reports)
         totals.count(report);
 
-    // The peaks of this process and of every worker, summed: an upper bound
-    // of the memory the run took at any moment.
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const double peakMb = (usage.ru_maxrss + summary.workersPeakKb) / 1024.0;
-    const double seconds = progress.seconds();
-    const double perSecond = seconds > 0 ? double(count) / seconds : 0;
-    if (options.json) {
-        QJsonObject extra = settingsJson(options, outputs);
-        if (options.stats) {
-            extra.insert("seconds", seconds);
-            extra.insert("per_second", perSecond);
-            extra.insert("peak_rss_mb", peakMb);
-        }
-        printText(streams.out, summaryJson(totals, extra));
-    } else {
-        QStringList failures;
-        for (const workflow::BatchFailure &failure : summary.failures) {
-            if (outcomeOf(failure.result) == FileReport::Failed)
-                failures << QStringLiteral("  ")
-                                + workflow::failureLine(quotedName(shown(failure.name)), failure.result,
-                                                        options.verbose);
-        }
-        printText(streams.out, totalsLine(totals, options.skipExisting) + renamedLines(plan.reports));
-        if (!failures.isEmpty())
-            printText(streams.out, BatchText::tr("以下文件未能转换：\n") + failures.join(u'\n') + u'\n');
-        if (options.stats)
-            printText(streams.out,
-                      QStringLiteral("bench: pictures=%1 failed=%2 seconds=%3 per_second=%4 peak_rss_mb=%5\n")
-                          .arg(count)
-                          .arg(totals.failed)
-                          .arg(seconds, 0, 'f', 2)
-                          .arg(perSecond, 0, 'f', 2)
-                          .arg(peakMb, 0, 'f', 1));
-    }
+    printSummary(options, summary, plan, totals, outputs, {int(count), progress.seconds()}, streams);
     if (totals.interrupted)
         return interruptedStatus(*interrupts);
     return totals.failed || totals.missing ? kSomeFailed : kAllConverted;

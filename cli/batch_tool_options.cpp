@@ -157,6 +157,98 @@ QString optionDescription(const BatchToolOption &option)
     return text.contains(QLatin1String("%1")) ? text.arg(formatList()) : text;
 }
 
+namespace {
+
+// The size options into `options`: the limits, --long-edge, --scale or the
+// --size list, one way only. The reason they are refused, or nothing.
+QString readSizes(const QCommandLineParser &parser, BatchToolOptions &options)
+{
+    auto isSet = [&](const char *name) { return parser.isSet(QLatin1String(name)); };
+    auto refuse = [](const QString &why) { return why; };
+    for (auto [name, limit] : {std::pair{"width", &options.width}, std::pair{"height", &options.height},
+                               std::pair{"long-edge", &options.longEdge}}) {
+        if (!isSet(name))
+            continue;
+        *limit = intValue(parser, name, 1, workflow::kMaxBatchSizeLimit);
+        if (!*limit)
+            return refuse(BatchText::tr("--%1 必须是 1 到 %2 之间的整数：%3")
+                               .arg(QLatin1String(name))
+                               .arg(workflow::kMaxBatchSizeLimit)
+                               .arg(parser.value(QLatin1String(name))));
+    }
+    if (isSet("scale")) {
+        options.scale = scaleValue(parser.value(QStringLiteral("scale")));
+        if (!options.scale)
+            return refuse(BatchText::tr("--scale 必须是大于 0、不超过 1000 的百分数，最多四位小数：%1")
+                               .arg(parser.value(QStringLiteral("scale"))));
+        if (*options.scale > imaging::kWholeScale && !options.enlarge)
+            return refuse(BatchText::tr("--scale %1 会放大图片，须同时加上 --enlarge")
+                               .arg(parser.value(QStringLiteral("scale"))));
+    }
+    for (const QString &value : parser.values(QStringLiteral("size"))) {
+        const std::optional<OutputSize> size = sizeValue(value);
+        if (!size)
+            return refuse(BatchText::tr("--size 必须写成 宽x高:子文件夹，宽和高是 1 到 %1 之间的整数，"
+                                         "子文件夹是输出文件夹中的相对路径，不含 . 和 .. ：%2")
+                               .arg(workflow::kMaxBatchSizeLimit)
+                               .arg(value));
+        for (const OutputSize &earlier : options.sizes) {
+            if (earlier.folder == size->folder)
+                return refuse(BatchText::tr("两个 --size 写入同一个子文件夹：%1").arg(size->folder));
+        }
+        options.sizes.push_back(*size);
+    }
+    if (options.sizes.size() > kMostOutputSizes)
+        return refuse(BatchText::tr("--size 最多 %1 个").arg(kMostOutputSizes));
+    // One way of giving the size: the first two given are named.
+    QStringList ways;
+    if (options.width || options.height)
+        ways << (options.width ? QStringLiteral("--width") : QStringLiteral("--height"));
+    if (options.longEdge)
+        ways << QStringLiteral("--long-edge");
+    if (options.scale)
+        ways << QStringLiteral("--scale");
+    if (!options.sizes.empty())
+        ways << QStringLiteral("--size");
+    if (ways.size() > 1)
+        return refuse(BatchText::tr("尺寸只能用一种方式给出：%1 不能与 %2 同时使用").arg(ways[0], ways[1]));
+    return QString();
+}
+
+// --jobs, --quality (--jpeg-quality) and --format into `options`. The reason
+// they are refused, or nothing.
+QString readConversionSettings(const QCommandLineParser &parser, BatchToolOptions &options)
+{
+    auto isSet = [&](const char *name) { return parser.isSet(QLatin1String(name)); };
+    auto refuse = [](const QString &why) { return why; };
+    if (isSet("jobs")) {
+        const auto value = intValue(parser, "jobs", 1, std::numeric_limits<int>::max());
+        if (!value)
+            return refuse(BatchText::tr("--jobs 必须是正整数：%1").arg(parser.value(QStringLiteral("jobs"))));
+        options.jobs = *value;
+    }
+    // --jpeg-quality is the older spelling of --quality; the newer wins.
+    for (const char *name : {"jpeg-quality", "quality"}) {
+        if (!isSet(name))
+            continue;
+        const auto value = intValue(parser, name, 1, 100);
+        if (!value)
+            return refuse(BatchText::tr("--%1 必须是 1 到 100 之间的整数：%2")
+                               .arg(QLatin1String(name), parser.value(QLatin1String(name))));
+        options.quality = *value;
+    }
+    if (isSet("format")) {
+        const QString typed = parser.value(QStringLiteral("format"));
+        const auto format = workflow::parseBatchOutputFormat(typed);
+        if (!format)
+            return refuse(BatchText::tr("--format 必须是 same 或 %1 之一：%2").arg(formatList(), typed));
+        options.format = *format;
+    }
+    return QString();
+}
+
+} // namespace
+
 ParsedArguments parseBatchToolArguments(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -210,76 +302,10 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
             return refused(BatchText::tr("--shard 必须是 K/N，N 为正整数，K 从 0 到 N-1：%1")
                                .arg(parser.value(QStringLiteral("shard"))));
     }
-    for (auto [name, limit] : {std::pair{"width", &options.width}, std::pair{"height", &options.height},
-                               std::pair{"long-edge", &options.longEdge}}) {
-        if (!isSet(name))
-            continue;
-        *limit = intValue(parser, name, 1, workflow::kMaxBatchSizeLimit);
-        if (!*limit)
-            return refused(BatchText::tr("--%1 必须是 1 到 %2 之间的整数：%3")
-                               .arg(QLatin1String(name))
-                               .arg(workflow::kMaxBatchSizeLimit)
-                               .arg(parser.value(QLatin1String(name))));
-    }
-    if (isSet("scale")) {
-        options.scale = scaleValue(parser.value(QStringLiteral("scale")));
-        if (!options.scale)
-            return refused(BatchText::tr("--scale 必须是大于 0、不超过 1000 的百分数，最多四位小数：%1")
-                               .arg(parser.value(QStringLiteral("scale"))));
-        if (*options.scale > imaging::kWholeScale && !options.enlarge)
-            return refused(BatchText::tr("--scale %1 会放大图片，须同时加上 --enlarge")
-                               .arg(parser.value(QStringLiteral("scale"))));
-    }
-    for (const QString &value : parser.values(QStringLiteral("size"))) {
-        const std::optional<OutputSize> size = sizeValue(value);
-        if (!size)
-            return refused(BatchText::tr("--size 必须写成 宽x高:子文件夹，宽和高是 1 到 %1 之间的整数，"
-                                         "子文件夹是输出文件夹中的相对路径，不含 . 和 .. ：%2")
-                               .arg(workflow::kMaxBatchSizeLimit)
-                               .arg(value));
-        for (const OutputSize &earlier : options.sizes) {
-            if (earlier.folder == size->folder)
-                return refused(BatchText::tr("两个 --size 写入同一个子文件夹：%1").arg(size->folder));
-        }
-        options.sizes.push_back(*size);
-    }
-    if (options.sizes.size() > kMostOutputSizes)
-        return refused(BatchText::tr("--size 最多 %1 个").arg(kMostOutputSizes));
-    // One way of giving the size: the first two given are named.
-    QStringList ways;
-    if (options.width || options.height)
-        ways << (options.width ? QStringLiteral("--width") : QStringLiteral("--height"));
-    if (options.longEdge)
-        ways << QStringLiteral("--long-edge");
-    if (options.scale)
-        ways << QStringLiteral("--scale");
-    if (!options.sizes.empty())
-        ways << QStringLiteral("--size");
-    if (ways.size() > 1)
-        return refused(BatchText::tr("尺寸只能用一种方式给出：%1 不能与 %2 同时使用").arg(ways[0], ways[1]));
-    if (isSet("jobs")) {
-        const auto value = intValue(parser, "jobs", 1, std::numeric_limits<int>::max());
-        if (!value)
-            return refused(BatchText::tr("--jobs 必须是正整数：%1").arg(parser.value(QStringLiteral("jobs"))));
-        options.jobs = *value;
-    }
-    // --jpeg-quality is the older spelling of --quality; the newer wins.
-    for (const char *name : {"jpeg-quality", "quality"}) {
-        if (!isSet(name))
-            continue;
-        const auto value = intValue(parser, name, 1, 100);
-        if (!value)
-            return refused(BatchText::tr("--%1 必须是 1 到 100 之间的整数：%2")
-                               .arg(QLatin1String(name), parser.value(QLatin1String(name))));
-        options.quality = *value;
-    }
-    if (isSet("format")) {
-        const QString typed = parser.value(QStringLiteral("format"));
-        const auto format = workflow::parseBatchOutputFormat(typed);
-        if (!format)
-            return refused(BatchText::tr("--format 必须是 same 或 %1 之一：%2").arg(formatList(), typed));
-        options.format = *format;
-    }
+    if (const QString problem = readSizes(parser, options); !problem.isEmpty())
+        return refused(problem);
+    if (const QString problem = readConversionSettings(parser, options); !problem.isEmpty())
+        return refused(problem);
     if (options.help || options.version || options.manPage)
         return {options, QString()};
 

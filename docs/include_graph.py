@@ -95,14 +95,14 @@ def dot(found):
 
 
 def diagram(found):
-    """Each library, where it runs, and what it includes (with the number of
-    includes), heads in the top-down order."""
+    """Each library, where it runs, and the libraries it includes, in the
+    top-down order. Arrows only: a new include along an arrow changes nothing."""
     order = [name for name, _ in LIBRARIES]
     width = max(len(name) for name in order)
     lines = [BEGIN, "```"]
     for name, side in LIBRARIES:
         heads = sorted((head for tail, head in found if tail == name), key=order.index)
-        arrows = ", ".join(f"{head} ({found[(name, head)]})" for head in heads) or "-"
+        arrows = ", ".join(heads) or "-"
         lines.append(f"{name:<{width}}  {side:<7}  ──► {arrows}")
     lines += ["```", END]
     return "\n".join(lines) + "\n"

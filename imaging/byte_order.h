@@ -6,10 +6,12 @@
 // fixed-size decoders, whose length is part of their type.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <type_traits>
 
 namespace imaging {
@@ -94,5 +96,15 @@ private:
 
     std::span<const std::uint8_t> m_bytes;
 };
+
+// True when the bytes at `offset` spell `text` (a signature, a chunk's or a
+// box's type), all of them inside the reader.
+inline bool hasText(const ByteReader &bytes, std::uint64_t offset, std::string_view text)
+{
+    const auto stretch = bytes.bytes(offset, text.size());
+    return stretch && std::equal(text.begin(), text.end(), stretch->begin(), [](char c, std::uint8_t b) {
+               return std::uint8_t(c) == b;
+           });
+}
 
 } // namespace imaging

@@ -27,18 +27,6 @@ constexpr std::uint64_t kMostTiffEntries = 24;
 
 std::uint64_t roundUp(std::uint64_t n, std::uint64_t step) { return (n + step - 1) / step * step; }
 
-bool hasText(const ByteReader &bytes, std::uint64_t offset, std::string_view text)
-{
-    const auto stretch = bytes.bytes(offset, text.size());
-    if (!stretch)
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((*stretch)[i] != std::uint8_t(text[i]))
-            return false;
-    }
-    return true;
-}
-
 // Chunks from the signature to IEND, which ends the file: the header, the
 // pixels and their density, nothing that carries text, a profile or EXIF.
 QString pngDefect(const ByteReader &png)

@@ -1,6 +1,7 @@
 #include "probe/source_metadata.h"
 
 #include "imaging/byte_order.h"
+#include "imaging/checksum.h"
 #include "imaging/picture_formats.h"
 #include "probe/signatures.h"
 
@@ -41,14 +42,6 @@ constexpr auto kKeptExifTags = std::to_array<std::uint16_t>(
 bool contains(std::span<const std::uint16_t> tags, std::uint32_t tag)
 {
     return std::find(tags.begin(), tags.end(), tag) != tags.end();
-}
-
-bool hasText(const ByteReader &bytes, std::uint64_t offset, std::string_view text)
-{
-    const auto stretch = bytes.bytes(offset, text.size());
-    return stretch && std::equal(text.begin(), text.end(), stretch->begin(), [](char c, std::uint8_t b) {
-               return std::uint8_t(c) == b;
-           });
 }
 
 // The bytes of one element of a TIFF type, swapped as a unit when the byte
@@ -349,17 +342,6 @@ void writeDirectories(Writer &writer, KeptDirectories kept, std::vector<Entry> e
         writer.at(position, std::uint32_t(writer.out.size() - writer.base));
         writer.directory(entries, 0, {});
     }
-}
-
-std::uint32_t crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0)
-{
-    crc = ~crc;
-    for (const std::uint8_t byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
-    }
-    return ~crc;
 }
 
 Bytes jpegWithExif(std::span<const std::uint8_t> file, std::span<const std::uint8_t> exif)

@@ -111,11 +111,24 @@ void frmMain::cmdStartConvert_Click()
     PB->raise();
 
     const QString outputFolder = pathText(txtPath2);
-    TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
+    const workflow::BatchRequest request{pathText(txtPath), outputFolder, std::move(outputs)};
+    const imaging::FitBox box{width, height, Check1->isChecked()};
+    const workflow::ConversionOptions options = conversionOptions();
+    workflow::BatchSummary summary;
     setStoppable(true);
-    const workflow::BatchSummary summary = workflow::runBatch(
-        {pathText(txtPath), outputFolder, std::move(outputs)}, m_work, {width, height, Check1->isChecked()},
-        [this](const std::vector<workflow::ConversionJob> &jobs) { return convert(jobs, conversionOptions(), true); });
+    m_runner->run(
+        [&](const std::atomic<bool> &stop) {
+            // Each picture that ends moves the bar, on the window's thread.
+            auto pictureDone = [this](std::size_t index, const workflow::ConversionResult &) {
+                m_runner->post([this, name = workflow::GetFileName(m_work[index].name)] {
+                    PB->setValue(PB->Value() + 1);
+                    showProgress(PB->Value(), PB->Max(), name);
+                });
+            };
+            summary = workflow::runBatch(request, m_work, box, options, {pictureDone, &stop});
+        },
+        Qt::BusyCursor);
+    setWindowTitle(m_title);
     setStoppable(false);
     PB->setValue(0);
 

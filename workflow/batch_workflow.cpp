@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <algorithm>
+
 namespace workflow {
 
 namespace {
@@ -47,15 +49,14 @@ std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList
 
 int defaultJobCount() { return std::max(1, QThread::idealThreadCount()); }
 
-namespace {
-
-BatchSummary summed(const BatchRequest &request, const std::vector<ConversionJob> &jobs, const WorkList &items,
-                    const ConversionRun &run)
+BatchSummary summarise(const BatchRequest &request, const WorkList &items, ConversionRun run)
 {
     BatchSummary summary;
     summary.workersPeakKb = run.workersPeakKb;
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-        const auto result = i < run.results.size() ? run.results[i] : std::nullopt;
+    // One result per job the run was given, none for a picture never started.
+    run.results.resize(std::min(run.results.size(), items.size()));
+    for (std::size_t i = 0; i < run.results.size(); ++i) {
+        const auto &result = run.results[i];
         if (result && result->converted()) {
             ++summary.converted;
             if (i < request.outputs.size() && request.outputs[i].renamed)
@@ -64,23 +65,23 @@ BatchSummary summed(const BatchRequest &request, const std::vector<ConversionJob
             summary.failures.push_back({items[i].name, result});
         }
     }
+    summary.results = std::move(run.results);
     return summary;
 }
 
-} // namespace
-
 BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box,
-                      const ConversionExecutor &execute)
+                      const ConversionOptions &options, const BatchCallbacks &callbacks)
 {
-    const auto jobs = batchJobs(request, items, box);
-    return summed(request, jobs, items, execute(jobs));
+    return summarise(request, items,
+                     convertInParallel(batchJobs(request, items, box), options, callbacks.pictureDone, callbacks.stop));
 }
 
 BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const std::vector<SizedOutput> &outputs,
-                      const ConversionExecutor &execute)
+                      const ConversionOptions &options, const BatchCallbacks &callbacks)
 {
-    const auto jobs = batchJobs(request, items, outputs);
-    return summed(request, jobs, items, execute(jobs));
+    return summarise(request, items,
+                     convertInParallel(batchJobs(request, items, outputs), options, callbacks.pictureDone,
+                                       callbacks.stop));
 }
 
 QString failureReason(const std::optional<ConversionResult> &result)

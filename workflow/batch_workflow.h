@@ -13,6 +13,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -46,9 +47,13 @@ std::vector<ConversionJob> batchJobs(const BatchRequest &request, const WorkList
 // How many pictures to convert at once: one per processor.
 int defaultJobCount();
 
-// How a run's conversions are carried out: the window waits for them with its
-// event loop running, tarvel-batch simply waits.
-using ConversionExecutor = std::function<ConversionRun(const std::vector<ConversionJob> &)>;
+// What a front end hands a run besides the pictures: where each picture's
+// end is told (on a driving thread, one call at a time, in list order or as
+// pictures end as the options say), and the flag that starts no new picture.
+struct BatchCallbacks {
+    std::function<void(std::size_t index, const ConversionResult &result)> pictureDone = {};
+    const std::atomic<bool> *stop = nullptr;
+};
 
 struct BatchFailure {
     QString name;
@@ -67,17 +72,22 @@ struct BatchSummary {
     std::vector<BatchFailure> failures; // in list order
     std::vector<RenamedOutput> renamed; // of the converted pictures, in list order
     long workersPeakKb = 0;
+    ConversionResults results; // each picture's, in list order; none: never started
 };
 
-// Converts every work item, fitted into `box` as the file is when it is
-// converted, into the output folder under its output name, and says what
-// became of each.
+// Converts every work item in parallel workers (convertInParallel), fitted
+// into `box` as the file is when it is converted, into the output folder under
+// its output name, and says what became of each.
 BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box,
-                      const ConversionExecutor &execute);
+                      const ConversionOptions &options, const BatchCallbacks &callbacks = {});
 // The same into each of `outputs`; a picture counts as converted when every
 // one of its outputs is.
 BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const std::vector<SizedOutput> &outputs,
-                      const ConversionExecutor &execute);
+                      const ConversionOptions &options, const BatchCallbacks &callbacks = {});
+
+// What a run of the request's jobs came to, picture by picture: one result
+// per job (convertInParallel gives one for each).
+BatchSummary summarise(const BatchRequest &request, const WorkList &items, ConversionRun run);
 
 // Why a picture failed, in the interface's language; "已中断，未转换" for one
 // never started.

@@ -1,6 +1,7 @@
 #include "engine/codecs/png_file.h"
 
 #include "imaging/byte_order.h"
+#include "imaging/checksum.h"
 
 #include <libdeflate.h>
 
@@ -139,7 +140,7 @@ std::optional<Chunks> chunksOf(QByteArrayView file)
         // A fuzzer would hardly ever get a mutated chunk past its checksum.
         const bool intact = true;
 #else
-        const bool intact = libdeflate_crc32(0, typeAndData->data(), typeAndData->size()) == *crc;
+        const bool intact = crc32(*typeAndData) == *crc;
 #endif
         auto is = [&](const char *name) { return std::memcmp(type, name, 4) == 0; };
         if (!intact && critical)
@@ -193,72 +194,47 @@ QByteArray profileOf(std::span<const std::uint8_t> chunk)
     return {};
 }
 
-} // namespace
-
-std::optional<DecodedPng> decodePng(QByteArrayView file, size_t maxBytes)
+// The image data inflated into `rows`: one stream over all the IDAT chunks.
+bool inflateImageData(const Chunks &chunks, std::uint8_t *rows, size_t filteredSize)
 {
-    const std::optional<Chunks> chunks = chunksOf(file);
-    if (!chunks || chunks->header.interlaced)
-        return std::nullopt;
-    const Header &h = chunks->header;
-    const size_t rowBytes = h.rowBytes();
-    const size_t filteredSize = (rowBytes + 1) * size_t(h.height);
-    const bool palette = h.colourType == 3;
-    const bool keyed = !palette && !chunks->transparency.empty() && (h.colourType == 0 || h.colourType == 2);
-    const int bands = palette ? (chunks->transparency.empty() ? 3 : 4) : h.channels() + (keyed ? 1 : 0);
-    const bool wide = h.depth == 16;
-    const size_t outSize = size_t(h.width) * size_t(h.height) * size_t(bands) * (wide ? 2 : 1);
-    if (filteredSize / (rowBytes + 1) != h.height || outSize > maxBytes || filteredSize > maxBytes)
-        return std::nullopt;
-
-    // The image data: one stream over all the IDAT chunks.
     std::vector<std::uint8_t> joined;
-    const std::uint8_t *stream = chunks->data.front().first;
-    size_t streamSize = chunks->data.front().second;
-    if (chunks->data.size() > 1) {
-        for (const auto &[data, size] : chunks->data)
+    const std::uint8_t *stream = chunks.data.front().first;
+    size_t streamSize = chunks.data.front().second;
+    if (chunks.data.size() > 1) {
+        for (const auto &[data, size] : chunks.data)
             joined.insert(joined.end(), data, data + size);
         stream = joined.data();
         streamSize = joined.size();
     }
-    DecodedPng png;
-    png.pixels.reset(static_cast<unsigned char *>(g_try_malloc(std::max(filteredSize, outSize))));
-    if (!png.pixels || !inflate(stream, streamSize, png.pixels.get(), filteredSize, true))
-        return std::nullopt;
-    std::vector<std::uint8_t>().swap(joined);
+    return inflate(stream, streamSize, rows, filteredSize, true);
+}
 
-    // Each row undone in place, one byte before where it was read.
-    std::uint8_t *rows = png.pixels.get();
+// Each row's filter undone in place, one byte before where it was read.
+bool unfilterRows(const Header &h, std::uint8_t *rows)
+{
+    const size_t rowBytes = h.rowBytes();
     const std::vector<std::uint8_t> zeros(rowBytes, 0);
     const size_t bpp = std::max<size_t>(1, size_t(h.channels()) * size_t(h.depth) / 8);
     for (size_t y = 0; y < h.height; ++y) {
         const std::uint8_t *in = rows + y * (rowBytes + 1);
         std::uint8_t *out = rows + y * rowBytes;
         if (!unfilterRow(bpp, in[0], in + 1, out, y ? out - rowBytes : zeros.data(), rowBytes))
-            return std::nullopt;
+            return false;
     }
+    return true;
+}
 
-    png.width = int(h.width);
-    png.height = int(h.height);
-    png.bands = bands;
-    png.wide = wide;
-    if (!chunks->profile.empty())
-        png.profile = profileOf(chunks->profile);
-    const size_t pixels = size_t(h.width) * size_t(h.height);
-    if (wide) {
-        // Big-endian samples into the machine's order.
-        auto *values = reinterpret_cast<std::uint16_t *>(rows);
-        for (size_t i = 0; i < pixels * size_t(h.channels()); ++i)
-            values[i] = std::uint16_t(rows[2 * i] << 8 | rows[2 * i + 1]);
-    }
-    if (!palette && !keyed && h.depth >= 8)
-        return png;
-
-    // Palettes, grey of fewer than 8 bits and transparent colours take a
-    // picture of their own, built from the back so that it can share the
-    // buffer: every value moves to the same place or further on.
+// Palettes, grey of fewer than 8 bits and transparent colours take a
+// picture of their own, built from the back so that it can share the
+// buffer: every value moves to the same place or further on.
+void expandPixels(const Chunks &chunks, std::uint8_t *rows, int bands, bool keyed)
+{
+    const Header &h = chunks.header;
+    const size_t rowBytes = h.rowBytes();
+    const bool palette = h.colourType == 3;
+    const bool wide = h.depth == 16;
     const int depth = h.depth;
-    const std::span<const std::uint8_t> trns = chunks->transparency;
+    const std::span<const std::uint8_t> trns = chunks.transparency;
     auto sample = [&](size_t y, size_t x) -> unsigned {
         const std::uint8_t *row = rows + y * rowBytes;
         if (depth >= 8)
@@ -273,10 +249,10 @@ std::optional<DecodedPng> decodePng(QByteArrayView file, size_t maxBytes)
             const size_t at = (y * h.width + x) * size_t(bands);
             if (palette) {
                 const unsigned index = sample(y, x);
-                const bool known = 3 * index + 2 < chunks->palette.size();
+                const bool known = 3 * index + 2 < chunks.palette.size();
                 const std::uint8_t alpha = index < trns.size() ? trns[index] : 255;
                 for (int b = 0; b < 3; ++b)
-                    out[at + size_t(b)] = known ? chunks->palette[3 * index + size_t(b)] : 0;
+                    out[at + size_t(b)] = known ? chunks.palette[3 * index + size_t(b)] : 0;
                 if (bands == 4)
                     out[at + 3] = alpha;
             } else if (wide) {
@@ -308,6 +284,52 @@ std::optional<DecodedPng> decodePng(QByteArrayView file, size_t maxBytes)
             }
         }
     }
+}
+
+} // namespace
+
+std::optional<DecodedPng> decodePng(QByteArrayView file, size_t maxBytes)
+{
+    const std::optional<Chunks> chunks = chunksOf(file);
+    if (!chunks || chunks->header.interlaced)
+        return std::nullopt;
+    const Header &h = chunks->header;
+    const size_t rowBytes = h.rowBytes();
+    const size_t filteredSize = (rowBytes + 1) * size_t(h.height);
+    const bool palette = h.colourType == 3;
+    const bool keyed = !palette && !chunks->transparency.empty() && (h.colourType == 0 || h.colourType == 2);
+    const int bands = palette ? (chunks->transparency.empty() ? 3 : 4) : h.channels() + (keyed ? 1 : 0);
+    const bool wide = h.depth == 16;
+    const size_t outSize = size_t(h.width) * size_t(h.height) * size_t(bands) * (wide ? 2 : 1);
+    if (filteredSize / (rowBytes + 1) != h.height || outSize > maxBytes || filteredSize > maxBytes)
+        return std::nullopt;
+
+    DecodedPng png;
+    png.pixels.reset(static_cast<unsigned char *>(g_try_malloc(std::max(filteredSize, outSize))));
+    if (!png.pixels || !inflateImageData(*chunks, png.pixels.get(), filteredSize))
+        return std::nullopt;
+
+    std::uint8_t *rows = png.pixels.get();
+    if (!unfilterRows(h, rows))
+        return std::nullopt;
+
+    png.width = int(h.width);
+    png.height = int(h.height);
+    png.bands = bands;
+    png.wide = wide;
+    if (!chunks->profile.empty())
+        png.profile = profileOf(chunks->profile);
+    const size_t pixels = size_t(h.width) * size_t(h.height);
+    if (wide) {
+        // Big-endian samples into the machine's order.
+        auto *values = reinterpret_cast<std::uint16_t *>(rows);
+        for (size_t i = 0; i < pixels * size_t(h.channels()); ++i)
+            values[i] = std::uint16_t(rows[2 * i] << 8 | rows[2 * i + 1]);
+    }
+    if (!palette && !keyed && h.depth >= 8)
+        return png;
+
+    expandPixels(*chunks, rows, bands, keyed);
     return png;
 }
 
@@ -360,7 +382,7 @@ QByteArray encodePng(const unsigned char *pixels, int width, int height, int ban
         for (int shift : {24, 16, 8, 0})
             bytes.append(char(size >> shift));
         bytes.append(type, 4).append(reinterpret_cast<const char *>(body), qsizetype(size));
-        const std::uint32_t crc = libdeflate_crc32(0, bytes.constData() + 4, size + 4);
+        const std::uint32_t crc = crc32(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()) + 4, size + 4));
         for (int shift : {24, 16, 8, 0})
             bytes.append(char(crc >> shift));
         png.append(bytes);

@@ -361,11 +361,12 @@ TEST(SaveScaledPicture, TgaAlphaIsReadAsWritersMeanIt)
 {
     TempDir dir;
     const QDir tgas(kPixbufTests + "reftests/tga", "*.tga");
+    imaging::ConversionWorker worker;
     // How far the program's picture of a 48 x 48 TGA is from a reference
     // laid over the button face by Pillow, or from its colours alone.
     auto differenceFrom = [&](const QByteArray &tga, const QString &reference, bool opaque = false) {
         writeFile(dir.file("in.tga"), tga);
-        EXPECT_TRUE(SaveScaledPicture(dir.file("in.tga"), dir.file("out.png"), 48, 48, kBackground));
+        EXPECT_TRUE(imaging::convertPicture(worker, dir.file("in.tga"), dir.file("out.png"), 48, 48, kBackground).converted());
         const VImage expected
             = opaque ? testpics::load(tgas.filePath(reference)).extract_band(0, VImage::option()->set("n", 3))
                      : testpics::pillowResize(tgas.filePath(reference), 48, 48);

@@ -56,6 +56,8 @@ TEST(GifScreen, EveryPictureOfTheGifTestSuiteThatHasAReferenceLooksLikeIt)
     const QDir suite(kSuite, "*.conf");
     ASSERT_GE(suite.count(), 70u) << "gdk-pixbuf-tests is not installed";
     TempDir dir;
+    // One worker for the whole suite, as a batch has.
+    imaging::ConversionWorker worker;
     QStringList different, compared;
     for (const QString &confName : suite.entryList()) {
         const auto conf = readConf(suite.filePath(confName));
@@ -79,7 +81,7 @@ TEST(GifScreen, EveryPictureOfTheGifTestSuiteThatHasAReferenceLooksLikeIt)
         const int height = std::max(1, int(std::lround(screenHeight * fit)));
         compared << gif;
         const QString out = dir.file(gif + ".png");
-        if (!imaging::SaveScaledPicture(kSuite + gif, out, width, height, background)) {
+        if (!imaging::convertPicture(worker, kSuite + gif, out, width, height, background).converted()) {
             different << gif;
             continue;
         }

@@ -21,12 +21,20 @@ VImage as(const VImage &pixels, VipsInterpretation interpretation = VIPS_INTERPR
     return pixels.cast(format).copy(VImage::option()->set("interpretation", interpretation));
 }
 
-VImage converted(const QString &source, int width, int height)
+// The picture as the program converts it, in a worker of its own or in one
+// the caller keeps for many pictures.
+VImage converted(imaging::ConversionWorker &worker, const QString &source, int width, int height)
 {
     TempDir dir;
     const platform::ColourValue buttonFace = platform::rgbValue(236, 233, 216);
-    EXPECT_TRUE(imaging::SaveScaledPicture(source, dir.file("out.png"), width, height, buttonFace));
+    EXPECT_TRUE(imaging::convertPicture(worker, source, dir.file("out.png"), width, height, buttonFace).converted());
     return testpics::load(dir.file("out.png"));
+}
+
+VImage converted(const QString &source, int width, int height)
+{
+    imaging::ConversionWorker worker;
+    return converted(worker, source, width, height);
 }
 
 } // namespace
@@ -113,9 +121,10 @@ TEST(Resampling, PhotosLinesAndTransparencyComeOutAsPillowResizesThem)
         {"grey.png", clearSizes, 3, 0.1, 3},
         {"clear.gif", clearSizes, 3, 0.1, 3},
     };
+    imaging::ConversionWorker worker;
     for (const Case &c : cases) {
         for (auto [width, height] : c.sizes) {
-            const VImage ours = converted(dir.file(c.source), width, height);
+            const VImage ours = converted(worker, dir.file(c.source), width, height);
             const VImage pillow = testpics::pillowResize(dir.file(c.source), width, height);
             const testpics::Difference all = testpics::difference(ours, pillow);
             EXPECT_LE(all.largest, c.largest) << c.source << " " << width << " x " << height;

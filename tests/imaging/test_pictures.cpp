@@ -115,9 +115,22 @@ QByteArray runPython(const QString &script, const QStringList &arguments)
 
 VImage pillowResize(const QString &source, int width, int height)
 {
+    // One Python for all the resizes of a test: starting it, with numpy and
+    // Pillow, takes longer than most resizes. It ends with the test, when its
+    // standard input closes.
+    static QProcess *const python = [] {
+        auto *process = new QProcess;
+        process->start("/usr/bin/python3", {PILLOW_RESIZE, "--serve"});
+        return process;
+    }();
     TempDir dir;
-    runPython(PILLOW_RESIZE,
-              {source, dir.file("pillow.png"), QString::number(width), QString::number(height), "236", "233", "216"});
+    const QStringList request{source, dir.file("pillow.png"), QString::number(width), QString::number(height),
+                              "236", "233", "216"};
+    python->write((request.join(u'\t') + u'\n').toUtf8());
+    while (!python->canReadLine() && python->waitForReadyRead(120000)) {
+    }
+    const QByteArray answer = python->readLine().trimmed();
+    EXPECT_EQ(answer, "done") << source.toStdString() << python->readAllStandardError().toStdString();
     return load(dir.file("pillow.png"));
 }
 

@@ -7,7 +7,11 @@
 #include "support/temp_dir.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
+
+#include <algorithm>
+#include <atomic>
 
 #include <gtest/gtest.h>
 
@@ -50,10 +54,7 @@ TEST(BatchWorkflow, EveryShapeConvertsAtItsFittedSizeInEveryFormat)
         const QString out = dir.file(enlarge ? "enlarged" : "fitted");
         QDir(dir.path()).mkpath(out);
         const TargetSizeTable targets = ComputeTargetSizes(listing, 1024, 768, enlarge);
-        const BatchSummary summary = runBatch({dir.file("in"), out}, listing, {1024, 768, enlarge},
-                                              [](const std::vector<ConversionJob> &jobs) {
-                                                  return convertInParallel(jobs, {2, 0xFFFFFF, {}});
-                                              });
+        const BatchSummary summary = runBatch({dir.file("in"), out}, listing, {1024, 768, enlarge}, {2, 0xFFFFFF, {}});
         EXPECT_TRUE(summary.failures.empty()) << summary.failures.front().name.toStdString();
         for (std::size_t i = 0; i < listing.size(); ++i) {
             const TargetSize fitted = targets[i];
@@ -105,19 +106,17 @@ TEST(BatchWorkflow, APictureReplacedAfterListingIsFittedAsItIsWhenConverted)
     // Between the listing and the conversion every file is replaced: two by
     // pictures of other shapes, one by text, one by a header declaring 40000
     // x 40000 pixels.
-    const ConversionExecutor replaceFirst = [&](const std::vector<ConversionJob> &jobs) {
-        picture("wide.png", 1200, 300);
-        picture("tall.jpg", 300, 1200);
-        QFile words(dir.file("in/words.png"));
-        EXPECT_TRUE(words.open(QIODevice::WriteOnly | QIODevice::Truncate) && words.write("no picture"));
-        words.close();
-        QFile huge(dir.file("in/huge.png"));
-        EXPECT_TRUE(huge.open(QIODevice::ReadWrite) && huge.seek(16)
-                    && huge.write(QByteArray("\0\0\x9C\x40\0\0\x9C\x40", 8)));
-        huge.close();
-        return convertInParallel(jobs, {2, 0xFFFFFF, {}});
-    };
-    const BatchSummary summary = runBatch({dir.file("in"), dir.file("out")}, listing, {400, 300, false}, replaceFirst);
+    picture("wide.png", 1200, 300);
+    picture("tall.jpg", 300, 1200);
+    QFile words(dir.file("in/words.png"));
+    EXPECT_TRUE(words.open(QIODevice::WriteOnly | QIODevice::Truncate) && words.write("no picture"));
+    words.close();
+    QFile huge(dir.file("in/huge.png"));
+    EXPECT_TRUE(huge.open(QIODevice::ReadWrite) && huge.seek(16)
+                && huge.write(QByteArray("\0\0\x9C\x40\0\0\x9C\x40", 8)));
+    huge.close();
+    const BatchSummary summary
+        = runBatch({dir.file("in"), dir.file("out")}, listing, {400, 300, false}, {2, 0xFFFFFF, {}});
 
     EXPECT_EQ(imaging::ReadPictureSize(dir.file("out/wide.png")), (imaging::PictureSize{400, 100}));
     EXPECT_EQ(imaging::ReadPictureSize(dir.file("out/tall.jpg")), (imaging::PictureSize{75, 300}));
@@ -139,39 +138,71 @@ TEST(BatchWorkflow, EachPictureGoesToItsOutputNameAndTheRenamedConvertedOnesAreS
     QStringList names;
     for (const WorkItem &item : items)
         names << item.name;
-    std::vector<ConversionJob> seen;
+    const BatchRequest request{"/in", "/out", batchOutputNames(names, "png")};
+    const std::vector<ConversionJob> jobs = batchJobs(request, items, {100, 100, false});
+    ASSERT_EQ(jobs.size(), 5u);
+    EXPECT_EQ(jobs[0].source, "/in/a.png");
+    EXPECT_EQ(jobs[0].target, "/out/a.png");
+    EXPECT_EQ(jobs[1].target, "/out/sub/a.png");
+    EXPECT_EQ(jobs[2].source, "/in/a.jpg");
+    EXPECT_EQ(jobs[2].target, "/out/a.jpg.png");
+    EXPECT_EQ(jobs[3].target, "/out/b.gif.png");
+    EXPECT_EQ(jobs[4].target, "/out/b.bmp.png");
     // b.gif fails, b.bmp is never started.
-    const BatchSummary summary
-        = runBatch({"/in", "/out", batchOutputNames(names, "png")}, items, {100, 100, false},
-                   [&](const std::vector<ConversionJob> &jobs) {
-                       seen = jobs;
-                       ConversionRun run;
-                       run.results = {ConversionResult{}, ConversionResult{}, ConversionResult{},
-                                      ConversionResult{ConversionStatus::Damaged, {}, {}, {}}, std::nullopt};
-                       return run;
-                   });
-    ASSERT_EQ(seen.size(), 5u);
-    EXPECT_EQ(seen[0].source, "/in/a.png");
-    EXPECT_EQ(seen[0].target, "/out/a.png");
-    EXPECT_EQ(seen[1].target, "/out/sub/a.png");
-    EXPECT_EQ(seen[2].source, "/in/a.jpg");
-    EXPECT_EQ(seen[2].target, "/out/a.jpg.png");
-    EXPECT_EQ(seen[3].target, "/out/b.gif.png");
-    EXPECT_EQ(seen[4].target, "/out/b.bmp.png");
+    ConversionRun run;
+    run.results = {ConversionResult{}, ConversionResult{}, ConversionResult{},
+                   ConversionResult{ConversionStatus::Damaged, {}, {}, {}}, std::nullopt};
+    const BatchSummary summary = summarise(request, items, run);
     EXPECT_EQ(summary.converted, 3);
     ASSERT_EQ(summary.failures.size(), 2u);
     EXPECT_EQ(summary.failures[0].name, "b.gif");
     EXPECT_FALSE(summary.failures[1].result.has_value());
+    EXPECT_EQ(summary.results.size(), 5u);
     // Only what was written is told: b.gif and b.bmp were renamed, not written.
     ASSERT_EQ(summary.renamed.size(), 1u);
     EXPECT_EQ(summary.renamed[0].name, "a.jpg");
     EXPECT_EQ(summary.renamed[0].output, "a.jpg.png");
 
     // Without output names every picture keeps its own.
-    runBatch({"/in", "/out"}, items, {100, 100, false}, [&](const std::vector<ConversionJob> &jobs) {
-        seen = jobs;
-        return ConversionRun{};
-    });
-    EXPECT_EQ(seen[2].target, "/out/a.jpg");
-    EXPECT_EQ(seen[3].target, "/out/b.gif");
+    const std::vector<ConversionJob> own = batchJobs({"/in", "/out"}, items, {100, 100, false});
+    EXPECT_EQ(own[2].target, "/out/a.jpg");
+    EXPECT_EQ(own[3].target, "/out/b.gif");
+}
+
+TEST(BatchWorkflow, TheRunTellsEachPictureAsItEndsAndSumsUpEveryResultAfterAStop)
+{
+    TempDir dir;
+    QDir(dir.path()).mkpath("in");
+    QDir(dir.path()).mkpath("out");
+    QImage image(60, 40, QImage::Format_RGB32);
+    image.fill(QColor(20, 90, 200));
+    for (const char *name : {"a.png", "b.png", "c.png", "d.png"})
+        ASSERT_TRUE(image.save(dir.file(QStringLiteral("in/") + QLatin1String(name))));
+    const WorkList listing = scanBatchFolder(dir.file("in"));
+    ASSERT_EQ(listing.size(), 4u);
+
+    // One picture at a time: the stop set as the second one ends starts no third.
+    std::atomic<bool> stop{false};
+    std::vector<std::size_t> told;
+    const BatchSummary summary = runBatch(
+        {dir.file("in"), dir.file("out")}, listing, {30, 30, false}, {1, 0xFFFFFF, {}},
+        {[&](std::size_t index, const ConversionResult &result) {
+             EXPECT_TRUE(result.converted());
+             told.push_back(index);
+             if (told.size() == 2)
+                 stop = true;
+         },
+         &stop});
+    ASSERT_EQ(summary.results.size(), 4u);
+    EXPECT_EQ(told.size(), 2u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const bool ran = std::find(told.begin(), told.end(), i) != told.end();
+        EXPECT_EQ(summary.results[i].has_value(), ran) << i;
+        if (ran) {
+            EXPECT_EQ(summary.results[i]->target, (imaging::PictureSize{30, 20}));
+        }
+    }
+    EXPECT_EQ(summary.converted, 2);
+    EXPECT_EQ(summary.failures.size(), 2u);
+    EXPECT_EQ(QDir(dir.file("out")).entryList(QDir::Files).size(), 2);
 }

@@ -1,0 +1,117 @@
+#include "cli/batch_plan.h"
+
+#include "platform/file_system.h"
+#include "workflow/conversion_rules.h"
+#include "workflow/source_selection.h"
+
+namespace cli {
+
+std::vector<workflow::SizedOutput> outputsOf(const BatchToolOptions &options, int width, int height)
+{
+    std::vector<workflow::SizedOutput> outputs;
+    for (const OutputSize &size : options.sizes)
+        outputs.push_back(
+            {workflow::pathInFolder(options.outputFolder, size.folder), {size.width, size.height, options.enlarge}});
+    if (!outputs.empty())
+        return outputs;
+    if (options.longEdge)
+        return {{options.outputFolder, {*options.longEdge, *options.longEdge, options.enlarge}}};
+    if (options.scale)
+        return {{options.outputFolder,
+                 {workflow::kMaxBatchSizeLimit, workflow::kMaxBatchSizeLimit, options.enlarge, *options.scale}}};
+    return {{options.outputFolder, {width, height, options.enlarge}}};
+}
+
+Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<QString>> &listed,
+              const std::vector<workflow::SizedOutput> &outputs, const std::atomic<bool> *stop)
+{
+    Plan plan;
+    const std::vector<workflow::SourceEntry> entries
+        = listed ? workflow::listedEntries(options.sourceFolder, options.outputFolder, *listed)
+                 : workflow::walkSourceFolder(options.sourceFolder, options.outputFolder, options.recursive, stop);
+    // The output names are settled over every picture found, before the
+    // shards take theirs, so that the ones skipped take part too: a picture
+    // gets the same name whatever others skip, and every shard the names of
+    // the whole run.
+    QStringList candidates;
+    for (const workflow::SourceEntry &entry : entries) {
+        if (entry.skip == workflow::SkipReason::None)
+            candidates << entry.path;
+    }
+    const std::vector<workflow::OutputName> names = workflow::batchOutputNames(candidates, options.format);
+    plan.overwritesSources = workflow::overwritesSources(candidates, names);
+    std::size_t candidate = 0;
+    for (const workflow::SourceEntry &entry : entries) {
+        if (stop && stop->load())
+            break;
+        if (entry.skip == workflow::SkipReason::None)
+            ++candidate;
+        // Every entry falls to one shard, skipped ones too, so that the
+        // shards' reports add up to the whole run's.
+        if (options.shard && !workflow::inShard(entry.path, *options.shard))
+            continue;
+        FileReport report{entry.path, FileReport::Skipped, entry.skip, {}, {}, {}};
+        if (entry.skip == workflow::SkipReason::None) {
+            ++plan.candidates;
+            const workflow::OutputName &output = names[candidate - 1];
+            if (output.name != entry.path) {
+                report.output = output.name;
+                report.renamed = output.renamed;
+            }
+            const workflow::WorkItem picture = workflow::readWorkItem(options.sourceFolder, entry.path);
+            report.size = picture.size;
+            bool outputsExist = true;
+            for (std::size_t i = 0; i < outputs.size(); ++i) {
+                const workflow::TargetSize target
+                    = workflow::fitTargetSize(picture.size.Width, picture.size.Height, outputs[i].box);
+                if (i == 0)
+                    report.target = target;
+                if (!options.sizes.empty())
+                    report.sizes.push_back({options.sizes[i].folder, target});
+                outputsExist = outputsExist && platform::exists(workflow::pathInFolder(outputs[i].folder, output.name));
+            }
+            const long long pixels = qint64(report.size->Width) * report.size->Height;
+            if (options.skipExisting && outputsExist) {
+                report.skip = workflow::SkipReason::OutputExists;
+            } else if (options.dryRun && (report.target->width < 1 || report.target->height < 1)) {
+                // A real run hands these to the workers too, like the window,
+                // and lists them as failed; a dry run says so beforehand.
+                report.skip = workflow::SkipReason::NoSize;
+            } else if (options.dryRun && pixels > imaging::kMaxSourcePixels) {
+                report.skip = workflow::SkipReason::TooLarge;
+            } else {
+                report.outcome = FileReport::WouldConvert;
+                plan.pictureReports.push_back(plan.reports.size());
+                plan.pictures.push_back(picture);
+                plan.outputs.push_back(output);
+            }
+        }
+        plan.reports.push_back(report);
+    }
+    return plan;
+}
+
+void takeResult(FileReport &report, const std::optional<workflow::ConversionResult> &result)
+{
+    report.result = result;
+    report.outcome = outcomeOf(result);
+    if (!result)
+        return;
+    for (std::size_t i = 0; i < report.sizes.size() && i < result->sizes.size(); ++i) {
+        const imaging::PictureSize target = result->sizes[i].target;
+        if (target != imaging::PictureSize{})
+            report.sizes[i].target = workflow::TargetSize{target.Width, target.Height};
+    }
+    if (!result->sizes.empty() && result->sizes.front().target != imaging::PictureSize{}) {
+        report.size = result->source;
+        report.target = workflow::TargetSize{result->sizes.front().target.Width, result->sizes.front().target.Height};
+    } else if (result->target != imaging::PictureSize{}) {
+        report.size = result->source;
+        report.target = workflow::TargetSize{result->target.Width, result->target.Height};
+    } else if (result->status == workflow::ConversionStatus::NoSize) {
+        report.size = result->source;
+        report.target.reset();
+    }
+}
+
+} // namespace cli
