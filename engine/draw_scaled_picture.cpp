@@ -6,6 +6,7 @@
 #include "probe/header_probe.h"
 #include "engine/codecs/heif_codec.h"
 #include "engine/codecs/jpeg_shrink.h"
+#include "engine/codecs/jxl_codec.h"
 #include "imaging/picture_size.h"
 #include "engine/codecs/png_chunks.h"
 #include "engine/codecs/png_file.h"
@@ -239,6 +240,13 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
                 return whole(markSequential(*image));
             [[fallthrough]];
         default: {
+            // libvips' loader gives an animation's last frame.
+            if (format == SourceFormat::JpegXl && isJpegXlAnimation(bytes)) {
+                const Result<VImage> image = decodeJpegXlFirstFrame(bytes, kMaxSourcePixels);
+                if (!image)
+                    return image.failure();
+                return whole(markSequential(*image));
+            }
             if (format == SourceFormat::Png && !pngChunksAheadOfPixelsFit(bytes))
                 return {ConversionStatus::Damaged, QStringLiteral("a chunk ahead of the pixels runs past the end")};
             auto memory = [&] { return VSource::new_from_memory(bytes.data(), size_t(bytes.size())); };

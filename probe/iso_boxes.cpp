@@ -5,6 +5,21 @@
 
 namespace imaging {
 
+namespace {
+
+// Four printable ASCII characters, as every box type is.
+bool isFourCc(std::uint32_t type)
+{
+    for (int shift = 0; shift < 32; shift += 8) {
+        const std::uint32_t c = type >> shift & 0xFF;
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<IsoBox> IsoBoxWalk::next()
 {
     if (m_damaged || m_left <= 0 || m_next >= m_end)
@@ -33,6 +48,16 @@ std::optional<IsoBox> IsoBoxWalk::next()
         }
         size = *large;
         headerBytes = 16;
+        // libjxl's own writer and reader once put the 64-bit size before the
+        // type, and files of that order are about (libjxl's test data among
+        // them); read that way only where the standard order cannot be right.
+        const std::optional<std::uint64_t> sizeFirst = head.be64(4);
+        const std::optional<std::uint32_t> typeAfter = head.be32(12);
+        if ((!isFourCc(box.type) || !fitsInside(m_next, size, m_end)) && sizeFirst && typeAfter
+            && isFourCc(*typeAfter) && *sizeFirst >= headerBytes && fitsInside(m_next, *sizeFirst, m_end)) {
+            size = *sizeFirst;
+            box.type = *typeAfter;
+        }
     }
     if (size < headerBytes || !fitsInside(m_next, size, m_end)) {
         m_damaged = true;

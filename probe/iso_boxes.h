@@ -28,7 +28,9 @@ struct IsoBox {
 };
 
 // The boxes one after another from `from` up to `end` (a file's size or the
-// end of the box that holds them), `limit` of them at most. A box that claims
+// end of the box that holds them), `limit` of them at most. A 64-bit size
+// stored before the type, as libjxl once wrote it, is read where the
+// standard order cannot be right. A box that claims
 // to reach past `end`, or is smaller than its own header, is damage: the walk
 // stops there and says so. Reads only the headers.
 class IsoBoxWalk {

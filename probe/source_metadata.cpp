@@ -154,8 +154,11 @@ std::optional<std::uint32_t> pointerIn(const TiffReader &tiff, std::uint64_t dir
         const auto values = tiff.u32(at + 4);
         if (!tag || !type || !values)
             return std::nullopt;
-        if (*tag == pointerTag && (*type == 4 || *type == 13) && *values == 1)
-            return tiff.u32(at + 8);
+        // LONG or IFD as the standard has it; SLONG as some writers store
+        // it, taken while it is not negative.
+        const auto offset = *tag == pointerTag && *values == 1 ? tiff.u32(at + 8) : std::nullopt;
+        if (offset && (*type == 4 || *type == 13 || (*type == 9 && *offset < 0x80000000u)))
+            return offset;
     }
     return std::nullopt;
 }

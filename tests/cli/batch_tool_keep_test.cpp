@@ -188,6 +188,42 @@ TEST(BatchToolKeep, ExifAfterThePixelsOfALargePngIsFoundToo)
     EXPECT_EQ(exiftoolTags(dir.file("out/late.png"))["EXIF:Make"].toString(), "Late");
 }
 
+// Some writers store the GPS directory's pointer as a signed LONG (SLONG)
+// rather than a LONG; exiftool reads the place all the same, and so must the
+// program, in either byte order.
+TEST(BatchToolKeep, LocationKeptWhenItsPointerIsStoredSigned)
+{
+    TempDir dir;
+    QDir(dir.path()).mkpath("in");
+    for (const char *order : {"MM", "II"}) {
+        const QString name = QStringLiteral("in/%1.jpg").arg(order);
+        makePicture(dir.file(name), 120, 90, "JPG");
+        runProgram("exiftool", {"-q", "-overwrite_original", QStringLiteral("-ExifByteOrder=") + order,
+                                "-EXIF:Make=Kamera", "-EXIF:GPSLatitude=48.8583", "-EXIF:GPSLatitudeRef=N",
+                                dir.file(name)});
+        QByteArray file = readFile(dir.file(name));
+        // The pointer entry: tag 34853, type LONG (4), one value.
+        const QByteArray entry = QByteArray(order) == "MM" ? QByteArray("\x88\x25\x00\x04\x00\x00\x00\x01", 8)
+                                                           : QByteArray("\x25\x88\x04\x00\x01\x00\x00\x00", 8);
+        const qsizetype at = file.indexOf(entry);
+        ASSERT_GT(at, 0) << order;
+        file[at + (QByteArray(order) == "MM" ? 3 : 2)] = 9;
+        writeFile(dir.file(name), file);
+        const QJsonObject source = exiftoolTags(dir.file(name));
+        ASSERT_EQ(source["EXIF:GPSLatitude"].toDouble(), 48.8583) << order;
+    }
+    const ToolRun run = runTool({"--keep-metadata", "--keep-location", "-w", "60", "-H", "60", dir.file("in"),
+                                 dir.file("out")},
+                                dir.file("CULERT.txt"));
+    ASSERT_EQ(run.status, kAllConverted) << run.err.toStdString();
+    for (const char *order : {"MM", "II"}) {
+        const QJsonObject tags = exiftoolTags(dir.file(QStringLiteral("out/%1.jpg").arg(order)));
+        EXPECT_EQ(tags["EXIF:Make"].toString(), "Kamera") << order;
+        EXPECT_EQ(tags["EXIF:GPSLatitude"].toDouble(), 48.8583) << order;
+        EXPECT_EQ(tags["EXIF:GPSLatitudeRef"].toString(), "N") << order;
+    }
+}
+
 TEST(BatchToolKeep, DatesOfTheSourceToTheNanosecondWhereKept)
 {
     TempDir dir;

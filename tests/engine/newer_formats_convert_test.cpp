@@ -290,6 +290,25 @@ TEST_F(NewerFormatConversion, AlphaDeepGridAndAnimatedSources)
     EXPECT_EQ(testpics::pixel(testpics::load(file("alpha.webp.png")), 0, 0), (std::array<double, 3>{236, 233, 216}));
 }
 
+// libjxl's test animation of a traffic light: its first frame (red) against
+// the PNG libjxl's own decoder made of it, not the last (amber) that libvips'
+// loader gives.
+TEST_F(NewerFormatConversion, AnimatedJpegXlGivesItsFirstFrame)
+{
+    const QString data = "/usr/share/libjxl-testdata/jxl/blending/";
+    ASSERT_TRUE(QFile::copy(data + "cropped_traffic_light.jxl", file("traffic.jxl")));
+    const VImage first = flattened(testpics::load(data + "cropped_traffic_light_frame-0.png"));
+    const VImage last = flattened(testpics::load(data + "cropped_traffic_light_frame-3.png"));
+    ASSERT_GT(testpics::difference(first, last, 0).largest, 100);
+    const ConversionResult result = convert("traffic.jxl", "traffic.png");
+    ASSERT_TRUE(result.converted()) << result.detail.toStdString();
+    expectClose(testpics::load(file("traffic.png")), first, 1, "first frame");
+    // Cut short, it fails and writes nothing.
+    writeFile(file("traffic-cut.jxl"), readFile(file("traffic.jxl")).left(300));
+    EXPECT_FALSE(convert("traffic-cut.jxl", "traffic-cut.png").converted());
+    EXPECT_FALSE(QFile::exists(file("traffic-cut.png")));
+}
+
 // Cut short anywhere: a named failure, and no file.
 TEST_F(NewerFormatConversion, TruncatedFilesFailAndWriteNothing)
 {

@@ -206,6 +206,31 @@ TEST_F(NewerFormatFiles, JpegXlAgreesWithJxlinfo)
     EXPECT_EQ(probeFile("oriented-pieces.jxl").orientation, 6);
 }
 
+// libjxl's test data: a container whose codestream box has a 64-bit size,
+// written in the order libjxl used then (the size before the type), which
+// libvips (through Debian's libjxl 0.7) reads, as it does the same box as a
+// last box of size 0, running to the end of the file. The standard order
+// (the type, then the size), which that libjxl cannot read, gives the same.
+TEST_F(NewerFormatFiles, JpegXlExtendedBoxSizesAgreeWithLibvips)
+{
+    const QString testData = "/usr/share/libjxl-testdata/jxl/boxes/square-extended-size-container.jxl";
+    const QByteArray file = readFile(testData);
+    ASSERT_EQ(file.size(), 104);
+    const qsizetype jxlc = file.indexOf("jxlc");
+    ASSERT_EQ(jxlc, 0x2C);
+    const QByteArray codestream = file.mid(jxlc + 4);
+    writeFile(this->file("to-the-end.jxl"), file.left(0x20) + fmt::be32(0) + "jxlc" + codestream);
+    writeFile(this->file("standard-large.jxl"), file.left(0x20) + fmt::box("jxlc", codestream, true));
+    for (const QString &path : {testData, this->file("to-the-end.jxl")}) {
+        const std::vector<int> size = numbers(vipsSays(path), R"(^jxlload (\d+)x(\d+)$)");
+        const PictureHeader header = probetest::probeHeader(readFile(path));
+        EXPECT_EQ(header, (PictureHeader{sizeOf(size), 1})) << path.toStdString();
+        EXPECT_EQ(imaging::ReadPictureSize(path), header.shown()) << path.toStdString();
+        EXPECT_EQ(header.stored, (PictureSize{8, 8})) << path.toStdString();
+    }
+    EXPECT_EQ(probeFile("standard-large.jxl"), (PictureHeader{{8, 8}, 1}));
+}
+
 TEST_F(NewerFormatFiles, TruncatedCopiesNeverInventASizeOrATurn)
 {
     for (const QString &name : dir->entries()) {
