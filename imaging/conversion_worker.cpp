@@ -131,21 +131,28 @@ std::optional<std::uint64_t> addressSpaceOf(pid_t pid)
     return pages * std::uint64_t(::sysconf(_SC_PAGESIZE));
 }
 
+// What became of the limit a picture was to get.
+enum class Limit { Set, TooLow, Failed };
+
 // Holds an idle worker to what it holds now plus `picture` bytes of address
-// space (its soft RLIMIT_AS), within the hard limit it was started with. What
-// it kept from earlier pictures does not count against this one, so a picture
-// converts in a reused worker as in a new one.
-bool limitAddressSpace(pid_t pid, std::uint64_t picture)
+// space, at most `ceiling`: its soft and hard RLIMIT_AS alike, so that
+// nothing that runs in it can raise it again. What it kept from earlier
+// pictures does not count against this one, so a picture converts in a reused
+// worker as in a new one. A hard limit only goes down: TooLow when this
+// worker was held to less than the picture needs now.
+Limit limitAddressSpace(pid_t pid, std::uint64_t picture, std::uint64_t ceiling)
 {
     rlimit limit{};
     if (::prlimit(pid, RLIMIT_AS, nullptr, &limit) != 0)
-        return false;
+        return Limit::Failed;
     const std::optional<std::uint64_t> held = addressSpaceOf(pid);
-    std::uint64_t soft = limit.rlim_max;
+    std::uint64_t wanted = ceiling;
     if (held && *held <= std::numeric_limits<std::uint64_t>::max() - picture)
-        soft = std::min<std::uint64_t>(soft, *held + picture);
-    limit.rlim_cur = rlim_t(soft);
-    return ::prlimit(pid, RLIMIT_AS, &limit, nullptr) == 0;
+        wanted = std::min(wanted, *held + picture);
+    if (wanted > std::uint64_t(limit.rlim_max))
+        return Limit::TooLow;
+    limit.rlim_cur = limit.rlim_max = rlim_t(wanted);
+    return ::prlimit(pid, RLIMIT_AS, &limit, nullptr) == 0 ? Limit::Set : Limit::Failed;
 }
 
 // Memory lent from a share for as long as a picture is under way.
@@ -266,8 +273,14 @@ bool ConversionWorker::start(QString &problem)
         const int passCredentialsNoMore = 0;
         ::setsockopt(m_channel, SOL_SOCKET, SO_PASSCRED, &passCredentialsNoMore, sizeof passCredentialsNoMore);
         // The kernel holds the worker to its memory budget. It reads no
-        // picture before its first request, which comes after this.
-        const rlimit limit{rlim_t(m_settings.budget.memoryBytes), rlim_t(m_settings.budget.memoryBytes)};
+        // picture before its first request, which comes after this. A
+        // program started under a limit of its own (ulimit -v) cannot give
+        // more than it has: the worker inherited the program's hard limit.
+        rlimit limit{};
+        m_addressCeiling = m_settings.budget.memoryBytes;
+        if (::prlimit(m_pid, RLIMIT_AS, nullptr, &limit) == 0)
+            m_addressCeiling = std::min<std::uint64_t>(m_settings.budget.memoryBytes, limit.rlim_max);
+        limit.rlim_cur = limit.rlim_max = rlim_t(m_addressCeiling);
         if (::prlimit(m_pid, RLIMIT_AS, &limit, nullptr) != 0) {
             end(true);
             problem = QStringLiteral("the worker's memory budget could not be set");
@@ -326,7 +339,15 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
     if (!share.take(memory, m_settings.abandon))
         return allEnd({ConversionStatus::Stopped, QStringLiteral("stopped while the picture waited for memory")});
     const MemoryLoan loan{share, memory};
-    if (!limitAddressSpace(m_pid, memory)) {
+    Limit limited = limitAddressSpace(m_pid, memory, m_addressCeiling);
+    if (limited == Limit::TooLow) {
+        // Held to less by an earlier picture, for good: a new worker.
+        end(false);
+        if (!start(problem))
+            return allEnd({ConversionStatus::WorkerUnavailable, problem});
+        limited = limitAddressSpace(m_pid, memory, m_addressCeiling);
+    }
+    if (limited != Limit::Set) {
         end(true);
         return allEnd(
             {ConversionStatus::WorkerUnavailable, QStringLiteral("the picture's memory budget could not be set")});

@@ -117,6 +117,9 @@ private:
     int m_errors = -1;
     int m_landlockAbi = 0;
     long m_endedPeakKb = 0;
+    // The most address space the running worker may be given: the budget's,
+    // or less when the program itself has less.
+    std::uint64_t m_addressCeiling = 0;
 };
 
 } // namespace imaging

@@ -50,7 +50,8 @@ constexpr int kMeasured[] = {
 // rt_sigaction; tgkill below), signal return, timekeeping where the vDSO is
 // not used, waiting, reading and writing the descriptors it holds (the
 // channel, standard error, the picture), and reading its own limits and
-// capabilities (anyone may read a process's in /proc).
+// capabilities (anyone may read a process's in /proc). setrlimit is not
+// among them: glibc reads limits through prlimit64 alone.
 constexpr int kGlibcPaths[] = {
     SCMP_SYS(getpid),       SCMP_SYS(gettid),          SCMP_SYS(rt_sigaction),  SCMP_SYS(rt_sigreturn),
     SCMP_SYS(sigaltstack),  SCMP_SYS(restart_syscall), SCMP_SYS(clock_gettime), SCMP_SYS(clock_getres),
@@ -99,9 +100,12 @@ std::string loadWorkerSyscallFilter()
     const std::uint64_t self = std::uint64_t(::getpid());
     allow(SCMP_SYS(tgkill), {SCMP_A0(SCMP_CMP_EQ, self)});
     allow(SCMP_SYS(kill), {SCMP_A0(SCMP_CMP_EQ, self)});
+    // Its limits it may read, never set: the program holds it to its memory
+    // budget from outside, and a worker that could raise its own soft limit
+    // to the hard one would have the budget of the whole machine.
     for (const std::uint64_t target : {std::uint64_t{0}, self}) {
         allow(SCMP_SYS(sched_getaffinity), {SCMP_A0(SCMP_CMP_EQ, target)});
-        allow(SCMP_SYS(prlimit64), {SCMP_A0(SCMP_CMP_EQ, target)});
+        allow(SCMP_SYS(prlimit64), {SCMP_A0(SCMP_CMP_EQ, target), SCMP_A2(SCMP_CMP_EQ, 0)});
     }
     // Into every thread there is, and so into every thread started later.
     failed |= seccomp_attr_set(filter, SCMP_FLTATR_CTL_TSYNC, 1);

@@ -283,6 +283,27 @@ std::vector<Attack> attacks(const Targets &targets, int parent)
                         return bits < 0 || (bits & locked) != locked;
                     }});
     list.push_back({"new-privileges", [] { return ::prctl(PR_GET_NO_NEW_PRIVS, 0, 0, 0, 0) != 1; }});
+    // Its memory budget: its limits it may read, not raise, and the soft
+    // limit is the hard one. With the limit raised, 2 GiB could be mapped.
+    list.push_back({"lift-memory-limit", [] {
+                        rlimit before{};
+                        if (::getrlimit(RLIMIT_AS, &before) != 0)
+                            return true; // cannot tell: counted as got out
+                        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+                        const rlimit toHard{before.rlim_max, before.rlim_max};
+                        ::prlimit(0, RLIMIT_AS, &unlimited, nullptr);
+                        ::setrlimit(RLIMIT_AS, &toHard);
+                        ::prlimit(0, RLIMIT_AS, &toHard, nullptr);
+                        rlimit after{};
+                        ::getrlimit(RLIMIT_AS, &after);
+                        constexpr std::size_t kTwoGib = std::size_t(2) << 30;
+                        void *mapped = ::mmap(nullptr, kTwoGib, PROT_READ | PROT_WRITE,
+                                              MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+                        if (mapped != MAP_FAILED)
+                            ::munmap(mapped, kTwoGib);
+                        return before.rlim_cur != before.rlim_max || after.rlim_cur > before.rlim_cur
+                               || mapped != MAP_FAILED;
+                    }});
     // What it must still be able to do, or the rest proves nothing.
     list.push_back({"cannot-start-a-thread", [] {
                         std::atomic<bool> ran{false};

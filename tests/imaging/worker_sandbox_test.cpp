@@ -10,6 +10,7 @@
 #include "test_pictures.h"
 #include "user_namespaces.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -182,6 +183,21 @@ INSTANTIATE_TEST_SUITE_P(WorkerSandbox, HostileWorker, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool> &info) {
                              return info.param ? "InNamespacesOfItsOwn" : "WithoutNamespaces";
                          });
+
+TEST(WorkerSandbox, AProgramUnderAnAddressSpaceLimitOfItsOwnStillConverts)
+{
+    // ulimit -v 8000000: the workers get no more address space than the
+    // program has, rather than fail to start for asking more.
+    TempDir dir;
+    testpics::save(testpics::gradient(40, 30), dir.file("in.png"), ".png");
+    const QString worker = QCoreApplication::applicationDirPath() + QStringLiteral("/tarvel-worker");
+    QProcess parent;
+    parent.start(QStringLiteral("prlimit"), {QStringLiteral("--as=8192000000"), QStringLiteral(WORKER_PARENT), worker,
+                                             dir.file("in.png"), dir.file("result.txt")});
+    ASSERT_TRUE(parent.waitForFinished(30'000));
+    ASSERT_EQ(parent.exitCode(), 0) << parent.readAllStandardError().toStdString();
+    EXPECT_EQ(readAttempt(dir.file("result.txt")).detail, QStringLiteral("converted"));
+}
 
 TEST(WorkerSandbox, TheRealWorkerRunsConfined)
 {
