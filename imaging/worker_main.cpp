@@ -182,6 +182,11 @@ int main(int argc, char **argv)
             return worker::kNoNamespacesStatus;
         }
     }
+    // Before libvips starts a thread: the warm-up is held to the cap too.
+    if (const std::string problem = capWorkerTasks(ownNamespaces); !problem.empty()) {
+        std::fprintf(stderr, "tarvel-worker: no sandbox, no conversions: %s\n", problem.c_str());
+        return worker::kSandboxFailedStatus;
+    }
     if (!ensureVipsStarted())
         return EXIT_FAILURE;
     // This process is the one to be shut in: the loaders libvips calls

@@ -1,6 +1,7 @@
 #include "hostile_worker.h"
 
 #include "imaging/worker_protocol.h"
+#include "imaging/worker_sandbox.h"
 
 #include <vips/vips.h>
 
@@ -16,6 +17,7 @@
 
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <linux/futex.h>
 #include <linux/securebits.h>
 #include <netinet/in.h>
 #include <sched.h>
@@ -52,6 +54,48 @@ bool opens(const std::string &path, int flags)
     if (fd >= 0)
         ::close(fd);
     return fd >= 0;
+}
+
+// Threads that wait until released, started by clone() itself with a small
+// stack each, as fast as the kernel lets them: how many of `attempts` ran at
+// once. All have ended when it returns.
+std::atomic<int> g_release{0};
+
+int parked(void *)
+{
+    while (g_release.load() == 0)
+        ::syscall(SYS_futex, reinterpret_cast<int *>(&g_release), FUTEX_WAIT, 0, nullptr, nullptr, 0);
+    return 0;
+}
+
+int threadsStartedAtOnce(int attempts)
+{
+    constexpr std::size_t kStack = 16 * 1024;
+    std::vector<char> stacks;
+    try {
+        stacks.resize(std::size_t(attempts) * kStack);
+    } catch (...) {
+        return -1;
+    }
+    // Each set to the thread's id, and cleared by the kernel when it ends.
+    std::vector<pid_t> ids(std::size_t(attempts), 0);
+    g_release = 0;
+    int started = 0;
+    for (int i = 0; i < attempts; ++i) {
+        const int flags = CLONE_VM | CLONE_FS | CLONE_FILES | CLONE_SIGHAND | CLONE_THREAD | CLONE_SYSVSEM
+                          | CLONE_PARENT_SETTID | CLONE_CHILD_CLEARTID;
+        if (::clone(parked, stacks.data() + (std::size_t(i) + 1) * kStack, flags, nullptr, &ids[std::size_t(i)],
+                    nullptr, &ids[std::size_t(i)])
+            > 0)
+            ++started;
+    }
+    g_release = 1;
+    ::syscall(SYS_futex, reinterpret_cast<int *>(&g_release), FUTEX_WAKE, INT32_MAX, nullptr, nullptr, 0);
+    for (pid_t &id : ids) {
+        while (const pid_t running = __atomic_load_n(&id, __ATOMIC_ACQUIRE))
+            ::syscall(SYS_futex, &id, FUTEX_WAIT, running, nullptr, nullptr, 0);
+    }
+    return started;
 }
 
 struct Targets {
@@ -303,6 +347,11 @@ std::vector<Attack> attacks(const Targets &targets, int parent)
                             ::munmap(mapped, kTwoGib);
                         return before.rlim_cur != before.rlim_max || after.rlim_cur > before.rlim_cur
                                || mapped != MAP_FAILED;
+                    }});
+    // Tasks without end: 3,000 threads, of which no more than the cap start.
+    list.push_back({"threads", [] {
+                        const int started = threadsStartedAtOnce(3000);
+                        return started < 0 || started >= imaging::kWorkerPidMax;
                     }});
     // What it must still be able to do, or the rest proves nothing.
     list.push_back({"cannot-start-a-thread", [] {
