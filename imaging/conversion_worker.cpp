@@ -411,7 +411,11 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
             end(true);
             return allEnd({ConversionStatus::Crashed, QStringLiteral("the worker's answer made no sense")});
         }
-        // Refused before a byte of it is read.
+        // Refused before a byte of it is read or room is made for it: a
+        // failure carries no output, and an output no more bytes than a
+        // picture of the size asked for can take.
+        if (!converted && reply.byteCount != 0)
+            return allEnd(invalid(QStringLiteral("a failure that says %1 bytes follow").arg(reply.byteCount)));
         const std::uint64_t largest = largestOutputBytes(task.format, size.Width, size.Height);
         if (converted && reply.byteCount > largest)
             return allEnd(invalid(QStringLiteral("%1 bytes, more than a picture of %2 x %3 can take")

@@ -65,6 +65,7 @@ TEST(ForgedReplies, NeverReachTheOutputFolderAndTheNextPictureGetsANewWorker)
     const std::vector<std::pair<QString, QStringList>> forgeries{
         {"text", {"png"}},
         {"oversize", {"tga", "jpg"}},
+        {"failure", {"png"}},
         {"size", {"bmp", "gif", "jpg", "png", "tif", "tga"}},
         {"format", {"bmp", "gif", "jpg", "png", "tif", "tga"}},
         {"trailer", {"bmp", "gif", "jpg", "png", "tif", "tga"}},

@@ -8,6 +8,7 @@
 //   trailer   the real picture with the environment after its end
 //   metadata  the real picture carrying a text chunk (PNG) or comment (JPEG)
 //   oversize  a reply of more bytes than any such picture can take
+//   failure   a failure that says a gibibyte of bytes follows, and sends a few
 #include "imaging/mapped_file.h"
 #include "imaging/output_check.h"
 #include "imaging/scale_and_encode.h"
@@ -105,8 +106,13 @@ int main()
             claimed = largestOutputBytes(format, request.width, request.height) + 1;
             out = QByteArray(qsizetype(claimed), '\0');
         }
-        if (!reply(picture || !forgery.isEmpty() ? ConversionStatus::Converted : picture.failure().status, out,
-                   claimed))
+        ConversionStatus status = picture || !forgery.isEmpty() ? ConversionStatus::Converted : picture.failure().status;
+        if (forgery == "failure") {
+            status = ConversionStatus::Damaged;
+            claimed = std::uint64_t(1) << 30;
+            out = "the rest never comes";
+        }
+        if (!reply(status, out, claimed))
             break;
     }
     return EXIT_SUCCESS;
