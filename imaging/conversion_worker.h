@@ -102,6 +102,9 @@ private:
         QString detail;
     };
     Ending end(bool kill);
+    // Waits for the template to say that the picture's process has gone and
+    // how; ends the worker when it does not say so in time.
+    Ending pictureEnding();
     bool workerHasGone() const;
     bool abandoned() const { return m_settings.abandon && m_settings.abandon->load(); }
 

@@ -3,11 +3,18 @@
 #include <seccomp.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <initializer_list>
 
+#include <linux/audit.h>
+#include <linux/filter.h>
 #include <linux/sched.h>
+#include <linux/seccomp.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace imaging {
@@ -61,9 +68,26 @@ constexpr int kGlibcPaths[] = {
     SCMP_SYS(getrandom),    SCMP_SYS(sysinfo),         SCMP_SYS(capget),
 };
 
-// The prctl options allowed: naming its threads (glib does), and reading its
-// own state.
-constexpr int kPrctlOptions[] = {PR_SET_NAME, PR_GET_NAME, PR_GET_NO_NEW_PRIVS, PR_GET_SECUREBITS, PR_CAPBSET_READ};
+// The prctl options allowed: naming its threads (glib does), reading its
+// own state, and what a picture's process does before it reads the picture:
+// a filter of its own on top of this one. (Its parent-death signal it may set
+// to SIGKILL only, below.)
+constexpr int kPrctlOptions[] = {PR_SET_NAME,       PR_GET_NAME,     PR_GET_NO_NEW_PRIVS,
+                                 PR_GET_SECUREBITS, PR_CAPBSET_READ, PR_SET_SECCOMP};
+
+// The flags glibc's fork() passes to clone.
+constexpr std::uint64_t kForkFlags = CLONE_CHILD_SETTID | CLONE_CHILD_CLEARTID | SIGCHLD;
+
+#if defined(__x86_64__)
+constexpr std::uint32_t kAuditArch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+constexpr std::uint32_t kAuditArch = AUDIT_ARCH_AARCH64;
+#else
+#error "the picture's filter knows x86-64 and AArch64 only"
+#endif
+
+// The low half of the first argument (the machine is little-endian).
+constexpr std::uint32_t kFirstArgument = offsetof(seccomp_data, args[0]);
 
 } // namespace
 
@@ -91,9 +115,15 @@ std::string loadWorkerSyscallFilter()
     // a stat by name tells at most a file's size and dates.)
     for (const int call : {SCMP_SYS(open), SCMP_SYS(openat)})
         failed |= seccomp_rule_add(filter, SCMP_ACT_ERRNO(EACCES), call, 0);
-    // Threads, and nothing but threads. clone3 passes its flags in memory,
-    // where no filter can read them; ENOSYS makes glibc use clone.
+    // Threads; and plain fork() for the template, which makes a process for
+    // each picture; the picture's process may not (confinePictureProcess).
+    // clone3 passes its flags in memory, where no filter can read them;
+    // ENOSYS makes glibc use clone.
     allow(SCMP_SYS(clone), {SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD)});
+    allow(SCMP_SYS(clone), {SCMP_A0(SCMP_CMP_EQ, kForkFlags)});
+    allow(SCMP_SYS(wait4));
+    allow(SCMP_SYS(prctl), {SCMP_A0(SCMP_CMP_EQ, std::uint64_t(PR_SET_PDEATHSIG)),
+                            SCMP_A1(SCMP_CMP_EQ, std::uint64_t(SIGKILL))});
     // The calls that name a process: only the worker itself (0 or its own
     // process id, as this PID namespace numbers it). Signals to its own
     // threads go by thread id with its own process id first (tgkill).
@@ -113,6 +143,35 @@ std::string loadWorkerSyscallFilter()
         failed = seccomp_load(filter);
     seccomp_release(filter);
     return failed ? "the seccomp filter could not be loaded" : std::string();
+}
+
+bool confinePictureProcess()
+{
+    const std::uint32_t self = std::uint32_t(::getpid());
+    // Jumps count the instructions skipped after the jump itself.
+    sock_filter program[] = {
+        /* 0 */ BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        /* 1 */ BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kAuditArch, 1, 0),
+        /* 2 */ BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+        /* 3 */ BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        /* 4 */ BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_clone, 0, 2),
+        /* 5 */ BPF_STMT(BPF_LD | BPF_W | BPF_ABS, kFirstArgument),
+        // A thread, or refused.
+        /* 6 */ BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, CLONE_THREAD, 9, 8),
+        /* 7 */ BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_kill, 4, 0),
+        /* 8 */ BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_tgkill, 3, 0),
+        /* 9 */ BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_prlimit64, 2, 0),
+        /* 10 */ BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_sched_getaffinity, 1, 0),
+        /* 11 */ BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        // Calls that name a process: 0 (itself) or its own id only.
+        /* 12 */ BPF_STMT(BPF_LD | BPF_W | BPF_ABS, kFirstArgument),
+        /* 13 */ BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 0, 2, 0),
+        /* 14 */ BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, self, 1, 0),
+        /* 15 */ BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+        /* 16 */ BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog filter{std::uint16_t(std::size(program)), program};
+    return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter, 0, 0) == 0;
 }
 
 } // namespace imaging

@@ -5,8 +5,10 @@
 
 #include <vips/vips.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <functional>
@@ -102,6 +104,7 @@ struct Targets {
     std::vector<std::string> read, create, change;
     int parentNice = 0;
     bool linger = false;
+    bool steal = false;
 };
 
 Targets parseTargets(const std::string &text)
@@ -127,6 +130,8 @@ Targets parseTargets(const std::string &text)
             targets.parentNice = std::atoi(value.c_str());
         else if (key == "linger")
             targets.linger = true;
+        else if (key == "steal")
+            targets.steal = true;
     }
     return targets;
 }
@@ -410,34 +415,56 @@ std::string tryFromLibvipsThread(const std::vector<Attack> &list)
     return state.done ? state.escaped : " no-libvips-thread-ran";
 }
 
-bool receiveRequest(int channel, int &source)
+// A worker taken over by one picture, after its answer: every descriptor it
+// has is tried for a request of the program's, with the descriptors that
+// come with one, for a second. A picture that reaches it this way is read,
+// and its first bytes go back as the answer to that request.
+void stealLaterPictures()
 {
-    imaging::worker::Request request;
-    iovec io{&request, sizeof request};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
-    msghdr message{};
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    if (::recvmsg(channel, &message, MSG_WAITALL) != ssize_t(sizeof request))
-        return false;
-    cmsghdr *c = CMSG_FIRSTHDR(&message);
-    if (!c || c->cmsg_type != SCM_RIGHTS)
-        return false;
-    std::memcpy(&source, CMSG_DATA(c), sizeof source);
-    return true;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (std::chrono::steady_clock::now() < until) {
+        for (int fd = 0; fd < 64; ++fd) {
+            imaging::worker::Request request;
+            iovec io{&request, sizeof request};
+            alignas(cmsghdr) char control[CMSG_SPACE(4 * sizeof(int))];
+            msghdr message{};
+            message.msg_iov = &io;
+            message.msg_iovlen = 1;
+            message.msg_control = control;
+            message.msg_controllen = sizeof control;
+            if (::recvmsg(fd, &message, MSG_DONTWAIT) <= 0)
+                continue;
+            const cmsghdr *c = CMSG_FIRSTHDR(&message);
+            int source = -1;
+            if (c && c->cmsg_type == SCM_RIGHTS)
+                std::memcpy(&source, CMSG_DATA(c), sizeof source);
+            char picture[32] = {};
+            const ssize_t n = source >= 0 ? ::pread(source, picture, sizeof picture, 0) : 0;
+            const std::string detail = "stolen: " + std::string(picture, picture + std::max<ssize_t>(n, 0));
+            imaging::worker::Reply reply;
+            reply.status = std::uint32_t(imaging::ConversionStatus::Damaged);
+            reply.detailLength = std::uint32_t(detail.size());
+            imaging::worker::sendAll(fd, &reply, sizeof reply);
+            imaging::worker::sendAll(fd, detail.data(), detail.size());
+        }
+        const timespec pause{0, 5'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
 }
 
 } // namespace
 
-int attackFromInside(int channel, int parent)
+bool isHostile(int source)
 {
-    int source = -1;
-    if (!receiveRequest(channel, source))
-        return 1;
+    char start[8] = {};
+    return ::pread(source, start, sizeof start, 0) == ssize_t(sizeof start)
+           && std::memcmp(start, "#hostile", sizeof start) == 0;
+}
+
+int attackFromInside(int channel, int source, int parent)
+{
     std::string text(4096, '\0');
-    const ssize_t n = ::read(source, text.data(), text.size());
+    const ssize_t n = ::pread(source, text.data(), text.size(), 0);
     text.resize(n > 0 ? std::size_t(n) : 0);
     const Targets targets = parseTargets(text);
     const std::vector<Attack> list = attacks(targets, parent);
@@ -450,6 +477,8 @@ int attackFromInside(int channel, int parent)
     reply.detailLength = std::uint32_t(std::min<std::size_t>(detail.size(), imaging::worker::kMaxDetailBytes));
     imaging::worker::sendAll(channel, &reply, sizeof reply);
     imaging::worker::sendAll(channel, detail.data(), reply.detailLength);
+    if (targets.steal)
+        stealLaterPictures();
     if (targets.linger) {
         // A decoder that wants to outlive the program: it clears its
         // parent-death signal (if it may) and waits for the parent to go.
