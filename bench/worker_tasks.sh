@@ -25,7 +25,12 @@ for source in "$C" "$N"/*/; do
       most=$(python3 - "$batch" <<'PY'
 import os, sys, time
 batch = int(sys.argv[1]); most = 0
-while os.path.exists(f"/proc/{batch}") and open(f"/proc/{batch}/stat").read().split(") ")[1][0] != "Z":
+def running():
+    try:
+        return open(f"/proc/{batch}/stat").read().split(") ")[1][0] != "Z"
+    except OSError:
+        return False
+while running():
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
             continue

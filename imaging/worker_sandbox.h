@@ -29,9 +29,11 @@ struct SandboxReport {
 };
 
 // The most tasks (processes and threads, the guard's and its own included) a
-// worker may have at once, as RLIMIT_NPROC counts them. Measured: the most a
-// worker ever ran was NN (bench/worker_tasks.sh); the rest is room for
-// machines with more cores, whose codecs start a thread per core.
+// worker may have at once, as RLIMIT_NPROC counts them. Measured on 2 cores
+// (bench/worker_tasks.sh): a picture's process ran at most 10 threads, its
+// template 6, so a worker 17 tasks with its guard; the rest is room for
+// machines with more cores, whose codecs (x265, dav1d, libjxl) start a thread
+// per core.
 inline constexpr int kMostWorkerTasks = 300;
 // Its PID namespace's pid_max. The kernel hands a namespace's process ids out
 // in turn and, once past 300 (its reserved ids), from 300 up: this leaves
