@@ -13,8 +13,10 @@
 #include <linux/filter.h>
 #include <linux/sched.h>
 #include <linux/seccomp.h>
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
+#include <ucontext.h>
 #include <unistd.h>
 
 namespace imaging {
@@ -46,7 +48,7 @@ namespace {
 // ImageMagick's coders and configuration) was loaded by the warm-up.
 constexpr int kMeasured[] = {
     SCMP_SYS(futex),      SCMP_SYS(sendto),         SCMP_SYS(munmap),     SCMP_SYS(mmap),
-    SCMP_SYS(newfstatat), SCMP_SYS(recvmsg),        SCMP_SYS(close),      SCMP_SYS(madvise),
+    SCMP_SYS(recvmsg),    SCMP_SYS(close),          SCMP_SYS(madvise),
     SCMP_SYS(brk),        SCMP_SYS(mremap),         SCMP_SYS(exit_group), SCMP_SYS(times),
     SCMP_SYS(mprotect),   SCMP_SYS(rt_sigprocmask), SCMP_SYS(rseq),       SCMP_SYS(set_robust_list),
     SCMP_SYS(exit),
@@ -64,7 +66,7 @@ constexpr int kGlibcPaths[] = {
     SCMP_SYS(sigaltstack),  SCMP_SYS(restart_syscall), SCMP_SYS(clock_gettime), SCMP_SYS(clock_getres),
     SCMP_SYS(gettimeofday), SCMP_SYS(clock_nanosleep), SCMP_SYS(nanosleep),     SCMP_SYS(sched_yield),
     SCMP_SYS(read),         SCMP_SYS(write),           SCMP_SYS(pread64),       SCMP_SYS(lseek),
-    SCMP_SYS(recvfrom),     SCMP_SYS(sendmsg),         SCMP_SYS(fstat),         SCMP_SYS(statx),
+    SCMP_SYS(recvfrom),     SCMP_SYS(sendmsg),         SCMP_SYS(fstat),
     SCMP_SYS(getrandom),    SCMP_SYS(sysinfo),         SCMP_SYS(capget),
 };
 
@@ -89,6 +91,37 @@ constexpr std::uint32_t kAuditArch = AUDIT_ARCH_AARCH64;
 // The low half of the first argument (the machine is little-endian).
 constexpr std::uint32_t kFirstArgument = offsetof(seccomp_data, args[0]);
 
+// glibc's fstat() is newfstatat(fd, "", buf, AT_EMPTY_PATH), which no filter
+// can tell from a stat by name: it cannot read the name. So newfstatat traps
+// (SIGSYS) and is made here: as fstat when the name is empty, refused
+// (EACCES) when there is one, as a file the worker may not read would be.
+// statx, which nothing in the worker uses, is not allowed at all.
+void onStatTrap(int, siginfo_t *info, void *context)
+{
+    const int savedErrno = errno;
+    auto &registers = static_cast<ucontext_t *>(context)->uc_mcontext;
+#if defined(__x86_64__)
+    greg_t *arguments[] = {&registers.gregs[REG_RDI], &registers.gregs[REG_RSI], &registers.gregs[REG_RDX],
+                           &registers.gregs[REG_R10]};
+    greg_t &result = registers.gregs[REG_RAX];
+#else
+    unsigned long long *arguments[] = {&registers.regs[0], &registers.regs[1], &registers.regs[2], &registers.regs[3]};
+    unsigned long long &result = registers.regs[0];
+#endif
+    const int fd = int(*arguments[0]);
+    const auto *name = reinterpret_cast<const char *>(*arguments[1]);
+    void *buffer = reinterpret_cast<void *>(*arguments[2]);
+    const long flags = long(*arguments[3]);
+    long made = -EACCES;
+    if (info->si_syscall == SYS_newfstatat && name && name[0] == '\0' && (flags & AT_EMPTY_PATH)) {
+        made = ::syscall(SYS_fstat, fd, buffer);
+        if (made < 0)
+            made = -errno;
+    }
+    result = decltype(+result)(made);
+    errno = savedErrno;
+}
+
 } // namespace
 
 std::string loadWorkerSyscallFilter()
@@ -109,12 +142,17 @@ std::string loadWorkerSyscallFilter()
         allow(call);
     for (const int option : kPrctlOptions)
         allow(SCMP_SYS(prctl), {SCMP_A0(SCMP_CMP_EQ, std::uint64_t(option))});
-    // No file by name, not even for reading, whether or not the kernel has
-    // Landlock or the worker an empty root: it fails as a file the worker
-    // may not read would. (fstat goes through newfstatat with an empty path;
-    // a stat by name tells at most a file's size and dates.)
+    // No file by name, not even for reading or for its size and dates,
+    // whether or not the kernel has Landlock or the worker an empty root: it
+    // fails as a file the worker may not read would (onStatTrap for stat).
     for (const int call : {SCMP_SYS(open), SCMP_SYS(openat)})
         failed |= seccomp_rule_add(filter, SCMP_ACT_ERRNO(EACCES), call, 0);
+    struct sigaction trap = {};
+    trap.sa_sigaction = onStatTrap;
+    trap.sa_flags = SA_SIGINFO;
+    ::sigemptyset(&trap.sa_mask);
+    failed |= ::sigaction(SIGSYS, &trap, nullptr);
+    failed |= seccomp_rule_add(filter, SCMP_ACT_TRAP, SCMP_SYS(newfstatat), 0);
     // Threads; and plain fork() for the template, which makes a process for
     // each picture; the picture's process may not (confinePictureProcess).
     // clone3 passes its flags in memory, where no filter can read them;

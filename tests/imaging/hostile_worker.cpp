@@ -30,6 +30,7 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/time.h>
 #include <sys/timex.h>
@@ -219,6 +220,15 @@ std::vector<Attack> attacks(const Targets &targets, int parent)
     for (const std::string &path : secrets)
         list.push_back({"read:" + path, [path] { return opens(path, O_RDONLY); }});
     list.push_back({"list-root", [] { return opens("/", O_RDONLY | O_DIRECTORY); }});
+    // A file's size and times by its name, which an empty root hides and
+    // the filter refuses without one.
+    list.push_back({"stat-by-name", [] {
+                        struct stat status{};
+                        struct statx extended{};
+                        return ::stat("/etc/passwd", &status) == 0
+                               || ::fstatat(AT_FDCWD, "/etc/passwd", &status, AT_EMPTY_PATH) == 0
+                               || ::syscall(SYS_statx, AT_FDCWD, "/etc/passwd", 0, STATX_SIZE, &extended) == 0;
+                    }});
     for (const std::string &path : targets.create)
         list.push_back({"create:" + path, [path] {
                             return opens(path, O_WRONLY | O_CREAT) || ::mkdir((path + ".d").c_str(), 0755) == 0
