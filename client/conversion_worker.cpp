@@ -80,11 +80,12 @@ Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline
     return Io::Done;
 }
 
-// The request with the source's descriptor attached to its first byte.
-bool sendRequest(int channel, const worker::Request &request, int source)
+// The request with the source's descriptor and the picture's channel
+// attached to its first byte.
+bool sendRequest(int channel, const worker::Request &request, int source, int pictureChannel)
 {
     iovec io{const_cast<worker::Request *>(&request), sizeof request};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))] = {};
     msghdr message{};
     message.msg_iov = &io;
     message.msg_iovlen = 1;
@@ -93,8 +94,9 @@ bool sendRequest(int channel, const worker::Request &request, int source)
     cmsghdr *c = CMSG_FIRSTHDR(&message);
     c->cmsg_level = SOL_SOCKET;
     c->cmsg_type = SCM_RIGHTS;
-    c->cmsg_len = CMSG_LEN(sizeof(int));
-    std::memcpy(CMSG_DATA(c), &source, sizeof source);
+    c->cmsg_len = CMSG_LEN(2 * sizeof(int));
+    const int descriptors[2] = {source, pictureChannel};
+    std::memcpy(CMSG_DATA(c), descriptors, sizeof descriptors);
     const ssize_t n = platform::retryOnEintr([&] { return ::sendmsg(channel, &message, MSG_NOSIGNAL); });
     if (n < 0)
         return false;
@@ -102,6 +104,16 @@ bool sendRequest(int channel, const worker::Request &request, int source)
     // bytes does not happen, but would be finished here.
     return worker::sendAll(channel, reinterpret_cast<const char *>(&request) + n, sizeof request - std::size_t(n));
 }
+
+// A descriptor closed when it goes out of scope.
+struct OwnedDescriptor {
+    int fd = -1;
+    ~OwnedDescriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
 
 // How many processes the kernel's out-of-memory killer has ended since boot,
 // or -1 when the system does not say.
@@ -131,21 +143,28 @@ std::optional<std::uint64_t> addressSpaceOf(pid_t pid)
     return pages * std::uint64_t(::sysconf(_SC_PAGESIZE));
 }
 
+// What became of the limit a picture was to get.
+enum class Limit { Set, TooLow, Failed };
+
 // Holds an idle worker to what it holds now plus `picture` bytes of address
-// space (its soft RLIMIT_AS), within the hard limit it was started with. What
-// it kept from earlier pictures does not count against this one, so a picture
-// converts in a reused worker as in a new one.
-bool limitAddressSpace(pid_t pid, std::uint64_t picture)
+// space, at most `ceiling`: its soft and hard RLIMIT_AS alike, so that
+// nothing that runs in it can raise it again. What it kept from earlier
+// pictures does not count against this one, so a picture converts in a reused
+// worker as in a new one. A hard limit only goes down: TooLow when this
+// worker was held to less than the picture needs now.
+Limit limitAddressSpace(pid_t pid, std::uint64_t picture, std::uint64_t ceiling)
 {
     rlimit limit{};
     if (::prlimit(pid, RLIMIT_AS, nullptr, &limit) != 0)
-        return false;
+        return Limit::Failed;
     const std::optional<std::uint64_t> held = addressSpaceOf(pid);
-    std::uint64_t soft = limit.rlim_max;
+    std::uint64_t wanted = ceiling;
     if (held && *held <= std::numeric_limits<std::uint64_t>::max() - picture)
-        soft = std::min<std::uint64_t>(soft, *held + picture);
-    limit.rlim_cur = rlim_t(soft);
-    return ::prlimit(pid, RLIMIT_AS, &limit, nullptr) == 0;
+        wanted = std::min(wanted, *held + picture);
+    if (wanted > std::uint64_t(limit.rlim_max))
+        return Limit::TooLow;
+    limit.rlim_cur = limit.rlim_max = rlim_t(wanted);
+    return ::prlimit(pid, RLIMIT_AS, &limit, nullptr) == 0 ? Limit::Set : Limit::Failed;
 }
 
 // Memory lent from a share for as long as a picture is under way.
@@ -266,8 +285,14 @@ bool ConversionWorker::start(QString &problem)
         const int passCredentialsNoMore = 0;
         ::setsockopt(m_channel, SOL_SOCKET, SO_PASSCRED, &passCredentialsNoMore, sizeof passCredentialsNoMore);
         // The kernel holds the worker to its memory budget. It reads no
-        // picture before its first request, which comes after this.
-        const rlimit limit{rlim_t(m_settings.budget.memoryBytes), rlim_t(m_settings.budget.memoryBytes)};
+        // picture before its first request, which comes after this. A
+        // program started under a limit of its own (ulimit -v) cannot give
+        // more than it has: the worker inherited the program's hard limit.
+        rlimit limit{};
+        m_addressCeiling = m_settings.budget.memoryBytes;
+        if (::prlimit(m_pid, RLIMIT_AS, nullptr, &limit) == 0)
+            m_addressCeiling = std::min<std::uint64_t>(m_settings.budget.memoryBytes, limit.rlim_max);
+        limit.rlim_cur = limit.rlim_max = rlim_t(m_addressCeiling);
         if (::prlimit(m_pid, RLIMIT_AS, &limit, nullptr) != 0) {
             end(true);
             problem = QStringLiteral("the worker's memory budget could not be set");
@@ -326,11 +351,6 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
     if (!share.take(memory, m_settings.abandon))
         return allEnd({ConversionStatus::Stopped, QStringLiteral("stopped while the picture waited for memory")});
     const MemoryLoan loan{share, memory};
-    if (!limitAddressSpace(m_pid, memory)) {
-        end(true);
-        return allEnd(
-            {ConversionStatus::WorkerUnavailable, QStringLiteral("the picture's memory budget could not be set")});
-    }
 
     worker::Request request;
     request.width = task.width;
@@ -345,19 +365,27 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
         request.more[i][0] = task.moreSizes[i].Width;
         request.more[i][1] = task.moreSizes[i].Height;
     }
+    // The picture's own channel: only the process made for it holds the
+    // other end, and it has no way to any other picture's.
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
+        return allEnd({ConversionStatus::WorkerUnavailable,
+                       QStringLiteral("socketpair: %1").arg(QString::fromLocal8Bit(std::strerror(errno)))});
+    const OwnedDescriptor picture{ends[0]};
+    const int passCredentials = 1;
+    ::setsockopt(picture.fd, SOL_SOCKET, SO_PASSCRED, &passCredentials, sizeof passCredentials);
     const long long oomKillsBefore = oomKillCount();
-    if (!sendRequest(m_channel, request, source))
+    const bool sent = sendRequest(m_channel, request, source, ends[1]);
+    ::close(ends[1]);
+    if (!sent)
         return allEnd({ConversionStatus::Crashed, end(false).detail});
-    if (m_settings.pictureSent)
-        m_settings.pictureSent(m_pid);
 
     // A decode for every size at most, and every output's pixels.
     std::int64_t decoded = 0;
     if (__builtin_mul_overflow(task.declaredPixels, std::int64_t(sizes.size()), &decoded))
         decoded = std::numeric_limits<std::int64_t>::max();
     const auto allowed = m_settings.budget.timeFor(decoded, outputPixels);
-    const Clock::time_point deadline = Clock::now() + allowed;
-    // Whatever ends the conversation early says what became of the worker.
+    // Whatever ends the conversation early says what became of the picture's process.
     auto ended = [&](Io io) -> Result<QByteArray> {
         if (io == Io::Abandoned) {
             end(true);
@@ -367,7 +395,7 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
             end(true);
             return {ConversionStatus::TimedOut, QStringLiteral("no answer within %1 s").arg(allowed.count() / 1000.0)};
         }
-        const Ending ending = end(false);
+        const Ending ending = pictureEnding();
         // A SIGKILL that did not come from here came from the kernel's
         // out-of-memory killer when its count went up meanwhile.
         const bool oomKilled = ending.signal == SIGKILL && oomKillsBefore >= 0 && oomKillCount() > oomKillsBefore;
@@ -379,9 +407,34 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
         return {ConversionStatus::InvalidReply, defect};
     };
 
+    // The picture's process greets; its greeting tells its process id. It
+    // reads nothing of the picture before it is held to the picture's budget
+    // (its soft and hard limit alike) and told to go.
+    worker::Hello hello{};
+    pid_t converter = -1;
+    if (const Io io = receiveExact(picture.fd, &hello, sizeof hello, Clock::now() + kStartupTime,
+                                   m_settings.abandon, &converter);
+        io != Io::Done)
+        return allEnd(ended(io));
+    if (hello.magic != worker::kHelloMagic || converter <= 0) {
+        end(true);
+        return allEnd({ConversionStatus::Crashed, QStringLiteral("the worker's answer made no sense")});
+    }
+    if (limitAddressSpace(converter, memory, m_addressCeiling) != Limit::Set) {
+        end(true);
+        return allEnd(
+            {ConversionStatus::WorkerUnavailable, QStringLiteral("the picture's memory budget could not be set")});
+    }
+    if (m_settings.pictureSent)
+        m_settings.pictureSent(converter);
+    if (!worker::sendAll(picture.fd, &worker::kGo, 1))
+        return allEnd(ended(Io::Closed));
+
+    const Clock::time_point deadline = Clock::now() + allowed;
     for (const PictureSize &size : sizes) {
         worker::Reply reply{};
-        if (const Io io = receiveExact(m_channel, &reply, sizeof reply, deadline, m_settings.abandon); io != Io::Done)
+        if (const Io io = receiveExact(picture.fd, &reply, sizeof reply, deadline, m_settings.abandon);
+            io != Io::Done)
             return allEnd(ended(io));
         const std::optional<ConversionStatus> status = worker::replyStatus(reply.status);
         const bool converted = status == ConversionStatus::Converted;
@@ -390,7 +443,11 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
             end(true);
             return allEnd({ConversionStatus::Crashed, QStringLiteral("the worker's answer made no sense")});
         }
-        // Refused before a byte of it is read.
+        // Refused before a byte of it is read or room is made for it: a
+        // failure carries no output, and an output no more bytes than a
+        // picture of the size asked for can take.
+        if (!converted && reply.byteCount != 0)
+            return allEnd(invalid(QStringLiteral("a failure that says %1 bytes follow").arg(reply.byteCount)));
         const std::uint64_t largest = largestOutputBytes(task.format, size.Width, size.Height);
         if (converted && reply.byteCount > largest)
             return allEnd(invalid(QStringLiteral("%1 bytes, more than a picture of %2 x %3 can take")
@@ -401,7 +458,7 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
         QByteArray detail(qsizetype(reply.detailLength), Qt::Uninitialized);
         for (QByteArray *part : {&bytes, &detail}) {
             const Io io
-                = receiveExact(m_channel, part->data(), std::size_t(part->size()), deadline, m_settings.abandon);
+                = receiveExact(picture.fd, part->data(), std::size_t(part->size()), deadline, m_settings.abandon);
             if (io != Io::Done)
                 return allEnd(ended(io));
         }
@@ -416,15 +473,50 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
             results.push_back(std::move(bytes));
         }
         if (reply.flags & worker::kWorkerEnds) {
-            end(false);
             // The sizes after it were never made: they fail as it did.
-            const bool failed = !results.back();
-            return allEnd(failed ? results.back().failure()
-                                 : ConversionResult{ConversionStatus::Crashed,
-                                                    QStringLiteral("the worker ended before every size was made")});
+            const Result<QByteArray> rest = !results.back() ? Result<QByteArray>(results.back().failure())
+                                                            : Result<QByteArray>(ConversionResult{
+                                                                ConversionStatus::Crashed,
+                                                                QStringLiteral("the worker ended before every size was made")});
+            while (results.size() < sizes.size())
+                results.push_back(rest.failure());
+            break;
         }
     }
+    // The next picture is handed over only once this one's process has gone;
+    // one that stays on after its answers is ended, with its template.
+    pictureEnding();
     return results;
+}
+
+ConversionWorker::Ending ConversionWorker::pictureEnding()
+{
+    worker::PictureEnded ended{};
+    const Io io = receiveExact(m_channel, &ended, sizeof ended, Clock::now() + kExitGrace, nullptr);
+    if (io == Io::Closed)
+        return end(false);
+    Ending ending;
+    if (io != Io::Done || ended.magic != worker::kEndedMagic) {
+        end(true);
+        ending.detail = io == Io::Done ? QStringLiteral("the worker's answer made no sense")
+                                       : QStringLiteral("the worker was ended: the picture's process stayed on");
+        return ending;
+    }
+    const int status = ended.waitStatus;
+    if (status == worker::kNotStarted) {
+        ending.detail = QStringLiteral("the worker could not start a process for the picture");
+    } else if (WIFSIGNALED(status)) {
+        ending.signal = WTERMSIG(status);
+        ending.detail = QStringLiteral("the worker was ended by signal %1 (%2)")
+                            .arg(ending.signal)
+                            .arg(QString::fromLocal8Bit(::strsignal(ending.signal)));
+    } else {
+        ending.exitStatus = WEXITSTATUS(status);
+        ending.detail = QStringLiteral("the worker exited with status %1").arg(ending.exitStatus);
+    }
+    if (const QString said = workerErrorsSoFar(m_errors); !said.isEmpty())
+        ending.detail += QStringLiteral(": ") + said;
+    return ending;
 }
 
 bool ConversionWorker::workerHasGone() const

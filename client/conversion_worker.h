@@ -102,6 +102,9 @@ private:
         QString detail;
     };
     Ending end(bool kill);
+    // Waits for the template to say that the picture's process has gone and
+    // how; ends the worker when it does not say so in time.
+    Ending pictureEnding();
     bool workerHasGone() const;
     bool abandoned() const { return m_settings.abandon && m_settings.abandon->load(); }
 
@@ -117,6 +120,9 @@ private:
     int m_errors = -1;
     int m_landlockAbi = 0;
     long m_endedPeakKb = 0;
+    // The most address space the running worker may be given: the budget's,
+    // or less when the program itself has less.
+    std::uint64_t m_addressCeiling = 0;
 };
 
 } // namespace imaging

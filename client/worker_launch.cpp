@@ -214,11 +214,18 @@ ssize_t receiveWithSender(int fd, void *data, std::size_t size, pid_t &sender)
 
 QString takeWorkerErrors(int fd)
 {
+    const QString said = workerErrorsSoFar(fd);
+    if (fd >= 0)
+        ::close(fd);
+    return said;
+}
+
+QString workerErrorsSoFar(int fd)
+{
     if (fd < 0)
         return {};
     char text[1024];
     const ssize_t n = platform::retryOnEintr([&] { return ::read(fd, text, sizeof text); });
-    ::close(fd);
     if (n <= 0)
         return {};
     QStringList lines = platform::splitLines(QString::fromUtf8(text, n));

@@ -65,6 +65,8 @@ ssize_t receiveWithSender(int fd, void *data, std::size_t size, pid_t &sender);
 // shut itself in, or a library's), on one line and with no control
 // character; the pipe is closed.
 QString takeWorkerErrors(int fd);
+// The same, of what is there now, leaving the pipe open.
+QString workerErrorsSoFar(int fd);
 
 // Said once per process on standard error: workers run without Landlock, or
 // without namespaces of their own (the other walls stand either way).

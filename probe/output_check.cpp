@@ -5,6 +5,8 @@
 #include "probe/iso_boxes.h"
 #include "probe/signatures.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -27,13 +29,74 @@ constexpr std::uint64_t kMostTiffEntries = 24;
 
 std::uint64_t roundUp(std::uint64_t n, std::uint64_t step) { return (n + step - 1) / step * step; }
 
+// Whether a PNG chunk's CRC (over its type and data) is the one it carries.
+bool pngCrcHolds(const ByteReader &png, std::uint64_t chunk, std::uint32_t length)
+{
+    const auto covered = png.bytes(chunk + 4, 4 + std::uint64_t(length));
+    const auto stated = png.be32(chunk + 8 + length);
+    if (!covered || !stated)
+        return false;
+    uLong crc = ::crc32(0, nullptr, 0);
+    for (std::size_t done = 0; done < covered->size();) {
+        const std::size_t part = std::min<std::size_t>(covered->size() - done, 1u << 30);
+        crc = ::crc32(crc, covered->data() + done, uInt(part));
+        done += part;
+    }
+    return crc == *stated;
+}
+
+// The zlib stream of the IDAT chunks: it inflates to exactly the rows of the
+// picture, each after a filter byte of the five there are, and ends exactly
+// where the last IDAT does. Inflated a piece at a time, never held whole.
+QString pngPixelsDefect(const ByteReader &png, const std::vector<std::uint64_t> &idats, std::uint64_t rowBytes,
+                        std::uint64_t rows)
+{
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return QStringLiteral("the PNG's pixels could not be read");
+    std::array<Bytef, 1 << 16> out;
+    std::uint64_t inflated = 0;
+    int status = Z_OK;
+    bool filtersHold = true;
+    for (std::size_t i = 0; i < idats.size() && status == Z_OK; ++i) {
+        const std::uint32_t length = png.be32(idats[i]).value_or(0);
+        const auto data = png.bytes(idats[i] + 8, length).value_or(std::span<const std::uint8_t>());
+        stream.next_in = const_cast<Bytef *>(data.data());
+        stream.avail_in = uInt(data.size());
+        while (status == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0)) {
+            stream.next_out = out.data();
+            stream.avail_out = uInt(out.size());
+            status = inflate(&stream, Z_NO_FLUSH);
+            const std::uint64_t made = out.size() - stream.avail_out;
+            // The filter bytes that fell into this piece.
+            for (std::uint64_t row = (inflated + rowBytes - 1) / rowBytes * rowBytes; row < inflated + made;
+                 row += rowBytes)
+                filtersHold = filtersHold && out[std::size_t(row - inflated)] <= 4;
+            inflated += made;
+            if (status == Z_BUF_ERROR && stream.avail_in == 0)
+                status = Z_OK; // wants the next IDAT
+            if (inflated > rowBytes * rows)
+                status = Z_DATA_ERROR;
+        }
+        // The stream ends in the last IDAT, at its last byte.
+        if (status == Z_STREAM_END && (i + 1 != idats.size() || stream.avail_in != 0))
+            status = Z_DATA_ERROR;
+    }
+    inflateEnd(&stream);
+    if (status != Z_STREAM_END || inflated != rowBytes * rows || !filtersHold)
+        return QStringLiteral("the PNG's pixels are not exactly its rows in one zlib stream");
+    return QString();
+}
+
 // Chunks from the signature to IEND, which ends the file: the header, the
-// pixels and their density, nothing that carries text, a profile or EXIF.
-QString pngDefect(const ByteReader &png)
+// pixels and their density, nothing that carries text, a profile or EXIF;
+// every chunk's CRC holds, and the pixels are exactly the picture's.
+QString pngDefect(const ByteReader &png, int width, int height)
 {
     std::uint64_t at = 8;
     bool first = true;
-    bool pixels = false;
+    std::uint64_t channels = 0;
+    std::vector<std::uint64_t> idats;
     for (;;) {
         const auto length = png.be32(at);
         if (!length || !png.holds(at, 12 + std::uint64_t(*length)))
@@ -43,37 +106,77 @@ QString pngDefect(const ByteReader &png)
             && (!hasText(png, at + 4, "IHDR"sv) || *length != 13 || png.u8(at + 16) != 8u
                 || (png.u8(at + 17) != 2u && png.u8(at + 17) != 0u) || png.u8(at + 20) != 0u))
             return QStringLiteral("the PNG does not start with the header of an 8-bit RGB or grey picture");
-        if (hasText(png, at + 4, "IEND"sv))
-            return next == png.size() && pixels ? QString() : QStringLiteral("the PNG does not end at IEND");
-        pixels = pixels || hasText(png, at + 4, "IDAT"sv);
-        if (!first && !hasText(png, at + 4, "IDAT"sv) && !hasText(png, at + 4, "pHYs"sv))
+        if (first)
+            channels = png.u8(at + 17) == 2u ? 3 : 1;
+        if (!pngCrcHolds(png, at, *length))
+            return QStringLiteral("a PNG chunk's CRC does not hold");
+        if (hasText(png, at + 4, "IEND"sv)) {
+            if (next != png.size() || idats.empty())
+                return QStringLiteral("the PNG does not end at IEND");
+            return pngPixelsDefect(png, idats, 1 + channels * std::uint64_t(width), std::uint64_t(height));
+        }
+        const bool pixels = hasText(png, at + 4, "IDAT"sv);
+        if (pixels) {
+            // One run of IDAT chunks.
+            if (!idats.empty() && idats.back() + 12 + png.be32(idats.back()).value_or(0) != at)
+                return QStringLiteral("the PNG's pixels are not in one run of chunks");
+            idats.push_back(at);
+        }
+        if (!first && !pixels && !hasText(png, at + 4, "pHYs"sv))
             return QStringLiteral("the PNG carries a chunk the program does not write");
         first = false;
         at = next;
     }
 }
 
+// Where the entropy-coded data that starts at `from` ends: the offset of the
+// first marker that is neither a stuffed 0xFF nor a restart marker.
+std::optional<std::uint64_t> jpegEntropyEnd(const ByteReader &jpeg, std::uint64_t from)
+{
+    const auto data = jpeg.bytes(from, jpeg.size() - std::min(from, jpeg.size()));
+    if (!data)
+        return std::nullopt;
+    for (auto p = std::find(data->begin(), data->end(), 0xFF); p != data->end();
+         p = std::find(p, data->end(), std::uint8_t(0xFF))) {
+        if (p + 1 == data->end())
+            return std::nullopt;
+        const std::uint8_t next = p[1];
+        if (next != 0x00 && (next < 0xD0 || next > 0xD7))
+            return from + std::uint64_t(p - data->begin());
+        p += 2;
+    }
+    return std::nullopt;
+}
+
 // Marker segments up to the first scan: tables and the frame header only,
-// no APPn but JFIF's, no comment; the coded data then ends with EOI.
+// no APPn but JFIF's, no comment; then the scans, each of entropy-coded data
+// to its next marker, with new Huffman tables between the scans of a
+// progressive JPEG; then EOI, the file's last two bytes.
 QString jpegDefect(const ByteReader &jpeg)
 {
     std::uint64_t at = 2;
+    bool scans = false;
     for (;;) {
         const auto marker = jpeg.be16(at);
+        if (marker == 0xFFD9u && scans)
+            return at + 2 == jpeg.size() ? QString() : QStringLiteral("the JPEG goes on after its end-of-image marker");
         const auto length = jpeg.be16(at + 2);
         if (!marker || !length || *length < 2 || !jpeg.holds(at + 2, *length))
             return QStringLiteral("a JPEG segment runs past the end");
-        if (*marker == 0xFFDA)
-            break;
-        const bool allowed = *marker == 0xFFDB || *marker == 0xFFC4 || *marker == 0xFFDD || *marker == 0xFFE0
-                             || (*marker >= 0xFFC0 && *marker <= 0xFFC2);
+        if (*marker == 0xFFDA) {
+            scans = true;
+            const auto end = jpegEntropyEnd(jpeg, at + 2 + *length);
+            if (!end)
+                return QStringLiteral("the JPEG's scan runs past the end");
+            at = *end;
+            continue;
+        }
+        const bool tables = *marker == 0xFFDB || *marker == 0xFFC4 || *marker == 0xFFDD;
+        const bool allowed = scans ? *marker == 0xFFC4 : tables || *marker == 0xFFE0 || (*marker >= 0xFFC0 && *marker <= 0xFFC2);
         if (!allowed)
             return QStringLiteral("the JPEG carries a segment the program does not write");
         at += 2 + *length;
     }
-    if (jpeg.be16(jpeg.size() - 2) != 0xFFD9u)
-        return QStringLiteral("the JPEG does not end with its end-of-image marker");
-    return QString();
 }
 
 // A colour table after a descriptor whose flags say so: 3 * 2^(n + 1) bytes.
@@ -365,10 +468,12 @@ std::uint64_t largestOutputBytes(OutputFormat format, int width, int height)
         // of them, two colour tables and the blocks around them.
         return 3 * w * h / 2 + w * h / 64 + 4096;
     case OutputFormat::Jpeg:
-        // Whole blocks of 8 x 8 (16 x 16 when subsampled) of three samples;
-        // a sample takes 27 bits at most under the standard Huffman tables,
-        // twice that if every byte had to be stuffed.
-        return 7 * 3 * roundUp(w, 16) * roundUp(h, 16) + 4096;
+        // Whole blocks of 8 x 8 (16 x 16 when subsampled). Noise, the most
+        // any picture costs the encoder, takes 4.6 bytes a pixel at quality
+        // 100 without subsampling; 8 leave room, far less than the 21 of the
+        // coding's own worst case (27 bits a sample, every byte stuffed),
+        // which a worker could fill with anything.
+        return 8 * roundUp(w, 16) * roundUp(h, 16) + 4096;
     case OutputFormat::WebP:
     case OutputFormat::Heic:
     case OutputFormat::Avif:
@@ -413,7 +518,7 @@ QString outputDefect(QByteArrayView bytes, OutputFormat format, int width, int h
         return size == largestOutputBytes(format, width, height) ? tgaDefect(reader)
                                                                  : QStringLiteral("not the size of its pixels");
     case OutputFormat::Tiff: return tiffDefect(reader, width, height);
-    case OutputFormat::Png: return pngDefect(reader);
+    case OutputFormat::Png: return pngDefect(reader, width, height);
     case OutputFormat::Gif: return gifDefect(reader, width, height);
     case OutputFormat::Jpeg: return jpegDefect(reader);
     case OutputFormat::WebP: return webpDefect(reader);

@@ -13,16 +13,26 @@
 // 1. The worker starts libvips, loads everything it will need, shuts itself
 //    in and sends a Hello. The parent receives it with the sender's
 //    credentials (SO_PASSCRED): the worker's process id as the parent sees it,
-//    which the process it started (the guard) does not tell.
-// 2. The parent sends a Request with the source file's open descriptor
-//    attached (SCM_RIGHTS). The worker never opens a picture by name.
-// 3. The worker answers with a Reply followed by `byteCount` bytes, the
-//    encoded output file, and `detailLength` bytes of UTF-8, the decoder's own
-//    message for logs. The parent writes the output file itself. A request
-//    for several sizes (moreSizes) gets one reply per size, in their order,
-//    each made as soon as its output is encoded; a reply that says the
-//    worker ends is the last, whatever sizes are left.
-// 4. Steps 2 and 3 repeat until the parent closes its end; the worker exits.
+//    which the process it started (the guard) does not tell. From then on the
+//    worker is a template: it reads no picture itself.
+// 2. The parent sends a Request with two descriptors attached (SCM_RIGHTS):
+//    the source file, open, and one end of a new stream socket, the
+//    picture's channel. The worker never opens a picture by name.
+// 3. The template forks a process for the picture alone. That process
+//    closes the template's channel, greets the parent with a Hello on the
+//    picture's channel (its process id comes with it, as above), and waits
+//    for the byte kGo: meanwhile the parent holds it to the picture's memory
+//    budget.
+// 4. It answers on the picture's channel with a Reply followed by
+//    `byteCount` bytes, the encoded output file (none unless the status says
+//    converted), and `detailLength` bytes of UTF-8, the decoder's own message
+//    for logs. The parent writes the output file itself. A request for
+//    several sizes (moreSizes) gets one reply per size, in their order, each
+//    made as soon as its output is encoded; a reply that says the worker ends
+//    is the last, whatever sizes are left. Then the process ends.
+// 5. Once it has gone, the template sends PictureEnded on its own channel,
+//    with how it ended; the parent sends no other request before.
+// 6. Steps 2 to 5 repeat until the parent closes its end; the worker exits.
 //
 // The parent trusts nothing it reads: a reply whose magic, status or lengths
 // are out of range counts as a crash. Both ends are the same build, so the
@@ -46,6 +56,10 @@ inline constexpr int kChannelDescriptor = 3;
 inline constexpr std::uint32_t kHelloMagic = 0x54574831;   // "TWH1"
 inline constexpr std::uint32_t kRequestMagic = 0x54575131; // "TWQ1"
 inline constexpr std::uint32_t kReplyMagic = 0x54575231;   // "TWR1"
+inline constexpr std::uint32_t kEndedMagic = 0x54574531;   // "TWE1"
+
+// What the parent sends a picture's process once its budget is set.
+inline constexpr char kGo = 'G';
 
 // The largest output a reply may carry: a 16383 x 16383 picture takes about
 // 800 MB as a BMP, TGA, TIFF or PNG, and a JPEG of noise at quality 100 more
@@ -108,6 +122,14 @@ struct Reply {
     std::uint64_t byteCount = 0;
     std::uint32_t detailLength = 0;
     std::uint32_t flags = 0;
+};
+
+// A picture's process has gone: its wait status (waitpid), or kNotStarted
+// when the template could not fork one.
+inline constexpr std::int32_t kNotStarted = -1;
+struct PictureEnded {
+    std::uint32_t magic = kEndedMagic;
+    std::int32_t waitStatus = 0;
 };
 
 // The numbers that travel, known by their values: nothing for a number that

@@ -6,6 +6,7 @@
 #include "engine/vips_runtime.h"
 #include "protocol/worker_protocol.h"
 #include "worker/worker_sandbox.h"
+#include "worker/worker_syscalls.h"
 #include "worker/worker_warm_up.h"
 
 #ifdef TARVEL_HOSTILE_WORKER
@@ -14,7 +15,8 @@
 
 #include <glib.h>
 
-#include <malloc.h>
+#include <dirent.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
@@ -23,12 +25,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace imaging;
@@ -36,7 +42,8 @@ using namespace imaging;
 namespace {
 
 constexpr int kChannel = worker::kChannelDescriptor;
-constexpr std::size_t kHeapKeptBytes = 32u << 20;
+// Where replies go: the picture's own channel, in the process made for it.
+int g_replies = kChannel;
 
 bool sendReply(ConversionStatus status, const QByteArray &bytes, const QByteArray &detail, std::uint32_t flags = 0)
 {
@@ -45,21 +52,22 @@ bool sendReply(ConversionStatus status, const QByteArray &bytes, const QByteArra
     reply.byteCount = std::uint64_t(bytes.size());
     reply.detailLength = std::uint32_t(std::min<qsizetype>(detail.size(), worker::kMaxDetailBytes));
     reply.flags = flags;
-    return worker::sendAll(kChannel, &reply, sizeof reply)
-           && worker::sendAll(kChannel, bytes.constData(), std::size_t(bytes.size()))
-           && worker::sendAll(kChannel, detail.constData(), reply.detailLength);
+    return worker::sendAll(g_replies, &reply, sizeof reply)
+           && worker::sendAll(g_replies, bytes.constData(), std::size_t(bytes.size()))
+           && worker::sendAll(g_replies, detail.constData(), reply.detailLength);
 }
 
-// A request and the descriptor that came with it; false at the end of the
-// conversation or on anything malformed.
-bool receiveRequest(worker::Request &request, int &source)
+// A request and the two descriptors that come with it, the source and the
+// picture's channel; false at the end of the conversation or on anything
+// malformed.
+bool receiveRequest(worker::Request &request, int &source, int &channel)
 {
-    source = -1;
+    source = channel = -1;
     auto *p = reinterpret_cast<char *>(&request);
     std::size_t got = 0;
     while (got < sizeof request) {
         iovec io{p + got, sizeof request - got};
-        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
+        alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))];
         msghdr message{};
         message.msg_iov = &io;
         message.msg_iovlen = 1;
@@ -71,15 +79,125 @@ bool receiveRequest(worker::Request &request, int &source)
         for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
             if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS)
                 continue;
-            int fd = -1;
-            std::memcpy(&fd, CMSG_DATA(c), sizeof fd);
-            if (source >= 0)
-                ::close(source);
-            source = fd;
+            const std::size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+            for (std::size_t i = 0; i < count; ++i) {
+                int fd = -1;
+                std::memcpy(&fd, CMSG_DATA(c) + i * sizeof(int), sizeof fd);
+                int &slot = source < 0 ? source : channel;
+                if (slot >= 0)
+                    ::close(slot);
+                slot = fd;
+            }
         }
         got += std::size_t(n);
     }
-    return request.magic == worker::kRequestMagic && source >= 0;
+    return request.magic == worker::kRequestMagic && source >= 0 && channel >= 0;
+}
+
+// libvips keeps its worker threads, idle, for the next pipeline; a forked
+// process has only the thread that forked, and libvips would hand work to
+// threads that are not there. So every thread started through glib (libvips
+// starts its own so) is noted here, and the ones still running in the
+// template are started anew in a picture's process, each with its function
+// and data: an idle libvips worker waits again where it waited. glib's
+// GMutex and GCond are bare futexes on Linux and hold nothing of a thread.
+struct GlibThread {
+    GThreadFunc function = nullptr;
+    gpointer data = nullptr;
+    const gchar *name = nullptr;
+    std::atomic<bool> running{false};
+};
+constexpr std::size_t kMostGlibThreads = 256;
+GlibThread g_glibThreads[kMostGlibThreads];
+std::mutex g_glibThreadsLock;
+
+using StartGlibThread = GThread *(*)(const gchar *, GThreadFunc, gpointer, GError **);
+
+StartGlibThread glibStart()
+{
+    static const auto start = reinterpret_cast<StartGlibThread>(::dlsym(RTLD_NEXT, "g_thread_try_new"));
+    return start;
+}
+
+gpointer runGlibThread(gpointer noted)
+{
+    auto *thread = static_cast<GlibThread *>(noted);
+    const gpointer result = thread->function(thread->data);
+    thread->running = false;
+    return result;
+}
+
+GThread *startNotedThread(const gchar *name, GThreadFunc function, gpointer data, GError **error)
+{
+    GlibThread *slot = nullptr;
+    {
+        const std::lock_guard lock(g_glibThreadsLock);
+        for (GlibThread &thread : g_glibThreads) {
+            if (!thread.running) {
+                slot = &thread;
+                slot->function = function;
+                slot->data = data;
+                slot->name = name;
+                slot->running = true;
+                break;
+            }
+        }
+    }
+    // More than the cap on tasks lets run: not noted, and never idle at a fork.
+    if (!slot)
+        return glibStart()(name, function, data, error);
+    GThread *started = glibStart()(name, runGlibThread, slot, error);
+    if (!started)
+        slot->running = false;
+    return started;
+}
+
+// In a picture's process: the template's threads that are still running.
+bool restartIdleThreads()
+{
+    for (GlibThread &thread : g_glibThreads) {
+        if (!thread.running)
+            continue;
+        GThread *started = glibStart()(thread.name, runGlibThread, &thread, nullptr);
+        if (!started)
+            return false;
+        g_thread_unref(started);
+    }
+    return true;
+}
+
+// Until every thread but this one sleeps: none holds a lock when the template
+// forks. libvips' threads go back to waiting just after their last piece of
+// work is done; this is a moment at most.
+void waitForIdleThreads()
+{
+    const pid_t self = pid_t(::syscall(SYS_gettid));
+    for (int round = 0; round < 1000; ++round) {
+        bool busy = false;
+        DIR *tasks = ::opendir("/proc/self/task");
+        if (!tasks)
+            return;
+        while (const dirent *entry = ::readdir(tasks)) {
+            if (entry->d_name[0] < '1' || entry->d_name[0] > '9' || std::atoi(entry->d_name) == self)
+                continue;
+            char path[300];
+            std::snprintf(path, sizeof path, "/proc/self/task/%s/stat", entry->d_name);
+            FILE *stat = std::fopen(path, "re");
+            char text[512] = {};
+            if (stat) {
+                const std::size_t n = std::fread(text, 1, sizeof text - 1, stat);
+                text[n] = '\0';
+                std::fclose(stat);
+            }
+            const char *end = std::strrchr(text, ')');
+            busy = busy || (end && end[1] == ' ' && end[2] != 'S');
+        }
+        ::closedir(tasks);
+        if (!busy)
+            return;
+        const timespec pause{0, 1'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
 }
 
 // glib ends the process when an allocation fails, as one under the memory
@@ -147,6 +265,48 @@ bool convert(const worker::Request &request, int source, const std::function<boo
     }
 }
 
+// A picture's own process, forked from the template: it takes the picture's
+// channel, waits for the program to set its memory budget, converts, and ends.
+[[noreturn]] void convertInProcessOfItsOwn(const worker::Request &request, int source, int channel, int parent)
+{
+    // Before anything of the picture is read: gone with the template, the
+    // template's channel (and with it every later picture) closed, no
+    // process of its own to start, no signal or limit for any process but
+    // itself, and libvips' idle threads back.
+    const pid_t templatePid = ::getppid();
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != templatePid)
+        ::_exit(EXIT_FAILURE);
+    ::close(kChannel);
+    g_replies = channel;
+    const char *problem = !confinePictureProcess() ? "its filter could not be loaded"
+                          : !restartIdleThreads()  ? "libvips' threads could not be started"
+                                                   : nullptr;
+    if (problem) {
+        std::fprintf(stderr, "tarvel-worker: the picture's process ends: %s\n", problem);
+        ::_exit(EXIT_FAILURE);
+    }
+    // The program learns this process's id from the greeting, holds it to
+    // the picture's budget, and says go.
+    const worker::Hello hello;
+    char go = 0;
+    if (!worker::sendAll(channel, &hello, sizeof hello)
+        || platform::retryOnEintr([&] { return ::recv(channel, &go, 1, MSG_WAITALL); }) != 1 || go != worker::kGo)
+        ::_exit(EXIT_FAILURE);
+#ifdef TARVEL_HOSTILE_WORKER
+    // The tests' build only: a compromised decoder, tried from inside.
+    if (hostile::isHostile(source))
+        ::_exit(hostile::attackFromInside(channel, source, parent));
+#else
+    (void)parent;
+#endif
+    g_converting = true;
+    convert(request, source, [](const Result<QByteArray> &result) {
+        return result ? sendReply(ConversionStatus::Converted, *result, {})
+                      : sendReply(result.failure().status, {}, result.failure().detail.toUtf8());
+    });
+    ::_exit(EXIT_SUCCESS);
+}
+
 int argument(int argc, char **argv, const char *name, int fallback)
 {
     for (int i = 1; i + 1 < argc; ++i) {
@@ -157,6 +317,25 @@ int argument(int argc, char **argv, const char *name, int fallback)
 }
 
 } // namespace
+
+extern "C" {
+
+// In place of glib's own, which do the starting (glibStart).
+GThread *g_thread_try_new(const gchar *name, GThreadFunc function, gpointer data, GError **error)
+{
+    return startNotedThread(name, function, data, error);
+}
+
+GThread *g_thread_new(const gchar *name, GThreadFunc function, gpointer data)
+{
+    GError *error = nullptr;
+    GThread *started = startNotedThread(name, function, data, &error);
+    if (!started)
+        g_error("creating thread '%s': %s", name ? name : "", error ? error->message : "");
+    return started;
+}
+
+} // extern "C"
 
 int main(int argc, char **argv)
 {
@@ -182,6 +361,11 @@ int main(int argc, char **argv)
             return worker::kNoNamespacesStatus;
         }
     }
+    // Before libvips starts a thread: the warm-up is held to the cap too.
+    if (const std::string problem = capWorkerTasks(ownNamespaces); !problem.empty()) {
+        std::fprintf(stderr, "tarvel-worker: no sandbox, no conversions: %s\n", problem.c_str());
+        return worker::kSandboxFailedStatus;
+    }
     if (!ensureVipsStarted())
         return EXIT_FAILURE;
     // This process is the one to be shut in: the loaders libvips calls
@@ -195,9 +379,15 @@ int main(int argc, char **argv)
     g_log_set_handler("GLib", GLogLevelFlags(G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL), onFatalLog, nullptr);
     // Everything the decoders load on first use is loaded now, while there
     // is still a file system to load it from.
+    // ImageMagick reads its thread limit once, when it starts in the
+    // warm-up. Its OpenMP threads, unlike libvips', could not be started
+    // anew in a picture's process, so it runs in the thread that calls it.
+    ::setenv("MAGICK_THREAD_LIMIT", "1", 1);
     const std::string warmUp = warmUpEngine();
+    ::unsetenv("MAGICK_THREAD_LIMIT");
     if (!warmUp.empty())
         std::fprintf(stderr, "tarvel-worker: the warm-up failed for: %s\n", warmUp.c_str());
+    waitForIdleThreads();
 
     const SandboxReport sandbox = enterWorkerSandbox(ownNamespaces);
     if (!sandbox.confined) {
@@ -209,31 +399,31 @@ int main(int argc, char **argv)
     hello.landlockAbi = sandbox.landlockAbi;
     if (!worker::sendAll(kChannel, &hello, sizeof hello))
         return EXIT_FAILURE;
-#ifdef TARVEL_HOSTILE_WORKER
-    // The tests' build only: a compromised decoder, tried from inside.
-    return hostile::attackFromInside(kChannel, parent);
-#endif
-
+    // The template: from here on it reads no picture. Each picture gets a
+    // process of its own, forked from this one, which has seen no other
+    // picture and ends with it; whatever a picture does there, no later
+    // picture is within its reach.
     worker::Request request;
     int source = -1;
-    while (receiveRequest(request, source)) {
-        g_converting = true;
-        const bool sent = convert(request, source, [](const Result<QByteArray> &result) {
-            return result ? sendReply(ConversionStatus::Converted, *result, {})
-                          : sendReply(result.failure().status, {}, result.failure().detail.toUtf8());
-        });
-        g_converting = false;
+    int channel = -1;
+    while (receiveRequest(request, source, channel)) {
+        const pid_t child = ::fork();
+        if (child == 0)
+            convertInProcessOfItsOwn(request, source, channel, parent);
         ::close(source);
-        // Freed picture buffers stay in the heap unless handed back; between
-        // pictures, the memory of two workers then adds up to more than two
-        // pictures ever need at once. Handing back a little each time costs
-        // more in page faults than it saves, so only a lot is handed back.
-        if (::mallinfo2().fordblks > kHeapKeptBytes)
-            ::malloc_trim(0);
-        if (!sent)
+        ::close(channel);
+        // Told once the picture's process has gone, whatever became of it:
+        // the program hands over no other picture before.
+        worker::PictureEnded ended;
+        if (child < 0) {
+            ended.waitStatus = worker::kNotStarted;
+        } else {
+            int status = 0;
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
+            ended.waitStatus = status;
+        }
+        if (!worker::sendAll(kChannel, &ended, sizeof ended))
             break;
     }
-    if (source >= 0)
-        ::close(source);
     return EXIT_SUCCESS;
 }

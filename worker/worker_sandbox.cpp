@@ -3,8 +3,11 @@
 #include "worker/worker_privileges.h"
 #include "worker/worker_syscalls.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -85,7 +88,66 @@ std::string enterEmptyRoot()
     return {};
 }
 
+// The tasks of this process's real user, counted in /proc: what the kernel
+// counts against RLIMIT_NPROC outside a user namespace of the worker's own.
+// Those that end meanwhile are counted all the same.
+std::uint64_t tasksOfThisUser()
+{
+    const uid_t user = ::getuid();
+    std::uint64_t tasks = 0;
+    DIR *proc = ::opendir("/proc");
+    if (!proc)
+        return 0;
+    while (const dirent *entry = ::readdir(proc)) {
+        if (entry->d_name[0] < '1' || entry->d_name[0] > '9')
+            continue;
+        char path[300];
+        std::snprintf(path, sizeof path, "/proc/%s/status", entry->d_name);
+        FILE *status = std::fopen(path, "re");
+        if (!status)
+            continue;
+        char line[256];
+        unsigned long long threads = 0;
+        bool mine = false;
+        while (std::fgets(line, sizeof line, status)) {
+            unsigned real = 0;
+            if (std::sscanf(line, "Uid: %u", &real) == 1)
+                mine = real == user;
+            else
+                std::sscanf(line, "Threads: %llu", &threads);
+        }
+        std::fclose(status);
+        if (mine)
+            tasks += threads;
+    }
+    ::closedir(proc);
+    return tasks;
+}
+
 } // namespace
+
+std::string capWorkerTasks(bool ownNamespaces)
+{
+    const rlim_t most = rlim_t(ownNamespaces ? 0 : tasksOfThisUser()) + rlim_t(kMostWorkerTasks);
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NPROC, &limit) != 0)
+        return "RLIMIT_NPROC could not be read";
+    limit.rlim_cur = limit.rlim_max = std::min(limit.rlim_max, most);
+    if (::setrlimit(RLIMIT_NPROC, &limit) != 0)
+        return "RLIMIT_NPROC could not be set";
+    if (ownNamespaces) {
+        // A kernel without a pid_max per namespace (before Linux 6.14)
+        // refuses the write; RLIMIT_NPROC then holds every user but root.
+        const int fd = ::open("/proc/sys/kernel/pid_max", O_WRONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            char text[16];
+            const int length = std::snprintf(text, sizeof text, "%d\n", kWorkerPidMax);
+            [[maybe_unused]] const ssize_t written = ::write(fd, text, std::size_t(length));
+            ::close(fd);
+        }
+    }
+    return {};
+}
 
 std::string prepareWorkerMounts()
 {

@@ -28,6 +28,26 @@ struct SandboxReport {
     std::string problem;           // why confinement failed, when it did
 };
 
+// The most tasks (processes and threads, the guard's and its own included) a
+// worker may have at once, as RLIMIT_NPROC counts them. Measured on 2 cores
+// (bench/worker_tasks.sh): a picture's process ran at most 10 threads, its
+// template 6, so a worker 17 tasks with its guard; the rest is room for
+// machines with more cores, whose codecs (x265, dav1d, libjxl) start a thread
+// per core.
+inline constexpr int kMostWorkerTasks = 300;
+// Its PID namespace's pid_max. The kernel hands a namespace's process ids out
+// in turn and, once past 300 (its reserved ids), from 300 up: this leaves
+// kMostWorkerTasks at once then, and twice as many until the ids first wrap.
+inline constexpr int kWorkerPidMax = 300 + kMostWorkerTasks + 1;
+
+// Before the warm-up: caps the tasks the worker may start at
+// kMostWorkerTasks. In namespaces of its own, its user namespace counts them
+// (RLIMIT_NPROC, which the kernel does not apply to root) and so does its PID
+// namespace (kWorkerPidMax, where the kernel has a pid_max per namespace).
+// Without, RLIMIT_NPROC counts every task of the user, so the worker may
+// start that many more than the user runs now. Empty text on success.
+std::string capWorkerTasks(bool ownNamespaces);
+
 // Before the warm-up, in namespaces of its own: the worker's mounts are made
 // private, so that nothing it mounts shows outside. Empty text on success.
 std::string prepareWorkerMounts();

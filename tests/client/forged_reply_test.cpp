@@ -11,10 +11,13 @@
 #include "imaging/test_pictures.h"
 
 #include <QFile>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <random>
+
+#include <zlib.h>
 
 using imaging::ConversionStatus;
 using imaging::OutputFormat;
@@ -49,6 +52,31 @@ vips::VImage greyNoise(int width, int height)
         .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W));
 }
 
+QByteArray be32(std::uint32_t v)
+{
+    const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    return QByteArray(bytes, 4);
+}
+
+// The PNG with `extra` put at the end of its last IDAT chunk's data, behind
+// the zlib stream, the chunk's length and CRC made to fit.
+QByteArray pngWithBytesBehindItsPixels(const QByteArray &png, const QByteArray &extra)
+{
+    qsizetype at = 8;
+    qsizetype lastIdat = -1;
+    while (at + 8 <= png.size()) {
+        const auto length = qsizetype(qFromBigEndian<std::uint32_t>(png.constData() + at));
+        if (png.mid(at + 4, 4) == "IDAT")
+            lastIdat = at;
+        at += 12 + length;
+    }
+    const auto length = qsizetype(qFromBigEndian<std::uint32_t>(png.constData() + lastIdat));
+    const QByteArray body = png.mid(lastIdat + 4, 4 + length) + extra;
+    const auto crc = std::uint32_t(::crc32(0, reinterpret_cast<const Bytef *>(body.data()), uInt(body.size())));
+    return png.left(lastIdat) + be32(std::uint32_t(length + extra.size())) + body + be32(crc)
+           + png.mid(lastIdat + 12 + length);
+}
+
 } // namespace
 
 TEST(ForgedReplies, NeverReachTheOutputFolderAndTheNextPictureGetsANewWorker)
@@ -65,6 +93,7 @@ TEST(ForgedReplies, NeverReachTheOutputFolderAndTheNextPictureGetsANewWorker)
     const std::vector<std::pair<QString, QStringList>> forgeries{
         {"text", {"png"}},
         {"oversize", {"tga", "jpg"}},
+        {"failure", {"png"}},
         {"size", {"bmp", "gif", "jpg", "png", "tif", "tga"}},
         {"format", {"bmp", "gif", "jpg", "png", "tif", "tga"}},
         {"trailer", {"bmp", "gif", "jpg", "png", "tif", "tga"}},
@@ -127,6 +156,19 @@ TEST(ForgedReplies, WhatTheEncodersWriteIsAcceptedAndTheSmallestChangeIsNot)
             if (format != OutputFormat::JpegXl) {
                 EXPECT_NE(imaging::outputDefect(*encoded + '\0', format, w, h), QString()) << name;
                 EXPECT_NE(imaging::outputDefect(encoded->chopped(1), format, w, h), QString()) << name;
+            }
+            // Every format read to its end: no bytes hidden behind a PNG's
+            // pixels or in a broken CRC, no second JPEG after the first.
+            if (format == OutputFormat::Png) {
+                EXPECT_NE(imaging::outputDefect(pngWithBytesBehindItsPixels(*encoded, "PRIVATE"), format, w, h),
+                          QString())
+                    << name;
+                QByteArray badCrc = *encoded;
+                badCrc[badCrc.size() - 13] = char(badCrc[badCrc.size() - 13] ^ 1);
+                EXPECT_NE(imaging::outputDefect(badCrc, format, w, h), QString()) << name;
+            }
+            if (format == OutputFormat::Jpeg) {
+                EXPECT_NE(imaging::outputDefect(*encoded + *encoded, format, w, h), QString()) << name;
             }
             EXPECT_NE(imaging::outputDefect(*encoded, format, w + 1, h), QString()) << name;
             EXPECT_NE(imaging::outputDefect(*encoded, format, w, h + 1), QString()) << name;

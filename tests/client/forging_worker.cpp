@@ -1,5 +1,6 @@
 // A conversion worker taken over by a picture, for the tests: it speaks the
-// worker's protocol and converts honestly with the real engine until it is
+// worker's protocol (a process of its own for each picture, as the real
+// worker's) and converts honestly with the real engine until it is
 // handed a file that carries "FORGE:" and a word; from then on it forges every
 // answer that way, as a worker running an attacker's code would:
 //   text      the bytes of a password file, said to be the picture
@@ -8,6 +9,7 @@
 //   trailer   the real picture with the environment after its end
 //   metadata  the real picture carrying a text chunk (PNG) or comment (JPEG)
 //   oversize  a reply of more bytes than any such picture can take
+//   failure   a failure that says a gibibyte of bytes follows, and sends a few
 #include "worker/mapped_file.h"
 #include "probe/output_check.h"
 #include "engine/scale_and_encode.h"
@@ -20,6 +22,7 @@
 #include <cstring>
 
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace imaging;
@@ -28,9 +31,10 @@ namespace {
 
 constexpr int kChannel = worker::kChannelDescriptor;
 
-bool receiveRequest(worker::Request &request, int &source)
+// A request with the source and the picture's channel.
+bool receiveRequest(worker::Request &request, int &source, int &channel)
 {
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
+    alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))];
     iovec io{&request, sizeof request};
     msghdr message{};
     message.msg_iov = &io;
@@ -40,19 +44,22 @@ bool receiveRequest(worker::Request &request, int &source)
     if (::recvmsg(kChannel, &message, MSG_WAITALL) != ssize_t(sizeof request))
         return false;
     const cmsghdr *c = CMSG_FIRSTHDR(&message);
-    if (!c || c->cmsg_type != SCM_RIGHTS)
+    if (!c || c->cmsg_type != SCM_RIGHTS || c->cmsg_len != CMSG_LEN(2 * sizeof(int)))
         return false;
-    std::memcpy(&source, CMSG_DATA(c), sizeof source);
+    int descriptors[2];
+    std::memcpy(descriptors, CMSG_DATA(c), sizeof descriptors);
+    source = descriptors[0];
+    channel = descriptors[1];
     return true;
 }
 
-bool reply(ConversionStatus status, const QByteArray &bytes, std::uint64_t claimed)
+bool reply(int channel, ConversionStatus status, const QByteArray &bytes, std::uint64_t claimed)
 {
     worker::Reply header;
     header.status = std::uint32_t(status);
     header.byteCount = claimed;
-    return worker::sendAll(kChannel, &header, sizeof header)
-           && worker::sendAll(kChannel, bytes.constData(), std::size_t(bytes.size()));
+    return worker::sendAll(channel, &header, sizeof header)
+           && worker::sendAll(channel, bytes.constData(), std::size_t(bytes.size()));
 }
 
 // The real picture with a chunk or segment of text put in where the format
@@ -81,32 +88,56 @@ int main()
     QByteArray forgery;
     worker::Request request;
     int source = -1;
-    while (receiveRequest(request, source)) {
+    int channel = -1;
+    // Like the real worker, a process for each picture, which greets, waits
+    // to be told to go and answers on the picture's channel.
+    while (receiveRequest(request, source, channel)) {
         const MappedFile file(source);
         const QByteArrayView bytes = file.bytes();
         if (const qsizetype marker = bytes.indexOf(QByteArrayView("FORGE:")); marker >= 0 && forgery.isEmpty())
             forgery = bytes.sliced(marker + 6).toByteArray().trimmed();
-        const auto format = *worker::requestFormat(request.format);
-        const OutputFormat other = format == OutputFormat::Png ? OutputFormat::Jpeg : OutputFormat::Png;
-        const bool wider = forgery == "size";
-        const Result<QByteArray> picture = scaleAndEncode(
-            {bytes, (request.flags & worker::kNameSaysTga) != 0, int(request.orientation)},
-            request.width + (wider ? 1 : 0), request.height, forgery == "format" ? other : format, request.background);
-        ::close(source);
-        QByteArray out = picture ? *picture : QByteArray();
-        if (forgery == "text")
-            out = "root:$y$j9T$forged:19700:0:99999:7:::\n";
-        else if (forgery == "trailer")
-            out += "\nPATH=/usr/bin\nHOME=/root\n";
-        else if (forgery == "metadata")
-            out = withMetadata(out, format);
-        std::uint64_t claimed = std::uint64_t(out.size());
-        if (forgery == "oversize") {
-            claimed = largestOutputBytes(format, request.width, request.height) + 1;
-            out = QByteArray(qsizetype(claimed), '\0');
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(kChannel);
+            const worker::Hello greeting;
+            char go = 0;
+            if (!worker::sendAll(channel, &greeting, sizeof greeting) || ::recv(channel, &go, 1, MSG_WAITALL) != 1)
+                ::_exit(EXIT_FAILURE);
+            const auto format = *worker::requestFormat(request.format);
+            const OutputFormat other = format == OutputFormat::Png ? OutputFormat::Jpeg : OutputFormat::Png;
+            const bool wider = forgery == "size";
+            const Result<QByteArray> picture
+                = scaleAndEncode({bytes, (request.flags & worker::kNameSaysTga) != 0, int(request.orientation)},
+                                 request.width + (wider ? 1 : 0), request.height, forgery == "format" ? other : format,
+                                 request.background);
+            QByteArray out = picture ? *picture : QByteArray();
+            if (forgery == "text")
+                out = "root:$y$j9T$forged:19700:0:99999:7:::\n";
+            else if (forgery == "trailer")
+                out += "\nPATH=/usr/bin\nHOME=/root\n";
+            else if (forgery == "metadata")
+                out = withMetadata(out, format);
+            std::uint64_t claimed = std::uint64_t(out.size());
+            if (forgery == "oversize") {
+                claimed = largestOutputBytes(format, request.width, request.height) + 1;
+                out = QByteArray(qsizetype(claimed), '\0');
+            }
+            ConversionStatus status
+                = picture || !forgery.isEmpty() ? ConversionStatus::Converted : picture.failure().status;
+            if (forgery == "failure") {
+                status = ConversionStatus::Damaged;
+                claimed = std::uint64_t(1) << 30;
+                out = "the rest never comes";
+            }
+            ::_exit(reply(channel, status, out, claimed) ? EXIT_SUCCESS : EXIT_FAILURE);
         }
-        if (!reply(picture || !forgery.isEmpty() ? ConversionStatus::Converted : picture.failure().status, out,
-                   claimed))
+        ::close(source);
+        ::close(channel);
+        worker::PictureEnded ended;
+        ended.waitStatus = worker::kNotStarted;
+        if (child > 0)
+            ::waitpid(child, &ended.waitStatus, 0);
+        if (!worker::sendAll(kChannel, &ended, sizeof ended))
             break;
     }
     return EXIT_SUCCESS;

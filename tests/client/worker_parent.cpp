@@ -11,6 +11,8 @@
 //     group <"own" when it has a process group of its own, else "shared">
 // and then
 //     typed <characters that arrived on its terminal meanwhile, -1 without one>
+// RESULT.sent gets the process id of the picture's process as soon as the
+// picture is handed to it.
 // With a line "linger" in PICTURE it then waits to be killed.
 #include "client/conversion_worker.h"
 
@@ -56,8 +58,12 @@ int main(int argc, char **argv)
         const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
         return std::pair(fields.value(2).toLong(), fields.value(4).toLong());
     };
+    const QString sent = QString::fromLocal8Bit(argv[3]) + QStringLiteral(".sent");
     settings.pictureSent = [&](pid_t pid) {
         worker = pid;
+        QFile told(sent);
+        if (told.open(QIODevice::WriteOnly))
+            told.write(QByteArray::number(pid));
         const auto [group, terminal] = groupAndTerminal(pid);
         const auto [ownGroup, ownTerminal] = groupAndTerminal(::getpid());
         seen = "terminal " + QByteArray::number(terminal) + ' ' + QByteArray::number(ownTerminal) + '\n' + "group "

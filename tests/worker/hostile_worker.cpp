@@ -1,11 +1,14 @@
 #include "worker/hostile_worker.h"
 
 #include "protocol/worker_protocol.h"
+#include "worker/worker_sandbox.h"
 
 #include <vips/vips.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <functional>
@@ -16,6 +19,7 @@
 
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <linux/futex.h>
 #include <linux/securebits.h>
 #include <netinet/in.h>
 #include <sched.h>
@@ -26,6 +30,7 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/time.h>
 #include <sys/timex.h>
@@ -54,10 +59,53 @@ bool opens(const std::string &path, int flags)
     return fd >= 0;
 }
 
+// Threads that wait until released, started by clone() itself with a small
+// stack each, as fast as the kernel lets them: how many of `attempts` ran at
+// once. All have ended when it returns.
+std::atomic<int> g_release{0};
+
+int parked(void *)
+{
+    while (g_release.load() == 0)
+        ::syscall(SYS_futex, reinterpret_cast<int *>(&g_release), FUTEX_WAIT, 0, nullptr, nullptr, 0);
+    return 0;
+}
+
+int threadsStartedAtOnce(int attempts)
+{
+    constexpr std::size_t kStack = 16 * 1024;
+    std::vector<char> stacks;
+    try {
+        stacks.resize(std::size_t(attempts) * kStack);
+    } catch (...) {
+        return -1;
+    }
+    // Each set to the thread's id, and cleared by the kernel when it ends.
+    std::vector<pid_t> ids(std::size_t(attempts), 0);
+    g_release = 0;
+    int started = 0;
+    for (int i = 0; i < attempts; ++i) {
+        const int flags = CLONE_VM | CLONE_FS | CLONE_FILES | CLONE_SIGHAND | CLONE_THREAD | CLONE_SYSVSEM
+                          | CLONE_PARENT_SETTID | CLONE_CHILD_CLEARTID;
+        if (::clone(parked, stacks.data() + (std::size_t(i) + 1) * kStack, flags, nullptr, &ids[std::size_t(i)],
+                    nullptr, &ids[std::size_t(i)])
+            > 0)
+            ++started;
+    }
+    g_release = 1;
+    ::syscall(SYS_futex, reinterpret_cast<int *>(&g_release), FUTEX_WAKE, INT32_MAX, nullptr, nullptr, 0);
+    for (pid_t &id : ids) {
+        while (const pid_t running = __atomic_load_n(&id, __ATOMIC_ACQUIRE))
+            ::syscall(SYS_futex, &id, FUTEX_WAIT, running, nullptr, nullptr, 0);
+    }
+    return started;
+}
+
 struct Targets {
     std::vector<std::string> read, create, change;
     int parentNice = 0;
     bool linger = false;
+    bool steal = false;
 };
 
 Targets parseTargets(const std::string &text)
@@ -83,6 +131,8 @@ Targets parseTargets(const std::string &text)
             targets.parentNice = std::atoi(value.c_str());
         else if (key == "linger")
             targets.linger = true;
+        else if (key == "steal")
+            targets.steal = true;
     }
     return targets;
 }
@@ -170,6 +220,15 @@ std::vector<Attack> attacks(const Targets &targets, int parent)
     for (const std::string &path : secrets)
         list.push_back({"read:" + path, [path] { return opens(path, O_RDONLY); }});
     list.push_back({"list-root", [] { return opens("/", O_RDONLY | O_DIRECTORY); }});
+    // A file's size and times by its name, which an empty root hides and
+    // the filter refuses without one.
+    list.push_back({"stat-by-name", [] {
+                        struct stat status{};
+                        struct statx extended{};
+                        return ::stat("/etc/passwd", &status) == 0
+                               || ::fstatat(AT_FDCWD, "/etc/passwd", &status, AT_EMPTY_PATH) == 0
+                               || ::syscall(SYS_statx, AT_FDCWD, "/etc/passwd", 0, STATX_SIZE, &extended) == 0;
+                    }});
     for (const std::string &path : targets.create)
         list.push_back({"create:" + path, [path] {
                             return opens(path, O_WRONLY | O_CREAT) || ::mkdir((path + ".d").c_str(), 0755) == 0
@@ -283,6 +342,32 @@ std::vector<Attack> attacks(const Targets &targets, int parent)
                         return bits < 0 || (bits & locked) != locked;
                     }});
     list.push_back({"new-privileges", [] { return ::prctl(PR_GET_NO_NEW_PRIVS, 0, 0, 0, 0) != 1; }});
+    // Its memory budget: its limits it may read, not raise, and the soft
+    // limit is the hard one. With the limit raised, 2 GiB could be mapped.
+    list.push_back({"lift-memory-limit", [] {
+                        rlimit before{};
+                        if (::getrlimit(RLIMIT_AS, &before) != 0)
+                            return true; // cannot tell: counted as got out
+                        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+                        const rlimit toHard{before.rlim_max, before.rlim_max};
+                        ::prlimit(0, RLIMIT_AS, &unlimited, nullptr);
+                        ::setrlimit(RLIMIT_AS, &toHard);
+                        ::prlimit(0, RLIMIT_AS, &toHard, nullptr);
+                        rlimit after{};
+                        ::getrlimit(RLIMIT_AS, &after);
+                        constexpr std::size_t kTwoGib = std::size_t(2) << 30;
+                        void *mapped = ::mmap(nullptr, kTwoGib, PROT_READ | PROT_WRITE,
+                                              MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+                        if (mapped != MAP_FAILED)
+                            ::munmap(mapped, kTwoGib);
+                        return before.rlim_cur != before.rlim_max || after.rlim_cur > before.rlim_cur
+                               || mapped != MAP_FAILED;
+                    }});
+    // Tasks without end: 3,000 threads, of which no more than the cap start.
+    list.push_back({"threads", [] {
+                        const int started = threadsStartedAtOnce(3000);
+                        return started < 0 || started >= imaging::kWorkerPidMax;
+                    }});
     // What it must still be able to do, or the rest proves nothing.
     list.push_back({"cannot-start-a-thread", [] {
                         std::atomic<bool> ran{false};
@@ -340,34 +425,56 @@ std::string tryFromLibvipsThread(const std::vector<Attack> &list)
     return state.done ? state.escaped : " no-libvips-thread-ran";
 }
 
-bool receiveRequest(int channel, int &source)
+// A worker taken over by one picture, after its answer: every descriptor it
+// has is tried for a request of the program's, with the descriptors that
+// come with one, for a second. A picture that reaches it this way is read,
+// and its first bytes go back as the answer to that request.
+void stealLaterPictures()
 {
-    imaging::worker::Request request;
-    iovec io{&request, sizeof request};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
-    msghdr message{};
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    if (::recvmsg(channel, &message, MSG_WAITALL) != ssize_t(sizeof request))
-        return false;
-    cmsghdr *c = CMSG_FIRSTHDR(&message);
-    if (!c || c->cmsg_type != SCM_RIGHTS)
-        return false;
-    std::memcpy(&source, CMSG_DATA(c), sizeof source);
-    return true;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (std::chrono::steady_clock::now() < until) {
+        for (int fd = 0; fd < 64; ++fd) {
+            imaging::worker::Request request;
+            iovec io{&request, sizeof request};
+            alignas(cmsghdr) char control[CMSG_SPACE(4 * sizeof(int))];
+            msghdr message{};
+            message.msg_iov = &io;
+            message.msg_iovlen = 1;
+            message.msg_control = control;
+            message.msg_controllen = sizeof control;
+            if (::recvmsg(fd, &message, MSG_DONTWAIT) <= 0)
+                continue;
+            const cmsghdr *c = CMSG_FIRSTHDR(&message);
+            int source = -1;
+            if (c && c->cmsg_type == SCM_RIGHTS)
+                std::memcpy(&source, CMSG_DATA(c), sizeof source);
+            char picture[32] = {};
+            const ssize_t n = source >= 0 ? ::pread(source, picture, sizeof picture, 0) : 0;
+            const std::string detail = "stolen: " + std::string(picture, picture + std::max<ssize_t>(n, 0));
+            imaging::worker::Reply reply;
+            reply.status = std::uint32_t(imaging::ConversionStatus::Damaged);
+            reply.detailLength = std::uint32_t(detail.size());
+            imaging::worker::sendAll(fd, &reply, sizeof reply);
+            imaging::worker::sendAll(fd, detail.data(), detail.size());
+        }
+        const timespec pause{0, 5'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
 }
 
 } // namespace
 
-int attackFromInside(int channel, int parent)
+bool isHostile(int source)
 {
-    int source = -1;
-    if (!receiveRequest(channel, source))
-        return 1;
+    char start[8] = {};
+    return ::pread(source, start, sizeof start, 0) == ssize_t(sizeof start)
+           && std::memcmp(start, "#hostile", sizeof start) == 0;
+}
+
+int attackFromInside(int channel, int source, int parent)
+{
     std::string text(4096, '\0');
-    const ssize_t n = ::read(source, text.data(), text.size());
+    const ssize_t n = ::pread(source, text.data(), text.size(), 0);
     text.resize(n > 0 ? std::size_t(n) : 0);
     const Targets targets = parseTargets(text);
     const std::vector<Attack> list = attacks(targets, parent);
@@ -380,6 +487,8 @@ int attackFromInside(int channel, int parent)
     reply.detailLength = std::uint32_t(std::min<std::size_t>(detail.size(), imaging::worker::kMaxDetailBytes));
     imaging::worker::sendAll(channel, &reply, sizeof reply);
     imaging::worker::sendAll(channel, detail.data(), reply.detailLength);
+    if (targets.steal)
+        stealLaterPictures();
     if (targets.linger) {
         // A decoder that wants to outlive the program: it clears its
         // parent-death signal (if it may) and waits for the parent to go.

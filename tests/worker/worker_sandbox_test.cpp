@@ -10,6 +10,7 @@
 #include "imaging/test_pictures.h"
 #include "worker/user_namespaces.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -85,7 +86,7 @@ protected:
 
     QByteArray targets(bool linger) const
     {
-        QByteArray text;
+        QByteArray text = "#hostile\n";
         for (const QString &path :
              {QStringLiteral("/etc/shadow"), QStringLiteral("/etc/passwd"), QStringLiteral("/root"),
               QStringLiteral("/home"), QDir::homePath(), dir.path(), dir.file("secret.txt")})
@@ -116,15 +117,19 @@ protected:
         ASSERT_TRUE(parent.waitForStarted());
     }
 
-    // The attacks an ordinary user's worker cannot be kept from without a
-    // user namespace: its bounding set and securebits need CAP_SETPCAP to
+    // The attacks a worker cannot be kept from without a user namespace. An
+    // ordinary user's: its bounding set and securebits need CAP_SETPCAP to
     // change. It has no capability to lose, and "no new privileges" keeps it
-    // from gaining one.
+    // from gaining one. Root's: the kernel holds no task of root's to
+    // RLIMIT_NPROC, and there is no PID namespace of the worker's own whose
+    // process ids could run out.
     QString expectedEscapes() const
     {
-        return !GetParam() && ::geteuid() != 0 ? QStringLiteral("escaped: bounding-set@main securebits@main "
-                                                                "bounding-set@libvips-thread securebits@libvips-thread")
-                                               : QStringLiteral("escaped: none");
+        if (GetParam())
+            return QStringLiteral("escaped: none");
+        return ::geteuid() != 0 ? QStringLiteral("escaped: bounding-set@main securebits@main "
+                                                 "bounding-set@libvips-thread securebits@libvips-thread")
+                                : QStringLiteral("escaped: threads@main threads@libvips-thread");
     }
 
     TempDir dir;
@@ -150,22 +155,27 @@ TEST_P(HostileWorker, GetsNothingOutOfItsCell)
     EXPECT_FALSE(QFile::exists(dir.file("created.txt")));
     EXPECT_EQ(readFile(dir.file("existing.txt")), QByteArray("a file of the user's"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
-              QStringList({"existing.txt", "result.txt", "secret.txt", "targets.txt"}));
+              QStringList({"existing.txt", "result.txt", "result.txt.sent", "secret.txt", "targets.txt"}));
 }
 
 TEST_P(HostileWorker, DiesWithTheProgramWhateverItDoes)
 {
-    // The worker clears its parent-death signal (if it may) and waits for
-    // the program to go; the program is killed.
+    // The picture's process clears its parent-death signal (if it may) and
+    // waits for the program to go; the program is killed while it waits
+    // for the process to end.
     QProcess parent;
     start(parent, true, false);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!QFile::exists(dir.file("result.txt")) && std::chrono::steady_clock::now() < deadline)
+    pid_t worker = -1;
+    while (worker <= 0 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const Attempt attempt = readAttempt(dir.file("result.txt"));
-    ASSERT_GT(attempt.worker, 0) << parent.readAllStandardError().toStdString();
-    const pid_t guard = parentOf(attempt.worker);
+        worker = QString::fromUtf8(readFile(dir.file("result.txt.sent"))).toInt();
+    }
+    ASSERT_GT(worker, 0) << parent.readAllStandardError().toStdString();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Attempt attempt;
+    attempt.worker = worker;
+    const pid_t guard = parentOf(parentOf(attempt.worker));
     ASSERT_GT(guard, 0);
     ASSERT_FALSE(processGone(attempt.worker));
     parent.kill();
@@ -178,10 +188,58 @@ TEST_P(HostileWorker, DiesWithTheProgramWhateverItDoes)
     EXPECT_TRUE(processGone(guard)) << "the guard outlived the program by a second";
 }
 
+TEST_P(HostileWorker, ReachesNoOtherPicture)
+{
+    // A picture that took its decoder over answers, then for a second takes
+    // whatever request reaches it and answers with that picture's bytes. The
+    // pictures after it are converted where it cannot reach them.
+    if (!GetParam())
+        qputenv("TARVEL_WORKER_NAMESPACES", "off");
+    writeFile(dir.file("thief.txt"), "#hostile\nsteal\n");
+    testpics::save(testpics::gradient(40, 30), dir.file("private.png"), ".png");
+    writeFile(dir.file("private.png"), readFile(dir.file("private.png")) + "PRIVATE");
+    imaging::WorkerSettings settings;
+    settings.executable = QStringLiteral(HOSTILE_WORKER);
+    std::vector<pid_t> processes;
+    settings.pictureSent = [&](pid_t pid) { processes.push_back(pid); };
+    imaging::ConversionWorker worker(settings);
+    const imaging::ConversionResult thief
+        = imaging::convertPicture(worker, dir.file("thief.txt"), dir.file("thief.png"), 20, 15, 0xFFFFFF);
+    EXPECT_EQ(thief.status, imaging::ConversionStatus::Damaged) << thief.detail.toStdString();
+    for (const QString name : {"one", "two"}) {
+        const imaging::ConversionResult later
+            = imaging::convertPicture(worker, dir.file("private.png"), dir.file(name + ".png"), 20, 15, 0xFFFFFF);
+        EXPECT_EQ(later.status, imaging::ConversionStatus::Converted) << later.detail.toStdString();
+        EXPECT_EQ(testpics::load(dir.file(name + ".png")).width(), 20);
+    }
+    // A process for each picture, each gone with its picture.
+    ASSERT_EQ(processes.size(), 3u);
+    EXPECT_NE(processes[0], processes[1]);
+    EXPECT_NE(processes[1], processes[2]);
+    for (const pid_t process : processes)
+        EXPECT_TRUE(processGone(process)) << process;
+    qunsetenv("TARVEL_WORKER_NAMESPACES");
+}
+
 INSTANTIATE_TEST_SUITE_P(WorkerSandbox, HostileWorker, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool> &info) {
                              return info.param ? "InNamespacesOfItsOwn" : "WithoutNamespaces";
                          });
+
+TEST(WorkerSandbox, AProgramUnderAnAddressSpaceLimitOfItsOwnStillConverts)
+{
+    // ulimit -v 8000000: the workers get no more address space than the
+    // program has, rather than fail to start for asking more.
+    TempDir dir;
+    testpics::save(testpics::gradient(40, 30), dir.file("in.png"), ".png");
+    const QString worker = QCoreApplication::applicationDirPath() + QStringLiteral("/tarvel-worker");
+    QProcess parent;
+    parent.start(QStringLiteral("prlimit"), {QStringLiteral("--as=8192000000"), QStringLiteral(WORKER_PARENT), worker,
+                                             dir.file("in.png"), dir.file("result.txt")});
+    ASSERT_TRUE(parent.waitForFinished(30'000));
+    ASSERT_EQ(parent.exitCode(), 0) << parent.readAllStandardError().toStdString();
+    EXPECT_EQ(readAttempt(dir.file("result.txt")).detail, QStringLiteral("converted"));
+}
 
 TEST(WorkerSandbox, TheRealWorkerRunsConfined)
 {
@@ -224,10 +282,9 @@ TEST(WorkerSandbox, TheRealWorkerRunsConfined)
         EXPECT_TRUE(status.contains("NoNewPrivs:\t1")) << status.toStdString();
         EXPECT_TRUE(status.contains("Seccomp:\t2")) << status.toStdString();
     }
-    // The standard streams, the channel, the picture (once it has taken it);
-    // nothing else.
-    descriptors.removeOne(QStringLiteral("4"));
-    EXPECT_EQ(descriptors, QStringList({"0", "1", "2", "3"}));
+    // The standard streams, the picture and its own channel; nothing else,
+    // not the channel of the worker it was made from (3).
+    EXPECT_EQ(descriptors, QStringList({"0", "1", "2", "4", "5"}));
     EXPECT_EQ(environment, QByteArray("VIPS_DISC_THRESHOLD=1024g", 26));
     // Where the kernel makes them, namespaces of its own and an empty root.
     if (kernelMakesWorkerNamespaces()) {
