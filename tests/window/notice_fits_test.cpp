@@ -17,6 +17,30 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <initializer_list>
+#include <utility>
+
+namespace {
+
+// Runs the current test alone in a copy of this program with `variables` set,
+// since the screen and its scale are fixed when the program starts.
+void runInACopy(std::initializer_list<std::pair<QString, QString>> variables)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const auto &[name, value] : variables)
+        env.insert(name, value);
+    child.setProcessEnvironment(env);
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QByteArray output = child.readAllStandardOutput();
+    EXPECT_TRUE(child.exitCode() == 0 && output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
+}
+
+} // namespace
+
 class NoticeOnASmallScreen : public BatchWindow, public ::testing::WithParamInterface<const char *> { };
 
 TEST_P(NoticeOnASmallScreen, StaysWithinItsOKButtonInReach)
@@ -24,16 +48,7 @@ TEST_P(NoticeOnASmallScreen, StaysWithinItsOKButtonInReach)
     const QString size = QString::fromLatin1(GetParam());
     if (qEnvironmentVariable("TARVEL_TEST_SCREEN") != size) {
         // The screen is fixed at start-up: look in a copy of this program.
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TARVEL_TEST_SCREEN"), size);
-        child.setProcessEnvironment(env);
-        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
-        ASSERT_TRUE(child.waitForFinished(120000));
-        const QByteArray output = child.readAllStandardOutput();
-        EXPECT_TRUE(child.exitCode() == 0 && output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
+        runInACopy({{QStringLiteral("TARVEL_TEST_SCREEN"), size}});
         return;
     }
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -109,17 +124,8 @@ TEST_P(NoticeOnAWideScreen, ListsNamesThatCanBeToldApart)
 {
     const QString scale = QString::fromLatin1(GetParam());
     if (qEnvironmentVariable("TARVEL_TEST_SCALE_FACTOR") != scale) {
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TARVEL_TEST_SCREEN"), QStringLiteral("1280x1024"));
-        env.insert(QStringLiteral("TARVEL_TEST_SCALE_FACTOR"), scale);
-        child.setProcessEnvironment(env);
-        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
-        ASSERT_TRUE(child.waitForFinished(120000));
-        const QByteArray output = child.readAllStandardOutput();
-        EXPECT_TRUE(child.exitCode() == 0 && output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
+        runInACopy({{QStringLiteral("TARVEL_TEST_SCREEN"), QStringLiteral("1280x1024")},
+                    {QStringLiteral("TARVEL_TEST_SCALE_FACTOR"), scale}});
         return;
     }
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
