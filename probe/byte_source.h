@@ -78,6 +78,26 @@ std::optional<std::uint32_t> readBe16(ByteSource &bytes, std::uint64_t offset);
 std::optional<std::uint32_t> readLe32(ByteSource &bytes, std::uint64_t offset);
 std::optional<std::uint32_t> readBe32(ByteSource &bytes, std::uint64_t offset);
 
+// ByteReader's reading of integers over a source, so that one walker of a
+// format's structure (imaging/png_chunk_walk.h and the like, templates over
+// their reader) serves the probe, which reads a file a few bytes at a time,
+// and the code that holds the bytes in memory.
+class SourceReader {
+public:
+    explicit SourceReader(ByteSource &bytes) : m_bytes(&bytes) { }
+    std::uint64_t size() const { return m_bytes->size(); }
+    bool holds(std::uint64_t offset, std::uint64_t length) const { return fitsInside(offset, length, size()); }
+    std::optional<std::uint32_t> u8(std::uint64_t offset) const { return readByte(*m_bytes, offset); }
+    std::optional<std::uint32_t> be16(std::uint64_t offset) const { return readBe16(*m_bytes, offset); }
+    std::optional<std::uint32_t> le16(std::uint64_t offset) const { return readLe16(*m_bytes, offset); }
+    std::optional<std::uint32_t> be32(std::uint64_t offset) const { return readBe32(*m_bytes, offset); }
+    std::optional<std::uint32_t> le32(std::uint64_t offset) const { return readLe32(*m_bytes, offset); }
+    ByteSource &source() const { return *m_bytes; }
+
+private:
+    ByteSource *m_bytes;
+};
+
 // A stored dimension as a size: 0 when it was not read or does not fit a
 // signed 32-bit integer.
 std::int32_t dimension(std::optional<std::uint32_t> stored);

@@ -1,9 +1,13 @@
 #include "probe/output_check.h"
 
 #include "imaging/byte_order.h"
+#include "imaging/gif_block_walk.h"
+#include "imaging/png_chunk_walk.h"
 #include "probe/header_probe.h"
 #include "probe/iso_boxes.h"
+#include "probe/jpeg_segments.h"
 #include "probe/signatures.h"
+#include "probe/tiff_ifd.h"
 
 #include <zlib.h>
 
@@ -25,30 +29,14 @@ constexpr auto kTgaFooter = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.\0"sv;
 // entries its one directory may have.
 constexpr std::array<std::uint32_t, 15> kTiffTags{256, 257, 258, 259, 262, 273, 274, 277,
                                                   278, 279, 282, 283, 284, 296, 339};
-constexpr std::uint64_t kMostTiffEntries = 24;
+constexpr std::uint32_t kMostTiffEntries = 24;
 
 std::uint64_t roundUp(std::uint64_t n, std::uint64_t step) { return (n + step - 1) / step * step; }
-
-// Whether a PNG chunk's CRC (over its type and data) is the one it carries.
-bool pngCrcHolds(const ByteReader &png, std::uint64_t chunk, std::uint32_t length)
-{
-    const auto covered = png.bytes(chunk + 4, 4 + std::uint64_t(length));
-    const auto stated = png.be32(chunk + 8 + length);
-    if (!covered || !stated)
-        return false;
-    uLong crc = ::crc32(0, nullptr, 0);
-    for (std::size_t done = 0; done < covered->size();) {
-        const std::size_t part = std::min<std::size_t>(covered->size() - done, 1u << 30);
-        crc = ::crc32(crc, covered->data() + done, uInt(part));
-        done += part;
-    }
-    return crc == *stated;
-}
 
 // The zlib stream of the IDAT chunks: it inflates to exactly the rows of the
 // picture, each after a filter byte of the five there are, and ends exactly
 // where the last IDAT does. Inflated a piece at a time, never held whole.
-QString pngPixelsDefect(const ByteReader &png, const std::vector<std::uint64_t> &idats, std::uint64_t rowBytes,
+QString pngPixelsDefect(const ByteReader &png, const std::vector<PngChunk> &idats, std::uint64_t rowBytes,
                         std::uint64_t rows)
 {
     z_stream stream{};
@@ -59,8 +47,7 @@ QString pngPixelsDefect(const ByteReader &png, const std::vector<std::uint64_t> 
     int status = Z_OK;
     bool filtersHold = true;
     for (std::size_t i = 0; i < idats.size() && status == Z_OK; ++i) {
-        const std::uint32_t length = png.be32(idats[i]).value_or(0);
-        const auto data = png.bytes(idats[i] + 8, length).value_or(std::span<const std::uint8_t>());
+        const auto data = png.bytes(idats[i].data(), idats[i].length).value_or(std::span<const std::uint8_t>());
         stream.next_in = const_cast<Bytef *>(data.data());
         stream.avail_in = uInt(data.size());
         while (status == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0)) {
@@ -93,59 +80,36 @@ QString pngPixelsDefect(const ByteReader &png, const std::vector<std::uint64_t> 
 // every chunk's CRC holds, and the pixels are exactly the picture's.
 QString pngDefect(const ByteReader &png, int width, int height)
 {
-    std::uint64_t at = 8;
-    bool first = true;
+    PngChunkWalk chunks(png);
     std::uint64_t channels = 0;
-    std::vector<std::uint64_t> idats;
-    for (;;) {
-        const auto length = png.be32(at);
-        if (!length || !png.holds(at, 12 + std::uint64_t(*length)))
+    std::vector<PngChunk> idats;
+    for (bool first = true;; first = false) {
+        const auto chunk = chunks.next();
+        if (!chunk)
             return QStringLiteral("a PNG chunk runs past the end");
-        const std::uint64_t next = at + 12 + *length;
         if (first
-            && (!hasText(png, at + 4, "IHDR"sv) || *length != 13 || png.u8(at + 16) != 8u
-                || (png.u8(at + 17) != 2u && png.u8(at + 17) != 0u) || png.u8(at + 20) != 0u))
+            && (!chunk->is("IHDR") || chunk->length != 13 || png.u8(chunk->data() + 8) != 8u
+                || (png.u8(chunk->data() + 9) != 2u && png.u8(chunk->data() + 9) != 0u)
+                || png.u8(chunk->data() + 12) != 0u))
             return QStringLiteral("the PNG does not start with the header of an 8-bit RGB or grey picture");
         if (first)
-            channels = png.u8(at + 17) == 2u ? 3 : 1;
-        if (!pngCrcHolds(png, at, *length))
+            channels = png.u8(chunk->data() + 9) == 2u ? 3 : 1;
+        if (!pngChunkCrcHolds(png, *chunk))
             return QStringLiteral("a PNG chunk's CRC does not hold");
-        if (hasText(png, at + 4, "IEND"sv)) {
-            if (next != png.size() || idats.empty())
+        if (chunk->is("IEND")) {
+            if (chunk->end() != png.size() || idats.empty())
                 return QStringLiteral("the PNG does not end at IEND");
             return pngPixelsDefect(png, idats, 1 + channels * std::uint64_t(width), std::uint64_t(height));
         }
-        const bool pixels = hasText(png, at + 4, "IDAT"sv);
-        if (pixels) {
+        if (chunk->is("IDAT")) {
             // One run of IDAT chunks.
-            if (!idats.empty() && idats.back() + 12 + png.be32(idats.back()).value_or(0) != at)
+            if (!idats.empty() && idats.back().end() != chunk->at)
                 return QStringLiteral("the PNG's pixels are not in one run of chunks");
-            idats.push_back(at);
-        }
-        if (!first && !pixels && !hasText(png, at + 4, "pHYs"sv))
+            idats.push_back(*chunk);
+        } else if (!first && !chunk->is("pHYs")) {
             return QStringLiteral("the PNG carries a chunk the program does not write");
-        first = false;
-        at = next;
+        }
     }
-}
-
-// Where the entropy-coded data that starts at `from` ends: the offset of the
-// first marker that is neither a stuffed 0xFF nor a restart marker.
-std::optional<std::uint64_t> jpegEntropyEnd(const ByteReader &jpeg, std::uint64_t from)
-{
-    const auto data = jpeg.bytes(from, jpeg.size() - std::min(from, jpeg.size()));
-    if (!data)
-        return std::nullopt;
-    for (auto p = std::find(data->begin(), data->end(), 0xFF); p != data->end();
-         p = std::find(p, data->end(), std::uint8_t(0xFF))) {
-        if (p + 1 == data->end())
-            return std::nullopt;
-        const std::uint8_t next = p[1];
-        if (next != 0x00 && (next < 0xD0 || next > 0xD7))
-            return from + std::uint64_t(p - data->begin());
-        p += 2;
-    }
-    return std::nullopt;
 }
 
 // Marker segments up to the first scan: tables and the frame header only,
@@ -154,76 +118,49 @@ std::optional<std::uint64_t> jpegEntropyEnd(const ByteReader &jpeg, std::uint64_
 // progressive JPEG; then EOI, the file's last two bytes.
 QString jpegDefect(const ByteReader &jpeg)
 {
-    std::uint64_t at = 2;
+    JpegSegmentWalk segments(jpeg);
     bool scans = false;
-    for (;;) {
-        const auto marker = jpeg.be16(at);
-        if (marker == 0xFFD9u && scans)
-            return at + 2 == jpeg.size() ? QString() : QStringLiteral("the JPEG goes on after its end-of-image marker");
-        const auto length = jpeg.be16(at + 2);
-        if (!marker || !length || *length < 2 || !jpeg.holds(at + 2, *length))
-            return QStringLiteral("a JPEG segment runs past the end");
-        if (*marker == 0xFFDA) {
+    while (const auto segment = segments.next()) {
+        const std::uint32_t code = segment->code;
+        if (code == kJpegEndOfImage && scans)
+            return segment->end() == jpeg.size() ? QString()
+                                                 : QStringLiteral("the JPEG goes on after its end-of-image marker");
+        if (code == kJpegStartOfScan) {
             scans = true;
-            const auto end = jpegEntropyEnd(jpeg, at + 2 + *length);
-            if (!end)
-                return QStringLiteral("the JPEG's scan runs past the end");
-            at = *end;
             continue;
         }
-        const bool tables = *marker == 0xFFDB || *marker == 0xFFC4 || *marker == 0xFFDD;
-        const bool allowed = scans ? *marker == 0xFFC4 : tables || *marker == 0xFFE0 || (*marker >= 0xFFC0 && *marker <= 0xFFC2);
-        if (!allowed)
+        const bool tables = code == 0xDB || code == 0xC4 || code == 0xDD;
+        const bool allowed = scans ? code == 0xC4 : tables || code == 0xE0 || (code >= 0xC0 && code <= 0xC2);
+        if (!allowed || segment->length == 0)
             return QStringLiteral("the JPEG carries a segment the program does not write");
-        at += 2 + *length;
     }
-}
-
-// A colour table after a descriptor whose flags say so: 3 * 2^(n + 1) bytes.
-std::uint64_t gifTableBytes(std::uint32_t flags) { return flags & 0x80 ? 3u << ((flags & 7) + 1) : 0; }
-
-// Data sub-blocks from `at` to their terminator; the offset after it.
-std::optional<std::uint64_t> afterSubBlocks(const ByteReader &gif, std::uint64_t at)
-{
-    while (const auto size = gif.u8(at)) {
-        if (*size == 0)
-            return at + 1;
-        at += 1 + *size;
-    }
-    return std::nullopt;
+    return QStringLiteral("a JPEG segment or scan runs past the end");
 }
 
 // One frame covering the screen, at most a graphic control block before it,
 // then the trailer as the last byte.
 QString gifDefect(const ByteReader &gif, int width, int height)
 {
-    const auto screenFlags = gif.u8(10);
-    if (!screenFlags)
+    if (!gif.u8(10))
         return QStringLiteral("the GIF ends in its header");
-    std::uint64_t at = 13 + gifTableBytes(*screenFlags);
+    GifBlockWalk blocks(gif);
     int frames = 0;
-    for (;;) {
-        const auto block = gif.u8(at);
-        if (!block)
-            return QStringLiteral("the GIF ends before its trailer");
-        if (*block == 0x3B)
+    while (const auto block = blocks.next()) {
+        const std::uint64_t at = block->at;
+        if (block->introducer == kGifTrailer)
             return at + 1 == gif.size() && frames == 1 ? QString()
                                                        : QStringLiteral("the GIF does not end at its trailer");
-        std::optional<std::uint64_t> next;
-        if (*block == 0x21 && gif.u8(at + 1) == 0xF9u && gif.u8(at + 2) == 4u) {
-            next = afterSubBlocks(gif, at + 2);
-        } else if (*block == 0x2C && ++frames == 1 && gif.le16(at + 1) == 0u && gif.le16(at + 3) == 0u
-                   && gif.le16(at + 5) == std::uint32_t(width) && gif.le16(at + 7) == std::uint32_t(height)) {
-            const auto flags = gif.u8(at + 9);
-            if (flags)
-                next = afterSubBlocks(gif, at + 11 + gifTableBytes(*flags));
-        } else {
+        const bool control = block->introducer == kGifExtension && gif.u8(at + 1) == kGifGraphicControl
+                             && gif.u8(at + 2) == 4u;
+        const bool screenImage = block->introducer == kGifImage && ++frames == 1 && gif.le16(at + 1) == 0u
+                                 && gif.le16(at + 3) == 0u && gif.le16(at + 5) == std::uint32_t(width)
+                                 && gif.le16(at + 7) == std::uint32_t(height);
+        if (!control && !screenImage)
             return QStringLiteral("the GIF carries a block the program does not write");
-        }
-        if (!next)
+        if (!block->end)
             return QStringLiteral("a GIF block runs past the end");
-        at = *next;
     }
+    return QStringLiteral("the GIF ends before its trailer");
 }
 
 QString bmpDefect(const ByteReader &bmp)
@@ -240,87 +177,53 @@ QString tgaDefect(const ByteReader &tga)
     return plain ? QString() : QStringLiteral("the TGA is not an uncompressed 24-bit picture");
 }
 
-std::uint64_t tiffTypeBytes(std::uint32_t type)
-{
-    switch (type) {
-    case 1:
-    case 2:
-    case 6:
-    case 7: return 1;
-    case 3:
-    case 8: return 2;
-    case 4:
-    case 9:
-    case 11: return 4;
-    case 5:
-    case 10:
-    case 12: return 8;
-    default: return 0;
-    }
-}
-
 // One directory of baseline tags, uncompressed RGB in strips of exactly the
 // picture's bytes. Every byte of the file belongs to the header, a strip, the
 // directory or a value it points to, but for a byte of padding before a value
 // (values start on even offsets); nothing overlaps.
-QString tiffDefect(const ByteReader &tiff, int width, int height)
+QString tiffDefect(std::span<const std::uint8_t> file, int width, int height)
 {
     // In the byte order the file states (libtiff writes the machine's own).
-    const bool bigEndian = tiff.u8(0) == std::uint32_t('M');
-    auto u16 = [&](std::uint64_t at) { return bigEndian ? tiff.be16(at) : tiff.le16(at); };
-    auto u32 = [&](std::uint64_t at) { return bigEndian ? tiff.be32(at) : tiff.le32(at); };
-    const auto directory = u32(4);
-    const auto entries = directory ? u16(*directory) : std::nullopt;
-    if (!entries || *entries > kMostTiffEntries || !tiff.holds(*directory, 2 + 12 * std::uint64_t(*entries) + 4))
+    const TiffStructure tiff(file, file.size() > 0 && file[0] == 'M');
+    const auto offset = tiff.u32(4);
+    const auto directory = offset ? tiff.directory(*offset, kMostTiffEntries) : std::nullopt;
+    if (!directory || !tiff.whole(*directory))
         return QStringLiteral("the TIFF directory runs past the end");
-    if (u32(*directory + 2 + 12 * std::uint64_t(*entries)) != 0u)
+    if (tiff.u32(directory->nextAt()) != 0u)
         return QStringLiteral("the TIFF has more than one directory");
     struct Stretch {
         std::uint64_t start;
         std::uint64_t length;
     };
-    std::vector<Stretch> used{{0, 8}, {*directory, 2 + 12 * std::uint64_t(*entries) + 4}};
-    // Where a value of an entry is: in the entry when it fits, else where
-    // the entry points.
-    auto valueAt = [&](std::uint64_t entry, std::uint64_t index) -> std::optional<std::uint64_t> {
-        const std::uint64_t size = tiffTypeBytes(u16(entry + 2).value_or(0));
-        const std::uint64_t count = u32(entry + 4).value_or(0);
-        const std::uint64_t at = size * count > 4 ? u32(entry + 8).value_or(0) : entry + 8;
-        if (size == 2)
-            return u16(at + 2 * index);
-        if (size == 4)
-            return u32(at + 4 * index);
-        return std::nullopt;
-    };
-    std::uint64_t rowsPerStrip = 0, compression = 0, samples = 0, offsets = 0, counts = 0;
-    for (std::uint64_t i = 0; i < *entries; ++i) {
-        const std::uint64_t entry = *directory + 2 + 12 * i;
-        const std::uint32_t tag = u16(entry).value_or(0);
-        const std::uint64_t valueBytes = tiffTypeBytes(u16(entry + 2).value_or(0)) * u32(entry + 4).value_or(0);
-        if (std::find(kTiffTags.begin(), kTiffTags.end(), tag) == kTiffTags.end() || valueBytes == 0)
+    std::vector<Stretch> used{{0, 8}, {directory->at, directory->bytes()}};
+    std::uint64_t rowsPerStrip = 0, compression = 0, samples = 0;
+    std::optional<TiffEntry> offsets, counts;
+    for (std::uint32_t i = 0; i < directory->count; ++i) {
+        const TiffEntry entry = *tiff.entry(*directory, i);
+        if (std::find(kTiffTags.begin(), kTiffTags.end(), entry.tag) == kTiffTags.end() || entry.valueBytes == 0)
             return QStringLiteral("the TIFF carries a tag the program does not write");
-        if (valueBytes > 4)
-            used.push_back({u32(entry + 8).value_or(0), valueBytes});
-        const std::uint64_t value = valueAt(entry, 0).value_or(0);
-        if (tag == 259)
+        if (entry.valueBytes > 4)
+            used.push_back({entry.valueAt, entry.valueBytes});
+        const std::uint64_t value = tiff.integer(entry, 0).value_or(0);
+        if (entry.tag == 259)
             compression = value;
-        else if (tag == 277)
+        else if (entry.tag == 277)
             samples = value;
-        else if (tag == 278)
+        else if (entry.tag == 278)
             rowsPerStrip = value;
-        else if (tag == 273)
+        else if (entry.tag == 273)
             offsets = entry;
-        else if (tag == 279)
+        else if (entry.tag == 279)
             counts = entry;
     }
     const std::uint64_t strips = rowsPerStrip ? (std::uint64_t(height) + rowsPerStrip - 1) / rowsPerStrip : 0;
-    if (compression != 1 || samples != 3 || !offsets || !counts || strips == 0 || u32(offsets + 4) != strips
-        || u32(counts + 4) != strips)
+    if (compression != 1 || samples != 3 || !offsets || !counts || strips == 0 || offsets->count != strips
+        || counts->count != strips)
         return QStringLiteral("the TIFF is not uncompressed RGB in strips");
     std::uint64_t pixelBytes = 0;
-    for (std::uint64_t i = 0; i < strips; ++i) {
-        const auto start = valueAt(offsets, i);
-        const auto length = valueAt(counts, i);
+    for (std::uint32_t i = 0; i < strips; ++i) {
+        const auto start = tiff.integer(*offsets, i);
+        const auto length = tiff.integer(*counts, i);
         if (!start || !length)
             return QStringLiteral("the TIFF's strips run past the end");
         used.push_back({*start, *length});
@@ -331,11 +234,11 @@ QString tiffDefect(const ByteReader &tiff, int width, int height)
     std::sort(used.begin(), used.end(), [](const Stretch &a, const Stretch &b) { return a.start < b.start; });
     std::uint64_t end = 0;
     for (const Stretch &stretch : used) {
-        if (stretch.start < end || stretch.start - end > 1 || !tiff.holds(stretch.start, stretch.length))
+        if (stretch.start < end || stretch.start - end > 1 || !tiff.bytes().holds(stretch.start, stretch.length))
             return QStringLiteral("the TIFF holds bytes that are neither pixels nor its directory");
         end = stretch.start + stretch.length;
     }
-    return end == tiff.size() ? QString() : QStringLiteral("the TIFF goes on after its last part");
+    return end == tiff.bytes().size() ? QString() : QStringLiteral("the TIFF goes on after its last part");
 }
 
 // One chunk after the RIFF header, VP8 or VP8L: a simple WebP, which has no
@@ -517,7 +420,7 @@ QString outputDefect(QByteArrayView bytes, OutputFormat format, int width, int h
     case OutputFormat::Tga:
         return size == largestOutputBytes(format, width, height) ? tgaDefect(reader)
                                                                  : QStringLiteral("not the size of its pixels");
-    case OutputFormat::Tiff: return tiffDefect(reader, width, height);
+    case OutputFormat::Tiff: return tiffDefect(data, width, height);
     case OutputFormat::Png: return pngDefect(reader, width, height);
     case OutputFormat::Gif: return gifDefect(reader, width, height);
     case OutputFormat::Jpeg: return jpegDefect(reader);

@@ -2,8 +2,12 @@
 
 #include "imaging/byte_order.h"
 #include "imaging/checksum.h"
+#include "imaging/gif_block_walk.h"
+#include "imaging/png_chunk_walk.h"
 #include "imaging/picture_formats.h"
+#include "probe/jpeg_segments.h"
 #include "probe/signatures.h"
+#include "probe/tiff_ifd.h"
 
 #include <algorithm>
 #include <array>
@@ -48,57 +52,9 @@ bool contains(std::span<const std::uint16_t> tags, std::uint32_t tag)
 // order changes (a rational is two of them); 0 for a type not known.
 std::uint32_t unitBytes(std::uint32_t type)
 {
-    switch (type) {
-    case 1: // BYTE
-    case 2: // ASCII
-    case 6: // SBYTE
-    case 7: // UNDEFINED
-        return 1;
-    case 3: // SHORT
-    case 8: // SSHORT
-        return 2;
-    case 4:  // LONG
-    case 9:  // SLONG
-    case 11: // FLOAT
-        return 4;
-    case 5:  // RATIONAL
-    case 10: // SRATIONAL
-        return 4;
-    case 12: // DOUBLE
-        return 8;
-    default: return 0;
-    }
+    const std::uint64_t bytes = tiffTypeBytes(type);
+    return type == 5 || type == 10 ? 4 : std::uint32_t(bytes);
 }
-
-std::uint32_t elementBytes(std::uint32_t type) { return type == 5 || type == 10 ? 8 : unitBytes(type); }
-
-// A TIFF structure read in the byte order its header states.
-class TiffReader {
-public:
-    explicit TiffReader(std::span<const std::uint8_t> block) : m_bytes(block)
-    {
-        if (hasText(m_bytes, 0, "II*\0"sv))
-            m_valid = true;
-        else if (hasText(m_bytes, 0, "MM\0*"sv))
-            m_valid = m_bigEndian = true;
-    }
-    bool valid() const { return m_valid; }
-    bool bigEndian() const { return m_bigEndian; }
-    std::optional<std::uint32_t> u16(std::uint64_t at) const
-    {
-        return m_bigEndian ? m_bytes.be16(at) : m_bytes.le16(at);
-    }
-    std::optional<std::uint32_t> u32(std::uint64_t at) const
-    {
-        return m_bigEndian ? m_bytes.be32(at) : m_bytes.le32(at);
-    }
-    const ByteReader &bytes() const { return m_bytes; }
-
-private:
-    ByteReader m_bytes;
-    bool m_valid = false;
-    bool m_bigEndian = false;
-};
 
 struct Entry {
     std::uint16_t tag = 0;
@@ -110,28 +66,22 @@ struct Entry {
 // The entries of the directory at `offset` whose tags `keep` takes, with
 // their values read (and turned little-endian) from wherever they are; an
 // entry whose value lies outside the block is dropped.
-template <typename Keep> std::vector<Entry> readDirectory(const TiffReader &tiff, std::uint64_t offset, Keep keep)
+template <typename Keep> std::vector<Entry> readDirectory(const TiffStructure &tiff, std::uint64_t offset, Keep keep)
 {
     std::vector<Entry> entries;
-    const auto count = tiff.u16(offset);
-    if (!count || *count > kMostEntries || !tiff.bytes().holds(offset + 2, 12 * std::uint64_t(*count)))
+    const auto directory = tiff.directory(offset, kMostEntries);
+    if (!directory || !tiff.bytes().holds(offset + 2, 12 * std::uint64_t(directory->count)))
         return entries;
-    for (std::uint32_t i = 0; i < *count; ++i) {
-        const std::uint64_t at = offset + 2 + 12 * std::uint64_t(i);
-        const std::uint32_t tag = *tiff.u16(at);
-        const std::uint32_t type = *tiff.u16(at + 2);
-        const std::uint32_t values = *tiff.u32(at + 4);
-        const std::uint32_t unit = unitBytes(type);
-        if (unit == 0 || values == 0 || !keep(tag))
+    for (std::uint32_t i = 0; i < directory->count; ++i) {
+        const TiffEntry found = *tiff.entry(*directory, i);
+        const std::uint32_t unit = unitBytes(found.type);
+        if (unit == 0 || found.count == 0 || !keep(found.tag) || found.valueBytes > kLargestExif)
             continue;
-        const std::uint64_t length = std::uint64_t(values) * elementBytes(type);
-        if (length > kLargestExif)
-            continue;
-        const std::uint64_t where = length <= 4 ? at + 8 : *tiff.u32(at + 8);
-        const auto stretch = tiff.bytes().bytes(where, length);
+        const auto stretch = tiff.bytes().bytes(found.valueAt, found.valueBytes);
         if (!stretch)
             continue;
-        Entry entry{std::uint16_t(tag), std::uint16_t(type), values, Bytes(stretch->begin(), stretch->end())};
+        Entry entry{std::uint16_t(found.tag), std::uint16_t(found.type), found.count,
+                    Bytes(stretch->begin(), stretch->end())};
         if (tiff.bigEndian() && unit > 1) {
             for (std::size_t u = 0; u + unit <= entry.value.size(); u += unit)
                 std::reverse(entry.value.begin() + std::ptrdiff_t(u), entry.value.begin() + std::ptrdiff_t(u + unit));
@@ -142,23 +92,20 @@ template <typename Keep> std::vector<Entry> readDirectory(const TiffReader &tiff
 }
 
 // The offset a directory's pointer entry (EXIF, GPS) holds, when it has one.
-std::optional<std::uint32_t> pointerIn(const TiffReader &tiff, std::uint64_t directory, std::uint32_t pointerTag)
+std::optional<std::uint32_t> pointerIn(const TiffStructure &tiff, std::uint64_t offset, std::uint32_t pointerTag)
 {
-    const auto count = tiff.u16(directory);
-    if (!count || *count > kMostEntries)
+    const auto directory = tiff.directory(offset, kMostEntries);
+    if (!directory)
         return std::nullopt;
-    for (std::uint32_t i = 0; i < *count; ++i) {
-        const std::uint64_t at = directory + 2 + 12 * std::uint64_t(i);
-        const auto tag = tiff.u16(at);
-        const auto type = tiff.u16(at + 2);
-        const auto values = tiff.u32(at + 4);
-        if (!tag || !type || !values)
+    for (std::uint32_t i = 0; i < directory->count; ++i) {
+        const auto entry = tiff.entry(*directory, i);
+        if (!entry)
             return std::nullopt;
         // LONG or IFD as the standard has it; SLONG as some writers store
         // it, taken while it is not negative.
-        const auto offset = *tag == pointerTag && *values == 1 ? tiff.u32(at + 8) : std::nullopt;
-        if (offset && (*type == 4 || *type == 13 || (*type == 9 && *offset < 0x80000000u)))
-            return offset;
+        const auto pointer = entry->tag == pointerTag && entry->count == 1 ? tiff.u32(entry->at + 8) : std::nullopt;
+        if (pointer && (entry->type == 4 || entry->type == 13 || (entry->type == 9 && *pointer < 0x80000000u)))
+            return pointer;
     }
     return std::nullopt;
 }
@@ -295,8 +242,8 @@ Entry rationalEntry(std::uint16_t tag, std::uint32_t numerator, std::uint32_t de
 std::optional<KeptDirectories> keptDirectories(std::span<const std::uint8_t> block, bool keepLocation,
                                                std::optional<std::pair<int, int>> size)
 {
-    const TiffReader tiff(block);
-    const auto first = tiff.valid() ? tiff.u32(4) : std::nullopt;
+    const TiffStructure tiff(block);
+    const auto first = tiff.firstDirectoryOffset();
     if (!first)
         return std::nullopt;
     const bool source = size.has_value();
@@ -393,11 +340,11 @@ Bytes pngWithExif(std::span<const std::uint8_t> file, std::span<const std::uint8
 // then points to it. Its old entries keep their values where they are.
 Bytes tiffWithExif(std::span<const std::uint8_t> file, std::span<const std::uint8_t> exif)
 {
-    const TiffReader tiff(file);
-    const auto first = tiff.valid() ? tiff.u32(4) : std::nullopt;
+    const TiffStructure tiff(file);
+    const auto first = tiff.firstDirectoryOffset();
     auto kept = keptDirectories(exif, true, std::nullopt);
-    const auto count = first ? tiff.u16(*first) : std::nullopt;
-    if (!kept || !count || *count > kMostEntries || !tiff.bytes().holds(*first + 2, 12 * std::uint64_t(*count)))
+    const auto directory = first ? tiff.directory(*first, kMostEntries) : std::nullopt;
+    if (!kept || !directory || !tiff.bytes().holds(*first + 2, 12 * std::uint64_t(directory->count)))
         return Bytes(file.begin(), file.end());
     Bytes out(file.begin(), file.end());
     Writer writer{out, 0, tiff.bigEndian()};
@@ -408,7 +355,7 @@ Bytes tiffWithExif(std::span<const std::uint8_t> file, std::span<const std::uint
     // then overwritten by them.
     std::vector<std::array<std::uint8_t, 12>> own;
     std::vector<Entry> placeholders;
-    for (std::uint32_t i = 0; i < *count; ++i) {
+    for (std::uint32_t i = 0; i < directory->count; ++i) {
         const auto entry = tiff.bytes().bytes<12>(*first + 2 + 12 * std::uint64_t(i));
         std::array<std::uint8_t, 12> copy{};
         std::copy(entry->begin(), entry->end(), copy.begin());
@@ -426,7 +373,7 @@ Bytes tiffWithExif(std::span<const std::uint8_t> file, std::span<const std::uint
         out.push_back(0);
     const std::size_t directoryAt = out.size();
     writeDirectories(writer, std::move(*kept), placeholders);
-    const TiffReader written(out);
+    const TiffStructure written(out);
     const std::uint32_t entries = *written.u16(directoryAt);
     for (std::uint32_t i = 0; i < entries; ++i) {
         const std::size_t at = directoryAt + 2 + 12 * std::size_t(i);
@@ -450,108 +397,52 @@ bool pngHoldsOnlyPicture(const ByteReader &png)
     constexpr auto kPlain
         = std::to_array<std::string_view>({"IHDR"sv, "PLTE"sv, "IDAT"sv, "IEND"sv, "tRNS"sv, "gAMA"sv, "cHRM"sv,
                                            "sRGB"sv, "iCCP"sv, "sBIT"sv, "bKGD"sv, "pHYs"sv, "hIST"sv, "sPLT"sv});
-    std::uint64_t at = 8;
-    for (;;) {
-        const auto length = png.be32(at);
-        if (!length || !png.holds(at, 12 + std::uint64_t(*length)))
-            return false;
-        if (hasText(png, at + 4, "IEND"sv))
+    PngChunkWalk chunks(png);
+    while (const auto chunk = chunks.next()) {
+        if (chunk->is("IEND"))
             return true;
-        if (std::none_of(kPlain.begin(), kPlain.end(),
-                         [&](std::string_view type) { return hasText(png, at + 4, type); }))
+        if (std::none_of(kPlain.begin(), kPlain.end(), [&](std::string_view type) { return chunk->is(type); }))
             return false;
-        at += 12 + std::uint64_t(*length);
     }
+    return false;
 }
 
 // JPEG: frames, tables, scans, restarts; of the application segments only
 // JFIF's header, an ICC profile and Adobe's colour transform.
 bool jpegHoldsOnlyPicture(const ByteReader &jpeg)
 {
-    std::uint64_t at = 2;
-    for (;;) {
-        const auto marker = jpeg.be16(at);
-        if (!marker || (*marker >> 8) != 0xFF)
-            return false;
-        if (*marker == 0xFFD9)
+    JpegSegmentWalk segments(jpeg, JpegFill::Skipped);
+    while (const auto segment = segments.next()) {
+        const std::uint32_t code = segment->code;
+        const std::uint64_t at = segment->at;
+        if (code == kJpegEndOfImage)
             return true;
-        if (*marker == 0xFFFF) { // fill byte
-            ++at;
-            continue;
-        }
-        const auto length = jpeg.be16(at + 2);
-        if (!length || *length < 2 || !jpeg.holds(at + 2, *length))
-            return false;
-        const std::uint32_t code = *marker & 0xFF;
         const bool frame = code >= 0xC0 && code <= 0xCF; // frames, DHT, DAC
-        const bool tables = code == 0xDB || code == 0xDD || code == 0xDA;
+        const bool tables = code == 0xDB || code == 0xDD || code == kJpegStartOfScan;
         const bool plainApp = (code == 0xE0 && (hasText(jpeg, at + 4, "JFIF\0"sv) || hasText(jpeg, at + 4, "JFXX\0"sv)))
                               || (code == 0xE2 && hasText(jpeg, at + 4, "ICC_PROFILE\0"sv))
                               || (code == 0xEE && hasText(jpeg, at + 4, "Adobe"sv));
-        if (!frame && !tables && !plainApp)
+        if (segment->length == 0 || (!frame && !tables && !plainApp))
             return false;
-        at += 2 + *length;
-        if (code != 0xDA)
-            continue;
-        // The coded data after a scan header: bytes up to the next marker
-        // that is neither a stuffed zero nor a restart.
-        for (;;) {
-            const auto byte = jpeg.u8(at);
-            if (!byte)
-                return false;
-            if (*byte != 0xFF) {
-                ++at;
-                continue;
-            }
-            const auto next = jpeg.u8(at + 1);
-            if (!next)
-                return false;
-            if (*next == 0x00 || (*next >= 0xD0 && *next <= 0xD7)) {
-                at += 2;
-                continue;
-            }
-            break;
-        }
     }
-}
-
-std::optional<std::uint64_t> afterGifSubBlocks(const ByteReader &gif, std::uint64_t at)
-{
-    while (const auto size = gif.u8(at)) {
-        if (*size == 0)
-            return at + 1;
-        at += 1 + *size;
-    }
-    return std::nullopt;
+    return false;
 }
 
 // GIF: one frame, at most with its graphic control; no comment, text or
 // application block (XMP, the animation loop).
 bool gifHoldsOnlyPicture(const ByteReader &gif)
 {
-    const auto screen = gif.u8(10);
-    if (!screen)
-        return false;
-    std::uint64_t at = 13 + (*screen & 0x80 ? 3u << ((*screen & 7) + 1) : 0);
+    GifBlockWalk blocks(gif);
     int frames = 0;
-    for (;;) {
-        const auto block = gif.u8(at);
-        if (!block)
-            return false;
-        if (*block == 0x3B)
+    while (const auto block = blocks.next()) {
+        if (block->introducer == kGifTrailer)
             return frames == 1;
-        std::optional<std::uint64_t> next;
-        if (*block == 0x21 && gif.u8(at + 1) == 0xF9u) {
-            next = afterGifSubBlocks(gif, at + 2);
-        } else if (*block == 0x2C && ++frames == 1) {
-            const auto flags = gif.u8(at + 9);
-            if (flags)
-                next = afterGifSubBlocks(gif, at + 11 + (*flags & 0x80 ? 3u << ((*flags & 7) + 1) : 0));
-        }
-        if (!next)
+        const bool control = block->introducer == kGifExtension && gif.u8(block->at + 1) == kGifGraphicControl;
+        const bool firstImage = block->introducer == kGifImage && ++frames == 1;
+        if (!block->end || (!control && !firstImage))
             return false;
-        at = *next;
     }
+    return false;
 }
 
 // TIFF: one page, and of its tags only those of the picture's structure
@@ -561,14 +452,14 @@ bool tiffHoldsOnlyPicture(std::span<const std::uint8_t> file)
     constexpr auto kStructure = std::to_array<std::uint16_t>(
         {254, 255, 256, 257, 258, 259, 262, 266, 273, 274, 277, 278, 279, 280, 281, 282, 283,
          284, 290, 291, 296, 317, 318, 319, 320, 322, 323, 324, 325, 338, 339, 340, 341, 532});
-    const TiffReader tiff(file);
-    const auto first = tiff.valid() ? tiff.u32(4) : std::nullopt;
-    const auto count = first ? tiff.u16(*first) : std::nullopt;
-    if (!count || *count > kMostEntries || tiff.u32(*first + 2 + 12 * std::uint64_t(*count)) != 0u)
+    const TiffStructure tiff(file);
+    const auto first = tiff.firstDirectoryOffset();
+    const auto directory = first ? tiff.directory(*first, kMostEntries) : std::nullopt;
+    if (!directory || tiff.u32(directory->nextAt()) != 0u)
         return false;
-    for (std::uint32_t i = 0; i < *count; ++i) {
-        const auto tag = tiff.u16(*first + 2 + 12 * std::uint64_t(i));
-        if (!tag || (!contains(kStructure, *tag) && *tag != 34675)) // 34675: an ICC profile
+    for (std::uint32_t i = 0; i < directory->count; ++i) {
+        const auto entry = tiff.entry(*directory, i);
+        if (!entry || (!contains(kStructure, entry->tag) && entry->tag != 34675)) // 34675: an ICC profile
             return false;
     }
     return true;
@@ -599,23 +490,23 @@ std::span<const std::uint8_t> findExifBlock(std::span<const std::uint8_t> file)
     switch (signature) {
     case Signature::Jpeg:
         for (std::uint64_t at = 2;;) {
-            const auto marker = bytes.be16(at);
-            const auto length = bytes.be16(at + 2);
-            if (!marker || !length || *length < 2 || (*marker >> 8) != 0xFF || *marker == 0xFFDA)
+            const auto segment = jpegSegmentAt(bytes, at);
+            if (!segment || segment->length == 0 || segment->code == kJpegStartOfScan)
                 return {};
-            if (*marker == 0xFFE1 && *length >= 8 && hasText(bytes, at + 4, "Exif\0\0"sv))
-                return stretch(at + 10, *length - 8u);
-            at += 2 + *length;
+            if (segment->code == 0xE1 && segment->length >= 8 && hasText(bytes, at + 4, "Exif\0\0"sv))
+                return stretch(at + 10, segment->length - 8u);
+            at = segment->end();
         }
-    case Signature::Png:
-        for (std::uint64_t at = 8;;) {
-            const auto length = bytes.be32(at);
-            if (!length || !bytes.holds(at, 12 + std::uint64_t(*length)) || hasText(bytes, at + 4, "IEND"sv))
+    case Signature::Png: {
+        PngChunkWalk chunks(bytes);
+        while (const auto chunk = chunks.next()) {
+            if (chunk->is("IEND"))
                 return {};
-            if (hasText(bytes, at + 4, "eXIf"sv))
-                return stretch(at + 8, *length);
-            at += 12 + std::uint64_t(*length);
+            if (chunk->is("eXIf"))
+                return stretch(chunk->data(), chunk->length);
         }
+        return {};
+    }
     case Signature::TiffLittleEndian:
     case Signature::TiffBigEndian: return file;
     default: break;

@@ -1,6 +1,7 @@
 #include "engine/codecs/gif_file.h"
 
 #include "imaging/byte_order.h"
+#include "imaging/gif_block_walk.h"
 
 #include <vector>
 
@@ -8,61 +9,23 @@ namespace imaging {
 
 namespace {
 
-// "GIF89a" and the logical screen descriptor.
-constexpr std::size_t kScreenEnd = 13;
-constexpr std::uint32_t kExtension = 0x21;
-constexpr std::uint32_t kImage = 0x2C;
-constexpr std::uint32_t kTrailer = 0x3B;
-constexpr std::uint32_t kGraphicControl = 0xF9;
-
 ByteReader readerOf(QByteArrayView bytes) { return ByteReader(bytes.data(), std::size_t(bytes.size())); }
 
-// A colour table follows when bit 7 of its descriptor's flags is set.
-std::uint64_t colourTableBytes(std::uint32_t flags) { return flags & 0x80 ? 3 * (std::uint64_t(2) << (flags & 7)) : 0; }
-
-// Past the data sub-blocks that start at `pos` (each a length byte and that
-// many bytes, a zero length ends them); nothing when the file ends first.
-std::optional<std::uint64_t> afterSubBlocks(const ByteReader &gif, std::uint64_t pos)
-{
-    while (const auto length = gif.u8(pos)) {
-        pos += 1 + *length;
-        if (*length == 0)
-            return pos;
-    }
-    return std::nullopt;
-}
+bool isGif(const ByteReader &gif) { return hasText(gif, 0, "GIF") && gif.holds(0, kGifScreenEnd); }
 
 // Hands the offset of each extension and image block to `visit` in file
 // order, until it returns false. False when the blocks break off or hold
 // something that is no GIF block, before the trailer or the visitor's stop.
 template <typename Visit> bool visitBlocks(const ByteReader &gif, Visit visit)
 {
-    const auto screen = gif.bytes<kScreenEnd>(0);
-    if (!screen || (*screen)[0] != 'G' || (*screen)[1] != 'I' || (*screen)[2] != 'F')
+    if (!isGif(gif))
         return false;
-    std::optional<std::uint64_t> pos = kScreenEnd + colourTableBytes((*screen)[10]);
-    while (pos) {
-        const auto introducer = gif.u8(*pos);
-        if (!introducer)
-            return false;
-        if (*introducer == kTrailer)
+    GifBlockWalk blocks(gif);
+    while (const auto block = blocks.next()) {
+        if (block->introducer == kGifTrailer)
             return true;
-        // An extension's introducer, label and first sub-block length; an
-        // image's descriptor and LZW code size.
-        const auto extension = gif.bytes<3>(*pos);
-        const auto image = gif.bytes<11>(*pos);
-        if (*introducer == kExtension && extension) {
-            if (!visit(*pos))
-                return true;
-            pos = afterSubBlocks(gif, *pos + 2);
-        } else if (*introducer == kImage && image) {
-            if (!visit(*pos))
-                return true;
-            // Past the descriptor, a local colour table and the LZW code size.
-            pos = afterSubBlocks(gif, *pos + 10 + colourTableBytes((*image)[9]) + 1);
-        } else {
-            return false;
-        }
+        if (!visit(block->at))
+            return true;
     }
     return false;
 }
@@ -83,13 +46,13 @@ std::optional<GifFirstFrame> gifFirstFrame(QByteArrayView file)
         // A graphic control: introducer, label, size 4, flags, then the
         // delay in hundredths of a second.
         const auto control = gif.bytes<6>(pos);
-        if (control && (*control)[0] == kExtension && (*control)[1] == kGraphicControl && (*control)[2] == 4) {
+        if (control && (*control)[0] == kGifExtension && (*control)[1] == kGifGraphicControl && (*control)[2] == 4) {
             delayed = le16(control->subspan<4, 2>()) > 0;
             return true;
         }
         // An image: the introducer, then left, top, width and height.
         const auto descriptor = gif.bytes<9>(pos);
-        if (!descriptor || (*descriptor)[0] != kImage)
+        if (!descriptor || (*descriptor)[0] != kGifImage)
             return true;
         frame.images.push_back({int(le16(descriptor->subspan<1, 2>())), int(le16(descriptor->subspan<3, 2>())),
                                 int(le16(descriptor->subspan<5, 2>())), int(le16(descriptor->subspan<7, 2>()))});
@@ -112,7 +75,7 @@ QByteArray withoutTransparentIndex(QByteArray gif)
     const ByteReader bytes = readerOf(gif);
     const bool whole = visitBlocks(bytes, [&](std::uint64_t pos) {
         const auto control = bytes.bytes<4>(pos);
-        if (control && (*control)[0] == kExtension && (*control)[1] == kGraphicControl && (*control)[2] == 4)
+        if (control && (*control)[0] == kGifExtension && (*control)[1] == kGifGraphicControl && (*control)[2] == 4)
             flags.push_back({pos + 3, std::uint8_t((*control)[3] & ~1)});
         return true;
     });

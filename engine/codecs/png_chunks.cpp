@@ -1,26 +1,21 @@
 #include "engine/codecs/png_chunks.h"
 
-#include "imaging/byte_order.h"
+#include "imaging/png_chunk_walk.h"
 
 namespace imaging {
 
 bool pngChunksAheadOfPixelsFit(QByteArrayView file)
 {
-    constexpr std::uint64_t kSignatureBytes = 8;
-    constexpr std::uint64_t kChunkFrame = 12; // length, type, CRC
-    constexpr std::uint32_t kIdat = 0x49444154;
     const ByteReader png(file.data(), std::size_t(file.size()));
-    std::uint64_t at = kSignatureBytes;
-    for (;;) {
-        const auto length = png.be32(at);
-        const auto type = png.be32(at + 4);
-        if (!length || !type)
+    for (std::uint64_t at = kPngSignatureBytes;;) {
+        const auto chunk = pngChunkHead(png, at);
+        if (!chunk)
             return false;
-        if (*type == kIdat)
+        if (chunk->is("IDAT"))
             return true;
-        if (!png.holds(at, kChunkFrame + *length))
+        if (!png.holds(at, chunk->end() - at))
             return false;
-        at += kChunkFrame + *length;
+        at = chunk->end();
     }
 }
 

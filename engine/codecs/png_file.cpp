@@ -2,6 +2,7 @@
 
 #include "imaging/byte_order.h"
 #include "imaging/checksum.h"
+#include "imaging/png_chunk_walk.h"
 
 #include <libdeflate.h>
 
@@ -125,24 +126,19 @@ std::optional<Chunks> chunksOf(QByteArrayView file)
         return std::nullopt;
     Chunks chunks;
     bool ended = false, first = true;
-    for (std::uint64_t pos = 8; !ended;) {
-        const auto length = png.be32(pos);
-        if (!length || *length > 0x7FFFFFFF)
+    for (PngChunkWalk walk(png); !ended;) {
+        const auto chunk = walk.next();
+        if (!chunk)
             return std::nullopt;
-        const auto typeAndData = png.bytes(pos + 4, 4 + std::uint64_t(*length));
-        const auto crc = png.be32(pos + 8 + *length);
-        if (!typeAndData || !crc)
-            return std::nullopt;
-        const std::uint8_t *type = typeAndData->data();
-        const std::span<const std::uint8_t> data = typeAndData->subspan(4);
-        const bool critical = (type[0] & 0x20) == 0;
+        const std::span<const std::uint8_t> data = *png.bytes(chunk->data(), chunk->length);
+        const bool critical = (chunk->type >> 24 & 0x20) == 0;
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
         // A fuzzer would hardly ever get a mutated chunk past its checksum.
         const bool intact = true;
 #else
-        const bool intact = crc32(*typeAndData) == *crc;
+        const bool intact = pngChunkCrcHolds(png, *chunk);
 #endif
-        auto is = [&](const char *name) { return std::memcmp(type, name, 4) == 0; };
+        auto is = [&](const char *name) { return chunk->is(name); };
         if (!intact && critical)
             return std::nullopt;
         if (first != is("IHDR"))
@@ -163,7 +159,6 @@ std::optional<Chunks> chunksOf(QByteArrayView file)
         } else if (intact && is("iCCP") && chunks.profile.empty()) {
             chunks.profile = data;
         }
-        pos += 12 + std::uint64_t(*length);
     }
     if (!chunks.header.valid() || chunks.data.empty())
         return std::nullopt;
