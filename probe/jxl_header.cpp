@@ -1,6 +1,7 @@
 #include "probe/jxl_header.h"
 
 #include "probe/iso_boxes.h"
+#include "probe/jxl_bits.h"
 
 #include <algorithm>
 #include <array>
@@ -32,49 +33,15 @@ struct CodestreamHead {
     bool full() const { return length == bytes.size(); }
 };
 
-// Bits as the codestream packs them: from the least significant bit of each
-// byte on.
-class BitReader {
-public:
-    explicit BitReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) { }
-
-    // `count` bits (up to 32) as a number, the first read the lowest; nothing
-    // past the end.
-    std::optional<std::uint32_t> bits(int count)
-    {
-        if (m_position + std::uint64_t(count) > 8 * std::uint64_t(m_bytes.size()))
-            return std::nullopt;
-        std::uint32_t value = 0;
-        for (int i = 0; i < count; ++i, ++m_position)
-            value |= std::uint32_t(m_bytes[std::size_t(m_position / 8)] >> (m_position % 8) & 1) << i;
-        return value;
-    }
-
-    // A U32 field: two bits choose one of four bit counts, and the value is
-    // one more than those bits (the size header's distributions: 9, 13, 18
-    // or 30 bits, offset by 1).
-    std::optional<std::uint32_t> sizeField()
-    {
-        constexpr std::array<int, 4> kBits{9, 13, 18, 30};
-        const std::optional<std::uint32_t> selector = bits(2);
-        const std::optional<std::uint32_t> value = selector ? bits(kBits[*selector]) : std::nullopt;
-        return value ? std::optional<std::uint32_t>(*value + 1) : std::nullopt;
-    }
-
-private:
-    std::span<const std::uint8_t> m_bytes;
-    std::uint64_t m_position = 0;
-};
-
 // One side in the size header: a multiple of 8 from 8 to 256 when `small`,
 // else a U32 field.
-std::optional<std::uint64_t> side(BitReader &read, bool small)
+std::optional<std::uint64_t> side(JxlBitReader &read, bool small)
 {
     if (small) {
         const std::optional<std::uint32_t> eighths = read.bits(5);
         return eighths ? std::optional<std::uint64_t>((*eighths + 1) * 8) : std::nullopt;
     }
-    return read.sizeField();
+    return read.u32({{{1, 9}, {1, 13}, {1, 18}, {1, 30}}});
 }
 
 // The width from the height and a ratio code 1 to 7: 1:1, 12:10, 4:3, 3:2,
@@ -90,7 +57,7 @@ PictureHeader codestreamHeader(std::span<const std::uint8_t> head)
 {
     if (head.size() < 2 || head[0] != 0xFF || head[1] != 0x0A)
         return {};
-    BitReader read(head.subspan(2));
+    JxlBitReader read(head.subspan(2));
     const std::optional<std::uint32_t> small = read.bits(1);
     const std::optional<std::uint64_t> height = small ? side(read, *small) : std::nullopt;
     const std::optional<std::uint32_t> ratio = height ? read.bits(3) : std::nullopt;

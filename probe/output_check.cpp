@@ -6,6 +6,7 @@
 #include "probe/header_probe.h"
 #include "probe/iso_boxes.h"
 #include "probe/jpeg_segments.h"
+#include "probe/jxl_codestream.h"
 #include "probe/signatures.h"
 #include "probe/tiff_ifd.h"
 
@@ -304,11 +305,55 @@ QString heifDefect(std::span<const std::uint8_t> data, std::string_view brand, s
     return QString();
 }
 
-// The bare codestream: no container, so no box for EXIF or XMP.
-QString jpegXlDefect(const ByteReader &jxl)
+// The codestream of one still frame, read through its headers and table of
+// contents to its end, which is the file's: bare, or in a container of the
+// signature, `ftyp` and at most a level box before it, in one `jxlc` box or
+// in `jxlp` pieces in order, and nothing else (no EXIF, XMP or JPEG
+// reconstruction box); the boxes make up the file.
+QString jpegXlDefect(std::span<const std::uint8_t> data)
 {
-    return jxl.u8(0) == 0xFFu && jxl.u8(1) == 0x0Au ? QString()
-                                                    : QStringLiteral("the JPEG XL is not a bare codestream");
+    std::vector<std::uint8_t> pieces;
+    std::span<const std::uint8_t> codestream = data;
+    if (probeOnlySignature(data.first(std::min(data.size(), kProbeOnlySignatureBytes)))
+        == ProbeOnlySignature::JpegXlContainer) {
+        MemoryByteSource bytes(data);
+        const ByteReader reader(data);
+        IsoBoxWalk boxes(bytes, 0, data.size(), 4096);
+        std::uint32_t nextPiece = 0;
+        bool whole = false, last = false;
+        std::uint64_t end = 0;
+        for (int i = 0; const auto box = boxes.next(); ++i) {
+            end = box->end;
+            const bool head = (i == 0 && box->type == fourCc("JXL ") && box->size() == 4)
+                              || (i == 1 && box->type == fourCc("ftyp") && hasText(reader, box->contents, "jxl "sv))
+                              || (i == 2 && box->type == fourCc("jxll"));
+            if (head)
+                continue;
+            const auto index = box->type == fourCc("jxlp") && box->size() >= 4 ? reader.be32(box->contents)
+                                                                                 : std::nullopt;
+            if (box->type == fourCc("jxlc") && !whole && nextPiece == 0) {
+                whole = last = true;
+                codestream = *reader.bytes(box->contents, box->size());
+            } else if (index && !whole && !last && (*index & 0x7FFFFFFF) == nextPiece) {
+                const auto piece = *reader.bytes(box->contents + 4, box->size() - 4);
+                pieces.insert(pieces.end(), piece.begin(), piece.end());
+                last = *index >> 31;
+                ++nextPiece;
+            } else {
+                return QStringLiteral("the JPEG XL container carries a box the program does not write");
+            }
+        }
+        if (boxes.damaged() || end != data.size() || !last)
+            return QStringLiteral("the JPEG XL container's boxes do not make up the file");
+        if (!whole)
+            codestream = pieces;
+    }
+    const auto extent = jxlStillCodestream(codestream);
+    if (!extent)
+        return QStringLiteral("the JPEG XL is not a codestream of one still picture");
+    if (extent->length != codestream.size())
+        return QStringLiteral("the JPEG XL codestream goes on after its picture");
+    return QString();
 }
 
 // The newer formats, told apart by the probe's twelve-byte tests.
@@ -377,10 +422,13 @@ std::uint64_t largestOutputBytes(OutputFormat format, int width, int height)
         // coding's own worst case (27 bits a sample, every byte stuffed),
         // which a worker could fill with anything.
         return 8 * roundUp(w, 16) * roundUp(h, 16) + 4096;
+    case OutputFormat::JpegXl:
+        // Noise at the best quality (distance 0.1), the most libjxl makes of
+        // 24-bit pixels, takes 2.3 bytes a pixel; 3 leave room, and headers.
+        return 3 * w * h + 16384;
     case OutputFormat::WebP:
     case OutputFormat::Heic:
     case OutputFormat::Avif:
-    case OutputFormat::JpegXl:
         // Their coding of 24-bit pixels never takes more than the pixels
         // do uncompressed (measured on noise at quality 100 and lossless:
         // at most 3.1 bytes a pixel), a byte a pixel to spare, and headers.
@@ -400,8 +448,10 @@ QString outputDefect(QByteArrayView bytes, OutputFormat format, int width, int h
     if (signature == Signature::TiffBigEndian)
         signature = Signature::TiffLittleEndian;
     const auto newer = newerSignatureOf(format);
-    if (signature != signatureOf(format)
-        || (newer && probeOnlySignature(data.first(std::min(data.size(), kProbeOnlySignatureBytes))) != *newer))
+    auto newerSignature = probeOnlySignature(data.first(std::min(data.size(), kProbeOnlySignatureBytes)));
+    if (newerSignature == ProbeOnlySignature::JpegXlContainer)
+        newerSignature = ProbeOnlySignature::JpegXlCodestream;
+    if (signature != signatureOf(format) || (newer && newerSignature != *newer))
         return QStringLiteral("not the format asked for");
     MemoryByteSource source(data);
     const PictureHeader header = probePictureHeader(source, format == OutputFormat::Tga);
@@ -427,7 +477,7 @@ QString outputDefect(QByteArrayView bytes, OutputFormat format, int width, int h
     case OutputFormat::WebP: return webpDefect(reader);
     case OutputFormat::Heic: return heifDefect(data, "heic"sv, fourCc("hvc1"));
     case OutputFormat::Avif: return heifDefect(data, "avif"sv, fourCc("av01"));
-    case OutputFormat::JpegXl: return jpegXlDefect(reader);
+    case OutputFormat::JpegXl: return jpegXlDefect(data);
     }
     return QStringLiteral("not a format the program writes");
 }

@@ -77,6 +77,35 @@ QByteArray pngWithBytesBehindItsPixels(const QByteArray &png, const QByteArray &
            + png.mid(lastIdat + 12 + length);
 }
 
+QByteArray box(const char *type, const QByteArray &contents)
+{
+    return be32(std::uint32_t(8 + contents.size())) + type + contents;
+}
+
+QByteArray jxlContainer(const QByteArray &boxes)
+{
+    return box("JXL ", QByteArray("\r\n\x87\n", 4)) + box("ftyp", QByteArray("jxl \0\0\0\0jxl ", 12)) + boxes;
+}
+
+// The codestream the encoder wrote, in a container: taken whole in one box
+// or in pieces, refused with anything more in a box or after the last.
+void expectContainersReadToTheirEnd(const QByteArray &codestream, int w, int h, const std::string &name)
+{
+    const OutputFormat jxl = OutputFormat::JpegXl;
+    const QByteArray whole = jxlContainer(box("jxlc", codestream));
+    EXPECT_EQ(imaging::outputDefect(whole, jxl, w, h), QString()) << name;
+    const qsizetype half = codestream.size() / 2;
+    const QByteArray pieces = jxlContainer(box("jxlp", be32(0) + codestream.left(half))
+                                           + box("jxlp", be32(0x80000001) + codestream.mid(half)));
+    EXPECT_EQ(imaging::outputDefect(pieces, jxl, w, h), QString()) << name;
+    const QByteArray exif = box("Exif", QByteArray(4, '\0') + "II*\0private");
+    for (const QByteArray &forged :
+         {whole + exif, jxlContainer(exif + box("jxlc", codestream)), jxlContainer(box("jxlc", codestream + "x")),
+          whole + "x", jxlContainer(box("jxlc", codestream.chopped(1))),
+          jxlContainer(box("jxlp", be32(0) + codestream.left(half)) + box("jxlp", be32(1) + codestream.mid(half)))})
+        EXPECT_NE(imaging::outputDefect(forged, jxl, w, h), QString()) << name;
+}
+
 } // namespace
 
 TEST(ForgedReplies, NeverReachTheOutputFolderAndTheNextPictureGetsANewWorker)
@@ -94,10 +123,12 @@ TEST(ForgedReplies, NeverReachTheOutputFolderAndTheNextPictureGetsANewWorker)
         {"text", {"png"}},
         {"oversize", {"tga", "jpg"}},
         {"failure", {"png"}},
-        {"size", {"bmp", "gif", "jpg", "png", "tif", "tga"}},
+        {"size", {"bmp", "gif", "jpg", "png", "tif", "tga", "jxl"}},
         {"format", {"bmp", "gif", "jpg", "png", "tif", "tga"}},
-        {"trailer", {"bmp", "gif", "jpg", "png", "tif", "tga"}},
-        {"metadata", {"jpg", "png"}}};
+        {"trailer", {"bmp", "gif", "jpg", "png", "tif", "tga", "jxl"}},
+        {"metadata", {"jpg", "png"}},
+        {"boxes", {"jxl"}},
+        {"inside", {"jxl"}}};
     QStringList written{"clean.png"};
     for (const auto &[forgery, extensions] : forgeries) {
         // Appended after IEND, where every PNG reader ignores it.
@@ -151,12 +182,10 @@ TEST(ForgedReplies, WhatTheEncodersWriteIsAcceptedAndTheSmallestChangeIsNot)
             ASSERT_TRUE(encoded) << name;
             EXPECT_EQ(imaging::outputDefect(*encoded, format, w, h), QString()) << name;
             EXPECT_LE(std::uint64_t(encoded->size()), imaging::largestOutputBytes(format, w, h)) << name;
-            // A bare JPEG XL codestream states its length only in its frames'
-            // table of contents, which the check does not read.
-            if (format != OutputFormat::JpegXl) {
-                EXPECT_NE(imaging::outputDefect(*encoded + '\0', format, w, h), QString()) << name;
-                EXPECT_NE(imaging::outputDefect(encoded->chopped(1), format, w, h), QString()) << name;
-            }
+            EXPECT_NE(imaging::outputDefect(*encoded + '\0', format, w, h), QString()) << name;
+            EXPECT_NE(imaging::outputDefect(encoded->chopped(1), format, w, h), QString()) << name;
+            if (format == OutputFormat::JpegXl)
+                expectContainersReadToTheirEnd(*encoded, w, h, name);
             // Every format read to its end: no bytes hidden behind a PNG's
             // pixels or in a broken CRC, no second JPEG after the first.
             if (format == OutputFormat::Png) {

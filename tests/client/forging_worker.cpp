@@ -8,6 +8,9 @@
 //   format    the real picture in another format
 //   trailer   the real picture with the environment after its end
 //   metadata  the real picture carrying a text chunk (PNG) or comment (JPEG)
+//   boxes     a JPEG XL in a container with the environment in an EXIF box
+//   inside    a JPEG XL with the environment after its frame, inside the
+//             codestream's own box
 //   oversize  a reply of more bytes than any such picture can take
 //   failure   a failure that says a gibibyte of bytes follows, and sends a few
 #include "worker/mapped_file.h"
@@ -74,6 +77,20 @@ QByteArray withMetadata(QByteArray picture, OutputFormat format)
     return picture.insert(picture.size() - 12, chunk);
 }
 
+QByteArray box(const char *type, const QByteArray &contents)
+{
+    const auto size = std::uint32_t(8 + contents.size());
+    const char head[] = {char(size >> 24), char(size >> 16), char(size >> 8), char(size)};
+    return QByteArray(head, 4) + type + contents;
+}
+
+// A bare codestream in a JPEG XL container, `extra` boxes after it.
+QByteArray inContainer(const QByteArray &codestream, const QByteArray &extra)
+{
+    return box("JXL ", QByteArray("\r\n\x87\n", 4)) + box("ftyp", QByteArray("jxl \0\0\0\0jxl ", 12))
+           + box("jxlc", codestream) + extra;
+}
+
 } // namespace
 
 int main()
@@ -117,6 +134,10 @@ int main()
                 out += "\nPATH=/usr/bin\nHOME=/root\n";
             else if (forgery == "metadata")
                 out = withMetadata(out, format);
+            else if (forgery == "boxes")
+                out = inContainer(out, box("Exif", QByteArray(4, '\0') + "MM\0*HOME=/root"));
+            else if (forgery == "inside")
+                out = inContainer(out + "HOME=/root", QByteArray());
             std::uint64_t claimed = std::uint64_t(out.size());
             if (forgery == "oversize") {
                 claimed = largestOutputBytes(format, request.width, request.height) + 1;
