@@ -5,6 +5,7 @@
 #include "imaging/gif_block_walk.h"
 #include "imaging/png_chunk_walk.h"
 #include "imaging/picture_formats.h"
+#include "probe/exif_tags.h"
 #include "probe/jpeg_segments.h"
 #include "probe/signatures.h"
 #include "probe/tiff_ifd.h"
@@ -29,20 +30,6 @@ constexpr std::uint16_t kOrientationTag = 274;
 constexpr std::uint16_t kExifIfdTag = 34665;
 constexpr std::uint16_t kGpsIfdTag = 34853;
 
-// The first directory's entries that are kept: make, model, software, date
-// and time, artist, copyright.
-constexpr auto kKeptMainTags = std::to_array<std::uint16_t>({271, 272, 305, 306, 315, 33432});
-// The EXIF directory's: exposure time, f-number, exposure program, ISO and its
-// kind, EXIF version, the dates taken and digitized with their offsets and
-// sub-seconds, shutter, aperture, brightness, bias, largest aperture, subject
-// distance, metering, light source, flash, focal length, exposure mode, white
-// balance, digital zoom, 35 mm focal length, scene type, contrast,
-// saturation, sharpness, the lens's specification, make and model.
-constexpr auto kKeptExifTags = std::to_array<std::uint16_t>(
-    {33434, 33437, 34850, 34855, 34864, 36864, 36867, 36868, 36880, 36881, 36882, 37377, 37378,
-     37379, 37380, 37381, 37382, 37383, 37384, 37385, 37386, 37520, 37521, 37522, 41986, 41987,
-     41988, 41989, 41990, 41992, 41993, 41994, 42034, 42035, 42036, 37121, 40960});
-
 bool contains(std::span<const std::uint16_t> tags, std::uint32_t tag)
 {
     return std::find(tags.begin(), tags.end(), tag) != tags.end();
@@ -63,10 +50,54 @@ struct Entry {
     Bytes value; // little-endian, count * elementBytes(type) bytes
 };
 
-// The entries of the directory at `offset` whose tags `keep` takes, with
-// their values read (and turned little-endian) from wherever they are; an
-// entry whose value lies outside the block is dropped.
-template <typename Keep> std::vector<Entry> readDirectory(const TiffStructure &tiff, std::uint64_t offset, Keep keep)
+// The entry with its value turned from the structure's byte order to little-endian.
+Entry inLittleEndian(const TiffStructure &tiff, Entry entry)
+{
+    const std::uint32_t unit = unitBytes(entry.type);
+    if (tiff.bigEndian() && unit > 1) {
+        for (std::size_t u = 0; u + unit <= entry.value.size(); u += unit)
+            std::reverse(entry.value.begin() + std::ptrdiff_t(u), entry.value.begin() + std::ptrdiff_t(u + unit));
+    }
+    return entry;
+}
+
+// The value of an entry as its tag's rule has it, in little-endian order:
+// its type and count, or for text the characters up to its first zero, all
+// printable, and a zero after them. Nothing for an entry that is not so.
+std::optional<Entry> typedValue(const TiffStructure &tiff, const TiffEntry &found, const ExifTagRule &rule)
+{
+    if (found.type != rule.type)
+        return std::nullopt;
+    if (rule.type == 2) { // ASCII
+        const std::uint32_t most = rule.count ? rule.count : kLongestExifText;
+        const auto stretch = tiff.bytes().bytes(found.valueAt, std::min(found.count, most));
+        if (!stretch)
+            return std::nullopt;
+        // Room for the zero that ends it.
+        const auto last = stretch->begin() + std::ptrdiff_t(std::min<std::size_t>(stretch->size(), most - 1));
+        const auto end = std::find(stretch->begin(), last, 0);
+        const auto printable = [](std::uint8_t c) { return c >= 0x20 && c < 0x7F; };
+        if (end == stretch->begin() || !std::all_of(stretch->begin(), end, printable))
+            return std::nullopt;
+        Bytes text(stretch->begin(), end);
+        text.push_back(0);
+        const auto count = std::uint32_t(text.size());
+        return Entry{rule.tag, rule.type, count, std::move(text)};
+    }
+    if (found.count != rule.count)
+        return std::nullopt;
+    const auto stretch = tiff.bytes().bytes(found.valueAt, found.valueBytes);
+    if (!stretch)
+        return std::nullopt;
+    return inLittleEndian(tiff, {rule.tag, rule.type, found.count, Bytes(stretch->begin(), stretch->end())});
+}
+
+// The entries of the directory at `offset`: of a source's block those whose
+// tags `directory` keeps, each read as its rule has it; of a block keptExif
+// made (`directory` nothing), all but the pointers to other directories, as
+// they are. An entry whose value lies outside the block is dropped.
+std::vector<Entry> readDirectory(const TiffStructure &tiff, std::uint64_t offset,
+                                 std::optional<ExifDirectory> directoryKind)
 {
     std::vector<Entry> entries;
     const auto directory = tiff.directory(offset, kMostEntries);
@@ -74,19 +105,19 @@ template <typename Keep> std::vector<Entry> readDirectory(const TiffStructure &t
         return entries;
     for (std::uint32_t i = 0; i < directory->count; ++i) {
         const TiffEntry found = *tiff.entry(*directory, i);
-        const std::uint32_t unit = unitBytes(found.type);
-        if (unit == 0 || found.count == 0 || !keep(found.tag) || found.valueBytes > kLargestExif)
+        if (directoryKind) {
+            const auto rule = keptExifTag(*directoryKind, found.tag);
+            if (auto entry = rule ? typedValue(tiff, found, *rule) : std::nullopt)
+                entries.push_back(std::move(*entry));
             continue;
-        const auto stretch = tiff.bytes().bytes(found.valueAt, found.valueBytes);
-        if (!stretch)
-            continue;
-        Entry entry{std::uint16_t(found.tag), std::uint16_t(found.type), found.count,
-                    Bytes(stretch->begin(), stretch->end())};
-        if (tiff.bigEndian() && unit > 1) {
-            for (std::size_t u = 0; u + unit <= entry.value.size(); u += unit)
-                std::reverse(entry.value.begin() + std::ptrdiff_t(u), entry.value.begin() + std::ptrdiff_t(u + unit));
         }
-        entries.push_back(std::move(entry));
+        const auto stretch = found.tag != kExifIfdTag && found.tag != kGpsIfdTag && unitBytes(found.type) != 0
+                                     && found.count != 0 && found.valueBytes <= kLargestExif
+                                 ? tiff.bytes().bytes(found.valueAt, found.valueBytes)
+                                 : std::nullopt;
+        if (stretch)
+            entries.push_back(inLittleEndian(tiff, {std::uint16_t(found.tag), std::uint16_t(found.type), found.count,
+                                                    Bytes(stretch->begin(), stretch->end())}));
     }
     return entries;
 }
@@ -248,15 +279,13 @@ std::optional<KeptDirectories> keptDirectories(std::span<const std::uint8_t> blo
         return std::nullopt;
     const bool source = size.has_value();
     KeptDirectories kept;
-    kept.main = readDirectory(tiff, *first, [&](std::uint32_t tag) {
-        return source ? contains(kKeptMainTags, tag) : tag != kExifIfdTag && tag != kGpsIfdTag;
-    });
+    auto kind = [&](ExifDirectory directory) { return source ? std::optional(directory) : std::nullopt; };
+    kept.main = readDirectory(tiff, *first, kind(ExifDirectory::Main));
     if (const auto exif = pointerIn(tiff, *first, kExifIfdTag))
-        kept.exif
-            = readDirectory(tiff, *exif, [&](std::uint32_t tag) { return !source || contains(kKeptExifTags, tag); });
+        kept.exif = readDirectory(tiff, *exif, kind(ExifDirectory::Exif));
     if (keepLocation) {
         if (const auto gps = pointerIn(tiff, *first, kGpsIfdTag))
-            kept.gps = readDirectory(tiff, *gps, [](std::uint32_t tag) { return tag <= 31; });
+            kept.gps = readDirectory(tiff, *gps, kind(ExifDirectory::Gps));
     }
     if (kept.main.empty() && kept.exif.empty() && kept.gps.empty())
         return std::nullopt;

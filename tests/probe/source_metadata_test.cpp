@@ -106,3 +106,67 @@ TEST(SourceMetadata, TheKeptBlockReadsBackInEitherByteOrderAndValuesOutsideAreDr
         EXPECT_TRUE(cutOut.contains("Me"));
     }
 }
+
+namespace {
+
+// Where the bytes `pattern` first stand in `block`; -1 when nowhere.
+qsizetype find(const Bytes &block, const QByteArray &pattern)
+{
+    return QByteArray(reinterpret_cast<const char *>(block.data()), qsizetype(block.size())).indexOf(pattern);
+}
+
+std::uint32_t le32At(const Bytes &block, qsizetype at)
+{
+    return block[std::size_t(at)] | std::uint32_t(block[std::size_t(at) + 1]) << 8
+           | std::uint32_t(block[std::size_t(at) + 2]) << 16 | std::uint32_t(block[std::size_t(at) + 3]) << 24;
+}
+
+void setLe32(Bytes &block, qsizetype at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        block[std::size_t(at + i)] = std::uint8_t(value >> (8 * i));
+}
+
+} // namespace
+
+TEST(SourceMetadata, AKeptEntryIsReadAsItsTagDefinesSoAnEnlargedCountCarriesNoLocation)
+{
+    TempDir dir;
+    const QByteArray source = withTag(dir, encoded(OutputFormat::Jpeg), "jpg",
+                                      {"-ExifByteOrder=Little-endian", "-EXIF:ExposureTime=1/100", "-EXIF:Artist=Me",
+                                       "-GPSLatitude=48.858370", "-GPSLatitudeRef=N", "-GPSLongitude=2.294481",
+                                       "-GPSLongitudeRef=E"});
+    const std::span found = findExifBlock(span(source));
+    const Bytes block(found.begin(), found.end());
+    // The entries: tag, type, count 1 (ExposureTime, RATIONAL; Artist, ASCII
+    // of three bytes, inline) and the GPS latitude (RATIONAL, three).
+    const qsizetype exposure = find(block, QByteArray("\x9a\x82\x05\x00\x01\x00\x00\x00", 8));
+    const qsizetype artist = find(block, QByteArray("\x3b\x01\x02\x00\x03\x00\x00\x00", 8));
+    const qsizetype latitude = find(block, QByteArray("\x02\x00\x05\x00\x03\x00\x00\x00", 8));
+    ASSERT_GT(exposure, 0);
+    ASSERT_GT(artist, 0);
+    ASSERT_GT(latitude, 0);
+    const std::uint32_t exposureValue = le32At(block, exposure + 8);
+    const std::uint32_t latitudeValue = le32At(block, latitude + 8);
+    const QByteArray location = QByteArray(reinterpret_cast<const char *>(block.data()) + latitudeValue, 24);
+    auto keeps = [](const Bytes &kept, const QByteArray &bytes) { return find(kept, bytes) >= 0; };
+
+    const Bytes honest = keptExif(block, false, 40, 30);
+    ASSERT_TRUE(keeps(honest, QByteArray(reinterpret_cast<const char *>(block.data()) + exposureValue, 8)));
+    EXPECT_FALSE(keeps(honest, location));
+    EXPECT_TRUE(keeps(keptExif(block, true, 40, 30), location));
+
+    // The exposure time made to reach over the location: from the first of
+    // the two values to the last byte of the other.
+    Bytes enlarged = block;
+    const std::uint32_t start = std::min(exposureValue, latitudeValue);
+    setLe32(enlarged, exposure + 4, (std::max(exposureValue, latitudeValue) + 24 - start) / 8);
+    setLe32(enlarged, exposure + 8, start);
+    // The artist's text made to run from its three bytes over it too.
+    setLe32(enlarged, artist + 4, latitudeValue + 24 - start);
+    setLe32(enlarged, artist + 8, start);
+    const Bytes kept = keptExif(enlarged, false, 40, 30);
+    EXPECT_FALSE(kept.empty());
+    EXPECT_FALSE(keeps(kept, location));
+    EXPECT_FALSE(keeps(kept, location.left(8)));
+}
