@@ -2,15 +2,12 @@
 
 #include "imaging/byte_order.h"
 #include "imaging/gif_block_walk.h"
-#include "imaging/png_chunk_walk.h"
 #include "probe/header_probe.h"
 #include "probe/iso_boxes.h"
 #include "probe/jpeg_segments.h"
-#include "probe/jxl_codestream.h"
+#include "probe/output_check_formats.h"
 #include "probe/signatures.h"
 #include "probe/tiff_ifd.h"
-
-#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -33,85 +30,6 @@ constexpr std::array<std::uint32_t, 15> kTiffTags{256, 257, 258, 259, 262, 273, 
 constexpr std::uint32_t kMostTiffEntries = 24;
 
 std::uint64_t roundUp(std::uint64_t n, std::uint64_t step) { return (n + step - 1) / step * step; }
-
-// The zlib stream of the IDAT chunks: it inflates to exactly the rows of the
-// picture, each after a filter byte of the five there are, and ends exactly
-// where the last IDAT does. Inflated a piece at a time, never held whole.
-QString pngPixelsDefect(const ByteReader &png, const std::vector<PngChunk> &idats, std::uint64_t rowBytes,
-                        std::uint64_t rows)
-{
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK)
-        return QStringLiteral("the PNG's pixels could not be read");
-    std::array<Bytef, 1 << 16> out;
-    std::uint64_t inflated = 0;
-    int status = Z_OK;
-    bool filtersHold = true;
-    for (std::size_t i = 0; i < idats.size() && status == Z_OK; ++i) {
-        const auto data = png.bytes(idats[i].data(), idats[i].length).value_or(std::span<const std::uint8_t>());
-        stream.next_in = const_cast<Bytef *>(data.data());
-        stream.avail_in = uInt(data.size());
-        while (status == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0)) {
-            stream.next_out = out.data();
-            stream.avail_out = uInt(out.size());
-            status = inflate(&stream, Z_NO_FLUSH);
-            const std::uint64_t made = out.size() - stream.avail_out;
-            // The filter bytes that fell into this piece.
-            for (std::uint64_t row = (inflated + rowBytes - 1) / rowBytes * rowBytes; row < inflated + made;
-                 row += rowBytes)
-                filtersHold = filtersHold && out[std::size_t(row - inflated)] <= 4;
-            inflated += made;
-            if (status == Z_BUF_ERROR && stream.avail_in == 0)
-                status = Z_OK; // wants the next IDAT
-            if (inflated > rowBytes * rows)
-                status = Z_DATA_ERROR;
-        }
-        // The stream ends in the last IDAT, at its last byte.
-        if (status == Z_STREAM_END && (i + 1 != idats.size() || stream.avail_in != 0))
-            status = Z_DATA_ERROR;
-    }
-    inflateEnd(&stream);
-    if (status != Z_STREAM_END || inflated != rowBytes * rows || !filtersHold)
-        return QStringLiteral("the PNG's pixels are not exactly its rows in one zlib stream");
-    return QString();
-}
-
-// Chunks from the signature to IEND, which ends the file: the header, the
-// pixels and their density, nothing that carries text, a profile or EXIF;
-// every chunk's CRC holds, and the pixels are exactly the picture's.
-QString pngDefect(const ByteReader &png, int width, int height)
-{
-    PngChunkWalk chunks(png);
-    std::uint64_t channels = 0;
-    std::vector<PngChunk> idats;
-    for (bool first = true;; first = false) {
-        const auto chunk = chunks.next();
-        if (!chunk)
-            return QStringLiteral("a PNG chunk runs past the end");
-        if (first
-            && (!chunk->is("IHDR") || chunk->length != 13 || png.u8(chunk->data() + 8) != 8u
-                || (png.u8(chunk->data() + 9) != 2u && png.u8(chunk->data() + 9) != 0u)
-                || png.u8(chunk->data() + 12) != 0u))
-            return QStringLiteral("the PNG does not start with the header of an 8-bit RGB or grey picture");
-        if (first)
-            channels = png.u8(chunk->data() + 9) == 2u ? 3 : 1;
-        if (!pngChunkCrcHolds(png, *chunk))
-            return QStringLiteral("a PNG chunk's CRC does not hold");
-        if (chunk->is("IEND")) {
-            if (chunk->end() != png.size() || idats.empty())
-                return QStringLiteral("the PNG does not end at IEND");
-            return pngPixelsDefect(png, idats, 1 + channels * std::uint64_t(width), std::uint64_t(height));
-        }
-        if (chunk->is("IDAT")) {
-            // One run of IDAT chunks.
-            if (!idats.empty() && idats.back().end() != chunk->at)
-                return QStringLiteral("the PNG's pixels are not in one run of chunks");
-            idats.push_back(*chunk);
-        } else if (!first && !chunk->is("pHYs")) {
-            return QStringLiteral("the PNG carries a chunk the program does not write");
-        }
-    }
-}
 
 // Marker segments up to the first scan: tables and the frame header only,
 // no APPn but JFIF's, no comment; then the scans, each of entropy-coded data
@@ -254,105 +172,6 @@ QString webpDefect(const ByteReader &webp)
         return QStringLiteral("the WebP carries a chunk the program does not write");
     if (20 + *chunk + (*chunk & 1) != webp.size())
         return QStringLiteral("the WebP goes on after its picture");
-    return QString();
-}
-
-// `ftyp` of the brand asked for, `meta` and `mdat`, and in `meta` the picture
-// only, coded as asked: one item, or (libheif's way with a side HEVC cannot
-// code) a tile one larger and a grid of that one tile cut to the size; no
-// EXIF or XMP item, no thumbnail.
-QString heifDefect(std::span<const std::uint8_t> data, std::string_view brand, std::uint32_t itemType)
-{
-    MemoryByteSource bytes(data);
-    const ByteReader reader(data);
-    if (!hasText(reader, 8, brand))
-        return QStringLiteral("the file is not of the brand asked for");
-    IsoBoxWalk top(bytes, 0, data.size(), 8);
-    std::optional<IsoBox> meta;
-    std::uint64_t end = 0;
-    while (const auto box = top.next()) {
-        if (box->type == fourCc("meta"))
-            meta = box;
-        else if (box->type != fourCc("ftyp") && box->type != fourCc("mdat"))
-            return QStringLiteral("the file carries a box the program does not write");
-        end = box->end;
-    }
-    if (top.damaged() || !meta || end != data.size())
-        return QStringLiteral("the boxes do not make up the file");
-    IsoBoxWalk inMeta(bytes, *meta, 4, 32);
-    const auto iinf = inMeta.find(fourCc("iinf"));
-    const auto head = iinf ? readFullBoxHead(bytes, *iinf) : std::nullopt;
-    if (!head)
-        return QStringLiteral("the file has no item list");
-    const std::uint64_t countBytes = head->version == 0 ? 2 : 4;
-    const auto count = countBytes == 2 ? reader.be16(iinf->contents + 4) : reader.be32(iinf->contents + 4);
-    if (!count || *count < 1 || *count > 2)
-        return QStringLiteral("the file holds other items than its picture");
-    IsoBoxWalk items(bytes, *iinf, 4 + countBytes, 2);
-    int coded = 0, grids = 0;
-    for (std::uint32_t i = 0; i < *count; ++i) {
-        const auto infe = items.next();
-        const auto infeHead = infe && infe->type == fourCc("infe") ? readFullBoxHead(bytes, *infe) : std::nullopt;
-        if (!infeHead || infeHead->version < 2)
-            return QStringLiteral("the file holds other items than its picture");
-        // Version 2: a 16-bit item id (3: 32-bit), a 16-bit protection index, the type.
-        const auto type = reader.be32(infe->contents + 4 + (infeHead->version == 2 ? 2 : 4) + 2);
-        coded += type == itemType;
-        grids += type == fourCc("grid");
-    }
-    if (coded != 1 || coded + grids != int(*count))
-        return QStringLiteral("the file holds other items than its picture");
-    return QString();
-}
-
-// The codestream of one still frame, read through its headers and table of
-// contents to its end, which is the file's: bare, or in a container of the
-// signature, `ftyp` and at most a level box before it, in one `jxlc` box or
-// in `jxlp` pieces in order, and nothing else (no EXIF, XMP or JPEG
-// reconstruction box); the boxes make up the file.
-QString jpegXlDefect(std::span<const std::uint8_t> data)
-{
-    std::vector<std::uint8_t> pieces;
-    std::span<const std::uint8_t> codestream = data;
-    if (probeOnlySignature(data.first(std::min(data.size(), kProbeOnlySignatureBytes)))
-        == ProbeOnlySignature::JpegXlContainer) {
-        MemoryByteSource bytes(data);
-        const ByteReader reader(data);
-        IsoBoxWalk boxes(bytes, 0, data.size(), 4096);
-        std::uint32_t nextPiece = 0;
-        bool whole = false, last = false;
-        std::uint64_t end = 0;
-        for (int i = 0; const auto box = boxes.next(); ++i) {
-            end = box->end;
-            const bool head = (i == 0 && box->type == fourCc("JXL ") && box->size() == 4)
-                              || (i == 1 && box->type == fourCc("ftyp") && hasText(reader, box->contents, "jxl "sv))
-                              || (i == 2 && box->type == fourCc("jxll"));
-            if (head)
-                continue;
-            const auto index = box->type == fourCc("jxlp") && box->size() >= 4 ? reader.be32(box->contents)
-                                                                                 : std::nullopt;
-            if (box->type == fourCc("jxlc") && !whole && nextPiece == 0) {
-                whole = last = true;
-                codestream = *reader.bytes(box->contents, box->size());
-            } else if (index && !whole && !last && (*index & 0x7FFFFFFF) == nextPiece) {
-                const auto piece = *reader.bytes(box->contents + 4, box->size() - 4);
-                pieces.insert(pieces.end(), piece.begin(), piece.end());
-                last = *index >> 31;
-                ++nextPiece;
-            } else {
-                return QStringLiteral("the JPEG XL container carries a box the program does not write");
-            }
-        }
-        if (boxes.damaged() || end != data.size() || !last)
-            return QStringLiteral("the JPEG XL container's boxes do not make up the file");
-        if (!whole)
-            codestream = pieces;
-    }
-    const auto extent = jxlStillCodestream(codestream);
-    if (!extent)
-        return QStringLiteral("the JPEG XL is not a codestream of one still picture");
-    if (extent->length != codestream.size())
-        return QStringLiteral("the JPEG XL codestream goes on after its picture");
     return QString();
 }
 

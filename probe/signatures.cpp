@@ -1,5 +1,7 @@
 #include "probe/signatures.h"
 
+#include "imaging/byte_order.h"
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -15,9 +17,7 @@ constexpr auto kJpeg = "\xFF\xD8\xFF"sv;
 
 bool startsWith(std::span<const std::uint8_t> head, std::string_view signature)
 {
-    return head.size() >= signature.size()
-           && std::equal(signature.begin(), signature.end(), head.begin(),
-                         [](char s, std::uint8_t b) { return std::uint8_t(s) == b; });
+    return hasText(ByteReader(head), 0, signature);
 }
 
 // What both sets of tests agree on.

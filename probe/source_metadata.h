@@ -8,7 +8,9 @@
 // are left out (the output has its own, and is sRGB), the embedded thumbnail
 // (IFD1) and the interoperability directory go, and so does everything not on
 // the list: maker notes, serial numbers, owner names, user comments, unique
-// ids. The GPS directory is kept only when asked for. XMP and IPTC are never
+// ids. Each kept value is read as the type and count its tag has
+// (probe/exif_tags.h), text up to its first zero, and written anew. The GPS
+// directory is kept only when asked for. XMP and IPTC are never
 // kept: either may restate the orientation, the size or the location in a
 // form this program does not read, and would then describe the output wrongly.
 #pragma once
@@ -30,7 +32,7 @@ std::span<const std::uint8_t> findExifBlock(std::span<const std::uint8_t> file);
 
 // The EXIF block (a little-endian TIFF structure, "II*\0" first) that an
 // output of width x height may carry of `block`: the whitelisted entries of
-// its first directory and its EXIF directory, the GPS directory whole when
+// its first directory and its EXIF directory, those of the GPS directory when
 // `keepLocation`, and what describes the output: orientation 1, its pixel
 // size, sRGB, 72 dpi. Empty when nothing of the block is kept or it cannot be
 // read. Values pointing outside the block are dropped, never followed.

@@ -34,6 +34,78 @@ struct Channel {
     }
 };
 
+// The masks of a 16- or 32-bit picture, its own with BI_BITFIELDS (6: with
+// alpha) else the defaults; false for a coding or bit count not decoded here.
+bool readMasks(const ByteReader &bytes, BmpHeader &h, std::uint32_t compression, std::uint32_t infoSize)
+{
+    const bool bitFields = compression == 3 || compression == 6;
+    if (compression != 0 && !bitFields)
+        return false; // run-length, JPEG or PNG inside: ImageMagick's job
+    switch (h.bitCount) {
+    case 1:
+    case 4:
+    case 8:
+    case 24:
+        if (bitFields)
+            return false;
+        break;
+    case 16: h.masks = {0x7C00, 0x03E0, 0x001F, 0}; break;
+    case 32: h.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0}; break;
+    default: return false;
+    }
+    if (bitFields) {
+        // The masks follow a 40-byte header, or sit inside a longer one.
+        const int maskCount = compression == 6 || infoSize >= 56 ? 4 : 3;
+        for (int i = 0; i < maskCount; ++i) {
+            const auto mask = bytes.le32(kFileHeaderSize + 40 + 4 * std::uint64_t(i));
+            if (!mask)
+                return false;
+            h.masks[size_t(i)] = *mask;
+        }
+        if (!h.masks[0] && !h.masks[1] && !h.masks[2])
+            return false;
+    }
+    return true;
+}
+
+// The row stride, and for a picture of at most 8 bits where its palette is
+// and how many entries it has: those stated, at most as many as its bits
+// index and as fit before the pixels. False when none does.
+bool placePalette(BmpHeader &h, std::uint32_t infoSize, std::uint32_t coloursUsed)
+{
+    h.stride = (std::int64_t(h.width) * h.bitCount + 31) / 32 * 4;
+    if (h.bitCount > 8)
+        return true;
+    h.paletteOffset = kFileHeaderSize + infoSize;
+    const std::int64_t room = (h.pixelOffset - h.paletteOffset) / h.paletteEntrySize;
+    std::int64_t entries = coloursUsed ? std::int64_t(coloursUsed) : std::int64_t(1) << h.bitCount;
+    entries = std::min<std::int64_t>({entries, room, std::int64_t(1) << h.bitCount});
+    h.paletteEntries = int(entries);
+    return entries > 0;
+}
+
+// A row of 1, 4 or 8-bit palette indices as RGB.
+void paletteRow(const BmpHeader &h, std::span<const std::uint8_t> palette, std::span<const std::uint8_t> src,
+                unsigned char *dst)
+{
+    const int bits = h.bitCount;
+    const int perByte = 8 / bits;
+    const int mask = (1 << bits) - 1;
+    for (int x = 0; x < h.width; ++x, dst += 3) {
+        const int shift = 8 - bits * (x % perByte + 1);
+        const int index = (src[std::size_t(x / perByte)] >> shift) & mask;
+        // An index past a short palette shows black, as Windows draws it.
+        if (index >= h.paletteEntries) {
+            dst[0] = dst[1] = dst[2] = 0;
+            continue;
+        }
+        const auto entry = palette.subspan(std::size_t(index) * std::size_t(h.paletteEntrySize), 3);
+        dst[0] = entry[2];
+        dst[1] = entry[1];
+        dst[2] = entry[0];
+    }
+}
+
 } // namespace
 
 std::optional<BmpHeader> parseBmpHeader(QByteArrayView file)
@@ -77,47 +149,8 @@ std::optional<BmpHeader> parseBmpHeader(QByteArrayView file)
         return std::nullopt;
     h.height = int(height);
 
-    const bool bitFields = compression == 3 || compression == 6;
-    if (compression != 0 && !bitFields)
-        return std::nullopt; // run-length, JPEG or PNG inside: ImageMagick's job
-    switch (h.bitCount) {
-    case 1:
-    case 4:
-    case 8:
-        if (bitFields)
-            return std::nullopt;
-        break;
-    case 16: h.masks = {0x7C00, 0x03E0, 0x001F, 0}; break;
-    case 24:
-        if (bitFields)
-            return std::nullopt;
-        break;
-    case 32: h.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0}; break;
-    default: return std::nullopt;
-    }
-    if (bitFields) {
-        // The masks follow a 40-byte header, or sit inside a longer one.
-        const int maskCount = compression == 6 || infoSize >= 56 ? 4 : 3;
-        for (int i = 0; i < maskCount; ++i) {
-            const auto mask = bytes.le32(kFileHeaderSize + 40 + 4 * std::uint64_t(i));
-            if (!mask)
-                return std::nullopt;
-            h.masks[size_t(i)] = *mask;
-        }
-        if (!h.masks[0] && !h.masks[1] && !h.masks[2])
-            return std::nullopt;
-    }
-
-    h.stride = (std::int64_t(h.width) * h.bitCount + 31) / 32 * 4;
-    if (h.bitCount <= 8) {
-        h.paletteOffset = kFileHeaderSize + infoSize;
-        const std::int64_t room = (h.pixelOffset - h.paletteOffset) / h.paletteEntrySize;
-        std::int64_t entries = coloursUsed ? std::int64_t(coloursUsed) : std::int64_t(1) << h.bitCount;
-        entries = std::min<std::int64_t>({entries, room, std::int64_t(1) << h.bitCount});
-        if (entries <= 0)
-            return std::nullopt;
-        h.paletteEntries = int(entries);
-    }
+    if (!readMasks(bytes, h, compression, infoSize) || !placePalette(h, infoSize, coloursUsed))
+        return std::nullopt;
     return h;
 }
 
@@ -187,25 +220,7 @@ bool decodeBmp(QByteArrayView file, const BmpHeader &h, unsigned char *out)
             }
             break;
         }
-        default: {
-            const int bits = h.bitCount;
-            const int perByte = 8 / bits;
-            const int mask = (1 << bits) - 1;
-            for (int x = 0; x < h.width; ++x, dst += 3) {
-                const int shift = 8 - bits * (x % perByte + 1);
-                const int index = (src[std::size_t(x / perByte)] >> shift) & mask;
-                // An index past a short palette shows black, as Windows draws it.
-                if (index >= h.paletteEntries) {
-                    dst[0] = dst[1] = dst[2] = 0;
-                    continue;
-                }
-                const auto entry = palette.subspan(std::size_t(index) * std::size_t(h.paletteEntrySize), 3);
-                dst[0] = entry[2];
-                dst[1] = entry[1];
-                dst[2] = entry[0];
-            }
-            break;
-        }
+        default: paletteRow(h, palette, src, dst); break;
         }
     }
     if (bands == 4 && !anyAlpha) {
