@@ -115,12 +115,15 @@ namespace {
 constexpr char kTemporaryMark[] = ".tarvel-";
 
 // The bytes into an open file: the permissions of the file it replaces, the
-// content, flushed to the disk.
+// content, flushed to the disk. Only a regular file at the name itself lends
+// its permissions: a link planted there is replaced, not followed (its target
+// might be anyone's, setuid or writable by all), and setuid, setgid and
+// sticky never pass to an output.
 bool fillFile(int fd, const QByteArray &target, QByteArrayView bytes, const FileTimes *times)
 {
     struct stat existing { };
-    if (::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode)
-        && ::fchmod(fd, existing.st_mode & 07777) != 0)
+    if (::lstat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode)
+        && ::fchmod(fd, existing.st_mode & 0777) != 0)
         return false;
     if (!writeAll(fd, bytes))
         return false;
