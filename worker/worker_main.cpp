@@ -495,10 +495,15 @@ int main(int argc, char **argv)
             if (!handOver(spare, request, source, channel))
                 endSpare(spare);
         }
-        // Before the next fork: no later process holds this picture.
+        // Before the next fork: no later process holds this picture, nor
+        // the socket it was handed over on.
         ::close(source);
         ::close(channel);
         Spare current = spare;
+        if (current.handOver >= 0) {
+            ::close(current.handOver);
+            current.handOver = -1;
+        }
         spare = forkSpare(parent);
         // Told once the picture's process has gone, whatever became of it:
         // the program hands over no other picture before.
