@@ -119,10 +119,21 @@ QString dryRunLine(const FileReport &report)
     return line + outputNote(report) + u'\n';
 }
 
+// A path under `key` as text, a byte that is not UTF-8 shown as U+FFFD;
+// and for such a path its exact bytes too, in base64 under `key`_base64, so
+// that a script can still reach the file.
+void insertPath(QJsonObject &object, const QString &key, const QString &path)
+{
+    object.insert(key, platform::displayPath(path));
+    const QByteArray bytes = platform::nativePath(path);
+    if (bytes != platform::displayPath(path).toUtf8())
+        object.insert(key + QStringLiteral("_base64"), QString::fromLatin1(bytes.toBase64()));
+}
+
 QString fileJson(const FileReport &report)
 {
-    QJsonObject object{
-        {"type", "file"}, {"path", platform::displayPath(report.path)}, {"status", outcomeCode(report.outcome)}};
+    QJsonObject object{{"type", "file"}, {"status", outcomeCode(report.outcome)}};
+    insertPath(object, QStringLiteral("path"), report.path);
     if (report.size) {
         object.insert("width", report.size->Width);
         object.insert("height", report.size->Height);
@@ -132,7 +143,7 @@ QString fileJson(const FileReport &report)
         object.insert("target_height", report.target->height);
     }
     if (!report.output.isEmpty()) {
-        object.insert("output", platform::displayPath(report.output));
+        insertPath(object, QStringLiteral("output"), report.output);
         object.insert("renamed", report.renamed);
     }
     if (report.outcome == FileReport::Converted && report.result && report.result->keptOriginal)
@@ -150,7 +161,8 @@ QString fileJson(const FileReport &report)
         QJsonArray sizes;
         for (std::size_t i = 0; i < report.sizes.size(); ++i) {
             const FileReport::Size &size = report.sizes[i];
-            QJsonObject entry{{"folder", platform::displayPath(size.folder)}};
+            QJsonObject entry;
+            insertPath(entry, QStringLiteral("folder"), size.folder);
             if (size.target) {
                 entry.insert("target_width", size.target->width);
                 entry.insert("target_height", size.target->height);

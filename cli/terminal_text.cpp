@@ -22,8 +22,24 @@ QString escapedControl(QChar c)
     case 0x0B: return QStringLiteral("\\v");
     case 0x0C: return QStringLiteral("\\f");
     case 0x0D: return QStringLiteral("\\r");
-    default: return QStringLiteral("\\%1").arg(c.unicode(), 3, 8, QLatin1Char('0'));
+    default:
+        return c.unicode() > 0xFF ? QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'))
+                                  : QStringLiteral("\\%1").arg(c.unicode(), 3, 8, QLatin1Char('0'));
     }
+}
+
+// Characters that turn the text around them (U+202E shows "gpj.exe" as
+// "exe.jpg"): the bidirectional embeddings, overrides, isolates and marks.
+bool isBidiControl(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == 0x061C || u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+}
+
+// What a name may not carry into a line as it is.
+bool mustBeEscaped(QChar c)
+{
+    return platform::isControlCharacter(c) || isBidiControl(c);
 }
 
 bool isWide(char32_t c)
@@ -87,7 +103,7 @@ int terminalColumns(QStringView text)
 
 QString quotedName(const QString &name)
 {
-    if (std::none_of(name.begin(), name.end(), platform::isControlCharacter))
+    if (std::none_of(name.begin(), name.end(), mustBeEscaped))
         return name;
     // Runs of ordinary characters go in '…' (a quote inside as '\''), runs of
     // control characters in $'…'.
@@ -95,7 +111,7 @@ QString quotedName(const QString &name)
     bool inControls = false;
     bool open = false;
     for (const QChar c : name) {
-        const bool control = platform::isControlCharacter(c);
+        const bool control = mustBeEscaped(c);
         if (!open || control != inControls) {
             if (open)
                 quoted += u'\'';

@@ -16,7 +16,9 @@ int terminalColumns(QStringView text);
 
 // A file name as a line of text may carry it: unchanged when it has no
 // control characters, else quoted as `ls` quotes it, 'a'$'\n''b', so that a
-// name cannot start a line of its own or drive the terminal.
+// name cannot start a line of its own or drive the terminal. Bidirectional
+// controls (U+202E and kin), which would show the name's end first, are
+// quoted the same way, as $'\u202e'.
 QString quotedName(const QString &name);
 
 // The text, or its beginning, "..." and its end, in at most `columns` columns.

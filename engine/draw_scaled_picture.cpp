@@ -7,6 +7,7 @@
 #include "engine/codecs/heif_codec.h"
 #include "engine/codecs/jpeg_shrink.h"
 #include "engine/codecs/jxl_codec.h"
+#include "engine/codecs/magick_bitmap.h"
 #include "imaging/picture_size.h"
 #include "engine/codecs/png_chunks.h"
 #include "engine/codecs/png_file.h"
@@ -75,7 +76,7 @@ Result<VImage> loadTga(QByteArrayView bytes)
 }
 
 // Bitmaps in layouts the program's decoder does not read (run-length, JPEG or
-// PNG inside) go through libvips' ImageMagick loader, fed from memory.
+// PNG inside) go through ImageMagick's BMP coder, fed from memory.
 Result<VImage> loadBmp(QByteArrayView bytes)
 {
     const auto header = parseBmpHeader(bytes);
@@ -92,12 +93,10 @@ Result<VImage> loadBmp(QByteArrayView bytes)
     const PictureSize declared = probePictureSize(probeBytes, false);
     if (tooManyPixels(declared.Width, declared.Height))
         return declared.Width > 0 && declared.Height > 0 ? ConversionStatus::TooLarge : ConversionStatus::Damaged;
-    VipsBlob *blob = vips_blob_copy(bytes.data(), size_t(bytes.size()));
-    struct BlobRef {
-        VipsBlob *blob;
-        ~BlobRef() { vips_area_unref(VIPS_AREA(blob)); }
-    } ref{blob};
-    return VImage::magickload_buffer(blob);
+    // Not trusted with hostile files: only where the kernel shuts it in.
+    if (!untrustedLoadersAllowed())
+        return {ConversionStatus::Damaged, QStringLiteral("this kind of bitmap is read only by the conversion worker")};
+    return decodeMagickBitmap(bytes);
 }
 
 // PNGs are decoded by the program (with libdeflate, several times faster

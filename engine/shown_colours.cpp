@@ -1,5 +1,7 @@
 #include "engine/shown_colours.h"
 
+#include <lcms2.h>
+
 #include <vector>
 
 using vips::VImage;
@@ -17,6 +19,27 @@ VImage withoutAlpha(const VImage &image)
 
 } // namespace
 
+bool hasReadableProfile(const VImage &image)
+{
+    if (!image.get_typeof(VIPS_META_ICC_NAME))
+        return false;
+    const void *data = nullptr;
+    size_t length = 0;
+    if (vips_image_get_blob(image.get_image(), VIPS_META_ICC_NAME, &data, &length) != 0) {
+        vips_error_clear();
+        return false;
+    }
+    const cmsHPROFILE profile = cmsOpenProfileFromMem(data, cmsUInt32Number(length));
+    if (!profile) {
+        // libvips hands lcms' complaint to its own error buffer, which would
+        // fail the picture (scaleAndEncode).
+        vips_error_clear();
+        return false;
+    }
+    cmsCloseProfile(profile);
+    return true;
+}
+
 bool isGrey(const VImage &image)
 {
     const VipsInterpretation interpretation = image.interpretation();
@@ -24,8 +47,15 @@ bool isGrey(const VImage &image)
            && image.bands() - (image.has_alpha() ? 1 : 0) == 1;
 }
 
-VImage managedToSrgb(const VImage &image)
+VImage managedToSrgb(const VImage &source)
 {
+    VImage image = source;
+    if (!hasReadableProfile(image) && image.get_typeof(VIPS_META_ICC_NAME)) {
+        // lcms would fail the whole picture on it, and late, while the
+        // pixels are computed: the picture is taken as sRGB, as viewers do.
+        image = image.copy();
+        image.remove(VIPS_META_ICC_NAME);
+    }
     const bool cmyk = image.interpretation() == VIPS_INTERPRETATION_CMYK;
     if (!cmyk && !image.get_typeof(VIPS_META_ICC_NAME))
         return image;

@@ -15,6 +15,11 @@ namespace imaging {
 // pixels stay 16-bit (RGB16), so nothing is rounded before the flattening.
 vips::VImage managedToSrgb(const vips::VImage &image);
 
+// Whether the picture carries an ICC profile that lcms can read. One that it
+// cannot (damaged, or not a profile at all) managedToSrgb ignores: the
+// pixels are taken as sRGB.
+bool hasReadableProfile(const vips::VImage &image);
+
 // Whether a decoded picture is grey: one band of colour (and perhaps alpha).
 bool isGrey(const vips::VImage &image);
 

@@ -5,6 +5,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 namespace imaging {
@@ -52,10 +53,21 @@ bool ensureVipsStarted()
 
 namespace imaging {
 
+namespace {
+std::atomic<bool> g_untrustedAllowed{false};
+}
+
 void allowUntrustedLoaders()
 {
-    if (ensureVipsStarted())
+    if (ensureVipsStarted()) {
         vips_block_untrusted_set(FALSE);
+        g_untrustedAllowed = true;
+    }
+}
+
+bool untrustedLoadersAllowed()
+{
+    return g_untrustedAllowed;
 }
 
 void setThreadsPerPicture(int threads)

@@ -13,6 +13,9 @@ bool ensureVipsStarted();
 // the kernel shuts in (and in the bench and the engine's tests, which stand
 // in for it), and nowhere else.
 void allowUntrustedLoaders();
+// Whether allowUntrustedLoaders was called: the decoders the program calls
+// itself that are not made for hostile files (ImageMagick's) ask it.
+bool untrustedLoadersAllowed();
 
 // How many threads libvips gives each picture. A batch converting several
 // pictures at once sets it so that pictures times threads fit the cores.

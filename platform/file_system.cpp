@@ -3,11 +3,16 @@
 #include "platform/native_path.h"
 #include "platform/retry_on_eintr.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <mutex>
+#include <vector>
 
 #include <cerrno>
 #include <dirent.h>
@@ -115,12 +120,15 @@ namespace {
 constexpr char kTemporaryMark[] = ".tarvel-";
 
 // The bytes into an open file: the permissions of the file it replaces, the
-// content, flushed to the disk.
-bool fillFile(int fd, const QByteArray &target, QByteArrayView bytes, const FileTimes *times)
+// content, flushed to the disk. Only a regular file at the name itself lends
+// its permissions: a link planted there is replaced, not followed (its target
+// might be anyone's, setuid or writable by all), and setuid, setgid and
+// sticky never pass to an output.
+bool fillFile(int fd, int folder, const QByteArray &name, QByteArrayView bytes, const FileTimes *times)
 {
     struct stat existing { };
-    if (::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode)
-        && ::fchmod(fd, existing.st_mode & 07777) != 0)
+    if (::fstatat(folder, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(existing.st_mode)
+        && ::fchmod(fd, existing.st_mode & 0777) != 0)
         return false;
     if (!writeAll(fd, bytes))
         return false;
@@ -130,20 +138,20 @@ bool fillFile(int fd, const QByteArray &target, QByteArrayView bytes, const File
 }
 
 // A hidden name beside the target.
-QByteArray temporaryName(const QByteArray &folder, const QByteArray &name)
+QByteArray temporaryName(const QByteArray &name)
 {
-    return folder + '.' + name.left(200) + kTemporaryMark
-           + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+    return '.' + name.left(200) + kTemporaryMark + QByteArray::number(QRandomGenerator::global()->generate(), 36);
 }
 
 // A new hidden name beside the target, created and open for writing, locked
 // for as long as this process holds it (removeStaleTemporaryFiles leaves
 // locked ones alone); -1 with errno when none could be made.
-int createTemporary(const QByteArray &folder, const QByteArray &name, QByteArray &temporary)
+int createTemporary(int folder, const QByteArray &name, QByteArray &temporary)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = temporaryName(folder, name);
-        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        temporary = temporaryName(name);
+        const int fd
+            = ::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0) {
             ::flock(fd, LOCK_EX);
             return fd;
@@ -154,18 +162,18 @@ int createTemporary(const QByteArray &folder, const QByteArray &name, QByteArray
     return -1;
 }
 
-// Gives the nameless file `fd` the name `linkName`.
-bool linkNameless(int fd, const QByteArray &linkName)
+// Gives the nameless file `fd` the name `linkName` in `folder`.
+bool linkNameless(int fd, int folder, const QByteArray &linkName)
 {
     const QByteArray own = "/proc/self/fd/" + QByteArray::number(fd);
-    return ::linkat(AT_FDCWD, own.constData(), AT_FDCWD, linkName.constData(), AT_SYMLINK_FOLLOW) == 0;
+    return ::linkat(AT_FDCWD, own.constData(), folder, linkName.constData(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 // Keep errno of the step that failed across the clean-up after it.
-void removeKeepingErrno(const QByteArray &path)
+void removeKeepingErrno(int folder, const QByteArray &name)
 {
     const int error = errno;
-    ::unlink(path.constData());
+    ::unlinkat(folder, name.constData(), 0);
     errno = error;
 }
 
@@ -179,6 +187,64 @@ void closeKeepingErrno(int fd)
 // How old a hidden temporary file must be before a later run takes it for
 // one left by a run that was killed.
 constexpr time_t kStaleSeconds = 60;
+
+// The folders a run writes into, held open from its start (FolderAnchor).
+struct Anchor {
+    QByteArray path; // absolute and clean, without a "/" at the end
+    int fd = -1;
+};
+std::mutex g_anchorsLock;
+std::vector<Anchor> g_anchors;
+
+QByteArray cleanAbsolute(const QString &path)
+{
+    QByteArray native = nativePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    while (native.size() > 1 && native.endsWith('/'))
+        native.chop(1);
+    return native;
+}
+
+// The folder `folder` (native, as the target's path spells it) open for
+// writing into: within a held folder, reached from its descriptor one
+// sub-folder at a time, each made if missing and none a link; elsewhere
+// opened by its path. -1 with errno when it cannot be.
+int openTargetFolder(const QByteArray &folder)
+{
+    const QByteArray wanted
+        = cleanAbsolute(QFile::decodeName(folder.isEmpty() ? QByteArray(".") : folder));
+    int from = -1;
+    QByteArray rest;
+    {
+        const std::lock_guard lock(g_anchorsLock);
+        qsizetype longest = -1;
+        for (const Anchor &anchor : g_anchors) {
+            const bool within = wanted == anchor.path
+                                || (wanted.startsWith(anchor.path)
+                                    && (anchor.path.endsWith('/') || wanted.at(anchor.path.size()) == '/'));
+            if (within && anchor.path.size() > longest) {
+                longest = anchor.path.size();
+                rest = wanted.mid(anchor.path.size());
+                from = anchor.fd;
+            }
+        }
+        if (from >= 0 && (from = ::fcntl(from, F_DUPFD_CLOEXEC, 0)) < 0)
+            return -1;
+    }
+    if (from < 0)
+        return ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const QByteArray &part : rest.split('/')) {
+        if (part.isEmpty())
+            continue;
+        int next = ::openat(from, part.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0 && errno == ENOENT && ::mkdirat(from, part.constData(), 0777) == 0)
+            next = ::openat(from, part.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        closeKeepingErrno(from);
+        if (next < 0)
+            return -1;
+        from = next;
+    }
+    return from;
+}
 
 } // namespace
 
@@ -194,23 +260,18 @@ bool fileTimes(int fd, FileTimes &times)
 
 namespace {
 
-bool writeWhole(const QString &path, QByteArrayView bytes, const FileTimes *times)
+bool writeInto(int folder, const QByteArray &name, QByteArrayView bytes, const FileTimes *times)
 {
-    const QByteArray target = nativePath(path);
-    const auto [folder, name] = splitFolder(target);
-    if (name.isEmpty() || target.contains('\0'))
-        return false;
-
     // First a file without a name, which nothing can find or leave behind
     // until it is whole; then its name. A new target gets it at once; one that
     // exists is replaced by a rename, from a hidden name that lives a moment.
-    const int nameless = ::open(folder.isEmpty() ? "." : folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    const int nameless = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (nameless >= 0) {
-        if (!fillFile(nameless, target, bytes, times)) {
+        if (!fillFile(nameless, folder, name, bytes, times)) {
             closeKeepingErrno(nameless);
             return false;
         }
-        if (linkNameless(nameless, target)) {
+        if (linkNameless(nameless, folder, name)) {
             ::close(nameless);
             return true;
         }
@@ -219,14 +280,14 @@ bool writeWhole(const QString &path, QByteArrayView bytes, const FileTimes *time
             QByteArray temporary;
             bool linked = false;
             for (int attempt = 0; attempt < 100 && !linked; ++attempt) {
-                temporary = temporaryName(folder, name);
-                linked = linkNameless(nameless, temporary);
+                temporary = temporaryName(name);
+                linked = linkNameless(nameless, folder, temporary);
                 if (!linked && errno != EEXIST)
                     break;
             }
-            const bool ok = linked && ::rename(temporary.constData(), target.constData()) == 0;
+            const bool ok = linked && ::renameat(folder, temporary.constData(), folder, name.constData()) == 0;
             if (linked && !ok)
-                removeKeepingErrno(temporary);
+                removeKeepingErrno(folder, temporary);
             closeKeepingErrno(nameless);
             return ok;
         }
@@ -242,15 +303,54 @@ bool writeWhole(const QString &path, QByteArrayView bytes, const FileTimes *time
     const int fd = createTemporary(folder, name, temporary);
     if (fd < 0)
         return false;
-    bool ok = fillFile(fd, target, bytes, times);
+    bool ok = fillFile(fd, folder, name, bytes, times);
     ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
+    ok = ok && ::renameat(folder, temporary.constData(), folder, name.constData()) == 0;
     if (!ok)
-        removeKeepingErrno(temporary);
+        removeKeepingErrno(folder, temporary);
+    return ok;
+}
+
+bool writeWhole(const QString &path, QByteArrayView bytes, const FileTimes *times)
+{
+    const QByteArray target = nativePath(path);
+    const auto [folderPath, name] = splitFolder(target);
+    if (name.isEmpty() || target.contains('\0'))
+        return false;
+    const int folder = openTargetFolder(folderPath);
+    if (folder < 0)
+        return false;
+    const bool ok = writeInto(folder, name, bytes, times);
+    closeKeepingErrno(folder);
     return ok;
 }
 
 } // namespace
+
+FolderAnchor::FolderAnchor(const QString &folder)
+{
+    // The folder as its path names it now (a link the user chose as the
+    // output folder is followed this once); from then on, whatever is put
+    // at that path, writes go into the folder held here.
+    const QByteArray path = cleanAbsolute(folder);
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    const std::lock_guard lock(g_anchorsLock);
+    g_anchors.push_back({path, fd});
+    m_fd = fd;
+}
+
+FolderAnchor::~FolderAnchor()
+{
+    const std::lock_guard lock(g_anchorsLock);
+    const auto found
+        = std::find_if(g_anchors.begin(), g_anchors.end(), [&](const Anchor &anchor) { return anchor.fd == m_fd; });
+    if (found != g_anchors.end()) {
+        ::close(found->fd);
+        g_anchors.erase(found);
+    }
+}
 
 bool writeFileAtomically(const QString &path, QByteArrayView bytes) { return writeWhole(path, bytes, nullptr); }
 

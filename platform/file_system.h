@@ -36,6 +36,24 @@ bool isSameFile(const QString &a, const QString &b);
 // content and errno says what failed.
 bool writeFileAtomically(const QString &path, QByteArrayView bytes);
 
+// Holds a folder a run writes into open from the run's start to its end:
+// every writeFileAtomically into it or below it goes through the descriptor
+// held here, and each sub-folder below is opened (made when missing) from
+// there, never through a link. A folder renamed away mid-run and replaced by
+// a link (to the originals, say) then changes nothing: the outputs still land
+// in the folder the run started with, and a sub-folder replaced by a link
+// fails its writes. A folder that cannot be opened at the start is not held.
+class FolderAnchor {
+public:
+    explicit FolderAnchor(const QString &folder);
+    ~FolderAnchor();
+    FolderAnchor(const FolderAnchor &) = delete;
+    FolderAnchor &operator=(const FolderAnchor &) = delete;
+
+private:
+    int m_fd = -1;
+};
+
 // A file's access and modification times, to the nanosecond.
 struct FileTimes {
     timespec accessed{};

@@ -18,11 +18,12 @@
 // 2. The parent sends a Request with two descriptors attached (SCM_RIGHTS):
 //    the source file, open, and one end of a new stream socket, the
 //    picture's channel. The worker never opens a picture by name.
-// 3. The template forks a process for the picture alone. That process
-//    closes the template's channel, greets the parent with a Hello on the
-//    picture's channel (its process id comes with it, as above), and waits
-//    for the byte kGo: meanwhile the parent holds it to the picture's memory
-//    budget.
+// 3. A process for the picture alone, forked from the template (ahead of the
+//    request, while the picture before converts, with the template's channel
+//    closed), is handed the request and both descriptors. It greets the
+//    parent with a Hello on the picture's channel (its process id comes with
+//    it, as above), and waits for the byte kGo: meanwhile the parent holds it
+//    to the picture's memory budget.
 // 4. It answers on the picture's channel with a Reply followed by
 //    `byteCount` bytes, the encoded output file (none unless the status says
 //    converted), and `detailLength` bytes of UTF-8, the decoder's own message

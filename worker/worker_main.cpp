@@ -16,6 +16,7 @@
 #include <glib.h>
 
 #include <dirent.h>
+#include <malloc.h>
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -58,9 +59,10 @@ bool sendReply(ConversionStatus status, const QByteArray &bytes, const QByteArra
 }
 
 // A request and the two descriptors that come with it, the source and the
-// picture's channel; false at the end of the conversation or on anything
-// malformed.
-bool receiveRequest(worker::Request &request, int &source, int &channel)
+// picture's channel, read from `from` (the template's channel, or in a
+// picture's process the template's hand-over); false at the end of the
+// conversation or on anything malformed.
+bool receiveRequest(int from, worker::Request &request, int &source, int &channel)
 {
     source = channel = -1;
     auto *p = reinterpret_cast<char *>(&request);
@@ -73,7 +75,7 @@ bool receiveRequest(worker::Request &request, int &source, int &channel)
         message.msg_iovlen = 1;
         message.msg_control = control;
         message.msg_controllen = sizeof control;
-        const ssize_t n = platform::retryOnEintr([&] { return ::recvmsg(kChannel, &message, MSG_CMSG_CLOEXEC); });
+        const ssize_t n = platform::retryOnEintr([&] { return ::recvmsg(from, &message, MSG_CMSG_CLOEXEC); });
         if (n <= 0)
             return false;
         for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
@@ -265,9 +267,11 @@ bool convert(const worker::Request &request, int source, const std::function<boo
     }
 }
 
-// A picture's own process, forked from the template: it takes the picture's
-// channel, waits for the program to set its memory budget, converts, and ends.
-[[noreturn]] void convertInProcessOfItsOwn(const worker::Request &request, int source, int channel, int parent)
+// A picture's own process, forked from the template ahead of its picture
+// (the fork, its threads and its filter then cost the picture nothing): it
+// waits for the template to hand it a request, takes the picture's channel,
+// waits for the program to set its memory budget, converts, and ends.
+[[noreturn]] void convertInProcessOfItsOwn(int handOver, int parent)
 {
     // Before anything of the picture is read: gone with the template, the
     // template's channel (and with it every later picture) closed, no
@@ -277,7 +281,6 @@ bool convert(const worker::Request &request, int source, const std::function<boo
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != templatePid)
         ::_exit(EXIT_FAILURE);
     ::close(kChannel);
-    g_replies = channel;
     const char *problem = !confinePictureProcess() ? "its filter could not be loaded"
                           : !restartIdleThreads()  ? "libvips' threads could not be started"
                                                    : nullptr;
@@ -285,6 +288,14 @@ bool convert(const worker::Request &request, int source, const std::function<boo
         std::fprintf(stderr, "tarvel-worker: the picture's process ends: %s\n", problem);
         ::_exit(EXIT_FAILURE);
     }
+    // Nothing handed over: the run is over.
+    worker::Request request;
+    int source = -1;
+    int channel = -1;
+    if (!receiveRequest(handOver, request, source, channel))
+        ::_exit(EXIT_SUCCESS);
+    ::close(handOver);
+    g_replies = channel;
     // The program learns this process's id from the greeting, holds it to
     // the picture's budget, and says go.
     const worker::Hello hello;
@@ -305,6 +316,70 @@ bool convert(const worker::Request &request, int source, const std::function<boo
                       : sendReply(result.failure().status, {}, result.failure().detail.toUtf8());
     });
     ::_exit(EXIT_SUCCESS);
+}
+
+// The next picture's process, forked before its request comes, and the
+// template's end of the socket the request is handed over on.
+struct Spare {
+    pid_t pid = -1;
+    int handOver = -1;
+};
+
+Spare forkSpare(int parent)
+{
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
+        return {};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pair[0]);
+        convertInProcessOfItsOwn(pair[1], parent);
+    }
+    ::close(pair[1]);
+    if (child < 0) {
+        ::close(pair[0]);
+        return {};
+    }
+    return {child, pair[0]};
+}
+
+// Its wait status once it has gone; a spare that was handed nothing goes
+// when its socket closes.
+int endSpare(Spare &spare)
+{
+    if (spare.handOver >= 0)
+        ::close(spare.handOver);
+    int status = worker::kNotStarted;
+    if (spare.pid > 0)
+        while (::waitpid(spare.pid, &status, 0) < 0 && errno == EINTR) { }
+    spare = {};
+    return status;
+}
+
+// The request and its two descriptors, in one message.
+bool handOver(const Spare &spare, const worker::Request &request, int source, int channel)
+{
+    if (spare.pid < 0)
+        return false;
+    iovec io{const_cast<worker::Request *>(&request), sizeof request};
+    alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))] = {};
+    msghdr message{};
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr *c = CMSG_FIRSTHDR(&message);
+    c->cmsg_level = SOL_SOCKET;
+    c->cmsg_type = SCM_RIGHTS;
+    c->cmsg_len = CMSG_LEN(2 * sizeof(int));
+    const int descriptors[2] = {source, channel};
+    std::memcpy(CMSG_DATA(c), descriptors, sizeof descriptors);
+    const ssize_t n
+        = platform::retryOnEintr([&] { return ::sendmsg(spare.handOver, &message, MSG_NOSIGNAL); });
+    if (n <= 0)
+        return false;
+    return std::size_t(n) == sizeof request
+           || worker::sendAll(spare.handOver, reinterpret_cast<const char *>(&request) + n, sizeof request - std::size_t(n));
 }
 
 int argument(int argc, char **argv, const char *name, int fallback)
@@ -403,27 +478,40 @@ int main(int argc, char **argv)
     // process of its own, forked from this one, which has seen no other
     // picture and ends with it; whatever a picture does there, no later
     // picture is within its reach.
+    // What the warm-up freed goes back to the system: every fork copies the
+    // page tables of what the template holds.
+    ::malloc_trim(0);
+    // Each picture's process is forked while the one before converts.
+    Spare spare = forkSpare(parent);
     worker::Request request;
     int source = -1;
     int channel = -1;
-    while (receiveRequest(request, source, channel)) {
-        const pid_t child = ::fork();
-        if (child == 0)
-            convertInProcessOfItsOwn(request, source, channel, parent);
+    while (receiveRequest(kChannel, request, source, channel)) {
+        // A spare that has gone (it could not load its filter) is replaced
+        // once.
+        if (!handOver(spare, request, source, channel)) {
+            endSpare(spare);
+            spare = forkSpare(parent);
+            if (!handOver(spare, request, source, channel))
+                endSpare(spare);
+        }
+        // Before the next fork: no later process holds this picture, nor
+        // the socket it was handed over on.
         ::close(source);
         ::close(channel);
+        Spare current = spare;
+        if (current.handOver >= 0) {
+            ::close(current.handOver);
+            current.handOver = -1;
+        }
+        spare = forkSpare(parent);
         // Told once the picture's process has gone, whatever became of it:
         // the program hands over no other picture before.
         worker::PictureEnded ended;
-        if (child < 0) {
-            ended.waitStatus = worker::kNotStarted;
-        } else {
-            int status = 0;
-            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
-            ended.waitStatus = status;
-        }
+        ended.waitStatus = endSpare(current);
         if (!worker::sendAll(kChannel, &ended, sizeof ended))
             break;
     }
+    endSpare(spare);
     return EXIT_SUCCESS;
 }

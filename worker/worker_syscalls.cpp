@@ -15,6 +15,7 @@
 #include <linux/seccomp.h>
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <ucontext.h>
 #include <unistd.h>
@@ -160,6 +161,11 @@ std::string loadWorkerSyscallFilter()
     allow(SCMP_SYS(clone), {SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD)});
     allow(SCMP_SYS(clone), {SCMP_A0(SCMP_CMP_EQ, kForkFlags)});
     allow(SCMP_SYS(wait4));
+    // The template hands each picture's process its request over a socket
+    // pair of their own: a pair of local sockets joined to nothing else.
+    allow(SCMP_SYS(socketpair), {SCMP_A0(SCMP_CMP_EQ, std::uint64_t(AF_UNIX)),
+                                 SCMP_A1(SCMP_CMP_EQ, std::uint64_t(SOCK_STREAM | SOCK_CLOEXEC)),
+                                 SCMP_A2(SCMP_CMP_EQ, 0)});
     allow(SCMP_SYS(prctl), {SCMP_A0(SCMP_CMP_EQ, std::uint64_t(PR_SET_PDEATHSIG)),
                             SCMP_A1(SCMP_CMP_EQ, std::uint64_t(SIGKILL))});
     // The calls that name a process: only the worker itself (0 or its own

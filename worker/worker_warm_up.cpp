@@ -1,6 +1,7 @@
 #include "worker/worker_warm_up.h"
 
 #include "engine/codecs/encode_picture.h"
+#include "engine/codecs/magick_bitmap.h"
 #include "engine/scale_and_encode.h"
 
 #include <vips/vips8>
@@ -54,6 +55,7 @@ std::vector<Sample> samples()
     const VImage deepGrey = (rgb[0] * 200)
                                 .cast(VIPS_FORMAT_USHORT)
                                 .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_GREY16));
+    auto encoded = [](const Result<QByteArray> &bytes) { return bytes ? *bytes : QByteArray(); };
     std::vector<Sample> list;
     list.push_back({"JPEG", save(rgb.jpegsave_buffer())});
     list.push_back({"PNG", save(rgb.pngsave_buffer())});
@@ -63,7 +65,7 @@ std::vector<Sample> samples()
     list.push_back({"GIF", save(rgb.gifsave_buffer())});
     list.push_back(
         {"TIFF", save(rgb.tiffsave_buffer(VImage::option()->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_LZW)))});
-    list.push_back({"BMP", save(rgb.magicksave_buffer(VImage::option()->set("format", "BMP3")))});
+    list.push_back({"BMP", encoded(encodePicture(rgb, OutputFormat::Bmp))});
     list.push_back({"run-length BMP", runLengthBitmap(true)});
     list.push_back({"damaged run-length BMP", runLengthBitmap(false), false, false});
     const Result<QByteArray> tga = encodePicture(rgb, OutputFormat::Tga);
@@ -71,7 +73,6 @@ std::vector<Sample> samples()
     // The newer formats, by the program's own encoders, and the paths their
     // decoders take: lossy and lossless WebP, WebP with alpha (ALPH), HEIC
     // (libde265), AVIF (dav1d), JPEG XL.
-    auto encoded = [](const Result<QByteArray> &bytes) { return bytes ? *bytes : QByteArray(); };
     list.push_back({"WebP", encoded(encodePicture(rgb, OutputFormat::WebP))});
     list.push_back({"lossless WebP", encoded(encodePicture(rgb, OutputFormat::WebP, kOwnQuality, true))});
     list.push_back({"WebP with alpha", save(alpha.webpsave_buffer())});
@@ -87,6 +88,9 @@ std::vector<Sample> samples()
 std::string warmUpEngine()
 {
     std::string problems;
+    // ImageMagick with its BMP coder alone (the run-length bitmaps below
+    // go through it).
+    startMagickBitmapCoder();
     try {
         constexpr OutputFormat kOutputs[]
             = {OutputFormat::Jpeg, OutputFormat::Png,  OutputFormat::Gif,  OutputFormat::Tiff, OutputFormat::Bmp,

@@ -1,9 +1,12 @@
 #include "workflow/batch_workflow.h"
 
+#include "platform/file_system.h"
+
 #include <QCoreApplication>
 #include <QThread>
 
 #include <algorithm>
+#include <deque>
 
 namespace workflow {
 
@@ -72,6 +75,9 @@ BatchSummary summarise(const BatchRequest &request, const WorkList &items, Conve
 BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const imaging::FitBox &box,
                       const ConversionOptions &options, const BatchCallbacks &callbacks)
 {
+    // Held for the whole run: a folder swapped for a link mid-run does not
+    // redirect the outputs (onto the originals, say).
+    const platform::FolderAnchor output(request.outputFolder);
     return summarise(request, items,
                      convertInParallel(batchJobs(request, items, box), options, callbacks.pictureDone, callbacks.stop));
 }
@@ -79,6 +85,10 @@ BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const 
 BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const std::vector<SizedOutput> &outputs,
                       const ConversionOptions &options, const BatchCallbacks &callbacks)
 {
+    std::deque<platform::FolderAnchor> held;
+    held.emplace_back(request.outputFolder);
+    for (const SizedOutput &output : outputs)
+        held.emplace_back(output.folder);
     return summarise(request, items,
                      convertInParallel(batchJobs(request, items, outputs), options, callbacks.pictureDone,
                                        callbacks.stop));

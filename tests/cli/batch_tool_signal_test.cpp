@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <map>
 
 namespace {
 
@@ -278,4 +279,35 @@ TEST(BatchToolWorkers, WithoutNamespacesTheRunSaysSoOnceAndConverts)
         EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 6);
         expectOnlyWholePictures(out);
     }
+}
+
+// The output folder renamed away mid-run and a link to the source folder put
+// in its place: the run goes on writing into the folder it started with, and
+// no original is overwritten.
+TEST(BatchToolFolderSwap, ALinkPutInPlaceOfTheOutputFolderMidRunReachesNoOriginal)
+{
+    TempDir dir;
+    makeQuickPictures(dir.file("in"), 150);
+    std::map<QString, QByteArray> originals;
+    for (const QString &name : QDir(dir.file("in")).entryList(QDir::Files))
+        originals[name] = readFile(dir.file("in/" + name));
+    QProcess batch;
+    batch.start(QStringLiteral(TARVEL_BATCH_EXECUTABLE),
+                {"--jobs", "1", "-w", "60", "-H", "40", dir.file("in"), dir.file("out")});
+    ASSERT_TRUE(batch.waitForStarted());
+    // Once the first outputs are there, the swap.
+    QElapsedTimer waited;
+    waited.start();
+    while (QDir(dir.file("out")).entryList(QDir::Files).size() < 3 && waited.elapsed() < 30'000)
+        QThread::msleep(5);
+    ASSERT_TRUE(QDir(dir.path()).rename("out", "away"));
+    ASSERT_TRUE(QFile::link(dir.file("in"), dir.file("out")));
+    ASSERT_TRUE(batch.waitForFinished(60'000));
+    std::size_t unchanged = 0;
+    for (const auto &[name, bytes] : originals)
+        unchanged += readFile(dir.file("in/" + name)) == bytes ? 1 : 0;
+    EXPECT_EQ(unchanged, originals.size()) << "originals overwritten through the link";
+    // The pictures after the swap went into the folder the run started with.
+    EXPECT_EQ(QDir(dir.file("away")).entryList(QDir::Files).size(), originals.size());
+    EXPECT_EQ(QDir(dir.file("in")).entryList(QDir::Files | QDir::Hidden).size(), originals.size());
 }

@@ -7,8 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 using namespace cli;
 
@@ -159,7 +165,10 @@ TEST_F(BatchTool, NamesCannotForgeLinesOrDriveTheTerminal)
     const QString forged = QStringLiteral(u"x\n转换完成：成功 99 个，失败 0 个。.png");
     const QString escape = QStringLiteral(u"e\x1b[2Jclear.png");
     const QString bell = QStringLiteral(u"b\a\rback.png");
+    // Shown as "evil.png.exe" if the override reached the terminal raw.
+    const QString turned = QStringLiteral(u"evil\u202Eexe.png");
     makePicture(dir.file("in/") + forged, 40, 30, "PNG");
+    makePicture(dir.file("in/") + turned, 40, 30, "PNG");
     makePicture(dir.file("in/") + escape, 40, 30, "PNG");
     QFile damaged(dir.file("in/") + bell);
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
@@ -173,12 +182,44 @@ TEST_F(BatchTool, NamesCannotForgeLinesOrDriveTheTerminal)
         const ToolRun r = runTool(arguments, settings);
         for (const QString &line : r.out.split(u'\n')) {
             EXPECT_FALSE(line.startsWith(QStringLiteral(u"转换完成：成功 99"))) << line.toStdString();
-            EXPECT_FALSE(line.contains(QChar(0x1b)) || line.contains(u'\r') || line.contains(u'\a'))
+            EXPECT_FALSE(line.contains(QChar(0x1b)) || line.contains(u'\r') || line.contains(u'\a')
+                         || line.contains(QChar(0x202E)))
                 << line.toStdString();
         }
         EXPECT_TRUE(r.out.contains(QStringLiteral(u"'x'$'\\n''转换完成：成功 99 个，失败 0 个。.png'")))
             << r.out.toStdString();
         EXPECT_TRUE(r.out.contains(QStringLiteral(u"'e'$'\\033''[2Jclear.png'"))) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(QStringLiteral(u"'evil'$'\\u202e''exe.png'"))) << r.out.toStdString();
         EXPECT_EQ(r.out.count(QStringLiteral(u"'b'$'\\a\\r''back.png'")), dryRun ? 1 : 2) << r.out.toStdString();
     }
+}
+
+// A name in GBK bytes (as archives made on Chinese Windows extract) is not
+// UTF-8: --json shows it with U+FFFD, and gives its exact bytes in base64 so
+// that the file can still be found by them.
+TEST_F(BatchTool, JsonGivesBackTheExactBytesOfANameThatIsNotUtf8)
+{
+    const QByteArray gbk("\xD5\xD5\xC6\xAC.png"); // "照片" in GBK
+    const QByteArray folder = QFile::encodeName(dir.file("in/"));
+    makePicture(dir.file("in/plain.png"), 40, 30, "PNG");
+    ASSERT_EQ(::rename((folder + "plain.png").constData(), (folder + gbk).constData()), 0);
+    const ToolRun r = runTool({"--json", dir.file("in"), dir.file("out")}, settings);
+    bool found = false;
+    for (const QString &text : r.out.split(u'\n', Qt::SkipEmptyParts)) {
+        const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
+        if (!object["path"].toString().contains(QChar(0xFFFD))) {
+            EXPECT_FALSE(object.contains("path_base64")) << text.toStdString();
+            continue;
+        }
+        found = true;
+        // The path as given on the command line, or the name within the
+        // source folder: either way the bytes reach the file.
+        QByteArray bytes = QByteArray::fromBase64(object["path_base64"].toString().toLatin1());
+        EXPECT_TRUE(bytes.endsWith(gbk)) << text.toStdString();
+        if (!bytes.startsWith('/'))
+            bytes.prepend(folder);
+        EXPECT_EQ(::access(bytes.constData(), R_OK), 0) << text.toStdString();
+        EXPECT_EQ(object["status"].toString(), "converted") << text.toStdString();
+    }
+    EXPECT_TRUE(found) << r.out.toStdString();
 }

@@ -33,4 +33,7 @@ TEST(TerminalText, NamesWithControlCharactersAreQuotedAsLsQuotesThem)
     EXPECT_EQ(quotedName("\x1b[31mred"), "$'\\033''[31mred'");
     EXPECT_EQ(quotedName("it's\t"), "'it'\\''s'$'\\t'");
     EXPECT_EQ(quotedName(QString(QChar(0x85))), "$'\\205'");
+    // Bidirectional controls, which would turn the rest of the line around.
+    EXPECT_EQ(quotedName(QStringLiteral(u"photo\u202Egpj.exe")), "'photo'$'\\u202e''gpj.exe'");
+    EXPECT_EQ(quotedName(QStringLiteral(u"\u2066a\u2069\u200F")), "$'\\u2066''a'$'\\u2069\\u200f'");
 }

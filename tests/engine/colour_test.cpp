@@ -5,6 +5,7 @@
 #include "client/save_scaled_picture.h"
 #include "engine/vips_runtime.h"
 
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "imaging/test_pictures.h"
 
@@ -81,6 +82,33 @@ TEST(Colour, EmbeddedProfilesAreConvertedToSrgbBeforeTheyAreDropped)
         for (int b = 0; b < 3; ++b)
             EXPECT_NEAR(pixel[b], c.shown[b], 3) << c.name << " band " << b;
         EXPECT_FALSE(out.get_typeof(VIPS_META_ICC_NAME)) << c.name << ": the profile no longer fits the pixels";
+    }
+}
+
+// A JPEG whose ICC profile is not one (its header cut short, junk where the
+// signature goes) converts, taken as sRGB, as libvips' own copy does.
+TEST(Colour, AProfileThatCannotBeReadIsTakenAsSrgb)
+{
+    const VImage picture = (VImage::black(40, 30, VImage::option()->set("bands", 3)) + std::vector<double>{200, 100, 50})
+                               .cast(VIPS_FORMAT_UCHAR)
+                               .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    VipsBlob *blob = picture.jpegsave_buffer();
+    size_t length = 0;
+    const void *data = vips_blob_get(blob, &length);
+    const QByteArray plain(static_cast<const char *>(data), qsizetype(length));
+    vips_area_unref(VIPS_AREA(blob));
+    for (const QByteArray &profile : {QByteArray(512, 'x'), QByteArray("\0\0\2\0", 4) + QByteArray(300, '!')}) {
+        const QByteArray body = QByteArray("ICC_PROFILE\0\1\1", 14) + profile;
+        QByteArray segment("\xFF\xE2");
+        segment += char((body.size() + 2) >> 8);
+        segment += char((body.size() + 2) & 0xFF);
+        TempDir dir;
+        writeFile(dir.file("broken.jpg"), plain.left(2) + segment + body + plain.mid(2));
+        ASSERT_TRUE(imaging::SaveScaledPicture(dir.file("broken.jpg"), dir.file("out.png"), 20, 15, 0xFFFFFF));
+        const auto pixel = testpics::pixel(testpics::load(dir.file("out.png")), 10, 7);
+        EXPECT_NEAR(pixel[0], 200, 3);
+        EXPECT_NEAR(pixel[1], 100, 3);
+        EXPECT_NEAR(pixel[2], 50, 3);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -66,6 +67,48 @@ TEST(FileSystem, AtomicWriteKeepsPermissionsOfTheReplacedFile)
     const QFile::Permissions before = QFile::permissions(target);
     ASSERT_TRUE(writeFileAtomically(target, QByteArrayView("new")));
     EXPECT_EQ(QFile::permissions(target), before);
+}
+
+// A link planted at the output's name is replaced, and lends the output
+// nothing of what it points at: not a world-writable mode, not setuid. A
+// file replaced in place keeps its permissions but never setuid, setgid or
+// sticky.
+TEST(FileSystem, AtomicWriteTakesNoModeFromALinkAndNoSpecialBits)
+{
+    TempDir dir;
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    const mode_t fresh = 0666 & ~mask;
+    struct Case {
+        const char *name;
+        mode_t targetMode;
+        bool planted; // a symlink at the output's name pointing at the target
+        mode_t expected;
+    };
+    for (const Case &c : {Case{"writable", 0666, true, fresh}, Case{"setuid", 04755, true, fresh},
+                          Case{"setgid", 02775, true, fresh}, Case{"own-setuid", 04750, false, 0750},
+                          Case{"own-sticky", 01640, false, 0640}}) {
+        SCOPED_TRACE(c.name);
+        const QString target = dir.file(QStringLiteral("target-%1").arg(QLatin1String(c.name)));
+        const QString output = dir.file(QStringLiteral("out-%1").arg(QLatin1String(c.name)));
+        writeFile(target, "the link's target");
+        ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), c.targetMode), 0);
+        if (c.planted) {
+            ASSERT_TRUE(QFile::link(target, output));
+        }
+        const QString written = c.planted ? output : target;
+        ASSERT_TRUE(writeFileAtomically(written, QByteArrayView("new")));
+        struct stat status { };
+        ASSERT_EQ(::lstat(QFile::encodeName(written).constData(), &status), 0);
+        EXPECT_TRUE(S_ISREG(status.st_mode));
+        EXPECT_EQ(status.st_mode & 07777, c.expected) << std::oct << (status.st_mode & 07777);
+        if (c.planted) {
+            EXPECT_EQ(readFile(target), QByteArray("the link's target"));
+            struct stat kept { };
+            ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &kept), 0);
+            EXPECT_EQ(kept.st_mode & 07777, c.targetMode);
+        }
+    }
 }
 
 TEST(FileSystem, OnlyStaleTemporaryFilesOfKilledRunsAreRemoved)

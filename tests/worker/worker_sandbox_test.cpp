@@ -64,6 +64,14 @@ bool processGone(pid_t pid)
     return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
 }
 
+// What a descriptor link names, as the kernel wrote it ("socket:[N]").
+QString linkText(const QString &path)
+{
+    char text[256];
+    const ssize_t n = ::readlink(QFile::encodeName(path).constData(), text, sizeof text);
+    return n > 0 ? QString::fromLatin1(text, n) : QString();
+}
+
 pid_t parentOf(pid_t pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -248,6 +256,8 @@ TEST(WorkerSandbox, TheRealWorkerRunsConfined)
     // Looked at from outside while it holds the picture: every thread.
     QStringList threads;
     QStringList descriptors;
+    QStringList descriptorTargets;
+    QString templateChannel;
     QByteArray environment;
     QStringList rootEntries{"not read"};
     QStringList namespaces;
@@ -260,6 +270,9 @@ TEST(WorkerSandbox, TheRealWorkerRunsConfined)
                 threads << QString::fromLatin1(status.readAll());
         }
         descriptors = QDir(process + "/fd").entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString &descriptor : descriptors)
+            descriptorTargets << linkText(process + "/fd/" + descriptor);
+        templateChannel = linkText(QStringLiteral("/proc/%1/fd/3").arg(parentOf(pid)));
         QFile environ(process + "/environ");
         if (environ.open(QIODevice::ReadOnly))
             environment = environ.readAll();
@@ -283,8 +296,10 @@ TEST(WorkerSandbox, TheRealWorkerRunsConfined)
         EXPECT_TRUE(status.contains("Seccomp:\t2")) << status.toStdString();
     }
     // The standard streams, the picture and its own channel; nothing else,
-    // not the channel of the worker it was made from (3).
-    EXPECT_EQ(descriptors, QStringList({"0", "1", "2", "4", "5"}));
+    // not the channel of the template it was forked from (its 3).
+    EXPECT_EQ(descriptors, QStringList({"0", "1", "2", "3", "4"}));
+    ASSERT_TRUE(templateChannel.startsWith(QLatin1String("socket:"))) << templateChannel.toStdString();
+    EXPECT_FALSE(descriptorTargets.contains(templateChannel));
     EXPECT_EQ(environment, QByteArray("VIPS_DISC_THRESHOLD=1024g", 26));
     // Where the kernel makes them, namespaces of its own and an empty root.
     if (kernelMakesWorkerNamespaces()) {
