@@ -103,6 +103,26 @@ struct Output {
     SizeRule rule;
 };
 
+// How the worker makes each exact size sent: the geometry of the picture as
+// shown in its box, and the pad colour of the first box that pads (the
+// boxes of one picture come from one set of settings).
+void placeExactSizes(WorkerTask &task, PictureSize shown, std::span<const Output> outputs,
+                     const std::vector<std::size_t> &sent)
+{
+    bool padded = false;
+    for (std::size_t k = 0; k < sent.size(); ++k) {
+        const FitBox *box = std::get_if<FitBox>(&outputs[sent[k]].rule);
+        if (!box || !box->isExact())
+            continue;
+        task.exact.resize(sent.size());
+        task.exact[k] = exactGeometryIn(shown, *box);
+        const std::uint32_t pad = box->padColour;
+        if (!padded && task.exact[k].hasBorders())
+            task.padColour = platform::rgbValue(int(pad >> 16), int(pad >> 8), int(pad));
+        padded = padded || task.exact[k].hasBorders();
+    }
+}
+
 // One result per output, in their order.
 std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const QString &sourcePath,
                                                std::span<const Output> outputs, platform::ColourValue background,
@@ -167,6 +187,7 @@ std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const Q
                     header.orientation, declaredPixels, source.size(), quality};
     for (std::size_t k = 1; k < sent.size(); ++k)
         task.moreSizes.push_back(results[sent[k]].target);
+    placeExactSizes(task, header.shown(), outputs, sent);
     // Taken before the worker reads the file, which may set its access time.
     platform::FileTimes times;
     if (keep.dates && !platform::fileTimes(source.descriptor(), times))
