@@ -126,7 +126,7 @@ void placeExactSizes(WorkerTask &task, PictureSize shown, std::span<const Output
 // One result per output, in their order.
 std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const QString &sourcePath,
                                                std::span<const Output> outputs, platform::ColourValue background,
-                                               int quality, const KeepFromSource &keep)
+                                               const EncodeSettings &encode, const KeepFromSource &keep)
 {
     std::vector<ConversionResult> results(outputs.size());
     auto allFail = [&](ConversionStatus status, const QString &detail = {}) {
@@ -184,7 +184,8 @@ std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const Q
 
     const PictureSize first = results[sent.front()].target;
     WorkerTask task{first.Width,        first.Height,   *format,       background, tgaName,
-                    header.orientation, declaredPixels, source.size(), quality};
+                    header.orientation, declaredPixels, source.size(), encode.quality};
+    task.dpi = encode.dpi;
     for (std::size_t k = 1; k < sent.size(); ++k)
         task.moreSizes.push_back(results[sent[k]].target);
     placeExactSizes(task, header.shown(), outputs, sent);
@@ -208,11 +209,11 @@ std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const Q
 }
 
 ConversionResult convertWithRule(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                 const SizeRule &rule, platform::ColourValue background, int quality,
+                                 const SizeRule &rule, platform::ColourValue background, const EncodeSettings &encode,
                                  const KeepFromSource &keep)
 {
     const Output output{targetPath, rule};
-    return convertWithRules(worker, sourcePath, std::span(&output, 1), background, quality, keep).front();
+    return convertWithRules(worker, sourcePath, std::span(&output, 1), background, encode, keep).front();
 }
 
 } // namespace
@@ -233,19 +234,33 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 int width, int height, platform::ColourValue background, int quality)
 {
-    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, quality, {});
+    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, {quality}, {});
 }
 
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 const FitBox &box, platform::ColourValue background, int quality,
                                 const KeepFromSource &keep)
 {
-    return convertWithRule(worker, sourcePath, targetPath, box, background, quality, keep);
+    return convertWithRule(worker, sourcePath, targetPath, box, background, {quality}, keep);
+}
+
+ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+                                const FitBox &box, platform::ColourValue background, const EncodeSettings &encode,
+                                const KeepFromSource &keep)
+{
+    return convertWithRule(worker, sourcePath, targetPath, box, background, encode, keep);
 }
 
 ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
                                      std::span<const SizedTarget> targets, platform::ColourValue background,
                                      int quality, const KeepFromSource &keep)
+{
+    return convertPictureSizes(worker, sourcePath, targets, background, EncodeSettings{quality}, keep);
+}
+
+ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
+                                     std::span<const SizedTarget> targets, platform::ColourValue background,
+                                     const EncodeSettings &encode, const KeepFromSource &keep)
 {
     if (targets.empty())
         return {ConversionStatus::UnsupportedTarget, {}};
@@ -253,7 +268,7 @@ ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &so
     for (const SizedTarget &target : targets)
         outputs.push_back({target.path, target.box});
     ConversionResult whole;
-    whole.sizes = convertWithRules(worker, sourcePath, outputs, background, quality, keep);
+    whole.sizes = convertWithRules(worker, sourcePath, outputs, background, encode, keep);
     const auto failed = std::find_if(whole.sizes.begin(), whole.sizes.end(),
                                      [](const ConversionResult &result) { return !result.converted(); });
     const ConversionResult &told = failed != whole.sizes.end() ? *failed : whole.sizes.front();

@@ -144,7 +144,7 @@ bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, 
             if (!picture)
                 return picture.failure();
             try {
-                return encodePicture(placed(*picture, settings, 0), format, quality, lossless(source));
+                return encodePicture(placed(*picture, settings, 0), format, quality, lossless(source), settings.dpi);
             } catch (const vips::VError &error) {
                 return failureOf(error);
             }
@@ -198,7 +198,7 @@ bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, 
                 if (!picture)
                     return picture.failure();
                 try {
-                    return encodePicture(placed(*picture, settings, i), format, quality, keepsEveryPixel);
+                    return encodePicture(placed(*picture, settings, i), format, quality, keepsEveryPixel, settings.dpi);
                 } catch (const vips::VError &error) {
                     return failureOf(error);
                 }

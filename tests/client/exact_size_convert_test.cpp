@@ -3,6 +3,7 @@
 // own exact box.
 #include "client/save_scaled_picture.h"
 
+#include "engine/vips_runtime.h"
 #include "support/programs.h"
 #include "support/temp_dir.h"
 
@@ -70,6 +71,7 @@ TEST(ExactSizeConversion, EachModeMatchesPillowsImageOpsOnRealPhotos)
 
 TEST(ExactSizeConversion, EveryOutputOfAPictureTakesItsOwnBoxAndPadBordersAreThePadColour)
 {
+    ASSERT_TRUE(ensureVipsStarted());
     TempDir dir;
     // A red picture, wider than tall: padded into tall boxes it gets
     // borders above and below.
