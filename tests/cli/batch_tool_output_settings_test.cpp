@@ -3,6 +3,9 @@
 #include "cli/batch_tool.h"
 
 #include "batch_tool_run.h"
+#include "workflow/batch_workflow.h"
+#include "workflow/settings_conversion.h"
+#include "workflow/work_list.h"
 #include "support/temp_dir.h"
 
 #include <QDir>
@@ -85,5 +88,36 @@ TEST_F(BatchToolOutputSettings, BadValuesAndAFloorAboveTheCeilingAreRefusedWithT
         EXPECT_EQ(done.status, kBadArguments) << arguments.join(' ').toStdString();
         EXPECT_TRUE(done.err.contains(says)) << done.err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(dir.file("out")));
+    }
+}
+
+TEST_F(BatchToolOutputSettings, TheWindowsWayAndTarvelBatchWriteTheSameBytesForTheSameSettings)
+{
+    // The settings as the window holds them, converted the window's way.
+    workflow::ConversionSettings settings;
+    settings.sizeMode = workflow::SizeMode::Pad;
+    settings.width = 413;
+    settings.height = 579;
+    settings.anchor = imaging::Anchor::BottomLeft;
+    settings.padColour = 0x3366CC;
+    settings.background = 0x3366CC;
+    settings.quality = 90;
+    settings.maxSize = workflow::FileSize{60, workflow::FileSize::Unit::Kilo};
+    settings.dpi = 300;
+    workflow::ConversionOptions base;
+    base.jobs = 2;
+    QDir(dir.path()).mkdir("window");
+    const workflow::BatchSummary window
+        = workflow::runBatch({dir.file("in"), dir.file("window")}, workflow::scanBatchFolder(dir.file("in")),
+                             workflow::settingsBox(settings), workflow::settingsOptions(settings, base));
+    ASSERT_EQ(window.converted, 3);
+
+    const ToolRun done = run({"--fit", "pad", "-w", "413", "-H", "579", "--anchor", "bottom-left", "--background",
+                              "#3366cc", "-q", "90", "--max-size", "60K", "--dpi", "300"});
+    ASSERT_EQ(done.status, kAllConverted) << done.err.toStdString();
+    for (const char *name : {"Fossa_by_Jasper_Roks.jpg", "Wine_by_Jakkub_Mede.jpg", "small.png"}) {
+        const QByteArray fromWindow = readFile(dir.file(QStringLiteral("window/%1").arg(name)));
+        EXPECT_FALSE(fromWindow.isEmpty()) << name;
+        EXPECT_TRUE(fromWindow == readFile(dir.file(QStringLiteral("out/%1").arg(name)))) << name;
     }
 }
