@@ -2,6 +2,7 @@
 
 #include "platform/file_system.h"
 #include "workflow/conversion_rules.h"
+#include "workflow/rename_pattern.h"
 #include "workflow/settings_conversion.h"
 #include "workflow/source_selection.h"
 
@@ -112,6 +113,32 @@ std::vector<workflow::SizedOutput> outputsOf(const BatchToolOptions &options, in
     return {{options.outputFolder, workflow::settingsBox(conversionSettings(options, width, height))}};
 }
 
+namespace {
+
+// The name each candidate is written under: by the --rename pattern, named
+// with the size of the first output, or as the format's rules name it.
+std::vector<workflow::OutputName> outputNames(const BatchToolOptions &options, const QStringList &candidates,
+                                             const std::vector<workflow::SizedOutput> &outputs, QString &refused)
+{
+    if (options.rename.isEmpty())
+        return workflow::batchOutputNames(candidates, options.format);
+    const auto pattern = workflow::RenamePattern::parse(options.rename);
+    if (!pattern.value) {
+        refused = pattern.problem;
+        return {};
+    }
+    std::vector<workflow::RenamedSource> sources;
+    for (const QString &candidate : candidates) {
+        const workflow::WorkItem picture = workflow::readWorkItem(options.sourceFolder, candidate);
+        sources.push_back({candidate, imaging::fitIntoBox(picture.size, outputs.front().box)});
+    }
+    workflow::RenamedRun run = workflow::renamedOutputNames(*pattern.value, sources, options.format);
+    refused = run.problem;
+    return std::move(run.names);
+}
+
+} // namespace
+
 Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<QString>> &listed,
               const std::vector<workflow::SizedOutput> &outputs, const std::atomic<bool> *stop)
 {
@@ -128,7 +155,9 @@ Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<Q
         if (entry.skip == workflow::SkipReason::None)
             candidates << entry.path;
     }
-    const std::vector<workflow::OutputName> names = workflow::batchOutputNames(candidates, options.format);
+    const std::vector<workflow::OutputName> names = outputNames(options, candidates, outputs, plan.refused);
+    if (!plan.refused.isEmpty())
+        return plan;
     plan.overwritesSources = workflow::overwritesSources(candidates, names);
     std::size_t candidate = 0;
     for (const workflow::SourceEntry &entry : entries) {

@@ -22,6 +22,7 @@ struct Plan {
     std::vector<workflow::OutputName> outputs; // the name each picture is written under
     int candidates = 0;                        // pictures found, before any was skipped
     bool overwritesSources = false;            // some picture is written under its own name
+    QString refused;                           // why --rename cannot name the run's pictures apart
 };
 
 // Where a run writes and how it sizes: the output folder and the one box,

@@ -411,6 +411,8 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
 
     const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;
     Plan plan = makePlan(options, listed, outputs, stop);
+    if (!plan.refused.isEmpty())
+        return refuse(BatchText::tr("--rename：%1").arg(plan.refused));
     if (stop && stop->load()) {
         printText(streams.err, BatchText::tr("tarvel-batch：已中断，还没有开始转换。\n"));
         return interruptedStatus(*interrupts);

@@ -2,6 +2,7 @@
 
 #include "cli/batch_text.h"
 #include "workflow/output_names.h"
+#include "workflow/rename_pattern.h"
 #include "workflow/parallel_conversion.h"
 #include "workflow/source_selection.h"
 #include "workflow/target_sizes.h"
@@ -66,6 +67,12 @@ constexpr BatchToolOption kOptions[] = {
      QT_TRANSLATE_NOOP("cli::BatchText",
                        "在输出中写入分辨率 N dpi（1 到 65535），像素不变。JPEG、PNG、TIFF 和 BMP 带这个标记；"
                        "WebP、HEIC、AVIF、JPEG XL、GIF 和 TGA 没有")},
+    {"rename", 0, "PATTERN",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "按模式给输出命名（扩展名按 --format 或原图的）：{name} 原文件名（不含扩展名）、{w} 和 {h} 输出的宽和高"
+                       "（有多个 --size 时为第一个的）、{n} 图片序号（按文件名排序，从 1 起；{n:3} 补零到 3 位）、"
+                       "{ext} 原扩展名，{{ 和 }} 为花括号本身，如 {name}_{w}x{h}、photo_{n:3}。"
+                       "得到空名、含 / 或两张图片同名的模式在转换前拒绝")},
     {"preset", 0, "NAME",
      QT_TRANSLATE_NOOP("cli::BatchText",
                        "按预设转换：窗口中保存的预设或内置预设（名称或 --list-presets 列出的代号，不分大小写）。"
@@ -368,6 +375,11 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
             options.given << QLatin1String(option.name);
     }
     options.preset = parser.value(QStringLiteral("preset"));
+    options.rename = parser.value(QStringLiteral("rename"));
+    if (isSet("rename")) {
+        if (const auto pattern = workflow::RenamePattern::parse(options.rename); !pattern.value)
+            return refused(BatchText::tr("--rename：%1").arg(pattern.problem));
+    }
     options.listPresets = isSet("list-presets");
     options.help = isSet("help");
     options.version = isSet("version");

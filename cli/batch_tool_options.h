@@ -81,6 +81,8 @@ struct BatchToolOptions {
     // (--preset), and the options given, by their long names.
     QString preset;
     bool listPresets = false;
+    // The pattern the outputs are named by (--rename); empty: their own names.
+    QString rename;
     QStringList given;
     // The pictures this run takes: those a list names ("-": standard input,
     // NUL-separated with -0), and of them (or of the folder's) one shard.

@@ -563,11 +563,19 @@
     </message>
     <message>
         <source>按预设转换：窗口中保存的预设或内置预设（名称或 --list-presets 列出的代号，不分大小写）。命令行上给出的选项优先于预设中的设置</source>
-        <translation>convert by a preset: one saved in the window or a built-in one (its name, or the key --list-presets shows, in any case). Options given on the command line win over the preset's settings</translation>
+        <translation>convert by a preset: one saved in the window or a built-in one (its name, or the key --list-presets shows, in any case). Options given on the command line win over the preset&apos;s settings</translation>
     </message>
     <message>
         <source>列出内置预设和窗口中保存的预设，每行一个：代号或名称、尺寸和其他设置</source>
         <translation>list the built-in presets and those saved in the window, one a line: key or name, then size and other settings</translation>
+    </message>
+    <message>
+        <source>--rename：%1</source>
+        <translation>--rename: %1</translation>
+    </message>
+    <message>
+        <source>按模式给输出命名（扩展名按 --format 或原图的）：{name} 原文件名（不含扩展名）、{w} 和 {h} 输出的宽和高（有多个 --size 时为第一个的）、{n} 图片序号（按文件名排序，从 1 起；{n:3} 补零到 3 位）、{ext} 原扩展名，{{ 和 }} 为花括号本身，如 {name}_{w}x{h}、photo_{n:3}。得到空名、含 / 或两张图片同名的模式在转换前拒绝</source>
+        <translation>name the outputs by a pattern (the extension is --format's or the source's): {name} the source's name without its extension, {w} and {h} the output's width and height (the first --size's when there are several), {n} the picture's number (in the order of the names, from 1; {n:3} zero-padded to 3 digits), {ext} the source's extension, {{ and }} a brace, e.g. {name}_{w}x{h}, photo_{n:3}. A pattern that gives an empty name, a / or two pictures the same name is refused before the run</translation>
     </message>
 </context>
 <context>

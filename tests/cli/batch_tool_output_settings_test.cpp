@@ -149,3 +149,22 @@ TEST_F(BatchToolOutputSettings, APresetGivesItsSettingsAndTheCommandLineWins)
     EXPECT_EQ(done.status, kBadArguments);
     EXPECT_TRUE(done.err.contains("no-such-preset"));
 }
+
+TEST_F(BatchToolOutputSettings, ARenamePatternNamesTheOutputsOrIsRefusedBeforeTheRun)
+{
+    ToolRun done = run({"--fit", "stretch", "-w", "64", "-H", "48", "--format", "png", "--rename", "{name}_{w}x{h}_{n:2}"});
+    ASSERT_EQ(done.status, kAllConverted) << done.err.toStdString();
+    // Numbered in the order of the names.
+    EXPECT_EQ(QImageReader(dir.file("out/Fossa_by_Jasper_Roks_64x48_01.png")).size(), QSize(64, 48));
+    EXPECT_EQ(QImageReader(dir.file("out/Wine_by_Jakkub_Mede_64x48_02.png")).size(), QSize(64, 48));
+    EXPECT_EQ(QImageReader(dir.file("out/small_64x48_03.png")).size(), QSize(64, 48));
+
+    // Every picture the same name, a slash, an unknown field: refused, nothing written.
+    for (const char *pattern : {"photo", "a/{name}", "{size}"}) {
+        QDir(dir.file("out")).removeRecursively();
+        done = run({"--rename", pattern});
+        EXPECT_EQ(done.status, kBadArguments) << pattern;
+        EXPECT_TRUE(done.err.contains("--rename")) << done.err.toStdString();
+        EXPECT_TRUE(QDir(dir.file("out")).isEmpty()) << pattern;
+    }
+}
