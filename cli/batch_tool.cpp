@@ -302,6 +302,21 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     return totals.failed || totals.missing ? kSomeFailed : kAllConverted;
 }
 
+// The pictures --files-from names into `listed`, or why they cannot be read.
+QString readListed(const BatchToolOptions &options, std::FILE *in, std::optional<std::vector<QString>> &listed)
+{
+    if (!options.filesFrom)
+        return QString();
+    const std::optional<QByteArray> list = readList(*options.filesFrom, in);
+    if (!list)
+        return BatchText::tr("无法读取列表 %1：%2").arg(shown(*options.filesFrom), systemError());
+    workflow::NameList names = workflow::parseNameList(*list, options.nulSeparated);
+    if (names.refused)
+        return BatchText::tr("列表中的路径不在源文件夹之内：%1").arg(shown(*names.refused));
+    listed = std::move(names.names);
+    return QString();
+}
+
 struct PresetChoice {
     BatchToolOptions options;
     QString list; // --list-presets
@@ -347,15 +362,12 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
     const PresetChoice chosen = choosePreset(*parsed.options, settingsPath);
     if (!chosen.problem.isEmpty())
         return refuse(chosen.problem);
-    if (parsed.options->listPresets) {
-        printText(streams.out, chosen.list);
-        return kAllConverted;
-    }
     const BatchToolOptions &options = chosen.options;
-    if (options.help || options.version || options.manPage) {
-        printText(streams.out, options.help      ? batchToolHelp()
-                               : options.version ? batchToolVersion()
-                                                 : batchToolManPage());
+    if (options.help || options.version || options.manPage || options.listPresets) {
+        printText(streams.out, options.help          ? batchToolHelp()
+                               : options.version     ? batchToolVersion()
+                               : options.listPresets ? chosen.list
+                                                     : batchToolManPage());
         return kAllConverted;
     }
 
@@ -399,15 +411,8 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
     }
 
     std::optional<std::vector<QString>> listed;
-    if (options.filesFrom) {
-        const std::optional<QByteArray> list = readList(*options.filesFrom, streams.in);
-        if (!list)
-            return refuse(BatchText::tr("无法读取列表 %1：%2").arg(shown(*options.filesFrom), systemError()));
-        workflow::NameList names = workflow::parseNameList(*list, options.nulSeparated);
-        if (names.refused)
-            return refuse(BatchText::tr("列表中的路径不在源文件夹之内：%1").arg(shown(*names.refused)));
-        listed = std::move(names.names);
-    }
+    if (const QString problem = readListed(options, streams.in, listed); !problem.isEmpty())
+        return refuse(problem);
 
     const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;
     Plan plan = makePlan(options, listed, outputs, stop);

@@ -575,7 +575,7 @@
     </message>
     <message>
         <source>按模式给输出命名（扩展名按 --format 或原图的）：{name} 原文件名（不含扩展名）、{w} 和 {h} 输出的宽和高（有多个 --size 时为第一个的）、{n} 图片序号（按文件名排序，从 1 起；{n:3} 补零到 3 位）、{ext} 原扩展名，{{ 和 }} 为花括号本身，如 {name}_{w}x{h}、photo_{n:3}。得到空名、含 / 或两张图片同名的模式在转换前拒绝</source>
-        <translation>name the outputs by a pattern (the extension is --format's or the source's): {name} the source's name without its extension, {w} and {h} the output's width and height (the first --size's when there are several), {n} the picture's number (in the order of the names, from 1; {n:3} zero-padded to 3 digits), {ext} the source's extension, {{ and }} a brace, e.g. {name}_{w}x{h}, photo_{n:3}. A pattern that gives an empty name, a / or two pictures the same name is refused before the run</translation>
+        <translation>name the outputs by a pattern (the extension is --format&apos;s or the source&apos;s): {name} the source&apos;s name without its extension, {w} and {h} the output&apos;s width and height (the first --size&apos;s when there are several), {n} the picture&apos;s number (in the order of the names, from 1; {n:3} zero-padded to 3 digits), {ext} the source&apos;s extension, {{ and }} a brace, e.g. {name}_{w}x{h}, photo_{n:3}. A pattern that gives an empty name, a / or two pictures the same name is refused before the run</translation>
     </message>
 </context>
 <context>
