@@ -2,25 +2,142 @@
 
 #include "platform/file_system.h"
 #include "workflow/conversion_rules.h"
+#include "workflow/rename_pattern.h"
+#include "workflow/settings_conversion.h"
 #include "workflow/source_selection.h"
 
 namespace cli {
+
+workflow::ConversionSettings conversionSettings(const BatchToolOptions &options, int width, int height)
+{
+    workflow::ConversionSettings settings;
+    settings.sizeMode = options.longEdge ? workflow::SizeMode::LongEdge
+                        : options.scale  ? workflow::SizeMode::Percent
+                                         : options.fit;
+    settings.width = width;
+    settings.height = height;
+    settings.longEdge = options.longEdge.value_or(0);
+    settings.scale = options.scale.value_or(0);
+    settings.anchor = options.anchor;
+    settings.padColour = options.background.value_or(workflow::kWhite);
+    settings.enlarge = options.enlarge;
+    settings.format = options.format;
+    settings.quality = options.quality;
+    settings.maxSize = options.maxSize;
+    settings.minSize = options.minSize;
+    settings.background = options.background;
+    settings.dpi = options.dpi;
+    settings.keepDates = options.keepDates;
+    settings.keepCameraData = options.keepMetadata;
+    settings.keepLocation = options.keepLocation;
+    settings.neverLarger = options.noLarger;
+    return settings;
+}
+
+BatchToolOptions withPreset(BatchToolOptions options, const workflow::ConversionSettings &preset)
+{
+    const auto given = [&](const char *name) { return options.given.contains(QLatin1String(name)); };
+    const bool sized = given("width") || given("height") || given("long-edge") || given("scale") || given("size")
+                       || given("fit");
+    if (!sized) {
+        switch (preset.sizeMode) {
+        case workflow::SizeMode::LongEdge: options.longEdge = preset.longEdge; break;
+        case workflow::SizeMode::Percent: options.scale = preset.scale; break;
+        default:
+            options.fit = preset.sizeMode;
+            if (preset.width > 0 && preset.height > 0) {
+                options.width = preset.width;
+                options.height = preset.height;
+            }
+        }
+    }
+    if (!given("anchor"))
+        options.anchor = preset.anchor;
+    if (!given("background") && workflow::isExactMode(options.fit) && preset.padColour != workflow::kWhite)
+        options.background = preset.padColour;
+    if (!given("background") && preset.background)
+        options.background = preset.background;
+    if (!given("format"))
+        options.format = preset.format;
+    if (!given("quality") && !given("jpeg-quality"))
+        options.quality = preset.quality;
+    if (!given("max-size"))
+        options.maxSize = preset.maxSize;
+    if (!given("min-size"))
+        options.minSize = preset.minSize;
+    if (!given("dpi"))
+        options.dpi = preset.dpi;
+    options.enlarge = options.enlarge || preset.enlarge;
+    options.keepDates = options.keepDates || preset.keepDates;
+    options.keepMetadata = options.keepMetadata || preset.keepCameraData;
+    options.keepLocation = options.keepLocation || (preset.keepCameraData && preset.keepLocation);
+    options.noLarger = options.noLarger || preset.neverLarger;
+    return options;
+}
+
+QString presetList(const std::vector<workflow::Preset> &presets)
+{
+    QString list;
+    for (const workflow::Preset &preset : presets) {
+        const workflow::ConversionSettings &s = preset.settings;
+        QStringList parts{workflow::sizeModeName(s.sizeMode)};
+        if (s.sizeMode == workflow::SizeMode::LongEdge)
+            parts << QString::number(s.longEdge);
+        else if (s.sizeMode == workflow::SizeMode::Percent)
+            parts << QStringLiteral("%1%").arg(double(s.scale) / 10'000, 0, 'g', 8);
+        else if (s.width > 0)
+            parts << QStringLiteral("%1x%2").arg(s.width).arg(s.height);
+        if (!s.format.isEmpty())
+            parts << s.format;
+        if (s.quality != imaging::kOwnQuality)
+            parts << QStringLiteral("q%1").arg(s.quality);
+        if (s.minSize || s.maxSize)
+            parts << QStringLiteral("%1-%2").arg(s.minSize ? workflow::fileSizeText(*s.minSize) : QString(),
+                                                 s.maxSize ? workflow::fileSizeText(*s.maxSize) : QString());
+        if (s.dpi)
+            parts << QStringLiteral("%1dpi").arg(*s.dpi);
+        list += QStringLiteral("%1\t%2\t%3\n")
+                    .arg(preset.key.isEmpty() ? preset.name : preset.key, preset.name, parts.join(u' '));
+    }
+    return list;
+}
 
 std::vector<workflow::SizedOutput> outputsOf(const BatchToolOptions &options, int width, int height)
 {
     std::vector<workflow::SizedOutput> outputs;
     for (const OutputSize &size : options.sizes)
-        outputs.push_back(
-            {workflow::pathInFolder(options.outputFolder, size.folder), {size.width, size.height, options.enlarge}});
+        outputs.push_back({workflow::pathInFolder(options.outputFolder, size.folder),
+                           workflow::settingsBox(conversionSettings(options, size.width, size.height))});
     if (!outputs.empty())
         return outputs;
-    if (options.longEdge)
-        return {{options.outputFolder, {*options.longEdge, *options.longEdge, options.enlarge}}};
-    if (options.scale)
-        return {{options.outputFolder,
-                 {workflow::kMaxBatchSizeLimit, workflow::kMaxBatchSizeLimit, options.enlarge, *options.scale}}};
-    return {{options.outputFolder, {width, height, options.enlarge}}};
+    return {{options.outputFolder, workflow::settingsBox(conversionSettings(options, width, height))}};
 }
+
+namespace {
+
+// The name each candidate is written under: by the --rename pattern, named
+// with the size of the first output, or as the format's rules name it.
+std::vector<workflow::OutputName> outputNames(const BatchToolOptions &options, const QStringList &candidates,
+                                             const std::vector<workflow::SizedOutput> &outputs, QString &refused)
+{
+    if (options.rename.isEmpty())
+        return workflow::batchOutputNames(candidates, options.format);
+    const auto pattern = workflow::RenamePattern::parse(options.rename);
+    if (!pattern.value) {
+        refused = pattern.problem;
+        return {};
+    }
+    std::vector<workflow::RenamedSource> sources;
+    for (const QString &candidate : candidates) {
+        const workflow::WorkItem picture = workflow::readWorkItem(options.sourceFolder, candidate);
+        sources.push_back({candidate, imaging::fitIntoBox(picture.size, outputs.front().box)});
+    }
+    workflow::RenamedRun run = workflow::renamedOutputNames(*pattern.value, sources, options.format);
+    refused = run.problem;
+    return std::move(run.names);
+}
+
+} // namespace
 
 Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<QString>> &listed,
               const std::vector<workflow::SizedOutput> &outputs, const std::atomic<bool> *stop)
@@ -38,7 +155,9 @@ Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<Q
         if (entry.skip == workflow::SkipReason::None)
             candidates << entry.path;
     }
-    const std::vector<workflow::OutputName> names = workflow::batchOutputNames(candidates, options.format);
+    const std::vector<workflow::OutputName> names = outputNames(options, candidates, outputs, plan.refused);
+    if (!plan.refused.isEmpty())
+        return plan;
     plan.overwritesSources = workflow::overwritesSources(candidates, names);
     std::size_t candidate = 0;
     for (const workflow::SourceEntry &entry : entries) {

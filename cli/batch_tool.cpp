@@ -8,11 +8,13 @@
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "workflow/batch_workflow.h"
+#include "workflow/settings_conversion.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/saved_limits.h"
 #include "workflow/size_text.h"
 #include "workflow/source_selection.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -108,6 +110,8 @@ QString sizeDescription(const BatchToolOptions &options, int width, int height)
         return BatchText::tr("长边 %1").arg(*options.longEdge);
     if (options.scale)
         return BatchText::tr("缩放 %1%").arg(double(*options.scale) / 10'000, 0, 'g', 8);
+    if (options.sizes.empty() && workflow::isExactMode(options.fit))
+        return BatchText::tr("正好 %1 × %2（%3）").arg(width).arg(height).arg(workflow::sizeModeName(options.fit));
     if (options.sizes.empty())
         return BatchText::tr("限宽 %1，限高 %2").arg(width).arg(height);
     QStringList sizes;
@@ -153,6 +157,17 @@ QJsonObject settingsJson(const BatchToolOptions &options, const std::vector<work
     }
     if (options.filesFrom)
         settings.insert("files_from", shown(*options.filesFrom));
+    settings.insert("fit", workflow::sizeModeName(options.fit));
+    if (workflow::isExactMode(options.fit))
+        settings.insert("anchor", workflow::anchorName(options.anchor));
+    if (options.background)
+        settings.insert("background", workflow::colourName(*options.background));
+    if (options.maxSize)
+        settings.insert("max_bytes", qint64(workflow::ceilingBytes(*options.maxSize)));
+    if (options.minSize)
+        settings.insert("min_bytes", qint64(workflow::floorBytes(*options.minSize)));
+    if (options.dpi)
+        settings.insert("dpi", *options.dpi);
     if (options.longEdge)
         settings.insert("long_edge", *options.longEdge);
     if (options.scale)
@@ -252,9 +267,9 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
 
     workflow::ConversionOptions conversion;
     conversion.jobs = options.jobs ? options.jobs : workflow::defaultJobCount();
-    conversion.quality = options.quality;
     conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
-    conversion.keep = {options.keepDates, options.keepMetadata, options.keepLocation, options.noLarger};
+    // The sizes are the outputs'; the rest as the window converts by the same settings.
+    conversion = workflow::settingsOptions(conversionSettings(options, 0, 0), conversion);
     BatchProgress progress(streams, options.json, int(count), interrupts);
     // Each picture's report takes its result as the picture ends (one call at
     // a time), and the progress tells it.
@@ -287,6 +302,51 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     return totals.failed || totals.missing ? kSomeFailed : kAllConverted;
 }
 
+// The pictures --files-from names into `listed`, or why they cannot be read.
+QString readListed(const BatchToolOptions &options, std::FILE *in, std::optional<std::vector<QString>> &listed)
+{
+    if (!options.filesFrom)
+        return QString();
+    const std::optional<QByteArray> list = readList(*options.filesFrom, in);
+    if (!list)
+        return BatchText::tr("无法读取列表 %1：%2").arg(shown(*options.filesFrom), systemError());
+    workflow::NameList names = workflow::parseNameList(*list, options.nulSeparated);
+    if (names.refused)
+        return BatchText::tr("列表中的路径不在源文件夹之内：%1").arg(shown(*names.refused));
+    listed = std::move(names.names);
+    return QString();
+}
+
+struct PresetChoice {
+    BatchToolOptions options;
+    QString list; // --list-presets
+    QString problem;
+};
+
+// The options with the preset's settings where --preset names one; the
+// presets are the built-ins and those in presets.json beside CULERT.txt.
+PresetChoice choosePreset(const BatchToolOptions &options, const QString &settingsPath)
+{
+    if (options.preset.isEmpty() && !options.listPresets)
+        return {options, {}, {}};
+    const workflow::LoadedPresets loaded
+        = workflow::loadPresets(QFileInfo(settingsPath).dir().filePath(QStringLiteral("presets.json")));
+    const std::vector<workflow::Preset> presets = workflow::allPresets(loaded.file);
+    if (options.listPresets)
+        return {options, presetList(presets), {}};
+    const workflow::Preset *preset = workflow::findPreset(presets, options.preset);
+    if (!preset)
+        return {options, {},
+                BatchText::tr("没有名为 %1 的预设（--list-presets 列出所有预设）%2")
+                    .arg(options.preset, loaded.damaged ? BatchText::tr("；%1").arg(loaded.problem) : QString())};
+    BatchToolOptions merged = withPreset(options, preset->settings);
+    if (const QString problem = workflow::settingsProblem(conversionSettings(merged, merged.width.value_or(1),
+                                                                             merged.height.value_or(1)));
+        !problem.isEmpty())
+        return {options, {}, BatchText::tr("预设 %1：%2").arg(options.preset, problem)};
+    return {merged, {}, {}};
+}
+
 } // namespace
 
 int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, const QString &settingsPath,
@@ -299,11 +359,15 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
     const ParsedArguments parsed = parseBatchToolArguments(arguments);
     if (!parsed.options)
         return refuse(parsed.error + BatchText::tr("（用法见 tarvel-batch --help）"));
-    const BatchToolOptions &options = *parsed.options;
-    if (options.help || options.version || options.manPage) {
-        printText(streams.out, options.help      ? batchToolHelp()
-                               : options.version ? batchToolVersion()
-                                                 : batchToolManPage());
+    const PresetChoice chosen = choosePreset(*parsed.options, settingsPath);
+    if (!chosen.problem.isEmpty())
+        return refuse(chosen.problem);
+    const BatchToolOptions &options = chosen.options;
+    if (options.help || options.version || options.manPage || options.listPresets) {
+        printText(streams.out, options.help          ? batchToolHelp()
+                               : options.version     ? batchToolVersion()
+                               : options.listPresets ? chosen.list
+                                                     : batchToolManPage());
         return kAllConverted;
     }
 
@@ -347,18 +411,13 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
     }
 
     std::optional<std::vector<QString>> listed;
-    if (options.filesFrom) {
-        const std::optional<QByteArray> list = readList(*options.filesFrom, streams.in);
-        if (!list)
-            return refuse(BatchText::tr("无法读取列表 %1：%2").arg(shown(*options.filesFrom), systemError()));
-        workflow::NameList names = workflow::parseNameList(*list, options.nulSeparated);
-        if (names.refused)
-            return refuse(BatchText::tr("列表中的路径不在源文件夹之内：%1").arg(shown(*names.refused)));
-        listed = std::move(names.names);
-    }
+    if (const QString problem = readListed(options, streams.in, listed); !problem.isEmpty())
+        return refuse(problem);
 
     const std::atomic<bool> *stop = interrupts ? &interrupts->stop : nullptr;
     Plan plan = makePlan(options, listed, outputs, stop);
+    if (!plan.refused.isEmpty())
+        return refuse(BatchText::tr("--rename：%1").arg(plan.refused));
     if (stop && stop->load()) {
         printText(streams.err, BatchText::tr("tarvel-batch：已中断，还没有开始转换。\n"));
         return interruptedStatus(*interrupts);

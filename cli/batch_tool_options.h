@@ -3,6 +3,7 @@
 #pragma once
 
 #include "imaging/picture_formats.h"
+#include "workflow/conversion_settings.h"
 #include "workflow/source_selection.h"
 
 #include <QString>
@@ -66,6 +67,23 @@ struct BatchToolOptions {
     bool keepMetadata = false;
     bool keepLocation = false;
     bool noLarger = false;
+    // An exact size instead of a box to fit into (--fit), where a fill
+    // crops and a pad places the picture (--anchor), the colour of pad
+    // borders and of transparency flattened (--background), the file-size
+    // range, the DPI tag.
+    workflow::SizeMode fit = workflow::SizeMode::FitInside;
+    imaging::Anchor anchor = imaging::Anchor::Centre;
+    std::optional<workflow::Rgb> background;
+    std::optional<workflow::FileSize> maxSize;
+    std::optional<workflow::FileSize> minSize;
+    std::optional<int> dpi;
+    // The preset whose settings stand in for the options not given
+    // (--preset), and the options given, by their long names.
+    QString preset;
+    bool listPresets = false;
+    // The pattern the outputs are named by (--rename); empty: their own names.
+    QString rename;
+    QStringList given;
     // The pictures this run takes: those a list names ("-": standard input,
     // NUL-separated with -0), and of them (or of the folder's) one shard.
     std::optional<QString> filesFrom;

@@ -62,21 +62,24 @@ std::optional<Bytes> originalInstead(const platform::ReadOnlyFile &source, const
 // source added by the program's own reading of it: the source's bytes in
 // their place (`keptOriginal` then set), or its EXIF; with `times`, those.
 // False with errno when it could not be written.
-bool writeOutput(const platform::ReadOnlyFile &source, const QByteArray &bytes, OutputFormat format, PictureSize target,
-                 bool tgaName, const KeepFromSource &keep, const platform::FileTimes *times, const QString &targetPath,
-                 bool &keptOriginal)
+// The file must come to `range`: the source's bytes stand in only when they
+// do, and a file the EXIF takes out of it is not written (the result says so).
+ConversionResult writeOutput(const platform::ReadOnlyFile &source, const QByteArray &bytes, OutputFormat format,
+                             PictureSize target, bool tgaName, const KeepFromSource &keep, const ByteRange &range,
+                             const platform::FileTimes *times, const QString &targetPath)
 {
     QByteArrayView output = bytes;
     Bytes written;
-    keptOriginal = false;
+    ConversionResult result;
     if (keep.noLarger) {
-        if (auto original = originalInstead(source, bytes, format, target, tgaName)) {
+        if (auto original = originalInstead(source, bytes, format, target, tgaName);
+            original && range.holds(std::int64_t(original->size()))) {
             written = std::move(*original);
             output = QByteArrayView(written.data(), qsizetype(written.size()));
-            keptOriginal = true;
+            result.keptOriginal = true;
         }
     }
-    if (keep.metadata && !keptOriginal) {
+    if (keep.metadata && !result.keptOriginal) {
         // A JPEG's EXIF is in its first segments; a PNG's eXIf may follow the
         // pixels, and a TIFF's values may be anywhere: then more is read.
         Bytes head = readSource(source, kMetadataHeadBytes);
@@ -94,8 +97,27 @@ bool writeOutput(const platform::ReadOnlyFile &source, const QByteArray &bytes, 
             output = QByteArrayView(written.data(), qsizetype(written.size()));
         }
     }
-    return times ? platform::writeFileAtomically(targetPath, output, *times)
-                 : platform::writeFileAtomically(targetPath, output);
+    result.bytes = output.size();
+    if (!range.holds(result.bytes)) {
+        SizeSearchResult nearest;
+        nearest.outcome = result.bytes < range.floor ? SizeSearchOutcome::TooSmall : SizeSearchOutcome::TooLarge;
+        nearest.bytes = result.bytes;
+        nearest.size = target;
+        return {ConversionStatus::SizeOutOfRange, sizeSearchProblem(nearest, range)};
+    }
+    const bool wrote = times ? platform::writeFileAtomically(targetPath, output, *times)
+                             : platform::writeFileAtomically(targetPath, output);
+    if (!wrote)
+        return {ConversionStatus::WriteFailed, QString::fromLocal8Bit(std::strerror(errno))};
+    return result;
+}
+
+// The reason a worker's SizeOutOfRange failure gives, rebuilt here from the
+// numbers it sent: the worker's words are not shown as they are.
+QString sizeFailureReason(const QString &detail, const ByteRange &range)
+{
+    const std::optional<SizeSearchResult> nearest = parseSizeSearchDetail(detail);
+    return nearest ? sizeSearchProblem(*nearest, range) : QString();
 }
 
 struct Output {
@@ -103,10 +125,30 @@ struct Output {
     SizeRule rule;
 };
 
+// How the worker makes each exact size sent: the geometry of the picture as
+// shown in its box, and the pad colour of the first box that pads (the
+// boxes of one picture come from one set of settings).
+void placeExactSizes(WorkerTask &task, PictureSize shown, std::span<const Output> outputs,
+                     const std::vector<std::size_t> &sent)
+{
+    bool padded = false;
+    for (std::size_t k = 0; k < sent.size(); ++k) {
+        const FitBox *box = std::get_if<FitBox>(&outputs[sent[k]].rule);
+        if (!box || !box->isExact())
+            continue;
+        task.exact.resize(sent.size());
+        task.exact[k] = exactGeometryIn(shown, *box);
+        const std::uint32_t pad = box->padColour;
+        if (!padded && task.exact[k].hasBorders())
+            task.padColour = platform::rgbValue(int(pad >> 16), int(pad >> 8), int(pad));
+        padded = padded || task.exact[k].hasBorders();
+    }
+}
+
 // One result per output, in their order.
 std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const QString &sourcePath,
                                                std::span<const Output> outputs, platform::ColourValue background,
-                                               int quality, const KeepFromSource &keep)
+                                               const EncodeSettings &encode, const KeepFromSource &keep)
 {
     std::vector<ConversionResult> results(outputs.size());
     auto allFail = [&](ConversionStatus status, const QString &detail = {}) {
@@ -164,9 +206,12 @@ std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const Q
 
     const PictureSize first = results[sent.front()].target;
     WorkerTask task{first.Width,        first.Height,   *format,       background, tgaName,
-                    header.orientation, declaredPixels, source.size(), quality};
+                    header.orientation, declaredPixels, source.size(), encode.quality};
+    task.dpi = encode.dpi;
+    task.fileSize = encode.fileSize;
     for (std::size_t k = 1; k < sent.size(); ++k)
         task.moreSizes.push_back(results[sent[k]].target);
+    placeExactSizes(task, header.shown(), outputs, sent);
     // Taken before the worker reads the file, which may set its access time.
     platform::FileTimes times;
     if (keep.dates && !platform::fileTimes(source.descriptor(), times))
@@ -176,22 +221,28 @@ std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const Q
         ConversionResult &result = results[sent[k]];
         if (!bytes[k]) {
             result.status = bytes[k].failure().status;
-            result.detail = bytes[k].failure().detail;
-        } else if (!writeOutput(source, *bytes[k], *format, result.target, tgaName, keep, keep.dates ? &times : nullptr,
-                                outputs[sent[k]].path, result.keptOriginal)) {
-            result.status = ConversionStatus::WriteFailed;
-            result.detail = QString::fromLocal8Bit(std::strerror(errno));
+            result.detail = result.status == ConversionStatus::SizeOutOfRange
+                                ? sizeFailureReason(bytes[k].failure().detail, encode.fileSize)
+                                : bytes[k].failure().detail;
+            continue;
         }
+        const ConversionResult written = writeOutput(source, *bytes[k], *format, result.target, tgaName, keep,
+                                                     encode.fileSize, keep.dates ? &times : nullptr,
+                                                     outputs[sent[k]].path);
+        result.status = written.status;
+        result.detail = written.detail;
+        result.keptOriginal = written.keptOriginal;
+        result.bytes = written.bytes;
     }
     return results;
 }
 
 ConversionResult convertWithRule(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                 const SizeRule &rule, platform::ColourValue background, int quality,
+                                 const SizeRule &rule, platform::ColourValue background, const EncodeSettings &encode,
                                  const KeepFromSource &keep)
 {
     const Output output{targetPath, rule};
-    return convertWithRules(worker, sourcePath, std::span(&output, 1), background, quality, keep).front();
+    return convertWithRules(worker, sourcePath, std::span(&output, 1), background, encode, keep).front();
 }
 
 } // namespace
@@ -212,19 +263,33 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 int width, int height, platform::ColourValue background, int quality)
 {
-    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, quality, {});
+    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, {quality}, {});
 }
 
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 const FitBox &box, platform::ColourValue background, int quality,
                                 const KeepFromSource &keep)
 {
-    return convertWithRule(worker, sourcePath, targetPath, box, background, quality, keep);
+    return convertWithRule(worker, sourcePath, targetPath, box, background, {quality}, keep);
+}
+
+ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+                                const FitBox &box, platform::ColourValue background, const EncodeSettings &encode,
+                                const KeepFromSource &keep)
+{
+    return convertWithRule(worker, sourcePath, targetPath, box, background, encode, keep);
 }
 
 ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
                                      std::span<const SizedTarget> targets, platform::ColourValue background,
                                      int quality, const KeepFromSource &keep)
+{
+    return convertPictureSizes(worker, sourcePath, targets, background, EncodeSettings{quality}, keep);
+}
+
+ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
+                                     std::span<const SizedTarget> targets, platform::ColourValue background,
+                                     const EncodeSettings &encode, const KeepFromSource &keep)
 {
     if (targets.empty())
         return {ConversionStatus::UnsupportedTarget, {}};
@@ -232,7 +297,7 @@ ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &so
     for (const SizedTarget &target : targets)
         outputs.push_back({target.path, target.box});
     ConversionResult whole;
-    whole.sizes = convertWithRules(worker, sourcePath, outputs, background, quality, keep);
+    whole.sizes = convertWithRules(worker, sourcePath, outputs, background, encode, keep);
     const auto failed = std::find_if(whole.sizes.begin(), whole.sizes.end(),
                                      [](const ConversionResult &result) { return !result.converted(); });
     const ConversionResult &told = failed != whole.sizes.end() ? *failed : whole.sizes.front();
