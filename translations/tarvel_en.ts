@@ -682,10 +682,6 @@
 <context>
     <name>window::frmMain</name>
     <message>
-        <source>(最大值限定1024)</source>
-        <translation>(at most 1024)</translation>
-    </message>
-    <message>
         <source>图片的缩放最大限宽</source>
         <translation>Maximum width</translation>
     </message>
@@ -886,6 +882,17 @@
     <message>
         <source>所有图片</source>
         <translation>All pictures</translation>
+    </message>
+    <message numerus="yes">
+        <source>找到 %n 张图片</source>
+        <translation>
+            <numerusform>%n picture found</numerusform>
+            <numerusform>%n pictures found</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>(最大值限定%1)</source>
+        <translation>(at most %1)</translation>
     </message>
 </context>
 <context>

@@ -132,10 +132,10 @@ private:
     // Whether both limits are at least 1; a notice names the first that is not.
     bool limitsAreUsable(QLineEdit *width, QLineEdit *height);
     workflow::ConversionOptions conversionOptions() const;
-    // Converts the jobs with the window waiting busy; with `countOnBar` the
-    // progress bar moves on by one as each picture ends.
-    workflow::ConversionRun convert(const std::vector<workflow::ConversionJob> &jobs,
-                                    const workflow::ConversionOptions &options, bool countOnBar);
+    // Converts the single panel's picture with the window waiting busy; the
+    // bar belongs to the batch and is left alone.
+    std::optional<workflow::ConversionResult> convertOne(const workflow::ConversionJob &job,
+                                          const workflow::ConversionOptions &options);
     // The count and the name of the picture just done in the title.
     void showProgress(int done, int total, const QString &name);
 
@@ -175,6 +175,7 @@ private:
     QLineEdit *Text1 = nullptr;
     QLineEdit *Text2 = nullptr;
     controls::XPCombo *XPCombo2 = nullptr; // the batch's output format
+    QLabel *lblFound = nullptr;            // the count of the source folder's pictures
     controls::PhButton *cmdStartConvert = nullptr;
     controls::XP_ProgressBar *PB = nullptr;
     QLabel *Picture1 = nullptr;

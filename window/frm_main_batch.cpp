@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace window {
@@ -63,6 +64,7 @@ void frmMain::ScanSourceFolder()
     }
     m_work = std::move(listing);
     m_workSource = WorkSource::Folder;
+    lblFound->setText(tr("找到 %n 张图片", nullptr, int(m_work.size())));
 }
 
 void frmMain::cmdStartConvert_Click()

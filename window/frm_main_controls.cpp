@@ -13,6 +13,7 @@
 #include "platform/property_bag.h"
 #include "window/artwork.h"
 #include "window/mnemonic_hints.h"
+#include "window/size_field_rule.h"
 #include "window/size_fields.h"
 #include "window/task_runner.h"
 
@@ -97,7 +98,7 @@ void widenToTheLeft(QLabel *label, int leftmost)
 // The width and height limit fields of a panel, with their captions and notes.
 std::pair<QLineEdit *, QLineEdit *> frmMain::limitFields(QWidget *panel)
 {
-    const QString note = tr("(最大值限定1024)");
+    const QString note = tr("(最大值限定%1)").arg(kSizeFieldMax);
     QLabel *widthLabel = caption(panel, tr("图片的缩放最大限宽"), QRect(8, 76, 118, 22));
     QLineEdit *width = field(panel, QRect(130, 76, 64, 22));
     QLabel *widthNote = caption(panel, note, QRect(200, 76, 140, 22));
@@ -195,6 +196,9 @@ void frmMain::buildControls()
     XPCombo2->setGeometry(130, 106 + kRow, 103, 21);
     outputFormatLabel->setBuddy(XPCombo2);
     XPCombo2->setReaderName(outputFormatLabel->text());
+    // How many pictures the chosen source folder holds, right of the format;
+    // empty until a folder is listed.
+    lblFound = caption(Frame2, QString(), QRect(244, 106 + kRow, 187, 22));
     cmdStartConvert = pictureButton(Frame2, tr("开始批量转换"), QRect(8, 144 + kRow, 425, 25));
     // The format line's second line reaches into the panels' empty top edge;
     // drawn over them, its descenders are not cut off.
@@ -236,6 +240,7 @@ void frmMain::buildControls()
         {txtPath2, "txtPath2"},
         {cmdStartConvert, "cmdStartConvert"},
         {PB, "PB"},
+        {lblFound, "lblFound"},
     };
     for (const auto &[widget, name] : named)
         widget->setObjectName(QString::fromLatin1(name));
@@ -259,6 +264,8 @@ void frmMain::buildControls()
         if (on)
             showPanel(false);
     });
+    // The count belongs to the folder listed; another path or none ends it.
+    connect(txtPath, &QLineEdit::textChanged, lblFound, &QLabel::clear);
     connect(cmdSelectFolder, &controls::PhButton::Click, this, &frmMain::cmdSelectFolder_Click);
     connect(cmdSaveFolder, &controls::PhButton::Click, this, &frmMain::cmdSaveFolder_Click);
     connect(cmdStartConvert, &controls::PhButton::Click, this, &frmMain::cmdStartConvert_Click);

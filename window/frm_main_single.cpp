@@ -126,23 +126,21 @@ void frmMain::cmdStartConvertdz_Click()
 
     workflow::ConversionOptions options = conversionOptions();
     options.jobs = 1;
-    // The bar belongs to the batch: a single conversion leaves it alone.
     const imaging::FitBox box{width, height, Check1->isChecked()};
-    const workflow::ConversionResults results
-        = convert({workflow::ConversionJob{source, target, box}}, options, false).results;
+    const std::optional<workflow::ConversionResult> result = convertOne(workflow::ConversionJob{source, target, box}, options);
 
     savedLimits = {limitValue(Text3), limitValue(Text4)};
     workflow::StoreSavedLimits(m_services.settingsPath, savedLimits);
 
     if (!m_closeAfterRun) {
-        if (!results.empty() && results.front() && results.front()->converted())
+        if (result && result->converted())
             m_services.notifier->selfClosingInformation(tr("%1 转换成功").arg(platform::displayPath(target)),
                                                         platform::kSelfClosingTimeout);
         else
             m_services.notifier->information(
                 tr("%1 转换失败：%2")
                     .arg(platform::displayPath(source),
-                         workflow::failureReason(results.empty() ? std::nullopt : results.front())));
+                         workflow::failureReason(result)));
     }
     clearAfterRun();
     if (m_closeAfterRun)

@@ -142,7 +142,7 @@ TEST_F(WindowTest, SinglePictureValidationAndFailure)
     w.txtPathdz2->setText("copy");
     w.Text3->setText("0");
     w.cmdStartConvertdz_Click();
-    EXPECT_EQ(notices().back().text, QStringLiteral(u"请填写图片的缩放最大限宽：1 到 1024 之间的整数！"));
+    EXPECT_EQ(notices().back().text, QStringLiteral(u"请填写图片的缩放最大限宽：1 到 16383 之间的整数！"));
 
     // The picture is damaged after it was chosen: the failure is reported.
     w.Text3->setText("100");
