@@ -48,11 +48,26 @@ PictureSize fitIntoBox(PictureSize size, const FitBox &box)
 {
     if (size.Width < 1 || size.Height < 1 || box.width < 1 || box.height < 1)
         return {};
+    if (box.isExact())
+        return exactGeometryIn(size, box).canvas;
     if (box.scale > 0 && box.scale <= std::int64_t(std::numeric_limits<std::uint32_t>::max()))
         return scaleWithin(size, box);
     if (box.scale != 0)
         return {};
     return fitIntoLimits(size, box);
+}
+
+ExactBox exactBoxOf(const FitBox &box)
+{
+    const ExactFit fit = box.fit == BoxFit::Pad       ? ExactFit::Pad
+                         : box.fit == BoxFit::Stretch ? ExactFit::Stretch
+                                                      : ExactFit::Fill;
+    return {box.width, box.height, fit, box.anchor, box.enlarge};
+}
+
+ExactGeometry exactGeometryIn(PictureSize size, const FitBox &box)
+{
+    return exactGeometry(size, exactBoxOf(box));
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "imaging/conversion_status.h"
 #include "client/conversion_worker.h"
+#include "imaging/file_size_search.h"
 #include "imaging/fit_into_box.h"
 #include "client/save_scaled_picture.h"
 #include "platform/colour.h"
@@ -47,6 +48,10 @@ struct ConversionOptions {
     imaging::WorkerSettings worker;
     int quality = imaging::kOwnQuality; // for lossy targets, 1 to 100, or each format its own
     imaging::KeepFromSource keep = {};  // what outputs take from their sources
+    // The DPI written into outputs that carry one (a tag: the pixels stay).
+    std::optional<int> dpi = {};
+    // The bytes every output must come to; none: whatever the quality gives.
+    imaging::ByteRange fileSize = {};
     // Results handed on in list order (a report that reads like the list),
     // or as each job ends (a progress bar that moves with the work: with the
     // largest first, the list's first picture may be the last to end).
