@@ -102,6 +102,7 @@ void frmMain::loadWindow()
     // The twins and the bounds follow through the size fields' own rules.
     Text1->setText(QString::number(savedLimits.Width));
     Text4->setText(QString::number(savedLimits.Height));
+    loadSettings();
 
     CentreWindow();
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz})

@@ -14,6 +14,7 @@
 #include "workflow/batch_workflow.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/path_names.h"
+#include "workflow/settings_conversion.h"
 #include "workflow/target_sizes.h"
 
 #include <QCheckBox>
@@ -88,7 +89,7 @@ void frmMain::choosePicture(const QString &path)
 
 void frmMain::cmdStartConvertdz_Click()
 {
-    if (!limitsAreUsable(Text3, Text4))
+    if (usesSizeFields() && !limitsAreUsable(Text3, Text4))
         return;
     if (txtPathdz->text().isEmpty()) {
         m_services.notifier->information(tr("请选择要转换图片文件！"));
@@ -120,17 +121,19 @@ void frmMain::cmdStartConvertdz_Click()
     // replaced the work lists; the picture's own size is read again.
     m_work = {singleWorkItem(source)};
     m_workSource = WorkSource::Picture;
-    const std::int32_t width = limitValue(Text1);
-    const std::int32_t height = limitValue(Text2);
-    TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
+    const workflow::ConversionSettings settings = currentSettings(true);
+    if (!settingsAreUsable(settings))
+        return;
+    const imaging::FitBox box = workflow::settingsBox(settings);
+    TargetSizes = {workflow::fitTargetSize(m_work.front().size.Width, m_work.front().size.Height, box)};
 
-    workflow::ConversionOptions options = conversionOptions();
+    workflow::ConversionOptions options = workflow::settingsOptions(settings, conversionOptions());
     options.jobs = 1;
-    const imaging::FitBox box{width, height, Check1->isChecked()};
     const std::optional<workflow::ConversionResult> result = convertOne(workflow::ConversionJob{source, target, box}, options);
 
     savedLimits = {limitValue(Text3), limitValue(Text4)};
     workflow::StoreSavedLimits(m_services.settingsPath, savedLimits);
+    rememberSettings();
 
     if (!m_closeAfterRun) {
         if (result && result->converted())

@@ -5,6 +5,7 @@
 #include "workflow/settings_json.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -39,8 +40,9 @@ Parsed<WindowSettings> parseWindowSettings(const QByteArray &bytes)
     if (error.error != QJsonParseError::NoError)
         return {{}, tr("不是 JSON 文件（第 %1 个字节处：%2）", "a damaged preset file").arg(error.offset).arg(error.errorString())};
     const QJsonObject root = document.object();
+    const QJsonValue preset = root.value(QLatin1String("preset"));
     if (!document.isObject() || root.value(QLatin1String("version")).toInt() != kFileVersion
-        || !root.value(QLatin1String("settings")).isObject() || !root.value(QLatin1String("preset")).isUndefined() && !root.value(QLatin1String("preset")).isString())
+        || !root.value(QLatin1String("settings")).isObject() || (!preset.isUndefined() && !preset.isString()))
         return {{}, tr("不是本程序的设置文件", "a JSON file that holds no window settings")};
     const Parsed<ConversionSettings> settings = settingsFromJson(root.value(QLatin1String("settings")).toObject());
     if (!settings.value)
