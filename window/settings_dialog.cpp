@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -73,6 +74,7 @@ SettingsDialog::SettingsDialog(const workflow::ConversionSettings &settings, con
     auto *form = new QFormLayout;
     buildSizeRows(form);
     buildOutputRows(form);
+    nameFields(form);
     layout->addLayout(form);
     m_problem = new QLabel(this);
     m_problem->setWordWrap(true);
@@ -169,6 +171,7 @@ void SettingsDialog::buildSizeRows(QFormLayout *form)
     m_padColour = new QLineEdit(this);
     m_padColour->setObjectName(QStringLiteral("padColour"));
     m_padColour->setPlaceholderText(QStringLiteral("#ffffff"));
+    m_padColour->setAccessibleName(tr("边的颜色"));
     form->addRow(tr("边的颜色(&D)"), colourRow(m_padColour, this));
 }
 
@@ -194,10 +197,8 @@ void SettingsDialog::buildOutputRows(QFormLayout *form)
     m_backgroundColour->setObjectName(QStringLiteral("backgroundColour"));
     m_backgroundColour->setPlaceholderText(QStringLiteral("#RRGGBB"));
     m_backgroundColour->setAccessibleName(tr("透明部分的颜色"));
-    auto *backgroundRow = new QHBoxLayout;
-    backgroundRow->addWidget(m_background);
-    backgroundRow->addWidget(colourRow(m_backgroundColour, this), 1);
-    form->addRow(tr("透明部分铺底（JPEG、BMP）(&G)"), backgroundRow);
+    form->addRow(tr("透明部分铺底（JPEG、BMP）(&G)"), m_background);
+    form->addRow(tr("铺底颜色"), colourRow(m_backgroundColour, this));
     m_dpi = new QSpinBox(this);
     m_dpi->setObjectName(QStringLiteral("dpi"));
     m_dpi->setRange(0, workflow::kLargestDpi);
@@ -221,6 +222,10 @@ void SettingsDialog::buildOutputRows(QFormLayout *form)
     for (QCheckBox *box : {m_keepDates, m_keepCamera, m_keepLocation, m_neverLarger})
         keepRow->addWidget(box);
     form->addRow(QString(), keepRow);
+}
+
+void SettingsDialog::nameFields(QFormLayout *form)
+{
     // Every field a screen reader reaches is named as its row's caption.
     for (int row = 0; row < form->rowCount(); ++row) {
         auto *label = qobject_cast<QLabel *>(form->itemAt(row, QFormLayout::LabelRole)
@@ -228,7 +233,8 @@ void SettingsDialog::buildOutputRows(QFormLayout *form)
                                                  : nullptr);
         QLayoutItem *field = form->itemAt(row, QFormLayout::FieldRole);
         if (label && field && field->widget() && field->widget()->accessibleName().isEmpty())
-            field->widget()->setAccessibleName(QString(label->text()).remove(QStringLiteral("(&")).remove(u'&').section(u')', 0, 0).trimmed());
+            field->widget()->setAccessibleName(
+                QString(label->text()).remove(QRegularExpression(QStringLiteral("\\(&.\\)$"))).remove(u'&').trimmed());
     }
 }
 

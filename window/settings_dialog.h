@@ -58,6 +58,7 @@ public:
 private:
     void buildSizeRows(QFormLayout *form);
     void buildOutputRows(QFormLayout *form);
+    void nameFields(QFormLayout *form);
     QWidget *buildPresetRow();
     void show(const workflow::ConversionSettings &settings);
     void fillPresetList(const QString &selected);

@@ -1,0 +1,233 @@
+// The conversion settings behind the emblem, end to end through real input:
+// presets picked, saved, chosen for the start, exported and imported, the
+// settings remembered across a restart, a damaged presets file, and an exam
+// photo made from a real photo.
+#include "window_fixture.h"
+
+#include "controls/xp_combo.h"
+#include "workflow/presets.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+namespace {
+
+constexpr char kPhoto[] = "/usr/share/backgrounds/Wine_by_Jakkub_Mede.jpg";
+
+template <typename T> T *part(QDialog &dialog, const char *name)
+{
+    T *found = dialog.findChild<T *>(QString::fromLatin1(name));
+    EXPECT_TRUE(found) << name;
+    return found;
+}
+
+// Types `text` over what a field holds.
+void retype(QWidget *field, const QString &text)
+{
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+}
+
+// The preset box moved with Down to the item that names `wanted`.
+void pickPreset(QDialog &dialog, const QString &wanted)
+{
+    auto *box = part<QComboBox>(dialog, "preset");
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Home);
+    for (int i = 0; i < box->count() && !box->currentText().contains(wanted); ++i)
+        QTest::keyClick(box, Qt::Key_Down);
+    EXPECT_TRUE(box->currentText().contains(wanted)) << box->currentText().toStdString();
+}
+
+} // namespace
+
+class SettingsWindow : public WindowTest {
+protected:
+    QLabel *emblem() { return window()->findChild<QLabel *>(QStringLiteral("Picture1")); }
+
+    // Clicks the emblem, runs `inside` on the settings dialog and closes it
+    // with `close`. Whether the dialog closed.
+    bool withSettings(const std::function<void(QDialog &)> &inside,
+                      QDialogButtonBox::StandardButton close = QDialogButtonBox::Ok)
+    {
+        bool closed = true;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog) {
+                ADD_FAILURE() << "no settings dialog";
+                return;
+            }
+            inside(*dialog);
+            QTest::mouseClick(dialog->findChild<QDialogButtonBox *>()->button(close), Qt::LeftButton);
+            if (dialog->isVisible()) {
+                closed = false;
+                dialog->reject();
+            }
+        });
+        QTest::mouseClick(emblem(), Qt::LeftButton);
+        return closed;
+    }
+
+    // A real photo in pics/, chosen in the single panel.
+    QString choosePhoto()
+    {
+        QDir(dir.path()).mkdir("pics");
+        const QString photo = dir.file("pics/photo.jpg");
+        EXPECT_TRUE(QFile::copy(QString::fromLatin1(kPhoto), photo));
+        dialogs.openAnswer = photo;
+        QTest::mouseClick(window().cmdrgtBrowe, Qt::LeftButton);
+        return photo;
+    }
+};
+
+TEST_F(SettingsWindow, TheExamPresetMakesAnExamPhotoOfARealPhoto)
+{
+    Form &w = window();
+    const QString plainTitle = w->windowTitle();
+    ASSERT_TRUE(withSettings([](QDialog &dialog) { pickPreset(dialog, QStringLiteral(u"295×413")); }));
+    // The preset's box and format land in the window's own fields.
+    EXPECT_EQ(w.Text3->text(), "295");
+    EXPECT_EQ(w.Text4->text(), "413");
+    EXPECT_TRUE(w.Check1->isChecked());
+    EXPECT_EQ(w.XPCombo1->Text(), ".jpg");
+    EXPECT_TRUE(w->windowTitle().startsWith(plainTitle) && w->windowTitle().contains(u"295×413"))
+        << w->windowTitle().toStdString();
+
+    choosePhoto();
+    QTest::mouseClick(w.cmdStartConvertdz, Qt::LeftButton);
+    const QString output = dir.file(QStringLiteral(u"pics/photo副本.jpg"));
+    ASSERT_EQ(notices().size(), 1u);
+    EXPECT_EQ(notices()[0].kind, Notice::SelfClosing) << notices()[0].text.toStdString();
+    const QByteArray bytes = readFile(output);
+    EXPECT_TRUE(bytes.startsWith("\xFF\xD8\xFF"));
+    EXPECT_EQ(sizeOf(output), QSize(295, 413));
+    // At most 50 KB read as 1000 bytes, at least 20 KB read as 1024.
+    EXPECT_LE(bytes.size(), 50000);
+    EXPECT_GE(bytes.size(), 20 * 1024);
+    QImageReader reader(output);
+    const QImage image = reader.read();
+    EXPECT_EQ(QImageReader::imageFormat(output), "jpeg");
+    EXPECT_EQ(qRound(image.dotsPerMeterX() * 0.0254), 300);
+    EXPECT_EQ(qRound(image.dotsPerMeterY() * 0.0254), 300);
+
+    // Changing the box by hand leaves the preset: the title no longer names it.
+    retype(w.Text3, "300");
+    EXPECT_EQ(w->windowTitle(), plainTitle);
+}
+
+TEST_F(SettingsWindow, SettingsAreRememberedAcrossARestart)
+{
+    window();
+    ASSERT_TRUE(withSettings([](QDialog &dialog) {
+        auto *mode = part<QComboBox>(dialog, "mode");
+        mode->setFocus();
+        QTest::keyClick(mode, Qt::Key_Down); // 长边
+        retype(part<QSpinBox>(dialog, "longEdge"), "640");
+        retype(part<QSpinBox>(dialog, "quality"), "80");
+        retype(part<QLineEdit>(dialog, "maxSize"), "200K");
+        retype(part<QSpinBox>(dialog, "dpi"), "96");
+        QTest::mouseClick(part<QCheckBox>(dialog, "keepDates"), Qt::LeftButton);
+    }));
+    EXPECT_TRUE(QFile::exists(windowSettings));
+    // CULERT.txt keeps its two lines.
+    EXPECT_EQ(readFile(settings), QByteArray(" 425 \r\n 321 "));
+
+    form.reset();
+    window();
+    ASSERT_TRUE(withSettings(
+        [](QDialog &dialog) {
+            EXPECT_EQ(part<QComboBox>(dialog, "mode")->currentIndex(), 1);
+            EXPECT_EQ(part<QSpinBox>(dialog, "longEdge")->value(), 640);
+            EXPECT_EQ(part<QSpinBox>(dialog, "quality")->value(), 80);
+            EXPECT_EQ(part<QLineEdit>(dialog, "maxSize")->text(), "200K");
+            EXPECT_EQ(part<QSpinBox>(dialog, "dpi")->value(), 96);
+            EXPECT_TRUE(part<QCheckBox>(dialog, "keepDates")->isChecked());
+        },
+        QDialogButtonBox::Cancel));
+
+    // And the run goes by them: the long edge 640, the fields ignored.
+    choosePhoto();
+    window().Text3->clear();
+    QTest::mouseClick(window().cmdStartConvertdz, Qt::LeftButton);
+    const QString output = dir.file(QStringLiteral(u"pics/photo副本.bmp"));
+    const QSize size = sizeOf(output);
+    EXPECT_EQ(std::max(size.width(), size.height()), 640) << notices().back().text.toStdString();
+}
+
+TEST_F(SettingsWindow, ADamagedPresetsFileIsNamedAndLeftAsItIsWhileTheBuiltInsWork)
+{
+    QDir(dir.path()).mkpath("config");
+    const QByteArray damaged = "{\"version\": 1, \"presets\": [{\"name\": \"mine\", \"settings\": {\"quality\": 900}}]}";
+    writeFile(presets, damaged);
+    window();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !notices().empty(); }, 2000));
+    EXPECT_TRUE(notices()[0].text.contains(presets)) << notices()[0].text.toStdString();
+
+    ASSERT_TRUE(withSettings([&](QDialog &dialog) {
+        EXPECT_TRUE(part<QLabel>(dialog, "problem")->text().contains(presets));
+        pickPreset(dialog, QStringLiteral(u"150×200"));
+        // Saving into the damaged file is refused with a word.
+        const size_t before = notices().size();
+        retype(part<QLineEdit>(dialog, "newName"), QStringLiteral("small"));
+        QTest::mouseClick(part<QPushButton>(dialog, "savePreset"), Qt::LeftButton);
+        ASSERT_EQ(notices().size(), before + 1);
+        EXPECT_TRUE(notices().back().text.contains(presets));
+    }));
+    EXPECT_EQ(window().Text3->text(), "150");
+    EXPECT_EQ(window().Text4->text(), "200");
+    EXPECT_EQ(readFile(presets), damaged);
+}
+
+TEST_F(SettingsWindow, PresetsAreSavedChosenForTheStartExportedAndImported)
+{
+    Form &w = window();
+    w.Text3->setText("800");
+    ASSERT_TRUE(withSettings([&](QDialog &dialog) {
+        retype(part<QSpinBox>(dialog, "quality"), "70");
+        retype(part<QLineEdit>(dialog, "newName"), QStringLiteral("shop"));
+        QTest::mouseClick(part<QPushButton>(dialog, "savePreset"), Qt::LeftButton);
+        EXPECT_EQ(part<QComboBox>(dialog, "preset")->currentText(), QStringLiteral("shop"));
+        QTest::mouseClick(part<QCheckBox>(dialog, "atStart"), Qt::LeftButton);
+        exportPath = dir.file("shared.json");
+        QTest::mouseClick(part<QPushButton>(dialog, "exportPresets"), Qt::LeftButton);
+    }));
+    EXPECT_TRUE(notices().empty()) << notices().front().text.toStdString();
+    const workflow::LoadedPresets stored = workflow::loadPresets(presets);
+    ASSERT_EQ(stored.file.presets.size(), 1u);
+    EXPECT_EQ(stored.file.start, QStringLiteral("shop"));
+    EXPECT_EQ(stored.file.presets[0].settings.quality, 70);
+    EXPECT_EQ(stored.file.presets[0].settings.width, 800);
+
+    // The start preset comes back, whatever the window was left at.
+    w.Text3->setText("100");
+    form.reset();
+    EXPECT_EQ(window().Text3->text(), "800");
+    EXPECT_TRUE(window()->windowTitle().contains(QStringLiteral("shop")));
+
+    // Exported, then imported into a fresh configuration.
+    ASSERT_TRUE(workflow::importPresets(exportPath).value);
+    form.reset();
+    QFile::remove(presets);
+    QFile::remove(windowSettings);
+    window();
+    dialogs.openAnswer = exportPath;
+    ASSERT_TRUE(withSettings([&](QDialog &dialog) {
+        QTest::mouseClick(part<QPushButton>(dialog, "importPresets"), Qt::LeftButton);
+        pickPreset(dialog, QStringLiteral("shop"));
+        EXPECT_EQ(part<QSpinBox>(dialog, "quality")->value(), 70);
+    }));
+    ASSERT_EQ(workflow::loadPresets(presets).file.presets.size(), 1u);
+}
