@@ -307,6 +307,24 @@ bool ConversionWorker::start(QString &problem)
     }
 }
 
+namespace {
+
+// What the request carries besides the sizes: how exact sizes are placed,
+// their pad colour, the DPI tag.
+void setOutputSettings(worker::Request &request, const WorkerTask &task)
+{
+    for (std::size_t i = 0; i < std::min<std::size_t>(task.exact.size(), worker::kMostSizes); ++i) {
+        const ExactGeometry &geometry = task.exact[i];
+        request.placements[i] = {geometry.scaled.Width, geometry.scaled.Height, geometry.kept.x,
+                                 geometry.kept.y,       geometry.kept.width,    geometry.kept.height,
+                                 geometry.atX,          geometry.atY};
+    }
+    request.padColour = task.padColour;
+    request.dpi = std::uint32_t(std::max(task.dpi, 0));
+}
+
+} // namespace
+
 Result<QByteArray> ConversionWorker::convert(int source, const WorkerTask &task)
 {
     WorkerTask one = task;
@@ -365,6 +383,7 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
         request.more[i][0] = task.moreSizes[i].Width;
         request.more[i][1] = task.moreSizes[i].Height;
     }
+    setOutputSettings(request, task);
     // The picture's own channel: only the process made for it holds the
     // other end, and it has no way to any other picture's.
     int ends[2];

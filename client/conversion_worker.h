@@ -5,6 +5,7 @@
 #pragma once
 
 #include "imaging/conversion_status.h"
+#include "imaging/exact_size.h"
 #include "imaging/picture_formats.h"
 #include "imaging/picture_size.h"
 #include "client/worker_budget.h"
@@ -58,6 +59,11 @@ struct WorkerTask {
     // Further sizes made from the same decode (convertAll), at most
     // worker::kMostSizes - 1.
     std::vector<PictureSize> moreSizes = {};
+    // Of each size, the first and then the more, how an exact size is made
+    // (an empty canvas: a plain one); none at all: every size is plain.
+    std::vector<ExactGeometry> exact = {};
+    platform::ColourValue padColour = 0;
+    int dpi = 0; // the resolution tag, 0 for none
 };
 
 class ConversionWorker {

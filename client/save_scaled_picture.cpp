@@ -103,10 +103,30 @@ struct Output {
     SizeRule rule;
 };
 
+// How the worker makes each exact size sent: the geometry of the picture as
+// shown in its box, and the pad colour of the first box that pads (the
+// boxes of one picture come from one set of settings).
+void placeExactSizes(WorkerTask &task, PictureSize shown, std::span<const Output> outputs,
+                     const std::vector<std::size_t> &sent)
+{
+    bool padded = false;
+    for (std::size_t k = 0; k < sent.size(); ++k) {
+        const FitBox *box = std::get_if<FitBox>(&outputs[sent[k]].rule);
+        if (!box || !box->isExact())
+            continue;
+        task.exact.resize(sent.size());
+        task.exact[k] = exactGeometryIn(shown, *box);
+        const std::uint32_t pad = box->padColour;
+        if (!padded && task.exact[k].hasBorders())
+            task.padColour = platform::rgbValue(int(pad >> 16), int(pad >> 8), int(pad));
+        padded = padded || task.exact[k].hasBorders();
+    }
+}
+
 // One result per output, in their order.
 std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const QString &sourcePath,
                                                std::span<const Output> outputs, platform::ColourValue background,
-                                               int quality, const KeepFromSource &keep)
+                                               const EncodeSettings &encode, const KeepFromSource &keep)
 {
     std::vector<ConversionResult> results(outputs.size());
     auto allFail = [&](ConversionStatus status, const QString &detail = {}) {
@@ -164,9 +184,11 @@ std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const Q
 
     const PictureSize first = results[sent.front()].target;
     WorkerTask task{first.Width,        first.Height,   *format,       background, tgaName,
-                    header.orientation, declaredPixels, source.size(), quality};
+                    header.orientation, declaredPixels, source.size(), encode.quality};
+    task.dpi = encode.dpi;
     for (std::size_t k = 1; k < sent.size(); ++k)
         task.moreSizes.push_back(results[sent[k]].target);
+    placeExactSizes(task, header.shown(), outputs, sent);
     // Taken before the worker reads the file, which may set its access time.
     platform::FileTimes times;
     if (keep.dates && !platform::fileTimes(source.descriptor(), times))
@@ -187,11 +209,11 @@ std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const Q
 }
 
 ConversionResult convertWithRule(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
-                                 const SizeRule &rule, platform::ColourValue background, int quality,
+                                 const SizeRule &rule, platform::ColourValue background, const EncodeSettings &encode,
                                  const KeepFromSource &keep)
 {
     const Output output{targetPath, rule};
-    return convertWithRules(worker, sourcePath, std::span(&output, 1), background, quality, keep).front();
+    return convertWithRules(worker, sourcePath, std::span(&output, 1), background, encode, keep).front();
 }
 
 } // namespace
@@ -212,19 +234,33 @@ ConversionResult convertPicture(const QString &sourcePath, const QString &target
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 int width, int height, platform::ColourValue background, int quality)
 {
-    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, quality, {});
+    return convertWithRule(worker, sourcePath, targetPath, PictureSize{width, height}, background, {quality}, {});
 }
 
 ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
                                 const FitBox &box, platform::ColourValue background, int quality,
                                 const KeepFromSource &keep)
 {
-    return convertWithRule(worker, sourcePath, targetPath, box, background, quality, keep);
+    return convertWithRule(worker, sourcePath, targetPath, box, background, {quality}, keep);
+}
+
+ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+                                const FitBox &box, platform::ColourValue background, const EncodeSettings &encode,
+                                const KeepFromSource &keep)
+{
+    return convertWithRule(worker, sourcePath, targetPath, box, background, encode, keep);
 }
 
 ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
                                      std::span<const SizedTarget> targets, platform::ColourValue background,
                                      int quality, const KeepFromSource &keep)
+{
+    return convertPictureSizes(worker, sourcePath, targets, background, EncodeSettings{quality}, keep);
+}
+
+ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
+                                     std::span<const SizedTarget> targets, platform::ColourValue background,
+                                     const EncodeSettings &encode, const KeepFromSource &keep)
 {
     if (targets.empty())
         return {ConversionStatus::UnsupportedTarget, {}};
@@ -232,7 +268,7 @@ ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &so
     for (const SizedTarget &target : targets)
         outputs.push_back({target.path, target.box});
     ConversionResult whole;
-    whole.sizes = convertWithRules(worker, sourcePath, outputs, background, quality, keep);
+    whole.sizes = convertWithRules(worker, sourcePath, outputs, background, encode, keep);
     const auto failed = std::find_if(whole.sizes.begin(), whole.sizes.end(),
                                      [](const ConversionResult &result) { return !result.converted(); });
     const ConversionResult &told = failed != whole.sizes.end() ? *failed : whole.sizes.front();

@@ -7,6 +7,7 @@
 
 #include "imaging/conversion_status.h"
 #include "client/conversion_worker.h"
+#include "imaging/file_size_search.h"
 #include "imaging/fit_into_box.h"
 #include "platform/colour.h"
 
@@ -55,6 +56,13 @@ struct KeepFromSource {
     bool noLarger = false;
 };
 
+// How outputs are encoded besides their size and background.
+struct EncodeSettings {
+    int quality = kOwnQuality; // lossy formats: 1 to 100, or each format its own
+    int dpi = 0;               // the resolution tag, where the format carries one; 0: none
+    ByteRange fileSize = {};   // the bytes an output must come to; none: any
+};
+
 // The picture fitted into `box` (fitIntoBox) as its header reads once it is
 // opened for the conversion, whatever it was when it was listed: a file
 // replaced meanwhile gets the size that fits it, or fails (no size, too
@@ -81,5 +89,13 @@ inline constexpr std::size_t kMostTargets = 16;
 ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
                                      std::span<const SizedTarget> targets, platform::ColourValue background,
                                      int quality = kOwnQuality, const KeepFromSource &keep = {});
+
+// The same two with every encode setting.
+ConversionResult convertPicture(ConversionWorker &worker, const QString &sourcePath, const QString &targetPath,
+                                const FitBox &box, platform::ColourValue background, const EncodeSettings &encode,
+                                const KeepFromSource &keep);
+ConversionResult convertPictureSizes(ConversionWorker &worker, const QString &sourcePath,
+                                     std::span<const SizedTarget> targets, platform::ColourValue background,
+                                     const EncodeSettings &encode, const KeepFromSource &keep);
 
 } // namespace imaging

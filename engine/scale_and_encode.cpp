@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+using vips::VImage;
+
 namespace imaging {
 
 namespace {
@@ -48,7 +50,52 @@ bool lossless(SourceFile source)
                             bytes);
 }
 
+bool isPlain(const ExactGeometry &geometry) { return geometry.canvas.Width < 1 || geometry.canvas.Height < 1; }
+
+// The size a picture is drawn at for size `i`: the exact geometry's scaled
+// size, or the size itself.
+PictureSize drawnSize(std::span<const PictureSize> sizes, const OutputSettings &settings, std::size_t i)
+{
+    if (i < settings.exact.size() && !isPlain(settings.exact[i]))
+        return settings.exact[i].scaled;
+    return sizes[i];
+}
+
+// The drawn picture cut and placed on its canvas by the exact geometry of
+// size `i`, the borders opaque in the pad colour; a plain size as drawn.
+VImage placed(const VImage &drawn, const OutputSettings &settings, std::size_t i)
+{
+    if (i >= settings.exact.size() || isPlain(settings.exact[i]))
+        return drawn;
+    const ExactGeometry &geometry = settings.exact[i];
+    VImage kept = geometry.kept == PixelRect{0, 0, drawn.width(), drawn.height()}
+                      ? drawn
+                      : drawn.extract_area(geometry.kept.x, geometry.kept.y, geometry.kept.width, geometry.kept.height);
+    if (!geometry.hasBorders())
+        return kept;
+    const platform::ColourValue pad = settings.padColour;
+    const std::vector<double> colour{double(pad & 0xFF), double((pad >> 8) & 0xFF), double((pad >> 16) & 0xFF)};
+    const bool greyPad = colour[0] == colour[1] && colour[1] == colour[2];
+    if (kept.bands() < 3 && !greyPad)
+        kept = VImage::bandjoin({kept, kept, kept}).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    const std::vector<double> border
+        = kept.bands() < 3 ? std::vector<double>{colour[0]} : std::vector<double>{colour[0], colour[1], colour[2]};
+    return kept.embed(geometry.atX, geometry.atY, geometry.canvas.Width, geometry.canvas.Height,
+                      VImage::option()->set("extend", VIPS_EXTEND_BACKGROUND)->set("background", border));
+}
+
 } // namespace
+
+bool makesSize(const ExactGeometry &geometry, PictureSize size)
+{
+    const PixelRect &kept = geometry.kept;
+    return geometry.canvas == size && geometry.scaled.Width >= 1 && geometry.scaled.Height >= 1 && kept.x >= 0
+           && kept.y >= 0 && kept.width >= 1 && kept.height >= 1
+           && std::int64_t(kept.x) + kept.width <= geometry.scaled.Width
+           && std::int64_t(kept.y) + kept.height <= geometry.scaled.Height && geometry.atX >= 0 && geometry.atY >= 0
+           && std::int64_t(geometry.atX) + kept.width <= size.Width
+           && std::int64_t(geometry.atY) + kept.height <= size.Height;
+}
 
 Result<QByteArray> scaleAndEncode(SourceFile source, int width, int height, OutputFormat format,
                                   platform::ColourValue background, int quality)
@@ -68,8 +115,41 @@ bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, 
                          platform::ColourValue background, int quality,
                          const std::function<bool(const Result<QByteArray> &)> &answer)
 {
-    if (sizes.size() == 1)
-        return answer(scaleAndEncode(source, sizes[0].Width, sizes[0].Height, format, background, quality));
+    OutputSettings settings;
+    settings.background = background;
+    settings.quality = quality;
+    return scaleAndEncodeSizes(source, sizes, format, settings, answer);
+}
+
+bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, OutputFormat format,
+                         const OutputSettings &settings, const std::function<bool(const Result<QByteArray> &)> &answer)
+{
+    const platform::ColourValue background = settings.background;
+    const int quality = settings.quality;
+    for (std::size_t i = 0; i < std::min(sizes.size(), settings.exact.size()); ++i) {
+        if (!isPlain(settings.exact[i]) && !makesSize(settings.exact[i], sizes[i])) {
+            // One answer for each size, as the parent counts them.
+            for (std::size_t k = 0; k < sizes.size(); ++k) {
+                if (!answer({ConversionStatus::UnsupportedTarget, QStringLiteral("an exact size out of its canvas")}))
+                    return false;
+            }
+            return true;
+        }
+    }
+    if (sizes.size() == 1) {
+        vips_error_clear();
+        const PictureSize drawn = drawnSize(sizes, settings, 0);
+        return answer(withoutLeftMessages([&]() -> Result<QByteArray> {
+            const Result<vips::VImage> picture = DrawScaledPicture(source, drawn.Width, drawn.Height, background);
+            if (!picture)
+                return picture.failure();
+            try {
+                return encodePicture(placed(*picture, settings, 0), format, quality, lossless(source), settings.dpi);
+            } catch (const vips::VError &error) {
+                return failureOf(error);
+            }
+        }()));
+    }
     source = asDecoded(source);
     const bool keepsEveryPixel = lossless(source);
     vips_error_clear();
@@ -79,7 +159,8 @@ bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, 
     std::vector<std::size_t> decodeOf(sizes.size());
     std::vector<int> users(sizes.size(), 0);
     for (std::size_t i = 0; i < sizes.size(); ++i) {
-        const PictureSize stored = storedSize(source.orientation, sizes[i].Width, sizes[i].Height);
+        const PictureSize drawn = drawnSize(sizes, settings, i);
+        const PictureSize stored = storedSize(source.orientation, drawn.Width, drawn.Height);
         loads.push_back(loadForScaling(source, stored.Width, stored.Height));
         decodeOf[i] = i;
         for (std::size_t j = 0; j < i && loads[i]; ++j) {
@@ -111,11 +192,16 @@ bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, 
         Result<QByteArray> encoded = load.failure();
         if (load) {
             encoded = withoutLeftMessages([&]() -> Result<QByteArray> {
+                const PictureSize drawn = drawnSize(sizes, settings, i);
                 const Result<vips::VImage> picture
-                    = drawLoadedPicture(*load, source.orientation, sizes[i].Width, sizes[i].Height, background);
+                    = drawLoadedPicture(*load, source.orientation, drawn.Width, drawn.Height, background);
                 if (!picture)
                     return picture.failure();
-                return encodePicture(*picture, format, quality, keepsEveryPixel);
+                try {
+                    return encodePicture(placed(*picture, settings, i), format, quality, keepsEveryPixel, settings.dpi);
+                } catch (const vips::VError &error) {
+                    return failureOf(error);
+                }
             }());
         }
         if (!answer(encoded))

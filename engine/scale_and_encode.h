@@ -4,6 +4,7 @@
 
 #include "imaging/conversion_status.h"
 #include "engine/draw_scaled_picture.h"
+#include "imaging/exact_size.h"
 #include "imaging/picture_formats.h"
 #include "platform/colour.h"
 
@@ -29,5 +30,26 @@ Result<QByteArray> scaleAndEncode(SourceFile source, int width, int height, Outp
 bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, OutputFormat format,
                          platform::ColourValue background, int quality,
                          const std::function<bool(const Result<QByteArray> &)> &answer);
+
+// What every output of a picture is made with besides its size.
+struct OutputSettings {
+    platform::ColourValue background = 0; // where transparency lands
+    int quality = kOwnQuality;
+    // Of each size, how an exact size is made: the picture drawn at
+    // `scaled`, its kept part placed on the canvas (the size), the rest in
+    // padColour. An empty canvas, or no geometry at all: drawn at the size.
+    std::span<const ExactGeometry> exact = {};
+    platform::ColourValue padColour = 0;
+    int dpi = 0; // the resolution tag of the formats that carry one; 0: none
+};
+
+// scaleAndEncodeSizes with every setting. A geometry that does not make its
+// size (a kept part outside the scaled picture or off the canvas, a canvas
+// other than the size) fails that size as UnsupportedTarget.
+bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, OutputFormat format,
+                         const OutputSettings &settings, const std::function<bool(const Result<QByteArray> &)> &answer);
+
+// Whether `geometry` makes a picture of `size` (see above).
+bool makesSize(const ExactGeometry &geometry, PictureSize size);
 
 } // namespace imaging

@@ -90,6 +90,21 @@ enum RequestFlags : std::uint32_t {
     kNameSaysTga = 1u << 0,
 };
 
+// How an exact size is made (imaging::ExactGeometry): the picture resampled
+// to scaledWidth x scaledHeight, of which the kept rectangle is drawn at
+// (atX, atY) on the size's canvas, the rest in the pad colour. A scaled size
+// of 0 x 0: the size is the picture's, resampled to it as it is.
+struct Placement {
+    std::int32_t scaledWidth = 0;
+    std::int32_t scaledHeight = 0;
+    std::int32_t keptX = 0;
+    std::int32_t keptY = 0;
+    std::int32_t keptWidth = 0;
+    std::int32_t keptHeight = 0;
+    std::int32_t atX = 0;
+    std::int32_t atY = 0;
+};
+
 struct Request {
     std::uint32_t magic = kRequestMagic;
     std::int32_t width = 0;       // the exact size of the output, in pixels,
@@ -108,6 +123,11 @@ struct Request {
     // the first; `moreSizes` of them (at most kMostSizes - 1) count.
     std::uint32_t moreSizes = 0;
     std::int32_t more[kMostSizes - 1][2] = {};
+    // Of each size, the first and then the more, how an exact size is placed.
+    Placement placements[kMostSizes] = {};
+    std::uint32_t padColour = 0; // 0x00BBGGRR, the borders of a pad
+    // The resolution written into formats that carry one, 0 for none.
+    std::uint32_t dpi = 0;
 };
 
 enum ReplyFlags : std::uint32_t {

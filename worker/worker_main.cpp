@@ -218,6 +218,31 @@ void onFatalLog(const gchar *, GLogLevelFlags, const gchar *message, gpointer)
     ::_exit(EXIT_FAILURE);
 }
 
+// What the request asks of every output besides its size; `exact` holds the
+// placements of the exact sizes the settings point into.
+OutputSettings outputSettingsOf(const worker::Request &request, std::span<const PictureSize> sizes,
+                                std::vector<ExactGeometry> &exact)
+{
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        const worker::Placement &place = request.placements[i];
+        if (place.scaledWidth == 0 && place.scaledHeight == 0)
+            exact.push_back({}); // a plain size
+        else
+            exact.push_back({{place.scaledWidth, place.scaledHeight},
+                             {place.keptX, place.keptY, place.keptWidth, place.keptHeight},
+                             place.atX,
+                             place.atY,
+                             sizes[i]});
+    }
+    OutputSettings settings;
+    settings.background = request.background;
+    settings.quality = int(std::min<std::uint32_t>(request.quality, 100));
+    settings.exact = exact;
+    settings.padColour = request.padColour;
+    settings.dpi = int(std::min<std::uint32_t>(request.dpi, 65535));
+    return settings;
+}
+
 // Converts the source into every size the request asks for, handing each
 // result to `answer` as soon as it is made; false once an answer could not
 // be sent.
@@ -257,8 +282,8 @@ bool convert(const worker::Request &request, int source, const std::function<boo
             return allAre(ConversionStatus::UnsupportedTarget);
         const SourceFile picture{file.bytes(), (request.flags & worker::kNameSaysTga) != 0,
                                  exifOrientation(request.orientation)};
-        return scaleAndEncodeSizes(picture, sizes, *format, request.background,
-                                   int(std::min<std::uint32_t>(request.quality, 100)), answerNext);
+        std::vector<ExactGeometry> exact;
+        return scaleAndEncodeSizes(picture, sizes, *format, outputSettingsOf(request, sizes, exact), answerNext);
     } catch (const std::bad_alloc &) {
         // Every size not yet answered fails; the parent counts the replies.
         return allAre({ConversionStatus::OutOfMemory, QStringLiteral("out of memory")});

@@ -18,12 +18,13 @@ namespace {
 ConversionResult convertJob(imaging::ConversionWorker &worker, const ConversionJob &job,
                             const ConversionOptions &options)
 {
+    const imaging::EncodeSettings encode{options.quality, options.dpi.value_or(0), options.fileSize};
     if (job.moreTargets.empty())
-        return imaging::convertPicture(worker, job.source, job.target, job.box, options.background, options.quality,
+        return imaging::convertPicture(worker, job.source, job.target, job.box, options.background, encode,
                                        options.keep);
     std::vector<imaging::SizedTarget> targets{{job.target, job.box}};
     targets.insert(targets.end(), job.moreTargets.begin(), job.moreTargets.end());
-    return imaging::convertPictureSizes(worker, job.source, targets, options.background, options.quality, options.keep);
+    return imaging::convertPictureSizes(worker, job.source, targets, options.background, encode, options.keep);
 }
 
 } // namespace

@@ -6,10 +6,12 @@
 #include "engine/codecs/png_file.h"
 #include "engine/codecs/tga_file.h"
 #include "engine/codecs/vips_errors.h"
+#include "imaging/checksum.h"
 
 #include <glib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <memory>
 #include <vector>
@@ -128,7 +130,94 @@ QByteArray encodeJpegXl(const VImage &picture, int quality)
     return takeBlob(withoutMetadata(picture).jxlsave_buffer(options));
 }
 
+// A pHYs chunk of `dpi` put after the IHDR chunk, which every PNG starts
+// with (the signature, then IHDR's 25 bytes).
+QByteArray withPngResolution(const QByteArray &png, int dpi)
+{
+    constexpr qsizetype kAfterHeader = 8 + 25;
+    if (png.size() < kAfterHeader)
+        return png;
+    const std::uint32_t perMetre = std::uint32_t(std::lround(dpi / 0.0254));
+    QByteArray chunk;
+    auto be32 = [&](std::uint32_t value) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            chunk.append(char(value >> shift));
+    };
+    be32(9);
+    chunk.append("pHYs");
+    be32(perMetre);
+    be32(perMetre);
+    chunk.append(char(1)); // the unit is the metre
+    const auto *typeAndData = reinterpret_cast<const std::uint8_t *>(chunk.constData()) + 4;
+    be32(crc32(std::span(typeAndData, 4 + 9)));
+    return png.left(kAfterHeader) + chunk + png.mid(kAfterHeader);
+}
+
+// A JFIF segment with the density in dots per inch, right after the start
+// of the image (libvips writes none once it strips metadata).
+QByteArray withJfifResolution(const QByteArray &jpeg, int dpi)
+{
+    if (jpeg.size() < 4 || quint8(jpeg[0]) != 0xFF || quint8(jpeg[1]) != 0xD8)
+        return jpeg;
+    QByteArray jfif("\xFF\xE0\x00\x10JFIF\x00\x01\x01\x01", 12);
+    for (int i = 0; i < 2; ++i)
+        jfif.append(char(dpi >> 8)).append(char(dpi));
+    jfif.append(2, '\0'); // no thumbnail
+    return jpeg.left(2) + jfif + jpeg.mid(2);
+}
+
+// The 40-byte info header's pixels per metre, both ways.
+QByteArray withBmpResolution(QByteArray bmp, int dpi)
+{
+    const std::uint32_t perMetre = std::uint32_t(std::lround(dpi / 0.0254));
+    if (bmp.size() < 14 + 40)
+        return bmp;
+    for (const qsizetype at : {qsizetype(38), qsizetype(42)}) {
+        for (int i = 0; i < 4; ++i)
+            bmp[at + i] = char(perMetre >> (8 * i));
+    }
+    return bmp;
+}
+
 } // namespace
+
+Result<QByteArray> encodePicture(const VImage &picture, OutputFormat format, int quality, bool losslessSource, int dpi)
+{
+    if (dpi <= 0)
+        return encodePicture(picture, format, quality, losslessSource);
+    switch (format) {
+    case OutputFormat::Jpeg: {
+        Result<QByteArray> jpeg = encodePicture(picture, format, quality, losslessSource);
+        return jpeg ? Result<QByteArray>(withJfifResolution(*jpeg, dpi)) : jpeg;
+    }
+    case OutputFormat::Tiff: {
+        // libvips keeps a resolution in pixels per millimetre and writes it
+        // as the TIFF tags, in inches.
+        errno = 0;
+        try {
+            const double perMm = dpi / 25.4;
+            VImage tagged = picture.copy(VImage::option()->set("xres", perMm)->set("yres", perMm));
+            return takeBlob(tagged.tiffsave_buffer(VImage::option()
+                                                       ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_NONE)
+                                                       ->set("strip", true)
+                                                       ->set("resunit", VIPS_FOREIGN_TIFF_RESUNIT_INCH)
+                                                       ->set("xres", perMm)
+                                                       ->set("yres", perMm)));
+        } catch (const vips::VError &error) {
+            return failureOf(error);
+        }
+    }
+    case OutputFormat::Png: {
+        Result<QByteArray> png = encodePicture(picture, format, quality, losslessSource);
+        return png ? Result<QByteArray>(withPngResolution(*png, dpi)) : png;
+    }
+    case OutputFormat::Bmp: {
+        Result<QByteArray> bmp = encodePicture(picture, format, quality, losslessSource);
+        return bmp ? Result<QByteArray>(withBmpResolution(*bmp, dpi)) : bmp;
+    }
+    default: return encodePicture(picture, format, quality, losslessSource);
+    }
+}
 
 QByteArray takeBlob(VipsBlob *blob)
 {

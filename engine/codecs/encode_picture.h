@@ -23,6 +23,13 @@ namespace imaging {
 Result<QByteArray> encodePicture(const vips::VImage &picture, OutputFormat format, int quality = kOwnQuality,
                                  bool losslessSource = false);
 
+// The same with a resolution tag of `dpi` (no resampling) in the formats that
+// carry one: JPEG (JFIF density), PNG (pHYs), TIFF and BMP. WebP, HEIC, AVIF,
+// JPEG XL, GIF and TGA have none that libvips writes or readers honour, and
+// are written as without. A dpi of 0 writes none.
+Result<QByteArray> encodePicture(const vips::VImage &picture, OutputFormat format, int quality, bool losslessSource,
+                                 int dpi);
+
 // The bytes of a blob a libvips saver returned; the blob is released.
 QByteArray takeBlob(VipsBlob *blob);
 
