@@ -217,7 +217,7 @@ void SettingsDialog::buildOutputRows(QFormLayout *form)
     m_keepLocation->setObjectName(QStringLiteral("keepLocation"));
     m_neverLarger = new QCheckBox(tr("不比原图大(&V)"), this);
     m_neverLarger->setObjectName(QStringLiteral("neverLarger"));
-    m_neverLarger->setToolTip(tr("转换后的文件比原图大时，保留原图的字节"));
+    m_neverLarger->setToolTip(tr("转换结果比原图大，而原图已是同一格式、正好是目标尺寸时，直接复制原图"));
     auto *keepRow = new QHBoxLayout;
     for (QCheckBox *box : {m_keepDates, m_keepCamera, m_keepLocation, m_neverLarger})
         keepRow->addWidget(box);
