@@ -37,6 +37,7 @@ const char *statusCode(workflow::ConversionStatus status)
     case workflow::ConversionStatus::SourceUnreadable: return "source_unreadable";
     case workflow::ConversionStatus::UnsupportedTarget: return "unsupported_target";
     case workflow::ConversionStatus::NoSize: return "no_size";
+    case workflow::ConversionStatus::SizeOutOfRange: return "size_out_of_range";
     case workflow::ConversionStatus::NotAPicture: return "not_a_picture";
     case workflow::ConversionStatus::TooLarge: return "too_large";
     case workflow::ConversionStatus::Damaged: return "damaged";
@@ -137,6 +138,8 @@ QString fileJson(const FileReport &report)
     }
     if (report.outcome == FileReport::Converted && report.result && report.result->keptOriginal)
         object.insert("kept_original", true);
+    if (report.outcome == FileReport::Converted && report.result && report.result->bytes > 0)
+        object.insert("bytes", qint64(report.result->bytes));
     if (report.outcome == FileReport::Skipped) {
         object.insert("reason", skipReasonCode(report.skip));
         object.insert("message", skipReasonText(report.skip));

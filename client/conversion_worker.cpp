@@ -310,7 +310,7 @@ bool ConversionWorker::start(QString &problem)
 namespace {
 
 // What the request carries besides the sizes: how exact sizes are placed,
-// their pad colour, the DPI tag.
+// their pad colour, the DPI tag, the file-size range.
 void setOutputSettings(worker::Request &request, const WorkerTask &task)
 {
     for (std::size_t i = 0; i < std::min<std::size_t>(task.exact.size(), worker::kMostSizes); ++i) {
@@ -321,6 +321,8 @@ void setOutputSettings(worker::Request &request, const WorkerTask &task)
     }
     request.padColour = task.padColour;
     request.dpi = std::uint32_t(std::max(task.dpi, 0));
+    request.floorBytes = task.fileSize.floor;
+    request.ceilingBytes = task.fileSize.ceiling;
 }
 
 } // namespace

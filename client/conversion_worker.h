@@ -6,6 +6,7 @@
 
 #include "imaging/conversion_status.h"
 #include "imaging/exact_size.h"
+#include "imaging/file_size_search.h"
 #include "imaging/picture_formats.h"
 #include "imaging/picture_size.h"
 #include "client/worker_budget.h"
@@ -64,6 +65,7 @@ struct WorkerTask {
     std::vector<ExactGeometry> exact = {};
     platform::ColourValue padColour = 0;
     int dpi = 0; // the resolution tag, 0 for none
+    ByteRange fileSize = {}; // the bytes each output must come to
 };
 
 class ConversionWorker {

@@ -62,21 +62,24 @@ std::optional<Bytes> originalInstead(const platform::ReadOnlyFile &source, const
 // source added by the program's own reading of it: the source's bytes in
 // their place (`keptOriginal` then set), or its EXIF; with `times`, those.
 // False with errno when it could not be written.
-bool writeOutput(const platform::ReadOnlyFile &source, const QByteArray &bytes, OutputFormat format, PictureSize target,
-                 bool tgaName, const KeepFromSource &keep, const platform::FileTimes *times, const QString &targetPath,
-                 bool &keptOriginal)
+// The file must come to `range`: the source's bytes stand in only when they
+// do, and a file the EXIF takes out of it is not written (the result says so).
+ConversionResult writeOutput(const platform::ReadOnlyFile &source, const QByteArray &bytes, OutputFormat format,
+                             PictureSize target, bool tgaName, const KeepFromSource &keep, const ByteRange &range,
+                             const platform::FileTimes *times, const QString &targetPath)
 {
     QByteArrayView output = bytes;
     Bytes written;
-    keptOriginal = false;
+    ConversionResult result;
     if (keep.noLarger) {
-        if (auto original = originalInstead(source, bytes, format, target, tgaName)) {
+        if (auto original = originalInstead(source, bytes, format, target, tgaName);
+            original && range.holds(std::int64_t(original->size()))) {
             written = std::move(*original);
             output = QByteArrayView(written.data(), qsizetype(written.size()));
-            keptOriginal = true;
+            result.keptOriginal = true;
         }
     }
-    if (keep.metadata && !keptOriginal) {
+    if (keep.metadata && !result.keptOriginal) {
         // A JPEG's EXIF is in its first segments; a PNG's eXIf may follow the
         // pixels, and a TIFF's values may be anywhere: then more is read.
         Bytes head = readSource(source, kMetadataHeadBytes);
@@ -94,8 +97,27 @@ bool writeOutput(const platform::ReadOnlyFile &source, const QByteArray &bytes, 
             output = QByteArrayView(written.data(), qsizetype(written.size()));
         }
     }
-    return times ? platform::writeFileAtomically(targetPath, output, *times)
-                 : platform::writeFileAtomically(targetPath, output);
+    result.bytes = output.size();
+    if (!range.holds(result.bytes)) {
+        SizeSearchResult nearest;
+        nearest.outcome = result.bytes < range.floor ? SizeSearchOutcome::TooSmall : SizeSearchOutcome::TooLarge;
+        nearest.bytes = result.bytes;
+        nearest.size = target;
+        return {ConversionStatus::SizeOutOfRange, sizeSearchProblem(nearest, range)};
+    }
+    const bool wrote = times ? platform::writeFileAtomically(targetPath, output, *times)
+                             : platform::writeFileAtomically(targetPath, output);
+    if (!wrote)
+        return {ConversionStatus::WriteFailed, QString::fromLocal8Bit(std::strerror(errno))};
+    return result;
+}
+
+// The reason a worker's SizeOutOfRange failure gives, rebuilt here from the
+// numbers it sent: the worker's words are not shown as they are.
+QString sizeFailureReason(const QString &detail, const ByteRange &range)
+{
+    const std::optional<SizeSearchResult> nearest = parseSizeSearchDetail(detail);
+    return nearest ? sizeSearchProblem(*nearest, range) : QString();
 }
 
 struct Output {
@@ -186,6 +208,7 @@ std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const Q
     WorkerTask task{first.Width,        first.Height,   *format,       background, tgaName,
                     header.orientation, declaredPixels, source.size(), encode.quality};
     task.dpi = encode.dpi;
+    task.fileSize = encode.fileSize;
     for (std::size_t k = 1; k < sent.size(); ++k)
         task.moreSizes.push_back(results[sent[k]].target);
     placeExactSizes(task, header.shown(), outputs, sent);
@@ -198,12 +221,18 @@ std::vector<ConversionResult> convertWithRules(ConversionWorker &worker, const Q
         ConversionResult &result = results[sent[k]];
         if (!bytes[k]) {
             result.status = bytes[k].failure().status;
-            result.detail = bytes[k].failure().detail;
-        } else if (!writeOutput(source, *bytes[k], *format, result.target, tgaName, keep, keep.dates ? &times : nullptr,
-                                outputs[sent[k]].path, result.keptOriginal)) {
-            result.status = ConversionStatus::WriteFailed;
-            result.detail = QString::fromLocal8Bit(std::strerror(errno));
+            result.detail = result.status == ConversionStatus::SizeOutOfRange
+                                ? sizeFailureReason(bytes[k].failure().detail, encode.fileSize)
+                                : bytes[k].failure().detail;
+            continue;
         }
+        const ConversionResult written = writeOutput(source, *bytes[k], *format, result.target, tgaName, keep,
+                                                     encode.fileSize, keep.dates ? &times : nullptr,
+                                                     outputs[sent[k]].path);
+        result.status = written.status;
+        result.detail = written.detail;
+        result.keptOriginal = written.keptOriginal;
+        result.bytes = written.bytes;
     }
     return results;
 }

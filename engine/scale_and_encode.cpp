@@ -5,6 +5,7 @@
 #include "engine/codecs/vips_errors.h"
 
 #include <algorithm>
+#include <map>
 #include <cerrno>
 #include <optional>
 #include <vector>
@@ -84,6 +85,70 @@ VImage placed(const VImage &drawn, const OutputSettings &settings, std::size_t i
                       VImage::option()->set("extend", VIPS_EXTEND_BACKGROUND)->set("background", border));
 }
 
+// The quality a search starts from: the settings', or with none the best,
+// so that the file comes as close under the ceiling as the format allows.
+int startingQuality(int quality)
+{
+    return quality == kOwnQuality ? 100 : std::clamp(quality, 1, 100);
+}
+
+bool isLossy(OutputFormat format, bool keepsEveryPixel)
+{
+    switch (format) {
+    case OutputFormat::Jpeg:
+    case OutputFormat::Heic:
+    case OutputFormat::Avif:
+    case OutputFormat::JpegXl: return true;
+    case OutputFormat::WebP: return !keepsEveryPixel;
+    default: return false;
+    }
+}
+
+// The picture encoded into the settings' file-size range: drawn once into
+// memory, then only encoded, each quality at most once.
+Result<QByteArray> encodeWithinRange(const VImage &drawn, OutputFormat format, const OutputSettings &settings,
+                                     bool keepsEveryPixel)
+{
+    const VImage picture = drawn.copy_memory();
+    SizeSearch search;
+    search.range = settings.fileSize;
+    search.size = {picture.width(), picture.height()};
+    search.quality = startingQuality(settings.quality);
+    search.lossy = isLossy(format, keepsEveryPixel);
+    search.mayShrink = false;
+    std::map<int, QByteArray> made;
+    std::optional<ConversionResult> failure;
+    const SizeSearchResult found = searchFileSize(search, [&](int quality, PictureSize) -> std::optional<std::int64_t> {
+        Result<QByteArray> encoded = encodePicture(picture, format, quality, keepsEveryPixel, settings.dpi);
+        if (!encoded) {
+            failure = encoded.failure();
+            return std::nullopt;
+        }
+        const std::int64_t bytes = encoded->size();
+        made[quality] = std::move(*encoded);
+        return bytes;
+    });
+    if (found.outcome == SizeSearchOutcome::Met)
+        return std::move(made[found.quality]);
+    if (found.outcome == SizeSearchOutcome::EncodeFailed && failure)
+        return *failure;
+    return ConversionResult{ConversionStatus::SizeOutOfRange, sizeSearchDetail(found)};
+}
+
+// Size `i` placed, then encoded, into the file-size range when there is one.
+Result<QByteArray> encodeSize(const VImage &drawn, OutputFormat format, const OutputSettings &settings, std::size_t i,
+                              bool keepsEveryPixel)
+{
+    try {
+        const VImage picture = placed(drawn, settings, i);
+        if (settings.fileSize.floor > 0 || settings.fileSize.ceiling > 0)
+            return encodeWithinRange(picture, format, settings, keepsEveryPixel);
+        return encodePicture(picture, format, settings.quality, keepsEveryPixel, settings.dpi);
+    } catch (const vips::VError &error) {
+        return failureOf(error);
+    }
+}
+
 } // namespace
 
 bool makesSize(const ExactGeometry &geometry, PictureSize size)
@@ -125,7 +190,6 @@ bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, 
                          const OutputSettings &settings, const std::function<bool(const Result<QByteArray> &)> &answer)
 {
     const platform::ColourValue background = settings.background;
-    const int quality = settings.quality;
     for (std::size_t i = 0; i < std::min(sizes.size(), settings.exact.size()); ++i) {
         if (!isPlain(settings.exact[i]) && !makesSize(settings.exact[i], sizes[i])) {
             // One answer for each size, as the parent counts them.
@@ -143,11 +207,7 @@ bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, 
             const Result<vips::VImage> picture = DrawScaledPicture(source, drawn.Width, drawn.Height, background);
             if (!picture)
                 return picture.failure();
-            try {
-                return encodePicture(placed(*picture, settings, 0), format, quality, lossless(source), settings.dpi);
-            } catch (const vips::VError &error) {
-                return failureOf(error);
-            }
+            return encodeSize(*picture, format, settings, 0, lossless(source));
         }()));
     }
     source = asDecoded(source);
@@ -197,11 +257,7 @@ bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, 
                     = drawLoadedPicture(*load, source.orientation, drawn.Width, drawn.Height, background);
                 if (!picture)
                     return picture.failure();
-                try {
-                    return encodePicture(placed(*picture, settings, i), format, quality, keepsEveryPixel, settings.dpi);
-                } catch (const vips::VError &error) {
-                    return failureOf(error);
-                }
+                return encodeSize(*picture, format, settings, i, keepsEveryPixel);
             }());
         }
         if (!answer(encoded))

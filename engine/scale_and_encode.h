@@ -5,6 +5,7 @@
 #include "imaging/conversion_status.h"
 #include "engine/draw_scaled_picture.h"
 #include "imaging/exact_size.h"
+#include "imaging/file_size_search.h"
 #include "imaging/picture_formats.h"
 #include "platform/colour.h"
 
@@ -41,6 +42,12 @@ struct OutputSettings {
     std::span<const ExactGeometry> exact = {};
     platform::ColourValue padColour = 0;
     int dpi = 0; // the resolution tag of the formats that carry one; 0: none
+    // The bytes each output must come to (none: any). The picture is drawn
+    // once, then encoded at lower qualities until a file is within the range
+    // (searchFileSize); the dimensions never change. A size no quality brings
+    // into the range fails as SizeOutOfRange, its detail "OUTCOME BYTES WIDTH
+    // HEIGHT QUALITY" of the nearest file (sizeSearchDetail).
+    ByteRange fileSize = {};
 };
 
 // scaleAndEncodeSizes with every setting. A geometry that does not make its

@@ -19,6 +19,7 @@ QString reasonText(ConversionStatus status)
     case ConversionStatus::TimedOut: return QCoreApplication::translate("imaging", "转换超时");
     case ConversionStatus::Crashed: return QCoreApplication::translate("imaging", "转换程序崩溃");
     case ConversionStatus::WorkerUnavailable: return QCoreApplication::translate("imaging", "无法启动转换程序");
+    case ConversionStatus::SizeOutOfRange: return QCoreApplication::translate("imaging", "文件大小达不到要求");
     case ConversionStatus::Stopped: return QCoreApplication::translate("imaging", "已中止");
     case ConversionStatus::InvalidReply: return QCoreApplication::translate("imaging", "转换程序返回了无效数据");
     }

@@ -26,6 +26,7 @@ enum class ConversionStatus {
     TimedOut,          // the worker took longer than the picture's time budget
     Crashed,           // the worker died while converting it
     WorkerUnavailable, // no worker could be started
+    SizeOutOfRange,    // no file within the file-size range (the detail names the nearest)
     // Set by the program only, never sent by a worker (worker_protocol.h):
     Stopped,      // the user stopped the run at once, with the picture under way
     InvalidReply, // the worker's bytes are not the picture asked for
@@ -46,6 +47,8 @@ struct ConversionResult {
     // The source's own bytes were written in place of the converted ones,
     // which would have been larger (KeepFromSource::noLarger).
     bool keptOriginal = false;
+    // The length of the file written.
+    std::int64_t bytes = 0;
     // A picture made into several sizes (convertPictureSizes): each one's
     // result, in their order. The fields above then tell the first that
     // failed, or the first size's when all converted.

@@ -1,5 +1,7 @@
 #include "imaging/file_size_search.h"
 
+#include <QStringList>
+
 #include "imaging/fit_into_box.h"
 
 #include <QCoreApplication>
@@ -227,6 +229,38 @@ QString sizeSearchProblem(const SizeSearchResult &result, const ByteRange &range
         .arg(result.size.Width)
         .arg(result.size.Height)
         .arg(result.quality);
+}
+
+QString sizeSearchDetail(const SizeSearchResult &result)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(int(result.outcome))
+        .arg(result.bytes)
+        .arg(result.size.Width)
+        .arg(result.size.Height)
+        .arg(result.quality);
+}
+
+std::optional<SizeSearchResult> parseSizeSearchDetail(const QString &detail)
+{
+    const QStringList parts = detail.split(u' ');
+    if (parts.size() != 5)
+        return std::nullopt;
+    bool ok[5];
+    const int outcome = parts[0].toInt(&ok[0]);
+    SizeSearchResult result;
+    result.bytes = parts[1].toLongLong(&ok[1]);
+    result.size = {parts[2].toInt(&ok[2]), parts[3].toInt(&ok[3])};
+    result.quality = parts[4].toInt(&ok[4]);
+    if (!(ok[0] && ok[1] && ok[2] && ok[3] && ok[4]) || result.bytes < 0 || result.quality < 0 || result.quality > 100)
+        return std::nullopt;
+    if (outcome == int(SizeSearchOutcome::TooLarge))
+        result.outcome = SizeSearchOutcome::TooLarge;
+    else if (outcome == int(SizeSearchOutcome::TooSmall))
+        result.outcome = SizeSearchOutcome::TooSmall;
+    else
+        return std::nullopt;
+    return result;
 }
 
 } // namespace imaging

@@ -69,4 +69,10 @@ SizeSearchResult searchFileSize(const SizeSearch &search, const SizedEncoder &en
 // interface's language.
 QString sizeSearchProblem(const SizeSearchResult &result, const ByteRange &range);
 
+// The detail a worker's failure to meet a range carries, "OUTCOME BYTES
+// WIDTH HEIGHT QUALITY" of the nearest file, and the result read back from
+// it: the program words the reason itself (sizeSearchProblem).
+QString sizeSearchDetail(const SizeSearchResult &result);
+std::optional<SizeSearchResult> parseSizeSearchDetail(const QString &detail);
+
 } // namespace imaging

@@ -128,6 +128,9 @@ struct Request {
     std::uint32_t padColour = 0; // 0x00BBGGRR, the borders of a pad
     // The resolution written into formats that carry one, 0 for none.
     std::uint32_t dpi = 0;
+    // The bytes every output must come to; 0: no floor, no ceiling.
+    std::int64_t floorBytes = 0;
+    std::int64_t ceilingBytes = 0;
 };
 
 enum ReplyFlags : std::uint32_t {
@@ -189,7 +192,8 @@ inline std::optional<ConversionStatus> replyStatus(std::uint32_t value)
     case ConversionStatus::OutOfMemory:
     case ConversionStatus::TimedOut:
     case ConversionStatus::Crashed:
-    case ConversionStatus::WorkerUnavailable: return status;
+    case ConversionStatus::WorkerUnavailable:
+    case ConversionStatus::SizeOutOfRange: return status;
     case ConversionStatus::Stopped: // set by the program only
     case ConversionStatus::InvalidReply: return std::nullopt;
     }

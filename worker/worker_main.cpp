@@ -240,6 +240,7 @@ OutputSettings outputSettingsOf(const worker::Request &request, std::span<const 
     settings.exact = exact;
     settings.padColour = request.padColour;
     settings.dpi = int(std::min<std::uint32_t>(request.dpi, 65535));
+    settings.fileSize = {std::max<std::int64_t>(request.floorBytes, 0), std::max<std::int64_t>(request.ceilingBytes, 0)};
     return settings;
 }
 

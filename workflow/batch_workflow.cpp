@@ -86,7 +86,12 @@ BatchSummary runBatch(const BatchRequest &request, const WorkList &items, const 
 
 QString failureReason(const std::optional<ConversionResult> &result)
 {
-    return result ? imaging::reasonText(result->status) : QCoreApplication::translate("workflow", "已中断，未转换");
+    if (!result)
+        return QCoreApplication::translate("workflow", "已中断，未转换");
+    // A file-size range missed: the program's own words, naming the nearest size.
+    if (result->status == imaging::ConversionStatus::SizeOutOfRange && !result->detail.isEmpty())
+        return result->detail;
+    return imaging::reasonText(result->status);
 }
 
 QString failureLine(const QString &shownName, const std::optional<ConversionResult> &result, bool withDetail)
