@@ -137,7 +137,7 @@ TEST_F(SettingsWindow, SettingsAreRememberedAcrossARestart)
         QTest::keyClick(mode, Qt::Key_Down); // 长边
         retype(part<QSpinBox>(dialog, "longEdge"), "640");
         retype(part<QSpinBox>(dialog, "quality"), "80");
-        retype(part<QLineEdit>(dialog, "maxSize"), "200K");
+        retype(part<QLineEdit>(dialog, "maxSize"), "2M");
         retype(part<QSpinBox>(dialog, "dpi"), "96");
         QTest::mouseClick(part<QCheckBox>(dialog, "keepDates"), Qt::LeftButton);
     }));
@@ -152,7 +152,7 @@ TEST_F(SettingsWindow, SettingsAreRememberedAcrossARestart)
             EXPECT_EQ(part<QComboBox>(dialog, "mode")->currentIndex(), 1);
             EXPECT_EQ(part<QSpinBox>(dialog, "longEdge")->value(), 640);
             EXPECT_EQ(part<QSpinBox>(dialog, "quality")->value(), 80);
-            EXPECT_EQ(part<QLineEdit>(dialog, "maxSize")->text(), "200K");
+            EXPECT_EQ(part<QLineEdit>(dialog, "maxSize")->text(), "2M");
             EXPECT_EQ(part<QSpinBox>(dialog, "dpi")->value(), 96);
             EXPECT_TRUE(part<QCheckBox>(dialog, "keepDates")->isChecked());
         },
