@@ -4,6 +4,7 @@
 // photo made from a real photo.
 #include "window_fixture.h"
 
+#include "cli/batch_tool.h"
 #include "controls/xp_combo.h"
 #include "workflow/presets.h"
 
@@ -14,6 +15,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,31 +56,35 @@ void pickPreset(QDialog &dialog, const QString &wanted)
 
 } // namespace
 
+// Clicks the emblem, runs `inside` on the settings dialog and closes it with
+// `close`. Whether the dialog closed.
+bool withSettings(Form &w, const std::function<void(QDialog &)> &inside,
+                  QDialogButtonBox::StandardButton close = QDialogButtonBox::Ok)
+{
+    bool closed = true;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            ADD_FAILURE() << "no settings dialog";
+            return;
+        }
+        inside(*dialog);
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox *>()->button(close), Qt::LeftButton);
+        if (dialog->isVisible()) {
+            closed = false;
+            dialog->reject();
+        }
+    });
+    QTest::mouseClick(w->findChild<QLabel *>(QStringLiteral("Picture1")), Qt::LeftButton);
+    return closed;
+}
+
 class SettingsWindow : public WindowTest {
 protected:
-    QLabel *emblem() { return window()->findChild<QLabel *>(QStringLiteral("Picture1")); }
-
-    // Clicks the emblem, runs `inside` on the settings dialog and closes it
-    // with `close`. Whether the dialog closed.
     bool withSettings(const std::function<void(QDialog &)> &inside,
                       QDialogButtonBox::StandardButton close = QDialogButtonBox::Ok)
     {
-        bool closed = true;
-        QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            if (!dialog) {
-                ADD_FAILURE() << "no settings dialog";
-                return;
-            }
-            inside(*dialog);
-            QTest::mouseClick(dialog->findChild<QDialogButtonBox *>()->button(close), Qt::LeftButton);
-            if (dialog->isVisible()) {
-                closed = false;
-                dialog->reject();
-            }
-        });
-        QTest::mouseClick(emblem(), Qt::LeftButton);
-        return closed;
+        return ::withSettings(window(), inside, close);
     }
 
     // A real photo in pics/, chosen in the single panel.
@@ -230,4 +236,46 @@ TEST_F(SettingsWindow, PresetsAreSavedChosenForTheStartExportedAndImported)
         EXPECT_EQ(part<QSpinBox>(dialog, "quality")->value(), 70);
     }));
     ASSERT_EQ(workflow::loadPresets(presets).file.presets.size(), 1u);
+}
+
+// The window's batch and tarvel-batch, given the same settings, write the same
+// bytes: both go through settingsBox and settingsOptions.
+TEST_F(BatchWindow, TheCommandLineToolWritesTheSameBytesForTheSameSettings)
+{
+    const QStringList photos = {"Wine_by_Jakkub_Mede.jpg", "Bridge_by_Sander_Klootwijk.jpg"};
+    for (const QString &photo : photos)
+        ASSERT_TRUE(QFile::copy("/usr/share/backgrounds/" + photo, dir.file("in/" + photo)));
+    makePicture(dir.file("in/drawn.png"), 900, 700);
+    Form &w = window();
+    w.Option2->click();
+    ASSERT_TRUE(withSettings(w, [](QDialog &dialog) {
+        auto *mode = part<QComboBox>(dialog, "mode");
+        mode->setFocus();
+        QTest::keyClick(mode, Qt::Key_Down); // 长边
+        retype(part<QSpinBox>(dialog, "longEdge"), "800");
+        retype(part<QSpinBox>(dialog, "quality"), "85");
+        QTest::mouseClick(part<QCheckBox>(dialog, "keepDates"), Qt::LeftButton);
+    }));
+    w.XPCombo2->SetListIndex(w.XPCombo2->ListCount() - 1); // the last format
+    const QString format = w.XPCombo2->Text().mid(1);
+    chooseFolders(w);
+    w.cmdStartConvert_Click();
+    ASSERT_EQ(notices().size(), 1u);
+    EXPECT_EQ(notices()[0].kind, Notice::SelfClosing) << notices()[0].text.toStdString();
+
+    QDir(dir.path()).mkdir("cli");
+    std::FILE *sink = std::tmpfile();
+    EXPECT_EQ(cli::runBatchTool({"--long-edge", "800", "--quality", "85", "--keep-dates", "--format", format, source,
+                                 dir.file("cli")},
+                                {sink, sink}, settings),
+              cli::kAllConverted);
+    std::fclose(sink);
+    const QStringList outputs = QDir(output).entryList(QDir::Files);
+    ASSERT_EQ(outputs.size(), 3);
+    for (const QString &name : outputs) {
+        const QByteArray fromWindow = readFile(dir.file("out/" + name));
+        EXPECT_FALSE(fromWindow.isEmpty());
+        EXPECT_EQ(fromWindow, readFile(dir.file("cli/" + name))) << name.toStdString();
+        EXPECT_EQ(QFileInfo(dir.file("out/" + name)).lastModified(), QFileInfo(dir.file("cli/" + name)).lastModified());
+    }
 }
