@@ -91,6 +91,9 @@ void frmMain::cmdStartConvertdz_Click()
 {
     if (usesSizeFields() && !limitsAreUsable(Text3, Text4))
         return;
+    const workflow::ConversionSettings settings = currentSettings(true);
+    if (!settingsAreUsable(settings))
+        return;
     if (txtPathdz->text().isEmpty()) {
         m_services.notifier->information(tr("请选择要转换图片文件！"));
         return;
@@ -121,9 +124,6 @@ void frmMain::cmdStartConvertdz_Click()
     // replaced the work lists; the picture's own size is read again.
     m_work = {singleWorkItem(source)};
     m_workSource = WorkSource::Picture;
-    const workflow::ConversionSettings settings = currentSettings(true);
-    if (!settingsAreUsable(settings))
-        return;
     const imaging::FitBox box = workflow::settingsBox(settings);
     TargetSizes = {workflow::fitTargetSize(m_work.front().size.Width, m_work.front().size.Height, box)};
 

@@ -279,3 +279,23 @@ TEST_F(BatchWindow, TheCommandLineToolWritesTheSameBytesForTheSameSettings)
         EXPECT_EQ(QFileInfo(dir.file("out/" + name)).lastModified(), QFileInfo(dir.file("cli/" + name)).lastModified());
     }
 }
+
+// A rename pattern names the batch's outputs; one that would give two
+// pictures the same name is refused before anything is written.
+TEST_F(BatchWindow, ARenamePatternNamesTheOutputsOrIsRefusedBeforeTheRun)
+{
+    makePicture(dir.file("in/a.png"), 90, 60);
+    makePicture(dir.file("in/b.png"), 60, 90);
+    Form &w = window();
+    w.Option2->click();
+    ASSERT_TRUE(withSettings(w, [](QDialog &dialog) { retype(part<QLineEdit>(dialog, "rename"), "photo"); }));
+    chooseFolders(w);
+    w.cmdStartConvert_Click();
+    ASSERT_EQ(notices().size(), 1u);
+    EXPECT_TRUE(notices()[0].text.contains(QStringLiteral("{name}"))) << notices()[0].text.toStdString();
+    EXPECT_TRUE(QDir(output).isEmpty());
+
+    ASSERT_TRUE(withSettings(w, [](QDialog &dialog) { retype(part<QLineEdit>(dialog, "rename"), "{name}_{w}x{h}"); }));
+    w.cmdStartConvert_Click();
+    EXPECT_EQ(QDir(output).entryList(QDir::Files), QStringList({"a_90x60.png", "b_60x90.png"}));
+}
