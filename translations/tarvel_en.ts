@@ -651,6 +651,10 @@
         <comment>a file-size floor not reached; the nearest size, dimensions and quality</comment>
         <translation>cannot reach %1 bytes: the largest within the ceiling is %2 bytes (%3×%4, quality %5)</translation>
     </message>
+    <message>
+        <source>文件大小达不到要求</source>
+        <translation>the file size asked for cannot be met</translation>
+    </message>
 </context>
 <context>
     <name>platform</name>
@@ -859,10 +863,6 @@
         <translation>Back&amp;ground of transparent parts (JPEG, BMP)</translation>
     </message>
     <message>
-        <source>铺底颜色</source>
-        <translation>Background colour</translation>
-    </message>
-    <message>
         <source>不写</source>
         <translation>None</translation>
     </message>
@@ -899,14 +899,6 @@
         <translation>%1 × %2</translation>
     </message>
     <message>
-        <source>宽和高取主窗口的“最大限宽”“最大限高”（现为 %1），结果正好是这个尺寸；不勾“小图放大”时，较小的图片不放大，余下的部分加边。</source>
-        <translation>The width and height are the main window&apos;s &quot;Maximum width&quot; and &quot;Maximum height&quot; (now %1), and the result is exactly that size; without &quot;Enlarge small pictures&quot;, a smaller picture is not enlarged and the rest is bordered.</translation>
-    </message>
-    <message>
-        <source>宽和高取主窗口的“最大限宽”“最大限高”（现为 %1）。</source>
-        <translation>The width and height are the main window&apos;s &quot;Maximum width&quot; and &quot;Maximum height&quot; (now %1).</translation>
-    </message>
-    <message>
         <source>（自己的设置）</source>
         <translation>(Your own settings)</translation>
     </message>
@@ -921,6 +913,22 @@
     <message>
         <source>转换结果比原图大，而原图已是同一格式、正好是目标尺寸时，直接复制原图</source>
         <translation>When the result is larger than the source, and the source already has the format and exactly the size wanted, the source is copied</translation>
+    </message>
+    <message>
+        <source>透明部分铺底</source>
+        <translation>Background of transparent parts</translation>
+    </message>
+    <message>
+        <source>正好 %1（主窗口的最大限宽和最大限高）</source>
+        <translation>Exactly %1 (the main window&apos;s maximum width and height)</translation>
+    </message>
+    <message>
+        <source>不超过 %1（主窗口的最大限宽和最大限高）</source>
+        <translation>At most %1 (the main window&apos;s maximum width and height)</translation>
+    </message>
+    <message>
+        <source>结果正好是主窗口的最大限宽 × 最大限高；不勾“小图放大”时，较小的图片不放大，余下的部分加边。</source>
+        <translation>The result is exactly the main window&apos;s maximum width × maximum height; without &quot;Enlarge small&quot;, a smaller picture is not enlarged and the rest is bordered.</translation>
     </message>
 </context>
 <context>

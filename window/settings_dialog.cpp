@@ -150,18 +150,29 @@ void SettingsDialog::buildSizeRows(QFormLayout *form)
                       tr("正好宽×高：加边"), tr("正好宽×高：拉伸")});
     form->addRow(tr("尺寸方式(&M)"), m_mode);
     m_boxNote = new QLabel(this);
-    m_boxNote->setWordWrap(true);
+    m_boxNote->setObjectName(QStringLiteral("boxNote"));
     form->addRow(QString(), m_boxNote);
     m_longEdge = new QSpinBox(this);
     m_longEdge->setObjectName(QStringLiteral("longEdge"));
     m_longEdge->setRange(1, kSizeFieldMax);
     m_longEdge->setSuffix(tr(" 像素"));
-    form->addRow(tr("长边(&L)"), m_longEdge);
+
     m_percent = new QDoubleSpinBox(this);
     m_percent->setObjectName(QStringLiteral("percent"));
     m_percent->setRange(0.01, 10000);
     m_percent->setSuffix(QStringLiteral(" %"));
-    form->addRow(tr("百分比(&R)"), m_percent);
+    // The two sizes of the scaling modes share a row.
+    auto *scaleRow = new QHBoxLayout;
+    scaleRow->addWidget(m_longEdge, 1);
+    auto *percentLabel = new QLabel(tr("百分比(&R)"), this);
+    percentLabel->setBuddy(m_percent);
+    scaleRow->addWidget(percentLabel);
+    scaleRow->addWidget(m_percent, 1);
+    auto *longEdgeLabel = new QLabel(tr("长边(&L)"), this);
+    longEdgeLabel->setBuddy(m_longEdge);
+    m_longEdge->setAccessibleName(tr("长边"));
+    m_percent->setAccessibleName(tr("百分比"));
+    form->addRow(longEdgeLabel, scaleRow);
     m_anchor = new QComboBox(this);
     m_anchor->setObjectName(QStringLiteral("anchor"));
     // In the order of imaging::Anchor.
@@ -197,8 +208,13 @@ void SettingsDialog::buildOutputRows(QFormLayout *form)
     m_backgroundColour->setObjectName(QStringLiteral("backgroundColour"));
     m_backgroundColour->setPlaceholderText(QStringLiteral("#RRGGBB"));
     m_backgroundColour->setAccessibleName(tr("透明部分的颜色"));
-    form->addRow(tr("透明部分铺底（JPEG、BMP）(&G)"), m_background);
-    form->addRow(tr("铺底颜色"), colourRow(m_backgroundColour, this));
+    auto *backgroundRow = new QHBoxLayout;
+    backgroundRow->addWidget(m_background);
+    backgroundRow->addWidget(colourRow(m_backgroundColour, this), 1);
+    auto *backgroundLabel = new QLabel(tr("透明部分铺底（JPEG、BMP）(&G)"), this);
+    backgroundLabel->setBuddy(m_background);
+    m_background->setAccessibleName(tr("透明部分铺底"));
+    form->addRow(backgroundLabel, backgroundRow);
     m_dpi = new QSpinBox(this);
     m_dpi->setObjectName(QStringLiteral("dpi"));
     m_dpi->setRange(0, workflow::kLargestDpi);
@@ -269,14 +285,16 @@ void SettingsDialog::followMode()
     m_percent->setEnabled(mode == SizeMode::Percent);
     m_anchor->setEnabled(mode == SizeMode::Fill || mode == SizeMode::Pad);
     m_padColour->setEnabled(mode == SizeMode::Pad);
+    // The box is the window's two size fields; the note says which numbers
+    // they hold now, one line, and the mode box's description the rest.
     const QString box = tr("%1 × %2").arg(m_carried.width).arg(m_carried.height);
-    m_boxNote->setText(workflow::isExactMode(mode)
-                           ? tr("宽和高取主窗口的“最大限宽”“最大限高”（现为 %1），结果正好是这个尺寸；"
-                                "不勾“小图放大”时，较小的图片不放大，余下的部分加边。")
-                                 .arg(box)
-                       : mode == SizeMode::FitInside
-                           ? tr("宽和高取主窗口的“最大限宽”“最大限高”（现为 %1）。").arg(box)
+    m_boxNote->setText(workflow::isExactMode(mode)    ? tr("正好 %1（主窗口的最大限宽和最大限高）").arg(box)
+                       : mode == SizeMode::FitInside ? tr("不超过 %1（主窗口的最大限宽和最大限高）").arg(box)
+                                                      : QString());
+    m_mode->setToolTip(workflow::isExactMode(mode)
+                           ? tr("结果正好是主窗口的最大限宽 × 最大限高；不勾“小图放大”时，较小的图片不放大，余下的部分加边。")
                            : QString());
+    m_mode->setAccessibleDescription(m_boxNote->text() + QLatin1Char(' ') + m_mode->toolTip());
 }
 
 workflow::ConversionSettings SettingsDialog::settings() const
