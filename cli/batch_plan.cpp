@@ -2,24 +2,46 @@
 
 #include "platform/file_system.h"
 #include "workflow/conversion_rules.h"
+#include "workflow/settings_conversion.h"
 #include "workflow/source_selection.h"
 
 namespace cli {
+
+workflow::ConversionSettings conversionSettings(const BatchToolOptions &options, int width, int height)
+{
+    workflow::ConversionSettings settings;
+    settings.sizeMode = options.longEdge ? workflow::SizeMode::LongEdge
+                        : options.scale  ? workflow::SizeMode::Percent
+                                         : options.fit;
+    settings.width = width;
+    settings.height = height;
+    settings.longEdge = options.longEdge.value_or(0);
+    settings.scale = options.scale.value_or(0);
+    settings.anchor = options.anchor;
+    settings.padColour = options.background.value_or(workflow::kWhite);
+    settings.enlarge = options.enlarge;
+    settings.format = options.format;
+    settings.quality = options.quality;
+    settings.maxSize = options.maxSize;
+    settings.minSize = options.minSize;
+    settings.background = options.background;
+    settings.dpi = options.dpi;
+    settings.keepDates = options.keepDates;
+    settings.keepCameraData = options.keepMetadata;
+    settings.keepLocation = options.keepLocation;
+    settings.neverLarger = options.noLarger;
+    return settings;
+}
 
 std::vector<workflow::SizedOutput> outputsOf(const BatchToolOptions &options, int width, int height)
 {
     std::vector<workflow::SizedOutput> outputs;
     for (const OutputSize &size : options.sizes)
-        outputs.push_back(
-            {workflow::pathInFolder(options.outputFolder, size.folder), {size.width, size.height, options.enlarge}});
+        outputs.push_back({workflow::pathInFolder(options.outputFolder, size.folder),
+                           workflow::settingsBox(conversionSettings(options, size.width, size.height))});
     if (!outputs.empty())
         return outputs;
-    if (options.longEdge)
-        return {{options.outputFolder, {*options.longEdge, *options.longEdge, options.enlarge}}};
-    if (options.scale)
-        return {{options.outputFolder,
-                 {workflow::kMaxBatchSizeLimit, workflow::kMaxBatchSizeLimit, options.enlarge, *options.scale}}};
-    return {{options.outputFolder, {width, height, options.enlarge}}};
+    return {{options.outputFolder, workflow::settingsBox(conversionSettings(options, width, height))}};
 }
 
 Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<QString>> &listed,

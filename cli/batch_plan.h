@@ -27,6 +27,11 @@ struct Plan {
 // or with --size each box and its folder.
 std::vector<workflow::SizedOutput> outputsOf(const BatchToolOptions &options, int width, int height);
 
+// The run's settings as the window would hold them, a box of width x height
+// for the box and exact modes: what the run converts by
+// (workflow::settingsBox, workflow::settingsOptions).
+workflow::ConversionSettings conversionSettings(const BatchToolOptions &options, int width, int height);
+
 // `listed`: the names of --files-from, in place of the folder's own entries.
 Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<QString>> &listed,
               const std::vector<workflow::SizedOutput> &outputs, const std::atomic<bool> *stop);

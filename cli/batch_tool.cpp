@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "workflow/batch_workflow.h"
+#include "workflow/settings_conversion.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/saved_limits.h"
 #include "workflow/size_text.h"
@@ -108,6 +109,8 @@ QString sizeDescription(const BatchToolOptions &options, int width, int height)
         return BatchText::tr("长边 %1").arg(*options.longEdge);
     if (options.scale)
         return BatchText::tr("缩放 %1%").arg(double(*options.scale) / 10'000, 0, 'g', 8);
+    if (options.sizes.empty() && workflow::isExactMode(options.fit))
+        return BatchText::tr("正好 %1 × %2（%3）").arg(width).arg(height).arg(workflow::sizeModeName(options.fit));
     if (options.sizes.empty())
         return BatchText::tr("限宽 %1，限高 %2").arg(width).arg(height);
     QStringList sizes;
@@ -153,6 +156,17 @@ QJsonObject settingsJson(const BatchToolOptions &options, const std::vector<work
     }
     if (options.filesFrom)
         settings.insert("files_from", shown(*options.filesFrom));
+    settings.insert("fit", workflow::sizeModeName(options.fit));
+    if (workflow::isExactMode(options.fit))
+        settings.insert("anchor", workflow::anchorName(options.anchor));
+    if (options.background)
+        settings.insert("background", workflow::colourName(*options.background));
+    if (options.maxSize)
+        settings.insert("max_bytes", qint64(workflow::ceilingBytes(*options.maxSize)));
+    if (options.minSize)
+        settings.insert("min_bytes", qint64(workflow::floorBytes(*options.minSize)));
+    if (options.dpi)
+        settings.insert("dpi", *options.dpi);
     if (options.longEdge)
         settings.insert("long_edge", *options.longEdge);
     if (options.scale)
@@ -252,9 +266,9 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
 
     workflow::ConversionOptions conversion;
     conversion.jobs = options.jobs ? options.jobs : workflow::defaultJobCount();
-    conversion.quality = options.quality;
     conversion.worker.abandon = interrupts ? &interrupts->abandon : nullptr;
-    conversion.keep = {options.keepDates, options.keepMetadata, options.keepLocation, options.noLarger};
+    // The sizes are the outputs'; the rest as the window converts by the same settings.
+    conversion = workflow::settingsOptions(conversionSettings(options, 0, 0), conversion);
     BatchProgress progress(streams, options.json, int(count), interrupts);
     // Each picture's report takes its result as the picture ends (one call at
     // a time), and the progress tells it.

@@ -38,6 +38,34 @@ constexpr BatchToolOption kOptions[] = {
                        "可重复，最多 16 次，如 --size 1920x1080:large --size 320x240:thumbs。"
                        "每张图片只读入一次，解码方式相同的尺寸共用一次解码（其他格式的所有尺寸共用一次；"
                        "JPEG 按解码时缩小的倍数 1、2、4、8 分组）。写出的文件与分别按各个尺寸转换的逐字节相同")},
+    {"fit", 0, "MODE",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "inside（默认）：缩放到宽 × 高之内，保持比例；fill：正好宽 × 高，先铺满再按 --anchor 裁去多余部分；"
+                       "pad：正好宽 × 高，先缩放到之内再按 --anchor 放置，四周补 --background 的颜色（默认白色）；"
+                       "stretch：正好宽 × 高，不保持比例。与 --width/--height 或 --size 一起用。"
+                       "不加 --enlarge 时比框小的图片不放大：fill 和 stretch 只缩小超出的边，不足的边补边，"
+                       "pad 只补边，输出始终正好宽 × 高")},
+    {"anchor", 0, "POS",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "fill 保留、pad 放置图片的位置：centre（默认，也可写 center）、top、bottom、left、right、"
+                       "top-left、top-right、bottom-left、bottom-right")},
+    {"background", 0, "#RRGGBB",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "pad 补边的颜色，也是透明部分在 JPEG 和 BMP 输出中铺底的颜色（默认：补边白色，铺底为窗口按钮的颜色）")},
+    {"max-size", 0, "SIZE",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "输出文件不超过 SIZE：字节数，或带 K/k（千字节）、M（兆字节），如 50K。"
+                       "K 按 1000 字节算（同时满足 1000 和 1024 两种理解）。有损格式降低质量（从 --quality 或 100 开始）"
+                       "直到不超过，尺寸不变；无损格式（PNG、GIF、TIFF、BMP、TGA、无损 WebP）不改变尺寸，"
+                       "超过时该图片失败。达不到时该图片失败，说明能做到的最接近的大小，不写入文件")},
+    {"min-size", 0, "SIZE",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "输出文件不少于 SIZE（写法同 --max-size；K 按 1024 字节算）。不会为达到下限而提高质量或放大；"
+                       "达不到时该图片失败")},
+    {"dpi", 0, "N",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "在输出中写入分辨率 N dpi（1 到 65535），像素不变。JPEG、PNG、TIFF 和 BMP 带这个标记；"
+                       "WebP、HEIC、AVIF、JPEG XL、GIF 和 TGA 没有")},
     {"enlarge", 'e', nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText", "小图放大：把比限制小的图片也放大到限制边缘（--scale 超过 100% 时也须加上）")},
     {"recursive", 'r', nullptr,
@@ -247,6 +275,61 @@ QString readConversionSettings(const QCommandLineParser &parser, BatchToolOption
     return QString();
 }
 
+// A file size, an anchor or a colour as the settings read it, or the reason.
+template <typename T>
+QString readValue(const QCommandLineParser &parser, const char *name, workflow::Parsed<T> (*parse)(const QString &),
+                  std::optional<T> &into)
+{
+    if (!parser.isSet(QLatin1String(name)))
+        return QString();
+    const workflow::Parsed<T> parsed = parse(parser.value(QLatin1String(name)));
+    if (!parsed.value)
+        return BatchText::tr("--%1：%2").arg(QLatin1String(name), parsed.problem);
+    into = parsed.value;
+    return QString();
+}
+
+// --fit, --anchor, --background, --max-size, --min-size and --dpi into
+// `options`. The reason they are refused, or nothing.
+QString readOutputSettings(const QCommandLineParser &parser, BatchToolOptions &options)
+{
+    std::optional<workflow::SizeMode> fit;
+    std::optional<imaging::Anchor> anchor;
+    QString problem = readValue(parser, "fit", &workflow::parseSizeMode, fit);
+    if (problem.isEmpty())
+        problem = readValue(parser, "anchor", &workflow::parseAnchor, anchor);
+    if (problem.isEmpty())
+        problem = readValue(parser, "background", &workflow::parseColour, options.background);
+    if (problem.isEmpty())
+        problem = readValue(parser, "max-size", &workflow::parseFileSize, options.maxSize);
+    if (problem.isEmpty())
+        problem = readValue(parser, "min-size", &workflow::parseFileSize, options.minSize);
+    if (!problem.isEmpty())
+        return problem;
+    options.anchor = anchor.value_or(imaging::Anchor::Centre);
+    options.fit = fit.value_or(workflow::SizeMode::FitInside);
+    if (options.fit == workflow::SizeMode::LongEdge || options.fit == workflow::SizeMode::Percent)
+        return BatchText::tr("--fit 必须是 inside、fill、pad 或 stretch 之一：%1").arg(parser.value(QStringLiteral("fit")));
+    if (workflow::isExactMode(options.fit) && (options.longEdge || options.scale))
+        return BatchText::tr("--fit %1 要与 --width/--height 或 --size 一起使用，不能与 --long-edge 或 --scale 同时使用")
+            .arg(workflow::sizeModeName(options.fit));
+    if (parser.isSet(QStringLiteral("dpi"))) {
+        options.dpi = intValue(parser, "dpi", 1, workflow::kLargestDpi);
+        if (!options.dpi)
+            return BatchText::tr("--dpi 必须是 1 到 %1 之间的整数：%2")
+                .arg(workflow::kLargestDpi)
+                .arg(parser.value(QStringLiteral("dpi")));
+    }
+    if (options.maxSize && options.minSize
+        && workflow::floorBytes(*options.minSize) > workflow::ceilingBytes(*options.maxSize))
+        return BatchText::tr("--min-size %1（%2 字节）大于 --max-size %3（%4 字节）")
+            .arg(workflow::fileSizeText(*options.minSize))
+            .arg(workflow::floorBytes(*options.minSize))
+            .arg(workflow::fileSizeText(*options.maxSize))
+            .arg(workflow::ceilingBytes(*options.maxSize));
+    return QString();
+}
+
 } // namespace
 
 ParsedArguments parseBatchToolArguments(const QStringList &arguments)
@@ -305,6 +388,8 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
     if (const QString problem = readSizes(parser, options); !problem.isEmpty())
         return refused(problem);
     if (const QString problem = readConversionSettings(parser, options); !problem.isEmpty())
+        return refused(problem);
+    if (const QString problem = readOutputSettings(parser, options); !problem.isEmpty())
         return refused(problem);
     if (options.help || options.version || options.manPage)
         return {options, QString()};

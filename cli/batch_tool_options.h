@@ -3,6 +3,7 @@
 #pragma once
 
 #include "imaging/picture_formats.h"
+#include "workflow/conversion_settings.h"
 #include "workflow/source_selection.h"
 
 #include <QString>
@@ -66,6 +67,16 @@ struct BatchToolOptions {
     bool keepMetadata = false;
     bool keepLocation = false;
     bool noLarger = false;
+    // An exact size instead of a box to fit into (--fit), where a fill
+    // crops and a pad places the picture (--anchor), the colour of pad
+    // borders and of transparency flattened (--background), the file-size
+    // range, the DPI tag.
+    workflow::SizeMode fit = workflow::SizeMode::FitInside;
+    imaging::Anchor anchor = imaging::Anchor::Centre;
+    std::optional<workflow::Rgb> background;
+    std::optional<workflow::FileSize> maxSize;
+    std::optional<workflow::FileSize> minSize;
+    std::optional<int> dpi;
     // The pictures this run takes: those a list names ("-": standard input,
     // NUL-separated with -0), and of them (or of the folder's) one shard.
     std::optional<QString> filesFrom;

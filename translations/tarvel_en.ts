@@ -501,6 +501,54 @@
         <source>--%1 必须是 1 到 100 之间的整数：%2</source>
         <translation>--%1 must be a whole number from 1 to 100: %2</translation>
     </message>
+    <message>
+        <source>正好 %1 × %2（%3）</source>
+        <translation>exactly %1 × %2 (%3)</translation>
+    </message>
+    <message>
+        <source>inside（默认）：缩放到宽 × 高之内，保持比例；fill：正好宽 × 高，先铺满再按 --anchor 裁去多余部分；pad：正好宽 × 高，先缩放到之内再按 --anchor 放置，四周补 --background 的颜色（默认白色）；stretch：正好宽 × 高，不保持比例。与 --width/--height 或 --size 一起用。不加 --enlarge 时比框小的图片不放大：fill 和 stretch 只缩小超出的边，不足的边补边，pad 只补边，输出始终正好宽 × 高</source>
+        <translation>inside (the default): into width × height, proportions kept; fill: exactly width × height, covered, the rest cut off at --anchor; pad: exactly width × height, fitted inside and placed at --anchor, the borders in the --background colour (white by default); stretch: exactly width × height, proportions not kept. Used with --width/--height or --size. Without --enlarge a picture smaller than the box is not enlarged: fill and stretch only shrink the sides that are longer and border the others, pad only borders it; the output is always exactly width × height</translation>
+    </message>
+    <message>
+        <source>fill 保留、pad 放置图片的位置：centre（默认，也可写 center）、top、bottom、left、right、top-left、top-right、bottom-left、bottom-right</source>
+        <translation>Where fill keeps and pad places the picture: centre (the default, also center), top, bottom, left, right, top-left, top-right, bottom-left, bottom-right</translation>
+    </message>
+    <message>
+        <source>pad 补边的颜色，也是透明部分在 JPEG 和 BMP 输出中铺底的颜色（默认：补边白色，铺底为窗口按钮的颜色）</source>
+        <translation>The colour of pad's borders, and what transparent parts land on in JPEG and BMP outputs (default: white borders, the window's button colour beneath transparency)</translation>
+    </message>
+    <message>
+        <source>输出文件不超过 SIZE：字节数，或带 K/k（千字节）、M（兆字节），如 50K。K 按 1000 字节算（同时满足 1000 和 1024 两种理解）。有损格式降低质量（从 --quality 或 100 开始）直到不超过，尺寸不变；无损格式（PNG、GIF、TIFF、BMP、TGA、无损 WebP）不改变尺寸，超过时该图片失败。达不到时该图片失败，说明能做到的最接近的大小，不写入文件</source>
+        <translation>Output files of at most SIZE: bytes, or with K/k (kilobytes) or M (megabytes), e.g. 50K. A K counts 1000 bytes (meeting both the 1000 and the 1024 reading). Lossy formats lower the quality (from --quality, or 100) until the file fits, at the same dimensions; lossless formats (PNG, GIF, TIFF, BMP, TGA, lossless WebP) keep their dimensions and fail when larger. A picture that cannot be brought within fails, naming the nearest size reached, and nothing is written</translation>
+    </message>
+    <message>
+        <source>输出文件不少于 SIZE（写法同 --max-size；K 按 1024 字节算）。不会为达到下限而提高质量或放大；达不到时该图片失败</source>
+        <translation>Output files of at least SIZE (written as for --max-size; a K counts 1024 bytes). The quality is never raised nor the picture enlarged to reach it; a picture that cannot reach it fails</translation>
+    </message>
+    <message>
+        <source>在输出中写入分辨率 N dpi（1 到 65535），像素不变。JPEG、PNG、TIFF 和 BMP 带这个标记；WebP、HEIC、AVIF、JPEG XL、GIF 和 TGA 没有</source>
+        <translation>Write a resolution of N dpi (1 to 65535) into outputs; the pixels stay. JPEG, PNG, TIFF and BMP carry it; WebP, HEIC, AVIF, JPEG XL, GIF and TGA do not</translation>
+    </message>
+    <message>
+        <source>--%1：%2</source>
+        <translation>--%1: %2</translation>
+    </message>
+    <message>
+        <source>--fit 必须是 inside、fill、pad 或 stretch 之一：%1</source>
+        <translation>--fit must be one of inside, fill, pad or stretch: %1</translation>
+    </message>
+    <message>
+        <source>--fit %1 要与 --width/--height 或 --size 一起使用，不能与 --long-edge 或 --scale 同时使用</source>
+        <translation>--fit %1 goes with --width/--height or --size, not with --long-edge or --scale</translation>
+    </message>
+    <message>
+        <source>--dpi 必须是 1 到 %1 之间的整数：%2</source>
+        <translation>--dpi must be a whole number from 1 to %1: %2</translation>
+    </message>
+    <message>
+        <source>--min-size %1（%2 字节）大于 --max-size %3（%4 字节）</source>
+        <translation>--min-size %1 (%2 bytes) is above --max-size %3 (%4 bytes)</translation>
+    </message>
 </context>
 <context>
     <name>controls</name>
@@ -653,7 +701,7 @@
     </message>
     <message>
         <source>文件大小达不到要求</source>
-        <translation>the file size asked for cannot be met</translation>
+        <translation>file size out of the range asked for</translation>
     </message>
 </context>
 <context>
