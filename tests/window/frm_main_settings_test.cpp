@@ -299,3 +299,36 @@ TEST_F(BatchWindow, ARenamePatternNamesTheOutputsOrIsRefusedBeforeTheRun)
     w.cmdStartConvert_Click();
     EXPECT_EQ(QDir(output).entryList(QDir::Files), QStringList({"a_90x60.png", "b_60x90.png"}));
 }
+
+// The exam preset through the window's batch and its options through
+// tarvel-batch: the same photos, the same bytes.
+TEST_F(BatchWindow, TheExamPresetWritesTheSameBytesAsTarvelBatch)
+{
+    const QStringList photos = {"Wine_by_Jakkub_Mede.jpg", "Fossa_by_Jasper_Roks.jpg"};
+    for (const QString &photo : photos)
+        ASSERT_TRUE(QFile::copy("/usr/share/backgrounds/" + photo, dir.file("in/" + photo)));
+    Form &w = window();
+    w.Option2->click();
+    ASSERT_TRUE(withSettings(w, [](QDialog &dialog) { pickPreset(dialog, QStringLiteral(u"295×413")); }));
+    EXPECT_EQ(w.XPCombo2->Text(), ".jpg");
+    chooseFolders(w);
+    w.cmdStartConvert_Click();
+    ASSERT_EQ(notices().size(), 1u);
+    EXPECT_EQ(notices()[0].kind, Notice::SelfClosing) << notices()[0].text.toStdString();
+
+    QDir(dir.path()).mkdir("cli");
+    std::FILE *sink = std::tmpfile();
+    EXPECT_EQ(cli::runBatchTool({"--fit", "fill", "--width", "295", "--height", "413", "--enlarge", "--format", "jpg",
+                                 "--min-size", "20K", "--max-size", "50K", "--dpi", "300", source, dir.file("cli")},
+                                {sink, sink}, settings),
+              cli::kAllConverted);
+    std::fclose(sink);
+    for (const QString &photo : photos) {
+        const QString name = QFileInfo(photo).completeBaseName() + ".jpg";
+        const QByteArray fromWindow = readFile(dir.file("out/" + name));
+        EXPECT_EQ(sizeOf(dir.file("out/" + name)), QSize(295, 413));
+        EXPECT_LE(fromWindow.size(), 50000);
+        EXPECT_GE(fromWindow.size(), 20 * 1024);
+        EXPECT_EQ(fromWindow, readFile(dir.file("cli/" + name))) << name.toStdString();
+    }
+}
