@@ -41,7 +41,8 @@ QString colourText(const std::optional<workflow::Rgb> &colour)
     return colour ? workflow::colourName(*colour) : QString();
 }
 
-// A colour field with a button that opens the colour chooser into it.
+// A colour field with a button that opens the colour chooser into it; the
+// row is enabled or disabled as one.
 QWidget *colourRow(QLineEdit *field, QWidget *parent)
 {
     auto *row = new QWidget(parent);
@@ -57,7 +58,6 @@ QWidget *colourRow(QLineEdit *field, QWidget *parent)
         if (chosen.isValid())
             field->setText(chosen.name());
     });
-    QObject::connect(field, &QLineEdit::textChanged, choose, [field, choose] { choose->setEnabled(field->isEnabled()); });
     return row;
 }
 
@@ -96,7 +96,7 @@ SettingsDialog::SettingsDialog(const workflow::ConversionSettings &settings, con
     connect(m_preset, &QComboBox::activated, this, &SettingsDialog::pickPreset);
     connect(m_mode, &QComboBox::currentIndexChanged, this, &SettingsDialog::followMode);
     connect(m_background, &QComboBox::currentIndexChanged, this,
-            [this](int index) { m_backgroundColour->setEnabled(index == 2); });
+            [this](int index) { m_backgroundColour->parentWidget()->setEnabled(index == 2); });
     connect(m_keepCamera, &QCheckBox::toggled, m_keepLocation, &QCheckBox::setEnabled);
     followMode();
 }
@@ -267,7 +267,7 @@ void SettingsDialog::show(const workflow::ConversionSettings &s)
     m_minKb->setText(kbText(s.minSize));
     m_background->setCurrentIndex(!s.background ? 0 : *s.background == workflow::kWhite ? 1 : 2);
     m_backgroundColour->setText(s.background && *s.background != workflow::kWhite ? colourText(s.background) : QString());
-    m_backgroundColour->setEnabled(m_background->currentIndex() == 2);
+    m_backgroundColour->parentWidget()->setEnabled(m_background->currentIndex() == 2);
     m_dpi->setValue(s.dpi.value_or(0));
     m_rename->setText(s.renamePattern);
     m_keepDates->setChecked(s.keepDates);
@@ -284,7 +284,7 @@ void SettingsDialog::followMode()
     m_longEdge->setEnabled(mode == SizeMode::LongEdge);
     m_percent->setEnabled(mode == SizeMode::Percent);
     m_anchor->setEnabled(mode == SizeMode::Fill || mode == SizeMode::Pad);
-    m_padColour->setEnabled(mode == SizeMode::Pad);
+    m_padColour->parentWidget()->setEnabled(mode == SizeMode::Pad);
     // The box is the window's two size fields; the note says which numbers
     // they hold now, one line, and the mode box's description the rest.
     const QString box = tr("%1 × %2").arg(m_carried.width).arg(m_carried.height);
