@@ -33,6 +33,74 @@ workflow::ConversionSettings conversionSettings(const BatchToolOptions &options,
     return settings;
 }
 
+BatchToolOptions withPreset(BatchToolOptions options, const workflow::ConversionSettings &preset)
+{
+    const auto given = [&](const char *name) { return options.given.contains(QLatin1String(name)); };
+    const bool sized = given("width") || given("height") || given("long-edge") || given("scale") || given("size")
+                       || given("fit");
+    if (!sized) {
+        switch (preset.sizeMode) {
+        case workflow::SizeMode::LongEdge: options.longEdge = preset.longEdge; break;
+        case workflow::SizeMode::Percent: options.scale = preset.scale; break;
+        default:
+            options.fit = preset.sizeMode;
+            if (preset.width > 0 && preset.height > 0) {
+                options.width = preset.width;
+                options.height = preset.height;
+            }
+        }
+    }
+    if (!given("anchor"))
+        options.anchor = preset.anchor;
+    if (!given("background") && workflow::isExactMode(options.fit) && preset.padColour != workflow::kWhite)
+        options.background = preset.padColour;
+    if (!given("background") && preset.background)
+        options.background = preset.background;
+    if (!given("format"))
+        options.format = preset.format;
+    if (!given("quality") && !given("jpeg-quality"))
+        options.quality = preset.quality;
+    if (!given("max-size"))
+        options.maxSize = preset.maxSize;
+    if (!given("min-size"))
+        options.minSize = preset.minSize;
+    if (!given("dpi"))
+        options.dpi = preset.dpi;
+    options.enlarge = options.enlarge || preset.enlarge;
+    options.keepDates = options.keepDates || preset.keepDates;
+    options.keepMetadata = options.keepMetadata || preset.keepCameraData;
+    options.keepLocation = options.keepLocation || (preset.keepCameraData && preset.keepLocation);
+    options.noLarger = options.noLarger || preset.neverLarger;
+    return options;
+}
+
+QString presetList(const std::vector<workflow::Preset> &presets)
+{
+    QString list;
+    for (const workflow::Preset &preset : presets) {
+        const workflow::ConversionSettings &s = preset.settings;
+        QStringList parts{workflow::sizeModeName(s.sizeMode)};
+        if (s.sizeMode == workflow::SizeMode::LongEdge)
+            parts << QString::number(s.longEdge);
+        else if (s.sizeMode == workflow::SizeMode::Percent)
+            parts << QStringLiteral("%1%").arg(double(s.scale) / 10'000, 0, 'g', 8);
+        else if (s.width > 0)
+            parts << QStringLiteral("%1x%2").arg(s.width).arg(s.height);
+        if (!s.format.isEmpty())
+            parts << s.format;
+        if (s.quality != imaging::kOwnQuality)
+            parts << QStringLiteral("q%1").arg(s.quality);
+        if (s.minSize || s.maxSize)
+            parts << QStringLiteral("%1-%2").arg(s.minSize ? workflow::fileSizeText(*s.minSize) : QString(),
+                                                 s.maxSize ? workflow::fileSizeText(*s.maxSize) : QString());
+        if (s.dpi)
+            parts << QStringLiteral("%1dpi").arg(*s.dpi);
+        list += QStringLiteral("%1\t%2\t%3\n")
+                    .arg(preset.key.isEmpty() ? preset.name : preset.key, preset.name, parts.join(u' '));
+    }
+    return list;
+}
+
 std::vector<workflow::SizedOutput> outputsOf(const BatchToolOptions &options, int width, int height)
 {
     std::vector<workflow::SizedOutput> outputs;

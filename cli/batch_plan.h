@@ -4,6 +4,7 @@
 
 #include "cli/batch_report.h"
 #include "cli/batch_tool_options.h"
+#include "workflow/presets.h"
 #include "workflow/batch_workflow.h"
 
 #include <atomic>
@@ -31,6 +32,13 @@ std::vector<workflow::SizedOutput> outputsOf(const BatchToolOptions &options, in
 // for the box and exact modes: what the run converts by
 // (workflow::settingsBox, workflow::settingsOptions).
 workflow::ConversionSettings conversionSettings(const BatchToolOptions &options, int width, int height);
+
+// `options` with the preset's settings for every option not given on the
+// command line (the switches added to those given).
+BatchToolOptions withPreset(BatchToolOptions options, const workflow::ConversionSettings &preset);
+
+// One line per preset for --list-presets: its key or name, then its settings.
+QString presetList(const std::vector<workflow::Preset> &presets);
 
 // `listed`: the names of --files-from, in place of the folder's own entries.
 Plan makePlan(const BatchToolOptions &options, const std::optional<std::vector<QString>> &listed,

@@ -14,6 +14,7 @@
 #include "workflow/size_text.h"
 #include "workflow/source_selection.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -301,6 +302,36 @@ int convert(const BatchToolOptions &options, Plan &plan, const BatchToolStreams 
     return totals.failed || totals.missing ? kSomeFailed : kAllConverted;
 }
 
+struct PresetChoice {
+    BatchToolOptions options;
+    QString list; // --list-presets
+    QString problem;
+};
+
+// The options with the preset's settings where --preset names one; the
+// presets are the built-ins and those in presets.json beside CULERT.txt.
+PresetChoice choosePreset(const BatchToolOptions &options, const QString &settingsPath)
+{
+    if (options.preset.isEmpty() && !options.listPresets)
+        return {options, {}, {}};
+    const workflow::LoadedPresets loaded
+        = workflow::loadPresets(QFileInfo(settingsPath).dir().filePath(QStringLiteral("presets.json")));
+    const std::vector<workflow::Preset> presets = workflow::allPresets(loaded.file);
+    if (options.listPresets)
+        return {options, presetList(presets), {}};
+    const workflow::Preset *preset = workflow::findPreset(presets, options.preset);
+    if (!preset)
+        return {options, {},
+                BatchText::tr("没有名为 %1 的预设（--list-presets 列出所有预设）%2")
+                    .arg(options.preset, loaded.damaged ? BatchText::tr("；%1").arg(loaded.problem) : QString())};
+    BatchToolOptions merged = withPreset(options, preset->settings);
+    if (const QString problem = workflow::settingsProblem(conversionSettings(merged, merged.width.value_or(1),
+                                                                             merged.height.value_or(1)));
+        !problem.isEmpty())
+        return {options, {}, BatchText::tr("预设 %1：%2").arg(options.preset, problem)};
+    return {merged, {}, {}};
+}
+
 } // namespace
 
 int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, const QString &settingsPath,
@@ -313,7 +344,14 @@ int runBatchTool(const QStringList &arguments, const BatchToolStreams &streams, 
     const ParsedArguments parsed = parseBatchToolArguments(arguments);
     if (!parsed.options)
         return refuse(parsed.error + BatchText::tr("（用法见 tarvel-batch --help）"));
-    const BatchToolOptions &options = *parsed.options;
+    const PresetChoice chosen = choosePreset(*parsed.options, settingsPath);
+    if (!chosen.problem.isEmpty())
+        return refuse(chosen.problem);
+    if (parsed.options->listPresets) {
+        printText(streams.out, chosen.list);
+        return kAllConverted;
+    }
+    const BatchToolOptions &options = chosen.options;
     if (options.help || options.version || options.manPage) {
         printText(streams.out, options.help      ? batchToolHelp()
                                : options.version ? batchToolVersion()

@@ -66,6 +66,12 @@ constexpr BatchToolOption kOptions[] = {
      QT_TRANSLATE_NOOP("cli::BatchText",
                        "在输出中写入分辨率 N dpi（1 到 65535），像素不变。JPEG、PNG、TIFF 和 BMP 带这个标记；"
                        "WebP、HEIC、AVIF、JPEG XL、GIF 和 TGA 没有")},
+    {"preset", 0, "NAME",
+     QT_TRANSLATE_NOOP("cli::BatchText",
+                       "按预设转换：窗口中保存的预设或内置预设（名称或 --list-presets 列出的代号，不分大小写）。"
+                       "命令行上给出的选项优先于预设中的设置")},
+    {"list-presets", 0, nullptr,
+     QT_TRANSLATE_NOOP("cli::BatchText", "列出内置预设和窗口中保存的预设，每行一个：代号或名称、尺寸和其他设置")},
     {"enlarge", 'e', nullptr,
      QT_TRANSLATE_NOOP("cli::BatchText", "小图放大：把比限制小的图片也放大到限制边缘（--scale 超过 100% 时也须加上）")},
     {"recursive", 'r', nullptr,
@@ -357,6 +363,12 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
 
     BatchToolOptions options;
     auto isSet = [&](const char *name) { return parser.isSet(QLatin1String(name)); };
+    for (const BatchToolOption &option : kOptions) {
+        if (isSet(option.name))
+            options.given << QLatin1String(option.name);
+    }
+    options.preset = parser.value(QStringLiteral("preset"));
+    options.listPresets = isSet("list-presets");
     options.help = isSet("help");
     options.version = isSet("version");
     options.manPage = isSet("man");
@@ -391,7 +403,7 @@ ParsedArguments parseBatchToolArguments(const QStringList &arguments)
         return refused(problem);
     if (const QString problem = readOutputSettings(parser, options); !problem.isEmpty())
         return refused(problem);
-    if (options.help || options.version || options.manPage)
+    if (options.help || options.version || options.manPage || options.listPresets)
         return {options, QString()};
 
     const QStringList folders = parser.positionalArguments();

@@ -77,6 +77,11 @@ struct BatchToolOptions {
     std::optional<workflow::FileSize> maxSize;
     std::optional<workflow::FileSize> minSize;
     std::optional<int> dpi;
+    // The preset whose settings stand in for the options not given
+    // (--preset), and the options given, by their long names.
+    QString preset;
+    bool listPresets = false;
+    QStringList given;
     // The pictures this run takes: those a list names ("-": standard input,
     // NUL-separated with -0), and of them (or of the folder's) one shard.
     std::optional<QString> filesFrom;

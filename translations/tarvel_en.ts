@@ -515,7 +515,7 @@
     </message>
     <message>
         <source>pad 补边的颜色，也是透明部分在 JPEG 和 BMP 输出中铺底的颜色（默认：补边白色，铺底为窗口按钮的颜色）</source>
-        <translation>The colour of pad's borders, and what transparent parts land on in JPEG and BMP outputs (default: white borders, the window's button colour beneath transparency)</translation>
+        <translation>The colour of pad&apos;s borders, and what transparent parts land on in JPEG and BMP outputs (default: white borders, the window&apos;s button colour beneath transparency)</translation>
     </message>
     <message>
         <source>输出文件不超过 SIZE：字节数，或带 K/k（千字节）、M（兆字节），如 50K。K 按 1000 字节算（同时满足 1000 和 1024 两种理解）。有损格式降低质量（从 --quality 或 100 开始）直到不超过，尺寸不变；无损格式（PNG、GIF、TIFF、BMP、TGA、无损 WebP）不改变尺寸，超过时该图片失败。达不到时该图片失败，说明能做到的最接近的大小，不写入文件</source>
@@ -548,6 +548,26 @@
     <message>
         <source>--min-size %1（%2 字节）大于 --max-size %3（%4 字节）</source>
         <translation>--min-size %1 (%2 bytes) is above --max-size %3 (%4 bytes)</translation>
+    </message>
+    <message>
+        <source>没有名为 %1 的预设（--list-presets 列出所有预设）%2</source>
+        <translation>no preset is called %1 (--list-presets lists them all)%2</translation>
+    </message>
+    <message>
+        <source>；%1</source>
+        <translation>; %1</translation>
+    </message>
+    <message>
+        <source>预设 %1：%2</source>
+        <translation>preset %1: %2</translation>
+    </message>
+    <message>
+        <source>按预设转换：窗口中保存的预设或内置预设（名称或 --list-presets 列出的代号，不分大小写）。命令行上给出的选项优先于预设中的设置</source>
+        <translation>convert by a preset: one saved in the window or a built-in one (its name, or the key --list-presets shows, in any case). Options given on the command line win over the preset's settings</translation>
+    </message>
+    <message>
+        <source>列出内置预设和窗口中保存的预设，每行一个：代号或名称、尺寸和其他设置</source>
+        <translation>list the built-in presets and those saved in the window, one a line: key or name, then size and other settings</translation>
     </message>
 </context>
 <context>

@@ -121,3 +121,31 @@ TEST_F(BatchToolOutputSettings, TheWindowsWayAndTarvelBatchWriteTheSameBytesForT
         EXPECT_TRUE(fromWindow == readFile(dir.file(QStringLiteral("out/%1").arg(name)))) << name;
     }
 }
+
+TEST_F(BatchToolOutputSettings, APresetGivesItsSettingsAndTheCommandLineWins)
+{
+    const ToolRun listed = runTool({"--list-presets"}, settings);
+    ASSERT_EQ(listed.status, kAllConverted);
+    EXPECT_TRUE(listed.out.contains("exam-295x413\t")) << listed.out.toStdString();
+    EXPECT_TRUE(listed.out.contains("share-1920\t")) << listed.out.toStdString();
+
+    QFile::remove(dir.file("in/small.png"));
+    // The exam preset: exactly 295 x 413, a JPEG of 20-50 KB at 300 dpi.
+    ToolRun done = run({"--preset", "EXAM-295x413", "--json"});
+    ASSERT_EQ(done.status, kAllConverted) << done.err.toStdString() << done.out.toStdString();
+    for (const char *name : {"Fossa_by_Jasper_Roks", "Wine_by_Jakkub_Mede"}) {
+        const QString output = dir.file(QStringLiteral("out/%1.jpg").arg(name));
+        EXPECT_EQ(QImageReader(output).size(), QSize(295, 413)) << name;
+        EXPECT_LE(QFileInfo(output).size(), 50'000);
+        EXPECT_GE(QFileInfo(output).size(), 20 * 1024);
+    }
+    // An option given wins over the preset's.
+    QDir(dir.file("out")).removeRecursively();
+    done = run({"--preset", "exam-295x413", "-w", "150", "-H", "200", "--fit", "pad", "--min-size", "1K"});
+    ASSERT_EQ(done.status, kAllConverted) << done.err.toStdString();
+    EXPECT_EQ(QImageReader(dir.file("out/Wine_by_Jakkub_Mede.jpg")).size(), QSize(150, 200));
+
+    done = run({"--preset", "no-such-preset"});
+    EXPECT_EQ(done.status, kBadArguments);
+    EXPECT_TRUE(done.err.contains("no-such-preset"));
+}
