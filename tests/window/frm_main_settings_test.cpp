@@ -322,9 +322,14 @@ TEST_F(BatchWindow, TheExamPresetWritesTheSameBytesAsTarvelBatch)
                                  "--min-size", "20K", "--max-size", "50K", "--dpi", "300", source, dir.file("cli")},
                                 {sink, sink}, settings),
               cli::kAllConverted);
+    // And by the preset's own name.
+    QDir(dir.path()).mkdir("preset");
+    EXPECT_EQ(cli::runBatchTool({"--preset", "exam-295x413", source, dir.file("preset")}, {sink, sink}, settings),
+              cli::kAllConverted);
     std::fclose(sink);
     for (const QString &photo : photos) {
         const QString name = QFileInfo(photo).completeBaseName() + ".jpg";
+        EXPECT_EQ(readFile(dir.file("preset/" + name)), readFile(dir.file("out/" + name))) << name.toStdString();
         const QByteArray fromWindow = readFile(dir.file("out/" + name));
         EXPECT_EQ(sizeOf(dir.file("out/" + name)), QSize(295, 413));
         EXPECT_LE(fromWindow.size(), 50000);
