@@ -745,6 +745,269 @@
     </message>
 </context>
 <context>
+    <name>window::SettingsDialog</name>
+    <message>
+        <source>导出预设</source>
+        <translation>Export Presets</translation>
+    </message>
+    <message>
+        <source>预设文件</source>
+        <translation>Preset files</translation>
+    </message>
+    <message>
+        <source>选择…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message>
+        <source>选择颜色</source>
+        <translation>Choose a colour</translation>
+    </message>
+    <message>
+        <source>转换设置与预设</source>
+        <translation>Conversion settings and presets</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>预设(&amp;P)</source>
+        <translation>&amp;Preset</translation>
+    </message>
+    <message>
+        <source>预设</source>
+        <translation>Preset</translation>
+    </message>
+    <message>
+        <source>启动时使用这个预设(&amp;U)</source>
+        <translation>&amp;Use at start</translation>
+    </message>
+    <message>
+        <source>新预设的名称</source>
+        <translation>Name of the new preset</translation>
+    </message>
+    <message>
+        <source>存为预设(&amp;A)</source>
+        <translation>S&amp;ave as preset</translation>
+    </message>
+    <message>
+        <source>导出(&amp;X)…</source>
+        <translation>E&amp;xport…</translation>
+    </message>
+    <message>
+        <source>导入(&amp;I)…</source>
+        <translation>&amp;Import…</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>缩放到最大宽高之内</source>
+        <translation>Fit inside the maximum width and height</translation>
+    </message>
+    <message>
+        <source>长边</source>
+        <translation>Long edge</translation>
+    </message>
+    <message>
+        <source>百分比</source>
+        <translation>Percent</translation>
+    </message>
+    <message>
+        <source>正好宽×高：填满后裁剪</source>
+        <translation>Exactly width × height: fill and crop</translation>
+    </message>
+    <message>
+        <source>正好宽×高：加边</source>
+        <translation>Exactly width × height: pad with borders</translation>
+    </message>
+    <message>
+        <source>正好宽×高：拉伸</source>
+        <translation>Exactly width × height: stretch</translation>
+    </message>
+    <message>
+        <source>尺寸方式(&amp;M)</source>
+        <translation>Size &amp;mode</translation>
+    </message>
+    <message>
+        <source> 像素</source>
+        <translation> pixels</translation>
+    </message>
+    <message>
+        <source>长边(&amp;L)</source>
+        <translation>&amp;Long edge</translation>
+    </message>
+    <message>
+        <source>百分比(&amp;R)</source>
+        <translation>Pe&amp;rcent</translation>
+    </message>
+    <message>
+        <source>居中</source>
+        <translation>Centre</translation>
+    </message>
+    <message>
+        <source>上</source>
+        <translation>Top</translation>
+    </message>
+    <message>
+        <source>下</source>
+        <translation>Bottom</translation>
+    </message>
+    <message>
+        <source>左</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>右</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>左上</source>
+        <translation>Top left</translation>
+    </message>
+    <message>
+        <source>右上</source>
+        <translation>Top right</translation>
+    </message>
+    <message>
+        <source>左下</source>
+        <translation>Bottom left</translation>
+    </message>
+    <message>
+        <source>右下</source>
+        <translation>Bottom right</translation>
+    </message>
+    <message>
+        <source>裁剪或加边的位置(&amp;N)</source>
+        <translation>A&amp;nchor of crop or borders</translation>
+    </message>
+    <message>
+        <source>边的颜色</source>
+        <translation>Border colour</translation>
+    </message>
+    <message>
+        <source>边的颜色(&amp;D)</source>
+        <translation>Bor&amp;der colour</translation>
+    </message>
+    <message>
+        <source>格式自带（JPEG 为 100）</source>
+        <translation>The format&apos;s own (JPEG 100)</translation>
+    </message>
+    <message>
+        <source>质量（有损格式）(&amp;Q)</source>
+        <translation>&amp;Quality (lossy formats)</translation>
+    </message>
+    <message>
+        <source>不限，如 50K</source>
+        <translation>No limit, e.g. 50K</translation>
+    </message>
+    <message>
+        <source>文件不超过(&amp;S)</source>
+        <translation>File at mo&amp;st</translation>
+    </message>
+    <message>
+        <source>不限，如 20K</source>
+        <translation>No limit, e.g. 20K</translation>
+    </message>
+    <message>
+        <source>文件不少于(&amp;F)</source>
+        <translation>&amp;File at least</translation>
+    </message>
+    <message>
+        <source>按钮底色（默认）</source>
+        <translation>Button face (default)</translation>
+    </message>
+    <message>
+        <source>白色</source>
+        <translation>White</translation>
+    </message>
+    <message>
+        <source>其他颜色</source>
+        <translation>Another colour</translation>
+    </message>
+    <message>
+        <source>透明部分的颜色</source>
+        <translation>Colour under transparent parts</translation>
+    </message>
+    <message>
+        <source>透明部分铺底（JPEG、BMP）(&amp;G)</source>
+        <translation>Back&amp;ground of transparent parts (JPEG, BMP)</translation>
+    </message>
+    <message>
+        <source>不写</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>DPI(&amp;T)</source>
+        <translation>DP&amp;I</translation>
+    </message>
+    <message>
+        <source>批量转换的新文件名：{name} 原名，{w} 宽，{h} 高，{n} 序号（{n:3} 为 001）</source>
+        <translation>The batch&apos;s new file names: {name} the old name, {w} the width, {h} the height, {n} the number ({n:3} gives 001)</translation>
+    </message>
+    <message>
+        <source>批量重命名(&amp;Y)</source>
+        <translation>Rename batch outputs (&amp;Y)</translation>
+    </message>
+    <message>
+        <source>保留日期(&amp;K)</source>
+        <translation>&amp;Keep dates</translation>
+    </message>
+    <message>
+        <source>保留相机信息(&amp;J)</source>
+        <translation>Keep camera data (&amp;J)</translation>
+    </message>
+    <message>
+        <source>也保留拍摄地点(&amp;O)</source>
+        <translation>Also keep the l&amp;ocation</translation>
+    </message>
+    <message>
+        <source>不比原图大(&amp;V)</source>
+        <translation>Ne&amp;ver larger</translation>
+    </message>
+    <message>
+        <source>%1 × %2</source>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>（自己的设置）</source>
+        <translation>(Your own settings)</translation>
+    </message>
+    <message>
+        <source>还没有自己的预设可以导出：先用“存为预设”保存一个。</source>
+        <translation>There is no preset of your own to export yet: save one with &quot;Save as preset&quot; first.</translation>
+    </message>
+    <message>
+        <source>导入预设</source>
+        <translation>Import Presets</translation>
+    </message>
+    <message>
+        <source>转换结果比原图大，而原图已是同一格式、正好是目标尺寸时，直接复制原图</source>
+        <translation>When the result is larger than the source, and the source already has the format and exactly the size wanted, the source is copied</translation>
+    </message>
+    <message>
+        <source>透明部分铺底</source>
+        <translation>Background of transparent parts</translation>
+    </message>
+    <message>
+        <source>正好 %1（主窗口的最大限宽和最大限高）</source>
+        <translation>Exactly %1 (the main window&apos;s maximum width and height)</translation>
+    </message>
+    <message>
+        <source>不超过 %1（主窗口的最大限宽和最大限高）</source>
+        <translation>At most %1 (the main window&apos;s maximum width and height)</translation>
+    </message>
+    <message>
+        <source>结果正好是主窗口的最大限宽 × 最大限高；不勾“小图放大”时，较小的图片不放大，余下的部分加边。</source>
+        <translation>The result is exactly the main window&apos;s maximum width × maximum height; without &quot;Enlarge small&quot;, a smaller picture is not enlarged and the rest is bordered.</translation>
+    </message>
+</context>
+<context>
     <name>window::SizeFields</name>
     <message>
         <source>这里只能输入数字。</source>
@@ -761,10 +1024,6 @@
 </context>
 <context>
     <name>window::frmMain</name>
-    <message>
-        <source>(最大值限定1024)</source>
-        <translation>(at most 1024)</translation>
-    </message>
     <message>
         <source>图片的缩放最大限宽</source>
         <translation>Maximum width</translation>
@@ -966,6 +1225,42 @@
     <message>
         <source>所有图片</source>
         <translation>All pictures</translation>
+    </message>
+    <message numerus="yes">
+        <source>找到 %n 张图片</source>
+        <translation>
+            <numerusform>%n picture found</numerusform>
+            <numerusform>%n pictures found</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>(最大值限定%1)</source>
+        <translation>(at most %1)</translation>
+    </message>
+    <message>
+        <source>重命名规则不能用于这些图片：%1</source>
+        <translation>The rename pattern cannot name these pictures: %1</translation>
+    </message>
+    <message>
+        <source>转换设置与预设</source>
+        <translation>Conversion settings and presets</translation>
+    </message>
+    <message>
+        <source>尺寸方式、质量、文件大小、DPI、重命名、保留的信息和预设（Alt+T）</source>
+        <translation>Size mode, quality, file size, DPI, renaming, what is kept, and presets (Alt+T)</translation>
+    </message>
+    <message>
+        <source>转换设置与预设（Alt+T）</source>
+        <translation>Conversion settings and presets (Alt+T)</translation>
+    </message>
+    <message>
+        <source>转换设置有误：%1</source>
+        <translation>The conversion settings are wrong: %1</translation>
+    </message>
+    <message>
+        <source>%1 – %2</source>
+        <comment>the window&apos;s title, the preset in use</comment>
+        <translation>%1 – %2</translation>
     </message>
 </context>
 <context>
@@ -1171,6 +1466,26 @@ These files could not be converted:</translation>
         <source>命名规则给“%1”和“%2”的名称相同（%3）：请加入 {name} 或 {n}</source>
         <comment>a rename pattern that names two pictures alike</comment>
         <translation>the rename pattern gives “%1” and “%2” the same name (%3): add {name} or {n}</translation>
+    </message>
+    <message>
+        <source>不是本程序的设置文件</source>
+        <comment>a JSON file that holds no window settings</comment>
+        <translation>not a settings file of this program</translation>
+    </message>
+    <message>
+        <source>无法读取设置文件 %1：%2</source>
+        <comment>a settings file and why it cannot be read</comment>
+        <translation>cannot read the settings file %1: %2</translation>
+    </message>
+    <message>
+        <source>设置文件 %1 已损坏，改用默认设置：%2</source>
+        <comment>a damaged settings file</comment>
+        <translation>the settings file %1 is damaged; the default settings are used: %2</translation>
+    </message>
+    <message>
+        <source>无法写入设置文件 %1</source>
+        <comment>a settings file that cannot be written</comment>
+        <translation>cannot write the settings file %1</translation>
     </message>
 </context>
 <context>

@@ -13,6 +13,7 @@
 #include "platform/native_path.h"
 #include "platform/notifier.h"
 #include "platform/system_colours.h"
+#include "window/size_field_rule.h"
 #include "window/size_fields.h"
 #include "window/task_runner.h"
 #include "workflow/output_names.h"
@@ -101,6 +102,7 @@ void frmMain::loadWindow()
     // The twins and the bounds follow through the size fields' own rules.
     Text1->setText(QString::number(savedLimits.Width));
     Text4->setText(QString::number(savedLimits.Height));
+    loadSettings();
 
     CentreWindow();
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz})
@@ -133,7 +135,7 @@ bool frmMain::limitsAreUsable(QLineEdit *width, QLineEdit *height)
     };
     for (const auto &[field, wanted] : limits) {
         if (field->text().isEmpty() || SizeFields::value(*field) < 1) {
-            m_services.notifier->information(wanted.arg(workflow::kMaxSizeLimit));
+            m_services.notifier->information(wanted.arg(kSizeFieldMax));
             field->setFocus();
             return false;
         }
@@ -203,27 +205,13 @@ workflow::ConversionOptions frmMain::conversionOptions() const
     return options;
 }
 
-workflow::ConversionRun frmMain::convert(const std::vector<workflow::ConversionJob> &jobs,
-                                         const workflow::ConversionOptions &options, bool countOnBar)
+std::optional<workflow::ConversionResult> frmMain::convertOne(const workflow::ConversionJob &job,
+                                                           const workflow::ConversionOptions &options)
 {
     workflow::ConversionRun run;
-    m_runner->run(
-        [&](const std::atomic<bool> &stop) {
-            run = workflow::convertInParallel(
-                jobs, options,
-                [this, countOnBar, &jobs](std::size_t index, const workflow::ConversionResult &) {
-                    if (!countOnBar)
-                        return;
-                    m_runner->post([this, name = workflow::GetFileName(jobs[index].source)] {
-                        PB->setValue(PB->Value() + 1);
-                        showProgress(PB->Value(), PB->Max(), name);
-                    });
-                },
-                &stop);
-        },
-        Qt::BusyCursor);
-    setWindowTitle(m_title);
-    return run;
+    m_runner->run([&](const std::atomic<bool> &stop) { run = workflow::convertInParallel({job}, options, {}, &stop); },
+                  Qt::BusyCursor);
+    return run.results.empty() ? std::nullopt : run.results.front();
 }
 
 void frmMain::showProgress(int done, int total, const QString &name)

@@ -9,11 +9,15 @@
 #include "workflow/conversion_rules.h"
 #include "workflow/parallel_conversion.h"
 #include "workflow/saved_limits.h"
+#include "workflow/conversion_settings.h"
+#include "workflow/presets.h"
+#include "workflow/rename_pattern.h"
 #include "workflow/target_sizes.h"
 
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -39,18 +43,24 @@ class Notifier;
 
 namespace window {
 
+class EmblemButton;
 class TaskRunner;
 class SizeFields;
 
 // What the window needs from outside: notices, dialogs, where the remembered
-// limits live, how many pictures to convert at once and the conversion
-// workers' settings (their budgets).
+// limits live, how many pictures to convert at once, the conversion
+// workers' settings (their budgets), and where the presets and the remembered
+// conversion settings live (empty: the built-in presets only, nothing kept).
 struct FormServices {
     platform::Notifier *notifier = nullptr;
     dialogs::FileDialogs *dialogs = nullptr;
     QString settingsPath;
     int jobs = 1;
     imaging::WorkerSettings worker;
+    QString presetsPath;
+    QString windowSettingsPath;
+    // The file presets are exported to; none given: the desktop's save dialog.
+    std::function<QString(QWidget *parent)> askExportPath;
 };
 
 // Its controls carry their names as object names ("Text3", "cmdStartConvert"),
@@ -105,6 +115,12 @@ private slots:
 private:
     // The controls (frm_main_controls.cpp).
     void buildControls();
+    void buildTopRow();
+    void buildSinglePanel(const QRect &panel);
+    void buildBatchPanel(const QRect &panel);
+    void nameControls();
+    void connectControls();
+    void addMnemonics();
     std::pair<QLineEdit *, QLineEdit *> limitFields(QWidget *panel);
     // A picture button shows `caption` on its faces and to screen readers.
     void setButtonCaption(controls::PhButton *button, const QString &caption);
@@ -132,10 +148,10 @@ private:
     // Whether both limits are at least 1; a notice names the first that is not.
     bool limitsAreUsable(QLineEdit *width, QLineEdit *height);
     workflow::ConversionOptions conversionOptions() const;
-    // Converts the jobs with the window waiting busy; with `countOnBar` the
-    // progress bar moves on by one as each picture ends.
-    workflow::ConversionRun convert(const std::vector<workflow::ConversionJob> &jobs,
-                                    const workflow::ConversionOptions &options, bool countOnBar);
+    // Converts the single panel's picture with the window waiting busy; the
+    // bar belongs to the batch and is left alone.
+    std::optional<workflow::ConversionResult> convertOne(const workflow::ConversionJob &job,
+                                          const workflow::ConversionOptions &options);
     // The count and the name of the picture just done in the title.
     void showProgress(int done, int total, const QString &name);
 
@@ -146,10 +162,29 @@ private:
     void reportBatch(const workflow::BatchSummary &summary, const QString &outputFolder);
     QStringList workNames() const;
     QStringList workSizes() const;
+    // The batch's output names by the settings' rename pattern, or why not.
+    workflow::RenamedRun renamedOutputs(const workflow::ConversionSettings &settings, const imaging::FitBox &box) const;
     // The extension the batch converts to; empty: each picture keeps its format.
     QString batchOutputFormat() const;
 
     void choosePicture(const QString &path); // frm_main_single.cpp
+
+    // The conversion settings (frm_main_settings.cpp).
+    void loadSettings();
+    void openSettings();
+    // Takes `settings` as the window's: its box and format into the fields,
+    // the rest kept for the runs; `preset` names them when they are one.
+    void applySettings(const workflow::ConversionSettings &settings, const QString &preset);
+    // The settings a run of the single (or batch) panel converts by: the
+    // fields' box and format with the rest.
+    workflow::ConversionSettings currentSettings(bool single) const;
+    // Why the settings cannot run, said in a notice; false then.
+    bool settingsAreUsable(const workflow::ConversionSettings &settings);
+    // Whether the mode takes its size from the width and height fields.
+    bool usesSizeFields() const;
+    void rememberSettings();
+    // The title names the preset while the settings still are that preset.
+    void showPresetInTitle();
     // What a notice says to a refused new name; nothing for an accepted one.
     static QString newNameRefusal(workflow::NewNameProblem problem);
     static QString folderPrompt(); // frm_main_batch.cpp
@@ -175,9 +210,10 @@ private:
     QLineEdit *Text1 = nullptr;
     QLineEdit *Text2 = nullptr;
     controls::XPCombo *XPCombo2 = nullptr; // the batch's output format
+    QLabel *lblFound = nullptr;            // the count of the source folder's pictures
     controls::PhButton *cmdStartConvert = nullptr;
     controls::XP_ProgressBar *PB = nullptr;
-    QLabel *Picture1 = nullptr;
+    EmblemButton *Picture1 = nullptr; // opens the conversion settings
 
     // The pictures to convert with their sizes, and the sizes they are fitted to.
     workflow::WorkList m_work;
@@ -185,6 +221,13 @@ private:
     workflow::SavedLimits savedLimits;
 
     FormServices m_services;
+    // What the settings dialog sets beyond the fields; the defaults convert
+    // as the window always did.
+    workflow::ConversionSettings m_settings;
+    QString m_preset;            // the preset m_settings came from; empty: none
+    bool m_settingsKept = false; // window.json is in use
+    QString m_baseTitle;
+    std::vector<workflow::Preset> m_presets; // the built-ins and the user's, as last read
     SizeFields *m_sizeFields = nullptr;
     TaskRunner *m_runner = nullptr;
     // Whose pictures the work list holds: those of txtPath's folder, or the single one.

@@ -13,10 +13,14 @@
 #include "workflow/batch_workflow.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/path_names.h"
+#include "workflow/rename_pattern.h"
+#include "workflow/settings_conversion.h"
+#include "workflow/target_sizes.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace window {
@@ -63,6 +67,7 @@ void frmMain::ScanSourceFolder()
     }
     m_work = std::move(listing);
     m_workSource = WorkSource::Folder;
+    lblFound->setText(tr("找到 %n 张图片", nullptr, int(m_work.size())));
 }
 
 void frmMain::cmdStartConvert_Click()
@@ -72,7 +77,10 @@ void frmMain::cmdStartConvert_Click()
         stopBatch();
         return;
     }
-    if (!limitsAreUsable(Text1, Text2))
+    if (usesSizeFields() && !limitsAreUsable(Text1, Text2))
+        return;
+    const workflow::ConversionSettings settings = currentSettings(false);
+    if (!settingsAreUsable(settings))
         return;
     if (txtPath->text().isEmpty()) {
         m_services.notifier->information(tr("请选择要转换图片的文件夹！"));
@@ -97,7 +105,18 @@ void frmMain::cmdStartConvert_Click()
         return;
     }
     // The names are settled before anything is written, over the whole list.
-    std::vector<workflow::OutputName> outputs = workflow::batchOutputNames(workNames(), batchOutputFormat());
+    const imaging::FitBox box = workflow::settingsBox(settings);
+    std::vector<workflow::OutputName> outputs;
+    if (!settings.renamePattern.isEmpty()) {
+        const workflow::RenamedRun renamed = renamedOutputs(settings, box);
+        if (!renamed.problem.isEmpty()) {
+            m_services.notifier->information(tr("重命名规则不能用于这些图片：%1").arg(renamed.problem));
+            return;
+        }
+        outputs = renamed.names;
+    } else {
+        outputs = workflow::batchOutputNames(workNames(), batchOutputFormat());
+    }
     if (workflow::isSameFolder(pathText(txtPath), pathText(txtPath2))
         && workflow::overwritesSources(workNames(), outputs)
         && !m_services.notifier->question(tr("输出文件夹与源文件夹相同，转换后的图片将覆盖原图。确定要继续吗？")))
@@ -112,8 +131,7 @@ void frmMain::cmdStartConvert_Click()
 
     const QString outputFolder = pathText(txtPath2);
     const workflow::BatchRequest request{pathText(txtPath), outputFolder, std::move(outputs)};
-    const imaging::FitBox box{width, height, Check1->isChecked()};
-    const workflow::ConversionOptions options = conversionOptions();
+    const workflow::ConversionOptions options = workflow::settingsOptions(settings, conversionOptions());
     workflow::BatchSummary summary;
     setStoppable(true);
     m_runner->run(
@@ -134,6 +152,7 @@ void frmMain::cmdStartConvert_Click()
 
     savedLimits = {width, height};
     workflow::StoreSavedLimits(m_services.settingsPath, savedLimits);
+    rememberSettings();
     m_lastOutputFolder = outputFolder;
 
     if (!m_closeAfterRun)
@@ -143,6 +162,21 @@ void frmMain::cmdStartConvert_Click()
     clearAfterRun();
     if (m_closeAfterRun)
         close();
+}
+
+workflow::RenamedRun frmMain::renamedOutputs(const workflow::ConversionSettings &settings,
+                                             const imaging::FitBox &box) const
+{
+    const workflow::Parsed<workflow::RenamePattern> pattern = workflow::RenamePattern::parse(settings.renamePattern);
+    if (!pattern.value)
+        return {{}, pattern.problem};
+    // Each picture is named by the size it is converted to.
+    std::vector<workflow::RenamedSource> sources;
+    for (const workflow::WorkItem &item : m_work) {
+        const workflow::TargetSize size = workflow::fitTargetSize(item.size.Width, item.size.Height, box);
+        sources.push_back({item.name, imaging::PictureSize{size.width, size.height}});
+    }
+    return workflow::renamedOutputNames(*pattern.value, sources, batchOutputFormat());
 }
 
 void frmMain::setStoppable(bool stoppable)

@@ -12,7 +12,9 @@
 #include "platform/colour.h"
 #include "platform/property_bag.h"
 #include "window/artwork.h"
+#include "window/emblem_button.h"
 #include "window/mnemonic_hints.h"
+#include "window/size_field_rule.h"
 #include "window/size_fields.h"
 #include "window/task_runner.h"
 
@@ -23,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QShortcut>
 
 #include <algorithm>
 #include <tuple>
@@ -97,7 +100,7 @@ void widenToTheLeft(QLabel *label, int leftmost)
 // The width and height limit fields of a panel, with their captions and notes.
 std::pair<QLineEdit *, QLineEdit *> frmMain::limitFields(QWidget *panel)
 {
-    const QString note = tr("(最大值限定1024)");
+    const QString note = tr("(最大值限定%1)").arg(kSizeFieldMax);
     QLabel *widthLabel = caption(panel, tr("图片的缩放最大限宽"), QRect(8, 76, 118, 22));
     QLineEdit *width = field(panel, QRect(130, 76, 64, 22));
     QLabel *widthNote = caption(panel, note, QRect(200, 76, 140, 22));
@@ -116,7 +119,33 @@ std::pair<QLineEdit *, QLineEdit *> frmMain::limitFields(QWidget *panel)
 
 void frmMain::buildControls()
 {
-    m_title = tr("Tarvel图片尺寸批量修改工具_v1.0");
+    buildTopRow();
+    const QRect panel(0, 60, 439, 178 + kRow);
+    buildSinglePanel(panel);
+    buildBatchPanel(panel);
+    // The format line's second line reaches into the panels' empty top edge;
+    // drawn over them, its descenders are not cut off.
+    Label3->raise();
+
+    PB = new controls::XP_ProgressBar(this);
+    PB->setGeometry(8, 252 + kRow, 423, 22);
+    platform::PropertyBag progressBag;
+    progressBag.write(QStringLiteral("Scrolling"), 1, 0);
+    progressBag.write(QStringLiteral("Color"), platform::rgbValue(49, 106, 197), platform::kSysHighlight);
+    PB->readProperties(progressBag);
+    PB->setAccessibleName(tr("转换进度"));
+
+    m_sizeFields = new SizeFields(Text1, Text2, Text3, Text4, this);
+    m_runner = new TaskRunner(this);
+    nameControls();
+    connectControls();
+    drawPictures();
+    addMnemonics();
+}
+
+void frmMain::buildTopRow()
+{
+    m_baseTitle = m_title = tr("Tarvel图片尺寸批量修改工具_v1.0");
     controls::setAccessibleRole(this, QAccessible::Window);
     setWindowTitle(m_title);
     setAccessibleName(m_title);
@@ -142,12 +171,16 @@ void frmMain::buildControls()
     Label3 = caption(
         this, tr("可修改的图片格式：%1").arg(extensions.mid(0, 8).join(u',') + u'\n' + extensions.mid(8).join(u',')),
         QRect(12, 30, 360, 34));
-    Picture1 = new QLabel(this);
+    // The emblem opens the settings: a button that adds nothing to the look.
+    Picture1 = new EmblemButton(this);
     Picture1->setGeometry(381, 6, 48, 48);
-    Picture1->setAccessibleName(tr("Tarvel图片尺寸批量修改工具_v1.0"));
+    Picture1->setAccessibleName(tr("转换设置与预设"));
+    Picture1->setAccessibleDescription(tr("尺寸方式、质量、文件大小、DPI、重命名、保留的信息和预设（Alt+T）"));
+    Picture1->setToolTip(tr("转换设置与预设（Alt+T）"));
+}
 
-    const QRect panel(0, 60, 439, 178 + kRow);
-
+void frmMain::buildSinglePanel(const QRect &panel)
+{
     Frame1 = new QFrame(this);
     Frame1->setGeometry(panel);
     controls::setAccessibleRole(Frame1, QAccessible::Grouping);
@@ -174,7 +207,10 @@ void frmMain::buildControls()
     std::tie(Text3, Text4) = limitFields(Frame1);
     // The start buttons sit at 120 twips and span 6375 twips of their panel.
     cmdStartConvertdz = pictureButton(Frame1, tr("开始转换"), QRect(8, 144, 425, 25));
+}
 
+void frmMain::buildBatchPanel(const QRect &panel)
+{
     Frame2 = new QFrame(this);
     Frame2->setGeometry(panel);
     controls::setAccessibleRole(Frame2, QAccessible::Grouping);
@@ -195,22 +231,14 @@ void frmMain::buildControls()
     XPCombo2->setGeometry(130, 106 + kRow, 103, 21);
     outputFormatLabel->setBuddy(XPCombo2);
     XPCombo2->setReaderName(outputFormatLabel->text());
+    // How many pictures the chosen source folder holds, right of the format;
+    // empty until a folder is listed.
+    lblFound = caption(Frame2, QString(), QRect(244, 106 + kRow, 187, 22));
     cmdStartConvert = pictureButton(Frame2, tr("开始批量转换"), QRect(8, 144 + kRow, 425, 25));
-    // The format line's second line reaches into the panels' empty top edge;
-    // drawn over them, its descenders are not cut off.
-    Label3->raise();
+}
 
-    PB = new controls::XP_ProgressBar(this);
-    PB->setGeometry(8, 252 + kRow, 423, 22);
-    platform::PropertyBag progressBag;
-    progressBag.write(QStringLiteral("Scrolling"), 1, 0);
-    progressBag.write(QStringLiteral("Color"), platform::rgbValue(49, 106, 197), platform::kSysHighlight);
-    PB->readProperties(progressBag);
-    PB->setAccessibleName(tr("转换进度"));
-
-    m_sizeFields = new SizeFields(Text1, Text2, Text3, Text4, this);
-    m_runner = new TaskRunner(this);
-
+void frmMain::nameControls()
+{
     // Every control answers to its name.
     const std::pair<QWidget *, const char *> named[] = {
         {Option1, "Option1"},
@@ -236,16 +264,20 @@ void frmMain::buildControls()
         {txtPath2, "txtPath2"},
         {cmdStartConvert, "cmdStartConvert"},
         {PB, "PB"},
+        {lblFound, "lblFound"},
     };
     for (const auto &[widget, name] : named)
         widget->setObjectName(QString::fromLatin1(name));
+}
 
+void frmMain::connectControls()
+{
     // Tab walks the window as it reads: the panel switch, then the visible
     // panel top to bottom, left to right. The hidden panel is passed over.
-    QWidget *const order[]
-        = {Option1,  Option2,           Check1,          cmdrgtBrowe, txtPathdz,     txtPathdz2, XPCombo1, Text3,
-           Text4,    cmdStartConvertdz, cmdSelectFolder, txtPath,     cmdSaveFolder, txtPath2,   Text1,    Text2,
-           XPCombo2, cmdStartConvert};
+    QWidget *const order[] = {Option1,  Option2,         Check1,    Picture1,          cmdrgtBrowe,
+                              txtPathdz, txtPathdz2,     XPCombo1,  Text3,             Text4,
+                              cmdStartConvertdz, cmdSelectFolder, txtPath, cmdSaveFolder, txtPath2,
+                              Text1,    Text2,           XPCombo2,  cmdStartConvert};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -259,17 +291,26 @@ void frmMain::buildControls()
         if (on)
             showPanel(false);
     });
+    // The count belongs to the folder listed; another path or none ends it.
+    connect(txtPath, &QLineEdit::textChanged, lblFound, &QLabel::clear);
     connect(cmdSelectFolder, &controls::PhButton::Click, this, &frmMain::cmdSelectFolder_Click);
     connect(cmdSaveFolder, &controls::PhButton::Click, this, &frmMain::cmdSaveFolder_Click);
     connect(cmdStartConvert, &controls::PhButton::Click, this, &frmMain::cmdStartConvert_Click);
     connect(cmdrgtBrowe, &controls::PhButton::Click, this, &frmMain::cmdrgtBrowe_Click);
     connect(cmdStartConvertdz, &controls::PhButton::Click, this, &frmMain::cmdStartConvertdz_Click);
+    connect(Picture1, &EmblemButton::clicked, this, &frmMain::openSettings);
+    // What the title names is the preset still in use.
+    for (QLineEdit *edit : {Text1, Text2})
+        connect(edit, &QLineEdit::textChanged, this, &frmMain::showPresetInTitle);
+    connect(Check1, &QCheckBox::toggled, this, &frmMain::showPresetInTitle);
 
     for (QLineEdit *edit : {txtPath, txtPath2, txtPathdz, txtPathdz2})
         edit->installEventFilter(this);
     XPCombo1->textField()->installEventFilter(this); // what a drop may put in it
-    drawPictures();
+}
 
+void frmMain::addMnemonics()
+{
     // Alt and a letter, the same in every language; the start buttons share
     // theirs, as only one of them is ever shown.
     auto *mnemonics = new MnemonicHints(this);
@@ -287,6 +328,8 @@ void frmMain::buildControls()
             storeFaces(button, m_picturesRatio);
         });
     }
+    auto *settings = new QShortcut(QKeySequence(altKey(u'T')), this);
+    connect(settings, &QShortcut::activated, this, &frmMain::openSettings);
 }
 
 void frmMain::setButtonCaption(controls::PhButton *button, const QString &caption)

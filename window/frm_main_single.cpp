@@ -14,6 +14,7 @@
 #include "workflow/batch_workflow.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/path_names.h"
+#include "workflow/settings_conversion.h"
 #include "workflow/target_sizes.h"
 
 #include <QCheckBox>
@@ -88,7 +89,10 @@ void frmMain::choosePicture(const QString &path)
 
 void frmMain::cmdStartConvertdz_Click()
 {
-    if (!limitsAreUsable(Text3, Text4))
+    if (usesSizeFields() && !limitsAreUsable(Text3, Text4))
+        return;
+    const workflow::ConversionSettings settings = currentSettings(true);
+    if (!settingsAreUsable(settings))
         return;
     if (txtPathdz->text().isEmpty()) {
         m_services.notifier->information(tr("请选择要转换图片文件！"));
@@ -120,29 +124,26 @@ void frmMain::cmdStartConvertdz_Click()
     // replaced the work lists; the picture's own size is read again.
     m_work = {singleWorkItem(source)};
     m_workSource = WorkSource::Picture;
-    const std::int32_t width = limitValue(Text1);
-    const std::int32_t height = limitValue(Text2);
-    TargetSizes = workflow::ComputeTargetSizes(m_work, width, height, Check1->isChecked());
+    const imaging::FitBox box = workflow::settingsBox(settings);
+    TargetSizes = {workflow::fitTargetSize(m_work.front().size.Width, m_work.front().size.Height, box)};
 
-    workflow::ConversionOptions options = conversionOptions();
+    workflow::ConversionOptions options = workflow::settingsOptions(settings, conversionOptions());
     options.jobs = 1;
-    // The bar belongs to the batch: a single conversion leaves it alone.
-    const imaging::FitBox box{width, height, Check1->isChecked()};
-    const workflow::ConversionResults results
-        = convert({workflow::ConversionJob{source, target, box}}, options, false).results;
+    const std::optional<workflow::ConversionResult> result = convertOne(workflow::ConversionJob{source, target, box}, options);
 
     savedLimits = {limitValue(Text3), limitValue(Text4)};
     workflow::StoreSavedLimits(m_services.settingsPath, savedLimits);
+    rememberSettings();
 
     if (!m_closeAfterRun) {
-        if (!results.empty() && results.front() && results.front()->converted())
+        if (result && result->converted())
             m_services.notifier->selfClosingInformation(tr("%1 转换成功").arg(platform::displayPath(target)),
                                                         platform::kSelfClosingTimeout);
         else
             m_services.notifier->information(
                 tr("%1 转换失败：%2")
                     .arg(platform::displayPath(source),
-                         workflow::failureReason(results.empty() ? std::nullopt : results.front())));
+                         workflow::failureReason(result)));
     }
     clearAfterRun();
     if (m_closeAfterRun)

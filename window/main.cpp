@@ -7,7 +7,9 @@
 #include "window/hand_over.h"
 #include "workflow/batch_workflow.h"
 #include "workflow/interface_language.h"
+#include "workflow/presets.h"
 #include "workflow/saved_limits.h"
+#include "workflow/window_settings.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -75,7 +77,8 @@ int main(int argc, char *argv[])
 
     platform::QtNotifier notifier;
     dialogs::QtFileDialogs fileDialogs;
-    window::frmMain window({&notifier, &fileDialogs, workflow::savedLimitsPath(), workflow::defaultJobCount(), {}});
+    window::frmMain window({&notifier, &fileDialogs, workflow::savedLimitsPath(), workflow::defaultJobCount(), {},
+                            workflow::presetsPath(), workflow::windowSettingsPath(), {}});
     notifier.setOwner(&window);
     window::followLaterStarts(instance, window);
     instance.listen();

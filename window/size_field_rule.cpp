@@ -1,7 +1,6 @@
 #include "window/size_field_rule.h"
 
 #include "platform/numeric.h"
-#include "workflow/target_sizes.h"
 
 namespace window {
 
@@ -9,7 +8,7 @@ bool isSizeFieldCharacter(char32_t character) { return character == 8 || (charac
 
 QString boundedSizeText(const QString &text)
 {
-    if (text.size() > kSizeFieldMaxLength || sizeFieldValue(text) > workflow::kMaxSizeLimit)
+    if (text.size() > kSizeFieldMaxLength || sizeFieldValue(text) > kSizeFieldMax)
         return {};
     return text;
 }

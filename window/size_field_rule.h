@@ -11,12 +11,15 @@
 namespace window {
 
 inline constexpr int kSizeFieldMaxLength = 5;
+// The largest value a size field takes: the largest side tarvel-batch makes.
+inline constexpr std::int32_t kSizeFieldMax = 16383;
 
 // Backspace (8) and the digits 0 to 9; every other typed character is discarded.
 bool isSizeFieldCharacter(char32_t character);
 
 // The text a size field keeps after its text changed to `text`: empty when it is
-// longer than 5 characters or its value is above 1024, else `text` unchanged.
+// longer than 5 characters or its value is above
+// kSizeFieldMax, else `text` unchanged.
 // Text that breaks a bound is emptied, never cut back to the bound.
 QString boundedSizeText(const QString &text);
 

@@ -1,7 +1,6 @@
 #include "window/size_fields.h"
 
 #include "window/size_field_rule.h"
-#include "workflow/target_sizes.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -51,7 +50,7 @@ void SizeFields::bind(QLineEdit *field, QLineEdit *twin)
             field->setText(kept);
             showHint(field, text.size() > kSizeFieldMaxLength
                                 ? tr("“%1”太长，最多 %2 位，未被接受。").arg(text).arg(kSizeFieldMaxLength)
-                                : tr("“%1”大于最大值 %2，未被接受。").arg(text).arg(workflow::kMaxSizeLimit));
+                                : tr("“%1”大于最大值 %2，未被接受。").arg(text).arg(kSizeFieldMax));
         } else {
             clearHint(field);
         }

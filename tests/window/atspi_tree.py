@@ -77,6 +77,10 @@ def main():
             check("(" not in node.name or node.getRoleName() == "label",
                   "no Alt letter in a name: %r" % node.name)
 
+        check(("push button", "转换设置与预设") in by_name,
+              "the emblem is a button that opens the settings: %r"
+              % [key for key in by_name if "设置" in key[1]])
+
         combos = [node for node in nodes if node.getRoleName() == "combo box" and node.name == "格式"]
         check(len(combos) == 1, "one format box in the single panel: %d" % len(combos))
         if combos:

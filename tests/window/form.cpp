@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -40,6 +41,7 @@ Form::Form(window::frmMain &window) : m_window(window)
     XPCombo1 = named<controls::XPCombo>("XPCombo1");
     XPCombo2 = named<controls::XPCombo>("XPCombo2");
     PB = named<controls::XP_ProgressBar>("PB");
+    lblFound = named<QLabel>("lblFound");
 }
 
 QStringList Form::List1() const { return m_window.property("List1").toStringList(); }

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QStringList>
 
+class QLabel;
 class QMimeData;
 
 class Form {
@@ -48,6 +49,7 @@ public:
     QLineEdit *txtPathdz, *txtPathdz2, *txtPath, *txtPath2, *Text1, *Text2, *Text3, *Text4;
     controls::XPCombo *XPCombo1, *XPCombo2;
     controls::XP_ProgressBar *PB;
+    QLabel *lblFound; // the count of the source folder's pictures
 
 private:
     template <typename T> T *named(const char *name) const;

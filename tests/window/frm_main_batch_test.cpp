@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -39,6 +40,8 @@ TEST_F(BatchWindow, ConvertsEveryPictureOfTheFolderAndClearsUp)
     EXPECT_EQ(dialogs.initialFolders, QStringList({QString(), QString()}));
     EXPECT_EQ(w.List1().size(), qsizetype(pictures.size()));
     EXPECT_EQ(w.List2().size(), w.List1().size());
+    EXPECT_EQ(w.lblFound->text(), QStringLiteral(u"找到 10 张图片"));
+    EXPECT_TRUE(w.lblFound->isVisible() || !w->isVisible());
     EXPECT_TRUE(notices().empty());
 
     QTest::mouseClick(w.cmdStartConvert, Qt::LeftButton);
@@ -54,6 +57,7 @@ TEST_F(BatchWindow, ConvertsEveryPictureOfTheFolderAndClearsUp)
     EXPECT_TRUE(w.List1().isEmpty());
     EXPECT_TRUE(w.List2().isEmpty());
     EXPECT_EQ(w.PB->Value(), 0);
+    EXPECT_TRUE(w.lblFound->text().isEmpty()) << "the count went with the folder";
     EXPECT_EQ(readFile(settings), QByteArray(" 425 \r\n 321 "));
 
     // Everything was cleared: a second start asks for a folder again.
@@ -200,11 +204,11 @@ TEST_F(BatchWindow, ValidationNotices)
     // Limits empty or below 1 are named.
     w.Text1->setText("0");
     w.cmdStartConvert_Click();
-    EXPECT_EQ(notices().back().text, QStringLiteral(u"请填写图片的缩放最大限宽：1 到 1024 之间的整数！"));
+    EXPECT_EQ(notices().back().text, QStringLiteral(u"请填写图片的缩放最大限宽：1 到 16383 之间的整数！"));
     w.Text1->setText("425");
     w.Text2->clear();
     w.cmdStartConvert_Click();
-    EXPECT_EQ(notices().back().text, QStringLiteral(u"请填写图片缩放的最大限高：1 到 1024 之间的整数！"));
+    EXPECT_EQ(notices().back().text, QStringLiteral(u"请填写图片缩放的最大限高：1 到 16383 之间的整数！"));
 
     // Cancelling the output dialog with an empty field is not a folder.
     w.cmdSaveFolder_Click();

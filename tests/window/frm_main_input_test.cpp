@@ -132,8 +132,8 @@ TEST_F(WindowTest, EditingKeysWorkInTheSizeFields)
     QTest::keyClick(w.Text2, Qt::Key_X, Qt::ControlModifier);
     EXPECT_TRUE(w.Text2->text().isEmpty());
     EXPECT_EQ(QApplication::clipboard()->text(), "321");
-    // A paste is judged as any change: above 1024 empties the field.
-    QApplication::clipboard()->setText("2048");
+    // A paste is judged as any change: above 16383 empties the field.
+    QApplication::clipboard()->setText("20480");
     QTest::keyClick(w.Text2, Qt::Key_V, Qt::ControlModifier);
     EXPECT_TRUE(w.Text2->text().isEmpty());
     // Typed characters still go through the digit filter.
@@ -234,12 +234,18 @@ TEST_F(BatchWindow, EveryRefusedLimitSaysWhy)
         return QString();
     };
 
-    // "1920" is emptied at its fourth digit, with a word.
+    // "1920" is taken whole; "20000", past the largest side, is emptied at
+    // its fifth digit, with a word.
     w.Text1->setFocus();
     QTest::keyClick(w.Text1, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(w.Text1, "1920");
+    EXPECT_EQ(w.Text1->text(), "1920");
+    EXPECT_EQ(w.Text3->text(), "1920");
+    EXPECT_EQ(hint(w.Text1), note);
+    QTest::keyClick(w.Text1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w.Text1, "20000");
     EXPECT_TRUE(w.Text1->text().isEmpty());
-    const QString tooLarge = QStringLiteral(u"“1920”大于最大值 1024，未被接受。");
+    const QString tooLarge = QStringLiteral(u"“20000”大于最大值 16383，未被接受。");
     EXPECT_EQ(hint(w.Text1), tooLarge);
     EXPECT_EQ(shownTip(), tooLarge);
     // A character the field does not take is refused with a word too.
@@ -251,8 +257,8 @@ TEST_F(BatchWindow, EveryRefusedLimitSaysWhy)
     EXPECT_TRUE(shownTip().isEmpty());
 
     // Empty, 0, or pasted text that is no number: the start says which limit.
-    const QString widthWanted = QStringLiteral(u"请填写图片的缩放最大限宽：1 到 1024 之间的整数！");
-    const QString heightWanted = QStringLiteral(u"请填写图片缩放的最大限高：1 到 1024 之间的整数！");
+    const QString widthWanted = QStringLiteral(u"请填写图片的缩放最大限宽：1 到 16383 之间的整数！");
+    const QString heightWanted = QStringLiteral(u"请填写图片缩放的最大限高：1 到 16383 之间的整数！");
     QTest::keyClick(w.Text1, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(w.Text1, Qt::Key_Backspace);
     QTest::mouseClick(w.cmdStartConvert, Qt::LeftButton);

@@ -142,7 +142,7 @@ TEST_F(WindowTest, SinglePictureValidationAndFailure)
     w.txtPathdz2->setText("copy");
     w.Text3->setText("0");
     w.cmdStartConvertdz_Click();
-    EXPECT_EQ(notices().back().text, QStringLiteral(u"请填写图片的缩放最大限宽：1 到 1024 之间的整数！"));
+    EXPECT_EQ(notices().back().text, QStringLiteral(u"请填写图片的缩放最大限宽：1 到 16383 之间的整数！"));
 
     // The picture is damaged after it was chosen: the failure is reported.
     w.Text3->setText("100");
@@ -218,13 +218,13 @@ TEST_F(WindowTest, EverythingCanBeDoneWithTheKeyboard)
         return names;
     };
     w.Option1->setFocus();
-    EXPECT_EQ(walk(10), QStringList({"Option1", "Check1", "cmdrgtBrowe", "txtPathdz", "txtPathdz2", "JTexto", "Text3",
-                                     "Text4", "cmdStartConvertdz", "Option1"}));
+    EXPECT_EQ(walk(11), QStringList({"Option1", "Check1", "Picture1", "cmdrgtBrowe", "txtPathdz", "txtPathdz2", "JTexto",
+                                     "Text3", "Text4", "cmdStartConvertdz", "Option1"}));
     QTest::keyClick(&w.window(), Qt::Key_B, Qt::AltModifier); // 批量转换
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.Frame1->isHidden(); }, 2000));
     w.Option2->setFocus();
-    EXPECT_EQ(walk(11), QStringList({"Option2", "Check1", "cmdSelectFolder", "txtPath", "cmdSaveFolder", "txtPath2",
-                                     "Text1", "Text2", "JTexto", "cmdStartConvert", "Option2"}));
+    EXPECT_EQ(walk(12), QStringList({"Option2", "Check1", "Picture1", "cmdSelectFolder", "txtPath", "cmdSaveFolder",
+                                     "txtPath2", "Text1", "Text2", "JTexto", "cmdStartConvert", "Option2"}));
 
     // A picture converted with keys only: back to the single panel, choose
     // the picture with Space on its button, a format with Down, then convert.
@@ -278,7 +278,7 @@ TEST_F(WindowTest, ThePictureChooserOpensOnEveryPictureInTheInterfacesLanguage)
         writeFile(dir.file(name), "x");
     const QString savedFolder = QDir::currentPath();
     QDir::setCurrent(dir.path()); // where the chooser opens
-    window::frmMain form({&notifier, &realDialogs, settings, 1, worker});
+    window::frmMain form({&notifier, &realDialogs, settings, 1, worker, presets, windowSettings, {}});
     form.show();
 
     bool looked = false;

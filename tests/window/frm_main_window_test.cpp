@@ -53,7 +53,7 @@ TEST_F(WindowTest, RememberedLimitsAreReadAsTheSettingsFileHasThem)
     const std::vector<Case> cases{
         {"800\r\n\r\n600", "800", "600"},
         {"100\r\n200\r\n300", "100", "300"},
-        {" 2000 \r\n 300 ", "", "300"}, // above 1024: that dimension's fields stay empty
+        {" 1920 \r\n 20000 ", "1920", ""}, // above 16383: that dimension's fields stay empty
         {"", "425", "321"},
     };
     for (const Case &c : cases) {

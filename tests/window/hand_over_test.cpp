@@ -25,7 +25,7 @@ TEST_F(WindowTest, NoticesOfLaterStartsCloseWithEnterAndTheWindowLivesOn)
     ASSERT_TRUE(running.isFirst());
 
     platform::QtNotifier realNotices;
-    window::frmMain form({&realNotices, &dialogs, settings, 1, worker});
+    window::frmMain form({&realNotices, &dialogs, settings, 1, worker, presets, windowSettings, {}});
     realNotices.setOwner(&form);
     window::followLaterStarts(running, form);
     ASSERT_TRUE(running.listen());

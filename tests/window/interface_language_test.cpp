@@ -6,6 +6,7 @@
 #include "workflow/interface_language.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
@@ -95,6 +96,15 @@ TEST_F(WindowTest, AnEnglishDesktopGetsEnglishEverywhere)
     EXPECT_EQ(dialogs.lastRecord.filters.front().first, "All pictures");
     EXPECT_EQ(dialogs.lastRecord.filters[1].first, "BMP bitmap (*.bmp)");
     EXPECT_EQ(imaging::reasonText(imaging::ConversionStatus::OutOfMemory), "out of memory");
+
+    // The count of a folder's pictures, one and more.
+    QDir(dir.path()).mkdir("in");
+    makePicture(dir.file("in/a.png"), 20, 10);
+    w.dropOnFolderField(w.txtPath, {dir.file("in")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.lblFound->text() == "1 picture found"; }, 5000)) << w.lblFound->text().toStdString();
+    makePicture(dir.file("in/b.png"), 20, 10);
+    w.dropOnFolderField(w.txtPath, {dir.file("in")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.lblFound->text() == "2 pictures found"; }, 5000)) << w.lblFound->text().toStdString();
 }
 
 TEST(Translations, NoChineseIsLeftInTheEnglishOnes)
@@ -106,7 +116,8 @@ TEST(Translations, NoChineseIsLeftInTheEnglishOnes)
     while (!ts.atEnd()) {
         if (ts.readNext() != QXmlStreamReader::StartElement || ts.name() != QLatin1String("translation"))
             continue;
-        const QString text = ts.readElementText();
+        // A count's forms are elements of their own, read as one text.
+        const QString text = ts.readElementText(QXmlStreamReader::IncludeChildElements);
         EXPECT_FALSE(text.isEmpty());
         EXPECT_FALSE(hasChinese(text)) << text.toStdString();
         ++translations;

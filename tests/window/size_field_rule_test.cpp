@@ -23,8 +23,9 @@ QStringList typeInto(QString text, const QString &characters)
 
 TEST(SizeFieldRule, TypingUpToTheLimitAndPastIt)
 {
-    EXPECT_EQ(typeInto("", "10245"), QStringList({"1", "10", "102", "1024", ""}));
-    EXPECT_EQ(typeInto("", "1025"), QStringList({"1", "10", "102", ""}));
+    EXPECT_EQ(typeInto("", "163830"), QStringList({"1", "16", "163", "1638", "16383", ""}));
+    EXPECT_EQ(typeInto("", "16384"), QStringList({"1", "16", "163", "1638", ""}));
+    EXPECT_EQ(typeInto("", "1920"), QStringList({"1", "19", "192", "1920"})) << "a common size is kept whole";
     EXPECT_EQ(typeInto("", "0999"), QStringList({"0", "09", "099", "0999"}));
     EXPECT_EQ(typeInto("", "010240"), QStringList({"0", "01", "010", "0102", "01024", ""}))
         << "six characters are too many even with a small value";
@@ -32,8 +33,8 @@ TEST(SizeFieldRule, TypingUpToTheLimitAndPastIt)
 
 TEST(SizeFieldRule, TextThatBreaksABoundIsEmptiedNotCut)
 {
-    EXPECT_EQ(boundedSizeText("1024"), "1024");
-    EXPECT_EQ(boundedSizeText("1025"), "");
+    EXPECT_EQ(boundedSizeText("16383"), "16383");
+    EXPECT_EQ(boundedSizeText("16384"), "");
     EXPECT_EQ(boundedSizeText("99999"), "");
     EXPECT_EQ(boundedSizeText("000001"), "");
     EXPECT_EQ(boundedSizeText("1e9"), "");

@@ -51,9 +51,10 @@ using Shown = std::vector<std::pair<QString, QString>>;
 
 TEST_F(SizeFieldsTest, TypingIsMirroredAndEmptiedPastTheLimit)
 {
-    EXPECT_EQ(typeEach(Text1(), Text3(), "10245"),
-              Shown({{"1", "1"}, {"10", "10"}, {"102", "102"}, {"1024", "1024"}, {"", ""}}));
-    EXPECT_EQ(typeEach(Text4(), Text2(), "1025"), Shown({{"1", "1"}, {"10", "10"}, {"102", "102"}, {"", ""}}));
+    EXPECT_EQ(typeEach(Text1(), Text3(), "163830"),
+              Shown({{"1", "1"}, {"16", "16"}, {"163", "163"}, {"1638", "1638"}, {"16383", "16383"}, {"", ""}}));
+    EXPECT_EQ(typeEach(Text4(), Text2(), "16384"),
+              Shown({{"1", "1"}, {"16", "16"}, {"163", "163"}, {"1638", "1638"}, {"", ""}}));
     EXPECT_EQ(typeEach(Text2(), Text4(), "0999"), Shown({{"0", "0"}, {"09", "09"}, {"099", "099"}, {"0999", "0999"}}));
     Text2()->clear();
     EXPECT_EQ(Text4()->text(), "");
@@ -63,16 +64,16 @@ TEST_F(SizeFieldsTest, TypingIsMirroredAndEmptiedPastTheLimit)
 
 TEST_F(SizeFieldsTest, OtherCharactersAreDiscardedAndCtrlVPastesUnderTheBoundsRule)
 {
-    QApplication::clipboard()->setText("12");
+    QApplication::clipboard()->setText("92");
     QTest::keyClicks(Text1(), "5a -.,x");
     QTest::keyClick(Text1(), Qt::Key_Return);
     EXPECT_EQ(Text1()->text(), "5");
     QTest::keyClick(Text1(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(Text1()->text(), "512");
-    EXPECT_EQ(Text3()->text(), "512");
+    EXPECT_EQ(Text1()->text(), "592");
+    EXPECT_EQ(Text3()->text(), "592");
 
     // X11 reports Ctrl+V with its control character as text: a paste all the
-    // same, whose result (51212) is above 1024 and empties the field.
+    // same, whose result (59292) is above 16383 and empties the field.
     QTest::sendKeyEvent(QTest::Click, Text1(), Qt::Key_V, QStringLiteral("\x16"), Qt::ControlModifier);
     EXPECT_EQ(Text1()->text(), "");
     // Ctrl with another letter types its control character, which is discarded.
@@ -136,7 +137,7 @@ TEST_F(SizeFieldsTest, ProgramSetTextRunsTheRuleToo)
     EXPECT_EQ(Text2()->text(), "321");
     EXPECT_EQ(window::SizeFields::wholeValue(*Text3()), 425);
 
-    Text1()->setText("2000");
+    Text1()->setText("20000");
     EXPECT_EQ(Text1()->text(), "");
     EXPECT_EQ(Text3()->text(), "");
 }

@@ -10,12 +10,18 @@
 
 #include <unistd.h>
 
-void WindowTest::SetUp() { settings = dir.file("CULERT.txt"); }
+void WindowTest::SetUp()
+{
+    settings = dir.file("CULERT.txt");
+    presets = dir.file("config/presets.json");
+    windowSettings = dir.file("config/window.json");
+}
 
 Form &WindowTest::window()
 {
     if (!form) {
-        form = std::make_unique<window::frmMain>(window::FormServices{&notifier, &dialogs, settings, 2, worker});
+        form = std::make_unique<window::frmMain>(window::FormServices{
+            &notifier, &dialogs, settings, 2, worker, presets, windowSettings, [this](QWidget *) { return exportPath; }});
         controls = std::make_unique<Form>(*form);
     }
     return *controls;

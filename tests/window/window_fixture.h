@@ -49,6 +49,9 @@ protected:
 
     TempDir dir;
     QString settings;
+    QString presets;        // presets.json
+    QString windowSettings; // window.json
+    QString exportPath;     // the file the settings dialog exports presets to
     FakeNotifier notifier;
     FakeDialogs dialogs;
     imaging::WorkerSettings worker; // budgets a test may lower before window()
