@@ -19,13 +19,13 @@ const char *const kDescription[] = {
         "cli::BatchText",
         "把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga、webp、heic、heif、hif、avif、jxl，"
         "扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。"
-        "尺寸只用 --width、--height（不超过 1024）给出，且不加 --recursive、--quality、"
+        "尺寸只用 --width、--height给出，且不加 --recursive、--quality、"
         "--skip-existing、--keep-dates、--keep-metadata、--no-larger、--files-from 和 --shard 时"
         "与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。"),
     QT_TRANSLATE_NOOP("cli::BatchText",
                       "尺寸只能用一种方式给出：--width 和 --height（没给的一边用窗口记住的限制）、--long-edge、"
                       "--scale，或一个或多个 --size。任何一边最大 16383 像素：这是每种输出格式都能容纳的最大边长"
-                      "（WebP 的上限；AVIF、HEIC 16384，JPEG、GIF、TGA 65535）。窗口仍以 1024 为限。"),
+                      "（WebP 的上限；AVIF、HEIC 16384，JPEG、GIF、TGA 65535）。"),
     QT_TRANSLATE_NOOP(
         "cli::BatchText",
         "加 --format 时每张图片都转换为那种格式，文件名的扩展名随之换成它（IMG_0001.PNG 写为 IMG_0001.jpg）。"

@@ -24,8 +24,8 @@
         <translation>the --size folder %1 lies in the source folder, where --recursive would convert its outputs again</translation>
     </message>
     <message>
-        <source>尺寸只能用一种方式给出：--width 和 --height（没给的一边用窗口记住的限制）、--long-edge、--scale，或一个或多个 --size。任何一边最大 16383 像素：这是每种输出格式都能容纳的最大边长（WebP 的上限；AVIF、HEIC 16384，JPEG、GIF、TGA 65535）。窗口仍以 1024 为限。</source>
-        <translation>The size is given one way only: --width and --height (a side not given takes the window&apos;s remembered limit), --long-edge, --scale, or one or more --size. No side exceeds 16383 pixels, the largest that every output format holds (the limit of WebP; AVIF and HEIC 16384, JPEG, GIF and TGA 65535). The window keeps its limit of 1024.</translation>
+        <source>尺寸只能用一种方式给出：--width 和 --height（没给的一边用窗口记住的限制）、--long-edge、--scale，或一个或多个 --size。任何一边最大 16383 像素：这是每种输出格式都能容纳的最大边长（WebP 的上限；AVIF、HEIC 16384，JPEG、GIF、TGA 65535）。</source>
+        <translation>The size is given one way only: --width and --height (a side not given takes the window&apos;s remembered limit), --long-edge, --scale, or one or more --size. No side exceeds 16383 pixels, the largest that every output format holds (the limit of WebP; AVIF and HEIC 16384, JPEG, GIF and TGA 65535).</translation>
     </message>
     <message>
         <source>按长边缩放：较长的一边变为 N 像素（1 到 16383），另一边按比例，与 --width N --height N 相同</source>
@@ -228,8 +228,8 @@
         <translation>[OPTION]... [--] SOURCE-FOLDER OUTPUT-FOLDER</translation>
     </message>
     <message>
-        <source>把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga、webp、heic、heif、hif、avif、jxl，扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。尺寸只用 --width、--height（不超过 1024）给出，且不加 --recursive、--quality、--skip-existing、--keep-dates、--keep-metadata、--no-larger、--files-from 和 --shard 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。</source>
-        <translation>Fits every picture of the source folder (bmp, gif, jpg, jpeg, png, tif, tiff, tga, webp, heic, heif, hif, avif, jxl, the extension all lower or all upper case, hidden files left out) into the maximum width and height, proportions kept, and writes it under the same name and in the same format into the output folder. With the size given by --width and --height only (up to 1024), and without --recursive, --quality, --skip-existing, --keep-dates, --keep-metadata, --no-larger, --files-from and --shard, it does exactly what the window&apos;s batch conversion does, and writes the same files byte for byte.</translation>
+        <source>把源文件夹中的每张图片（bmp、gif、jpg、jpeg、png、tif、tiff、tga、webp、heic、heif、hif、avif、jxl，扩展名全小写或全大写，不含隐藏文件）按比例缩放到最大宽度和最大高度之内，以相同的文件名和格式写入输出文件夹。尺寸只用 --width、--height给出，且不加 --recursive、--quality、--skip-existing、--keep-dates、--keep-metadata、--no-larger、--files-from 和 --shard 时与图形界面的“批量转换”完全相同，写出的文件也逐字节相同。</source>
+        <translation>Fits every picture of the source folder (bmp, gif, jpg, jpeg, png, tif, tiff, tga, webp, heic, heif, hif, avif, jxl, the extension all lower or all upper case, hidden files left out) into the maximum width and height, proportions kept, and writes it under the same name and in the same format into the output folder. With the size given by --width and --height only, and without --recursive, --quality, --skip-existing, --keep-dates, --keep-metadata, --no-larger, --files-from and --shard, it does exactly what the window&apos;s batch conversion does, and writes the same files byte for byte.</translation>
     </message>
     <message>
         <source>输出文件夹不存在时连同上级文件夹一起创建。每个输出文件都是先写入隐藏的临时文件再改名，所以只会完整地出现或根本不出现。</source>

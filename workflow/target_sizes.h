@@ -10,14 +10,15 @@
 
 namespace workflow {
 
-// The largest limit the window takes.
-inline constexpr std::int32_t kMaxSizeLimit = 1024;
 
 // The largest side tarvel-batch makes, in any of its options: the largest
 // that every output format holds. WebP stops at 16383 pixels a side, libvips
 // writes AVIF up to 16384 and HEIC through libheif no larger; JPEG, GIF and
 // TGA stop at 65535, BMP, PNG and TIFF beyond.
 inline constexpr std::int32_t kMaxBatchSizeLimit = 16383;
+
+// The largest limit the window's size fields take and remember: the same.
+inline constexpr std::int32_t kMaxSizeLimit = kMaxBatchSizeLimit;
 
 struct TargetSize {
     std::int32_t width = 0;
