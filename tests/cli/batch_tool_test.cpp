@@ -56,6 +56,22 @@ TEST_F(BatchTool, ConvertsTheFolderWithTheRememberedLimits)
     EXPECT_EQ(readFile(settings), QByteArray(" 400 \r\n 300 ")); // read, never rewritten
 }
 
+TEST_F(BatchTool, TakesTheLimitsTheWindowRemembersUpTo16383)
+{
+    // The window's size fields take up to 16383 and remember what was typed:
+    // a remembered 1920 is a box like any other, one beyond it is refused.
+    writeFile(settings, "1920\r\n1080");
+    const ToolRun r = runTool({dir.file("in"), dir.file("out")}, settings);
+    EXPECT_EQ(r.status, kAllConverted) << r.err.toStdString();
+    EXPECT_EQ(QImage(dir.file("out/wide.jpg")).size(), QImage(dir.file("in/wide.jpg")).size());
+
+    writeFile(settings, "16384\r\n1080");
+    const ToolRun beyond = runTool({dir.file("in"), dir.file("out2")}, settings);
+    EXPECT_EQ(beyond.status, kBadArguments);
+    EXPECT_TRUE(beyond.err.contains(QStringLiteral("16383"))) << beyond.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.file("out2")));
+}
+
 TEST_F(BatchTool, OptionsOverrideTheRememberedLimits)
 {
     const ToolRun r = runTool(
