@@ -108,7 +108,7 @@ TEST_F(BatchTool, BadArgumentsAndFoldersExitWithTwo)
     EXPECT_EQ(empty.status, kBadArguments);
     EXPECT_TRUE(empty.err.contains(QStringLiteral(u"没有找到可以转换的文件")));
 
-    writeFile(settings, "2000\r\n300");
+    writeFile(settings, "16384\r\n300");
     EXPECT_EQ(runTool({dir.file("in"), dir.file("out")}, settings).status, kBadArguments);
 
     const ToolRun help = runTool({"--help"}, settings);
