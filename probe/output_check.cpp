@@ -23,8 +23,8 @@ constexpr std::uint64_t kTgaHeaderBytes = 18;
 constexpr auto kTgaFooter = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.\0"sv;
 // The baseline tags of the uncompressed TIFF libvips writes, and the most
 // entries its one directory may have.
-constexpr std::array<std::uint32_t, 15> kTiffTags{256, 257, 258, 259, 262, 273, 274, 277,
-                                                  278, 279, 282, 283, 284, 296, 339};
+constexpr std::array<std::uint32_t, 16> kTiffTags{256, 257, 258, 259, 262, 273, 274, 277,
+                                                  278, 279, 282, 283, 284, 296, 338, 339};
 constexpr std::uint64_t kMostTiffEntries = 24;
 
 std::uint64_t roundUp(std::uint64_t n, std::uint64_t step) { return (n + step - 1) / step * step; }
@@ -91,6 +91,19 @@ QString pngPixelsDefect(const ByteReader &png, const std::vector<std::uint64_t> 
 // Chunks from the signature to IEND, which ends the file: the header, the
 // pixels and their density, nothing that carries text, a profile or EXIF;
 // every chunk's CRC holds, and the pixels are exactly the picture's.
+// The channels of a PNG colour type the program writes: grey, RGB, each
+// with alpha or not; 0 for the others.
+std::uint64_t pngChannels(std::uint32_t colourType)
+{
+    switch (colourType) {
+    case 0: return 1;
+    case 4: return 2;
+    case 2: return 3;
+    case 6: return 4;
+    default: return 0;
+    }
+}
+
 QString pngDefect(const ByteReader &png, int width, int height)
 {
     std::uint64_t at = 8;
@@ -104,10 +117,10 @@ QString pngDefect(const ByteReader &png, int width, int height)
         const std::uint64_t next = at + 12 + *length;
         if (first
             && (!hasText(png, at + 4, "IHDR"sv) || *length != 13 || png.u8(at + 16) != 8u
-                || (png.u8(at + 17) != 2u && png.u8(at + 17) != 0u) || png.u8(at + 20) != 0u))
+                || !pngChannels(png.u8(at + 17).value_or(1)) || png.u8(at + 20) != 0u))
             return QStringLiteral("the PNG does not start with the header of an 8-bit RGB or grey picture");
         if (first)
-            channels = png.u8(at + 17) == 2u ? 3 : 1;
+            channels = pngChannels(png.u8(at + 17).value_or(1));
         if (!pngCrcHolds(png, at, *length))
             return QStringLiteral("a PNG chunk's CRC does not hold");
         if (hasText(png, at + 4, "IEND"sv)) {
@@ -235,9 +248,13 @@ QString bmpDefect(const ByteReader &bmp)
 
 QString tgaDefect(const ByteReader &tga)
 {
-    const bool plain = tga.u8(0) == 0u && tga.u8(1) == 0u && tga.u8(2) == 2u && tga.u8(16) == 24u
+    // 24 bits without alpha, or 32 with 8 bits of it.
+    const auto depth = tga.u8(16);
+    const auto descriptor = tga.u8(17);
+    const bool plain = tga.u8(0) == 0u && tga.u8(1) == 0u && tga.u8(2) == 2u
+                       && ((depth == 24u && descriptor == 0u) || (depth == 32u && descriptor == 8u))
                        && hasText(tga, tga.size() - kTgaFooter.size(), kTgaFooter);
-    return plain ? QString() : QStringLiteral("the TGA is not an uncompressed 24-bit picture");
+    return plain ? QString() : QStringLiteral("the TGA is not an uncompressed 24 or 32-bit picture");
 }
 
 std::uint64_t tiffTypeBytes(std::uint32_t type)
@@ -314,7 +331,7 @@ QString tiffDefect(const ByteReader &tiff, int width, int height)
             counts = entry;
     }
     const std::uint64_t strips = rowsPerStrip ? (std::uint64_t(height) + rowsPerStrip - 1) / rowsPerStrip : 0;
-    if (compression != 1 || samples != 3 || !offsets || !counts || strips == 0 || u32(offsets + 4) != strips
+    if (compression != 1 || (samples != 3 && samples != 4) || !offsets || !counts || strips == 0 || u32(offsets + 4) != strips
         || u32(counts + 4) != strips)
         return QStringLiteral("the TIFF is not uncompressed RGB in strips");
     std::uint64_t pixelBytes = 0;
@@ -326,7 +343,7 @@ QString tiffDefect(const ByteReader &tiff, int width, int height)
         used.push_back({*start, *length});
         pixelBytes += *length;
     }
-    if (pixelBytes != 3 * std::uint64_t(width) * height)
+    if (pixelBytes != samples * std::uint64_t(width) * height)
         return QStringLiteral("the TIFF's strips do not hold its pixels");
     std::sort(used.begin(), used.end(), [](const Stretch &a, const Stretch &b) { return a.start < b.start; });
     std::uint64_t end = 0;
@@ -339,16 +356,31 @@ QString tiffDefect(const ByteReader &tiff, int width, int height)
 }
 
 // One chunk after the RIFF header, VP8 or VP8L: a simple WebP, which has no
-// room for EXIF, XMP or a profile; the RIFF size is the file's.
+// room for EXIF, XMP or a profile; or a lossy picture with alpha: a VP8X
+// header that announces alpha alone, then ALPH and VP8. The RIFF size is the
+// file's.
 QString webpDefect(const ByteReader &webp)
 {
     const auto riff = webp.le32(4);
-    const auto chunk = webp.le32(16);
-    if (!riff || *riff + 8ull != webp.size() || !chunk)
+    if (!riff || *riff + 8ull != webp.size())
         return QStringLiteral("the RIFF size is not the file's");
-    if (!hasText(webp, 12, "VP8 "sv) && !hasText(webp, 12, "VP8L"sv))
+    std::uint64_t at = 12;
+    if (hasText(webp, 12, "VP8X"sv)) {
+        if (webp.le32(16) != 10u || webp.u8(20) != 0x10u || !hasText(webp, 30, "ALPH"sv))
+            return QStringLiteral("the WebP carries a chunk the program does not write");
+        const auto alpha = webp.le32(34);
+        if (!alpha)
+            return QStringLiteral("the WebP goes on past its end");
+        at = 30 + 8 + *alpha + (*alpha & 1);
+        if (!hasText(webp, at, "VP8 "sv))
+            return QStringLiteral("the WebP carries a chunk the program does not write");
+    }
+    const auto chunk = webp.le32(at + 4);
+    if (!chunk)
+        return QStringLiteral("the WebP goes on past its end");
+    if (!hasText(webp, at, "VP8 "sv) && !hasText(webp, at, "VP8L"sv))
         return QStringLiteral("the WebP carries a chunk the program does not write");
-    if (20 + *chunk + (*chunk & 1) != webp.size())
+    if (at + 8 + *chunk + (*chunk & 1) != webp.size())
         return QStringLiteral("the WebP goes on after its picture");
     return QString();
 }
@@ -382,9 +414,10 @@ QString heifDefect(std::span<const std::uint8_t> data, std::string_view brand, s
         return QStringLiteral("the file has no item list");
     const std::uint64_t countBytes = head->version == 0 ? 2 : 4;
     const auto count = countBytes == 2 ? reader.be16(iinf->contents + 4) : reader.be32(iinf->contents + 4);
-    if (!count || *count < 1 || *count > 2)
+    // With alpha, the alpha is a picture of its own, coded alike.
+    if (!count || *count < 1 || *count > 4)
         return QStringLiteral("the file holds other items than its picture");
-    IsoBoxWalk items(bytes, *iinf, 4 + countBytes, 2);
+    IsoBoxWalk items(bytes, *iinf, 4 + countBytes, 4);
     int coded = 0, grids = 0;
     for (std::uint32_t i = 0; i < *count; ++i) {
         const auto infe = items.next();
@@ -396,7 +429,7 @@ QString heifDefect(std::span<const std::uint8_t> data, std::string_view brand, s
         coded += type == itemType;
         grids += type == fourCc("grid");
     }
-    if (coded != 1 || coded + grids != int(*count))
+    if (coded < 1 || coded > 2 || grids > coded || coded + grids != int(*count))
         return QStringLiteral("the file holds other items than its picture");
     return QString();
 }
@@ -453,14 +486,15 @@ std::uint64_t largestOutputBytes(OutputFormat format, int width, int height)
     const std::uint64_t h = std::uint64_t(height);
     switch (format) {
     case OutputFormat::Bmp: return kBmpHeaderBytes + roundUp(3 * w, 4) * h;
-    case OutputFormat::Tga: return kTgaHeaderBytes + 3 * w * h + kTgaFooter.size();
+    // With alpha, 32 bits a pixel.
+    case OutputFormat::Tga: return kTgaHeaderBytes + 4 * w * h + kTgaFooter.size();
     case OutputFormat::Tiff:
         // Strips of one row at most, each with an offset and a byte count.
-        return 8 + 3 * w * h + 2 + 12 * kMostTiffEntries + 4 + 8 * h + 64;
+        return 8 + 4 * w * h + 2 + 12 * kMostTiffEntries + 4 + 8 * h + 64;
     case OutputFormat::Png: {
         // A filter byte per row, deflate's stored blocks and IDAT chunks of
         // a few kilobytes at worst: well under one part in a hundred.
-        const std::uint64_t raw = h * (1 + 3 * w);
+        const std::uint64_t raw = h * (1 + 4 * w);
         return raw + raw / 128 + 4096;
     }
     case OutputFormat::Gif:
@@ -480,8 +514,9 @@ std::uint64_t largestOutputBytes(OutputFormat format, int width, int height)
     case OutputFormat::JpegXl:
         // Their coding of 24-bit pixels never takes more than the pixels
         // do uncompressed (measured on noise at quality 100 and lossless:
-        // at most 3.1 bytes a pixel), a byte a pixel to spare, and headers.
-        return 4 * w * h + 16384;
+        // at most 3.1 bytes a pixel), alpha beside them at most one more,
+        // a byte a pixel to spare, and headers.
+        return 5 * w * h + 16384;
     }
     return 0;
 }
@@ -514,9 +549,12 @@ QString outputDefect(QByteArrayView bytes, OutputFormat format, int width, int h
     case OutputFormat::Bmp:
         return size == largestOutputBytes(format, width, height) ? bmpDefect(reader)
                                                                  : QStringLiteral("not the size of its pixels");
-    case OutputFormat::Tga:
-        return size == largestOutputBytes(format, width, height) ? tgaDefect(reader)
-                                                                 : QStringLiteral("not the size of its pixels");
+    case OutputFormat::Tga: {
+        const std::uint64_t pixelBytes = reader.u8(16) == 32u ? 4 : 3;
+        return size == kTgaHeaderBytes + pixelBytes * std::uint64_t(width) * std::uint64_t(height) + kTgaFooter.size()
+                   ? tgaDefect(reader)
+                   : QStringLiteral("not the size of its pixels");
+    }
     case OutputFormat::Tiff: return tiffDefect(reader, width, height);
     case OutputFormat::Png: return pngDefect(reader, width, height);
     case OutputFormat::Gif: return gifDefect(reader, width, height);
