@@ -9,6 +9,8 @@
 #include "support/temp_dir.h"
 #include "imaging/test_pictures.h"
 
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -108,6 +110,24 @@ TEST_F(AlphaOutput, FormatsWithAlphaKeepItAndTheOthersLayItOverTheBackground)
             expectNear(clear, {255, 255, 255}, "clear");
         }
     }
+}
+
+// A lossy source gives a lossy WebP, whose alpha is a chunk of its own.
+TEST_F(AlphaOutput, LossyWebpKeepsItsAlphaChunk)
+{
+    QProcess cwebp;
+    cwebp.start("cwebp", {"-quiet", "-q", "80", "-exact", file("translucent.png"), "-o", file("lossy.webp")});
+    ASSERT_TRUE(cwebp.waitForFinished(60000));
+    ASSERT_EQ(cwebp.exitCode(), 0);
+    const ConversionResult result
+        = imaging::convertPicture(*worker, file("lossy.webp"), file("lossy-out.webp"), {kWidth, kHeight, false}, 0);
+    ASSERT_TRUE(result.converted()) << result.detail.toStdString();
+    const VImage made = testpics::load(file("lossy-out.webp"));
+    ASSERT_EQ(made.bands(), 4);
+    EXPECT_EQ(at(made, 5, 5)[3], 255);
+    EXPECT_NEAR(at(made, 30, 5)[3], 128, 2);
+    EXPECT_EQ(at(made, 30, 15)[3], 0);
+    EXPECT_NEAR(at(made, 30, 5)[2], 255, 8);
 }
 
 TEST_F(AlphaOutput, GifMarksWhatIsLessThanHalfOpaqueTransparentAndLaysTheRestOverTheBackground)
