@@ -20,9 +20,11 @@ namespace imaging {
 
 // Converts `sourcePath` into `targetPath` at exactly width x height pixels,
 // stretched independently in x and y, encoded by the target's extension (bmp,
-// gif, jpg, jpeg, png, tif, tiff or tga, any case). Transparent parts are
-// flattened onto `background`, an RGB value: the callers pass the system
-// button-face colour, resolved once.
+// gif, jpg, jpeg, png, tif, tiff or tga, any case). Alpha is kept where the
+// format holds it (a GIF's transparent index: less than half opaque); in
+// JPEG and BMP, and under a GIF's other pixels, transparency is flattened
+// onto `background`, an RGB value: the callers pass the system button-face
+// colour, resolved once, or the user's.
 //
 // True exactly when the target file was written. The file appears whole or not
 // at all: on failure nothing is left behind and an existing target (the source

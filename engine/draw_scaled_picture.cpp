@@ -278,7 +278,8 @@ Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height)
     return ConversionStatus::NotAPicture;
 }
 
-Result<VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, platform::ColourValue background)
+Result<VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, platform::ColourValue background,
+                           AlphaOutput alpha)
 {
     if (width < 1 || height < 1)
         return ConversionStatus::NoSize;
@@ -296,7 +297,17 @@ Result<VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, p
                                                    .arg(scaled.height())
                                                    .arg(width)
                                                    .arg(height)};
-        return flattenedForViewing(scaled, background, isGrey(image));
+        const VImage shown = shownForOutput(scaled, background, isGrey(image), alpha);
+        if (alpha == AlphaOutput::Flattened || !shown.has_alpha())
+            return shown;
+        // Made once into memory, the few output pixels, to ask whether any
+        // of them is transparent: an opaque picture is written as it always
+        // was, without an alpha channel.
+        const VImage made = shown.copy_memory();
+        const VImage opacity = made[made.bands() - 1];
+        if (opacity.min() < 255)
+            return made;
+        return made.extract_band(0, VImage::option()->set("n", made.bands() - 1));
     } catch (const vips::VError &error) {
         return failureOf(error);
     }
@@ -315,24 +326,25 @@ SourceFile asDecoded(SourceFile source)
     return source;
 }
 
-Result<VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background)
+Result<VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background,
+                                 AlphaOutput alpha)
 {
     source = asDecoded(source);
     const PictureSize stored = storedSize(source.orientation, width, height);
     const Result<LoadedPicture> loaded = loadForScaling(source, stored.Width, stored.Height);
     if (!loaded)
         return loaded.failure();
-    return drawLoadedPicture(*loaded, source.orientation, width, height, background);
+    return drawLoadedPicture(*loaded, source.orientation, width, height, background, alpha);
 }
 
 Result<VImage> drawLoadedPicture(const LoadedPicture &loaded, int orientation, int width, int height,
-                                 platform::ColourValue background)
+                                 platform::ColourValue background, AlphaOutput alpha)
 {
     // Resized as stored, turned afterwards: the turn then handles the few
     // pixels of the output, and the decoder still streams top to bottom.
     orientation = exifOrientation(orientation);
     const PictureSize stored = storedSize(orientation, width, height);
-    Result<VImage> scaled = scaleToSize(loaded, stored.Width, stored.Height, background);
+    Result<VImage> scaled = scaleToSize(loaded, stored.Width, stored.Height, background, alpha);
     if (!scaled || orientation == 1)
         return scaled;
     errno = 0;

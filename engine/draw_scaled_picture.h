@@ -5,6 +5,7 @@
 
 #include "imaging/conversion_status.h"
 #include "engine/resample/exact_resample.h"
+#include "engine/shown_colours.h"
 #include "imaging/picture_size.h"
 #include "platform/colour.h"
 
@@ -28,7 +29,9 @@ struct SourceFile {
 // own (the caller keeps the proportions), as an opaque 8-bit sRGB picture, or
 // one grey band for a grey source that the background does not colour:
 // colour profiles, CMYK, 16-bit and palette sources are converted, and
-// transparency is flattened onto `background` (flattenedForViewing). The pixels are turned and
+// transparency is flattened onto `background` (flattenedForViewing), or kept
+// as an 8-bit alpha band as `alpha` says (shownForOutput): a kept alpha band
+// that is opaque throughout is left out. The pixels are turned and
 // mirrored by `source.orientation`, so width x height is the size as shown,
 // and the picture is upright in any viewer; it carries no metadata. HEIF, AVIF
 // and JPEG XL come out of their decoders turned by their own transforms, and
@@ -38,7 +41,8 @@ struct SourceFile {
 // AVIF or JPEG XL, a damaged file or an absurd size, but the result that says
 // why. Pixels are decoded when the picture is encoded, so damage further into
 // a file shows only then. `source.bytes` must outlive the returned picture.
-Result<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background);
+Result<vips::VImage> DrawScaledPicture(SourceFile source, int width, int height, platform::ColourValue background,
+                                       AlphaOutput alpha = AlphaOutput::Flattened);
 
 // The steps of DrawScaledPicture, apart so that the bench can time them, in
 // the stored orientation. The source as it is decoded for a target of width x
@@ -51,9 +55,10 @@ struct LoadedPicture {
     PictureSpan span; // the whole source, in the image's pixels
 };
 Result<LoadedPicture> loadForScaling(SourceFile source, int width, int height);
-// A loaded picture resized to exactly width x height, as opaque 8-bit sRGB
-// or grey.
-Result<vips::VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, platform::ColourValue background);
+// A loaded picture resized to exactly width x height, as 8-bit sRGB or grey,
+// its alpha as `alpha` says.
+Result<vips::VImage> scaleToSize(const LoadedPicture &loaded, int width, int height, platform::ColourValue background,
+                                 AlphaOutput alpha = AlphaOutput::Flattened);
 
 // The size a picture shown at width x height has as stored: the sides swap
 // for the orientations that turn it a quarter (5 to 8).
@@ -64,6 +69,6 @@ SourceFile asDecoded(SourceFile source);
 // The rest of DrawScaledPicture once the source is loaded for the stored
 // size: resized, then turned by `orientation`.
 Result<vips::VImage> drawLoadedPicture(const LoadedPicture &loaded, int orientation, int width, int height,
-                                       platform::ColourValue background);
+                                       platform::ColourValue background, AlphaOutput alpha = AlphaOutput::Flattened);
 
 } // namespace imaging

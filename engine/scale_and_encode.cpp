@@ -51,6 +51,18 @@ bool lossless(SourceFile source)
                             bytes);
 }
 
+// What the format can hold of a picture's alpha: JPEG and the program's
+// 24-bit BMP none, GIF one transparent index, the others all of it.
+AlphaOutput alphaFor(OutputFormat format)
+{
+    switch (format) {
+    case OutputFormat::Jpeg:
+    case OutputFormat::Bmp: return AlphaOutput::Flattened;
+    case OutputFormat::Gif: return AlphaOutput::Cut;
+    default: return AlphaOutput::Kept;
+    }
+}
+
 bool isPlain(const ExactGeometry &geometry) { return geometry.canvas.Width < 1 || geometry.canvas.Height < 1; }
 
 // The size a picture is drawn at for size `i`: the exact geometry's scaled
@@ -77,10 +89,19 @@ VImage placed(const VImage &drawn, const OutputSettings &settings, std::size_t i
     const platform::ColourValue pad = settings.padColour;
     const std::vector<double> colour{double(pad & 0xFF), double((pad >> 8) & 0xFF), double((pad >> 16) & 0xFF)};
     const bool greyPad = colour[0] == colour[1] && colour[1] == colour[2];
-    if (kept.bands() < 3 && !greyPad)
-        kept = VImage::bandjoin({kept, kept, kept}).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    const std::vector<double> border
-        = kept.bands() < 3 ? std::vector<double>{colour[0]} : std::vector<double>{colour[0], colour[1], colour[2]};
+    const bool alpha = kept.has_alpha();
+    if (kept.bands() - alpha < 3 && !greyPad) {
+        const VImage grey = kept[0];
+        VImage coloured = VImage::bandjoin({grey, grey, grey});
+        if (alpha)
+            coloured = coloured.bandjoin(kept[1]);
+        kept = coloured.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    }
+    std::vector<double> border
+        = kept.bands() - alpha < 3 ? std::vector<double>{colour[0]} : std::vector<double>{colour[0], colour[1], colour[2]};
+    // The borders are opaque whatever the picture holds.
+    if (alpha)
+        border.push_back(255.0);
     return kept.embed(geometry.atX, geometry.atY, geometry.canvas.Width, geometry.canvas.Height,
                       VImage::option()->set("extend", VIPS_EXTEND_BACKGROUND)->set("background", border));
 }
@@ -169,7 +190,7 @@ Result<QByteArray> scaleAndEncode(SourceFile source, int width, int height, Outp
     // whole process; emptied here, it holds this picture's only.
     vips_error_clear();
     return withoutLeftMessages([&]() -> Result<QByteArray> {
-        const Result<vips::VImage> picture = DrawScaledPicture(source, width, height, background);
+        const Result<vips::VImage> picture = DrawScaledPicture(source, width, height, background, alphaFor(format));
         if (!picture)
             return picture.failure();
         return encodePicture(*picture, format, quality, lossless(source));
@@ -204,7 +225,8 @@ bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, 
         vips_error_clear();
         const PictureSize drawn = drawnSize(sizes, settings, 0);
         return answer(withoutLeftMessages([&]() -> Result<QByteArray> {
-            const Result<vips::VImage> picture = DrawScaledPicture(source, drawn.Width, drawn.Height, background);
+            const Result<vips::VImage> picture
+                = DrawScaledPicture(source, drawn.Width, drawn.Height, background, alphaFor(format));
             if (!picture)
                 return picture.failure();
             return encodeSize(*picture, format, settings, 0, lossless(source));
@@ -254,7 +276,7 @@ bool scaleAndEncodeSizes(SourceFile source, std::span<const PictureSize> sizes, 
             encoded = withoutLeftMessages([&]() -> Result<QByteArray> {
                 const PictureSize drawn = drawnSize(sizes, settings, i);
                 const Result<vips::VImage> picture
-                    = drawLoadedPicture(*load, source.orientation, drawn.Width, drawn.Height, background);
+                    = drawLoadedPicture(*load, source.orientation, drawn.Width, drawn.Height, background, alphaFor(format));
                 if (!picture)
                     return picture.failure();
                 return encodeSize(*picture, format, settings, i, keepsEveryPixel);

@@ -133,4 +133,23 @@ VImage flattenedForViewing(VImage image, platform::ColourValue background, bool 
         VImage::option()->set("interpretation", colourBands == 1 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
 }
 
+VImage shownForOutput(VImage image, platform::ColourValue background, bool grey, AlphaOutput alpha)
+{
+    if (!image.has_alpha() || alpha == AlphaOutput::Flattened)
+        return flattenedForViewing(image, background, grey);
+    const VImage opacity = image[image.bands() - 1];
+    const double full = isWide(image) ? 65535.0 : 255.0;
+    if (alpha == AlphaOutput::Cut) {
+        const VImage shown = flattenedForViewing(image, background, grey);
+        return shown.bandjoin((opacity >= full / 2).cast(VIPS_FORMAT_UCHAR))
+            .copy(VImage::option()->set("interpretation", shown.interpretation()));
+    }
+    // Opaque over any background, the colour alone is what is kept.
+    const VImage colour = flattenedForViewing(withoutAlpha(image), background, grey);
+    VImage kept = opacity;
+    if (kept.format() != VIPS_FORMAT_UCHAR)
+        kept = (kept * (255.0 / full)).round(VIPS_OPERATION_ROUND_RINT).cast(VIPS_FORMAT_UCHAR);
+    return colour.bandjoin(kept).copy(VImage::option()->set("interpretation", colour.interpretation()));
+}
+
 } // namespace imaging

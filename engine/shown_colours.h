@@ -31,4 +31,17 @@ bool isGrey(const vips::VImage &image);
 // vips::VError.
 vips::VImage flattenedForViewing(vips::VImage image, platform::ColourValue background, bool grey);
 
+// What becomes of a picture's alpha on its way to an output file.
+enum class AlphaOutput {
+    Flattened, // laid over the background (formats without alpha)
+    Kept,      // an 8-bit alpha band beside the colour
+    Cut,       // laid over the background, then fully transparent below
+               // half and opaque from half on (GIF's transparent index)
+};
+
+// The colour of flattenedForViewing, 8-bit sRGB or grey (grey whenever the
+// source was, for Kept), and the alpha as `alpha` says; a picture without
+// alpha comes out as flattenedForViewing makes it. Throws vips::VError.
+vips::VImage shownForOutput(vips::VImage image, platform::ColourValue background, bool grey, AlphaOutput alpha);
+
 } // namespace imaging

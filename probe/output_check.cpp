@@ -25,8 +25,8 @@ constexpr std::uint64_t kTgaHeaderBytes = 18;
 constexpr auto kTgaFooter = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.\0"sv;
 // The baseline tags of the uncompressed TIFF libvips writes, and the most
 // entries its one directory may have.
-constexpr std::array<std::uint32_t, 15> kTiffTags{256, 257, 258, 259, 262, 273, 274, 277,
-                                                  278, 279, 282, 283, 284, 296, 339};
+constexpr std::array<std::uint32_t, 16> kTiffTags{256, 257, 258, 259, 262, 273, 274, 277,
+                                                  278, 279, 282, 283, 284, 296, 338, 339};
 constexpr std::uint32_t kMostTiffEntries = 24;
 
 std::uint64_t roundUp(std::uint64_t n, std::uint64_t step) { return (n + step - 1) / step * step; }
@@ -91,9 +91,13 @@ QString bmpDefect(const ByteReader &bmp)
 
 QString tgaDefect(const ByteReader &tga)
 {
-    const bool plain = tga.u8(0) == 0u && tga.u8(1) == 0u && tga.u8(2) == 2u && tga.u8(16) == 24u
+    // 24 bits without alpha, or 32 with 8 bits of it.
+    const auto depth = tga.u8(16);
+    const auto descriptor = tga.u8(17);
+    const bool plain = tga.u8(0) == 0u && tga.u8(1) == 0u && tga.u8(2) == 2u
+                       && ((depth == 24u && descriptor == 0u) || (depth == 32u && descriptor == 8u))
                        && hasText(tga, tga.size() - kTgaFooter.size(), kTgaFooter);
-    return plain ? QString() : QStringLiteral("the TGA is not an uncompressed 24-bit picture");
+    return plain ? QString() : QStringLiteral("the TGA is not an uncompressed 24 or 32-bit picture");
 }
 
 // One directory of baseline tags, uncompressed RGB in strips of exactly the
@@ -136,7 +140,7 @@ QString tiffDefect(std::span<const std::uint8_t> file, int width, int height)
             counts = entry;
     }
     const std::uint64_t strips = rowsPerStrip ? (std::uint64_t(height) + rowsPerStrip - 1) / rowsPerStrip : 0;
-    if (compression != 1 || samples != 3 || !offsets || !counts || strips == 0 || offsets->count != strips
+    if (compression != 1 || (samples != 3 && samples != 4) || !offsets || !counts || strips == 0 || offsets->count != strips
         || counts->count != strips)
         return QStringLiteral("the TIFF is not uncompressed RGB in strips");
     std::uint64_t pixelBytes = 0;
@@ -148,7 +152,7 @@ QString tiffDefect(std::span<const std::uint8_t> file, int width, int height)
         used.push_back({*start, *length});
         pixelBytes += *length;
     }
-    if (pixelBytes != 3 * std::uint64_t(width) * height)
+    if (pixelBytes != samples * std::uint64_t(width) * height)
         return QStringLiteral("the TIFF's strips do not hold its pixels");
     std::sort(used.begin(), used.end(), [](const Stretch &a, const Stretch &b) { return a.start < b.start; });
     std::uint64_t end = 0;
@@ -161,16 +165,31 @@ QString tiffDefect(std::span<const std::uint8_t> file, int width, int height)
 }
 
 // One chunk after the RIFF header, VP8 or VP8L: a simple WebP, which has no
-// room for EXIF, XMP or a profile; the RIFF size is the file's.
+// room for EXIF, XMP or a profile; or a lossy picture with alpha: a VP8X
+// header that announces alpha alone, then ALPH and VP8. The RIFF size is the
+// file's.
 QString webpDefect(const ByteReader &webp)
 {
     const auto riff = webp.le32(4);
-    const auto chunk = webp.le32(16);
-    if (!riff || *riff + 8ull != webp.size() || !chunk)
+    if (!riff || *riff + 8ull != webp.size())
         return QStringLiteral("the RIFF size is not the file's");
-    if (!hasText(webp, 12, "VP8 "sv) && !hasText(webp, 12, "VP8L"sv))
+    std::uint64_t at = 12;
+    if (hasText(webp, 12, "VP8X"sv)) {
+        if (webp.le32(16) != 10u || webp.u8(20) != 0x10u || !hasText(webp, 30, "ALPH"sv))
+            return QStringLiteral("the WebP carries a chunk the program does not write");
+        const auto alpha = webp.le32(34);
+        if (!alpha)
+            return QStringLiteral("the WebP goes on past its end");
+        at = 30 + 8 + *alpha + (*alpha & 1);
+        if (!hasText(webp, at, "VP8 "sv))
+            return QStringLiteral("the WebP carries a chunk the program does not write");
+    }
+    const auto chunk = webp.le32(at + 4);
+    if (!chunk)
+        return QStringLiteral("the WebP goes on past its end");
+    if (!hasText(webp, at, "VP8 "sv) && !hasText(webp, at, "VP8L"sv))
         return QStringLiteral("the WebP carries a chunk the program does not write");
-    if (20 + *chunk + (*chunk & 1) != webp.size())
+    if (at + 8 + *chunk + (*chunk & 1) != webp.size())
         return QStringLiteral("the WebP goes on after its picture");
     return QString();
 }
@@ -220,14 +239,15 @@ std::uint64_t largestOutputBytes(OutputFormat format, int width, int height)
     const std::uint64_t h = std::uint64_t(height);
     switch (format) {
     case OutputFormat::Bmp: return kBmpHeaderBytes + roundUp(3 * w, 4) * h;
-    case OutputFormat::Tga: return kTgaHeaderBytes + 3 * w * h + kTgaFooter.size();
+    // With alpha, 32 bits a pixel.
+    case OutputFormat::Tga: return kTgaHeaderBytes + 4 * w * h + kTgaFooter.size();
     case OutputFormat::Tiff:
         // Strips of one row at most, each with an offset and a byte count.
-        return 8 + 3 * w * h + 2 + 12 * kMostTiffEntries + 4 + 8 * h + 64;
+        return 8 + 4 * w * h + 2 + 12 * kMostTiffEntries + 4 + 8 * h + 64;
     case OutputFormat::Png: {
         // A filter byte per row, deflate's stored blocks and IDAT chunks of
         // a few kilobytes at worst: well under one part in a hundred.
-        const std::uint64_t raw = h * (1 + 3 * w);
+        const std::uint64_t raw = h * (1 + 4 * w);
         return raw + raw / 128 + 4096;
     }
     case OutputFormat::Gif:
@@ -243,15 +263,17 @@ std::uint64_t largestOutputBytes(OutputFormat format, int width, int height)
         return 8 * roundUp(w, 16) * roundUp(h, 16) + 4096;
     case OutputFormat::JpegXl:
         // Noise at the best quality (distance 0.1), the most libjxl makes of
-        // 24-bit pixels, takes 2.3 bytes a pixel; 3 leave room, and headers.
-        return 3 * w * h + 16384;
+        // 24-bit pixels, takes 2.3 bytes a pixel; 3 leave room, alpha beside
+        // them at most one more, and headers.
+        return 4 * w * h + 16384;
     case OutputFormat::WebP:
     case OutputFormat::Heic:
     case OutputFormat::Avif:
         // Their coding of 24-bit pixels never takes more than the pixels
         // do uncompressed (measured on noise at quality 100 and lossless:
-        // at most 3.1 bytes a pixel), a byte a pixel to spare, and headers.
-        return 4 * w * h + 16384;
+        // at most 3.1 bytes a pixel), alpha beside them at most one more,
+        // a byte a pixel to spare, and headers.
+        return 5 * w * h + 16384;
     }
     return 0;
 }
@@ -286,9 +308,12 @@ QString outputDefect(QByteArrayView bytes, OutputFormat format, int width, int h
     case OutputFormat::Bmp:
         return size == largestOutputBytes(format, width, height) ? bmpDefect(reader)
                                                                  : QStringLiteral("not the size of its pixels");
-    case OutputFormat::Tga:
-        return size == largestOutputBytes(format, width, height) ? tgaDefect(reader)
-                                                                 : QStringLiteral("not the size of its pixels");
+    case OutputFormat::Tga: {
+        const std::uint64_t pixelBytes = reader.u8(16) == 32u ? 4 : 3;
+        return size == kTgaHeaderBytes + pixelBytes * std::uint64_t(width) * std::uint64_t(height) + kTgaFooter.size()
+                   ? tgaDefect(reader)
+                   : QStringLiteral("not the size of its pixels");
+    }
     case OutputFormat::Tiff: return tiffDefect(data, width, height);
     case OutputFormat::Png: return pngDefect(reader, width, height);
     case OutputFormat::Gif: return gifDefect(reader, width, height);

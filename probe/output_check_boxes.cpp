@@ -42,9 +42,10 @@ QString heifDefect(std::span<const std::uint8_t> data, std::string_view brand, s
         return QStringLiteral("the file has no item list");
     const std::uint64_t countBytes = head->version == 0 ? 2 : 4;
     const auto count = countBytes == 2 ? reader.be16(iinf->contents + 4) : reader.be32(iinf->contents + 4);
-    if (!count || *count < 1 || *count > 2)
+    // With alpha, the alpha is a picture of its own, coded alike.
+    if (!count || *count < 1 || *count > 4)
         return QStringLiteral("the file holds other items than its picture");
-    IsoBoxWalk items(bytes, *iinf, 4 + countBytes, 2);
+    IsoBoxWalk items(bytes, *iinf, 4 + countBytes, 4);
     int coded = 0, grids = 0;
     for (std::uint32_t i = 0; i < *count; ++i) {
         const auto infe = items.next();
@@ -56,7 +57,7 @@ QString heifDefect(std::span<const std::uint8_t> data, std::string_view brand, s
         coded += type == itemType;
         grids += type == fourCc("grid");
     }
-    if (coded != 1 || coded + grids != int(*count))
+    if (coded < 1 || coded > 2 || grids > coded || coded + grids != int(*count))
         return QStringLiteral("the file holds other items than its picture");
     return QString();
 }

@@ -54,6 +54,19 @@ QString pngPixelsDefect(const ByteReader &png, const std::vector<PngChunk> &idat
     return QString();
 }
 
+// The channels of a PNG colour type the program writes: grey, RGB, each
+// with alpha or not; 0 for the others.
+std::uint64_t pngChannels(std::uint32_t colourType)
+{
+    switch (colourType) {
+    case 0: return 1;
+    case 4: return 2;
+    case 2: return 3;
+    case 6: return 4;
+    default: return 0;
+    }
+}
+
 } // namespace
 
 // Chunks from the signature to IEND, which ends the file: the header, the
@@ -70,11 +83,10 @@ QString pngDefect(const ByteReader &png, int width, int height)
             return QStringLiteral("a PNG chunk runs past the end");
         if (first
             && (!chunk->is("IHDR") || chunk->length != 13 || png.u8(chunk->data() + 8) != 8u
-                || (png.u8(chunk->data() + 9) != 2u && png.u8(chunk->data() + 9) != 0u)
-                || png.u8(chunk->data() + 12) != 0u))
+                || !pngChannels(png.u8(chunk->data() + 9).value_or(1)) || png.u8(chunk->data() + 12) != 0u))
             return QStringLiteral("the PNG does not start with the header of an 8-bit RGB or grey picture");
         if (first)
-            channels = png.u8(chunk->data() + 9) == 2u ? 3 : 1;
+            channels = pngChannels(png.u8(chunk->data() + 9).value_or(1));
         if (!pngChunkCrcHolds(png, *chunk))
             return QStringLiteral("a PNG chunk's CRC does not hold");
         if (chunk->is("IEND")) {

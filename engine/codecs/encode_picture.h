@@ -10,12 +10,14 @@
 
 namespace imaging {
 
-// The file bytes of an opaque 8-bit sRGB or grey picture in the given format
-// (a grey one as one channel in JPEG and PNG, in colour in the others): JPEG at
+// The file bytes of an 8-bit sRGB or grey picture in the given format (a
+// grey one as one channel in JPEG and PNG, in colour in the others), with its
+// alpha band if it has one (JPEG and BMP must be given none): JPEG at
 // `quality` (1 to 100; kOwnQuality: the window's 100), PNG, GIF (palette
-// chosen by the encoder, one frame without a transparent index or a loop
-// block), TIFF uncompressed at 24 bits per pixel, BMP uncompressed at 24 bits
-// per pixel, TGA uncompressed true colour; WebP lossless when
+// chosen by the encoder, one frame without a loop block, a transparent index
+// only for a picture with alpha, which must be 0 or 255), TIFF uncompressed
+// at 24 or 32 bits per pixel, BMP uncompressed at 24 bits per pixel, TGA
+// uncompressed true colour at 24 or 32 bits; WebP lossless when
 // `losslessSource` says the source kept every pixel, else lossy; HEIC, AVIF
 // and JPEG XL lossy; the lossy ones at `quality` or at their own settings
 // (bench/README.md says how they were chosen); all with no metadata; or why

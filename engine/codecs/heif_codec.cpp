@@ -163,11 +163,14 @@ Result<QByteArray> encodeHeif(const VImage &picture, HeifCodec codec, int qualit
     const int h = picture.height();
     size_t size = 0;
     const std::unique_ptr<void, decltype(&g_free)> memory(picture.write_to_memory(&size), &g_free);
-    if (size != size_t(w) * size_t(h) * 3)
-        return {ConversionStatus::WriteFailed, QStringLiteral("not an 8-bit RGB picture")};
+    const int bands = picture.bands();
+    if ((bands != 3 && bands != 4) || size != size_t(w) * size_t(h) * size_t(bands))
+        return {ConversionStatus::WriteFailed, QStringLiteral("not an 8-bit RGB or RGBA picture")};
 
+    // With alpha, libheif codes it as a picture of its own beside the colour.
     heif_image *rawImage = nullptr;
-    heif_error error = heif_image_create(w, h, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage);
+    heif_error error = heif_image_create(w, h, heif_colorspace_RGB,
+                                         bands == 4 ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &rawImage);
     if (error.code != heif_error_Ok)
         return encoderFailed(error);
     const Image image(rawImage);
@@ -177,8 +180,9 @@ Result<QByteArray> encodeHeif(const VImage &picture, HeifCodec codec, int qualit
     int stride = 0;
     uint8_t *plane = heif_image_get_plane(rawImage, heif_channel_interleaved, &stride);
     for (int y = 0; y < h; ++y)
-        std::memcpy(plane + std::ptrdiff_t(y) * stride, static_cast<const char *>(memory.get()) + size_t(y) * w * 3,
-                    size_t(w) * 3);
+        std::memcpy(plane + std::ptrdiff_t(y) * stride,
+                    static_cast<const char *>(memory.get()) + size_t(y) * size_t(w) * size_t(bands),
+                    size_t(w) * size_t(bands));
 
     const Context context(heif_context_alloc());
     heif_encoder *rawEncoder = nullptr;

@@ -391,7 +391,8 @@ QByteArray encodePng(const unsigned char *pixels, int width, int height, int ban
                                      std::uint8_t(height >> 8),
                                      std::uint8_t(height),
                                      8,
-                                     std::uint8_t(bands == 1 ? 0 : 2),
+                                     // grey, grey and alpha, RGB, RGBA
+                                     std::array<std::uint8_t, 4>{0, 4, 2, 6}[size_t(std::clamp(bands, 1, 4) - 1)],
                                      0,
                                      0,
                                      0};

@@ -283,8 +283,14 @@ bool decodeTga(QByteArrayView file, const TgaHeader &h, unsigned char *out)
 
 QByteArray encodeTga24(const unsigned char *rgb, int width, int height)
 {
+    return encodeTgaPixels(rgb, width, height, 3);
+}
+
+QByteArray encodeTgaPixels(const unsigned char *pixels, int width, int height, int bands)
+{
+    const bool alpha = bands == 4;
     QByteArray out;
-    const qsizetype rowBytes = qsizetype(width) * 3;
+    const qsizetype rowBytes = qsizetype(width) * bands;
     out.reserve(kHeaderSize + rowBytes * height + 26);
     out.append(char(0));    // no image id
     out.append(char(0));    // no colour map
@@ -294,18 +300,20 @@ QByteArray encodeTga24(const unsigned char *rgb, int width, int height)
     appendLe16(out, 0);     // y origin
     appendLe16(out, width);
     appendLe16(out, height);
-    out.append(char(24));
-    out.append(char(0)); // bottom-left origin, no alpha bits
+    out.append(char(alpha ? 32 : 24));
+    out.append(char(alpha ? 8 : 0)); // bottom-left origin, 8 alpha bits or none
 
     const qsizetype pixelStart = out.size();
     out.resize(pixelStart + rowBytes * height);
     char *dst = out.data() + pixelStart;
     for (int y = height - 1; y >= 0; --y) {
-        const unsigned char *row = rgb + rowBytes * y;
-        for (qsizetype i = 0; i < rowBytes; i += 3) {
+        const unsigned char *row = pixels + rowBytes * y;
+        for (qsizetype i = 0; i < rowBytes; i += bands) {
             *dst++ = char(row[i + 2]);
             *dst++ = char(row[i + 1]);
             *dst++ = char(row[i]);
+            if (alpha)
+                *dst++ = char(row[i + 3]);
         }
     }
     // TGA 2.0 footer without extension or developer areas: lets readers tell

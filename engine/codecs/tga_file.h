@@ -58,5 +58,8 @@ bool decodeTga(QByteArrayView file, const TgaHeader &header, unsigned char *out)
 // An uncompressed 24-bit true-colour TGA (image type 2, rows stored bottom to
 // top) of interleaved 8-bit RGB pixels, `width * height * 3` bytes.
 QByteArray encodeTga24(const unsigned char *rgb, int width, int height);
+// The same of RGB (3 bands) or RGBA (4 bands, straight alpha) pixels, at 24
+// or 32 bits with 8 bits of alpha.
+QByteArray encodeTgaPixels(const unsigned char *pixels, int width, int height, int bands);
 
 } // namespace imaging

@@ -33,14 +33,14 @@ const std::vector<std::pair<OutputFormat, QString>> kFormats{
     {OutputFormat::JpegXl, "jxl"}};
 
 // Uniform noise, the hardest picture for every encoder to make small.
-vips::VImage noise(int width, int height)
+vips::VImage noise(int width, int height, int bands = 3)
 {
     std::mt19937 random(7);
-    std::vector<unsigned char> pixels(std::size_t(width) * height * 3);
+    std::vector<unsigned char> pixels(std::size_t(width) * height * bands);
     for (unsigned char &p : pixels)
         p = static_cast<unsigned char>(random());
     const vips::VImage image(
-        vips_image_new_from_memory_copy(pixels.data(), pixels.size(), width, height, 3, VIPS_FORMAT_UCHAR));
+        vips_image_new_from_memory_copy(pixels.data(), pixels.size(), width, height, bands, VIPS_FORMAT_UCHAR));
     return image.copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
@@ -160,7 +160,8 @@ TEST(ForgedReplies, NeverReachTheOutputFolderAndTheNextPictureGetsANewWorker)
 TEST(ForgedReplies, WhatTheEncodersWriteIsAcceptedAndTheSmallestChangeIsNot)
 {
     // Shapes of one row or column, odd sizes, and noise at the largest size
-    // in the best JPEG quality: the encoders' worst cases stay in bounds.
+    // in the best JPEG quality, noise with alpha in colour and in grey: the
+    // encoders' worst cases stay in bounds.
     struct Case {
         vips::VImage picture;
         int quality;
@@ -168,7 +169,8 @@ TEST(ForgedReplies, WhatTheEncodersWriteIsAcceptedAndTheSmallestChangeIsNot)
     const std::vector<Case> cases{{testpics::gradient(1, 1), 100},   {testpics::gradient(1, 300), 100},
                                   {testpics::gradient(300, 1), 100}, {testpics::gradient(123, 77), 75},
                                   {noise(1024, 1024), 100},          {noise(77, 1024), 1},
-                                  {greyNoise(301, 203), 100}};
+                                  {greyNoise(301, 203), 100},        {noise(257, 131, 4), 100},
+                                  {greyNoise(64, 48).bandjoin(testpics::gradient(64, 48)[0]), 75}};
     TempDir dir;
     for (const Case &c : cases) {
         const QString source = dir.file("source.png");

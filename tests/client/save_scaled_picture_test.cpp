@@ -133,12 +133,13 @@ TEST(SaveScaledPicture, BmpIsAClassic24BitBitmapEvenForFewColours)
     EXPECT_EQ(bmp.size(), 54 + 13 * 64); // rows of 63 bytes padded to 64
 }
 
-TEST(SaveScaledPicture, TransparencyIsFlattenedOntoTheButtonFace)
+TEST(SaveScaledPicture, TransparencyIsFlattenedOntoTheButtonFaceInFormatsWithoutAlpha)
 {
+    // BMP, like JPEG, holds no alpha; its pixels are exactly what was drawn.
     TempDir dir;
     const QString source = dir.file("clear.png");
     testpics::save(testpics::solid(64, 64, {10, 200, 30, 0}), source, ".png");
-    const QString target = dir.file("out.png");
+    const QString target = dir.file("out.bmp");
     ASSERT_TRUE(SaveScaledPicture(source, target, 32, 32, kBackground));
     const VImage out = testpics::load(target);
     EXPECT_EQ(out.bands(), 3);
@@ -363,14 +364,15 @@ TEST(SaveScaledPicture, TgaAlphaIsReadAsWritersMeanIt)
     const QDir tgas(kPixbufTests + "reftests/tga", "*.tga");
     imaging::ConversionWorker worker;
     // How far the program's picture of a 48 x 48 TGA is from a reference
-    // laid over the button face by Pillow, or from its colours alone.
+    // laid over the button face by Pillow, or from its colours alone; written
+    // as BMP, which lays transparency over the button face.
     auto differenceFrom = [&](const QByteArray &tga, const QString &reference, bool opaque = false) {
         writeFile(dir.file("in.tga"), tga);
-        EXPECT_TRUE(imaging::convertPicture(worker, dir.file("in.tga"), dir.file("out.png"), 48, 48, kBackground).converted());
+        EXPECT_TRUE(imaging::convertPicture(worker, dir.file("in.tga"), dir.file("out.bmp"), 48, 48, kBackground).converted());
         const VImage expected
             = opaque ? testpics::load(tgas.filePath(reference)).extract_band(0, VImage::option()->set("n", 3))
                      : testpics::pillowResize(tgas.filePath(reference), 48, 48);
-        return testpics::difference(testpics::load(dir.file("out.png")), expected).largest;
+        return testpics::difference(testpics::load(dir.file("out.bmp")), expected).largest;
     };
     // Every kind and origin gdk-pixbuf's tests read, against their references.
     ASSERT_GE(tgas.count(), 40u);
@@ -412,11 +414,12 @@ TEST(SaveScaledPicture, GifScreenOutsideTheFrameIsTransparentAndGifsAreWrittenOp
 {
     TempDir dir;
     // gdk-pixbuf's 2 x 2 screen with a red pixel drawn in its corner, and no
-    // transparent colour.
+    // transparent colour; written as BMP, the screen around it lands on the
+    // button face.
     const QString suite = kPixbufTests + "gif-test-suite/";
-    ASSERT_TRUE(SaveScaledPicture(suite + "image-inside-bg.gif", dir.file("out.png"), 2, 2, kBackground));
+    ASSERT_TRUE(SaveScaledPicture(suite + "image-inside-bg.gif", dir.file("out.bmp"), 2, 2, kBackground));
     const VImage expected = testpics::pillowResize(suite + "image-inside-bg.png", 2, 2);
-    EXPECT_EQ(testpics::difference(testpics::load(dir.file("out.png")), expected).largest, 0);
+    EXPECT_EQ(testpics::difference(testpics::load(dir.file("out.bmp")), expected).largest, 0);
 
     // One frame: no loop block, and the graphic control's transparency flag
     // (bit 0) clear, though four colours leave libvips room for a

@@ -280,14 +280,22 @@ TEST_F(NewerFormatConversion, AlphaDeepGridAndAnimatedSources)
         {"animated.webp", first, 1},
         {"animated.avif", first, 2},
     };
+    // As BMP, which holds no alpha: transparency lands on the background, as
+    // in the references.
     for (const auto &c : cases) {
         const QString name = QString::fromUtf8(c.name);
-        const ConversionResult result = convert(name, name + ".png");
+        const ConversionResult result = convert(name, name + ".bmp");
         ASSERT_TRUE(result.converted()) << c.name << ": " << result.detail.toStdString();
-        expectClose(testpics::load(file(name + ".png")), c.expected, c.largest, c.name);
+        expectClose(testpics::load(file(name + ".bmp")), c.expected, c.largest, c.name);
     }
-    // The alpha really was there: the left edge is transparent.
-    EXPECT_EQ(testpics::pixel(testpics::load(file("alpha.webp.png")), 0, 0), (std::array<double, 3>{236, 233, 216}));
+    // The alpha really was there: the left edge is transparent, laid over
+    // the background in BMP, and kept in PNG.
+    EXPECT_EQ(testpics::pixel(testpics::load(file("alpha.webp.bmp")), 0, 0), (std::array<double, 3>{236, 233, 216}));
+    ASSERT_TRUE(convert("alpha.webp", "alpha.webp.png").converted());
+    const VImage kept = testpics::load(file("alpha.webp.png"));
+    ASSERT_EQ(kept.bands(), 4);
+    EXPECT_EQ(kept.getpoint(0, 0)[3], 0);
+    EXPECT_EQ(kept.getpoint(63, 0)[3], 252);
 }
 
 // libjxl's test animation of a traffic light: its first frame (red) against
