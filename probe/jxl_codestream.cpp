@@ -84,12 +84,38 @@ void colourEncoding(Fields &f)
     f.require(space <= 3); // RGB, grey, XYB or unknown
 }
 
-// The image metadata and the transform data after it; whether the picture
-// is coded in XYB.
-bool imageMetadata(Fields &f)
+constexpr Distributions kNameLength{{{0, 0}, {0, 4}, {16, 5}, {48, 10}}};
+
+// The one extra channel the program's encoder writes: the picture's alpha,
+// at any depth, of full size.
+void alphaChannelInfo(Fields &f)
 {
+    if (f.flag()) // all default: 8-bit alpha
+        return;
+    f.require(f.u32(kEnum) == 0); // the type: alpha
+    if (f.flag()) {               // floating-point samples: their bits and exponent bits
+        f.u32({{{32, 0}, {16, 0}, {24, 0}, {1, 6}}});
+        f.bits(4);
+    } else {
+        f.u32({{{8, 0}, {10, 0}, {12, 0}, {1, 6}}});
+    }
+    f.require(f.u32({{{0, 0}, {3, 0}, {4, 0}, {1, 3}}}) == 0); // not subsampled
+    f.skip(8 * f.u32(kNameLength));
+    f.flag(); // premultiplied or not
+}
+
+// What the image metadata says of the picture.
+struct Metadata {
+    bool xyb = true;
+    std::uint64_t extraChannels = 0; // 0, or 1: its alpha
+};
+
+// The image metadata and the transform data after it.
+Metadata imageMetadata(Fields &f)
+{
+    Metadata metadata;
     if (f.flag())
-        return true;
+        return metadata;
     const bool extra = f.flag();
     if (extra) {
         f.require(f.bits(3) == 0); // orientation 1
@@ -100,13 +126,16 @@ bool imageMetadata(Fields &f)
     f.require(!f.flag()); // floating-point samples
     f.u32({{{8, 0}, {10, 0}, {12, 0}, {1, 6}}});
     f.flag(); // 16-bit buffers suffice
-    f.require(f.u32({{{0, 0}, {1, 0}, {2, 4}, {1, 12}}}) == 0); // extra channels
-    const bool xyb = f.flag();
+    metadata.extraChannels = f.u32({{{0, 0}, {1, 0}, {2, 4}, {1, 12}}});
+    f.require(metadata.extraChannels <= 1);
+    if (metadata.extraChannels == 1)
+        alphaChannelInfo(f);
+    metadata.xyb = f.flag();
     colourEncoding(f);
     if (extra && !f.flag()) // tone mapping not default: three F16 and a flag
         f.skip(16 + 16 + 1 + 16);
     f.require(f.u64() == 0); // extensions
-    return xyb;
+    return metadata;
 }
 
 void transformData(Fields &f, bool xyb)
@@ -150,8 +179,9 @@ constexpr std::uint64_t kRegularFrame = 0, kLfFrame = 1;
 
 // A regular frame, the last, of the whole picture and replacing the canvas;
 // or an LF frame before it (libjxl's encoder makes one at large distances).
-Frame frameHeader(Fields &f, bool xyb)
+Frame frameHeader(Fields &f, const Metadata &metadata)
 {
+    const bool xyb = metadata.xyb;
     Frame frame;
     if (f.flag())
         return frame;
@@ -162,8 +192,11 @@ Frame frameHeader(Fields &f, bool xyb)
     const bool ycbcr = !xyb && f.flag();
     if (ycbcr && (flags & kUseLfFrame) == 0)
         f.bits(6); // its chroma subsampling
-    if ((flags & kUseLfFrame) == 0)
+    if ((flags & kUseLfFrame) == 0) {
         frame.upsampling = std::uint64_t(1) << f.bits(2);
+        for (std::uint64_t i = 0; i < metadata.extraChannels; ++i)
+            f.bits(2); // the alpha's upsampling
+    }
     if (modular)
         frame.groupSizeShift = f.bits(2);
     if (!modular && xyb)
@@ -183,9 +216,11 @@ Frame frameHeader(Fields &f, bool xyb)
     } else {
         f.require(!f.flag());                                      // a custom size or origin
         f.require(f.u32({{{0, 0}, {1, 0}, {2, 0}, {3, 2}}}) == 0); // blending: replace
+        for (std::uint64_t i = 0; i < metadata.extraChannels; ++i)
+            f.require(f.u32({{{0, 0}, {1, 0}, {2, 0}, {3, 2}}}) == 0); // the alpha's too
         f.require(f.flag());                                       // the last frame
     }
-    const std::uint64_t name = f.u32({{{0, 0}, {0, 4}, {16, 5}, {48, 10}}});
+    const std::uint64_t name = f.u32(kNameLength);
     f.skip(8 * name);
     loopFilter(f, modular);
     f.require(f.u64() == 0); // extensions
@@ -206,12 +241,12 @@ std::optional<JxlCodestreamExtent> jxlStillCodestream(std::span<const std::uint8
     const std::uint64_t height = side(f, small);
     const std::uint32_t ratio = f.bits(3);
     const std::uint64_t width = ratio ? widthForRatio(ratio, height) : side(f, small);
-    const bool xyb = imageMetadata(f);
-    transformData(f, xyb);
+    const Metadata metadata = imageMetadata(f);
+    transformData(f, metadata.xyb);
     f.require(read.zeroPadToByte());
     for (int frames = 0; f.ok; ++frames) {
         f.require(frames < kMostFrames);
-        const Frame frame = frameHeader(f, xyb);
+        const Frame frame = frameHeader(f, metadata);
         // The table of contents: one section for a single group and pass,
         // else the global LF, each LF group, the global HF, each group of
         // each pass.
