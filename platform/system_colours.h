@@ -15,7 +15,8 @@ namespace platform {
 // know has no value.
 std::optional<ColourValue> resolveColour(ColourValue value);
 
-// The button-face colour as RGB, onto which transparent pictures are flattened.
+// The button-face colour as RGB, onto which transparent pictures are flattened
+// when their output holds no alpha (JPEG, BMP), as are the pixels a GIF keeps opaque.
 ColourValue buttonFaceColour();
 
 QColor toQColor(ColourValue rgb);
