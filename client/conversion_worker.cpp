@@ -80,31 +80,6 @@ Io receiveExact(int fd, void *data, std::size_t size, Clock::time_point deadline
     return Io::Done;
 }
 
-// The request with the source's descriptor and the picture's channel
-// attached to its first byte.
-bool sendRequest(int channel, const worker::Request &request, int source, int pictureChannel)
-{
-    iovec io{const_cast<worker::Request *>(&request), sizeof request};
-    alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))] = {};
-    msghdr message{};
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr *c = CMSG_FIRSTHDR(&message);
-    c->cmsg_level = SOL_SOCKET;
-    c->cmsg_type = SCM_RIGHTS;
-    c->cmsg_len = CMSG_LEN(2 * sizeof(int));
-    const int descriptors[2] = {source, pictureChannel};
-    std::memcpy(CMSG_DATA(c), descriptors, sizeof descriptors);
-    const ssize_t n = platform::retryOnEintr([&] { return ::sendmsg(channel, &message, MSG_NOSIGNAL); });
-    if (n < 0)
-        return false;
-    // The socket buffer is empty between pictures; a short send of a few
-    // bytes does not happen, but would be finished here.
-    return worker::sendAll(channel, reinterpret_cast<const char *>(&request) + n, sizeof request - std::size_t(n));
-}
-
 // A descriptor closed when it goes out of scope.
 struct OwnedDescriptor {
     int fd = -1;
@@ -396,7 +371,7 @@ std::vector<Result<QByteArray>> ConversionWorker::convertAll(int source, const W
     const int passCredentials = 1;
     ::setsockopt(picture.fd, SOL_SOCKET, SO_PASSCRED, &passCredentials, sizeof passCredentials);
     const long long oomKillsBefore = oomKillCount();
-    const bool sent = sendRequest(m_channel, request, source, ends[1]);
+    const bool sent = worker::sendRequest(m_channel, request, source, ends[1]);
     ::close(ends[1]);
     if (!sent)
         return allEnd({ConversionStatus::Crashed, end(false).detail});

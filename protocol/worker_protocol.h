@@ -46,6 +46,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include <sys/socket.h>
@@ -214,6 +215,30 @@ inline bool sendAll(int channel, const void *data, std::size_t size)
         size -= std::size_t(n);
     }
     return true;
+}
+
+// Sends a request with two descriptors attached to its first byte (the
+// source file and the picture's channel), finishing a short send; false when
+// the other end is gone.
+inline bool sendRequest(int socket, const Request &request, int source, int pictureChannel)
+{
+    iovec io{const_cast<Request *>(&request), sizeof request};
+    alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))] = {};
+    msghdr message{};
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr *c = CMSG_FIRSTHDR(&message);
+    c->cmsg_level = SOL_SOCKET;
+    c->cmsg_type = SCM_RIGHTS;
+    c->cmsg_len = CMSG_LEN(2 * sizeof(int));
+    const int descriptors[2] = {source, pictureChannel};
+    std::memcpy(CMSG_DATA(c), descriptors, sizeof descriptors);
+    const ssize_t n = platform::retryOnEintr([&] { return ::sendmsg(socket, &message, MSG_NOSIGNAL); });
+    if (n <= 0)
+        return false;
+    return sendAll(socket, reinterpret_cast<const char *>(&request) + n, sizeof request - std::size_t(n));
 }
 
 } // namespace imaging::worker

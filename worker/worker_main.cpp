@@ -385,27 +385,7 @@ int endSpare(Spare &spare)
 // The request and its two descriptors, in one message.
 bool handOver(const Spare &spare, const worker::Request &request, int source, int channel)
 {
-    if (spare.pid < 0)
-        return false;
-    iovec io{const_cast<worker::Request *>(&request), sizeof request};
-    alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))] = {};
-    msghdr message{};
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr *c = CMSG_FIRSTHDR(&message);
-    c->cmsg_level = SOL_SOCKET;
-    c->cmsg_type = SCM_RIGHTS;
-    c->cmsg_len = CMSG_LEN(2 * sizeof(int));
-    const int descriptors[2] = {source, channel};
-    std::memcpy(CMSG_DATA(c), descriptors, sizeof descriptors);
-    const ssize_t n
-        = platform::retryOnEintr([&] { return ::sendmsg(spare.handOver, &message, MSG_NOSIGNAL); });
-    if (n <= 0)
-        return false;
-    return std::size_t(n) == sizeof request
-           || worker::sendAll(spare.handOver, reinterpret_cast<const char *>(&request) + n, sizeof request - std::size_t(n));
+    return spare.pid >= 0 && worker::sendRequest(spare.handOver, request, source, channel);
 }
 
 int argument(int argc, char **argv, const char *name, int fallback)
